@@ -1,0 +1,50 @@
+#include "cli/CliContext.h"
+
+#include <sys/stat.h>
+
+#include <cstdlib>
+#include <iostream>
+#include <nlohmann/json.hpp>
+
+#include "phone/RecordingEntry.h"
+
+namespace tapelink::cli {
+
+void StderrMessages::showMessage(const std::string& text, MessageIcon) {
+    ++m_count;
+    std::cerr << text << '\n';
+}
+
+std::string CliContext::locatePhone() const {
+    std::string root = storeOption;
+    if (root.empty()) {
+        if (const char* env = std::getenv("TAPELINK_STORE")) root = env;
+    }
+    struct stat info {};
+    if (root.empty() || ::stat(root.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) return {};
+    return withTrailingSlash(root);
+}
+
+void printRows(const std::vector<std::string>& titles, const std::vector<std::vector<std::string>>& rows, bool json) {
+    if (json) {
+        auto array = nlohmann::ordered_json::array();
+        for (const auto& row : rows) {
+            nlohmann::ordered_json object;
+            for (std::size_t i = 0; i < titles.size() && i < row.size(); ++i) object[titles[i]] = row[i];
+            array.push_back(std::move(object));
+        }
+        std::cout << array.dump(2) << '\n';
+        return;
+    }
+    std::string out;
+    for (const auto& row : rows) {
+        for (std::size_t i = 0; i < row.size(); ++i) {
+            if (i > 0) out += '\t';
+            out += row[i];
+        }
+        out += '\n';
+    }
+    std::cout << out;
+}
+
+}  // namespace tapelink::cli

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <CLI/CLI.hpp>
+
+#include "cli/CliContext.h"
+#include "phone/DemoVolume.h"
+
+namespace tapelink::cli {
+
+// tapelink-cli demo-store DIR [--recordings N] [--seed S] [--max-seconds S]: writes a demo telephone.
+class DemoStoreCommand {
+public:
+    DemoStoreCommand(CLI::App& parent, CliContext& context);
+    CLI::App* command() const { return m_command; }
+    int run();
+
+private:
+    CLI::App* m_command;
+    CliContext& m_context;
+    std::string m_folder;
+    DemoVolumeOptions m_options;
+};
+
+}  // namespace tapelink::cli

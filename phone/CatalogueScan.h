@@ -1,0 +1,40 @@
+#pragma once
+
+#include <string>
+
+#include "app/IMessageSink.h"
+#include "phone/PhoneIndexHeader.h"
+#include "phone/RecordingEntry.h"
+
+namespace tapelink {
+
+// What the catalogue scan fills: the main window's list and caption, or the CLI's table.
+class ICatalogueView {
+public:
+    virtual ~ICatalogueView() = default;
+    // The view shows the status at once, so it is visible while the scan runs.
+    virtual void setStatusText(const std::string& statusText) = 0;
+    virtual void clearRows() = 0;
+    // position is the 0-based place of the new row, always the current end of the list.
+    virtual void addRecordingRow(const RecordingEntry& entry, int position) = 0;
+};
+
+struct ScanResult {
+    bool indexValid = false;  // false: index missing, short or of the wrong magic; nothing listed
+    int recordingCount = 0;
+
+    bool operator==(const ScanResult&) const = default;
+};
+
+// Reads the telephone's catalogue into the view: checks the index header (and zeroes its cleared
+// fields on the telephone when any is set), moves legacy REC names to VO names, and adds one row per
+// valid recording in the folder's listing order. header receives the index as read, with
+// recordingCount set to the number of rows listed.
+ScanResult ScanCatalogue(const std::string& driveRoot, PhoneIndexHeader& header, ICatalogueView& view,
+                         IMessageSink& messages);
+
+// Moves a legacy REC name in folder to its VO name, never replacing a file. On failure the user is told
+// which file could not be moved and nothing changes; the result is then empty.
+std::string moveLegacyRecording(const std::string& folder, const std::string& legacyName, IMessageSink& messages);
+
+}  // namespace tapelink

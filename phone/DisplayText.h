@@ -1,0 +1,22 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace tapelink {
+
+// The texts every recording list shows for a file's size and start time.
+
+// "1小时1分1秒": estimated from the file size at 4000 bytes of audio per second after the 512-byte header.
+std::string durationText(std::int64_t fileSize);
+
+// "2K": kilobytes, rounding half a kilobyte up, never below 1.
+std::string sizeText(std::int64_t fileSize);
+
+// "2011-05-18 09:07" from the key "1105180907".
+std::string startTimeText(const std::string& startKey);
+
+// GBK bytes (the telephone's code page) as UTF-8; ASCII passes through unchanged.
+std::string gbkToUtf8(const std::string& gbk);
+
+}  // namespace tapelink

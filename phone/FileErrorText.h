@@ -1,0 +1,12 @@
+#pragma once
+
+#include <string>
+#include <system_error>
+
+namespace tapelink {
+
+// The file-error text shown when a rename or delete on the telephone fails:
+// "对 %1 的存取被拒绝。", "没有找到 %1。" or "访问 %1 时发生错误。" with the file's name.
+std::string fileErrorText(std::error_code error, const std::string& fileName);
+
+}  // namespace tapelink

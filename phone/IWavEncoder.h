@@ -1,0 +1,20 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "phone/RecordingInfo.h"
+
+namespace tapelink {
+
+// Writes recordings in the telephone's own file layout: 8 kHz mono audio, a 512-byte header area
+// holding the metadata block at offset 256, the audio data from offset 512.
+class IWavEncoder {
+public:
+    virtual ~IWavEncoder() = default;
+    virtual bool writeRecording(const std::string& path, const RecordingInfo& info,
+                                const std::vector<std::int16_t>& samples) = 0;
+};
+
+}  // namespace tapelink
