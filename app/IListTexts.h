@@ -1,0 +1,18 @@
+#pragma once
+
+#include <string>
+
+namespace tapelink {
+
+// Read access to the texts of a recording list (the phone list, the recycle-bin list, the search
+// results), so that core code can work on what a window shows without knowing the window.
+class IListTexts {
+public:
+    virtual ~IListTexts() = default;
+    virtual int rowCount() const = 0;
+    virtual int columnCount() const = 0;
+    virtual std::string columnTitle(int column) const = 0;
+    virtual std::string cellText(int row, int column) const = 0;
+};
+
+}  // namespace tapelink

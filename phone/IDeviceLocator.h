@@ -1,0 +1,16 @@
+#pragma once
+
+#include <string>
+
+namespace tapelink {
+
+// Answers one question: where, if anywhere, is the telephone's drive mounted?
+class IDeviceLocator {
+public:
+    virtual ~IDeviceLocator() = default;
+    // The drive root with its trailing '/', or the empty string when no telephone is attached.
+    // Never reports an error in any other way.
+    virtual std::string FindPhoneDrive() const = 0;
+};
+
+}  // namespace tapelink
