@@ -12,17 +12,22 @@ std::string profileFolderPath() {
     const char* home = std::getenv("HOME");
     std::string base = home != nullptr ? home : "";
     if (base.empty()) {
-        if (const passwd* user = ::getpwuid(::getuid())) base = user->pw_dir;
+        if (const passwd* user = ::getpwuid(::getuid()))
+            base = user->pw_dir;
     }
-    if (base.size() > 1 && base.back() == '/') base.pop_back();
+    if (base.size() > 1 && base.back() == '/')
+        base.pop_back();
     return base + "/Tapelink";
 }
 
-std::string settingsFilePath(const std::string& profileFolder) { return profileFolder + "/config.ini"; }
+std::string settingsFilePath(const std::string& profileFolder) {
+    return profileFolder + "/config.ini";
+}
 
 void ensureProfileFolder(const std::string& profileFolder) {
     struct stat info {};
-    if (::stat(profileFolder.c_str(), &info) != 0) ::mkdir(profileFolder.c_str(), 0755);
+    if (::stat(profileFolder.c_str(), &info) != 0)
+        ::mkdir(profileFolder.c_str(), 0755);
 }
 
 }  // namespace tapelink

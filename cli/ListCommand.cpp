@@ -1,8 +1,42 @@
 #include "cli/ListCommand.h"
 
+#include <cstdio>
+
 #include "cli/PhoneListScan.h"
+#include "phone/CatalogueScan.h"
+#include "phone/PhoneListRow.h"
 
 namespace tapelink::cli {
+
+namespace {
+
+// Prints each row as the scan finds it, so a large telephone is listed without holding it in memory.
+class StreamingTableView : public ICatalogueView {
+public:
+    ~StreamingTableView() override { flush(); }
+    void setStatusText(const std::string&) override {}
+    void clearRows() override {}
+    void addRecordingRow(const RecordingEntry& entry, int position) override {
+        const RecordingRow row = phoneListRow(entry, position);
+        for (std::size_t i = 0; i < row.size(); ++i) {
+            if (i > 0)
+                m_buffer += '\t';
+            m_buffer += row[i];
+        }
+        m_buffer += '\n';
+        if (m_buffer.size() > 64 * 1024)
+            flush();
+    }
+    void flush() {
+        std::fwrite(m_buffer.data(), 1, m_buffer.size(), stdout);
+        m_buffer.clear();
+    }
+
+private:
+    std::string m_buffer;
+};
+
+}  // namespace
 
 ListCommand::ListCommand(CLI::App& parent, CliContext& context)
     : m_command(parent.add_subcommand("list", "Print the recordings on the telephone")), m_context(context) {
@@ -15,9 +49,15 @@ int ListCommand::run() {
         m_context.messages.showMessage("设备未准备好！", MessageIcon::Warning);
         return kExitMessage;
     }
-    const PhoneList list = scanPhoneList(root, m_context.messages);
-    const auto& titles = recordingColumnTitles();
-    printRows({titles.begin(), titles.end()}, list.rows, m_json);
+    if (m_json) {
+        const PhoneList list = scanPhoneList(root, m_context.messages);
+        const auto& titles = recordingColumnTitles();
+        printRows({titles.begin(), titles.end()}, list.rows, true);
+    } else {
+        PhoneIndexHeader header;
+        StreamingTableView view;
+        ScanCatalogue(root, header, view, m_context.messages);
+    }
     return m_context.messages.anyShown() ? kExitMessage : kExitOk;
 }
 

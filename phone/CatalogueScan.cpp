@@ -5,6 +5,7 @@
 #include "phone/FileErrorText.h"
 #include "phone/FolderListing.h"
 #include "phone/PhoneStore.h"
+#include "phone/RecordingFolder.h"
 #include "phone/RecordingKind.h"
 
 namespace tapelink {
@@ -24,7 +25,8 @@ ScanResult ScanCatalogue(const std::string& driveRoot, PhoneIndexHeader& header,
     view.clearRows();
 
     const PhoneStore store(driveRoot);
-    if (store.readHeader(header) != IndexReadResult::Ok) return {};
+    if (store.readHeader(header) != IndexReadResult::Ok)
+        return {};
     if (header.hasClearedFieldsSet()) {
         header.zeroClearedFields();
         store.writeHeader(header);
@@ -32,15 +34,19 @@ ScanResult ScanCatalogue(const std::string& driveRoot, PhoneIndexHeader& header,
 
     const std::string voiceFolder = store.voiceFolder();
     int count = 0;
-    for (const ListedFile& file : listWavFiles(voiceFolder)) {
+    const RecordingFolder folder(voiceFolder);
+    for (const ListedFile& file : folder.listWavFiles()) {
         std::string name = file.name;
         if (!isRecordingFileName(name)) {
-            if (!isLegacyRecordingName(name)) continue;
+            if (!isLegacyRecordingName(name))
+                continue;
             name = moveLegacyRecording(voiceFolder, name, messages);
-            if (name.empty()) continue;
+            if (name.empty())
+                continue;
         }
-        const auto info = readRecordingInfo(voiceFolder + name);
-        if (!info || !isValidDirection(info->direction)) continue;
+        const auto info = folder.readInfo(name);
+        if (!info || !isValidDirection(info->direction))
+            continue;
         view.addRecordingRow(RecordingEntry::fromInfo(voiceFolder, name, file.size, *info), count);
         ++count;
     }

@@ -24,7 +24,8 @@ std::string phoneNumberFor(std::mt19937& random) {
     std::string number = prefixes[pick(random)];
     const std::size_t length = number.front() == '0' ? number.size() + 8 : 11;
     std::uniform_int_distribution<int> digit(0, 9);
-    while (number.size() < length) number += static_cast<char>('0' + digit(random));
+    while (number.size() < length)
+        number += static_cast<char>('0' + digit(random));
     return number;
 }
 
@@ -37,8 +38,7 @@ int lengthInSeconds(std::mt19937& random, int maxSeconds) {
     return std::max(1, std::min(seconds, maxSeconds));
 }
 
-DemoRecording makeRecording(std::mt19937& random, char letter, int serial, const std::string& folder,
-                            int maxSeconds) {
+DemoRecording makeRecording(std::mt19937& random, char letter, int serial, const std::string& folder, int maxSeconds) {
     DemoRecording recording;
     recording.folder = folder;
     char name[16];
@@ -63,7 +63,8 @@ DemoRecording makeRecording(std::mt19937& random, char letter, int serial, const
 bool writeIndex(const std::string& path, int recordingCount, int nextSerial) {
     PhoneIndexHeader header;
     // The telephone's own bytes: a recognisable pattern that must survive every write.
-    for (std::size_t i = 0; i < header.bytes.size(); ++i) header.bytes[i] = static_cast<std::uint8_t>(i * 7 + 3);
+    for (std::size_t i = 0; i < header.bytes.size(); ++i)
+        header.bytes[i] = static_cast<std::uint8_t>(i * 7 + 3);
     header.bytes[0] = 0x66;
     header.bytes[1] = 0x72;
     header.bytes[38] = 1;  // the telephone leaves these set; the first scan clears them
@@ -86,15 +87,16 @@ std::vector<DemoRecording> planDemoVolume(const DemoVolumeOptions& options) {
     const int count = std::max(0, options.recordings);
     int serial = 1;
     for (int i = 0; i < count; ++i) {
-        plan.push_back(makeRecording(random, kKindLetters[i % std::size(kKindLetters)], serial++, "voice/",
-                                     options.maxSeconds));
+        plan.push_back(
+            makeRecording(random, kKindLetters[i % std::size(kKindLetters)], serial++, "voice/", options.maxSeconds));
     }
     // The last voice recording keeps the legacy name older firmware gave voice messages.
     if (count > 0) {
         DemoRecording& legacy = plan.back();
         legacy.fileName = "REC" + legacy.fileName.substr(3);
         legacy.info.direction = 'B';
-        if (legacy.info.phoneNumber.empty()) legacy.info.phoneNumber = phoneNumberFor(random);
+        if (legacy.info.phoneNumber.empty())
+            legacy.info.phoneNumber = phoneNumberFor(random);
     }
     for (int i = 0; i < kRecycledCount; ++i) {
         plan.push_back(makeRecording(random, kKindLetters[(i * 2) % std::size(kKindLetters)], serial++, "RECYCLE/",
@@ -124,7 +126,8 @@ bool writeDemoVolume(const std::string& root, const DemoVolumeOptions& options, 
             error = path + ": cannot be written";
             return false;
         }
-        if (recording.folder == "voice/") ++voiceCount;
+        if (recording.folder == "voice/")
+            ++voiceCount;
     }
     if (!writeIndex((base / "system" / "phone.bin").string(), voiceCount, static_cast<int>(plan.size()) + 1)) {
         error = (base / "system" / "phone.bin").string() + ": cannot be written";
@@ -153,9 +156,11 @@ std::vector<std::int16_t> synthesizeVoice(int seconds, unsigned seed) {
             phase += 2.0 * std::numbers::pi * f0 / kSampleRate;
             // A few harmonics with falling strength give a buzzy, voice-like timbre.
             double value = 0.0;
-            for (int h = 1; h <= 6; ++h) value += std::sin(phase * h) / h;
+            for (int h = 1; h <= 6; ++h)
+                value += std::sin(phase * h) / h;
             const double envelope = std::sin(std::numbers::pi * t);
-            samples[at] = static_cast<std::int16_t>(std::clamp(value * envelope * 5000.0 + noise(random), -32767.0, 32767.0));
+            samples[at] =
+                static_cast<std::int16_t>(std::clamp(value * envelope * 5000.0 + noise(random), -32767.0, 32767.0));
         }
         const auto silent = static_cast<std::size_t>(pause(random) * kSampleRate);
         for (std::size_t i = 0; i < silent && at < samples.size(); ++i, ++at) {

@@ -21,7 +21,8 @@ RecordingRow phoneListRow(const RecordingEntry& entry, int position) {
                 row[3] = gbkToUtf8(entry.phoneNumber);
                 row[4] = "被叫";
                 break;
-            case RecordingKind::Local: break;
+            case RecordingKind::Local:
+                break;
         }
     }
     row[5] = startTimeText(entry.startKey);

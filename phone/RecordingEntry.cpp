@@ -15,12 +15,14 @@ RecordingEntry RecordingEntry::fromInfo(const std::string& folder, const std::st
 }
 
 const RecordingRow& recordingColumnTitles() {
-    static const RecordingRow titles = {"序号", "文件名", "录音类型", "电话号码", "主/被叫", "开始时间", "录音时长", "文件长度"};
+    static const RecordingRow titles = {"序号",    "文件名",   "录音类型", "电话号码",
+                                        "主/被叫", "开始时间", "录音时长", "文件长度"};
     return titles;
 }
 
 std::string withTrailingSlash(std::string folder) {
-    if (folder.empty() || folder.back() != '/') folder += '/';
+    if (folder.empty() || folder.back() != '/')
+        folder += '/';
     return folder;
 }
 

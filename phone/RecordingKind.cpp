@@ -8,26 +8,37 @@ constexpr std::size_t kRecordingNameLength = 12;
 
 std::optional<KindLetter> kindFromLetter(char letter) {
     switch (letter) {
-        case 'A': return KindLetter{RecordingKind::Call, false};
-        case 'B': return KindLetter{RecordingKind::Local, false};
-        case 'C': return KindLetter{RecordingKind::Message, false};
-        case 'I': return KindLetter{RecordingKind::Call, true};
-        case 'J': return KindLetter{RecordingKind::Local, true};
-        case 'K': return KindLetter{RecordingKind::Message, true};
-        default: return std::nullopt;
+        case 'A':
+            return KindLetter{RecordingKind::Call, false};
+        case 'B':
+            return KindLetter{RecordingKind::Local, false};
+        case 'C':
+            return KindLetter{RecordingKind::Message, false};
+        case 'I':
+            return KindLetter{RecordingKind::Call, true};
+        case 'J':
+            return KindLetter{RecordingKind::Local, true};
+        case 'K':
+            return KindLetter{RecordingKind::Message, true};
+        default:
+            return std::nullopt;
     }
 }
 
 std::optional<KindLetter> kindOfFileName(const std::string& fileName) {
-    if (fileName.size() < 3) return std::nullopt;
+    if (fileName.size() < 3)
+        return std::nullopt;
     return kindFromLetter(fileName[2]);
 }
 
 std::string plainKindText(RecordingKind kind) {
     switch (kind) {
-        case RecordingKind::Call: return "通话录音";
-        case RecordingKind::Local: return "本地录音";
-        case RecordingKind::Message: return "留言录音";
+        case RecordingKind::Call:
+            return "通话录音";
+        case RecordingKind::Local:
+            return "本地录音";
+        case RecordingKind::Message:
+            return "留言录音";
     }
     return {};
 }
@@ -37,7 +48,8 @@ std::string kindText(KindLetter letter) {
 }
 
 bool isRecordingFileName(const std::string& name) {
-    if (name.size() != kRecordingNameLength || name.compare(0, 2, "VO") != 0) return false;
+    if (name.size() != kRecordingNameLength || name.compare(0, 2, "VO") != 0)
+        return false;
     return kindFromLetter(name[2]).has_value();
 }
 

@@ -12,7 +12,7 @@ packages=(
     fonts-wqy-microhei
     xvfb xauth x11-apps imagemagick
     pulseaudio pulseaudio-utils sox libsox-fmt-all
-    xdg-utils unzip python3
+    xdg-utils unzip python3 time
     clang clang-format libclang-rt-14-dev
 )
 

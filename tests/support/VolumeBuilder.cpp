@@ -7,16 +7,19 @@
 namespace tapelink::test {
 
 VolumeBuilder::VolumeBuilder(std::string root) : m_root(std::move(root)) {
-    for (const char* folder : {"system", "voice", "RECYCLE"}) std::filesystem::create_directories(m_root + folder);
+    for (const char* folder : {"system", "voice", "RECYCLE"})
+        std::filesystem::create_directories(m_root + folder);
 }
 
 PhoneIndexHeader VolumeBuilder::header(std::uint16_t recordingCount, std::uint16_t nextSerial) {
     PhoneIndexHeader header;
-    for (std::size_t i = 0; i < header.bytes.size(); ++i) header.bytes[i] = static_cast<std::uint8_t>(0x30 + i % 64);
+    for (std::size_t i = 0; i < header.bytes.size(); ++i)
+        header.bytes[i] = static_cast<std::uint8_t>(0x30 + i % 64);
     header.bytes[0] = 0x66;
     header.bytes[1] = 0x72;
     header.bytes[38] = 0;
-    for (std::size_t i = 44; i < 50; ++i) header.bytes[i] = 0;
+    for (std::size_t i = 44; i < 50; ++i)
+        header.bytes[i] = 0;
     header.setRecordingCount(recordingCount);
     header.setNextSerial(nextSerial);
     return header;
@@ -28,9 +31,13 @@ void VolumeBuilder::writeIndex(const PhoneIndexHeader& header, std::size_t trail
     writeIndexBytes(bytes);
 }
 
-void VolumeBuilder::writeIndexBytes(const std::vector<std::uint8_t>& bytes) const { writeBytes(indexPath(), bytes); }
+void VolumeBuilder::writeIndexBytes(const std::vector<std::uint8_t>& bytes) const {
+    writeBytes(indexPath(), bytes);
+}
 
-std::vector<std::uint8_t> VolumeBuilder::indexBytes() const { return readBytes(indexPath()); }
+std::vector<std::uint8_t> VolumeBuilder::indexBytes() const {
+    return readBytes(indexPath());
+}
 
 RecordingInfo VolumeBuilder::info(char direction, const std::string& number, int year, int month, int day, int hour,
                                   int minute) {

@@ -9,8 +9,8 @@ TEST(RecordingNames, OnlyTwelveCharacterUpperCaseNamesWithAKnownLetterAreRecordi
                              "VOK00001.WAV", "VOA00001.wav"}) {
         EXPECT_TRUE(isRecordingFileName(name)) << name;
     }
-    for (const char* name : {"VOD00001.WAV", "VOC0001.WAV", "voc00001.wav", "VOC000001.WAV", "REC00003.WAV", "",
-                             "XOA00001.WAV"}) {
+    for (const char* name :
+         {"VOD00001.WAV", "VOC0001.WAV", "voc00001.wav", "VOC000001.WAV", "REC00003.WAV", "", "XOA00001.WAV"}) {
         EXPECT_FALSE(isRecordingFileName(name)) << name;
     }
 }

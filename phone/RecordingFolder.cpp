@@ -1,0 +1,55 @@
+#include "phone/RecordingFolder.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <strings.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstring>
+
+namespace tapelink {
+
+namespace {
+
+bool hasWavExtension(const char* name, std::size_t length) {
+    return length >= 4 && ::strcasecmp(name + length - 4, ".wav") == 0;
+}
+
+}  // namespace
+
+RecordingFolder::RecordingFolder(const std::string& path)
+    : m_fd(::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {}
+
+RecordingFolder::~RecordingFolder() {
+    if (m_fd >= 0) ::close(m_fd);
+}
+
+std::vector<ListedFile> RecordingFolder::listWavFiles() const {
+    std::vector<ListedFile> files;
+    if (m_fd < 0) return files;
+    // The DIR stream gets its own descriptor so this folder's stays usable for opening files.
+    const int listFd = ::openat(m_fd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    DIR* dir = listFd >= 0 ? ::fdopendir(listFd) : nullptr;
+    if (dir == nullptr) {
+        if (listFd >= 0) ::close(listFd);
+        return files;
+    }
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::size_t length = std::strlen(entry->d_name);
+        if (!hasWavExtension(entry->d_name, length)) continue;
+        if (entry->d_type != DT_REG && entry->d_type != DT_UNKNOWN && entry->d_type != DT_LNK) continue;
+        struct stat info {};
+        if (::fstatat(m_fd, entry->d_name, &info, 0) != 0 || !S_ISREG(info.st_mode)) continue;
+        files.push_back({std::string(entry->d_name, length), static_cast<std::uint32_t>(info.st_size)});
+    }
+    ::closedir(dir);
+    return files;
+}
+
+std::optional<RecordingInfo> RecordingFolder::readInfo(const std::string& name) const {
+    if (m_fd < 0) return std::nullopt;
+    return readRecordingInfoAt(m_fd, name);
+}
+
+}  // namespace tapelink
