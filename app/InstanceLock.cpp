@@ -12,19 +12,16 @@ namespace tapelink {
 InstanceLock::InstanceLock(std::string lockFolder) : m_path(std::move(lockFolder) + "/TapelinkMutex.lock") {}
 
 InstanceLock::~InstanceLock() {
-    if (m_fd >= 0)
-        ::close(m_fd);
+    if (m_fd >= 0) ::close(m_fd);
 }
 
 bool InstanceLock::tryAcquire() {
-    if (m_fd >= 0)
-        return true;
+    if (m_fd >= 0) return true;
     const std::string folder = m_path.substr(0, m_path.rfind('/'));
     ::mkdir(folder.c_str(), 0700);
     const int fd = ::open(m_path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
     // Without a lock file there is nothing to guard against; the program runs.
-    if (fd < 0)
-        return true;
+    if (fd < 0) return true;
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         ::close(fd);
         return false;
@@ -34,8 +31,7 @@ bool InstanceLock::tryAcquire() {
 }
 
 std::string InstanceLock::defaultLockFolder() {
-    if (const char* runtime = std::getenv("XDG_RUNTIME_DIR"); runtime != nullptr && *runtime != '\0')
-        return runtime;
+    if (const char* runtime = std::getenv("XDG_RUNTIME_DIR"); runtime != nullptr && *runtime != '\0') return runtime;
     return "/tmp/tapelink-" + std::to_string(::getuid());
 }
 

@@ -12,11 +12,9 @@ std::string profileFolderPath() {
     const char* home = std::getenv("HOME");
     std::string base = home != nullptr ? home : "";
     if (base.empty()) {
-        if (const passwd* user = ::getpwuid(::getuid()))
-            base = user->pw_dir;
+        if (const passwd* user = ::getpwuid(::getuid())) base = user->pw_dir;
     }
-    if (base.size() > 1 && base.back() == '/')
-        base.pop_back();
+    if (base.size() > 1 && base.back() == '/') base.pop_back();
     return base + "/Tapelink";
 }
 
@@ -26,8 +24,7 @@ std::string settingsFilePath(const std::string& profileFolder) {
 
 void ensureProfileFolder(const std::string& profileFolder) {
     struct stat info {};
-    if (::stat(profileFolder.c_str(), &info) != 0)
-        ::mkdir(profileFolder.c_str(), 0755);
+    if (::stat(profileFolder.c_str(), &info) != 0) ::mkdir(profileFolder.c_str(), 0755);
 }
 
 }  // namespace tapelink

@@ -11,8 +11,7 @@ std::string SettingsRecord::uploadFolder() const {
 }
 
 bool SettingsRecord::setUploadFolder(const std::string& folder) {
-    if (folder.size() >= kUploadFolderField || folder.find('\0') != std::string::npos)
-        return false;
+    if (folder.size() >= kUploadFolderField || folder.find('\0') != std::string::npos) return false;
     auto* field = bytes.data() + kUploadFolderOffset;
     std::fill(field, field + kUploadFolderField, 0);
     std::memcpy(field, folder.data(), folder.size());

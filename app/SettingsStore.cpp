@@ -10,42 +10,34 @@ namespace tapelink {
 bool SettingsStore::Load(const std::string& path) {
     m_record = SettingsRecord{};
     m_path = path.size() <= kMaxPathLength ? path : std::string();
-    if (m_path.empty())
-        return false;
+    if (m_path.empty()) return false;
 
     const int fd = ::open(m_path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return false;
+    if (fd < 0) return false;
     SettingsRecord read;
     std::size_t got = 0;
     bool failed = false;
     while (got < read.bytes.size()) {
         const ssize_t n = ::read(fd, read.bytes.data() + got, read.bytes.size() - got);
-        if (n < 0)
-            failed = true;
-        if (n <= 0)
-            break;
+        if (n < 0) failed = true;
+        if (n <= 0) break;
         got += static_cast<std::size_t>(n);
     }
     ::close(fd);
-    if (failed || got == 0)
-        return false;
+    if (failed || got == 0) return false;
     m_record = read;
     return m_record.configuredFlag();
 }
 
 bool SettingsStore::Save() const {
-    if (m_path.empty())
-        return false;
+    if (m_path.empty()) return false;
     const std::string temporary = m_path + ".new";
     const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0)
-        return false;
+    if (fd < 0) return false;
     std::size_t written = 0;
     while (written < m_record.bytes.size()) {
         const ssize_t n = ::write(fd, m_record.bytes.data() + written, m_record.bytes.size() - written);
-        if (n <= 0)
-            break;
+        if (n <= 0) break;
         written += static_cast<std::size_t>(n);
     }
     const bool complete = written == m_record.bytes.size() && ::fsync(fd) == 0;

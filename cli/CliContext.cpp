@@ -18,12 +18,10 @@ void StderrMessages::showMessage(const std::string& text, MessageIcon) {
 std::string CliContext::locatePhone() const {
     std::string root = storeOption;
     if (root.empty()) {
-        if (const char* env = std::getenv("TAPELINK_STORE"))
-            root = env;
+        if (const char* env = std::getenv("TAPELINK_STORE")) root = env;
     }
     struct stat info {};
-    if (root.empty() || ::stat(root.c_str(), &info) != 0 || !S_ISDIR(info.st_mode))
-        return {};
+    if (root.empty() || ::stat(root.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) return {};
     return withTrailingSlash(root);
 }
 
@@ -32,8 +30,7 @@ void printRows(const std::vector<std::string>& titles, const std::vector<std::ve
         auto array = nlohmann::ordered_json::array();
         for (const auto& row : rows) {
             nlohmann::ordered_json object;
-            for (std::size_t i = 0; i < titles.size() && i < row.size(); ++i)
-                object[titles[i]] = row[i];
+            for (std::size_t i = 0; i < titles.size() && i < row.size(); ++i) object[titles[i]] = row[i];
             array.push_back(std::move(object));
         }
         std::cout << array.dump(2) << '\n';
@@ -42,8 +39,7 @@ void printRows(const std::vector<std::string>& titles, const std::vector<std::ve
     std::string out;
     for (const auto& row : rows) {
         for (std::size_t i = 0; i < row.size(); ++i) {
-            if (i > 0)
-                out += '\t';
+            if (i > 0) out += '\t';
             out += row[i];
         }
         out += '\n';

@@ -19,13 +19,11 @@ public:
     void addRecordingRow(const RecordingEntry& entry, int position) override {
         const RecordingRow row = phoneListRow(entry, position);
         for (std::size_t i = 0; i < row.size(); ++i) {
-            if (i > 0)
-                m_buffer += '\t';
+            if (i > 0) m_buffer += '\t';
             m_buffer += row[i];
         }
         m_buffer += '\n';
-        if (m_buffer.size() > 64 * 1024)
-            flush();
+        if (m_buffer.size() > 64 * 1024) flush();
     }
     void flush() {
         std::fwrite(m_buffer.data(), 1, m_buffer.size(), stdout);

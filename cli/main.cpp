@@ -23,9 +23,7 @@ int main(int argc, char** argv) {
         return status == 0 ? kExitOk : kExitUsage;
     }
 
-    if (list.command()->parsed())
-        return list.run();
-    if (demoStore.command()->parsed())
-        return demoStore.run();
+    if (list.command()->parsed()) return list.run();
+    if (demoStore.command()->parsed()) return demoStore.run();
     return kExitUsage;
 }

@@ -25,8 +25,7 @@ ScanResult ScanCatalogue(const std::string& driveRoot, PhoneIndexHeader& header,
     view.clearRows();
 
     const PhoneStore store(driveRoot);
-    if (store.readHeader(header) != IndexReadResult::Ok)
-        return {};
+    if (store.readHeader(header) != IndexReadResult::Ok) return {};
     if (header.hasClearedFieldsSet()) {
         header.zeroClearedFields();
         store.writeHeader(header);
@@ -38,15 +37,12 @@ ScanResult ScanCatalogue(const std::string& driveRoot, PhoneIndexHeader& header,
     for (const ListedFile& file : folder.listWavFiles()) {
         std::string name = file.name;
         if (!isRecordingFileName(name)) {
-            if (!isLegacyRecordingName(name))
-                continue;
+            if (!isLegacyRecordingName(name)) continue;
             name = moveLegacyRecording(voiceFolder, name, messages);
-            if (name.empty())
-                continue;
+            if (name.empty()) continue;
         }
         const auto info = folder.readInfo(name);
-        if (!info || !isValidDirection(info->direction))
-            continue;
+        if (!info || !isValidDirection(info->direction)) continue;
         view.addRecordingRow(RecordingEntry::fromInfo(voiceFolder, name, file.size, *info), count);
         ++count;
     }

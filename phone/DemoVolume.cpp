@@ -24,8 +24,7 @@ std::string phoneNumberFor(std::mt19937& random) {
     std::string number = prefixes[pick(random)];
     const std::size_t length = number.front() == '0' ? number.size() + 8 : 11;
     std::uniform_int_distribution<int> digit(0, 9);
-    while (number.size() < length)
-        number += static_cast<char>('0' + digit(random));
+    while (number.size() < length) number += static_cast<char>('0' + digit(random));
     return number;
 }
 
@@ -63,8 +62,7 @@ DemoRecording makeRecording(std::mt19937& random, char letter, int serial, const
 bool writeIndex(const std::string& path, int recordingCount, int nextSerial) {
     PhoneIndexHeader header;
     // The telephone's own bytes: a recognisable pattern that must survive every write.
-    for (std::size_t i = 0; i < header.bytes.size(); ++i)
-        header.bytes[i] = static_cast<std::uint8_t>(i * 7 + 3);
+    for (std::size_t i = 0; i < header.bytes.size(); ++i) header.bytes[i] = static_cast<std::uint8_t>(i * 7 + 3);
     header.bytes[0] = 0x66;
     header.bytes[1] = 0x72;
     header.bytes[38] = 1;  // the telephone leaves these set; the first scan clears them
@@ -95,8 +93,7 @@ std::vector<DemoRecording> planDemoVolume(const DemoVolumeOptions& options) {
         DemoRecording& legacy = plan.back();
         legacy.fileName = "REC" + legacy.fileName.substr(3);
         legacy.info.direction = 'B';
-        if (legacy.info.phoneNumber.empty())
-            legacy.info.phoneNumber = phoneNumberFor(random);
+        if (legacy.info.phoneNumber.empty()) legacy.info.phoneNumber = phoneNumberFor(random);
     }
     for (int i = 0; i < kRecycledCount; ++i) {
         plan.push_back(makeRecording(random, kKindLetters[(i * 2) % std::size(kKindLetters)], serial++, "RECYCLE/",
@@ -126,8 +123,7 @@ bool writeDemoVolume(const std::string& root, const DemoVolumeOptions& options, 
             error = path + ": cannot be written";
             return false;
         }
-        if (recording.folder == "voice/")
-            ++voiceCount;
+        if (recording.folder == "voice/") ++voiceCount;
     }
     if (!writeIndex((base / "system" / "phone.bin").string(), voiceCount, static_cast<int>(plan.size()) + 1)) {
         error = (base / "system" / "phone.bin").string() + ": cannot be written";
@@ -156,8 +152,7 @@ std::vector<std::int16_t> synthesizeVoice(int seconds, unsigned seed) {
             phase += 2.0 * std::numbers::pi * f0 / kSampleRate;
             // A few harmonics with falling strength give a buzzy, voice-like timbre.
             double value = 0.0;
-            for (int h = 1; h <= 6; ++h)
-                value += std::sin(phase * h) / h;
+            for (int h = 1; h <= 6; ++h) value += std::sin(phase * h) / h;
             const double envelope = std::sin(std::numbers::pi * t);
             samples[at] =
                 static_cast<std::int16_t>(std::clamp(value * envelope * 5000.0 + noise(random), -32767.0, 32767.0));

@@ -12,18 +12,14 @@ std::string durationText(std::int64_t fileSize) {
     const auto size = static_cast<std::int32_t>(fileSize);
     const std::int32_t audio = size - 512;
     std::int32_t seconds = audio / 4000;
-    if (audio % 4000 >= 20)
-        ++seconds;
-    if (seconds == 0)
-        seconds = 1;
+    if (audio % 4000 >= 20) ++seconds;
+    if (seconds == 0) seconds = 1;
     const std::int32_t h = seconds / 3600;
     const std::int32_t m = (seconds % 3600) / 60;
     const std::int32_t s = seconds % 60;
     std::string text;
-    if (h != 0)
-        text += std::to_string(h) + "小时";
-    if (m != 0)
-        text += std::to_string(m) + "分";
+    if (h != 0) text += std::to_string(h) + "小时";
+    if (m != 0) text += std::to_string(m) + "分";
     text += std::to_string(s) + "秒";
     return text;
 }
@@ -31,17 +27,14 @@ std::string durationText(std::int64_t fileSize) {
 std::string sizeText(std::int64_t fileSize) {
     const auto size = static_cast<std::int32_t>(fileSize);
     std::int32_t kilobytes = size / 1024;
-    if (size % 1024 >= 512)
-        ++kilobytes;
-    if (kilobytes == 0)
-        kilobytes = 1;
+    if (size % 1024 >= 512) ++kilobytes;
+    if (kilobytes == 0) kilobytes = 1;
     return std::to_string(kilobytes) + "K";
 }
 
 std::string startTimeText(const std::string& startKey) {
     std::string text = "20" + startKey;
-    if (text.size() < 12)
-        return text;
+    if (text.size() < 12) return text;
     text.insert(10, ":");
     text.insert(8, " ");
     text.insert(6, "-");
@@ -54,19 +47,16 @@ std::string gbkToUtf8(const std::string& gbk) {
         return gbk;
     }
     iconv_t cd = ::iconv_open("UTF-8", "GBK");
-    if (cd == reinterpret_cast<iconv_t>(-1))
-        return gbk;
+    if (cd == reinterpret_cast<iconv_t>(-1)) return gbk;
     std::string out(gbk.size() * 3 + 4, '\0');
     char* in = const_cast<char*>(gbk.data());
     std::size_t inLeft = gbk.size();
     char* outPtr = out.data();
     std::size_t outLeft = out.size();
     while (inLeft > 0) {
-        if (::iconv(cd, &in, &inLeft, &outPtr, &outLeft) != static_cast<std::size_t>(-1))
-            break;
+        if (::iconv(cd, &in, &inLeft, &outPtr, &outLeft) != static_cast<std::size_t>(-1)) break;
         // A byte that is not GBK shows as U+FFFD and the rest is decoded on.
-        if (outLeft < 3)
-            break;
+        if (outLeft < 3) break;
         *outPtr++ = '\xEF';
         *outPtr++ = '\xBF';
         *outPtr++ = '\xBD';

@@ -7,8 +7,7 @@ std::string fileErrorText(std::error_code error, const std::string& fileName) {
         error == std::errc::read_only_file_system) {
         return "对 " + fileName + " 的存取被拒绝。";
     }
-    if (error == std::errc::no_such_file_or_directory)
-        return "没有找到 " + fileName + "。";
+    if (error == std::errc::no_such_file_or_directory) return "没有找到 " + fileName + "。";
     return "访问 " + fileName + " 时发生错误。";
 }
 

@@ -21,8 +21,7 @@ const RecordingRow& recordingColumnTitles() {
 }
 
 std::string withTrailingSlash(std::string folder) {
-    if (folder.empty() || folder.back() != '/')
-        folder += '/';
+    if (folder.empty() || folder.back() != '/') folder += '/';
     return folder;
 }
 

@@ -26,8 +26,7 @@ std::optional<KindLetter> kindFromLetter(char letter) {
 }
 
 std::optional<KindLetter> kindOfFileName(const std::string& fileName) {
-    if (fileName.size() < 3)
-        return std::nullopt;
+    if (fileName.size() < 3) return std::nullopt;
     return kindFromLetter(fileName[2]);
 }
 
@@ -48,8 +47,7 @@ std::string kindText(KindLetter letter) {
 }
 
 bool isRecordingFileName(const std::string& name) {
-    if (name.size() != kRecordingNameLength || name.compare(0, 2, "VO") != 0)
-        return false;
+    if (name.size() != kRecordingNameLength || name.compare(0, 2, "VO") != 0) return false;
     return kindFromLetter(name[2]).has_value();
 }
 

@@ -27,7 +27,8 @@ TEST(ListCommand, JsonRowsAreKeyedByTheColumnTitles) {
     TempFolder folder;
     VolumeBuilder volume(folder.path());
     volume.writeIndex(VolumeBuilder::header());
-    VolumeBuilder::writeRecording(volume.voice() + "VOJ00002.WAV", VolumeBuilder::info('B', "555", 24, 1, 2, 3, 4), 512);
+    VolumeBuilder::writeRecording(volume.voice() + "VOJ00002.WAV", VolumeBuilder::info('B', "555", 24, 1, 2, 3, 4),
+                                  512);
 
     const auto result = runCli({"list", "--json"}, {{"TAPELINK_STORE", folder.path()}});
     ASSERT_EQ(result.exitCode, 0) << result.err;

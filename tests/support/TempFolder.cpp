@@ -8,8 +8,7 @@ namespace tapelink::test {
 
 TempFolder::TempFolder() {
     std::string pattern = (std::filesystem::temp_directory_path() / "tapelink-test-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr)
-        throw std::runtime_error("mkdtemp failed");
+    if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
     m_path = pattern + "/";
 }
 

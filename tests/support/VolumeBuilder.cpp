@@ -7,19 +7,16 @@
 namespace tapelink::test {
 
 VolumeBuilder::VolumeBuilder(std::string root) : m_root(std::move(root)) {
-    for (const char* folder : {"system", "voice", "RECYCLE"})
-        std::filesystem::create_directories(m_root + folder);
+    for (const char* folder : {"system", "voice", "RECYCLE"}) std::filesystem::create_directories(m_root + folder);
 }
 
 PhoneIndexHeader VolumeBuilder::header(std::uint16_t recordingCount, std::uint16_t nextSerial) {
     PhoneIndexHeader header;
-    for (std::size_t i = 0; i < header.bytes.size(); ++i)
-        header.bytes[i] = static_cast<std::uint8_t>(0x30 + i % 64);
+    for (std::size_t i = 0; i < header.bytes.size(); ++i) header.bytes[i] = static_cast<std::uint8_t>(0x30 + i % 64);
     header.bytes[0] = 0x66;
     header.bytes[1] = 0x72;
     header.bytes[38] = 0;
-    for (std::size_t i = 44; i < 50; ++i)
-        header.bytes[i] = 0;
+    for (std::size_t i = 44; i < 50; ++i) header.bytes[i] = 0;
     header.setRecordingCount(recordingCount);
     header.setNextSerial(nextSerial);
     return header;

@@ -29,8 +29,7 @@ public:
     }
     std::vector<std::string> names() const {
         std::vector<std::string> result;
-        for (const auto& row : rows)
-            result.push_back(row[1]);
+        for (const auto& row : rows) result.push_back(row[1]);
         return result;
     }
 
@@ -77,11 +76,9 @@ TEST_F(CatalogueScanTest, ListsValidRecordingsAndCountsThemInMemoryOnly) {
 }
 
 TEST_F(CatalogueScanTest, RowsFollowTheFolderListingOrder) {
-    for (const char* name : {"VOA00005.WAV", "VOA00001.WAV", "VOC00003.WAV", "VOB00002.WAV"})
-        recording(name);
+    for (const char* name : {"VOA00005.WAV", "VOA00001.WAV", "VOC00003.WAV", "VOB00002.WAV"}) recording(name);
     std::vector<std::string> listing;
-    for (const auto& entry : fs::directory_iterator(volume.voice()))
-        listing.push_back(entry.path().filename());
+    for (const auto& entry : fs::directory_iterator(volume.voice())) listing.push_back(entry.path().filename());
     scan();
     EXPECT_EQ(view.names(), listing);
 }
@@ -183,8 +180,7 @@ TEST_F(CatalogueScanTest, LegacyNameThatCannotMoveIsReportedAndTheScanGoesOn) {
 }
 
 TEST_F(CatalogueScanTest, LegacyNameInAReadOnlyFolderGivesTheAccessDeniedText) {
-    if (::geteuid() == 0)
-        GTEST_SKIP() << "root may rename in a read-only folder";
+    if (::geteuid() == 0) GTEST_SKIP() << "root may rename in a read-only folder";
     recording("REC00002.WAV");
     fs::permissions(volume.voice(), fs::perms::owner_read | fs::perms::owner_exec);
     scan();

@@ -26,10 +26,8 @@ TEST(DemoVolumePlan, CoversEveryKindBothSidesAndALegacyName) {
     int legacy = 0;
     int recycled = 0;
     for (const auto& recording : plan) {
-        if (recording.folder == "RECYCLE/")
-            ++recycled;
-        if (isLegacyRecordingName(recording.fileName))
-            ++legacy;
+        if (recording.folder == "RECYCLE/") ++recycled;
+        if (isLegacyRecordingName(recording.fileName)) ++legacy;
         letters.insert(recording.fileName[2]);
         directions.insert(recording.info.direction);
         years.insert(recording.info.year);

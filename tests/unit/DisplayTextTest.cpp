@@ -53,8 +53,7 @@ TEST(StartTime, OutOfRangeFieldsStillGiveATenDigitKey) {
 TEST(RecordingInfoBlock, NumberWithoutTerminatorShowsSixteenCharacters) {
     std::array<std::uint8_t, RecordingInfo::kSize> block{};
     block[0] = 'Z';
-    for (int i = 1; i <= 17; ++i)
-        block[i] = static_cast<std::uint8_t>('0' + i % 10);
+    for (int i = 1; i <= 17; ++i) block[i] = static_cast<std::uint8_t>('0' + i % 10);
     const RecordingInfo info = RecordingInfo::fromBlock(block);
     EXPECT_EQ(info.phoneNumber, "1234567890123456");
     EXPECT_EQ(info.toBlock()[17], 0);

@@ -15,8 +15,7 @@ namespace {
 std::vector<std::uint8_t> recordBytes(std::uint8_t flag, const std::string& folder) {
     std::vector<std::uint8_t> bytes(SettingsRecord::kSize, 0);
     bytes[0] = flag;
-    for (std::size_t i = 1; i < 34; ++i)
-        bytes[i] = static_cast<std::uint8_t>('a' + i % 26);
+    for (std::size_t i = 1; i < 34; ++i) bytes[i] = static_cast<std::uint8_t>('a' + i % 26);
     std::copy(folder.begin(), folder.end(), bytes.begin() + 34);
     bytes[294] = 0xEE;
     return bytes;
