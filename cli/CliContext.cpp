@@ -1,12 +1,10 @@
 #include "cli/CliContext.h"
 
-#include <sys/stat.h>
-
-#include <cstdlib>
 #include <iostream>
 #include <nlohmann/json.hpp>
 
 #include "phone/RecordingEntry.h"
+#include "platform/LinuxDeviceLocator.h"
 
 namespace tapelink::cli {
 
@@ -16,13 +14,7 @@ void StderrMessages::showMessage(const std::string& text, MessageIcon) {
 }
 
 std::string CliContext::locatePhone() const {
-    std::string root = storeOption;
-    if (root.empty()) {
-        if (const char* env = std::getenv("TAPELINK_STORE")) root = env;
-    }
-    struct stat info {};
-    if (root.empty() || ::stat(root.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) return {};
-    return withTrailingSlash(root);
+    return LinuxDeviceLocator(storeOption).FindPhoneDrive();
 }
 
 void printRows(const std::vector<std::string>& titles, const std::vector<std::vector<std::string>>& rows, bool json) {

@@ -3,6 +3,8 @@
 #include "cli/CliContext.h"
 #include "cli/DemoStoreCommand.h"
 #include "cli/ListCommand.h"
+#include "cli/LocateCommand.h"
+#include "cli/WatchCommand.h"
 
 int main(int argc, char** argv) {
     using namespace tapelink::cli;
@@ -15,6 +17,8 @@ int main(int argc, char** argv) {
 
     ListCommand list(app, context);
     DemoStoreCommand demoStore(app, context);
+    LocateCommand locate(app, context);
+    WatchCommand watch(app, context);
 
     try {
         app.parse(argc, argv);
@@ -25,5 +29,7 @@ int main(int argc, char** argv) {
 
     if (list.command()->parsed()) return list.run();
     if (demoStore.command()->parsed()) return demoStore.run();
+    if (locate.command()->parsed()) return locate.run();
+    if (watch.command()->parsed()) return watch.run();
     return kExitUsage;
 }
