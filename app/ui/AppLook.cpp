@@ -5,7 +5,9 @@
 
 // The resource initialiser has to be named outside any namespace; calling it pulls the resource
 // into programs that link the UI library statically.
-static void initTapelinkResources() { Q_INIT_RESOURCE(tapelink); }
+static void initTapelinkResources() {
+    Q_INIT_RESOURCE(tapelink);
+}
 
 namespace tapelink {
 
@@ -17,10 +19,10 @@ QIcon appIcon() {
 QFont dialogFont() {
     const QString family = QStringLiteral("宋体");
     // insertSubstitutions keeps each face once, so calling this again changes nothing.
-    QFont::insertSubstitutions(family, {QStringLiteral("SimSun"), QStringLiteral("NSimSun"),
-                                        QStringLiteral("WenQuanYi Micro Hei"), QStringLiteral("Noto Sans CJK SC"),
-                                        QStringLiteral("Noto Serif CJK SC"), QStringLiteral("AR PL UMing CN"),
-                                        QStringLiteral("Droid Sans Fallback")});
+    QFont::insertSubstitutions(
+        family, {QStringLiteral("SimSun"), QStringLiteral("NSimSun"), QStringLiteral("WenQuanYi Micro Hei"),
+                 QStringLiteral("Noto Sans CJK SC"), QStringLiteral("Noto Serif CJK SC"),
+                 QStringLiteral("AR PL UMing CN"), QStringLiteral("Droid Sans Fallback")});
     QFont font(family);
     font.setPointSize(9);
     return font;

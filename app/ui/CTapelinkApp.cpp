@@ -15,8 +15,8 @@ CTapelinkApp::CTapelinkApp(const IDeviceLocator& locator, std::string profileFol
 
 bool CTapelinkApp::StartUp() {
     if (!m_lock.tryAcquire()) {
-        QMessageBox box(QMessageBox::Warning, QCoreApplication::applicationName(),
-                        QString::fromUtf8(kAlreadyRunning), QMessageBox::Ok);
+        QMessageBox box(QMessageBox::Warning, QCoreApplication::applicationName(), QString::fromUtf8(kAlreadyRunning),
+                        QMessageBox::Ok);
         box.setFont(dialogFont());
         box.exec();
         return false;

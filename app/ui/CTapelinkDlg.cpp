@@ -117,11 +117,14 @@ void CTapelinkDlg::setStatusText(const std::string& statusText) {
     emit statusTextChanged(QString::fromStdString(m_statusText));
 }
 
-const IListTexts& CTapelinkDlg::listTexts() const { return *m_model; }
+const IListTexts& CTapelinkDlg::listTexts() const {
+    return *m_model;
+}
 
 std::vector<int> CTapelinkDlg::selectedRows() const {
     std::vector<int> rows;
-    for (const QModelIndex& index : m_list->selectionModel()->selectedRows()) rows.push_back(index.row());
+    for (const QModelIndex& index : m_list->selectionModel()->selectedRows())
+        rows.push_back(index.row());
     std::sort(rows.begin(), rows.end());
     return rows;
 }
@@ -139,7 +142,8 @@ QRect CTapelinkDlg::clientRect() const {
 bool CTapelinkDlg::pickUploadFolder() {
     const QString chosen = m_chooseFolder(this, QStringLiteral("Pick a Directory"),
                                           QFile::decodeName(QByteArray::fromStdString(m_settingsCopy.uploadFolder())));
-    if (chosen.isEmpty()) return false;
+    if (chosen.isEmpty())
+        return false;
     SettingsRecord updated = m_settingsCopy;
     if (!updated.setUploadFolder(QFile::encodeName(QDir::cleanPath(chosen)).toStdString())) {
         m_messages.showMessage(kUploadFolderTooLong, MessageIcon::Warning);
@@ -158,16 +162,20 @@ QAction* CTapelinkDlg::action(int id) const {
 }
 
 void CTapelinkDlg::onDeviceArrival() {
-    if (!m_driveRoot.empty()) return;
+    if (!m_driveRoot.empty())
+        return;
     m_driveRoot = m_locator.FindPhoneDrive();
-    if (m_driveRoot.empty()) return;
+    if (m_driveRoot.empty())
+        return;
     scanPhone();
     setStatusText(kStatusConnected);
 }
 
 void CTapelinkDlg::onDeviceRemoval() {
-    if (m_driveRoot.empty()) return;
-    if (m_locator.FindPhoneDrive() == m_driveRoot) return;
+    if (m_driveRoot.empty())
+        return;
+    if (m_locator.FindPhoneDrive() == m_driveRoot)
+        return;
     m_driveRoot.clear();
     m_model->clear();
     setStatusText(kStatusDisconnected);
@@ -175,7 +183,8 @@ void CTapelinkDlg::onDeviceRemoval() {
 
 void CTapelinkDlg::onPhoneRescan() {
     // An empty root would make the scan read the working folder as if it were a telephone.
-    if (m_driveRoot.empty()) return;
+    if (m_driveRoot.empty())
+        return;
     scanPhone();
     setStatusText(kStatusConnected);
 }
@@ -205,16 +214,21 @@ void CTapelinkDlg::runCommand(int id) {
         accept();
         return;
     }
-    if (m_uploadRunning) return;
+    if (m_uploadRunning)
+        return;
     switch (id) {
         case cmd::kUploadFolder:
-        case cmd::kPopupUploadFolder: pickUploadFolder(); break;
+        case cmd::kPopupUploadFolder:
+            pickUploadFolder();
+            break;
         case cmd::kAbout: {
             CAboutDlg about(this);
             about.exec();
             break;
         }
-        default: emit commandTriggered(id); break;
+        default:
+            emit commandTriggered(id);
+            break;
     }
 }
 
@@ -226,7 +240,8 @@ void CTapelinkDlg::scanPhone() {
 }
 
 void CTapelinkDlg::relayout() {
-    if (m_list == nullptr) return;
+    if (m_list == nullptr)
+        return;
     m_menuBar->setGeometry(0, 0, width(), m_menuBar->sizeHint().height());
     const QRect client = clientRect();
     QRect listRect = client;
@@ -256,7 +271,8 @@ void CTapelinkDlg::relayout() {
 void CTapelinkDlg::onStopClicked() {
     emit stopRequested();
     // Without a running upload there is nothing to stop; the area was shown by a start that failed.
-    if (!m_uploadRunning) setProgressAreaShown(false);
+    if (!m_uploadRunning)
+        setProgressAreaShown(false);
 }
 
 void CTapelinkDlg::clearRows() {
@@ -264,6 +280,8 @@ void CTapelinkDlg::clearRows() {
     m_model->clear();
 }
 
-void CTapelinkDlg::addRecordingRow(const RecordingEntry& entry, int) { m_scannedEntries.push_back(entry); }
+void CTapelinkDlg::addRecordingRow(const RecordingEntry& entry, int) {
+    m_scannedEntries.push_back(entry);
+}
 
 }  // namespace tapelink

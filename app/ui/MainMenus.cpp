@@ -22,7 +22,8 @@ QAction* addCommand(MainMenus& menus, QWidget* menu, const MenuItem& item) {
 
 QMenu* addPopup(MainMenus& menus, QWidget* parent, const char* title, std::initializer_list<MenuItem> items) {
     auto* popup = new QMenu(QString::fromUtf8(title), parent);
-    for (const MenuItem& item : items) addCommand(menus, popup, item);
+    for (const MenuItem& item : items)
+        addCommand(menus, popup, item);
     return popup;
 }
 

@@ -6,7 +6,9 @@ namespace tapelink {
 
 namespace {
 
-bool validColumn(int column) { return column >= 0 && column < static_cast<int>(kRecordingColumnCount); }
+bool validColumn(int column) {
+    return column >= 0 && column < static_cast<int>(kRecordingColumnCount);
+}
 
 }  // namespace
 
@@ -15,30 +17,43 @@ PhoneListModel::PhoneListModel(QObject* parent) : QAbstractTableModel(parent) {}
 void PhoneListModel::setEntries(std::vector<RecordingEntry> entries) {
     std::vector<RecordingRow> rows;
     rows.reserve(entries.size());
-    for (std::size_t i = 0; i < entries.size(); ++i) rows.push_back(phoneListRow(entries[i], static_cast<int>(i)));
+    for (std::size_t i = 0; i < entries.size(); ++i)
+        rows.push_back(phoneListRow(entries[i], static_cast<int>(i)));
     beginResetModel();
     m_entries = std::move(entries);
     m_rows = std::move(rows);
     endResetModel();
 }
 
-void PhoneListModel::clear() { setEntries({}); }
+void PhoneListModel::clear() {
+    setEntries({});
+}
 
-int PhoneListModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : rowCount(); }
+int PhoneListModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : rowCount();
+}
 
-int PhoneListModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : columnCount(); }
+int PhoneListModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : columnCount();
+}
 
 QVariant PhoneListModel::data(const QModelIndex& index, int role) const {
-    if (!index.isValid() || index.row() >= rowCount() || !validColumn(index.column())) return {};
-    if (role == Qt::DisplayRole) return QString::fromStdString(cellText(index.row(), index.column()));
-    if (role == Qt::TextAlignmentRole) return QVariant::fromValue(Qt::AlignLeft | Qt::AlignVCenter);
+    if (!index.isValid() || index.row() >= rowCount() || !validColumn(index.column()))
+        return {};
+    if (role == Qt::DisplayRole)
+        return QString::fromStdString(cellText(index.row(), index.column()));
+    if (role == Qt::TextAlignmentRole)
+        return QVariant::fromValue(Qt::AlignLeft | Qt::AlignVCenter);
     return {};
 }
 
 QVariant PhoneListModel::headerData(int section, Qt::Orientation orientation, int role) const {
-    if (orientation != Qt::Horizontal || !validColumn(section)) return {};
-    if (role == Qt::DisplayRole) return QString::fromStdString(columnTitle(section));
-    if (role == Qt::TextAlignmentRole) return QVariant::fromValue(Qt::AlignLeft | Qt::AlignVCenter);
+    if (orientation != Qt::Horizontal || !validColumn(section))
+        return {};
+    if (role == Qt::DisplayRole)
+        return QString::fromStdString(columnTitle(section));
+    if (role == Qt::TextAlignmentRole)
+        return QVariant::fromValue(Qt::AlignLeft | Qt::AlignVCenter);
     return {};
 }
 
@@ -47,7 +62,8 @@ std::string PhoneListModel::columnTitle(int column) const {
 }
 
 std::string PhoneListModel::cellText(int row, int column) const {
-    if (row < 0 || row >= rowCount() || !validColumn(column)) return {};
+    if (row < 0 || row >= rowCount() || !validColumn(column))
+        return {};
     return m_rows[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)];
 }
 

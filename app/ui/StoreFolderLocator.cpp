@@ -8,7 +8,8 @@ namespace tapelink {
 
 std::string StoreFolderLocator::FindPhoneDrive() const {
     struct stat info {};
-    if (m_folder.empty() || ::stat(m_folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) return {};
+    if (m_folder.empty() || ::stat(m_folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode))
+        return {};
     return withTrailingSlash(m_folder);
 }
 

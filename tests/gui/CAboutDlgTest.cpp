@@ -35,9 +35,12 @@ private slots:
             CAboutDlg about;
             about.show();
             QVERIFY(QTest::qWaitForWindowExposed(&about));
-            if (how == 0) QTest::mouseClick(about.findChild<QPushButton*>(QStringLiteral("1")), Qt::LeftButton);
-            if (how == 1) QTest::keyClick(&about, Qt::Key_Return);
-            if (how == 2) QTest::keyClick(&about, Qt::Key_Escape);
+            if (how == 0)
+                QTest::mouseClick(about.findChild<QPushButton*>(QStringLiteral("1")), Qt::LeftButton);
+            if (how == 1)
+                QTest::keyClick(&about, Qt::Key_Return);
+            if (how == 2)
+                QTest::keyClick(&about, Qt::Key_Escape);
             QVERIFY2(!about.isVisible(), qPrintable(QString::number(how)));
         }
     }

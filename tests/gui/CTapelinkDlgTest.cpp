@@ -30,7 +30,9 @@ using namespace tapelink::test;
 
 namespace {
 
-QString caption(const char* status) { return QString::fromStdString(mainCaption(status)); }
+QString caption(const char* status) {
+    return QString::fromStdString(mainCaption(status));
+}
 
 struct ChooserCall {
     QString title;
@@ -75,7 +77,8 @@ private slots:
     void captionFollowsTheTelephone() {
         auto window = makeWindow();
         QCOMPARE(window->windowTitle(), caption(kStatusDisconnected));
-        QCOMPARE(window->windowTitle(), QStringLiteral("Quorvalent audio Velmo录音电话软件    设备状态：录音电话未连接"));
+        QCOMPARE(window->windowTitle(),
+                 QStringLiteral("Quorvalent audio Velmo录音电话软件    设备状态：录音电话未连接"));
 
         buildPhone(phoneRoot(), 3);
         m_locator.root = phoneRoot();
@@ -114,7 +117,8 @@ private slots:
         auto window = makeWindow();
         QTableView* list = window->findChild<QTableView*>(QStringLiteral("1003"));
         QVERIFY(list == window->listView());
-        const QStringList titles = {"序号", "文件名", "录音类型", "电话号码", "主/被叫", "开始时间", "录音时长", "文件长度"};
+        const QStringList titles = {"序号",    "文件名",   "录音类型", "电话号码",
+                                    "主/被叫", "开始时间", "录音时长", "文件长度"};
         const int widths[] = {60, 100, 90, 110, 80, 150, 180, 180};
         QCOMPARE(list->model()->columnCount(), 8);
         for (int column = 0; column < 8; ++column) {
@@ -145,7 +149,8 @@ private slots:
         auto window = makeWindow();
         QItemSelectionModel* selection = window->listView()->selectionModel();
         const auto flags = QItemSelectionModel::Select | QItemSelectionModel::Rows;
-        for (int row : {9, 2, 5}) selection->select(window->listView()->model()->index(row, 3), flags);
+        for (int row : {9, 2, 5})
+            selection->select(window->listView()->model()->index(row, 3), flags);
         QCOMPARE(window->selectedRows(), (std::vector<int>{2, 5, 9}));
     }
 
@@ -155,7 +160,8 @@ private slots:
         QVERIFY(bar != nullptr);
         const QList<QAction*> top = bar->actions();
         QStringList topTexts;
-        for (QAction* action : top) topTexts << action->text();
+        for (QAction* action : top)
+            topTexts << action->text();
         QCOMPARE(topTexts, (QStringList{"文件上传", "文件查询", "导出EXCEL", "回收站", "帮助", "退出"}));
         QCOMPARE(top[1]->data().toInt(), 32771);
         QCOMPARE(top[2]->data().toInt(), 32773);
@@ -198,17 +204,22 @@ private slots:
     void commandsReachTheirHandlersUnlessAnUploadRuns() {
         auto window = makeWindow();
         QSignalSpy commands(window.get(), &CTapelinkDlg::commandTriggered);
-        const std::vector<int> forwarded = {32790, 32791, 32792, 32793, 32795, 32796, 32797, 32798, 32771, 32773, 32777};
-        for (int id : forwarded) window->action(id)->trigger();
+        const std::vector<int> forwarded = {32790, 32791, 32792, 32793, 32795, 32796,
+                                            32797, 32798, 32771, 32773, 32777};
+        for (int id : forwarded)
+            window->action(id)->trigger();
         QCOMPARE(static_cast<std::size_t>(commands.size()), forwarded.size());
-        for (std::size_t i = 0; i < forwarded.size(); ++i) QCOMPARE(commands[static_cast<int>(i)][0].toInt(), forwarded[i]);
+        for (std::size_t i = 0; i < forwarded.size(); ++i)
+            QCOMPARE(commands[static_cast<int>(i)][0].toInt(), forwarded[i]);
 
         commands.clear();
         window->show();
         window->setUploadRunning(true);
         m_chosen = QString::fromStdString(m_folder->path());
-        for (int id : forwarded) window->action(id)->trigger();
-        for (int id : {32789, 32794, 32776}) window->action(id)->trigger();
+        for (int id : forwarded)
+            window->action(id)->trigger();
+        for (int id : {32789, 32794, 32776})
+            window->action(id)->trigger();
         QCOMPARE(commands.size(), 0);
         QVERIFY(m_chooserCalls.empty());
         QVERIFY(QApplication::activeModalWidget() == nullptr);
@@ -317,7 +328,8 @@ private slots:
 
     void folderPickerSavesAtOnce() {
         std::vector<std::uint8_t> bytes(SettingsRecord::kSize);
-        for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<std::uint8_t>(0x40 + i % 50);
+        for (std::size_t i = 0; i < bytes.size(); ++i)
+            bytes[i] = static_cast<std::uint8_t>(0x40 + i % 50);
         bytes[0] = 1;
         const std::string old = "/srv/old-archive";
         std::fill(bytes.begin() + 34, bytes.begin() + 294, 0);
@@ -394,10 +406,9 @@ private slots:
             const int h = button.height();
             const int barTop = client.height() - h + 2;
             const int barRight = client.width() - button.width() - 10 - 5;
-            QTest::ignoreMessage(QtDebugMsg, qPrintable(QStringLiteral("process pos = 5, %1, %2, %3")
-                                                            .arg(barTop)
-                                                            .arg(barRight)
-                                                            .arg(barTop + 15)));
+            QTest::ignoreMessage(
+                QtDebugMsg,
+                qPrintable(QStringLiteral("process pos = 5, %1, %2, %3").arg(barTop).arg(barRight).arg(barTop + 15)));
             window->setProgressAreaShown(true);
             QVERIFY(window->progressBar()->isVisible());
             QVERIFY(window->stopButton()->isVisible());

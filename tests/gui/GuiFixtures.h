@@ -23,8 +23,8 @@ public:
 // A telephone volume under root with count call recordings VOA00001.WAV, VOA00002.WAV, ...
 inline void buildPhone(const std::string& root, int count, int firstSerial = 1) {
     VolumeBuilder volume(root);
-    volume.writeIndex(VolumeBuilder::header(static_cast<std::uint16_t>(count),
-                                            static_cast<std::uint16_t>(firstSerial + count)));
+    volume.writeIndex(
+        VolumeBuilder::header(static_cast<std::uint16_t>(count), static_cast<std::uint16_t>(firstSerial + count)));
     for (int i = 0; i < count; ++i) {
         char name[16];
         std::snprintf(name, sizeof name, "VOA%05d.WAV", firstSerial + i);

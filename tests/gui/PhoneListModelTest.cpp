@@ -13,7 +13,8 @@ std::vector<RecordingEntry> entries(int count) {
     for (int i = 0; i < count; ++i) {
         RecordingEntry entry;
         entry.size = static_cast<std::uint32_t>(4532 + i);
-        entry.fileName = (i % 2 == 0 ? "VOA" : "VOK") + QString::number(i).rightJustified(5, '0').toStdString() + ".WAV";
+        entry.fileName =
+            (i % 2 == 0 ? "VOA" : "VOK") + QString::number(i).rightJustified(5, '0').toStdString() + ".WAV";
         entry.direction = i % 3 == 0 ? 'Z' : 'B';
         entry.phoneNumber = "0755" + std::to_string(i);
         entry.startKey = "1105180907";
