@@ -13,6 +13,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTableView>
+#include <algorithm>
 #include <array>
 
 #include "app/ui/AppLook.h"

@@ -58,7 +58,8 @@ public:
     // The window's client area below the menu bar, in window coordinates.
     QRect clientRect() const;
 
-    // While an upload runs, every command but "退出" does nothing.
+    // While an upload runs, every command but "退出" does nothing. The upload sets this from the start of
+    // its worker until the worker has ended (after its last message is dismissed).
     bool uploadRunning() const { return m_uploadRunning; }
     void setUploadRunning(bool running) { m_uploadRunning = running; }
 
@@ -84,7 +85,7 @@ signals:
     // A command handled elsewhere was chosen while no upload runs: 32790-32793, 32795-32798,
     // 32771, 32773 and 32777.
     void commandTriggered(int id);
-    // The Stop button was pressed.
+    // The Stop button was pressed. Without a running upload the window also hides the progress area.
     void stopRequested();
     void statusTextChanged(const QString& statusText);
 
