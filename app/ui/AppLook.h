@@ -13,7 +13,7 @@ QIcon appIcon();
 // falls back to an installed face that has the Chinese characters.
 QFont dialogFont();
 
-// A size given in dialog units of the font, the way window sizes are specified.
+// A size in dialog units of the font (a quarter of the average letter width, an eighth of the height).
 QSize dialogUnitsToPixels(const QFont& font, int width, int height);
 
 }  // namespace tapelink
