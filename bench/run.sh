@@ -1,9 +1,13 @@
 #!/usr/bin/env bash
-# Runs every benchmark against its baseline, measured in the same run. Build first (scripts/test.sh or
-# cmake --build build); pass another build folder as the first argument if needed.
+# Runs every benchmark and prints each one's ratio against its baseline, measured in the same run.
+# Build first (scripts/test.sh or cmake --build build); TAPELINK_BUILD_DIR names another build folder.
 set -euo pipefail
-here=$(dirname "$0")
-build=${1:-build}
-for bench in "$here"/list.sh; do
-    bash "$bench" "$build"
-done
+cd "$(dirname "$0")/.."
+build="${TAPELINK_BUILD_DIR:-build}"
+
+cmake --build "$build" -j 2 >/dev/null
+
+# The telephone's catalogue: tapelink-cli list against listing the folder and reading each block.
+bash bench/list.sh "$build"
+# The phone list: model-based view against a one-item-per-cell table, 10,000 rows.
+QT_QPA_PLATFORM=offscreen "$build/bench/bench_phone_list_view" 2>/dev/null

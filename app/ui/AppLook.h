@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QFont>
+#include <QIcon>
+#include <QSize>
+
+namespace tapelink {
+
+// Icon 128, the program's icon, drawn from the SVG in the resources.
+QIcon appIcon();
+
+// "宋体" 9 point, the font of every window. Where that face is not installed, the font database
+// falls back to an installed face that has the Chinese characters.
+QFont dialogFont();
+
+// A size in dialog units of the font (a quarter of the average letter width, an eighth of the height).
+QSize dialogUnitsToPixels(const QFont& font, int width, int height);
+
+}  // namespace tapelink

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <string>
+
+#include "app/InstanceLock.h"
+#include "app/ProfileFolder.h"
+#include "phone/IDeviceLocator.h"
+#include "platform/QtDeviceWatcher.h"
+
+namespace tapelink {
+
+// The start-up sequence: one copy per user, the profile folder and its settings, then the main
+// window, run modally until it closes.
+class CTapelinkApp {
+public:
+    explicit CTapelinkApp(const IDeviceLocator& locator, std::string profileFolder = profileFolderPath(),
+                          std::string lockFolder = InstanceLock::defaultLockFolder());
+
+    // Device arrivals and removals reach the main window through this watcher while it runs.
+    void setDeviceWatcher(QtDeviceWatcher* watcher) { m_watcher = watcher; }
+
+    // Runs the program. Always false: the program ends when it returns.
+    bool StartUp();
+
+    static constexpr const char* kAlreadyRunning = "录音电话管理软件不允许同时被运行多次！";
+
+private:
+    const IDeviceLocator& m_locator;
+    QtDeviceWatcher* m_watcher = nullptr;
+    std::string m_profileFolder;
+    // Held for the life of the application object, which is the life of the process.
+    InstanceLock m_lock;
+};
+
+}  // namespace tapelink

@@ -1,0 +1,278 @@
+#include "app/ui/CTapelinkDlg.h"
+
+#include <QAction>
+#include <QCursor>
+#include <QDebug>
+#include <QDir>
+#include <QFile>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPainter>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTableView>
+#include <algorithm>
+#include <array>
+
+#include "app/ui/AppLook.h"
+#include "app/ui/CAboutDlg.h"
+#include "app/ui/CommandIds.h"
+#include "app/ui/MainMenus.h"
+#include "app/ui/PhoneListModel.h"
+#include "phone/DeviceStatus.h"
+
+namespace tapelink {
+
+namespace {
+
+constexpr std::array<int, kRecordingColumnCount> kColumnWidths = {60, 100, 90, 110, 80, 150, 180, 180};
+const QColor kBackground(127, 127, 200);
+constexpr int kStopRightMargin = 10;
+constexpr int kBarLeft = 5;
+constexpr int kBarGap = 5;
+constexpr int kBarTopOffset = 2;
+constexpr int kBarHeight = 15;
+constexpr const char* kUploadFolderTooLong = "所选文件夹的路径太长（最多259个字节），请选择其他文件夹！";
+
+}  // namespace
+
+CTapelinkDlg::CTapelinkDlg(SettingsStore& settingsStore, const IDeviceLocator& locator, IMessageSink& messages,
+                           FolderChooser chooseFolder, QWidget* parent)
+    : QDialog(parent),
+      m_settingsStore(settingsStore),
+      m_locator(locator),
+      m_messages(messages),
+      m_chooseFolder(std::move(chooseFolder)),
+      m_statusText(kStatusPrefix) {
+    setObjectName(QStringLiteral("102"));
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
+                   Qt::WindowCloseButtonHint);
+    setFont(dialogFont());
+    setWindowIcon(appIcon());
+
+    MainMenus menus = buildMainMenus(this);
+    m_menuBar = menus.bar;
+    m_listPopup = menus.listPopup;
+    m_actions = std::move(menus.actions);
+    for (const auto& [id, action] : m_actions) {
+        connect(action, &QAction::triggered, this, [this, id = id] { runCommand(id); });
+    }
+
+    m_progressBar = new QProgressBar(this);
+    m_progressBar->setObjectName(QString::number(cmd::kProgressBar));
+    m_progressBar->setTextVisible(false);
+    m_progressBar->setValue(0);
+    m_progressBar->hide();
+
+    m_stopButton = new QPushButton(QStringLiteral("停止上传(&P)"), this);
+    m_stopButton->setObjectName(QString::number(cmd::kStopButton));
+    m_stopButton->setAutoDefault(false);
+    m_stopButton->resize(dialogUnitsToPixels(font(), 50, 14).expandedTo(m_stopButton->sizeHint()));
+    m_stopButton->hide();
+    connect(m_stopButton, &QPushButton::clicked, this, &CTapelinkDlg::onStopClicked);
+
+    m_settingsCopy = m_settingsStore.GetRecord();
+
+    m_model = new PhoneListModel(this);
+    auto* list = new QTableView(this);
+    list->setObjectName(QString::number(cmd::kPhoneList));
+    list->setModel(m_model);
+    list->setShowGrid(true);
+    list->setWordWrap(false);
+    list->setSelectionBehavior(QAbstractItemView::SelectRows);
+    list->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    list->setContextMenuPolicy(Qt::CustomContextMenu);
+    list->verticalHeader()->hide();
+    // Fixed row heights let the view place any row without measuring the others.
+    list->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    list->verticalHeader()->setDefaultSectionSize(list->fontMetrics().height() + 4);
+    list->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    list->horizontalHeader()->setStretchLastSection(false);
+    list->horizontalHeader()->setHighlightSections(false);
+    for (std::size_t i = 0; i < kColumnWidths.size(); ++i) {
+        list->horizontalHeader()->resizeSection(static_cast<int>(i), kColumnWidths[i]);
+    }
+    connect(list, &QWidget::customContextMenuRequested, this, [this] { m_listPopup->popup(QCursor::pos()); });
+    m_list = list;
+
+    m_driveRoot = m_locator.FindPhoneDrive();
+    if (!m_driveRoot.empty()) {
+        scanPhone();
+        setStatusText(kStatusConnected);
+    } else {
+        setStatusText(kStatusDisconnected);
+    }
+
+    resize(dialogUnitsToPixels(font(), 629, 312));
+    relayout();
+}
+
+CTapelinkDlg::~CTapelinkDlg() = default;
+
+void CTapelinkDlg::setStatusText(const std::string& statusText) {
+    m_statusText = statusText;
+    setWindowTitle(QString::fromStdString(mainCaption(m_statusText)));
+    emit statusTextChanged(QString::fromStdString(m_statusText));
+}
+
+const IListTexts& CTapelinkDlg::listTexts() const {
+    return *m_model;
+}
+
+std::vector<int> CTapelinkDlg::selectedRows() const {
+    std::vector<int> rows;
+    for (const QModelIndex& index : m_list->selectionModel()->selectedRows()) rows.push_back(index.row());
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+void CTapelinkDlg::setProgressAreaShown(bool shown) {
+    m_progressAreaShown = shown;
+    relayout();
+}
+
+QRect CTapelinkDlg::clientRect() const {
+    const int top = m_menuBar->sizeHint().height();
+    return QRect(0, top, width(), std::max(0, height() - top));
+}
+
+bool CTapelinkDlg::pickUploadFolder() {
+    const QString chosen = m_chooseFolder(this, QStringLiteral("Pick a Directory"),
+                                          QFile::decodeName(QByteArray::fromStdString(m_settingsCopy.uploadFolder())));
+    if (chosen.isEmpty()) return false;
+    SettingsRecord updated = m_settingsCopy;
+    if (!updated.setUploadFolder(QFile::encodeName(QDir::cleanPath(chosen)).toStdString())) {
+        m_messages.showMessage(kUploadFolderTooLong, MessageIcon::Warning);
+        return false;
+    }
+    m_settingsCopy = updated;
+    m_settingsStore.SetRecord(m_settingsCopy);
+    m_settingsStore.Save();
+    m_uploadFolderConfirmed = true;
+    return true;
+}
+
+QAction* CTapelinkDlg::action(int id) const {
+    const auto found = m_actions.find(id);
+    return found != m_actions.end() ? found->second : nullptr;
+}
+
+void CTapelinkDlg::onDeviceArrival() {
+    if (!m_driveRoot.empty()) return;
+    m_driveRoot = m_locator.FindPhoneDrive();
+    if (m_driveRoot.empty()) return;
+    scanPhone();
+    setStatusText(kStatusConnected);
+}
+
+void CTapelinkDlg::onDeviceRemoval() {
+    if (m_driveRoot.empty()) return;
+    if (m_locator.FindPhoneDrive() == m_driveRoot) return;
+    m_driveRoot.clear();
+    m_model->clear();
+    setStatusText(kStatusDisconnected);
+}
+
+void CTapelinkDlg::onPhoneRescan() {
+    // An empty root would make the scan read the working folder as if it were a telephone.
+    if (m_driveRoot.empty()) return;
+    scanPhone();
+    setStatusText(kStatusConnected);
+}
+
+void CTapelinkDlg::resizeEvent(QResizeEvent* event) {
+    relayout();
+    QDialog::resizeEvent(event);
+}
+
+void CTapelinkDlg::paintEvent(QPaintEvent* event) {
+    QPainter painter(this);
+    painter.fillRect(rect(), kBackground);
+    QDialog::paintEvent(event);
+}
+
+void CTapelinkDlg::keyPressEvent(QKeyEvent* event) {
+    // Esc would reject the dialog and so end the program.
+    if (event->key() == Qt::Key_Escape) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void CTapelinkDlg::runCommand(int id) {
+    if (id == cmd::kExit) {
+        accept();
+        return;
+    }
+    if (m_uploadRunning) return;
+    switch (id) {
+        case cmd::kUploadFolder:
+        case cmd::kPopupUploadFolder:
+            pickUploadFolder();
+            break;
+        case cmd::kAbout: {
+            CAboutDlg about(this);
+            about.exec();
+            break;
+        }
+        default:
+            emit commandTriggered(id);
+            break;
+    }
+}
+
+void CTapelinkDlg::scanPhone() {
+    m_scannedEntries.clear();
+    ScanCatalogue(m_driveRoot, m_phoneIndex, *this, m_messages);
+    m_model->setEntries(std::move(m_scannedEntries));
+    m_scannedEntries.clear();
+}
+
+void CTapelinkDlg::relayout() {
+    if (m_list == nullptr) return;
+    m_menuBar->setGeometry(0, 0, width(), m_menuBar->sizeHint().height());
+    const QRect client = clientRect();
+    QRect listRect = client;
+    if (m_progressAreaShown) {
+        const QSize button = m_stopButton->size();
+        const QRect stop(client.right() + 1 - button.width() - kStopRightMargin, client.bottom() + 1 - button.height(),
+                         button.width(), button.height());
+        const int barTop = client.bottom() + 1 - button.height() + kBarTopOffset;
+        const QRect bar(client.left() + kBarLeft, barTop, stop.left() - kBarGap - (client.left() + kBarLeft),
+                        kBarHeight);
+        m_stopButton->setGeometry(stop);
+        m_progressBar->setGeometry(bar);
+        m_stopButton->show();
+        m_progressBar->show();
+        const QRect inClient = bar.translated(-client.topLeft());
+        qDebug("process pos = %d, %d, %d, %d", inClient.left(), inClient.top(), inClient.left() + inClient.width(),
+               inClient.top() + inClient.height());
+        listRect.setHeight(std::max(0, client.height() - button.height()));
+    } else {
+        m_progressBar->hide();
+        m_stopButton->hide();
+    }
+    m_list->setGeometry(listRect);
+    update();
+}
+
+void CTapelinkDlg::onStopClicked() {
+    emit stopRequested();
+    // Without a running upload there is nothing to stop; the area was shown by a start that failed.
+    if (!m_uploadRunning) setProgressAreaShown(false);
+}
+
+void CTapelinkDlg::clearRows() {
+    m_scannedEntries.clear();
+    m_model->clear();
+}
+
+void CTapelinkDlg::addRecordingRow(const RecordingEntry& entry, int) {
+    m_scannedEntries.push_back(entry);
+}
+
+}  // namespace tapelink

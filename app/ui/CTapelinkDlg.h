@@ -1,0 +1,130 @@
+#pragma once
+
+#include <QDialog>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "app/IListTexts.h"
+#include "app/IMessageSink.h"
+#include "app/SettingsRecord.h"
+#include "app/SettingsStore.h"
+#include "app/ui/FolderChooser.h"
+#include "phone/CatalogueScan.h"
+#include "phone/IDeviceLocator.h"
+#include "phone/PhoneIndexHeader.h"
+
+class QAction;
+class QMenu;
+class QMenuBar;
+class QProgressBar;
+class QPushButton;
+class QTableView;
+
+namespace tapelink {
+
+class PhoneListModel;
+
+// The main window (dialog 102): the device status in the caption, the phone list 1003, the menus 130
+// and 145, and the progress area (bar 1052, Stop button 1010) of an upload. It follows the telephone
+// through the device locator whenever a device arrives or goes, and holds the process's one
+// in-memory copy of the telephone's index header.
+class CTapelinkDlg : public QDialog, private ICatalogueView {
+    Q_OBJECT
+public:
+    CTapelinkDlg(SettingsStore& settingsStore, const IDeviceLocator& locator, IMessageSink& messages,
+                 FolderChooser chooseFolder = systemFolderChooser(), QWidget* parent = nullptr);
+    ~CTapelinkDlg() override;
+
+    // The telephone.
+    const std::string& driveRoot() const { return m_driveRoot; }
+    PhoneIndexHeader& phoneIndex() { return m_phoneIndex; }
+    const std::string& statusText() const { return m_statusText; }
+    // Shows the status in the caption at once.
+    void setStatusText(const std::string& statusText) override;
+
+    // The phone list.
+    PhoneListModel& phoneList() { return *m_model; }
+    const IListTexts& listTexts() const;
+    QTableView* listView() const { return m_list; }
+    // Selected rows in ascending order.
+    std::vector<int> selectedRows() const;
+
+    // The progress area of an upload.
+    bool progressAreaShown() const { return m_progressAreaShown; }
+    void setProgressAreaShown(bool shown);
+    QProgressBar* progressBar() const { return m_progressBar; }
+    QPushButton* stopButton() const { return m_stopButton; }
+    // The window's client area below the menu bar, in window coordinates.
+    QRect clientRect() const;
+
+    // While an upload runs, every command but "退出" does nothing. The upload sets this from the start of
+    // its worker until the worker has ended (after its last message is dismissed).
+    bool uploadRunning() const { return m_uploadRunning; }
+    void setUploadRunning(bool running) { m_uploadRunning = running; }
+
+    // The settings: the copy taken at opening, saved whenever an upload folder is picked.
+    const SettingsRecord& settingsCopy() const { return m_settingsCopy; }
+    bool uploadFolderConfirmed() const { return m_uploadFolderConfirmed; }
+    // The upload-folder picker without the refusal check, for the upload's ready check.
+    // True when a folder was picked and stored.
+    bool pickUploadFolder();
+
+    IMessageSink& messages() { return m_messages; }
+    QAction* action(int id) const;
+    QMenuBar* mainMenu() const { return m_menuBar; }
+    QMenu* listPopup() const { return m_listPopup; }
+
+public slots:
+    void onDeviceArrival();
+    void onDeviceRemoval();
+    // Reads the catalogue again (after the recycle bin restored recordings), without asking the locator.
+    void onPhoneRescan();
+
+signals:
+    // A command handled elsewhere was chosen while no upload runs: 32790-32793, 32795-32798,
+    // 32771, 32773 and 32777.
+    void commandTriggered(int id);
+    // The Stop button was pressed. Without a running upload the window also hides the progress area.
+    void stopRequested();
+    void statusTextChanged(const QString& statusText);
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void runCommand(int id);
+    void scanPhone();
+    void relayout();
+    void onStopClicked();
+
+    // ICatalogueView: the scan's rows are collected and shown in one go.
+    void clearRows() override;
+    void addRecordingRow(const RecordingEntry& entry, int position) override;
+
+    SettingsStore& m_settingsStore;
+    const IDeviceLocator& m_locator;
+    IMessageSink& m_messages;
+    FolderChooser m_chooseFolder;
+
+    std::string m_driveRoot;
+    std::string m_statusText;
+    PhoneIndexHeader m_phoneIndex;
+    SettingsRecord m_settingsCopy;
+    bool m_uploadFolderConfirmed = false;
+    bool m_progressAreaShown = false;
+    bool m_uploadRunning = false;
+    std::vector<RecordingEntry> m_scannedEntries;
+
+    PhoneListModel* m_model = nullptr;
+    QTableView* m_list = nullptr;
+    QProgressBar* m_progressBar = nullptr;
+    QPushButton* m_stopButton = nullptr;
+    QMenuBar* m_menuBar = nullptr;
+    QMenu* m_listPopup = nullptr;
+    std::map<int, QAction*> m_actions;
+};
+
+}  // namespace tapelink

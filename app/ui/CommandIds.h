@@ -1,0 +1,32 @@
+#pragma once
+
+namespace tapelink::cmd {
+
+// Menu command ids of the main window. The list pop-up repeats the first menu-bar pop-up under ids
+// of its own.
+inline constexpr int kMainMenu = 130;
+inline constexpr int kListPopupMenu = 145;
+
+inline constexpr int kUploadFolder = 32789;
+inline constexpr int kUploadSelected = 32790;
+inline constexpr int kUploadByCategory = 32791;
+inline constexpr int kUploadAll = 32792;
+inline constexpr int kDeletePermanently = 32793;
+inline constexpr int kSearch = 32771;
+inline constexpr int kExportExcel = 32773;
+inline constexpr int kRecycleBin = 32777;
+inline constexpr int kAbout = 32776;
+inline constexpr int kExit = 32772;
+
+inline constexpr int kPopupUploadFolder = 32794;
+inline constexpr int kPopupUploadSelected = 32795;
+inline constexpr int kPopupUploadByCategory = 32796;
+inline constexpr int kPopupUploadAll = 32797;
+inline constexpr int kPopupDeletePermanently = 32798;
+
+// Control ids of the main window.
+inline constexpr int kPhoneList = 1003;
+inline constexpr int kStopButton = 1010;
+inline constexpr int kProgressBar = 1052;
+
+}  // namespace tapelink::cmd

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QAbstractTableModel>
+#include <vector>
+
+#include "app/IListTexts.h"
+#include "phone/RecordingEntry.h"
+
+namespace tapelink {
+
+// The phone list's rows: the scanned recordings and their eight texts, formatted once when the rows
+// arrive so that painting and scrolling only look texts up. Rows are replaced as a whole, which keeps
+// a list of ten thousand recordings as quick to show as a short one.
+class PhoneListModel : public QAbstractTableModel, public IListTexts {
+    Q_OBJECT
+public:
+    explicit PhoneListModel(QObject* parent = nullptr);
+
+    void setEntries(std::vector<RecordingEntry> entries);
+    void clear();
+    const RecordingEntry& entry(int row) const { return m_entries.at(static_cast<std::size_t>(row)); }
+    const std::vector<RecordingEntry>& entries() const { return m_entries; }
+
+    // QAbstractTableModel
+    int rowCount(const QModelIndex& parent) const override;
+    int columnCount(const QModelIndex& parent) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+
+    // IListTexts
+    int rowCount() const override { return static_cast<int>(m_rows.size()); }
+    int columnCount() const override { return static_cast<int>(kRecordingColumnCount); }
+    std::string columnTitle(int column) const override;
+    std::string cellText(int row, int column) const override;
+
+private:
+    std::vector<RecordingEntry> m_entries;
+    std::vector<RecordingRow> m_rows;
+};
+
+}  // namespace tapelink

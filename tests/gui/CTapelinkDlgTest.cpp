@@ -1,0 +1,490 @@
+#include <QAction>
+#include <QApplication>
+#include <QFontInfo>
+#include <QFontMetrics>
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTableView>
+#include <QTimer>
+#include <QtTest>
+#include <memory>
+
+#include "app/SettingsStore.h"
+#include "app/ui/CAboutDlg.h"
+#include "app/ui/CTapelinkDlg.h"
+#include "app/ui/CommandIds.h"
+#include "app/ui/PhoneListModel.h"
+#include "phone/DeviceStatus.h"
+#include "phone/PhoneListRow.h"
+#include "tests/gui/GuiFixtures.h"
+#include "tests/support/RecordingMessages.h"
+#include "tests/support/TempFolder.h"
+
+using namespace tapelink;
+using namespace tapelink::test;
+
+namespace {
+
+QString caption(const char* status) {
+    return QString::fromStdString(mainCaption(status));
+}
+
+struct ChooserCall {
+    QString title;
+    QString start;
+};
+
+}  // namespace
+
+class CTapelinkDlgTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<TempFolder> m_folder;
+    SettingsStore m_settings;
+    FakeLocator m_locator;
+    RecordingMessages m_messages;
+    QString m_chosen;
+    std::vector<ChooserCall> m_chooserCalls;
+
+    std::string phoneRoot() const { return m_folder->path() + "phone/"; }
+    std::string configPath() const { return m_folder->path() + "config.ini"; }
+
+    std::unique_ptr<CTapelinkDlg> makeWindow() {
+        auto chooser = [this](QWidget*, const QString& title, const QString& start) {
+            m_chooserCalls.push_back({title, start});
+            return m_chosen;
+        };
+        return std::make_unique<CTapelinkDlg>(m_settings, m_locator, m_messages, chooser);
+    }
+
+private slots:
+    void init() {
+        m_folder = std::make_unique<TempFolder>();
+        m_settings = SettingsStore();
+        m_settings.Load(configPath());
+        m_locator = FakeLocator();
+        m_messages = RecordingMessages();
+        m_chosen.clear();
+        m_chooserCalls.clear();
+    }
+
+    void captionFollowsTheTelephone() {
+        auto window = makeWindow();
+        QCOMPARE(window->windowTitle(), caption(kStatusDisconnected));
+        QCOMPARE(window->windowTitle(),
+                 QStringLiteral("Quorvalent audio Velmo录音电话软件    设备状态：录音电话未连接"));
+
+        buildPhone(phoneRoot(), 3);
+        m_locator.root = phoneRoot();
+        QSignalSpy statuses(window.get(), &CTapelinkDlg::statusTextChanged);
+        window->onDeviceArrival();
+        // The reading status is shown while the catalogue is read, then the connected one.
+        QCOMPARE(statuses.size(), 2);
+        QCOMPARE(statuses[0][0].toString(), QString::fromUtf8(kStatusReading));
+        QCOMPARE(window->windowTitle(), caption(kStatusConnected));
+
+        window->setStatusText(std::string(kStatusUploadingPrefix) + "VOA00001.WAV");
+        QCOMPARE(window->windowTitle(),
+                 QStringLiteral("Quorvalent audio Velmo录音电话软件    设备状态：正在上传文件 VOA00001.WAV"));
+
+        m_locator.root.clear();
+        window->onDeviceRemoval();
+        QCOMPARE(window->windowTitle(), caption(kStatusDisconnected));
+    }
+
+    void opensOnAnAttachedTelephone() {
+        buildPhone(phoneRoot(), 4);
+        m_locator.root = phoneRoot();
+        auto window = makeWindow();
+        QCOMPARE(window->windowTitle(), caption(kStatusConnected));
+        QCOMPARE(window->driveRoot(), phoneRoot());
+        QCOMPARE(window->listView()->model()->rowCount(), 4);
+        QCOMPARE(window->phoneIndex().recordingCount(), 4);
+        QCOMPARE(window->phoneIndex().nextSerial(), 5);
+        QVERIFY(!window->progressBar()->isVisibleTo(window.get()));
+        QVERIFY(!window->stopButton()->isVisibleTo(window.get()));
+    }
+
+    void phoneListColumnsAndTexts() {
+        buildPhone(phoneRoot(), 3);
+        m_locator.root = phoneRoot();
+        auto window = makeWindow();
+        QTableView* list = window->findChild<QTableView*>(QStringLiteral("1003"));
+        QVERIFY(list == window->listView());
+        const QStringList titles = {"序号",    "文件名",   "录音类型", "电话号码",
+                                    "主/被叫", "开始时间", "录音时长", "文件长度"};
+        const int widths[] = {60, 100, 90, 110, 80, 150, 180, 180};
+        QCOMPARE(list->model()->columnCount(), 8);
+        for (int column = 0; column < 8; ++column) {
+            QCOMPARE(list->model()->headerData(column, Qt::Horizontal).toString(), titles[column]);
+            QCOMPARE(list->horizontalHeader()->sectionSize(column), widths[column]);
+            QCOMPARE(list->model()->index(0, column).data(Qt::TextAlignmentRole).value<Qt::Alignment>(),
+                     Qt::AlignLeft | Qt::AlignVCenter);
+        }
+        QVERIFY(list->showGrid());
+        QCOMPARE(list->selectionBehavior(), QAbstractItemView::SelectRows);
+        QCOMPARE(list->selectionMode(), QAbstractItemView::ExtendedSelection);
+
+        const IListTexts& texts = window->listTexts();
+        QCOMPARE(texts.rowCount(), 3);
+        const RecordingRow expected = phoneListRow(window->phoneList().entry(1), 1);
+        for (int column = 0; column < 8; ++column) {
+            QCOMPARE(texts.cellText(1, column), expected[static_cast<std::size_t>(column)]);
+            QCOMPARE(list->model()->index(1, column).data().toString(),
+                     QString::fromStdString(expected[static_cast<std::size_t>(column)]));
+        }
+        QCOMPARE(texts.cellText(1, 0), std::string("2"));
+        QCOMPARE(texts.cellText(3, 0), std::string());
+    }
+
+    void selectedRowsAreAscending() {
+        buildPhone(phoneRoot(), 12);
+        m_locator.root = phoneRoot();
+        auto window = makeWindow();
+        QItemSelectionModel* selection = window->listView()->selectionModel();
+        const auto flags = QItemSelectionModel::Select | QItemSelectionModel::Rows;
+        for (int row : {9, 2, 5}) selection->select(window->listView()->model()->index(row, 3), flags);
+        QCOMPARE(window->selectedRows(), (std::vector<int>{2, 5, 9}));
+    }
+
+    void menusCarryTheirTextsAndIds() {
+        auto window = makeWindow();
+        QMenuBar* bar = window->findChild<QMenuBar*>(QStringLiteral("130"));
+        QVERIFY(bar != nullptr);
+        const QList<QAction*> top = bar->actions();
+        QStringList topTexts;
+        for (QAction* action : top) topTexts << action->text();
+        QCOMPARE(topTexts, (QStringList{"文件上传", "文件查询", "导出EXCEL", "回收站", "帮助", "退出"}));
+        QCOMPARE(top[1]->data().toInt(), 32771);
+        QCOMPARE(top[2]->data().toInt(), 32773);
+        QCOMPARE(top[3]->data().toInt(), 32777);
+        QCOMPARE(top[5]->data().toInt(), 32772);
+
+        auto checkPopup = [](QMenu* menu, const std::vector<int>& ids, const QStringList& texts) {
+            QVERIFY(menu != nullptr);
+            const QList<QAction*> items = menu->actions();
+            QCOMPARE(static_cast<std::size_t>(items.size()), ids.size());
+            for (int i = 0; i < items.size(); ++i) {
+                QCOMPARE(items[i]->text(), texts[i]);
+                QCOMPARE(items[i]->data().toInt(), ids[static_cast<std::size_t>(i)]);
+                QCOMPARE(items[i]->objectName(), QString::number(ids[static_cast<std::size_t>(i)]));
+            }
+        };
+        const QStringList uploadTexts = {"上传路径", "选择上传", "分类上传", "全部上传", "永久删除"};
+        checkPopup(top[0]->menu(), {32789, 32790, 32791, 32792, 32793}, uploadTexts);
+        checkPopup(top[4]->menu(), {32776}, {"关于系统"});
+        QMenu* popup = window->findChild<QMenu*>(QStringLiteral("145"));
+        QCOMPARE(popup, window->listPopup());
+        checkPopup(popup, {32794, 32795, 32796, 32797, 32798}, uploadTexts);
+
+        for (int id : {32789, 32790, 32791, 32792, 32793, 32771, 32773, 32777, 32776, 32772, 32794, 32798}) {
+            QVERIFY2(window->action(id) != nullptr, qPrintable(QString::number(id)));
+            QCOMPARE(window->findChild<QAction*>(QString::number(id)), window->action(id));
+        }
+        QVERIFY(window->action(1234) == nullptr);
+    }
+
+    void rightClickOnTheListShowsThePopup() {
+        auto window = makeWindow();
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        emit window->listView()->customContextMenuRequested(QPoint(20, 20));
+        QTRY_VERIFY(window->listPopup()->isVisible());
+        window->listPopup()->hide();
+    }
+
+    void commandsReachTheirHandlersUnlessAnUploadRuns() {
+        auto window = makeWindow();
+        QSignalSpy commands(window.get(), &CTapelinkDlg::commandTriggered);
+        const std::vector<int> forwarded = {32790, 32791, 32792, 32793, 32795, 32796,
+                                            32797, 32798, 32771, 32773, 32777};
+        for (int id : forwarded) window->action(id)->trigger();
+        QCOMPARE(static_cast<std::size_t>(commands.size()), forwarded.size());
+        for (std::size_t i = 0; i < forwarded.size(); ++i)
+            QCOMPARE(commands[static_cast<int>(i)][0].toInt(), forwarded[i]);
+
+        commands.clear();
+        window->show();
+        window->setUploadRunning(true);
+        m_chosen = QString::fromStdString(m_folder->path());
+        for (int id : forwarded) window->action(id)->trigger();
+        for (int id : {32789, 32794, 32776}) window->action(id)->trigger();
+        QCOMPARE(commands.size(), 0);
+        QVERIFY(m_chooserCalls.empty());
+        QVERIFY(QApplication::activeModalWidget() == nullptr);
+        QVERIFY(window->isVisible());
+
+        // "退出" is never refused.
+        window->action(cmd::kExit)->trigger();
+        QVERIFY(!window->isVisible());
+        QCOMPARE(window->result(), int(QDialog::Accepted));
+    }
+
+    void escapeNeverClosesTheWindow() {
+        buildPhone(phoneRoot(), 2);
+        m_locator.root = phoneRoot();
+        auto window = makeWindow();
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        QTest::keyClick(window.get(), Qt::Key_Escape);
+        window->listView()->setFocus();
+        QTest::keyClick(window->listView(), Qt::Key_Escape);
+        QVERIFY(window->isVisible());
+
+        // The close box closes it.
+        QVERIFY(window->close());
+        QVERIFY(!window->isVisible());
+    }
+
+    void arrivalAndRemovalFollowTheRules() {
+        auto window = makeWindow();
+        QCOMPARE(m_locator.calls, 1);
+
+        // Another device arrives while no telephone is known: asked, nothing found.
+        window->onDeviceArrival();
+        QCOMPARE(m_locator.calls, 2);
+        QVERIFY(window->driveRoot().empty());
+        QCOMPARE(window->listTexts().rowCount(), 0);
+
+        buildPhone(phoneRoot(), 3);
+        m_locator.root = phoneRoot();
+        window->onDeviceArrival();
+        QCOMPARE(window->driveRoot(), phoneRoot());
+        QCOMPARE(window->listTexts().rowCount(), 3);
+        QCOMPARE(window->phoneIndex().recordingCount(), 3);
+
+        // The same arrival again, or another device arriving: nothing is read again.
+        buildPhone(phoneRoot(), 5);
+        QSignalSpy statuses(window.get(), &CTapelinkDlg::statusTextChanged);
+        const int asked = m_locator.calls;
+        window->onDeviceArrival();
+        window->onDeviceArrival();
+        QCOMPARE(m_locator.calls, asked);
+        QCOMPARE(window->listTexts().rowCount(), 3);
+        QCOMPARE(statuses.size(), 0);
+
+        // Another device goes while the telephone stays: the list is kept.
+        window->onDeviceRemoval();
+        QCOMPARE(m_locator.calls, asked + 1);
+        QCOMPARE(window->listTexts().rowCount(), 3);
+        QCOMPARE(statuses.size(), 0);
+
+        // The telephone goes; the notification delivered twice changes nothing more.
+        m_locator.root.clear();
+        window->onDeviceRemoval();
+        QVERIFY(window->driveRoot().empty());
+        QCOMPARE(window->listTexts().rowCount(), 0);
+        QCOMPARE(window->windowTitle(), caption(kStatusDisconnected));
+        const int afterRemoval = m_locator.calls;
+        window->onDeviceRemoval();
+        QCOMPARE(m_locator.calls, afterRemoval);
+        QCOMPARE(statuses.size(), 1);
+
+        // A telephone on another drive is picked up at the next arrival.
+        const std::string other = m_folder->path() + "other/";
+        buildPhone(other, 2, 40);
+        m_locator.root = other;
+        window->onDeviceArrival();
+        QCOMPARE(window->driveRoot(), other);
+        QCOMPARE(window->listTexts().rowCount(), 2);
+        std::vector<std::string> names = {window->listTexts().cellText(0, 1), window->listTexts().cellText(1, 1)};
+        std::sort(names.begin(), names.end());
+        QCOMPARE(names, (std::vector<std::string>{"VOA00040.WAV", "VOA00041.WAV"}));
+        QCOMPARE(window->phoneIndex().nextSerial(), 42);
+    }
+
+    void removalOfTheTelephoneMovedToAnotherDriveEmptiesTheList() {
+        buildPhone(phoneRoot(), 2);
+        m_locator.root = phoneRoot();
+        auto window = makeWindow();
+        const std::string other = m_folder->path() + "other/";
+        buildPhone(other, 1);
+        m_locator.root = other;
+        window->onDeviceRemoval();
+        QVERIFY(window->driveRoot().empty());
+        QCOMPARE(window->listTexts().rowCount(), 0);
+    }
+
+    void rescanReadsTheCatalogueAgain() {
+        buildPhone(phoneRoot(), 2);
+        m_locator.root = phoneRoot();
+        auto window = makeWindow();
+        buildPhone(phoneRoot(), 6);
+        window->onPhoneRescan();
+        QCOMPARE(window->listTexts().rowCount(), 6);
+        QCOMPARE(window->windowTitle(), caption(kStatusConnected));
+    }
+
+    void folderPickerSavesAtOnce() {
+        std::vector<std::uint8_t> bytes(SettingsRecord::kSize);
+        for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<std::uint8_t>(0x40 + i % 50);
+        bytes[0] = 1;
+        const std::string old = "/srv/old-archive";
+        std::fill(bytes.begin() + 34, bytes.begin() + 294, 0);
+        std::copy(old.begin(), old.end(), bytes.begin() + 34);
+        VolumeBuilder::writeBytes(configPath(), bytes);
+        m_settings.Load(configPath());
+
+        auto window = makeWindow();
+        const std::string chosen = m_folder->path() + "录音存档";
+        m_chosen = QString::fromStdString(chosen);
+        window->action(cmd::kUploadFolder)->trigger();
+
+        QCOMPARE(m_chooserCalls.size(), std::size_t(1));
+        QCOMPARE(m_chooserCalls[0].title, QStringLiteral("Pick a Directory"));
+        QCOMPARE(m_chooserCalls[0].start, QString::fromStdString(old));
+        QVERIFY(window->uploadFolderConfirmed());
+        QCOMPARE(window->settingsCopy().uploadFolder(), chosen);
+        const auto saved = VolumeBuilder::readBytes(configPath());
+        QCOMPARE(saved.size(), SettingsRecord::kSize);
+        QVERIFY(std::equal(saved.begin(), saved.begin() + 34, bytes.begin()));
+        QCOMPARE(saved[294], bytes[294]);
+        QCOMPARE(std::string(reinterpret_cast<const char*>(saved.data() + 34)), chosen);
+
+        // The pop-up's command opens the same picker, at the folder just chosen.
+        m_chosen.clear();
+        window->action(cmd::kPopupUploadFolder)->trigger();
+        QCOMPARE(m_chooserCalls.size(), std::size_t(2));
+        QCOMPARE(m_chooserCalls[1].start, QString::fromStdString(chosen));
+        QCOMPARE(VolumeBuilder::readBytes(configPath()), saved);
+    }
+
+    void cancellingThePickerChangesNothing() {
+        auto window = makeWindow();
+        m_chosen.clear();
+        window->action(cmd::kUploadFolder)->trigger();
+        QCOMPARE(m_chooserCalls.size(), std::size_t(1));
+        QVERIFY(!window->uploadFolderConfirmed());
+        QVERIFY(!QFile::exists(QString::fromStdString(configPath())));
+        QVERIFY(window->settingsCopy().uploadFolder().empty());
+    }
+
+    void aFolderTooLongForTheSettingsIsRefused() {
+        auto window = makeWindow();
+        // 259 bytes fit the field with its NUL; 260 do not.
+        const std::string fits = "/" + std::string(258, 'a');
+        m_chosen = QString::fromStdString(fits);
+        QVERIFY(window->pickUploadFolder());
+        QCOMPARE(window->settingsCopy().uploadFolder(), fits);
+        const auto saved = VolumeBuilder::readBytes(configPath());
+
+        // Multi-byte characters count by their bytes.
+        const std::string tooLong = "/" + std::string(253, 'b') + "档案";
+        QCOMPARE(tooLong.size(), std::size_t(260));
+        m_chosen = QString::fromStdString(tooLong);
+        QVERIFY(!window->pickUploadFolder());
+        QCOMPARE(m_messages.texts.size(), std::size_t(1));
+        QVERIFY(QString::fromStdString(m_messages.texts[0]).contains(QStringLiteral("路径太长")));
+        QCOMPARE(window->settingsCopy().uploadFolder(), fits);
+        QCOMPARE(VolumeBuilder::readBytes(configPath()), saved);
+    }
+
+    void progressAreaKeepsItsPlaceWhenResized() {
+        buildPhone(phoneRoot(), 2);
+        m_locator.root = phoneRoot();
+        auto window = makeWindow();
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+
+        for (const QSize size : {QSize(900, 500), QSize(640, 360), QSize(1200, 700)}) {
+            window->resize(size);
+            QTRY_COMPARE(window->size(), size);
+            const QRect client = window->clientRect();
+            const QRect button = window->stopButton()->geometry();
+            const int h = button.height();
+            const int barTop = client.height() - h + 2;
+            const int barRight = client.width() - button.width() - 10 - 5;
+            QTest::ignoreMessage(
+                QtDebugMsg,
+                qPrintable(QStringLiteral("process pos = 5, %1, %2, %3").arg(barTop).arg(barRight).arg(barTop + 15)));
+            window->setProgressAreaShown(true);
+            QVERIFY(window->progressBar()->isVisible());
+            QVERIFY(window->stopButton()->isVisible());
+            QCOMPARE(window->stopButton()->geometry().right() + 1, client.right() + 1 - 10);
+            QCOMPARE(window->stopButton()->geometry().bottom(), client.bottom());
+            const QRect bar = window->progressBar()->geometry();
+            QCOMPARE(bar.left(), 5);
+            QCOMPARE(bar.height(), 15);
+            QCOMPARE(bar.top(), client.top() + barTop);
+            QCOMPARE(bar.right() + 1, window->stopButton()->geometry().left() - 5);
+            QCOMPARE(window->listView()->geometry(), client.adjusted(0, 0, 0, -h));
+        }
+
+        // Resizing while shown lays the area out again.
+        window->resize(800, 450);
+        QTRY_COMPARE(window->stopButton()->geometry().right() + 1, window->clientRect().right() + 1 - 10);
+        QCOMPARE(window->progressBar()->geometry().height(), 15);
+
+        window->setProgressAreaShown(false);
+        QVERIFY(!window->progressBar()->isVisible());
+        QVERIFY(!window->stopButton()->isVisible());
+        QCOMPARE(window->listView()->geometry(), window->clientRect());
+        QVERIFY(window->clientRect().top() >= window->mainMenu()->geometry().bottom());
+    }
+
+    void stopWithoutAnUploadHidesTheArea() {
+        auto window = makeWindow();
+        window->show();
+        QSignalSpy stops(window.get(), &CTapelinkDlg::stopRequested);
+        window->setUploadRunning(true);
+        window->setProgressAreaShown(true);
+        QTest::mouseClick(window->stopButton(), Qt::LeftButton);
+        QCOMPARE(stops.size(), 1);
+        QVERIFY(window->progressAreaShown());
+
+        window->setUploadRunning(false);
+        QTest::mouseClick(window->stopButton(), Qt::LeftButton);
+        QCOMPARE(stops.size(), 2);
+        QVERIFY(!window->progressAreaShown());
+        QVERIFY(!window->stopButton()->isVisible());
+        QCOMPARE(window->stopButton()->text(), QStringLiteral("停止上传(&P)"));
+    }
+
+    void aboutCommandShowsTheAboutBox() {
+        auto window = makeWindow();
+        window->show();
+        QString shownTitle;
+        QTimer::singleShot(0, window.get(), [&shownTitle] {
+            if (auto* about = qobject_cast<CAboutDlg*>(QApplication::activeModalWidget())) {
+                shownTitle = about->windowTitle();
+                about->accept();
+            }
+        });
+        window->action(cmd::kAbout)->trigger();
+        QCOMPARE(shownTitle, QStringLiteral("Quorvalent Velmo录音电话软件"));
+    }
+
+    void looks() {
+        auto window = makeWindow();
+        QCOMPARE(window->objectName(), QStringLiteral("102"));
+        QCOMPARE(window->font().family(), QStringLiteral("宋体"));
+        QCOMPARE(window->font().pointSize(), 9);
+        // Without the face itself, one of its installed stand-ins is used, and it has the Chinese characters.
+        const QString used = QFontInfo(window->font()).family();
+        QVERIFY2(used == QStringLiteral("宋体") ||
+                     QFont::substitutes(QStringLiteral("宋体")).contains(used, Qt::CaseInsensitive),
+                 qPrintable(used));
+        QVERIFY(QFontMetrics(window->font()).inFont(QChar(0x5F55)));
+        QVERIFY(!window->windowIcon().isNull());
+        QVERIFY(!window->windowIcon().pixmap(32, 32).isNull());
+        QVERIFY(window->windowFlags() & Qt::WindowMinimizeButtonHint);
+        QVERIFY(window->windowFlags() & Qt::WindowMaximizeButtonHint);
+
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        // Below the menu bar, where no control covers the window, the background colour shows.
+        window->setProgressAreaShown(true);
+        const QImage shown = window->grab().toImage();
+        const QRect client = window->clientRect();
+        QCOMPARE(QColor(shown.pixel(2, client.bottom() - 1)), QColor(127, 127, 200));
+    }
+};
+
+QTEST_MAIN(CTapelinkDlgTest)
+#include "CTapelinkDlgTest.moc"

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <cstdio>
+#include <string>
+
+#include "phone/IDeviceLocator.h"
+#include "tests/support/VolumeBuilder.h"
+
+namespace tapelink::test {
+
+// A locator whose answer the test sets, counting how often it is asked.
+class FakeLocator : public IDeviceLocator {
+public:
+    std::string FindPhoneDrive() const override {
+        ++calls;
+        return root;
+    }
+
+    std::string root;
+    mutable int calls = 0;
+};
+
+// A telephone volume under root with count call recordings VOA00001.WAV, VOA00002.WAV, ...
+inline void buildPhone(const std::string& root, int count, int firstSerial = 1) {
+    VolumeBuilder volume(root);
+    volume.writeIndex(
+        VolumeBuilder::header(static_cast<std::uint16_t>(count), static_cast<std::uint16_t>(firstSerial + count)));
+    for (int i = 0; i < count; ++i) {
+        char name[16];
+        std::snprintf(name, sizeof name, "VOA%05d.WAV", firstSerial + i);
+        VolumeBuilder::writeRecording(volume.voice() + name,
+                                      VolumeBuilder::info('B', "1380013800" + std::to_string(i % 10), 11, 5, 18, 9, i));
+    }
+}
+
+}  // namespace tapelink::test
