@@ -2,6 +2,7 @@
 
 #include "cli/CliContext.h"
 #include "cli/DemoStoreCommand.h"
+#include "cli/ExportCommand.h"
 #include "cli/ListCommand.h"
 
 int main(int argc, char** argv) {
@@ -15,6 +16,7 @@ int main(int argc, char** argv) {
 
     ListCommand list(app, context);
     DemoStoreCommand demoStore(app, context);
+    ExportCommand exportList(app, context);
 
     try {
         app.parse(argc, argv);
@@ -25,5 +27,6 @@ int main(int argc, char** argv) {
 
     if (list.command()->parsed()) return list.run();
     if (demoStore.command()->parsed()) return demoStore.run();
+    if (exportList.command()->parsed()) return exportList.run();
     return kExitUsage;
 }

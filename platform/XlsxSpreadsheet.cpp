@@ -15,8 +15,6 @@ namespace tapelink {
 
 namespace {
 
-constexpr lxw_col_t kLastColumn = LXW_COL_MAX - 1;
-
 bool flushToDisk(const std::string& path) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
@@ -142,13 +140,10 @@ bool XlsxSpreadsheet::autoFitColumns() {
 bool XlsxSpreadsheet::centreHorizontally() {
     if (m_sheet == nullptr)
         return fail("工作表尚未创建");
-    // Every cell already carries the shared style, so aligning the style aligns them all; the
-    // columns beyond the texts take the style too, for cells the user fills in later.
+    // Every cell and every used column carries the shared style, so aligning the style aligns them
+    // all. Columns beyond the texts are left alone: styling them would stretch the sheet's used
+    // range to its last column, which some spreadsheet applications refuse to load in full.
     format_set_align(m_format, LXW_ALIGN_CENTER);
-    if (m_widths.size() <= kLastColumn) {
-        worksheet_set_column(m_sheet, static_cast<lxw_col_t>(m_widths.size()), kLastColumn, LXW_DEF_COL_WIDTH,
-                             m_format);
-    }
     return true;
 }
 
