@@ -11,3 +11,5 @@ cmake --build "$build" -j 2 >/dev/null
 bash bench/list.sh "$build"
 # The phone list: model-based view against a one-item-per-cell table, 10,000 rows.
 QT_QPA_PLATFORM=offscreen "$build/bench/bench_phone_list_view" 2>/dev/null
+# The spreadsheet export: 10,000 rows through the exporter against libxlsxwriter used directly.
+bash bench/export.sh "$build"

@@ -2,6 +2,7 @@
 
 #include "cli/CliContext.h"
 #include "cli/DemoStoreCommand.h"
+#include "cli/ExportCommand.h"
 #include "cli/ListCommand.h"
 #include "cli/LocateCommand.h"
 #include "cli/WatchCommand.h"
@@ -19,6 +20,7 @@ int main(int argc, char** argv) {
     DemoStoreCommand demoStore(app, context);
     LocateCommand locate(app, context);
     WatchCommand watch(app, context);
+    ExportCommand exportList(app, context);
 
     try {
         app.parse(argc, argv);
@@ -31,5 +33,6 @@ int main(int argc, char** argv) {
     if (demoStore.command()->parsed()) return demoStore.run();
     if (locate.command()->parsed()) return locate.run();
     if (watch.command()->parsed()) return watch.run();
+    if (exportList.command()->parsed()) return exportList.run();
     return kExitUsage;
 }

@@ -1,0 +1,42 @@
+#include "cli/ExportCommand.h"
+
+#include "cli/PhoneListScan.h"
+#include "export/ExcelExporter.h"
+#include "platform/XlsxSpreadsheet.h"
+
+namespace tapelink::cli {
+
+ExportCommand::ExportCommand(CLI::App& parent, CliContext& context)
+    : m_command(parent.add_subcommand("export", "Write a recording list into an xlsx workbook")), m_context(context) {
+    // Exactly one list source; each source is one option of this group.
+    CLI::Option_group* source = m_command->add_option_group("source", "The list to export");
+    source->add_flag("--phone", m_phone, "The telephone's recordings, as the main window lists them");
+    source->require_option(1);
+    m_command->add_option("--xlsx", m_xlsx, "Workbook file to write (replaced if it exists)")->required();
+}
+
+int ExportCommand::run() {
+    const std::optional<TextTable> list = listToExport();
+    if (!list) return kExitMessage;
+    XlsxSpreadsheet spreadsheet(m_xlsx);
+    const bool exported = ExcelExporter(m_context.messages).ExportList(*list, spreadsheet);
+    return exported && !m_context.messages.anyShown() ? kExitOk : kExitMessage;
+}
+
+std::optional<TextTable> ExportCommand::listToExport() {
+    if (m_phone) return phoneList();
+    return std::nullopt;
+}
+
+std::optional<TextTable> ExportCommand::phoneList() {
+    const std::string root = m_context.locatePhone();
+    if (root.empty()) {
+        m_context.messages.showMessage("设备未准备好！", MessageIcon::Warning);
+        return std::nullopt;
+    }
+    PhoneList list = scanPhoneList(root, m_context.messages);
+    const auto& titles = recordingColumnTitles();
+    return TextTable({titles.begin(), titles.end()}, std::move(list.rows));
+}
+
+}  // namespace tapelink::cli

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <CLI/CLI.hpp>
+#include <optional>
+
+#include "cli/CliContext.h"
+#include "export/TextTable.h"
+
+namespace tapelink::cli {
+
+// tapelink-cli export --phone --xlsx FILE: writes a recording list into an xlsx workbook laid out
+// as the window's export lays it out; nothing is opened.
+class ExportCommand {
+public:
+    ExportCommand(CLI::App& parent, CliContext& context);
+    CLI::App* command() const { return m_command; }
+    int run();
+
+private:
+    // The list the chosen source option names; empty after a message.
+    std::optional<TextTable> listToExport();
+    std::optional<TextTable> phoneList();
+
+    CLI::App* m_command;
+    CliContext& m_context;
+    bool m_phone = false;
+    std::string m_xlsx;
+};
+
+}  // namespace tapelink::cli
