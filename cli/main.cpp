@@ -1,6 +1,8 @@
 #include <CLI/CLI.hpp>
 
+#include "cli/BinCommand.h"
 #include "cli/CliContext.h"
+#include "cli/DeleteCommand.h"
 #include "cli/DemoStoreCommand.h"
 #include "cli/ListCommand.h"
 
@@ -15,6 +17,8 @@ int main(int argc, char** argv) {
 
     ListCommand list(app, context);
     DemoStoreCommand demoStore(app, context);
+    DeleteCommand deleteRows(app, context);
+    BinCommand bin(app, context);
 
     try {
         app.parse(argc, argv);
@@ -25,5 +29,7 @@ int main(int argc, char** argv) {
 
     if (list.command()->parsed()) return list.run();
     if (demoStore.command()->parsed()) return demoStore.run();
+    if (deleteRows.command()->parsed()) return deleteRows.run();
+    if (bin.command()->parsed()) return bin.run();
     return kExitUsage;
 }
