@@ -16,13 +16,15 @@ namespace {
 
 RowTable binRows(const RecycleBin& bin) {
     std::vector<RecordingRow> rows;
-    for (const auto& entry : bin.RefreshList()) rows.push_back(recycleBinRow(entry, static_cast<int>(rows.size())));
+    for (const auto& entry : bin.RefreshList())
+        rows.push_back(recycleBinRow(entry, static_cast<int>(rows.size())));
     return RowTable(std::move(rows));
 }
 
 std::optional<std::vector<int>> rowsOrUsage(const std::string& text, int rowCount) {
     auto rows = parseRowList(text, rowCount);
-    if (!rows) std::cerr << "--rows: expected comma-separated row numbers from 1 to " << rowCount << '\n';
+    if (!rows)
+        std::cerr << "--rows: expected comma-separated row numbers from 1 to " << rowCount << '\n';
     return rows;
 }
 
@@ -60,8 +62,10 @@ int BinCommand::run() {
         m_context.messages.showMessage(kDeviceNotReady, MessageIcon::Warning);
         return kExitMessage;
     }
-    if (m_list->parsed()) return list(root);
-    if (m_restore->parsed()) return restore(root);
+    if (m_list->parsed())
+        return list(root);
+    if (m_restore->parsed())
+        return restore(root);
     return remove(root);
 }
 
@@ -71,7 +75,8 @@ int BinCommand::list(const std::string& root) {
     const RowTable rows = binRows(RecycleBin(root, phone.header, messages));
     const auto& titles = recordingColumnTitles();
     std::vector<std::vector<std::string>> printed;
-    for (const auto& row : rows.rows()) printed.emplace_back(row.begin(), row.end());
+    for (const auto& row : rows.rows())
+        printed.emplace_back(row.begin(), row.end());
     printRows({titles.begin(), titles.end()}, printed, m_json);
     return messages.failed() ? kExitMessage : kExitOk;
 }
@@ -82,10 +87,12 @@ int BinCommand::restore(const std::string& root) {
     RecycleBin bin(root, phone.header, messages);
     const RowTable rows = binRows(bin);
     const auto selected = rowsOrUsage(m_rows, rows.rowCount());
-    if (!selected) return kExitUsage;
+    if (!selected)
+        return kExitUsage;
     CliRestoreObserver observer(bin);
     const RestoreReport report = bin.RestoreWorker(TransferJob{*selected}, rows, {}, observer);
-    for (const auto& file : report.restored) std::cout << file.binName << '\t' << file.voiceName << '\n';
+    for (const auto& file : report.restored)
+        std::cout << file.binName << '\t' << file.voiceName << '\n';
     return messages.failed() ? kExitMessage : kExitOk;
 }
 
@@ -95,9 +102,11 @@ int BinCommand::remove(const std::string& root) {
     RecycleBin bin(root, phone.header, messages);
     const RowTable rows = binRows(bin);
     const auto selected = rowsOrUsage(m_rows, rows.rowCount());
-    if (!selected) return kExitUsage;
+    if (!selected)
+        return kExitUsage;
     std::vector<std::string> names;
-    for (const int row : *selected) names.push_back(rows.cellText(row, 1));
+    for (const int row : *selected)
+        names.push_back(rows.cellText(row, 1));
     bin.PermanentDelete(names, [&](std::size_t i) { std::cout << names[i] << '\n'; });
     return messages.failed() ? kExitMessage : kExitOk;
 }

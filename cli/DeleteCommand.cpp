@@ -11,8 +11,7 @@
 namespace tapelink::cli {
 
 DeleteCommand::DeleteCommand(CLI::App& parent, CliContext& context)
-    : m_command(parent.add_subcommand("delete", "Delete recordings from the telephone for good")),
-      m_context(context) {
+    : m_command(parent.add_subcommand("delete", "Delete recordings from the telephone for good")), m_context(context) {
     m_command->add_option("--rows", m_rows, "Comma-separated row numbers (序号) of the list")->required();
 }
 
@@ -30,7 +29,8 @@ int DeleteCommand::run() {
         return kExitUsage;
     }
     std::vector<std::string> names;
-    for (const int row : *rows) names.push_back(list.rows[static_cast<std::size_t>(row)][1]);
+    for (const int row : *rows)
+        names.push_back(list.rows[static_cast<std::size_t>(row)][1]);
     PermanentDelete(root, names, list.header, messages, [&](std::size_t i) { std::cout << names[i] << '\n'; });
     return messages.failed() ? kExitMessage : kExitOk;
 }

@@ -13,7 +13,8 @@ public:
     FailureTrackingSink(IMessageSink& target, std::string normalEnd = {})
         : m_target(target), m_normalEnd(std::move(normalEnd)) {}
     void showMessage(const std::string& text, MessageIcon icon) override {
-        if (text != m_normalEnd) m_failed = true;
+        if (text != m_normalEnd)
+            m_failed = true;
         m_target.showMessage(text, icon);
     }
     bool failed() const { return m_failed; }

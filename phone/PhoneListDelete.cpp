@@ -17,7 +17,8 @@ PhoneDeleteResult PermanentDelete(const std::string& driveRoot, const std::vecto
         messages.showMessage(kNoPhoneRowSelected);
         return result;
     }
-    if (driveRoot.empty()) return result;
+    if (driveRoot.empty())
+        return result;
 
     const PhoneStore store(driveRoot);
     std::string failure;
@@ -32,12 +33,15 @@ PhoneDeleteResult PermanentDelete(const std::string& driveRoot, const std::vecto
         if (header.recordingCount() > 0) {
             header.setRecordingCount(static_cast<std::uint16_t>(header.recordingCount() - 1));
         }
-        if (deleted) deleted(i);
+        if (deleted)
+            deleted(i);
     }
-    if (header.recordingCount() == 0) header.setNextSerial(1);
+    if (header.recordingCount() == 0)
+        header.setNextSerial(1);
     // The counters on the telephone follow its files, also when a file in the middle could not go.
     result.headerWritten = store.writeHeader(header);
-    if (result.failed) messages.showMessage(failure, MessageIcon::Stop);
+    if (result.failed)
+        messages.showMessage(failure, MessageIcon::Stop);
     return result;
 }
 

@@ -26,7 +26,8 @@ bool pathExists(const std::string& path) {
 }
 
 std::error_code removeFile(const std::string& path) {
-    if (::unlink(path.c_str()) == 0) return {};
+    if (::unlink(path.c_str()) == 0)
+        return {};
     return {errno, std::generic_category()};
 }
 
@@ -38,8 +39,10 @@ std::string restoredFileName(char kindLetter, std::uint16_t serial) {
         case 'B':
         case 'C':
         case 'I':
-        case 'K': break;
-        default: kindLetter = 'J';
+        case 'K':
+            break;
+        default:
+            kindLetter = 'J';
     }
     char name[16];
     std::snprintf(name, sizeof name, "VO%c%05u.WAV", kindLetter, static_cast<unsigned>(serial));
@@ -51,26 +54,35 @@ RecycleBin::RecycleBin(std::string driveRoot, PhoneIndexHeader& header, IMessage
 
 std::vector<RecordingEntry> RecycleBin::RefreshList() const {
     std::vector<RecordingEntry> entries;
-    if (driveRoot().empty()) return entries;
+    if (driveRoot().empty())
+        return entries;
     const std::string folder = m_store.recycleFolder();
     for (const ListedFile& file : listWavFiles(folder)) {
         std::string name = file.name;
-        if (name.size() != kRecordingNameLength) continue;
+        if (name.size() != kRecordingNameLength)
+            continue;
         if (name.compare(0, 2, "VO") != 0) {
-            if (!isLegacyRecordingName(name)) continue;
+            if (!isLegacyRecordingName(name))
+                continue;
             name = moveLegacyRecording(folder, name, m_messages);
-            if (name.empty()) continue;
+            if (name.empty())
+                continue;
         }
         const auto info = readRecordingInfo(folder + name);
-        if (!info || !isValidDirection(info->direction)) continue;
+        if (!info || !isValidDirection(info->direction))
+            continue;
         entries.push_back(RecordingEntry::fromInfo(folder, name, file.size, *info));
     }
     return entries;
 }
 
-bool RecycleBin::serialsLeft() const { return m_header.nextSerial() != PhoneIndexHeader::kSerialsExhausted; }
+bool RecycleBin::serialsLeft() const {
+    return m_header.nextSerial() != PhoneIndexHeader::kSerialsExhausted;
+}
 
-void RecycleBin::useUpSerial() { m_header.setNextSerial(static_cast<std::uint16_t>(m_header.nextSerial() + 1)); }
+void RecycleBin::useUpSerial() {
+    m_header.setNextSerial(static_cast<std::uint16_t>(m_header.nextSerial() + 1));
+}
 
 RestoreOutcome RecycleBin::RestoreOne(const IListTexts& list, int row, RestoredFile* restored) {
     if (!serialsLeft()) {
@@ -91,11 +103,13 @@ RestoreOutcome RecycleBin::RestoreOne(const IListTexts& list, int row, RestoredF
         const auto result = pathExists(voiceFolder + voiceName)
                                 ? RestoreCopyResult::TargetExists
                                 : copyNoReplace(m_store.recycleFolder() + binName, voiceFolder, voiceName);
-        if (result == RestoreCopyResult::Copied) break;
+        if (result == RestoreCopyResult::Copied)
+            break;
         if (result == RestoreCopyResult::TargetExists) {
             // The serial is taken by a recording already on the telephone: it is used up.
             useUpSerial();
-            if (serialsLeft()) continue;
+            if (serialsLeft())
+                continue;
             m_messages.showMessage(kSerialsExhausted);
             return RestoreOutcome::SerialsExhausted;
         }
@@ -109,7 +123,8 @@ RestoreOutcome RecycleBin::RestoreOne(const IListTexts& list, int row, RestoredF
 
     useUpSerial();
     m_header.setRecordingCount(static_cast<std::uint16_t>(m_header.recordingCount() + 1));
-    if (restored != nullptr) *restored = {binName, voiceName};
+    if (restored != nullptr)
+        *restored = {binName, voiceName};
     // The recording is safely in voice/ now; a bin copy that stays behind is told and the job goes on.
     if (const auto error = removeFile(m_store.recycleFolder() + binName)) {
         m_messages.showMessage(fileErrorText(error, binName), MessageIcon::Stop);
@@ -150,7 +165,8 @@ int RecycleBin::PermanentDelete(const std::vector<std::string>& fileNames, const
         m_messages.showMessage(kNoBinRowSelected);
         return 0;
     }
-    if (driveRoot().empty()) return 0;
+    if (driveRoot().empty())
+        return 0;
     int count = 0;
     for (std::size_t i = 0; i < fileNames.size(); ++i) {
         if (const auto error = removeFile(m_store.recycleFolder() + fileNames[i])) {
@@ -158,11 +174,14 @@ int RecycleBin::PermanentDelete(const std::vector<std::string>& fileNames, const
             break;
         }
         ++count;
-        if (deleted) deleted(i);
+        if (deleted)
+            deleted(i);
     }
     return count;
 }
 
-bool RecycleBin::savePhoneIndex() const { return !driveRoot().empty() && m_store.writeHeader(m_header); }
+bool RecycleBin::savePhoneIndex() const {
+    return !driveRoot().empty() && m_store.writeHeader(m_header);
+}
 
 }  // namespace tapelink

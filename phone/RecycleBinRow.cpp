@@ -7,7 +7,8 @@ namespace tapelink {
 
 RecordingRow recycleBinRow(const RecordingEntry& entry, int position) {
     RecordingRow row = phoneListRow(entry, position);
-    if (const auto letter = kindOfFileName(entry.fileName)) row[2] = plainKindText(letter->kind);
+    if (const auto letter = kindOfFileName(entry.fileName))
+        row[2] = plainKindText(letter->kind);
     return row;
 }
 

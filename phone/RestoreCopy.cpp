@@ -29,8 +29,10 @@ std::string folderOf(const std::string& path) {
 bool writeAll(int fd, const char* data, std::size_t size) {
     while (size > 0) {
         const ssize_t n = ::write(fd, data, size);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
         data += n;
         size -= static_cast<std::size_t>(n);
     }
@@ -41,17 +43,22 @@ bool copyBytes(int from, int to) {
     std::vector<char> block(kBlockSize);
     for (;;) {
         const ssize_t n = ::read(from, block.data(), block.size());
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) return false;
-        if (n == 0) return true;
-        if (!writeAll(to, block.data(), static_cast<std::size_t>(n))) return false;
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return false;
+        if (n == 0)
+            return true;
+        if (!writeAll(to, block.data(), static_cast<std::size_t>(n)))
+            return false;
     }
 }
 
 // Makes the new directory entry durable too; a folder that can't be synced is no reason to fail.
 void syncFolder(const std::string& folder) {
     const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return;
+    if (fd < 0)
+        return;
     ::fsync(fd);
     ::close(fd);
 }
@@ -62,7 +69,8 @@ RestoreCopyResult copyNoReplace(const std::string& source, const std::string& ta
                                 const std::string& targetName) {
     const int in = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
     if (in < 0) {
-        if (errno != ENOENT && errno != ENOTDIR) return RestoreCopyResult::Failed;
+        if (errno != ENOENT && errno != ENOTDIR)
+            return RestoreCopyResult::Failed;
         return folderExists(folderOf(source)) ? RestoreCopyResult::SourceMissing
                                               : RestoreCopyResult::SourceFolderMissing;
     }
@@ -73,8 +81,7 @@ RestoreCopyResult copyNoReplace(const std::string& source, const std::string& ta
     if (out < 0) {
         const int error = errno;
         ::close(in);
-        return error == ENOENT || error == ENOTDIR ? RestoreCopyResult::TargetFolderMissing
-                                                   : RestoreCopyResult::Failed;
+        return error == ENOENT || error == ENOTDIR ? RestoreCopyResult::TargetFolderMissing : RestoreCopyResult::Failed;
     }
 
     bool written = copyBytes(in, out);

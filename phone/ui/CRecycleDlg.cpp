@@ -69,7 +69,8 @@ void CRecycleDlg::buildControls() {
     m_list->setObjectName(QStringLiteral("1003"));
     m_list->setGeometry(fromDialogUnits(60, 7, 380, 236));
     QStringList titles;
-    for (const auto& title : recordingColumnTitles()) titles << QString::fromStdString(title);
+    for (const auto& title : recordingColumnTitles())
+        titles << QString::fromStdString(title);
     m_list->setHorizontalHeaderLabels(titles);
     for (int column = 0; column < m_list->columnCount(); ++column) {
         m_list->setColumnWidth(column, kColumnWidths[static_cast<std::size_t>(column)]);
@@ -95,7 +96,8 @@ void CRecycleDlg::RefreshList() {
     // Without a telephone nothing is listed (RecycleBin never looks at the working folder).
     const RecycleBin bin(m_driveRoot, m_header, m_messages);
     int position = 0;
-    for (const RecordingEntry& entry : bin.RefreshList()) AddRow(entry, position++);
+    for (const RecordingEntry& entry : bin.RefreshList())
+        AddRow(entry, position++);
 }
 
 void CRecycleDlg::AddRow(const RecordingEntry& entry, int position) {
@@ -110,7 +112,8 @@ void CRecycleDlg::AddRow(const RecordingEntry& entry, int position) {
 
 std::vector<int> CRecycleDlg::selectedRows() const {
     std::vector<int> rows;
-    for (const QModelIndex& index : m_list->selectionModel()->selectedRows()) rows.push_back(index.row());
+    for (const QModelIndex& index : m_list->selectionModel()->selectedRows())
+        rows.push_back(index.row());
     std::sort(rows.begin(), rows.end());
     return rows;
 }
@@ -120,7 +123,8 @@ void CRecycleDlg::OnRestore() {
         m_messages.showMessage(kDeviceNotReady);
         return;
     }
-    if (isRestoring()) return;
+    if (isRestoring())
+        return;
     std::vector<int> rows = selectedRows();
     if (rows.empty()) {
         m_messages.showMessage(kNoRestoreRowSelected);
@@ -168,7 +172,8 @@ void CRecycleDlg::savePhoneIndex() {
 }
 
 void CRecycleDlg::onRestoreFinished() {
-    if (m_job) m_job->deleteLater();
+    if (m_job)
+        m_job->deleteLater();
     m_job.clear();
     m_closeButton->setEnabled(true);
     if (m_closePending) {
@@ -178,7 +183,8 @@ void CRecycleDlg::onRestoreFinished() {
 }
 
 void CRecycleDlg::OnPermanentDelete() {
-    if (isRestoring()) return;
+    if (isRestoring())
+        return;
     const std::vector<int> rows = selectedRows();
     std::vector<std::string> names;
     for (const int row : rows) {
@@ -192,15 +198,19 @@ void CRecycleDlg::OnPermanentDelete() {
 
 void CRecycleDlg::OnDeviceChange(DeviceEvent event) {
     if (event == DeviceEvent::Arrival) {
-        if (!m_driveRoot.empty()) return;
+        if (!m_driveRoot.empty())
+            return;
         m_driveRoot = m_locator.FindPhoneDrive();
-        if (!m_driveRoot.empty()) RefreshList();
+        if (!m_driveRoot.empty())
+            RefreshList();
         emit deviceChangeForwarded(event);
         return;
     }
-    if (m_driveRoot.empty() || m_locator.FindPhoneDrive() == m_driveRoot) return;
+    if (m_driveRoot.empty() || m_locator.FindPhoneDrive() == m_driveRoot)
+        return;
     // A restore in progress ends after its current file; it keeps its own drive root for the header.
-    if (m_job) m_job->requestStop();
+    if (m_job)
+        m_job->requestStop();
     m_driveRoot.clear();
     m_list->setRowCount(0);
     emit deviceChangeForwarded(event);

@@ -38,8 +38,8 @@ public:
     Q_ENUM(DeviceEvent)
 
     // driveRoot is the main window's (empty without a telephone: the list then stays empty).
-    CRecycleDlg(std::string driveRoot, PhoneIndexHeader& header, IMessageSink& messages,
-                const IDeviceLocator& locator, QWidget* parent = nullptr);
+    CRecycleDlg(std::string driveRoot, PhoneIndexHeader& header, IMessageSink& messages, const IDeviceLocator& locator,
+                QWidget* parent = nullptr);
     ~CRecycleDlg() override;
 
     void RefreshList();

@@ -59,7 +59,9 @@ bool RestoreJob::start() {
     return true;
 }
 
-void RestoreJob::requestStop() { m_thread.request_stop(); }
+void RestoreJob::requestStop() {
+    m_thread.request_stop();
+}
 
 void RestoreJob::showFromWorker(const std::string& text, MessageIcon icon) {
     // A blocking queued call that the job's destruction can release: only the posted call owns the
@@ -69,7 +71,8 @@ void RestoreJob::showFromWorker(const std::string& text, MessageIcon icon) {
     auto shown = std::make_shared<std::promise<void>>(std::move(promise));
     {
         std::lock_guard lock(m_postMutex);
-        if (m_abandoned) return;
+        if (m_abandoned)
+            return;
         QMetaObject::invokeMethod(
             this,
             [this, text, icon, shown = std::move(shown)] {

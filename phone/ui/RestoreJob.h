@@ -20,8 +20,8 @@ namespace tapelink {
 class RestoreJob : public QObject {
     Q_OBJECT
 public:
-    RestoreJob(std::string driveRoot, PhoneIndexHeader& header, IMessageSink& messages, TransferJob job,
-               RowTable rows, QObject* parent = nullptr);
+    RestoreJob(std::string driveRoot, PhoneIndexHeader& header, IMessageSink& messages, TransferJob job, RowTable rows,
+               QObject* parent = nullptr);
     // Stops the worker after the row in progress, lets go of a message it waits on, and waits for it.
     ~RestoreJob() override;
 

@@ -40,8 +40,8 @@ protected:
     CliRun cli(const std::string& arguments, const std::string& store = {}) const {
         const std::string out = output.path() + "out", err = output.path() + "err";
         const std::string command = std::string("'") + TAPELINK_CLI + "' --store '" +
-                                    (store.empty() ? folder.path() : store) + "' " + arguments + " >'" + out +
-                                    "' 2>'" + err + "'";
+                                    (store.empty() ? folder.path() : store) + "' " + arguments + " >'" + out + "' 2>'" +
+                                    err + "'";
         const int raw = std::system(command.c_str());
         return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, readText(out), readText(err)};
     }
@@ -96,7 +96,8 @@ TEST_F(RecycleCliTest, BinRestoreNamesFromNextSerialAndWritesTheCounters) {
 
 TEST_F(RecycleCliTest, BinRestoreWithExhaustedSerialsFails) {
     volume.writeIndex(VolumeBuilder::header(0, 0xFFFF));
-    for (const char* name : {"VOA00001.WAV", "VOB00002.WAV", "VOC00003.WAV"}) recording(volume.recycle() + name, 'B', "");
+    for (const char* name : {"VOA00001.WAV", "VOB00002.WAV", "VOC00003.WAV"})
+        recording(volume.recycle() + name, 'B', "");
 
     const CliRun run = cli("bin restore --rows 3,1,2,1");
 

@@ -32,7 +32,8 @@ public:
     void showMessage(const std::string& text, MessageIcon) override {
         texts.push_back(text);
         m_log << QStringLiteral("message ") + QString::fromStdString(text);
-        if (onMessage) onMessage(text);
+        if (onMessage)
+            onMessage(text);
     }
     std::vector<std::string> texts;
     std::function<void(const std::string&)> onMessage;
@@ -43,7 +44,8 @@ private:
 
 std::vector<std::string> namesIn(const std::string& folder) {
     std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename());
+    for (const auto& entry : fs::directory_iterator(folder))
+        names.push_back(entry.path().filename());
     std::sort(names.begin(), names.end());
     return names;
 }
@@ -118,7 +120,8 @@ private slots:
         QCOMPARE(table->selectionBehavior(), QAbstractItemView::SelectRows);
         QCOMPARE(table->selectionMode(), QAbstractItemView::ExtendedSelection);
         QVERIFY(table->showGrid());
-        const QStringList titles = {"序号", "文件名", "录音类型", "电话号码", "主/被叫", "开始时间", "录音时长", "文件长度"};
+        const QStringList titles = {"序号",    "文件名",   "录音类型", "电话号码",
+                                    "主/被叫", "开始时间", "录音时长", "文件长度"};
         const QList<int> widths = {40, 100, 80, 110, 60, 120, 80, 120};
         QCOMPARE(table->columnCount(), 8);
         for (int column = 0; column < 8; ++column) {
@@ -126,14 +129,16 @@ private slots:
             QCOMPARE(table->columnWidth(column), widths[column]);
         }
         QCOMPARE(table->rowCount(), 1);
-        const QStringList row = {"1", "VOI00007.WAV", "通话录音", "13800138000", "主叫", "2011-05-18 09:07",
-                                 "2秒", "4K"};
-        for (int column = 0; column < 8; ++column) QCOMPARE(cell(dlg, 0, column), row[column]);
+        const QStringList row = {"1",    "VOI00007.WAV",     "通话录音", "13800138000",
+                                 "主叫", "2011-05-18 09:07", "2秒",      "4K"};
+        for (int column = 0; column < 8; ++column)
+            QCOMPARE(cell(dlg, 0, column), row[column]);
     }
 
     void withoutATelephoneTheListIsEmptyAndRestoreSaysNotReady() {
         Fixture f;
-        VolumeBuilder::writeRecording(f.volume.recycle() + "REC00001.WAV", VolumeBuilder::info('B', "", 11, 1, 1, 1, 1));
+        VolumeBuilder::writeRecording(f.volume.recycle() + "REC00001.WAV",
+                                      VolumeBuilder::info('B', "", 11, 1, 1, 1, 1));
         const auto previous = fs::current_path();
         fs::current_path(f.folder.path());
         CRecycleDlg dlg("", f.header, f.messages, f.locator);
@@ -148,12 +153,14 @@ private slots:
 
     void restoreShowsProgressSavesTheHeaderThenAsksForARescan() {
         Fixture f;
-        for (const char* name : {"VOA00001.WAV", "VOI00002.WAV", "VOX00003.WAV"}) f.binRecording(name);
+        for (const char* name : {"VOA00001.WAV", "VOI00002.WAV", "VOX00003.WAV"})
+            f.binRecording(name);
         CRecycleDlg dlg(f.folder.path(), f.header, f.messages, f.locator);
         dlg.show();
         logIndexAndRescan(dlg, f);
         connect(progress(dlg), &QProgressBar::valueChanged, &dlg, [&](int value) {
-            if (value > 0) f.log << QStringLiteral("progress %1 of %2").arg(value).arg(progress(dlg)->maximum());
+            if (value > 0)
+                f.log << QStringLiteral("progress %1 of %2").arg(value).arg(progress(dlg)->maximum());
         });
         bool closeDisabledAtEnd = false;
         f.messages.onMessage = [&](const std::string&) { closeDisabledAtEnd = !button(dlg, "2")->isEnabled(); };
@@ -167,7 +174,7 @@ private slots:
         QVERIFY(!button(dlg, "2")->isEnabled());
         QTRY_VERIFY(!dlg.isRestoring());
 
-        const QStringList expected = {"progress 1 of 3",    "progress 2 of 3",          "progress 3 of 3",
+        const QStringList expected = {"progress 1 of 3",           "progress 2 of 3",    "progress 3 of 3",
                                       "saved 1 count 5 serial 68", "message 还原完毕！", "rescan"};
         QCOMPARE(f.log, expected);
         QVERIFY(closeDisabledAtEnd);
@@ -194,7 +201,8 @@ private slots:
 
     void permanentDeleteRemovesTheFilesAndRowsOnly() {
         Fixture f;
-        for (const char* name : {"VOA00001.WAV", "VOB00002.WAV", "VOC00003.WAV"}) f.binRecording(name);
+        for (const char* name : {"VOA00001.WAV", "VOB00002.WAV", "VOC00003.WAV"})
+            f.binRecording(name);
         const auto index = f.volume.indexBytes();
         CRecycleDlg dlg(f.folder.path(), f.header, f.messages, f.locator);
         const QString kept = cell(dlg, 1, 1);
@@ -251,7 +259,8 @@ private slots:
 
     void closingDuringARestoreFinishesTheFileSavesAndStops() {
         Fixture f;
-        for (const char* name : {"VOA00001.WAV", "VOA00002.WAV", "VOA00003.WAV"}) f.binRecording(name);
+        for (const char* name : {"VOA00001.WAV", "VOA00002.WAV", "VOA00003.WAV"})
+            f.binRecording(name);
         CRecycleDlg dlg(f.folder.path(), f.header, f.messages, f.locator);
         dlg.show();
         logIndexAndRescan(dlg, f);
@@ -261,7 +270,8 @@ private slots:
         fs::remove(f.volume.recycle() + second);
         bool stillOpen = false;
         f.messages.onMessage = [&](const std::string& text) {
-            if (text != kRestoreFileFailed) return;
+            if (text != kRestoreFileFailed)
+                return;
             QTest::keyClick(&dlg, Qt::Key_Escape);
             stillOpen = dlg.isVisible();
         };

@@ -25,7 +25,8 @@ UndeletableFolder::UndeletableFolder(std::string folder) : m_folder(std::move(fo
 
 UndeletableFolder::~UndeletableFolder() {
     if (m_fd >= 0) {
-        if (m_active) ::ioctl(m_fd, FS_IOC_SETFLAGS, &m_flags);
+        if (m_active)
+            ::ioctl(m_fd, FS_IOC_SETFLAGS, &m_flags);
         ::close(m_fd);
     }
     ::chmod(m_folder.c_str(), 0755);

@@ -26,11 +26,13 @@ public:
     void progressStarted(int count) override { events.push_back("started " + std::to_string(count)); }
     void progressAdvanced(int done) override {
         events.push_back("advanced " + std::to_string(done));
-        if (onAdvanced) onAdvanced(done);
+        if (onAdvanced)
+            onAdvanced(done);
     }
     void savePhoneIndexRequested() override {
         events.push_back("save");
-        if (onSave) onSave();
+        if (onSave)
+            onSave();
     }
     void progressEnded() override { events.push_back("ended"); }
     void listRefreshRequested() override { events.push_back("refresh"); }
@@ -50,7 +52,8 @@ public:
 
 std::vector<std::string> fileNames(const std::string& folder) {
     std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename());
+    for (const auto& entry : fs::directory_iterator(folder))
+        names.push_back(entry.path().filename());
     std::sort(names.begin(), names.end());
     return names;
 }
@@ -66,8 +69,8 @@ protected:
     }
     void binRecording(const std::string& name, char direction = 'B', const std::string& number = "13800138000",
                       std::size_t size = 4532) {
-        VolumeBuilder::writeRecording(volume.recycle() + name,
-                                      VolumeBuilder::info(direction, number, 11, 5, 18, 9, 7), size);
+        VolumeBuilder::writeRecording(volume.recycle() + name, VolumeBuilder::info(direction, number, 11, 5, 18, 9, 7),
+                                      size);
     }
     void voiceRecording(const std::string& name) {
         VolumeBuilder::writeRecording(volume.voice() + name, VolumeBuilder::info('Z', "555", 12, 1, 2, 3, 4));
@@ -75,7 +78,8 @@ protected:
     // The bin's list as the window shows it.
     RowTable binRows() {
         std::vector<RecordingRow> rows;
-        for (const auto& entry : bin.RefreshList()) rows.push_back(recycleBinRow(entry, static_cast<int>(rows.size())));
+        for (const auto& entry : bin.RefreshList())
+            rows.push_back(recycleBinRow(entry, static_cast<int>(rows.size())));
         return RowTable(std::move(rows));
     }
     RestoreReport restore(std::vector<int> rows, std::stop_token stop = {}) {
@@ -132,12 +136,13 @@ TEST_F(RecycleBinTest, ObserverAndMessagesFollowTheWorkersOrder) {
 
 TEST_F(RecycleBinTest, ExhaustedSerialsRefuseEveryRowAndCopyNothing) {
     setCounters(4, PhoneIndexHeader::kSerialsExhausted);
-    for (const char* name : {"VOA00001.WAV", "VOB00002.WAV", "VOC00003.WAV"}) binRecording(name);
+    for (const char* name : {"VOA00001.WAV", "VOB00002.WAV", "VOC00003.WAV"})
+        binRecording(name);
 
     const RestoreReport report = restore({0, 1, 2});
 
-    EXPECT_EQ(log.messages, (std::vector<std::string>{kSerialsExhausted, kSerialsExhausted, kSerialsExhausted,
-                                                      kRestoreDone}));
+    EXPECT_EQ(log.messages,
+              (std::vector<std::string>{kSerialsExhausted, kSerialsExhausted, kSerialsExhausted, kRestoreDone}));
     EXPECT_EQ(report.failed, 3);
     EXPECT_TRUE(report.restored.empty());
     EXPECT_TRUE(fileNames(volume.voice()).empty());
@@ -161,14 +166,15 @@ TEST_F(RecycleBinTest, ListShowsPlainKindTextsAndMovesLegacyNames) {
     binRecording("VOK00002.WAV", 'Z', "222");
     binRecording("VOJ00003.WAV", 'Z', "333", 1536);
     binRecording("REC00004.WAV", 'B', "444");
-    binRecording("VOA0005.WAV");                   // 11 characters
-    binRecording("XXA00006.WAV");                  // neither VO nor REC
-    binRecording("VOA00007.WAV", '\0');            // no valid direction
+    binRecording("VOA0005.WAV");                                              // 11 characters
+    binRecording("XXA00006.WAV");                                             // neither VO nor REC
+    binRecording("VOA00007.WAV", '\0');                                       // no valid direction
     VolumeBuilder::writeBytes(volume.recycle() + "VOA00008.WAV", {1, 2, 3});  // too short for the block
 
     std::map<std::string, RecordingRow> byName;
     const RowTable table = binRows();
-    for (const auto& row : table.rows()) byName[row[1]] = row;
+    for (const auto& row : table.rows())
+        byName[row[1]] = row;
 
     ASSERT_EQ(byName.size(), 4u);
     EXPECT_EQ(byName["VOI00001.WAV"][2], "通话录音");
@@ -236,7 +242,8 @@ TEST_F(RecycleBinTest, BinCopyThatCannotBeDeletedIsToldAndTheRestoreCounts) {
     binRecording("VOA00001.WAV");
     const RowTable table = binRows();
     const UndeletableFolder guard(volume.recycle());
-    if (!guard.active()) GTEST_SKIP() << "this file system lets every entry be deleted";
+    if (!guard.active())
+        GTEST_SKIP() << "this file system lets every entry be deleted";
 
     EXPECT_EQ(bin.RestoreOne(table, 0), RestoreOutcome::Restored);
     ASSERT_EQ(log.messages.size(), 1u);
@@ -248,10 +255,12 @@ TEST_F(RecycleBinTest, BinCopyThatCannotBeDeletedIsToldAndTheRestoreCounts) {
 }
 
 TEST_F(RecycleBinTest, StopIsSeenBetweenRowsAndTheCountersOfFinishedRowsAreSaved) {
-    for (const char* name : {"VOA00001.WAV", "VOA00002.WAV", "VOA00003.WAV"}) binRecording(name);
+    for (const char* name : {"VOA00001.WAV", "VOA00002.WAV", "VOA00003.WAV"})
+        binRecording(name);
     std::stop_source stop;
     log.onAdvanced = [&](int done) {
-        if (done == 1) stop.request_stop();
+        if (done == 1)
+            stop.request_stop();
     };
 
     const RestoreReport report = restore({0, 1, 2}, stop.get_token());
@@ -265,12 +274,12 @@ TEST_F(RecycleBinTest, StopIsSeenBetweenRowsAndTheCountersOfFinishedRowsAreSaved
 }
 
 TEST_F(RecycleBinTest, PermanentDeleteRemovesBinFilesAndLeavesTheHeader) {
-    for (const char* name : {"VOA00001.WAV", "VOB00002.WAV", "VOC00003.WAV", "VOA00004.WAV"}) binRecording(name);
+    for (const char* name : {"VOA00001.WAV", "VOB00002.WAV", "VOC00003.WAV", "VOA00004.WAV"})
+        binRecording(name);
     const auto index = volume.indexBytes();
     std::vector<std::size_t> reported;
 
-    EXPECT_EQ(bin.PermanentDelete({"VOA00001.WAV", "VOC00003.WAV"}, [&](std::size_t i) { reported.push_back(i); }),
-              2);
+    EXPECT_EQ(bin.PermanentDelete({"VOA00001.WAV", "VOC00003.WAV"}, [&](std::size_t i) { reported.push_back(i); }), 2);
     EXPECT_EQ(fileNames(volume.recycle()), (std::vector<std::string>{"VOA00004.WAV", "VOB00002.WAV"}));
     EXPECT_EQ(reported, (std::vector<std::size_t>{0, 1}));
 
