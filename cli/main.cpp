@@ -1,6 +1,8 @@
 #include <CLI/CLI.hpp>
 
+#include "cli/BinCommand.h"
 #include "cli/CliContext.h"
+#include "cli/DeleteCommand.h"
 #include "cli/DemoStoreCommand.h"
 #include "cli/ExportCommand.h"
 #include "cli/ListCommand.h"
@@ -21,6 +23,8 @@ int main(int argc, char** argv) {
     LocateCommand locate(app, context);
     WatchCommand watch(app, context);
     ExportCommand exportList(app, context);
+    DeleteCommand deleteRows(app, context);
+    BinCommand bin(app, context);
 
     try {
         app.parse(argc, argv);
@@ -34,5 +38,7 @@ int main(int argc, char** argv) {
     if (locate.command()->parsed()) return locate.run();
     if (watch.command()->parsed()) return watch.run();
     if (exportList.command()->parsed()) return exportList.run();
+    if (deleteRows.command()->parsed()) return deleteRows.run();
+    if (bin.command()->parsed()) return bin.run();
     return kExitUsage;
 }

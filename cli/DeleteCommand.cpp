@@ -1,0 +1,37 @@
+#include "cli/DeleteCommand.h"
+
+#include <iostream>
+
+#include "cli/FailureTrackingSink.h"
+#include "cli/PhoneListScan.h"
+#include "cli/RowListArgument.h"
+#include "phone/PhoneListDelete.h"
+#include "phone/RecycleMessages.h"
+
+namespace tapelink::cli {
+
+DeleteCommand::DeleteCommand(CLI::App& parent, CliContext& context)
+    : m_command(parent.add_subcommand("delete", "Delete recordings from the telephone for good")), m_context(context) {
+    m_command->add_option("--rows", m_rows, "Comma-separated row numbers (序号) of the list")->required();
+}
+
+int DeleteCommand::run() {
+    const std::string root = m_context.locatePhone();
+    if (root.empty()) {
+        m_context.messages.showMessage(kDeviceNotReady, MessageIcon::Warning);
+        return kExitMessage;
+    }
+    FailureTrackingSink messages(m_context.messages);
+    PhoneList list = scanPhoneList(root, messages);
+    const auto rows = parseRowList(m_rows, static_cast<int>(list.rows.size()));
+    if (!rows) {
+        std::cerr << "--rows: expected comma-separated row numbers from 1 to " << list.rows.size() << '\n';
+        return kExitUsage;
+    }
+    std::vector<std::string> names;
+    for (const int row : *rows) names.push_back(list.rows[static_cast<std::size_t>(row)][1]);
+    PermanentDelete(root, names, list.header, messages, [&](std::size_t i) { std::cout << names[i] << '\n'; });
+    return messages.failed() ? kExitMessage : kExitOk;
+}
+
+}  // namespace tapelink::cli

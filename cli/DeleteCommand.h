@@ -1,0 +1,23 @@
+#pragma once
+
+#include <CLI/CLI.hpp>
+
+#include "cli/CliContext.h"
+
+namespace tapelink::cli {
+
+// tapelink-cli delete --rows LIST: deletes recordings of the phone list for good, as the main window's
+// 永久删除 does, with the index counters written. Prints the name of each file deleted.
+class DeleteCommand {
+public:
+    DeleteCommand(CLI::App& parent, CliContext& context);
+    CLI::App* command() const { return m_command; }
+    int run();
+
+private:
+    CLI::App* m_command;
+    CliContext& m_context;
+    std::string m_rows;
+};
+
+}  // namespace tapelink::cli

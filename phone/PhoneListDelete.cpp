@@ -1,0 +1,44 @@
+#include "phone/PhoneListDelete.h"
+
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "phone/FileErrorText.h"
+#include "phone/PhoneStore.h"
+#include "phone/RecycleMessages.h"
+
+namespace tapelink {
+
+PhoneDeleteResult PermanentDelete(const std::string& driveRoot, const std::vector<std::string>& fileNames,
+                                  PhoneIndexHeader& header, IMessageSink& messages, const DeletedCallback& deleted) {
+    PhoneDeleteResult result;
+    if (fileNames.empty()) {
+        messages.showMessage(kNoPhoneRowSelected);
+        return result;
+    }
+    if (driveRoot.empty()) return result;
+
+    const PhoneStore store(driveRoot);
+    std::string failure;
+    for (std::size_t i = 0; i < fileNames.size(); ++i) {
+        if (::unlink((store.voiceFolder() + fileNames[i]).c_str()) != 0) {
+            failure = fileErrorText({errno, std::generic_category()}, fileNames[i]);
+            result.failed = true;
+            break;
+        }
+        ++result.deleted;
+        // The in-memory count is the number of listed rows, so it can't go below zero in practice.
+        if (header.recordingCount() > 0) {
+            header.setRecordingCount(static_cast<std::uint16_t>(header.recordingCount() - 1));
+        }
+        if (deleted) deleted(i);
+    }
+    if (header.recordingCount() == 0) header.setNextSerial(1);
+    // The counters on the telephone follow its files, also when a file in the middle could not go.
+    result.headerWritten = store.writeHeader(header);
+    if (result.failed) messages.showMessage(failure, MessageIcon::Stop);
+    return result;
+}
+
+}  // namespace tapelink

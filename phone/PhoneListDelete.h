@@ -1,0 +1,30 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "app/IMessageSink.h"
+#include "phone/PhoneIndexHeader.h"
+#include "phone/RecycleBin.h"
+
+namespace tapelink {
+
+struct PhoneDeleteResult {
+    int deleted = 0;             // files deleted, always the first ones of the names given
+    bool failed = false;         // a file could not be deleted; the user was told which
+    bool headerWritten = false;  // the index reached the telephone
+
+    bool operator==(const PhoneDeleteResult&) const = default;
+};
+
+// Deletes the recordings of the phone list's selected rows for good: voice/<name> for each name (the
+// rows' file-name column, in list order), without asking and without going through the recycle bin.
+// recordingCount goes down by one per file deleted, nextSerial starts again at 1 when no recording is
+// left, and the header is written. A file that can't be deleted ends the command there: the header is
+// written for the files already deleted, then the file-error text is shown. No names: the user is asked
+// to select a row. deleted is called after each file, so the window can remove its row at once.
+PhoneDeleteResult PermanentDelete(const std::string& driveRoot, const std::vector<std::string>& fileNames,
+                                  PhoneIndexHeader& header, IMessageSink& messages,
+                                  const DeletedCallback& deleted = {});
+
+}  // namespace tapelink

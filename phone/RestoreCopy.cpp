@@ -1,0 +1,97 @@
+#include "phone/RestoreCopy.h"
+
+#include <fcntl.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <vector>
+
+#include "phone/FolderListing.h"
+
+namespace tapelink {
+
+namespace {
+
+constexpr std::size_t kBlockSize = 256 * 1024;
+
+bool folderExists(const std::string& folder) {
+    struct stat info {};
+    return ::stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+std::string folderOf(const std::string& path) {
+    const auto slash = path.rfind('/');
+    return slash == std::string::npos ? std::string(".") : path.substr(0, slash + 1);
+}
+
+bool writeAll(int fd, const char* data, std::size_t size) {
+    while (size > 0) {
+        const ssize_t n = ::write(fd, data, size);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        data += n;
+        size -= static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+bool copyBytes(int from, int to) {
+    std::vector<char> block(kBlockSize);
+    for (;;) {
+        const ssize_t n = ::read(from, block.data(), block.size());
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return false;
+        if (n == 0) return true;
+        if (!writeAll(to, block.data(), static_cast<std::size_t>(n))) return false;
+    }
+}
+
+// Makes the new directory entry durable too; a folder that can't be synced is no reason to fail.
+void syncFolder(const std::string& folder) {
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return;
+    ::fsync(fd);
+    ::close(fd);
+}
+
+}  // namespace
+
+RestoreCopyResult copyNoReplace(const std::string& source, const std::string& targetFolder,
+                                const std::string& targetName) {
+    const int in = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
+    if (in < 0) {
+        if (errno != ENOENT && errno != ENOTDIR) return RestoreCopyResult::Failed;
+        return folderExists(folderOf(source)) ? RestoreCopyResult::SourceMissing
+                                              : RestoreCopyResult::SourceFolderMissing;
+    }
+
+    // The temporary name does not end in .wav, so no folder scan ever lists it.
+    std::string temporary = targetFolder + ".restore-XXXXXX";
+    const int out = ::mkostemp(temporary.data(), O_CLOEXEC);
+    if (out < 0) {
+        const int error = errno;
+        ::close(in);
+        return error == ENOENT || error == ENOTDIR ? RestoreCopyResult::TargetFolderMissing : RestoreCopyResult::Failed;
+    }
+
+    bool written = copyBytes(in, out);
+    ::close(in);
+    written = written && ::fchmod(out, 0644) == 0 && ::fsync(out) == 0;
+    written = ::close(out) == 0 && written;
+    if (!written) {
+        ::unlink(temporary.c_str());
+        return RestoreCopyResult::Failed;
+    }
+
+    const std::error_code error = renameNoReplace(temporary, targetFolder + targetName);
+    if (error) {
+        ::unlink(temporary.c_str());
+        return error == std::errc::file_exists ? RestoreCopyResult::TargetExists : RestoreCopyResult::Failed;
+    }
+    syncFolder(targetFolder);
+    return RestoreCopyResult::Copied;
+}
+
+}  // namespace tapelink

@@ -1,0 +1,221 @@
+#include "phone/ui/CRecycleDlg.h"
+
+#include <QHeaderView>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTableWidget>
+#include <algorithm>
+#include <array>
+
+#include "phone/PhoneStore.h"
+#include "phone/RecycleBin.h"
+#include "phone/RecycleBinRow.h"
+#include "phone/RecycleMessages.h"
+#include "phone/RowTable.h"
+#include "phone/ui/RestoreJob.h"
+
+namespace tapelink {
+
+namespace {
+
+constexpr std::array<int, kRecordingColumnCount> kColumnWidths = {40, 100, 80, 110, 60, 120, 80, 120};
+
+// Dialog units of the 9-point dialog font to pixels.
+QRect fromDialogUnits(int x, int y, int width, int height) {
+    const auto px = [](int units) { return units * 3 / 2; };
+    return {px(x), px(y), px(width), px(height)};
+}
+
+QPushButton* makeButton(QWidget* parent, const char* text, const char* id, QRect geometry) {
+    auto* button = new QPushButton(QString::fromUtf8(text), parent);
+    button->setObjectName(QString::fromLatin1(id));
+    button->setGeometry(geometry);
+    return button;
+}
+
+}  // namespace
+
+CRecycleDlg::CRecycleDlg(std::string driveRoot, PhoneIndexHeader& header, IMessageSink& messages,
+                         const IDeviceLocator& locator, QWidget* parent)
+    : QDialog(parent), m_driveRoot(std::move(driveRoot)), m_header(header), m_messages(messages), m_locator(locator) {
+    buildControls();
+    RefreshList();
+}
+
+CRecycleDlg::~CRecycleDlg() {
+    // Ends the worker while the window is whole, so nothing it sends reaches a half-destroyed window.
+    delete m_job.data();
+}
+
+void CRecycleDlg::buildControls() {
+    setWindowTitle(QStringLiteral("回收站"));
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    QFont font;
+    font.setFamilies({QStringLiteral("宋体"), QStringLiteral("SimSun"), QStringLiteral("Noto Sans CJK SC")});
+    font.setPointSize(9);
+    setFont(font);
+    setFixedSize(fromDialogUnits(0, 0, 447, 265).size());
+
+    // "还原" is the dialog's confirm command, so Enter in the list starts a restore.
+    m_restoreButton = makeButton(this, "还原", "1", fromDialogUnits(5, 39, 50, 14));
+    m_restoreButton->setDefault(true);
+    m_deleteButton = makeButton(this, "永久删除", "1030", fromDialogUnits(5, 76, 50, 14));
+    m_closeButton = makeButton(this, "关闭", "2", fromDialogUnits(5, 111, 50, 14));
+    connect(m_restoreButton, &QPushButton::clicked, this, &CRecycleDlg::OnRestore);
+    connect(m_deleteButton, &QPushButton::clicked, this, &CRecycleDlg::OnPermanentDelete);
+    connect(m_closeButton, &QPushButton::clicked, this, &CRecycleDlg::reject);
+
+    m_list = new QTableWidget(0, static_cast<int>(kRecordingColumnCount), this);
+    m_list->setObjectName(QStringLiteral("1003"));
+    m_list->setGeometry(fromDialogUnits(60, 7, 380, 236));
+    QStringList titles;
+    for (const auto& title : recordingColumnTitles()) titles << QString::fromStdString(title);
+    m_list->setHorizontalHeaderLabels(titles);
+    for (int column = 0; column < m_list->columnCount(); ++column) {
+        m_list->setColumnWidth(column, kColumnWidths[static_cast<std::size_t>(column)]);
+    }
+    m_list->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    m_list->verticalHeader()->hide();
+    // List-view rows: one line of text each.
+    m_list->verticalHeader()->setDefaultSectionSize(m_list->fontMetrics().height() + 6);
+    m_list->setShowGrid(true);
+    m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_list->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_list->setWordWrap(false);
+
+    m_progress = new QProgressBar(this);
+    m_progress->setObjectName(QStringLiteral("1052"));
+    m_progress->setGeometry(fromDialogUnits(127, 249, 175, 13));
+    m_progress->setTextVisible(false);
+    m_progress->hide();
+    m_list->setFocus();
+}
+
+void CRecycleDlg::RefreshList() {
+    m_list->setRowCount(0);
+    // Without a telephone nothing is listed (RecycleBin never looks at the working folder).
+    const RecycleBin bin(m_driveRoot, m_header, m_messages);
+    int position = 0;
+    for (const RecordingEntry& entry : bin.RefreshList()) AddRow(entry, position++);
+}
+
+void CRecycleDlg::AddRow(const RecordingEntry& entry, int position) {
+    const RecordingRow texts = recycleBinRow(entry, position);
+    m_list->insertRow(position);
+    for (int column = 0; column < static_cast<int>(texts.size()); ++column) {
+        auto* item = new QTableWidgetItem(QString::fromStdString(texts[static_cast<std::size_t>(column)]));
+        item->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
+        m_list->setItem(position, column, item);
+    }
+}
+
+std::vector<int> CRecycleDlg::selectedRows() const {
+    std::vector<int> rows;
+    for (const QModelIndex& index : m_list->selectionModel()->selectedRows()) rows.push_back(index.row());
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+void CRecycleDlg::OnRestore() {
+    if (m_driveRoot.empty()) {
+        m_messages.showMessage(kDeviceNotReady);
+        return;
+    }
+    if (isRestoring()) return;
+    std::vector<int> rows = selectedRows();
+    if (rows.empty()) {
+        m_messages.showMessage(kNoRestoreRowSelected);
+        return;
+    }
+
+    // The worker reads a copy of the list, never the widget.
+    std::vector<RecordingRow> texts(static_cast<std::size_t>(m_list->rowCount()));
+    for (int row = 0; row < m_list->rowCount(); ++row) {
+        for (int column = 0; column < m_list->columnCount(); ++column) {
+            const QTableWidgetItem* item = m_list->item(row, column);
+            texts[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)] =
+                item != nullptr ? item->text().toStdString() : std::string();
+        }
+    }
+
+    auto* job = new RestoreJob(m_driveRoot, m_header, m_messages, TransferJob{std::move(rows)},
+                               RowTable(std::move(texts)), this);
+    connect(job, &RestoreJob::progressStarted, this, &CRecycleDlg::onProgressStarted);
+    connect(job, &RestoreJob::progressAdvanced, m_progress, &QProgressBar::setValue);
+    connect(job, &RestoreJob::savePhoneIndexRequested, this, &CRecycleDlg::savePhoneIndex);
+    connect(job, &RestoreJob::progressEnded, m_progress, &QProgressBar::hide);
+    connect(job, &RestoreJob::listRefreshRequested, this, &CRecycleDlg::RefreshList);
+    connect(job, &RestoreJob::phoneRescanRequested, this, &CRecycleDlg::phoneRescanRequested);
+    connect(job, &RestoreJob::finished, this, &CRecycleDlg::onRestoreFinished);
+    m_job = job;
+    if (!job->start()) {
+        delete job;
+        m_messages.showMessage(kRestoreNotStarted);
+        return;
+    }
+    m_closeButton->setEnabled(false);
+}
+
+void CRecycleDlg::onProgressStarted(int count) {
+    m_progress->setRange(0, count);
+    m_progress->setValue(0);
+    m_progress->show();
+}
+
+void CRecycleDlg::savePhoneIndex() {
+    // The restore's own telephone, even when this window has let go of it meanwhile.
+    const std::string root = m_job ? m_job->driveRoot() : m_driveRoot;
+    emit phoneIndexSaved(!root.empty() && PhoneStore(root).writeHeader(m_header));
+}
+
+void CRecycleDlg::onRestoreFinished() {
+    if (m_job) m_job->deleteLater();
+    m_job.clear();
+    m_closeButton->setEnabled(true);
+    if (m_closePending) {
+        m_closePending = false;
+        QDialog::done(QDialog::Rejected);
+    }
+}
+
+void CRecycleDlg::OnPermanentDelete() {
+    if (isRestoring()) return;
+    const std::vector<int> rows = selectedRows();
+    std::vector<std::string> names;
+    for (const int row : rows) {
+        const QTableWidgetItem* item = m_list->item(row, 1);
+        names.push_back(item != nullptr ? item->text().toStdString() : std::string());
+    }
+    // Each row goes as soon as its file is gone; the rows left keep their numbers.
+    RecycleBin bin(m_driveRoot, m_header, m_messages);
+    bin.PermanentDelete(names, [&](std::size_t i) { m_list->removeRow(rows[i] - static_cast<int>(i)); });
+}
+
+void CRecycleDlg::OnDeviceChange(DeviceEvent event) {
+    if (event == DeviceEvent::Arrival) {
+        if (!m_driveRoot.empty()) return;
+        m_driveRoot = m_locator.FindPhoneDrive();
+        if (!m_driveRoot.empty()) RefreshList();
+        emit deviceChangeForwarded(event);
+        return;
+    }
+    if (m_driveRoot.empty() || m_locator.FindPhoneDrive() == m_driveRoot) return;
+    // A restore in progress ends after its current file; it keeps its own drive root for the header.
+    if (m_job) m_job->requestStop();
+    m_driveRoot.clear();
+    m_list->setRowCount(0);
+    emit deviceChangeForwarded(event);
+    m_messages.showMessage(kPhoneRemoved);
+}
+
+void CRecycleDlg::done(int result) {
+    if (isRestoring()) {
+        m_closePending = true;
+        m_job->requestStop();
+        return;
+    }
+    QDialog::done(result);
+}
+
+}  // namespace tapelink
