@@ -3,6 +3,11 @@
 #include "cli/CliContext.h"
 #include "cli/DemoStoreCommand.h"
 #include "cli/ListCommand.h"
+#include "cli/MuteCommand.h"
+#ifdef TAPELINK_CLI_PLAY
+#include "cli/PlayCommand.h"
+#endif
+#include "cli/VolumeCommand.h"
 
 int main(int argc, char** argv) {
     using namespace tapelink::cli;
@@ -15,6 +20,11 @@ int main(int argc, char** argv) {
 
     ListCommand list(app, context);
     DemoStoreCommand demoStore(app, context);
+#ifdef TAPELINK_CLI_PLAY
+    PlayCommand play(app, context);
+#endif
+    VolumeCommand volume(app, context);
+    MuteCommand mute(app, context);
 
     try {
         app.parse(argc, argv);
@@ -25,5 +35,10 @@ int main(int argc, char** argv) {
 
     if (list.command()->parsed()) return list.run();
     if (demoStore.command()->parsed()) return demoStore.run();
+#ifdef TAPELINK_CLI_PLAY
+    if (play.command()->parsed()) return play.run();
+#endif
+    if (volume.command()->parsed()) return volume.run();
+    if (mute.command()->parsed()) return mute.run();
     return kExitUsage;
 }
