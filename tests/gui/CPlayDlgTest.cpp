@@ -37,6 +37,7 @@ private:
         auto dialog = std::make_unique<CPlayDlg>(
             m_selection, PlayerDevices{m_decoder, m_output, m_mixer, m_messages});
         dialog->show();
+        if (!QTest::qWaitForWindowExposed(dialog.get())) qWarning("the player window was never exposed");
         return dialog;
     }
     static QPushButton* button(CPlayDlg& dialog, const char* id) {
