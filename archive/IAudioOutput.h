@@ -9,7 +9,7 @@
 namespace tapelink {
 
 enum class AudioOutputState {
-    Stopped,   // nothing handed over, or stop() was called
+    Stopped,  // nothing handed over, or stop() was called
     Playing,
     Paused,
     Finished,  // every frame handed over has been played

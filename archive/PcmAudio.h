@@ -11,9 +11,7 @@ struct PcmAudio {
     int channels = 0;
     std::vector<std::int16_t> samples;
 
-    std::int64_t frames() const {
-        return channels > 0 ? static_cast<std::int64_t>(samples.size()) / channels : 0;
-    }
+    std::int64_t frames() const { return channels > 0 ? static_cast<std::int64_t>(samples.size()) / channels : 0; }
     bool operator==(const PcmAudio&) const = default;
 };
 

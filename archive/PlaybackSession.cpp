@@ -9,10 +9,13 @@ PlaybackSession::PlaybackSession(IAudioDecoder& decoder, IAudioOutput& output, I
                                  IMessageSink& mediaMessages)
     : m_decoder(decoder), m_output(output), m_view(view), m_mediaMessages(mediaMessages) {}
 
-PlaybackSession::~PlaybackSession() { m_output.stop(); }
+PlaybackSession::~PlaybackSession() {
+    m_output.stop();
+}
 
 void PlaybackSession::Open(const std::string& path) {
-    if (m_loaded) Stop();
+    if (m_loaded)
+        Stop();
     m_loaded = true;
     m_startFrame = 0;
     m_outputStarted = false;
@@ -26,7 +29,8 @@ void PlaybackSession::Open(const std::string& path) {
             dropAudio(error);
         } else if (audio->sampleRate > 0 && audio->frames() > 0) {
             const std::int64_t length = audio->frames() * 1000 / audio->sampleRate;
-            m_lengthMs = static_cast<std::int32_t>(std::min<std::int64_t>(length, std::numeric_limits<std::int32_t>::max()));
+            m_lengthMs =
+                static_cast<std::int32_t>(std::min<std::int64_t>(length, std::numeric_limits<std::int32_t>::max()));
             m_audio = std::move(audio);
         }
     }
@@ -37,7 +41,8 @@ void PlaybackSession::Open(const std::string& path) {
 }
 
 void PlaybackSession::Stop() {
-    if (!m_loaded) return;
+    if (!m_loaded)
+        return;
     m_output.stop();
     m_outputStarted = false;
     m_audio.reset();
@@ -50,7 +55,8 @@ void PlaybackSession::Stop() {
 }
 
 void PlaybackSession::Pause() {
-    if (m_outputStarted) m_output.pause();
+    if (m_outputStarted)
+        m_output.pause();
     m_view.setPauseCaption(kContinueCaption);
 }
 
@@ -64,7 +70,8 @@ void PlaybackSession::Resume() {
 }
 
 void PlaybackSession::OnTimer() {
-    if (!m_loaded) return;
+    if (!m_loaded)
+        return;
     if (m_outputStarted && m_output.state() == AudioOutputState::Failed) {
         // The device gave up mid-play: report it and let the recording end here.
         const std::string error = m_output.errorText();
@@ -75,7 +82,8 @@ void PlaybackSession::OnTimer() {
         Stop();
         return;
     }
-    if (!m_dragging) m_view.setPositionSlider(static_cast<int>(std::int64_t{position} * 100 / m_lengthMs));
+    if (!m_dragging)
+        m_view.setPositionSlider(static_cast<int>(std::int64_t{position} * 100 / m_lengthMs));
 }
 
 void PlaybackSession::OnPositionScroll(SliderScroll code) {
@@ -85,7 +93,8 @@ void PlaybackSession::OnPositionScroll(SliderScroll code) {
     }
     m_dragging = false;
     const int percent = std::clamp(m_view.positionSlider(), 0, 100);
-    if (!m_loaded) return;
+    if (!m_loaded)
+        return;
     Pause();
     seek(std::int64_t{m_lengthMs} * percent / 100);
     play();
@@ -94,19 +103,21 @@ void PlaybackSession::OnPositionScroll(SliderScroll code) {
 }
 
 std::int32_t PlaybackSession::positionMs() const {
-    if (!m_audio) return 0;
-    return static_cast<std::int32_t>(
-        std::min<std::int64_t>(positionFrame() * 1000 / m_audio->sampleRate, m_lengthMs));
+    if (!m_audio)
+        return 0;
+    return static_cast<std::int32_t>(std::min<std::int64_t>(positionFrame() * 1000 / m_audio->sampleRate, m_lengthMs));
 }
 
 std::int64_t PlaybackSession::positionFrame() const {
-    if (!m_audio) return 0;
+    if (!m_audio)
+        return 0;
     const std::int64_t played = m_outputStarted ? std::max<std::int64_t>(0, m_output.framesPlayed()) : 0;
     return std::min(m_startFrame + played, m_audio->frames());
 }
 
 void PlaybackSession::play() {
-    if (!m_audio) return;
+    if (!m_audio)
+        return;
     std::string error;
     if (!m_output.start(m_audio, m_startFrame, error)) {
         m_outputStarted = false;
@@ -117,7 +128,8 @@ void PlaybackSession::play() {
 }
 
 void PlaybackSession::seek(std::int64_t ms) {
-    if (!m_audio) return;
+    if (!m_audio)
+        return;
     const std::int64_t frame = std::min(ms * m_audio->sampleRate / 1000, m_audio->frames());
     m_output.stop();
     m_outputStarted = false;
@@ -130,7 +142,8 @@ void PlaybackSession::dropAudio(const std::string& error) {
     m_audio.reset();
     m_lengthMs = 0;
     m_startFrame = 0;
-    if (!error.empty()) m_mediaMessages.showMessage(error, MessageIcon::Stop);
+    if (!error.empty())
+        m_mediaMessages.showMessage(error, MessageIcon::Stop);
 }
 
 }  // namespace tapelink

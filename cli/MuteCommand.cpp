@@ -12,8 +12,7 @@ constexpr int kWaveOutput = 1;
 }
 
 MuteCommand::MuteCommand(CLI::App& parent, CliContext& context)
-    : m_command(parent.add_subcommand("mute", "Print or set the mute switch of the sound output")),
-      m_context(context) {
+    : m_command(parent.add_subcommand("mute", "Print or set the mute switch of the sound output")), m_context(context) {
     m_command->add_option("STATE", m_switch, "on or off")->check(CLI::IsMember({"on", "off"}));
 }
 

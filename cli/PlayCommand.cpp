@@ -78,12 +78,15 @@ int PlayCommand::run() {
         session.Open(m_files[next++]);
         length = session.lengthMs();
     };
-    auto progressLine = [&](std::int32_t position) { return current + "  " + clockText(position) + " / " + clockText(length); };
+    auto progressLine = [&](std::int32_t position) {
+        return current + "  " + clockText(position) + " / " + clockText(length);
+    };
 
     QObject::connect(&timer, &QTimer::timeout, &app, [&]() {
         session.OnTimer();
         if (session.isLoaded()) {
-            if (terminal) std::cout << '\r' << progressLine(session.positionMs()) << std::flush;
+            if (terminal)
+                std::cout << '\r' << progressLine(session.positionMs()) << std::flush;
             return;
         }
         // Played to its end, or nothing playable was there.

@@ -25,7 +25,8 @@ void onSinkInfo(pa_context*, const pa_sink_info* info, int eol, void* user) {
         state->done = true;
         return;
     }
-    if (info == nullptr) return;
+    if (info == nullptr)
+        return;
     state->found = true;
     state->volume = info->volume;
     state->muted = info->mute != 0;
@@ -38,7 +39,8 @@ struct ServerState {
 
 void onServerInfo(pa_context*, const pa_server_info* info, void* user) {
     auto* state = static_cast<ServerState*>(user);
-    if (info != nullptr && info->default_sink_name != nullptr) state->defaultSink = info->default_sink_name;
+    if (info != nullptr && info->default_sink_name != nullptr)
+        state->defaultSink = info->default_sink_name;
     state->done = true;
 }
 
@@ -61,11 +63,13 @@ class PulseMixer::Connection {
 public:
     Connection(const std::string& server, int timeoutMs)
         : m_deadline(Clock::now() + std::chrono::milliseconds(timeoutMs)), m_loop(pa_mainloop_new()) {
-        if (m_loop == nullptr) return;
+        if (m_loop == nullptr)
+            return;
         m_context = pa_context_new(pa_mainloop_get_api(m_loop), "Tapelink");
-        if (m_context == nullptr) return;
-        if (pa_context_connect(m_context, server.empty() ? nullptr : server.c_str(), PA_CONTEXT_NOAUTOSPAWN,
-                               nullptr) < 0)
+        if (m_context == nullptr)
+            return;
+        if (pa_context_connect(m_context, server.empty() ? nullptr : server.c_str(), PA_CONTEXT_NOAUTOSPAWN, nullptr) <
+            0)
             return;
         const bool ready = runUntil([this] {
             const pa_context_state_t state = pa_context_get_state(m_context);
@@ -79,7 +83,8 @@ public:
             pa_context_disconnect(m_context);
             pa_context_unref(m_context);
         }
-        if (m_loop != nullptr) pa_mainloop_free(m_loop);
+        if (m_loop != nullptr)
+            pa_mainloop_free(m_loop);
     }
 
     Connection(const Connection&) = delete;
@@ -89,7 +94,8 @@ public:
 
     std::string defaultSink() {
         ServerState state;
-        if (!complete(pa_context_get_server_info(m_context, onServerInfo, &state), state.done)) return {};
+        if (!complete(pa_context_get_server_info(m_context, onServerInfo, &state), state.done))
+            return {};
         return state.defaultSink;
     }
 
@@ -114,9 +120,11 @@ public:
 
 private:
     bool complete(pa_operation* operation, const bool& done) {
-        if (operation == nullptr) return false;
+        if (operation == nullptr)
+            return false;
         const bool finished = runUntil([&done] { return done; });
-        if (!finished) pa_operation_cancel(operation);
+        if (!finished)
+            pa_operation_cancel(operation);
         pa_operation_unref(operation);
         return finished;
     }
@@ -124,11 +132,16 @@ private:
     bool runUntil(const std::function<bool()>& finished) {
         while (!finished()) {
             const auto left = std::chrono::duration_cast<std::chrono::microseconds>(m_deadline - Clock::now());
-            if (left.count() <= 0) return false;
-            if (pa_mainloop_prepare(m_loop, static_cast<int>(left.count())) < 0) return false;
-            if (pa_mainloop_poll(m_loop) < 0) return false;
-            if (pa_mainloop_dispatch(m_loop) < 0) return false;
-            if (m_context != nullptr && !PA_CONTEXT_IS_GOOD(pa_context_get_state(m_context))) return finished();
+            if (left.count() <= 0)
+                return false;
+            if (pa_mainloop_prepare(m_loop, static_cast<int>(left.count())) < 0)
+                return false;
+            if (pa_mainloop_poll(m_loop) < 0)
+                return false;
+            if (pa_mainloop_dispatch(m_loop) < 0)
+                return false;
+            if (m_context != nullptr && !PA_CONTEXT_IS_GOOD(pa_context_get_state(m_context)))
+                return finished();
         }
         return true;
     }
@@ -145,9 +158,11 @@ PulseMixer::~PulseMixer() = default;
 
 bool PulseMixer::open() {
     auto connection = std::make_unique<Connection>(m_server, m_timeoutMs);
-    if (!connection->ready()) return false;
+    if (!connection->ready())
+        return false;
     m_sink = connection->defaultSink();
-    if (m_sink.empty()) return false;
+    if (m_sink.empty())
+        return false;
     m_connection = std::move(connection);
     return true;
 }
@@ -158,26 +173,34 @@ void PulseMixer::close() {
 }
 
 std::optional<std::uint32_t> PulseMixer::findControl(MixerLine, MixerControlKind kind) {
-    if (!m_connection) return std::nullopt;
+    if (!m_connection)
+        return std::nullopt;
     SinkState state;
-    if (!m_connection->sinkState(m_sink, state)) return std::nullopt;
+    if (!m_connection->sinkState(m_sink, state))
+        return std::nullopt;
     return kind == MixerControlKind::Volume ? std::uint32_t{PA_VOLUME_NORM} : 1u;
 }
 
 std::optional<std::uint32_t> PulseMixer::readControl(MixerLine, MixerControlKind kind) {
-    if (!m_connection) return std::nullopt;
+    if (!m_connection)
+        return std::nullopt;
     SinkState state;
-    if (!m_connection->sinkState(m_sink, state)) return std::nullopt;
-    if (kind == MixerControlKind::Mute) return state.muted ? 1u : 0u;
+    if (!m_connection->sinkState(m_sink, state))
+        return std::nullopt;
+    if (kind == MixerControlKind::Mute)
+        return state.muted ? 1u : 0u;
     // The loudest channel stands for the whole output, as one fader would.
     return std::min<std::uint32_t>(pa_cvolume_max(&state.volume), PA_VOLUME_NORM);
 }
 
 bool PulseMixer::writeControl(MixerLine, MixerControlKind kind, std::uint32_t value) {
-    if (!m_connection) return false;
-    if (kind == MixerControlKind::Mute) return m_connection->setMute(m_sink, value != 0);
+    if (!m_connection)
+        return false;
+    if (kind == MixerControlKind::Mute)
+        return m_connection->setMute(m_sink, value != 0);
     SinkState state;
-    if (!m_connection->sinkState(m_sink, state)) return false;
+    if (!m_connection->sinkState(m_sink, state))
+        return false;
     pa_cvolume volume = state.volume;
     pa_cvolume_set(&volume, std::max<unsigned>(volume.channels, 1), std::min<pa_volume_t>(value, PA_VOLUME_NORM));
     return m_connection->setVolume(m_sink, volume);

@@ -61,13 +61,17 @@ std::string sinkErrorText(QAudio::Error error) {
     }
 }
 
-bool isFailure(QAudio::Error error) { return error != QAudio::NoError && error != QAudio::UnderrunError; }
+bool isFailure(QAudio::Error error) {
+    return error != QAudio::NoError && error != QAudio::UnderrunError;
+}
 
 }  // namespace
 
 QtAudioOutput::QtAudioOutput() = default;
 
-QtAudioOutput::~QtAudioOutput() { stop(); }
+QtAudioOutput::~QtAudioOutput() {
+    stop();
+}
 
 bool QtAudioOutput::start(std::shared_ptr<const PcmAudio> audio, std::int64_t fromFrame, std::string& error) {
     stop();
@@ -104,21 +108,25 @@ bool QtAudioOutput::start(std::shared_ptr<const PcmAudio> audio, std::int64_t fr
 }
 
 void QtAudioOutput::pause() {
-    if (m_sink) m_sink->suspend();
+    if (m_sink)
+        m_sink->suspend();
 }
 
 void QtAudioOutput::resume() {
-    if (m_sink && m_sink->state() == QAudio::SuspendedState) m_sink->resume();
+    if (m_sink && m_sink->state() == QAudio::SuspendedState)
+        m_sink->resume();
 }
 
 void QtAudioOutput::stop() {
-    if (m_sink) m_sink->stop();
+    if (m_sink)
+        m_sink->stop();
     m_sink.reset();
     m_source.reset();
 }
 
 bool QtAudioOutput::drained() const {
-    if (!m_source->exhausted() || m_sink->state() != QAudio::IdleState) return false;
+    if (!m_source->exhausted() || m_sink->state() != QAudio::IdleState)
+        return false;
     // The sink goes idle when its own buffer runs dry, while the server still plays what it holds. It is done
     // once the processed time reaches what was handed over, give or take a millisecond of rounding.
     const std::int64_t processed = m_sink->processedUSecs() * m_sampleRate / 1000000;
@@ -126,20 +134,28 @@ bool QtAudioOutput::drained() const {
 }
 
 std::int64_t QtAudioOutput::framesPlayed() const {
-    if (!m_sink) return 0;
-    if (drained()) return m_source->framesHanded();
+    if (!m_sink)
+        return 0;
+    if (drained())
+        return m_source->framesHanded();
     const std::int64_t processed = (m_sink->processedUSecs() * m_sampleRate + 500000) / 1000000;
     return std::min(processed, m_source->framesHanded());
 }
 
 AudioOutputState QtAudioOutput::state() const {
-    if (!m_sink) return AudioOutputState::Stopped;
-    if (isFailure(m_sink->error())) return AudioOutputState::Failed;
-    if (m_sink->state() == QAudio::SuspendedState) return AudioOutputState::Paused;
-    if (drained()) return AudioOutputState::Finished;
+    if (!m_sink)
+        return AudioOutputState::Stopped;
+    if (isFailure(m_sink->error()))
+        return AudioOutputState::Failed;
+    if (m_sink->state() == QAudio::SuspendedState)
+        return AudioOutputState::Paused;
+    if (drained())
+        return AudioOutputState::Finished;
     return AudioOutputState::Playing;
 }
 
-std::string QtAudioOutput::errorText() const { return m_sink ? sinkErrorText(m_sink->error()) : std::string(); }
+std::string QtAudioOutput::errorText() const {
+    return m_sink ? sinkErrorText(m_sink->error()) : std::string();
+}
 
 }  // namespace tapelink

@@ -2,8 +2,8 @@
 
 #include <sndfile.h>
 
-#include <cerrno>
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -23,7 +23,8 @@ std::uint32_t readU32(const std::vector<std::uint8_t>& bytes, std::size_t at) {
 }
 
 void writeU32(std::vector<std::uint8_t>& bytes, std::size_t at, std::uint32_t value) {
-    for (int i = 0; i < 4; ++i) bytes[at + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(value >> (8 * i));
+    for (int i = 0; i < 4; ++i)
+        bytes[at + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(value >> (8 * i));
 }
 
 bool hasId(const std::vector<std::uint8_t>& bytes, std::size_t at, std::string_view id) {
@@ -33,7 +34,8 @@ bool hasId(const std::vector<std::uint8_t>& bytes, std::size_t at, std::string_v
 }  // namespace
 
 bool SndfileDecoder::repairDataChunkSize(std::vector<std::uint8_t>& bytes) {
-    if (!hasId(bytes, 0, "RIFF") || !hasId(bytes, 8, "WAVE")) return false;
+    if (!hasId(bytes, 0, "RIFF") || !hasId(bytes, 8, "WAVE"))
+        return false;
     std::size_t at = 12;
     while (at + 8 <= bytes.size()) {
         const std::uint64_t size = readU32(bytes, at + 4);
@@ -41,12 +43,14 @@ bool SndfileDecoder::repairDataChunkSize(std::vector<std::uint8_t>& bytes) {
         const std::size_t available = bytes.size() - payload;
         if (hasId(bytes, at, "data")) {
             // libsndfile already cuts an oversized chunk to the file, but reads a zero-sized one as empty.
-            if (size != 0 && size <= available) return false;
+            if (size != 0 && size <= available)
+                return false;
             const auto held = static_cast<std::uint32_t>(std::min<std::uint64_t>(available, 0xFFFFFFFFu));
             writeU32(bytes, at + 4, held);
             return true;
         }
-        if (size > available) return false;
+        if (size > available)
+            return false;
         at = payload + static_cast<std::size_t>(size) + (size & 1);
     }
     return false;
@@ -79,7 +83,8 @@ bool SndfileDecoder::decodeBytes(std::vector<std::uint8_t> bytes, PcmAudio& audi
     std::vector<std::int16_t> block(static_cast<std::size_t>(kReadFrames * info.channels));
     for (;;) {
         const sf_count_t got = sf_readf_short(sound, block.data(), kReadFrames);
-        if (got <= 0) break;
+        if (got <= 0)
+            break;
         audio.samples.insert(audio.samples.end(), block.begin(), block.begin() + got * info.channels);
     }
     sf_close(sound);

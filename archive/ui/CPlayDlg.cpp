@@ -18,10 +18,16 @@ constexpr char kMuteCaption[] = "静音";
 constexpr char kUnmuteCaption[] = "取消静音";
 
 // The window is laid out in dialog units; one unit is 1.5 pixels at the dialog's font.
-int px(int dialogUnits) { return (dialogUnits * 3 + 1) / 2; }
-QRect dialogRect(int x, int y, int width, int height) { return QRect(px(x), px(y), px(width), px(height)); }
+int px(int dialogUnits) {
+    return (dialogUnits * 3 + 1) / 2;
+}
+QRect dialogRect(int x, int y, int width, int height) {
+    return QRect(px(x), px(y), px(width), px(height));
+}
 
-QString qText(const std::string& text) { return QString::fromStdString(text); }
+QString qText(const std::string& text) {
+    return QString::fromStdString(text);
+}
 
 }  // namespace
 
@@ -56,7 +62,9 @@ CPlayDlg::CPlayDlg(ISelectionService& selection, const PlayerDevices& devices, Q
     initialise();
 }
 
-CPlayDlg::~CPlayDlg() { OnDestroy(); }
+CPlayDlg::~CPlayDlg() {
+    OnDestroy();
+}
 
 void CPlayDlg::buildControls() {
     setWindowTitle(QStringLiteral("play"));
@@ -106,11 +114,13 @@ void CPlayDlg::buildControls() {
 
     // Controls paint their own background, so their updates (the position slider moves every tick) do not
     // repaint the window itself, which reads the mixer each time it paints.
-    for (QWidget* child : findChildren<QWidget*>()) child->setAutoFillBackground(true);
+    for (QWidget* child : findChildren<QWidget*>())
+        child->setAutoFillBackground(true);
 
-    QWidget* order[] = {m_playButton,     m_pauseButton,    m_stopButton,     m_muteButton,
-                        m_positionSlider, m_volumeSlider,   m_previousButton, m_nextButton};
-    for (std::size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
+    QWidget* order[] = {m_playButton,     m_pauseButton,  m_stopButton,     m_muteButton,
+                        m_positionSlider, m_volumeSlider, m_previousButton, m_nextButton};
+    for (std::size_t i = 1; i < std::size(order); ++i)
+        setTabOrder(order[i - 1], order[i]);
 
     connect(m_playButton, &QPushButton::clicked, this, [this] { Play(); });
     connect(m_pauseButton, &QPushButton::clicked, this, [this] { TogglePause(); });
@@ -159,7 +169,8 @@ void CPlayDlg::Play() {
 }
 
 void CPlayDlg::TogglePause() {
-    if (!m_playback.isLoaded()) return;
+    if (!m_playback.isLoaded())
+        return;
     if (m_playback.paused()) {
         m_playback.setPaused(false);
         m_playback.Resume();
@@ -175,7 +186,8 @@ void CPlayDlg::StopPlayback() {
 }
 
 void CPlayDlg::PlayNext() {
-    if (!m_playback.isLoaded()) return;
+    if (!m_playback.isLoaded())
+        return;
     m_playback.Stop();
     m_selection.SelectNext();
     m_playback.Open(m_selection.GetSelectedPath());
@@ -183,7 +195,8 @@ void CPlayDlg::PlayNext() {
 }
 
 void CPlayDlg::PlayPrevious() {
-    if (!m_playback.isLoaded()) return;
+    if (!m_playback.isLoaded())
+        return;
     m_playback.Stop();
     m_selection.SelectPrevious();
     m_playback.Open(m_selection.GetSelectedPath());
@@ -218,7 +231,8 @@ void CPlayDlg::done(int result) {
 }
 
 void CPlayDlg::OnDestroy() {
-    if (m_destroyed) return;
+    if (m_destroyed)
+        return;
     m_destroyed = true;
     m_playback.Stop();
     // The sound output is always left unmuted, also when it was muted before the player opened.
@@ -226,11 +240,17 @@ void CPlayDlg::OnDestroy() {
     m_muteButton->setText(QString::fromUtf8(kMuteCaption));
 }
 
-int CPlayDlg::positionSlider() const { return m_positionSlider->sliderPosition(); }
+int CPlayDlg::positionSlider() const {
+    return m_positionSlider->sliderPosition();
+}
 
-void CPlayDlg::setPositionSlider(int position) { m_positionSlider->setValue(position); }
+void CPlayDlg::setPositionSlider(int position) {
+    m_positionSlider->setValue(position);
+}
 
-void CPlayDlg::setPauseCaption(const std::string& caption) { m_pauseButton->setText(qText(caption)); }
+void CPlayDlg::setPauseCaption(const std::string& caption) {
+    m_pauseButton->setText(qText(caption));
+}
 
 void CPlayDlg::setTimerRunning(bool running) {
     if (running) {

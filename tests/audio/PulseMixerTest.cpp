@@ -13,7 +13,8 @@ namespace {
 class PulseMixerTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!test::soundServerAvailable()) GTEST_SKIP() << "no private sound server (PULSE_SERVER)";
+        if (!test::soundServerAvailable())
+            GTEST_SKIP() << "no private sound server (PULSE_SERVER)";
     }
     void TearDown() override {
         test::pactl("set-sink-volume @DEFAULT_SINK@ 100%");

@@ -22,7 +22,8 @@ constexpr int kWaitMs = 15000;
 class QtAudioOutputTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!test::soundServerAvailable()) GTEST_SKIP() << "no private sound server (PULSE_SERVER)";
+        if (!test::soundServerAvailable())
+            GTEST_SKIP() << "no private sound server (PULSE_SERVER)";
     }
 
     // A telephone recording (IMA ADPCM behind the 512-byte header area) of the given length.
@@ -103,10 +104,11 @@ TEST_F(QtAudioOutputTest, StopReleasesTheStream) {
 TEST_F(QtAudioOutputTest, PlayingToTheEndReturnsToIdle) {
     session.Open(writeRecording("VOA00005.WAV", 1010));
     std::int32_t last = 0;
-    ASSERT_TRUE(test::runEventsUntil([this] { return !session.isLoaded(); }, kWaitMs, [&] {
-        last = std::max(last, session.positionMs());
-        session.OnTimer();
-    }));
+    ASSERT_TRUE(test::runEventsUntil([this] { return !session.isLoaded(); }, kWaitMs,
+                                     [&] {
+                                         last = std::max(last, session.positionMs());
+                                         session.OnTimer();
+                                     }));
     EXPECT_GT(last, 0);
     EXPECT_EQ(view.slider, 0);
     EXPECT_EQ(view.pauseCaption, "暂停");
@@ -117,7 +119,8 @@ TEST_F(QtAudioOutputTest, PlayingToTheEndReturnsToIdle) {
 TEST_F(QtAudioOutputTest, UnfinishedRecordingPlaysWhatTheFileHolds) {
     const std::string path = writeRecording("VOI00006.WAV", 1010);
     auto bytes = test::VolumeBuilder::readBytes(path);
-    for (int i = 0; i < 4; ++i) bytes[508 + static_cast<std::size_t>(i)] = 0;  // the data chunk's size
+    for (int i = 0; i < 4; ++i)
+        bytes[508 + static_cast<std::size_t>(i)] = 0;  // the data chunk's size
     test::VolumeBuilder::writeBytes(path, bytes);
     session.Open(path);
     EXPECT_EQ(session.lengthMs(), 1010);

@@ -12,7 +12,8 @@ namespace tapelink::test {
 
 bool soundServerAvailable() {
     const char* server = std::getenv("PULSE_SERVER");
-    if (server == nullptr || *server == '\0') return false;
+    if (server == nullptr || *server == '\0')
+        return false;
     PulseMixer mixer(server, 2000);
     const bool reachable = mixer.open();
     mixer.close();
@@ -22,9 +23,11 @@ bool soundServerAvailable() {
 std::string pactl(const std::string& arguments) {
     std::string output;
     FILE* pipe = popen(("pactl " + arguments + " 2>&1").c_str(), "r");
-    if (pipe == nullptr) return output;
+    if (pipe == nullptr)
+        return output;
     char buffer[512];
-    while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) output += buffer;
+    while (std::fgets(buffer, sizeof buffer, pipe) != nullptr)
+        output += buffer;
     pclose(pipe);
     return output;
 }

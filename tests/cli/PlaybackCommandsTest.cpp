@@ -28,9 +28,11 @@ CliRun runCli(const std::string& arguments, const std::string& environment = {})
     const std::string command = environment + " " TAPELINK_CLI " " + arguments + " 2>" + errPath;
     CliRun run;
     FILE* pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr) return run;
+    if (pipe == nullptr)
+        return run;
     char buffer[512];
-    while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) run.out += buffer;
+    while (std::fgets(buffer, sizeof buffer, pipe) != nullptr)
+        run.out += buffer;
     const int status = pclose(pipe);
     run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     std::ifstream err(errPath);
@@ -85,11 +87,13 @@ TEST(PlaybackCommandsTest, MixerCommandsWithoutAServerReadZeroAndOffAndCannotSet
 }
 
 TEST(PlaybackCommandsTest, PlayPlaysEachFileToItsEnd) {
-    if (!haveSoundServer()) GTEST_SKIP() << "no private sound server (PULSE_SERVER)";
+    if (!haveSoundServer())
+        GTEST_SKIP() << "no private sound server (PULSE_SERVER)";
     test::TempFolder folder;
     ASSERT_EQ(runCli("demo-store " + folder.path() + " --recordings 2 --max-seconds 1").status, 0);
     std::vector<std::filesystem::path> files;
-    for (const auto& entry : std::filesystem::directory_iterator(folder.path() + "voice")) files.push_back(entry.path());
+    for (const auto& entry : std::filesystem::directory_iterator(folder.path() + "voice"))
+        files.push_back(entry.path());
     std::sort(files.begin(), files.end());
 
     std::string expected;
@@ -106,7 +110,8 @@ TEST(PlaybackCommandsTest, PlayPlaysEachFileToItsEnd) {
 }
 
 TEST(PlaybackCommandsTest, VolumeAndMuteShowOnTheServer) {
-    if (!haveSoundServer()) GTEST_SKIP() << "no private sound server (PULSE_SERVER)";
+    if (!haveSoundServer())
+        GTEST_SKIP() << "no private sound server (PULSE_SERVER)";
     EXPECT_EQ(runCli("volume 50").status, 0);
     EXPECT_EQ(runCli("volume").out, "50\n");
     EXPECT_EQ(runCli("mute on").status, 0);

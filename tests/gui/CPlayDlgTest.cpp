@@ -34,16 +34,18 @@ private:
     test::FakeSelection m_selection;
 
     std::unique_ptr<CPlayDlg> openPlayer() {
-        auto dialog = std::make_unique<CPlayDlg>(
-            m_selection, PlayerDevices{m_decoder, m_output, m_mixer, m_messages});
+        auto dialog = std::make_unique<CPlayDlg>(m_selection, PlayerDevices{m_decoder, m_output, m_mixer, m_messages});
         dialog->show();
-        if (!QTest::qWaitForWindowExposed(dialog.get())) qWarning("the player window was never exposed");
+        if (!QTest::qWaitForWindowExposed(dialog.get()))
+            qWarning("the player window was never exposed");
         return dialog;
     }
     static QPushButton* button(CPlayDlg& dialog, const char* id) {
         return dialog.findChild<QPushButton*>(QString::fromLatin1(id));
     }
-    static QSlider* slider(CPlayDlg& dialog, const char* id) { return dialog.findChild<QSlider*>(QString::fromLatin1(id)); }
+    static QSlider* slider(CPlayDlg& dialog, const char* id) {
+        return dialog.findChild<QSlider*>(QString::fromLatin1(id));
+    }
 
 private slots:
     void init() {

@@ -16,11 +16,13 @@ bool FakeAudioOutput::start(std::shared_ptr<const PcmAudio> newAudio, std::int64
 }
 
 void FakeAudioOutput::pause() {
-    if (m_state == AudioOutputState::Playing) m_state = AudioOutputState::Paused;
+    if (m_state == AudioOutputState::Playing)
+        m_state = AudioOutputState::Paused;
 }
 
 void FakeAudioOutput::resume() {
-    if (m_state == AudioOutputState::Paused) m_state = AudioOutputState::Playing;
+    if (m_state == AudioOutputState::Paused)
+        m_state = AudioOutputState::Playing;
 }
 
 void FakeAudioOutput::stop() {
@@ -31,7 +33,8 @@ void FakeAudioOutput::stop() {
 
 void FakeAudioOutput::playTo(std::int64_t frame) {
     played = frame - startFrame;
-    if (audio && frame >= audio->frames()) m_state = AudioOutputState::Finished;
+    if (audio && frame >= audio->frames())
+        m_state = AudioOutputState::Finished;
 }
 
 void FakeAudioOutput::fail(const std::string& text) {

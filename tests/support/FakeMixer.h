@@ -19,8 +19,8 @@ public:
     std::optional<std::uint32_t> readControl(MixerLine line, MixerControlKind kind) override;
     bool writeControl(MixerLine line, MixerControlKind kind, std::uint32_t value) override;
 
-    bool present = true;        // false: opening fails
-    bool hasControls = true;    // false: no line has any control
+    bool present = true;      // false: opening fails
+    bool hasControls = true;  // false: no line has any control
     bool readsFail = false;
     bool writesFail = false;
     std::uint32_t volumeMaximum = 65535;

@@ -101,7 +101,8 @@ TEST_F(PlaybackSessionTest, PausedRecordingKeepsItsPositionAndNeverEnds) {
     session.Open("/archive/minute.wav");
     output.playTo(12000 * kFramesPerMs);
     session.Pause();
-    for (int tick = 0; tick < 5; ++tick) session.OnTimer();
+    for (int tick = 0; tick < 5; ++tick)
+        session.OnTimer();
     EXPECT_TRUE(session.isLoaded());
     EXPECT_EQ(session.positionMs(), 12000);
     session.Resume();

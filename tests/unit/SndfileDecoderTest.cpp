@@ -16,7 +16,8 @@ namespace {
 
 std::vector<std::int16_t> tone(std::size_t frames) {
     std::vector<std::int16_t> samples(frames);
-    for (std::size_t i = 0; i < frames; ++i) samples[i] = static_cast<std::int16_t>(8000 * std::sin(0.07 * i));
+    for (std::size_t i = 0; i < frames; ++i)
+        samples[i] = static_cast<std::int16_t>(8000 * std::sin(0.07 * i));
     return samples;
 }
 
@@ -28,7 +29,8 @@ std::vector<std::uint8_t> encodeWav(int codec, const std::vector<std::int16_t>& 
     format.channels = 1;
     format.format = SF_FORMAT_WAV | codec;
     SNDFILE* sound = sf_open_virtual(&io, SFM_WRITE, &format, &file);
-    if (sound == nullptr) return {};
+    if (sound == nullptr)
+        return {};
     sf_writef_short(sound, samples.data(), static_cast<sf_count_t>(samples.size()));
     sf_close(sound);
     return file.bytes;
@@ -36,13 +38,15 @@ std::vector<std::uint8_t> encodeWav(int codec, const std::vector<std::int16_t>& 
 
 std::size_t dataSizeField(const std::vector<std::uint8_t>& wav) {
     for (std::size_t at = 12; at + 8 <= wav.size(); ++at)
-        if (std::memcmp(wav.data() + at, "data", 4) == 0) return at + 4;
+        if (std::memcmp(wav.data() + at, "data", 4) == 0)
+            return at + 4;
     return 0;
 }
 
 void setDataSize(std::vector<std::uint8_t>& wav, std::uint32_t size) {
     const std::size_t at = dataSizeField(wav);
-    for (int i = 0; i < 4; ++i) wav[at + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(size >> (8 * i));
+    for (int i = 0; i < 4; ++i)
+        wav[at + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(size >> (8 * i));
 }
 
 struct Codec {
@@ -130,7 +134,8 @@ TEST(SndfileDecoderTest, RepairTouchesOnlyABadDataChunkSize) {
 
     std::vector<std::uint8_t> notWav(64, 0x41);
     EXPECT_FALSE(SndfileDecoder::repairDataChunkSize(notWav));
-    std::vector<std::uint8_t> brokenChunk = {'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E', 'f', 'm', 't', ' ', 0xFF, 0xFF, 0xFF, 0x7F};
+    std::vector<std::uint8_t> brokenChunk = {'R', 'I', 'F', 'F', 0,   0,   0,    0,    'W',  'A',
+                                             'V', 'E', 'f', 'm', 't', ' ', 0xFF, 0xFF, 0xFF, 0x7F};
     EXPECT_FALSE(SndfileDecoder::repairDataChunkSize(brokenChunk));
 }
 
