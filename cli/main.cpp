@@ -7,7 +7,12 @@
 #include "cli/ExportCommand.h"
 #include "cli/ListCommand.h"
 #include "cli/LocateCommand.h"
+#include "cli/MuteCommand.h"
 #include "cli/WatchCommand.h"
+#ifdef TAPELINK_CLI_PLAY
+#include "cli/PlayCommand.h"
+#endif
+#include "cli/VolumeCommand.h"
 
 int main(int argc, char** argv) {
     using namespace tapelink::cli;
@@ -25,6 +30,11 @@ int main(int argc, char** argv) {
     ExportCommand exportList(app, context);
     DeleteCommand deleteRows(app, context);
     BinCommand bin(app, context);
+#ifdef TAPELINK_CLI_PLAY
+    PlayCommand play(app, context);
+#endif
+    VolumeCommand volume(app, context);
+    MuteCommand mute(app, context);
 
     try {
         app.parse(argc, argv);
@@ -40,5 +50,10 @@ int main(int argc, char** argv) {
     if (exportList.command()->parsed()) return exportList.run();
     if (deleteRows.command()->parsed()) return deleteRows.run();
     if (bin.command()->parsed()) return bin.run();
+#ifdef TAPELINK_CLI_PLAY
+    if (play.command()->parsed()) return play.run();
+#endif
+    if (volume.command()->parsed()) return volume.run();
+    if (mute.command()->parsed()) return mute.run();
     return kExitUsage;
 }

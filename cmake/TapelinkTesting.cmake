@@ -1,7 +1,12 @@
-# tapelink_add_test(NAME <name> SOURCES <files...> LIBS <targets...> LABEL unit|gui|cli)
-# Builds one test executable and registers every test in it with ctest under the label.
+# tapelink_add_test(NAME <name> SOURCES <files...> LIBS <targets...> LABEL unit|gui|cli [RESOURCE_LOCK <name>])
+# Builds one test executable and registers every test in it with ctest under the label. Tests sharing a
+# RESOURCE_LOCK (e.g. the private sound server) never run at the same time under ctest -j.
 function(tapelink_add_test)
-    cmake_parse_arguments(ARG "" "NAME;LABEL" "SOURCES;LIBS" ${ARGN})
+    cmake_parse_arguments(ARG "" "NAME;LABEL;RESOURCE_LOCK" "SOURCES;LIBS" ${ARGN})
+    set(lock "")
+    if(ARG_RESOURCE_LOCK)
+        set(lock RESOURCE_LOCK ${ARG_RESOURCE_LOCK})
+    endif()
     add_executable(${ARG_NAME} ${ARG_SOURCES})
     target_link_libraries(${ARG_NAME} PRIVATE ${ARG_LIBS})
     tapelink_set_warnings(${ARG_NAME})
@@ -9,10 +14,10 @@ function(tapelink_add_test)
         # Qt Test executables are one ctest test each.
         add_test(NAME ${ARG_NAME} COMMAND ${ARG_NAME})
         set_tests_properties(${ARG_NAME} PROPERTIES LABELS gui
-            ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+            ENVIRONMENT "QT_QPA_PLATFORM=offscreen" ${lock})
     else()
         include(GoogleTest)
-        gtest_discover_tests(${ARG_NAME} PROPERTIES LABELS ${ARG_LABEL}
+        gtest_discover_tests(${ARG_NAME} PROPERTIES LABELS ${ARG_LABEL} ${lock}
             DISCOVERY_TIMEOUT 60)
     endif()
 endfunction()

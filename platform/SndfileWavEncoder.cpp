@@ -1,5 +1,7 @@
 #include "platform/SndfileWavEncoder.h"
 
+#include "platform/SndfileMemoryFile.h"
+
 #include <sndfile.h>
 
 #include <cstring>
@@ -13,47 +15,6 @@ namespace {
 
 constexpr std::size_t kAudioOffset = 512;
 constexpr char kPrivateChunkId[] = "tlmd";
-
-// An in-memory file for libsndfile's virtual I/O.
-struct MemoryFile {
-    std::vector<std::uint8_t> bytes;
-    sf_count_t position = 0;
-};
-
-sf_count_t memoryLength(void* user) {
-    return static_cast<sf_count_t>(static_cast<MemoryFile*>(user)->bytes.size());
-}
-
-sf_count_t memorySeek(sf_count_t offset, int whence, void* user) {
-    auto* file = static_cast<MemoryFile*>(user);
-    const sf_count_t base = whence == SEEK_CUR   ? file->position
-                            : whence == SEEK_END ? static_cast<sf_count_t>(file->bytes.size())
-                                                 : 0;
-    file->position = std::max<sf_count_t>(0, base + offset);
-    return file->position;
-}
-
-sf_count_t memoryRead(void* data, sf_count_t count, void* user) {
-    auto* file = static_cast<MemoryFile*>(user);
-    const auto size = static_cast<sf_count_t>(file->bytes.size());
-    const sf_count_t n = std::max<sf_count_t>(0, std::min(count, size - file->position));
-    std::memcpy(data, file->bytes.data() + file->position, static_cast<std::size_t>(n));
-    file->position += n;
-    return n;
-}
-
-sf_count_t memoryWrite(const void* data, sf_count_t count, void* user) {
-    auto* file = static_cast<MemoryFile*>(user);
-    const auto end = static_cast<std::size_t>(file->position + count);
-    if (end > file->bytes.size()) file->bytes.resize(end);
-    std::memcpy(file->bytes.data() + file->position, data, static_cast<std::size_t>(count));
-    file->position += count;
-    return count;
-}
-
-sf_count_t memoryTell(void* user) {
-    return static_cast<MemoryFile*>(user)->position;
-}
 
 std::uint32_t readU32(const std::vector<std::uint8_t>& bytes, std::size_t at) {
     return bytes[at] | (bytes[at + 1] << 8) | (bytes[at + 2] << 16) | (static_cast<std::uint32_t>(bytes[at + 3]) << 24);
@@ -90,8 +51,8 @@ void appendChunk(std::vector<std::uint8_t>& out, const std::vector<std::uint8_t>
 }  // namespace
 
 std::vector<std::uint8_t> SndfileWavEncoder::encodeImaAdpcm(const std::vector<std::int16_t>& samples) {
-    MemoryFile file;
-    SF_VIRTUAL_IO io{memoryLength, memorySeek, memoryRead, memoryWrite, memoryTell};
+    SndfileMemoryFile file;
+    SF_VIRTUAL_IO io = SndfileMemoryFile::io();
     SF_INFO format{};
     format.samplerate = 8000;
     format.channels = 1;

@@ -1,0 +1,68 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "app/IMessageSink.h"
+#include "archive/IAudioDecoder.h"
+#include "archive/IAudioOutput.h"
+#include "archive/IPlaybackView.h"
+#include "archive/PcmAudio.h"
+
+namespace tapelink {
+
+// How a position-slider notification ends: the thumb is still held (or moved by a key), or the user let go.
+enum class SliderScroll { Moving, EndTrack };
+
+inline constexpr int kPlaybackTickMs = 300;
+inline constexpr char kPauseCaption[] = "暂停";
+inline constexpr char kContinueCaption[] = "继续";
+
+// One recording at a time: decoded in full when opened, handed to the sound device, its position polled on
+// every tick of the owner's timer and shown on the owner's position slider (percent of the length).
+//
+// A recording that cannot be decoded or played still counts as loaded, with length 0, so the first tick ends
+// it. The decoder or the device says what went wrong, once, through the media message sink.
+class PlaybackSession {
+public:
+    PlaybackSession(IAudioDecoder& decoder, IAudioOutput& output, IPlaybackView& view, IMessageSink& mediaMessages);
+    ~PlaybackSession();
+    PlaybackSession(const PlaybackSession&) = delete;
+    PlaybackSession& operator=(const PlaybackSession&) = delete;
+
+    void Open(const std::string& path);
+    void Stop();
+    void Pause();
+    void Resume();
+    void OnTimer();
+    void OnPositionScroll(SliderScroll code);
+
+    bool isLoaded() const { return m_loaded; }
+    bool paused() const { return m_paused; }
+    void setPaused(bool paused) { m_paused = paused; }
+    bool dragging() const { return m_dragging; }
+    std::int32_t lengthMs() const { return m_lengthMs; }
+    std::int32_t positionMs() const;
+
+private:
+    std::int64_t positionFrame() const;
+    void play();
+    void seek(std::int64_t ms);
+    void dropAudio(const std::string& error);
+
+    IAudioDecoder& m_decoder;
+    IAudioOutput& m_output;
+    IPlaybackView& m_view;
+    IMessageSink& m_mediaMessages;
+
+    bool m_loaded = false;
+    std::shared_ptr<const PcmAudio> m_audio;  // null when nothing playable is loaded
+    std::int32_t m_lengthMs = 0;
+    std::int64_t m_startFrame = 0;  // where the device started or will start playing
+    bool m_outputStarted = false;
+    bool m_dragging = false;
+    bool m_paused = false;
+};
+
+}  // namespace tapelink

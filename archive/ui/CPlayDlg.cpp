@@ -1,0 +1,257 @@
+#include "archive/ui/CPlayDlg.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QSlider>
+
+#include "app/ui/MessageBoxSink.h"
+#include "platform/PulseMixer.h"
+#include "platform/QtAudioOutput.h"
+#include "platform/SndfileDecoder.h"
+
+namespace tapelink {
+
+namespace {
+
+constexpr int kWaveOutput = 1;
+constexpr char kMuteCaption[] = "静音";
+constexpr char kUnmuteCaption[] = "取消静音";
+
+// The window is laid out in dialog units; one unit is 1.5 pixels at the dialog's font.
+int px(int dialogUnits) {
+    return (dialogUnits * 3 + 1) / 2;
+}
+QRect dialogRect(int x, int y, int width, int height) {
+    return QRect(px(x), px(y), px(width), px(height));
+}
+
+QString qText(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+}  // namespace
+
+struct CPlayDlg::DesktopDevices {
+    explicit DesktopDevices(QWidget* owner) : messages(owner) {}
+    PlayerDevices devices() { return PlayerDevices{decoder, output, mixer, messages}; }
+
+    SndfileDecoder decoder;
+    QtAudioOutput output;
+    PulseMixer mixer;
+    MessageBoxSink messages;
+};
+
+CPlayDlg::CPlayDlg(ISelectionService& selection, QWidget* parent)
+    : QDialog(parent),
+      m_desktop(std::make_unique<DesktopDevices>(this)),
+      m_selection(selection),
+      m_devices(m_desktop->devices()),
+      m_volume(m_devices.mixer),
+      m_playback(m_devices.decoder, m_devices.output, *this, m_devices.mediaMessages) {
+    buildControls();
+    initialise();
+}
+
+CPlayDlg::CPlayDlg(ISelectionService& selection, const PlayerDevices& devices, QWidget* parent)
+    : QDialog(parent),
+      m_selection(selection),
+      m_devices(devices),
+      m_volume(m_devices.mixer),
+      m_playback(m_devices.decoder, m_devices.output, *this, m_devices.mediaMessages) {
+    buildControls();
+    initialise();
+}
+
+CPlayDlg::~CPlayDlg() {
+    OnDestroy();
+}
+
+void CPlayDlg::buildControls() {
+    setWindowTitle(QStringLiteral("play"));
+    setObjectName(QString::number(kTemplateId));
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+    setFont(QFont(QStringLiteral("SimSun"), 9));
+    setFixedSize(px(329), px(70));
+
+    auto button = [this](int id, const char* caption, QRect geometry) {
+        auto* b = new QPushButton(QString::fromUtf8(caption), this);
+        b->setObjectName(QString::number(id));
+        b->setGeometry(geometry);
+        b->setAutoDefault(false);
+        return b;
+    };
+    m_playButton = button(1027, "播放", dialogRect(9, 46, 35, 13));
+    m_pauseButton = button(1028, kPauseCaption, dialogRect(57, 46, 35, 13));
+    m_stopButton = button(1010, "停止", dialogRect(103, 46, 35, 13));
+    m_muteButton = button(1034, kMuteCaption, dialogRect(237, 46, 35, 13));
+
+    m_positionSlider = new QSlider(Qt::Horizontal, this);
+    m_positionSlider->setObjectName(QStringLiteral("1036"));
+    m_positionSlider->setGeometry(dialogRect(2, 20, 277, 18));
+    m_positionSlider->setRange(0, 100);
+    m_positionSlider->setTickPosition(QSlider::NoTicks);
+
+    // Top is loudest: the slider's 0 sits at the top, so its position is 100 minus the volume.
+    m_volumeSlider = new QSlider(Qt::Vertical, this);
+    m_volumeSlider->setObjectName(QStringLiteral("1035"));
+    m_volumeSlider->setGeometry(dialogRect(280, 1, 16, 68));
+    m_volumeSlider->setRange(0, 100);
+    m_volumeSlider->setInvertedAppearance(true);
+    m_volumeSlider->setInvertedControls(true);
+    m_volumeSlider->setTickPosition(QSlider::NoTicks);
+
+    auto label = [this](const char* caption, int x, int y) {
+        auto* l = new QLabel(QString::fromUtf8(caption), this);
+        l->move(px(x), px(y));
+        l->adjustSize();
+    };
+    label("MAX", 301, 13);
+    label("音量", 300, 33);
+    label("MIN", 301, 51);
+
+    m_previousButton = button(1067, "上一条", dialogRect(148, 46, 35, 14));
+    m_nextButton = button(1068, "下一条", dialogRect(192, 46, 35, 14));
+
+    // Controls paint their own background, so their updates (the position slider moves every tick) do not
+    // repaint the window itself, which reads the mixer each time it paints.
+    for (QWidget* child : findChildren<QWidget*>()) child->setAutoFillBackground(true);
+
+    QWidget* order[] = {m_playButton,     m_pauseButton,  m_stopButton,     m_muteButton,
+                        m_positionSlider, m_volumeSlider, m_previousButton, m_nextButton};
+    for (std::size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
+
+    connect(m_playButton, &QPushButton::clicked, this, [this] { Play(); });
+    connect(m_pauseButton, &QPushButton::clicked, this, [this] { TogglePause(); });
+    connect(m_stopButton, &QPushButton::clicked, this, [this] { StopPlayback(); });
+    connect(m_nextButton, &QPushButton::clicked, this, [this] { PlayNext(); });
+    connect(m_previousButton, &QPushButton::clicked, this, [this] { PlayPrevious(); });
+    connect(m_muteButton, &QPushButton::clicked, this, [this] { ToggleMute(); });
+
+    connect(m_positionSlider, &QSlider::sliderPressed, this,
+            [this] { m_playback.OnPositionScroll(SliderScroll::Moving); });
+    connect(m_positionSlider, &QSlider::actionTriggered, this, [this](int action) { onPositionAction(action); });
+    connect(m_positionSlider, &QSlider::sliderReleased, this,
+            [this] { m_playback.OnPositionScroll(SliderScroll::EndTrack); });
+    // Every user move of the volume thumb sets the volume at once, so loudness follows a drag.
+    connect(m_volumeSlider, &QSlider::actionTriggered, this,
+            [this] { m_volume.SetVolume(kWaveOutput, 100 - m_volumeSlider->sliderPosition()); });
+
+    m_timer.setInterval(kPlaybackTickMs);
+    connect(&m_timer, &QTimer::timeout, this, [this] { m_playback.OnTimer(); });
+}
+
+void CPlayDlg::initialise() {
+    m_volumeSlider->setValue(100 - m_volume.GetVolume(kWaveOutput));
+    m_positionSlider->setValue(0);
+    m_muteButton->setText(QString::fromUtf8(m_volume.IsMuted(kWaveOutput) ? kUnmuteCaption : kMuteCaption));
+    Play();
+}
+
+void CPlayDlg::onPositionAction(int action) {
+    m_playback.OnPositionScroll(SliderScroll::Moving);
+    // A click on the groove or a key moves the thumb in one step, which ends the track at once; a drag ends
+    // when the thumb is let go.
+    if (action != QAbstractSlider::SliderMove && !m_positionSlider->isSliderDown())
+        m_playback.OnPositionScroll(SliderScroll::EndTrack);
+}
+
+void CPlayDlg::Play() {
+    if (m_playback.isLoaded() && m_playback.paused()) {
+        m_playback.setPaused(false);
+        m_playback.Resume();
+        return;
+    }
+    m_playback.Stop();
+    m_playback.Open(m_selection.GetSelectedPath());
+    m_playback.setPaused(false);
+}
+
+void CPlayDlg::TogglePause() {
+    if (!m_playback.isLoaded()) return;
+    if (m_playback.paused()) {
+        m_playback.setPaused(false);
+        m_playback.Resume();
+    } else {
+        m_playback.setPaused(true);
+        m_playback.Pause();
+    }
+}
+
+void CPlayDlg::StopPlayback() {
+    m_playback.Stop();
+    m_playback.setPaused(false);
+}
+
+void CPlayDlg::PlayNext() {
+    if (!m_playback.isLoaded()) return;
+    m_playback.Stop();
+    m_selection.SelectNext();
+    m_playback.Open(m_selection.GetSelectedPath());
+    m_playback.setPaused(false);
+}
+
+void CPlayDlg::PlayPrevious() {
+    if (!m_playback.isLoaded()) return;
+    m_playback.Stop();
+    m_selection.SelectPrevious();
+    m_playback.Open(m_selection.GetSelectedPath());
+    m_playback.setPaused(false);
+}
+
+void CPlayDlg::ToggleMute() {
+    // The caption, not the mixer, decides which way the switch goes.
+    if (m_muteButton->text() == QString::fromUtf8(kMuteCaption)) {
+        m_volume.SetMute(kWaveOutput, true);
+        m_muteButton->setText(QString::fromUtf8(kUnmuteCaption));
+    } else {
+        m_volume.SetMute(kWaveOutput, false);
+        m_muteButton->setText(QString::fromUtf8(kMuteCaption));
+    }
+}
+
+void CPlayDlg::showMixerState() {
+    // Changes made elsewhere on the desktop show at the next repaint.
+    m_volumeSlider->setValue(100 - m_volume.GetVolume(kWaveOutput));
+    m_muteButton->setText(QString::fromUtf8(m_volume.IsMuted(kWaveOutput) ? kUnmuteCaption : kMuteCaption));
+}
+
+void CPlayDlg::paintEvent(QPaintEvent* event) {
+    showMixerState();
+    QDialog::paintEvent(event);
+}
+
+void CPlayDlg::done(int result) {
+    QDialog::done(result);
+    OnDestroy();
+}
+
+void CPlayDlg::OnDestroy() {
+    if (m_destroyed) return;
+    m_destroyed = true;
+    m_playback.Stop();
+    // The sound output is always left unmuted, also when it was muted before the player opened.
+    m_volume.SetMute(kWaveOutput, false);
+    m_muteButton->setText(QString::fromUtf8(kMuteCaption));
+}
+
+int CPlayDlg::positionSlider() const {
+    return m_positionSlider->sliderPosition();
+}
+
+void CPlayDlg::setPositionSlider(int position) {
+    m_positionSlider->setValue(position);
+}
+
+void CPlayDlg::setPauseCaption(const std::string& caption) {
+    m_pauseButton->setText(qText(caption));
+}
+
+void CPlayDlg::setTimerRunning(bool running) {
+    if (running) {
+        m_timer.start();
+    } else {
+        m_timer.stop();
+    }
+}
+
+}  // namespace tapelink

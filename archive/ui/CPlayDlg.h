@@ -1,0 +1,100 @@
+#pragma once
+
+#include <QDialog>
+#include <QTimer>
+
+#include <memory>
+
+#include "app/IMessageSink.h"
+#include "archive/IAudioDecoder.h"
+#include "archive/IAudioOutput.h"
+#include "archive/IPlaybackView.h"
+#include "archive/ISelectionService.h"
+#include "archive/ISystemMixer.h"
+#include "archive/PlaybackSession.h"
+#include "archive/VolumeControl.h"
+
+class QPushButton;
+class QSlider;
+
+namespace tapelink {
+
+// What the player plays through and sets the volume with, and where the media layer's own errors go.
+struct PlayerDevices {
+    IAudioDecoder& decoder;
+    IAudioOutput& output;
+    ISystemMixer& mixer;
+    IMessageSink& mediaMessages;
+};
+
+// The player window (dialog 147): plays the search result list's selected recording at once, pauses, stops,
+// steps through the list, shows and sets the position, and sets the volume and mute of the sound output.
+class CPlayDlg : public QDialog, private IPlaybackView {
+    Q_OBJECT
+
+public:
+    static constexpr int kTemplateId = 147;
+
+    // On the desktop's devices: libsndfile, the default sound output, the sound server's mixer; media errors
+    // appear in message boxes over the player.
+    CPlayDlg(ISelectionService& selection, QWidget* parent);
+    // On the given devices (tests).
+    CPlayDlg(ISelectionService& selection, const PlayerDevices& devices, QWidget* parent = nullptr);
+    ~CPlayDlg() override;
+
+    void Play();
+    void TogglePause();
+    void StopPlayback();
+    void PlayNext();
+    void PlayPrevious();
+    void ToggleMute();
+
+    const PlaybackSession& playback() const { return m_playback; }
+
+public slots:
+    // Device notifications reaching the player go on to its parent.
+    void onDeviceArrived() { emit deviceArrived(); }
+    void onDeviceRemoved() { emit deviceRemoved(); }
+
+signals:
+    void deviceArrived();
+    void deviceRemoved();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void done(int result) override;
+
+private:
+    struct DesktopDevices;
+
+    void buildControls();
+    void initialise();
+    void showMixerState();
+    void onPositionAction(int action);
+    void OnDestroy();
+
+    // IPlaybackView
+    int positionSlider() const override;
+    void setPositionSlider(int position) override;
+    void setPauseCaption(const std::string& caption) override;
+    void setTimerRunning(bool running) override;
+
+    std::unique_ptr<DesktopDevices> m_desktop;  // null when the devices were given
+    ISelectionService& m_selection;
+    PlayerDevices m_devices;
+    VolumeControl m_volume;
+    PlaybackSession m_playback;
+    QTimer m_timer;
+    bool m_destroyed = false;
+
+    QPushButton* m_playButton = nullptr;
+    QPushButton* m_pauseButton = nullptr;
+    QPushButton* m_stopButton = nullptr;
+    QPushButton* m_muteButton = nullptr;
+    QPushButton* m_previousButton = nullptr;
+    QPushButton* m_nextButton = nullptr;
+    QSlider* m_positionSlider = nullptr;
+    QSlider* m_volumeSlider = nullptr;
+};
+
+}  // namespace tapelink

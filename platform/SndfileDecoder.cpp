@@ -1,0 +1,103 @@
+#include "platform/SndfileDecoder.h"
+
+#include <sndfile.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <string_view>
+
+#include "platform/SndfileMemoryFile.h"
+
+namespace tapelink {
+
+namespace {
+
+constexpr int kMaxChannels = 8;
+constexpr sf_count_t kReadFrames = 4096;
+
+std::uint32_t readU32(const std::vector<std::uint8_t>& bytes, std::size_t at) {
+    return bytes[at] | (bytes[at + 1] << 8) | (bytes[at + 2] << 16) | (static_cast<std::uint32_t>(bytes[at + 3]) << 24);
+}
+
+void writeU32(std::vector<std::uint8_t>& bytes, std::size_t at, std::uint32_t value) {
+    for (int i = 0; i < 4; ++i) bytes[at + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(value >> (8 * i));
+}
+
+bool hasId(const std::vector<std::uint8_t>& bytes, std::size_t at, std::string_view id) {
+    return at + 4 <= bytes.size() && std::string_view(reinterpret_cast<const char*>(bytes.data() + at), 4) == id;
+}
+
+}  // namespace
+
+bool SndfileDecoder::repairDataChunkSize(std::vector<std::uint8_t>& bytes) {
+    if (!hasId(bytes, 0, "RIFF") || !hasId(bytes, 8, "WAVE")) return false;
+    std::size_t at = 12;
+    while (at + 8 <= bytes.size()) {
+        const std::uint64_t size = readU32(bytes, at + 4);
+        const std::size_t payload = at + 8;
+        const std::size_t available = bytes.size() - payload;
+        if (hasId(bytes, at, "data")) {
+            // libsndfile already cuts an oversized chunk to the file, but reads a zero-sized one as empty.
+            if (size != 0 && size <= available) return false;
+            const auto held = static_cast<std::uint32_t>(std::min<std::uint64_t>(available, 0xFFFFFFFFu));
+            writeU32(bytes, at + 4, held);
+            return true;
+        }
+        if (size > available) return false;
+        at = payload + static_cast<std::size_t>(size) + (size & 1);
+    }
+    return false;
+}
+
+bool SndfileDecoder::decodeBytes(std::vector<std::uint8_t> bytes, PcmAudio& audio, std::string& error) {
+    repairDataChunkSize(bytes);
+    const std::size_t fileSize = bytes.size();
+    SndfileMemoryFile file{std::move(bytes), 0};
+    SF_VIRTUAL_IO io = SndfileMemoryFile::io();
+    SF_INFO info{};
+    SNDFILE* sound = sf_open_virtual(&io, SFM_READ, &info, &file);
+    if (sound == nullptr) {
+        error = sf_strerror(nullptr);
+        return false;
+    }
+    if (info.channels < 1 || info.channels > kMaxChannels || info.samplerate <= 0) {
+        sf_close(sound);
+        error = "Unsupported channel count or sample rate";
+        return false;
+    }
+
+    audio = PcmAudio{};
+    audio.sampleRate = info.samplerate;
+    audio.channels = info.channels;
+    // The header's frame count only sizes the buffer, capped by what the bytes can hold: no codec read here
+    // packs more than eight frames into a byte.
+    const auto hint = std::min<sf_count_t>(std::max<sf_count_t>(info.frames, 0), static_cast<sf_count_t>(fileSize) * 8);
+    audio.samples.reserve(static_cast<std::size_t>(hint * info.channels));
+    std::vector<std::int16_t> block(static_cast<std::size_t>(kReadFrames * info.channels));
+    for (;;) {
+        const sf_count_t got = sf_readf_short(sound, block.data(), kReadFrames);
+        if (got <= 0) break;
+        audio.samples.insert(audio.samples.end(), block.begin(), block.begin() + got * info.channels);
+    }
+    sf_close(sound);
+    return true;
+}
+
+bool SndfileDecoder::decode(const std::string& path, PcmAudio& audio, std::string& error) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        error = path + ": " + std::strerror(errno);
+        return false;
+    }
+    std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (in.bad()) {
+        error = path + ": read error";
+        return false;
+    }
+    return decodeBytes(std::move(bytes), audio, error);
+}
+
+}  // namespace tapelink

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "archive/IAudioOutput.h"
+
+namespace tapelink::test {
+
+// A sound device whose progress the test sets by hand.
+class FakeAudioOutput : public IAudioOutput {
+public:
+    bool start(std::shared_ptr<const PcmAudio> audio, std::int64_t fromFrame, std::string& error) override;
+    void pause() override;
+    void resume() override;
+    void stop() override;
+    std::int64_t framesPlayed() const override { return m_state == AudioOutputState::Stopped ? 0 : played; }
+    AudioOutputState state() const override { return m_state; }
+    std::string errorText() const override { return failure; }
+
+    // Moves the play position to the given frame of the whole recording, as the device would by playing.
+    void playTo(std::int64_t frame);
+    void fail(const std::string& text);
+
+    std::int64_t played = 0;
+    std::int64_t startFrame = -1;  // of the last start()
+    int starts = 0;
+    std::shared_ptr<const PcmAudio> audio;
+    std::string startError;  // when not empty, start() fails with it
+    std::string failure;
+
+private:
+    AudioOutputState m_state = AudioOutputState::Stopped;
+};
+
+}  // namespace tapelink::test
