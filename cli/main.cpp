@@ -3,6 +3,7 @@
 #include "cli/CliContext.h"
 #include "cli/DemoStoreCommand.h"
 #include "cli/ListCommand.h"
+#include "cli/SearchCommand.h"
 
 int main(int argc, char** argv) {
     using namespace tapelink::cli;
@@ -15,6 +16,7 @@ int main(int argc, char** argv) {
 
     ListCommand list(app, context);
     DemoStoreCommand demoStore(app, context);
+    SearchCommand search(app, context);
 
     try {
         app.parse(argc, argv);
@@ -23,7 +25,11 @@ int main(int argc, char** argv) {
         return status == 0 ? kExitOk : kExitUsage;
     }
 
-    if (list.command()->parsed()) return list.run();
-    if (demoStore.command()->parsed()) return demoStore.run();
+    if (list.command()->parsed())
+        return list.run();
+    if (demoStore.command()->parsed())
+        return demoStore.run();
+    if (search.command()->parsed())
+        return search.run();
     return kExitUsage;
 }
