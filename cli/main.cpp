@@ -25,11 +25,8 @@ int main(int argc, char** argv) {
         return status == 0 ? kExitOk : kExitUsage;
     }
 
-    if (list.command()->parsed())
-        return list.run();
-    if (demoStore.command()->parsed())
-        return demoStore.run();
-    if (search.command()->parsed())
-        return search.run();
+    if (list.command()->parsed()) return list.run();
+    if (demoStore.command()->parsed()) return demoStore.run();
+    if (search.command()->parsed()) return search.run();
     return kExitUsage;
 }
