@@ -1,5 +1,8 @@
 #include "archive/ArchiveSearch.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
 
 #include "archive/SearchMessages.h"
@@ -17,6 +20,23 @@ bool isSearchedName(const std::string& name) {
     return name.size() == kNameLength && (name.rfind("VO", 0) == 0 || name.rfind("REC", 0) == 0);
 }
 
+// The scanned folder, held open so that each file is opened by its name alone.
+class FolderHandle {
+public:
+    explicit FolderHandle(const std::string& folder)
+        : m_fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {}
+    ~FolderHandle() {
+        if (m_fd >= 0) ::close(m_fd);
+    }
+    FolderHandle(const FolderHandle&) = delete;
+    FolderHandle& operator=(const FolderHandle&) = delete;
+    bool isOpen() const { return m_fd >= 0; }
+    int fd() const { return m_fd; }
+
+private:
+    int m_fd;
+};
+
 // Lets the list redraw once for a whole run of rows.
 class UpdateScope {
 public:
@@ -33,18 +53,18 @@ private:
 
 bool ArchiveSearch::ScanFolder(const std::string& folder) {
     ClearRecords();
-    if (folder.empty())
-        return false;
+    if (folder.empty()) return false;
     const std::string prefix = withTrailingSlash(folder);
     // The listing order of Linux file systems is arbitrary; name order keeps results stable between runs.
     std::vector<ListedFile> files = listWavFiles(prefix);
     std::sort(files.begin(), files.end(), [](const ListedFile& a, const ListedFile& b) { return a.name < b.name; });
+    const FolderHandle handle(prefix);
+    if (!handle.isOpen()) return false;
+    m_records.reserve(files.size());
     for (const ListedFile& file : files) {
-        if (!isSearchedName(file.name) || file.size < RecordingInfo::kMinimumFileSize)
-            continue;
-        const auto info = readRecordingInfo(prefix + file.name);
-        if (!info || !isValidDirection(info->direction))
-            continue;
+        if (!isSearchedName(file.name) || file.size < RecordingInfo::kMinimumFileSize) continue;
+        const auto info = readRecordingInfoAt(handle.fd(), file.name);
+        if (!info || !isValidDirection(info->direction)) continue;
         m_records.push_back(RecordingEntry::fromInfo(prefix, file.name, file.size, *info));
     }
     return !m_records.empty();
@@ -106,7 +126,7 @@ void ArchiveSearch::AddFiles(const std::vector<std::string>& paths) {
     for (const std::string& path : paths) {
         const int position = m_list.rowCount();
         if (auto row = addedFileRow(path, position))
-            m_list.insertRow(position, *row);
+            m_list.insertRow(position, std::move(*row));
     }
 }
 

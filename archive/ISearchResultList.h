@@ -12,7 +12,7 @@ public:
     virtual int rowCount() const = 0;
     virtual void clearRows() = 0;
     // position is 0-based, at most rowCount().
-    virtual void insertRow(int position, const SearchResultRow& row) = 0;
+    virtual void insertRow(int position, SearchResultRow row) = 0;
     // Brackets a run of changes so that a view can redraw once at the end instead of once per row.
     virtual void beginUpdate() {}
     virtual void endUpdate() {}

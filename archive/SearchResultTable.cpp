@@ -5,9 +5,9 @@
 
 namespace tapelink {
 
-void SearchResultTable::insertRow(int position, const SearchResultRow& row) {
+void SearchResultTable::insertRow(int position, SearchResultRow row) {
     const auto at = std::clamp(position, 0, rowCount());
-    m_rows.insert(m_rows.begin() + at, row);
+    m_rows.insert(m_rows.begin() + at, std::move(row));
 }
 
 void SearchResultTable::appendRows(std::vector<SearchResultRow> rows) {

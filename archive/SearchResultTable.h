@@ -1,5 +1,6 @@
 #pragma once
 
+#include <utility>
 #include <vector>
 
 #include "app/IListTexts.h"
@@ -12,7 +13,7 @@ class SearchResultTable : public ISearchResultList, public IListTexts {
 public:
     int rowCount() const override { return static_cast<int>(m_rows.size()); }
     void clearRows() override { m_rows.clear(); }
-    void insertRow(int position, const SearchResultRow& row) override;
+    void insertRow(int position, SearchResultRow row) override;
     void appendRows(std::vector<SearchResultRow> rows);
     // Removes the given rows (ascending, no repeats) in one pass; the other rows keep their texts.
     void removeRows(const std::vector<int>& ascendingRows);
@@ -22,6 +23,7 @@ public:
     std::string cellText(int row, int column) const override;
 
     const std::vector<SearchResultRow>& rows() const { return m_rows; }
+    std::vector<SearchResultRow> takeRows() { return std::exchange(m_rows, {}); }
 
 private:
     std::vector<SearchResultRow> m_rows;

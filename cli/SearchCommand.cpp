@@ -1,10 +1,8 @@
 #include "cli/SearchCommand.h"
 
-#include <iostream>
-
 #include "archive/ArchiveSearch.h"
-#include "archive/SearchResultTable.h"
 #include "cli/SearchArguments.h"
+#include "cli/SearchRowCollector.h"
 
 namespace tapelink::cli {
 
@@ -47,19 +45,14 @@ int SearchCommand::run() {
     criteria.kind = *parseKind(m_kind);
     criteria.number = m_number;
 
-    SearchResultTable table;
-    ArchiveSearch search(table, m_context.messages);
+    SearchRowCollector rows;
+    ArchiveSearch search(rows, m_context.messages);
     search.setSearchFolder(m_folder);
     search.RunSearch(criteria);
 
     std::vector<std::string> titles;
-    for (int column = 0; column < table.columnCount(); ++column)
-        titles.push_back(table.columnTitle(column));
-    std::vector<std::vector<std::string>> rows;
-    rows.reserve(table.rows().size());
-    for (const auto& row : table.rows())
-        rows.emplace_back(row.begin(), row.end());
-    printRows(titles, rows, m_json);
+    for (const SearchColumn& column : searchColumns()) titles.emplace_back(column.title);
+    printRows(titles, rows.rows(), m_json);
     return m_context.messages.anyShown() ? kExitMessage : kExitOk;
 }
 

@@ -41,8 +41,9 @@ std::string RecordingInfo::startKey() const {
     return key;
 }
 
-std::optional<RecordingInfo> readRecordingInfo(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+namespace {
+
+std::optional<RecordingInfo> readBlockAndClose(int fd) {
     if (fd < 0) return std::nullopt;
     std::array<std::uint8_t, RecordingInfo::kSize> block{};
     std::size_t got = 0;
@@ -55,6 +56,16 @@ std::optional<RecordingInfo> readRecordingInfo(const std::string& path) {
     ::close(fd);
     if (got < block.size()) return std::nullopt;
     return RecordingInfo::fromBlock(block);
+}
+
+}  // namespace
+
+std::optional<RecordingInfo> readRecordingInfo(const std::string& path) {
+    return readBlockAndClose(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+}
+
+std::optional<RecordingInfo> readRecordingInfoAt(int folderFd, const std::string& name) {
+    return readBlockAndClose(::openat(folderFd, name.c_str(), O_RDONLY | O_CLOEXEC));
 }
 
 }  // namespace tapelink

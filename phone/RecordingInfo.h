@@ -35,5 +35,7 @@ struct RecordingInfo {
 // Reads the block of one file: nullopt when the file can't be opened or is shorter than the block's end.
 // The direction byte is not checked here; callers decide what a valid recording is.
 std::optional<RecordingInfo> readRecordingInfo(const std::string& path);
+// The same for a file named inside an open folder, which spares a walk of the whole path per file.
+std::optional<RecordingInfo> readRecordingInfoAt(int folderFd, const std::string& name);
 
 }  // namespace tapelink

@@ -71,15 +71,15 @@ void SearchResultModel::ListAccess::clearRows() {
     m_model.endResetModel();
 }
 
-void SearchResultModel::ListAccess::insertRow(int position, const SearchResultRow& row) {
+void SearchResultModel::ListAccess::insertRow(int position, SearchResultRow row) {
     if (m_model.m_updates > 0 && position == rowCount()) {
-        m_model.m_pending.push_back(row);
+        m_model.m_pending.push_back(std::move(row));
         return;
     }
     m_model.flushPending();
     const int at = std::clamp(position, 0, m_model.m_table.rowCount());
     m_model.beginInsertRows({}, at, at);
-    m_model.m_table.insertRow(at, row);
+    m_model.m_table.insertRow(at, std::move(row));
     m_model.endInsertRows();
 }
 

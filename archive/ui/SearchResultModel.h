@@ -34,7 +34,7 @@ private:
         explicit ListAccess(SearchResultModel& model) : m_model(model) {}
         int rowCount() const override;
         void clearRows() override;
-        void insertRow(int position, const SearchResultRow& row) override;
+        void insertRow(int position, SearchResultRow row) override;
         void beginUpdate() override { ++m_model.m_updates; }
         void endUpdate() override;
 
