@@ -26,7 +26,8 @@ public:
     explicit FolderHandle(const std::string& folder)
         : m_fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {}
     ~FolderHandle() {
-        if (m_fd >= 0) ::close(m_fd);
+        if (m_fd >= 0)
+            ::close(m_fd);
     }
     FolderHandle(const FolderHandle&) = delete;
     FolderHandle& operator=(const FolderHandle&) = delete;
@@ -53,18 +54,22 @@ private:
 
 bool ArchiveSearch::ScanFolder(const std::string& folder) {
     ClearRecords();
-    if (folder.empty()) return false;
+    if (folder.empty())
+        return false;
     const std::string prefix = withTrailingSlash(folder);
     // The listing order of Linux file systems is arbitrary; name order keeps results stable between runs.
     std::vector<ListedFile> files = listWavFiles(prefix);
     std::sort(files.begin(), files.end(), [](const ListedFile& a, const ListedFile& b) { return a.name < b.name; });
     const FolderHandle handle(prefix);
-    if (!handle.isOpen()) return false;
+    if (!handle.isOpen())
+        return false;
     m_records.reserve(files.size());
     for (const ListedFile& file : files) {
-        if (!isSearchedName(file.name) || file.size < RecordingInfo::kMinimumFileSize) continue;
+        if (!isSearchedName(file.name) || file.size < RecordingInfo::kMinimumFileSize)
+            continue;
         const auto info = readRecordingInfoAt(handle.fd(), file.name);
-        if (!info || !isValidDirection(info->direction)) continue;
+        if (!info || !isValidDirection(info->direction))
+            continue;
         m_records.push_back(RecordingEntry::fromInfo(prefix, file.name, file.size, *info));
     }
     return !m_records.empty();

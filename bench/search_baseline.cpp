@@ -13,18 +13,23 @@ int main(int argc, char** argv) {
         return 2;
     }
     DIR* dir = opendir(argv[1]);
-    if (dir == nullptr) return 1;
+    if (dir == nullptr)
+        return 1;
     unsigned long checksum = 0;
     int files = 0;
     while (const dirent* entry = readdir(dir)) {
-        if (entry->d_name[0] == '.') continue;
+        if (entry->d_name[0] == '.')
+            continue;
         struct stat info {};
-        if (fstatat(dirfd(dir), entry->d_name, &info, 0) != 0) continue;
+        if (fstatat(dirfd(dir), entry->d_name, &info, 0) != 0)
+            continue;
         const int fd = openat(dirfd(dir), entry->d_name, O_RDONLY);
-        if (fd < 0) continue;
+        if (fd < 0)
+            continue;
         unsigned char block[23];
         if (pread(fd, block, sizeof block, 256) == static_cast<ssize_t>(sizeof block)) {
-            for (unsigned char byte : block) checksum += byte;
+            for (unsigned char byte : block)
+                checksum += byte;
             checksum += static_cast<unsigned long>(info.st_size);
             ++files;
         }

@@ -51,7 +51,8 @@ int SearchCommand::run() {
     search.RunSearch(criteria);
 
     std::vector<std::string> titles;
-    for (const SearchColumn& column : searchColumns()) titles.emplace_back(column.title);
+    for (const SearchColumn& column : searchColumns())
+        titles.emplace_back(column.title);
     printRows(titles, rows.rows(), m_json);
     return m_context.messages.anyShown() ? kExitMessage : kExitOk;
 }

@@ -21,7 +21,8 @@ struct CliRun {
 
 std::string quoted(const std::string& text) {
     std::string result = "'";
-    for (char c : text) result += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    for (char c : text)
+        result += c == '\'' ? std::string("'\\''") : std::string(1, c);
     return result + "'";
 }
 
@@ -45,7 +46,8 @@ protected:
     }
     CliRun run(const std::vector<std::string>& args) {
         std::string command = quoted(TAPELINK_CLI) + " search";
-        for (const auto& arg : args) command += " " + quoted(arg);
+        for (const auto& arg : args)
+            command += " " + quoted(arg);
         command += " >" + quoted(work.path() + "out") + " 2>" + quoted(work.path() + "err");
         CliRun result;
         const int raw = std::system(command.c_str());
@@ -70,8 +72,9 @@ TEST_F(SearchCliTest, PrintsTheNineColumnsInNameOrder) {
     EXPECT_EQ(result.err, "");
     const std::string a = archive();
     EXPECT_EQ(result.out, "1\tREC00003.WAV\t\t5551380\t被叫\t2012-01-02 23:59\t2秒\t4K\t" + a + "REC00003.WAV\n" +
-                              "2\tVOA00001.WAV\t通话录音\t021\t主叫\t2010-03-01 00:00\t2秒\t4K\t" + a + "VOA00001.WAV\n" +
-                              "3\tVOC00002.WAV\t留言录音\t0138\t主叫\t2011-05-18 09:07\t2秒\t4K\t" + a + "VOC00002.WAV\n");
+                              "2\tVOA00001.WAV\t通话录音\t021\t主叫\t2010-03-01 00:00\t2秒\t4K\t" + a +
+                              "VOA00001.WAV\n" + "3\tVOC00002.WAV\t留言录音\t0138\t主叫\t2011-05-18 09:07\t2秒\t4K\t" +
+                              a + "VOC00002.WAV\n");
 }
 
 TEST_F(SearchCliTest, CriteriaFromTheOptions) {
@@ -141,14 +144,14 @@ TEST_F(SearchCliTest, MessagesEndWithStatusOne) {
 }
 
 TEST_F(SearchCliTest, BadArgumentsAreUsageErrors) {
-    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
-             {archive(), "--from", "2011-02-29"},
-             {archive(), "--to", "18.05.2011"},
-             {archive(), "--from", "1999-12-31"},
-             {archive(), "--side", "both"},
-             {archive(), "--kind", "memo"},
-             {archive(), "--number", "12345678901234567"},
-             {}}) {
+    for (const std::vector<std::string>& args :
+         std::vector<std::vector<std::string>>{{archive(), "--from", "2011-02-29"},
+                                               {archive(), "--to", "18.05.2011"},
+                                               {archive(), "--from", "1999-12-31"},
+                                               {archive(), "--side", "both"},
+                                               {archive(), "--kind", "memo"},
+                                               {archive(), "--number", "12345678901234567"},
+                                               {}}) {
         const CliRun result = run(args);
         EXPECT_EQ(result.status, 2) << (args.size() > 1 ? args[1] + " " + args[2] : "no folder");
         EXPECT_EQ(result.out, "");

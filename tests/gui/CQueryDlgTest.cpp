@@ -61,9 +61,9 @@ private:
                 const char kind = "ABCIJK"[i % 6];
                 char name[32];
                 std::snprintf(name, sizeof name, "VO%c%05d.WAV", kind, i);
-                VolumeBuilder::writeRecording(temp.path() + name,
-                                              VolumeBuilder::info(i % 2 ? 'Z' : 'B', "1380" + std::to_string(i), 11,
-                                                                  5, 18, 9, i));
+                VolumeBuilder::writeRecording(
+                    temp.path() + name,
+                    VolumeBuilder::info(i % 2 ? 'Z' : 'B', "1380" + std::to_string(i), 11, 5, 18, 9, i));
             }
         }
         void addFolder() {
@@ -79,7 +79,8 @@ private:
         }
         QList<int> selected() {
             QList<int> rows;
-            for (const QModelIndex& index : list()->selectionModel()->selectedRows()) rows << index.row();
+            for (const QModelIndex& index : list()->selectionModel()->selectedRows())
+                rows << index.row();
             std::sort(rows.begin(), rows.end());
             return rows;
         }
@@ -107,8 +108,9 @@ private slots:
         QCOMPARE(kind->currentIndex(), 0);
         QCOMPARE(f.control<QLineEdit>("1023")->maxLength(), 16);
 
-        const QList<QPair<const char*, QString>> buttons = {
-            {"1025", "查找"}, {"1037", "导出EXCEL"}, {"1063", "添加文件"}, {"1064", "添加文件夹"}, {"1065", "删除"}, {"1066", "播放"}};
+        const QList<QPair<const char*, QString>> buttons = {{"1025", "查找"},     {"1037", "导出EXCEL"},
+                                                            {"1063", "添加文件"}, {"1064", "添加文件夹"},
+                                                            {"1065", "删除"},     {"1066", "播放"}};
         for (const auto& [id, caption] : buttons) {
             QVERIFY2(f.control<QPushButton>(id) != nullptr, id);
             QCOMPARE(f.control<QPushButton>(id)->text(), caption);
@@ -117,7 +119,8 @@ private slots:
 
         QHeaderView* header = f.list()->horizontalHeader();
         QCOMPARE(f.list()->model()->columnCount(), 9);
-        const QStringList titles = {"序号", "文件名", "录音类型", "电话号码", "主/被叫", "开始时间", "录音时长", "文件长度", "路径"};
+        const QStringList titles = {"序号",     "文件名",   "录音类型", "电话号码", "主/被叫",
+                                    "开始时间", "录音时长", "文件长度", "路径"};
         const QList<int> widths = {40, 90, 70, 100, 60, 120, 90, 70, 190};
         for (int column = 0; column < 9; ++column) {
             QCOMPARE(f.list()->model()->headerData(column, Qt::Horizontal).toString(), titles[column]);
@@ -177,7 +180,8 @@ private slots:
         QCOMPARE(f.list()->model()->rowCount(), 2);
         QCOMPARE(f.cell(0, 1), QStringLiteral("VOK00005.WAV"));
         QCOMPARE(f.cell(1, 1), QStringLiteral("VOK00011.WAV"));
-        for (int row = 0; row < 2; ++row) QCOMPARE(f.cell(row, 4), QStringLiteral("主叫"));
+        for (int row = 0; row < 2; ++row)
+            QCOMPARE(f.cell(row, 4), QStringLiteral("主叫"));
         QCOMPARE(f.cell(1, 0), QStringLiteral("2"));
 
         f.control<QComboBox>("1021")->setCurrentIndex(0);
@@ -231,6 +235,11 @@ private slots:
         QCOMPARE(f.cell(2, 0), QStringLiteral("6"));
         QCOMPARE(f.dialog.resultTexts().cellText(1, 1), std::string("VOI00003.WAV"));
         QVERIFY(std::filesystem::exists(f.temp.path() + "VOB00001.WAV"));
+
+        f.selectRows({0, 1});  // a block of rows goes the same way
+        f.click("1065");
+        QCOMPARE(f.list()->model()->rowCount(), 1);
+        QCOMPARE(f.cell(0, 0), QStringLiteral("6"));
 
         // The next search scans the folder again: the rows are back.
         f.click("1025");

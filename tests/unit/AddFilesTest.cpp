@@ -38,13 +38,16 @@ TEST_F(AddFilesTest, KindDecidesNumberAndSideCells) {
     const auto& rows = table.rows();
     EXPECT_EQ(rows[0], (SearchResultRow{"1", "VOA00001.WAV", "通话录音", "111", "主叫", "2011-05-18 09:07", "2秒", "4K",
                                         paths[0]}));
-    EXPECT_EQ((std::array{rows[1][2], rows[1][3], rows[1][4]}), (std::array<std::string, 3>{"通话录音", "222", "被叫"}));
+    EXPECT_EQ((std::array{rows[1][2], rows[1][3], rows[1][4]}),
+              (std::array<std::string, 3>{"通话录音", "222", "被叫"}));
     // Local recordings show neither number nor side, and their side byte is not checked.
     EXPECT_EQ((std::array{rows[2][2], rows[2][3], rows[2][4]}), (std::array<std::string, 3>{"本地录音", "", ""}));
     EXPECT_EQ((std::array{rows[3][2], rows[3][3], rows[3][4]}), (std::array<std::string, 3>{"本地录音", "", ""}));
     // Voice messages are always the called side.
-    EXPECT_EQ((std::array{rows[4][2], rows[4][3], rows[4][4]}), (std::array<std::string, 3>{"留言录音", "555", "被叫"}));
-    EXPECT_EQ((std::array{rows[5][2], rows[5][3], rows[5][4]}), (std::array<std::string, 3>{"留言录音", "666", "被叫"}));
+    EXPECT_EQ((std::array{rows[4][2], rows[4][3], rows[4][4]}),
+              (std::array<std::string, 3>{"留言录音", "555", "被叫"}));
+    EXPECT_EQ((std::array{rows[5][2], rows[5][3], rows[5][4]}),
+              (std::array<std::string, 3>{"留言录音", "666", "被叫"}));
     // Any other letter still gets a row, with the three cells empty.
     EXPECT_EQ((std::array{rows[6][2], rows[6][3], rows[6][4]}), (std::array<std::string, 3>{"", "", ""}));
     EXPECT_EQ(rows[6][0], "7");
@@ -54,13 +57,13 @@ TEST_F(AddFilesTest, KindDecidesNumberAndSideCells) {
 
 TEST_F(AddFilesTest, SkipsWhatItCannotTakeWithoutAMessage) {
     const std::vector<std::string> paths = {
-        file("VOA00001.WAV", 'X'),             // call recording with a damaged side
-        file("REC00002.WAV", 'B'),             // legacy names are not taken here
-        file("VOA0003.WAV", 'B'),              // 11 characters
-        file("voa00004.wav", 'B'),             // the name test is case-sensitive
-        file("VOA00005.WAV", 'B', "1", 278),   // too short for the block
-        folder.path() + "VOA00006.WAV",        // missing
-        "VOA00007.WAV",                        // no folder part
+        file("VOA00001.WAV", 'X'),            // call recording with a damaged side
+        file("REC00002.WAV", 'B'),            // legacy names are not taken here
+        file("VOA0003.WAV", 'B'),             // 11 characters
+        file("voa00004.wav", 'B'),            // the name test is case-sensitive
+        file("VOA00005.WAV", 'B', "1", 278),  // too short for the block
+        folder.path() + "VOA00006.WAV",       // missing
+        "VOA00007.WAV",                       // no folder part
         file("VOA00008.WAV", 'B', "1", 279),
     };
     search.AddFiles(paths);
@@ -104,7 +107,8 @@ TEST(SearchResultRowTest, KindTextTakesVoNamesAndNewLetters) {
 
 TEST(SearchResultTableTest, RemovesScatteredRowsInOnePassAndReadsAsListTexts) {
     SearchResultTable table;
-    for (int i = 0; i < 6; ++i) table.insertRow(i, SearchResultRow{std::to_string(i + 1)});
+    for (int i = 0; i < 6; ++i)
+        table.insertRow(i, SearchResultRow{std::to_string(i + 1)});
     table.removeRows({1, 2, 4});
     ASSERT_EQ(table.rowCount(), 3);
     EXPECT_EQ(table.cellText(0, 0), "1");

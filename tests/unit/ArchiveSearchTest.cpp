@@ -16,8 +16,7 @@ namespace fs = std::filesystem;
 class ArchiveSearchTest : public ::testing::Test {
 protected:
     void recording(const std::string& name, char direction = 'B', const std::string& number = "13800138000",
-                   int year = 11, int month = 5, int day = 18, int hour = 9, int minute = 7,
-                   std::size_t size = 4532) {
+                   int year = 11, int month = 5, int day = 18, int hour = 9, int minute = 7, std::size_t size = 4532) {
         VolumeBuilder::writeRecording(folder.path() + name,
                                       VolumeBuilder::info(direction, number, year, month, day, hour, minute), size);
     }
@@ -35,12 +34,14 @@ protected:
     }
     std::vector<std::string> shownNames() const {
         std::vector<std::string> names;
-        for (const auto& row : table.rows()) names.push_back(row[1]);
+        for (const auto& row : table.rows())
+            names.push_back(row[1]);
         return names;
     }
     std::vector<std::string> recordNames() const {
         std::vector<std::string> names;
-        for (const auto& entry : search_.records()) names.push_back(entry.fileName);
+        for (const auto& entry : search_.records())
+            names.push_back(entry.fileName);
         return names;
     }
     using Names = std::vector<std::string>;
@@ -68,8 +69,8 @@ TEST_F(ArchiveSearchTest, ScanTakesVoAndRecNamesInNameOrderAndNeverEntersSubfold
     recording("sub/VOA00014.WAV");
 
     EXPECT_TRUE(search_.ScanFolder(folder.path()));
-    EXPECT_EQ(recordNames(), (Names{"REC00003.WAV", "VOA00001.WAV", "VOA00011.WAV", "VOB00004.wav", "VOD00002.WAV",
-                                    "VOK00005.WAV"}));
+    EXPECT_EQ(recordNames(),
+              (Names{"REC00003.WAV", "VOA00001.WAV", "VOA00011.WAV", "VOB00004.wav", "VOD00002.WAV", "VOK00005.WAV"}));
     EXPECT_TRUE(table.rows().empty()) << "the scan leaves the list alone";
     const RecordingEntry& first = search_.records().front();
     EXPECT_EQ(first.folder, folder.path());
@@ -165,10 +166,10 @@ TEST_F(ArchiveSearchTest, NumberIsFoundAnywhereInThePhoneNumber) {
 
 TEST_F(ArchiveSearchTest, AllCriteriaTogetherAndRowsNumberedInOrder) {
     recording("VOA00001.WAV", 'Z', "13800138000", 12, 6, 1, 8, 0);
-    recording("VOA00002.WAV", 'Z', "13800138000", 12, 6, 3, 8, 0);   // after the end day
-    recording("VOA00003.WAV", 'B', "13800138000", 12, 6, 2, 8, 0);   // other side
-    recording("VOC00004.WAV", 'Z', "13800138000", 12, 6, 2, 8, 0);   // other kind
-    recording("VOI00005.WAV", 'Z', "02100000000", 12, 6, 2, 8, 0);   // other number
+    recording("VOA00002.WAV", 'Z', "13800138000", 12, 6, 3, 8, 0);  // after the end day
+    recording("VOA00003.WAV", 'B', "13800138000", 12, 6, 2, 8, 0);  // other side
+    recording("VOC00004.WAV", 'Z', "13800138000", 12, 6, 2, 8, 0);  // other kind
+    recording("VOI00005.WAV", 'Z', "02100000000", 12, 6, 2, 8, 0);  // other number
     recording("VOI00006.WAV", 'Z', "0013800", 12, 6, 2, 23, 59);
     SearchCriteria criteria;
     criteria.from = {2012, 6, 1, 18, 0, 0};
