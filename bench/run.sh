@@ -13,3 +13,5 @@ bash bench/list.sh "$build"
 QT_QPA_PLATFORM=offscreen "$build/bench/bench_phone_list_view" 2>/dev/null
 # The spreadsheet export: 10,000 rows through the exporter against libxlsxwriter used directly.
 bash bench/export.sh "$build"
+# The archive search: tapelink-cli search over 20,000 recordings against listing and reading each block.
+bash bench/search.sh "$build"

@@ -28,7 +28,13 @@ void printRows(const std::vector<std::string>& titles, const std::vector<std::ve
         std::cout << array.dump(2) << '\n';
         return;
     }
+    // One buffer of the final size: growing it by doubling costs more than the rows themselves.
+    std::size_t size = 0;
+    for (const auto& row : rows) {
+        for (const auto& cell : row) size += cell.size() + 1;
+    }
     std::string out;
+    out.reserve(size);
     for (const auto& row : rows) {
         for (std::size_t i = 0; i < row.size(); ++i) {
             if (i > 0) out += '\t';

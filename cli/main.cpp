@@ -12,6 +12,7 @@
 #ifdef TAPELINK_CLI_PLAY
 #include "cli/PlayCommand.h"
 #endif
+#include "cli/SearchCommand.h"
 #include "cli/VolumeCommand.h"
 
 int main(int argc, char** argv) {
@@ -35,6 +36,7 @@ int main(int argc, char** argv) {
 #endif
     VolumeCommand volume(app, context);
     MuteCommand mute(app, context);
+    SearchCommand search(app, context);
 
     try {
         app.parse(argc, argv);
@@ -55,5 +57,6 @@ int main(int argc, char** argv) {
 #endif
     if (volume.command()->parsed()) return volume.run();
     if (mute.command()->parsed()) return mute.run();
+    if (search.command()->parsed()) return search.run();
     return kExitUsage;
 }

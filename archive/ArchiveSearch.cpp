@@ -1,0 +1,130 @@
+#include "archive/ArchiveSearch.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+
+#include "archive/SearchMessages.h"
+#include "phone/CallDirection.h"
+#include "phone/FolderListing.h"
+#include "phone/RecordingInfo.h"
+
+namespace tapelink {
+
+namespace {
+
+constexpr std::size_t kNameLength = 12;
+
+bool isSearchedName(const std::string& name) {
+    return name.size() == kNameLength && (name.rfind("VO", 0) == 0 || name.rfind("REC", 0) == 0);
+}
+
+// The scanned folder, held open so that each file is opened by its name alone.
+class FolderHandle {
+public:
+    explicit FolderHandle(const std::string& folder)
+        : m_fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {}
+    ~FolderHandle() {
+        if (m_fd >= 0) ::close(m_fd);
+    }
+    FolderHandle(const FolderHandle&) = delete;
+    FolderHandle& operator=(const FolderHandle&) = delete;
+    bool isOpen() const { return m_fd >= 0; }
+    int fd() const { return m_fd; }
+
+private:
+    int m_fd;
+};
+
+// Lets the list redraw once for a whole run of rows.
+class UpdateScope {
+public:
+    explicit UpdateScope(ISearchResultList& list) : m_list(list) { m_list.beginUpdate(); }
+    ~UpdateScope() { m_list.endUpdate(); }
+    UpdateScope(const UpdateScope&) = delete;
+    UpdateScope& operator=(const UpdateScope&) = delete;
+
+private:
+    ISearchResultList& m_list;
+};
+
+}  // namespace
+
+bool ArchiveSearch::ScanFolder(const std::string& folder) {
+    ClearRecords();
+    if (folder.empty()) return false;
+    const std::string prefix = withTrailingSlash(folder);
+    // The listing order of Linux file systems is arbitrary; name order keeps results stable between runs.
+    std::vector<ListedFile> files = listWavFiles(prefix);
+    std::sort(files.begin(), files.end(), [](const ListedFile& a, const ListedFile& b) { return a.name < b.name; });
+    const FolderHandle handle(prefix);
+    if (!handle.isOpen()) return false;
+    m_records.reserve(files.size());
+    for (const ListedFile& file : files) {
+        if (!isSearchedName(file.name) || file.size < RecordingInfo::kMinimumFileSize) continue;
+        const auto info = readRecordingInfoAt(handle.fd(), file.name);
+        if (!info || !isValidDirection(info->direction)) continue;
+        m_records.push_back(RecordingEntry::fromInfo(prefix, file.name, file.size, *info));
+    }
+    return !m_records.empty();
+}
+
+void ArchiveSearch::RefreshList() {
+    UpdateScope update(m_list);
+    m_list.clearRows();
+    for (std::size_t i = 0; i < m_records.size(); ++i) AddResultRow(m_records[i], static_cast<int>(i));
+}
+
+void ArchiveSearch::RunSearch(const SearchCriteria& criteria) {
+    const char* message = nullptr;
+    {
+        // The message waits until the list has been redrawn.
+        UpdateScope update(m_list);
+        message = fillResults(criteria);
+    }
+    if (message != nullptr) m_messages.showMessage(message);
+}
+
+const char* ArchiveSearch::fillResults(const SearchCriteria& criteria) {
+    m_list.clearRows();
+    if (criteria.to < criteria.from) return kMsgStartAfterEnd;
+    const std::string from = startBound(criteria.from);
+    const std::string to = endBound(criteria.to);
+    if (m_folder.empty()) return kMsgNoSearchFolder;
+    if (!ScanFolder(m_folder)) return kMsgNothingFound;
+    int shown = 0;
+    for (const RecordingEntry& entry : m_records) {
+        if (!passes(entry, criteria, from, to)) continue;
+        AddResultRow(entry, shown);
+        ++shown;
+    }
+    return shown == 0 ? kMsgNothingFound : nullptr;
+}
+
+bool ArchiveSearch::passes(const RecordingEntry& entry, const SearchCriteria& criteria, const std::string& from,
+                           const std::string& to) const {
+    if (!matchesNumber(entry.phoneNumber, criteria.number)) return false;
+    if (!matchesSide(entry.direction, criteria.side) || !matchesKind(entry.fileName, criteria.kind)) return false;
+    return entry.startKey >= from && entry.startKey <= to;
+}
+
+void ArchiveSearch::AddResultRow(const RecordingEntry& entry, int index) {
+    m_list.insertRow(index, searchResultRow(entry, index));
+}
+
+void ArchiveSearch::AddFiles(const std::vector<std::string>& paths) {
+    UpdateScope update(m_list);
+    for (const std::string& path : paths) {
+        const int position = m_list.rowCount();
+        if (auto row = addedFileRow(path, position)) m_list.insertRow(position, std::move(*row));
+    }
+}
+
+void ArchiveSearch::AddFolder(const std::string& folder) {
+    m_folder = folder;
+    ScanFolder(m_folder);
+    RefreshList();
+}
+
+}  // namespace tapelink

@@ -1,0 +1,27 @@
+#include "archive/ui/ArchiveFileChooser.h"
+
+#include <QDir>
+#include <QFileDialog>
+
+namespace tapelink {
+
+QStringList ArchiveFileChooser::chooseRecordingFiles(QWidget* owner) {
+    QFileDialog dialog(owner);
+    dialog.setFileMode(QFileDialog::ExistingFiles);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    // The filter shows as "Wav Files(*.wave)" and lists *.wav files.
+    dialog.setNameFilter(QStringLiteral("Wav Files(*.wave) (*.wav)"));
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
+    dialog.setDefaultSuffix(QStringLiteral("wav"));
+    if (dialog.exec() != QDialog::Accepted) return {};
+    return dialog.selectedFiles();
+}
+
+std::optional<QString> ArchiveFileChooser::chooseFolder(QWidget* owner) {
+    const QString folder = QFileDialog::getExistingDirectory(owner, QStringLiteral("请选择文件夹路径 "),
+                                                             QDir::homePath(), QFileDialog::ShowDirsOnly);
+    if (folder.isEmpty()) return std::nullopt;
+    return folder;
+}
+
+}  // namespace tapelink

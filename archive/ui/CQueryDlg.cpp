@@ -1,0 +1,258 @@
+#include "archive/ui/CQueryDlg.h"
+
+#include <QComboBox>
+#include <QDateTimeEdit>
+#include <QFile>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableView>
+#include <QTimer>
+
+#include "app/ui/MessageBoxSink.h"
+#include "archive/SearchMessages.h"
+#include "archive/ui/ArchiveFileChooser.h"
+#include "archive/ui/SearchResultModel.h"
+
+namespace tapelink {
+
+namespace {
+
+// The window is laid out in dialog units of its 9-point font, 1.5 pixels each.
+int px(int dialogUnits) {
+    return (dialogUnits * 3 + 1) / 2;
+}
+QRect dlu(int x, int y, int width, int height) {
+    return {px(x), px(y), px(width), px(height)};
+}
+
+SearchDateTime toSearchDate(const QDateTime& value) {
+    const QDate date = value.date();
+    const QTime time = value.time();
+    return {date.year(), date.month(), date.day(), time.hour(), time.minute(), time.second()};
+}
+
+std::string localPath(const QString& path) {
+    return QFile::encodeName(path).toStdString();
+}
+
+}  // namespace
+
+CQueryDlg::CQueryDlg(QWidget* parent, IMessageSink* messages, IArchiveFileChooser* chooser)
+    : QDialog(parent),
+      m_ownSink(messages != nullptr ? nullptr : std::make_unique<MessageBoxSink>(this)),
+      m_ownChooser(chooser != nullptr ? nullptr : std::make_unique<ArchiveFileChooser>()),
+      m_messages(messages != nullptr ? *messages : *m_ownSink),
+      m_chooser(chooser != nullptr ? *chooser : *m_ownChooser),
+      m_model(new SearchResultModel(this)),
+      m_search(m_model->resultList(), m_messages) {
+    setWindowTitle(QStringLiteral("quorvalent Audio 语音查询"));
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    setFixedSize(px(599), px(274));
+    buildControls();
+    consumeEnterKeys();
+    m_start->setFocus();
+}
+
+CQueryDlg::~CQueryDlg() {
+    m_search.ClearRecords();
+}
+
+void CQueryDlg::buildControls() {
+    // Created in tab order, so the focus chain is the order of the ids.
+    const auto makePicker = [this](const char* id, int x) {
+        auto* picker = new QDateTimeEdit(this);
+        picker->setObjectName(QString::fromLatin1(id));
+        picker->setGeometry(dlu(x, 21, 100, 13));
+        picker->setDisplayFormat(QStringLiteral("yyyy年M月d日"));
+        picker->setCalendarPopup(true);
+        // A start key holds two year digits of the century 2000.
+        picker->setDateTimeRange(QDateTime(QDate(2000, 1, 1), QTime(0, 0)),
+                                 QDateTime(QDate(2099, 12, 31), QTime(23, 59, 59)));
+        return picker;
+    };
+    m_start = makePicker("1044", 57);
+    m_start->setDateTime(QDateTime(QDate(2010, 3, 1), QTime(0, 0, 0)));
+    m_end = makePicker("1045", 172);
+    m_end->setDateTime(QDateTime::currentDateTime());
+
+    m_side = new QComboBox(this);
+    m_side->setObjectName(QStringLiteral("1021"));
+    m_side->setGeometry(dlu(287, 21, 53, 13));
+    m_side->addItems({QStringLiteral("全部"), QStringLiteral("主叫"), QStringLiteral("被叫")});
+    m_kind = new QComboBox(this);
+    m_kind->setObjectName(QStringLiteral("1022"));
+    m_kind->setGeometry(dlu(357, 21, 53, 13));
+    m_kind->addItems(
+        {QStringLiteral("全部"), QStringLiteral("通话录音"), QStringLiteral("留言录音"), QStringLiteral("本地录音")});
+
+    m_number = new QLineEdit(this);
+    m_number->setObjectName(QStringLiteral("1023"));
+    m_number->setGeometry(dlu(428, 21, 52, 13));
+    m_number->setMaxLength(static_cast<int>(kMaxNumberLength));
+
+    const auto makeButton = [this](const char* id, const char* caption, QRect geometry) {
+        auto* button = new QPushButton(QString::fromUtf8(caption), this);
+        button->setObjectName(QString::fromLatin1(id));
+        button->setGeometry(geometry);
+        button->setAutoDefault(false);
+        return button;
+    };
+    connect(makeButton("1025", "查找", dlu(504, 5, 53, 13)), &QPushButton::clicked, this, &CQueryDlg::RunSearch);
+    connect(makeButton("1037", "导出EXCEL", dlu(504, 21, 53, 13)), &QPushButton::clicked, this,
+            &CQueryDlg::exportRequested);
+
+    m_list = new QTableView(this);
+    m_list->setObjectName(QStringLiteral("1026"));
+    m_list->setGeometry(dlu(57, 44, 542, 229));
+    m_list->setModel(m_model);
+    m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_list->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_list->setShowGrid(true);
+    m_list->setSortingEnabled(false);
+    m_list->setWordWrap(false);
+    m_list->verticalHeader()->hide();
+    // Rows of one fixed height let the view lay out tens of thousands of rows at once.
+    m_list->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    m_list->verticalHeader()->setDefaultSectionSize(m_list->fontMetrics().height() + 4);
+    m_list->horizontalHeader()->setSectionsClickable(false);
+    m_list->horizontalHeader()->setHighlightSections(false);
+    m_list->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    for (int column = 0; column < static_cast<int>(kSearchColumnCount); ++column) {
+        m_list->setColumnWidth(column, searchColumns()[static_cast<std::size_t>(column)].width);
+    }
+
+    connect(makeButton("1063", "添加文件", dlu(4, 64, 50, 14)), &QPushButton::clicked, this, &CQueryDlg::AddFiles);
+    connect(makeButton("1064", "添加文件夹", dlu(4, 110, 50, 14)), &QPushButton::clicked, this, &CQueryDlg::AddFolder);
+    connect(makeButton("1065", "删除", dlu(4, 199, 50, 14)), &QPushButton::clicked, this,
+            &CQueryDlg::RemoveSelectedRows);
+    connect(makeButton("1066", "播放", dlu(4, 155, 50, 14)), &QPushButton::clicked, this, &CQueryDlg::playRequested);
+
+    const auto makeLabel = [this](const char* caption, int x) {
+        auto* label = new QLabel(QString::fromUtf8(caption), this);
+        label->move(px(x), px(7));
+        label->adjustSize();
+    };
+    makeLabel("起始时间", 90);
+    makeLabel("结束时间", 205);
+    makeLabel("主/被叫", 299);
+    makeLabel("录音类型", 364);
+    makeLabel("电话号码", 437);
+}
+
+void CQueryDlg::consumeEnterKeys() {
+    installEventFilter(this);
+    for (QWidget* child : findChildren<QWidget*>()) child->installEventFilter(this);
+}
+
+bool CQueryDlg::eventFilter(QObject* watched, QEvent* event) {
+    // Enter never presses a button or ends the dialog, whichever control has the focus.
+    if (event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) return true;
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+SearchCriteria CQueryDlg::criteria() const {
+    SearchCriteria criteria;
+    criteria.from = toSearchDate(m_start->dateTime());
+    criteria.to = toSearchDate(m_end->dateTime());
+    criteria.side = static_cast<SideChoice>(std::max(0, m_side->currentIndex()));
+    criteria.kind = static_cast<KindChoice>(std::max(0, m_kind->currentIndex()));
+    criteria.number = m_number->text().toStdString();
+    return criteria;
+}
+
+void CQueryDlg::RunSearch() {
+    m_search.RunSearch(criteria());
+}
+
+void CQueryDlg::AddFiles() {
+    const QStringList chosen = m_chooser.chooseRecordingFiles(this);
+    if (chosen.isEmpty()) return;
+    std::vector<std::string> paths;
+    paths.reserve(static_cast<std::size_t>(chosen.size()));
+    for (const QString& path : chosen) paths.push_back(localPath(path));
+    m_search.AddFiles(paths);
+}
+
+void CQueryDlg::AddFolder() {
+    // A cancelled choice leaves no search folder and an empty list.
+    const std::optional<QString> folder = m_chooser.chooseFolder(this);
+    m_search.AddFolder(folder ? localPath(*folder) : std::string());
+}
+
+std::vector<int> CQueryDlg::selectedRows() const {
+    std::vector<int> rows;
+    for (const QItemSelectionRange& range : m_list->selectionModel()->selection()) {
+        for (int row = range.top(); row <= range.bottom(); ++row) rows.push_back(row);
+    }
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    return rows;
+}
+
+int CQueryDlg::firstSelectedRow() const {
+    int first = -1;
+    for (const QItemSelectionRange& range : m_list->selectionModel()->selection()) {
+        if (first < 0 || range.top() < first) first = range.top();
+    }
+    return first;
+}
+
+void CQueryDlg::RemoveSelectedRows() {
+    const std::vector<int> rows = selectedRows();
+    if (rows.empty()) {
+        m_messages.showMessage(kMsgSelectToRemove);
+        return;
+    }
+    m_model->removeTableRows(rows);
+}
+
+std::string CQueryDlg::GetSelectedPath() const {
+    const int row = firstSelectedRow();
+    if (row < 0) {
+        m_messages.showMessage(kMsgSelectToPlay);
+        return {};
+    }
+    return m_model->texts().cellText(row, kPathColumn);
+}
+
+void CQueryDlg::stepSelection(int step) {
+    const int from = firstSelectedRow();
+    const int count = m_model->rowCount();
+    if (from < 0 || count == 0) return;
+    const int to = (from + step + count) % count;
+    const auto wholeRow = [this](int row) {
+        return QItemSelection(m_model->index(row, 0), m_model->index(row, m_model->columnCount() - 1));
+    };
+    QItemSelectionModel* selection = m_list->selectionModel();
+    selection->select(wholeRow(from), QItemSelectionModel::Deselect);
+    selection->select(wholeRow(to), QItemSelectionModel::Select);
+}
+
+void CQueryDlg::SelectNext() {
+    stepSelection(1);
+}
+
+void CQueryDlg::SelectPrevious() {
+    stepSelection(-1);
+}
+
+const IListTexts& CQueryDlg::resultTexts() const {
+    return m_model->texts();
+}
+
+void CQueryDlg::notifyDeviceArrived() {
+    QTimer::singleShot(0, this, &CQueryDlg::deviceArrived);
+}
+
+void CQueryDlg::notifyDeviceRemoved() {
+    QTimer::singleShot(0, this, &CQueryDlg::deviceRemoved);
+}
+
+}  // namespace tapelink

@@ -1,0 +1,90 @@
+#pragma once
+
+#include <QDialog>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/IListTexts.h"
+#include "app/IMessageSink.h"
+#include "archive/ArchiveSearch.h"
+#include "archive/ISelectionService.h"
+#include "archive/ui/IArchiveFileChooser.h"
+
+class QComboBox;
+class QDateTimeEdit;
+class QLineEdit;
+class QPushButton;
+class QTableView;
+
+namespace tapelink {
+
+class SearchResultModel;
+
+// The search dialog (template 134): criteria, the result list and the commands over it. The search itself
+// is ArchiveSearch; the player works on the list's selection through ISelectionService.
+//
+// Controls carry their ids as object names: "1044"/"1045" start/end picker, "1021" side, "1022" kind,
+// "1023" number, "1025" 查找, "1037" 导出EXCEL, "1026" result list, "1063" 添加文件, "1064" 添加文件夹,
+// "1065" 删除, "1066" 播放.
+class CQueryDlg : public QDialog, public ISelectionService {
+    Q_OBJECT
+
+public:
+    // Without a sink or chooser the dialog shows message boxes and the platform's file dialogs.
+    explicit CQueryDlg(QWidget* parent = nullptr, IMessageSink* messages = nullptr,
+                       IArchiveFileChooser* chooser = nullptr);
+    ~CQueryDlg() override;
+
+    // Selection services for the player. The step operations clear only the first selected row, wrap
+    // around at either end and do not scroll the list.
+    std::string GetSelectedPath() const override;
+    void SelectNext() override;
+    void SelectPrevious() override;
+
+    // The result list as text, for the export.
+    const IListTexts& resultTexts() const;
+    const std::string& searchFolder() const { return m_search.searchFolder(); }
+
+public slots:
+    void RunSearch();
+    void AddFiles();
+    void AddFolder();
+    void RemoveSelectedRows();
+    // Device changes seen while this dialog is in front go on to the owner, posted like the originals.
+    void notifyDeviceArrived();
+    void notifyDeviceRemoved();
+
+signals:
+    void playRequested();    // 播放: the owner opens the player over this dialog
+    void exportRequested();  // 导出EXCEL: the owner exports resultTexts()
+    void deviceArrived();
+    void deviceRemoved();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildControls();
+    void consumeEnterKeys();
+    SearchCriteria criteria() const;
+    std::vector<int> selectedRows() const;  // ascending
+    int firstSelectedRow() const;           // -1 when none is selected
+    void stepSelection(int step);
+
+    std::unique_ptr<IMessageSink> m_ownSink;
+    std::unique_ptr<IArchiveFileChooser> m_ownChooser;
+    IMessageSink& m_messages;
+    IArchiveFileChooser& m_chooser;
+    SearchResultModel* m_model;
+    ArchiveSearch m_search;
+
+    QDateTimeEdit* m_start = nullptr;
+    QDateTimeEdit* m_end = nullptr;
+    QComboBox* m_side = nullptr;
+    QComboBox* m_kind = nullptr;
+    QLineEdit* m_number = nullptr;
+    QTableView* m_list = nullptr;
+};
+
+}  // namespace tapelink

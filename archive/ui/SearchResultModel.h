@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QAbstractTableModel>
+#include <vector>
+
+#include "archive/ISearchResultList.h"
+#include "archive/SearchResultTable.h"
+
+namespace tapelink {
+
+// The search dialog's result rows for its list view. The rows live in a plain table, so the view asks only
+// for the cells it paints; rows added in one update reach the view as one insertion.
+class SearchResultModel : public QAbstractTableModel {
+    Q_OBJECT
+
+public:
+    explicit SearchResultModel(QObject* parent = nullptr);
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+
+    // What the search fills, and what the export reads.
+    ISearchResultList& resultList() { return m_access; }
+    const IListTexts& texts() const { return m_table; }
+
+    // Removes the given rows (ascending, no repeats); the others keep their numbers.
+    void removeTableRows(const std::vector<int>& ascendingRows);
+
+private:
+    class ListAccess : public ISearchResultList {
+    public:
+        explicit ListAccess(SearchResultModel& model) : m_model(model) {}
+        int rowCount() const override;
+        void clearRows() override;
+        void insertRow(int position, SearchResultRow row) override;
+        void beginUpdate() override { ++m_model.m_updates; }
+        void endUpdate() override;
+
+    private:
+        SearchResultModel& m_model;
+    };
+
+    void flushPending();
+
+    SearchResultTable m_table;
+    std::vector<SearchResultRow> m_pending;  // rows appended during an update, not yet shown
+    int m_updates = 0;
+    ListAccess m_access{*this};
+};
+
+}  // namespace tapelink
