@@ -3,6 +3,7 @@
 #include "cli/CliContext.h"
 #include "cli/DemoStoreCommand.h"
 #include "cli/ListCommand.h"
+#include "cli/UploadCommand.h"
 
 int main(int argc, char** argv) {
     using namespace tapelink::cli;
@@ -15,6 +16,7 @@ int main(int argc, char** argv) {
 
     ListCommand list(app, context);
     DemoStoreCommand demoStore(app, context);
+    UploadCommand upload(app, context);
 
     try {
         app.parse(argc, argv);
@@ -25,5 +27,6 @@ int main(int argc, char** argv) {
 
     if (list.command()->parsed()) return list.run();
     if (demoStore.command()->parsed()) return demoStore.run();
+    if (upload.command()->parsed()) return upload.run();
     return kExitUsage;
 }
