@@ -4,6 +4,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <system_error>
+#include <thread>
+
 #include "phone/DeviceStatus.h"
 #include "phone/PhoneStore.h"
 #include "phone/RecordingEntry.h"
@@ -13,6 +17,8 @@ namespace tapelink {
 namespace {
 
 constexpr std::size_t kBatchFiles = 64;
+// Flushes waited for side by side: the file system then commits them together instead of one by one.
+constexpr std::size_t kFlushThreads = 8;
 constexpr std::uint64_t kBatchBytes = 32ull << 20;
 
 constexpr const char* kUploadFailed = "文件上传失败！";
@@ -154,11 +160,33 @@ void UploadWorker::publishPending() {
     std::vector<Pending> batch = std::move(m_pending);
     m_pending.clear();
     m_pendingBytes = 0;
-    for (Pending& pending : batch) publish(pending);
+    const std::vector<bool> flushed = flushAll(batch);
+    for (std::size_t i = 0; i < batch.size(); ++i) publish(batch[i], flushed[i]);
 }
 
-void UploadWorker::publish(Pending& pending) {
-    if (!pending.copy.flush()) {
+std::vector<bool> UploadWorker::flushAll(std::vector<Pending>& batch) {
+    std::vector<char> flushed(batch.size(), 0);
+    std::atomic<std::size_t> next{0};
+    auto flushSome = [&batch, &flushed, &next] {
+        for (std::size_t i = next++; i < batch.size(); i = next++) flushed[i] = batch[i].copy.flush() ? 1 : 0;
+    };
+    {
+        std::vector<std::jthread> helpers;
+        const std::size_t helperCount = batch.size() > 1 ? std::min(kFlushThreads, batch.size()) - 1 : 0;
+        for (std::size_t i = 0; i < helperCount; ++i) {
+            try {
+                helpers.emplace_back(flushSome);
+            } catch (const std::system_error&) {
+                break;  // fewer helpers only make it slower
+            }
+        }
+        flushSome();
+    }
+    return {flushed.begin(), flushed.end()};
+}
+
+void UploadWorker::publish(Pending& pending, bool flushed) {
+    if (!flushed) {
         pending.copy.discard();
         ++m_report.failed;
         if (!terminating()) m_observer.showMessage(kUploadFailed, MessageIcon::Warning);

@@ -37,7 +37,8 @@ private:
     RowOutcome sourceGone();
     bool replaceExisting(const std::string& target);
     void publishPending();
-    void publish(Pending& pending);
+    static std::vector<bool> flushAll(std::vector<Pending>& batch);
+    void publish(Pending& pending, bool flushed);
     void tell(const std::string& text);
     bool voiceFolderExists() const;
     bool terminating() const { return m_stop.stop_requested(); }
