@@ -22,7 +22,9 @@ constexpr int kExitInterrupted = 130;
 // Set by SIGINT and SIGTERM; a signal handler can reach nothing else.
 std::atomic<bool> g_interrupted{false};
 
-void onInterrupt(int) { g_interrupted = true; }
+void onInterrupt(int) {
+    g_interrupted = true;
+}
 
 // Without SA_RESTART, so that a prompt waiting for an answer is interrupted too.
 void catchInterrupts() {
@@ -54,7 +56,9 @@ private:
 class CommandLineHost : public IUploadHost {
 public:
     CommandLineHost(std::string driveRoot, std::string uploadFolder, IUploadObserver& observer, std::stop_token stop)
-        : m_driveRoot(std::move(driveRoot)), m_uploadFolder(std::move(uploadFolder)), m_observer(observer),
+        : m_driveRoot(std::move(driveRoot)),
+          m_uploadFolder(std::move(uploadFolder)),
+          m_observer(observer),
           m_stop(std::move(stop)) {}
     void setEngine(UploadEngine& engine) { m_engine = &engine; }
 
@@ -88,7 +92,8 @@ bool parseDate(const std::string& text, std::chrono::year_month_day& date) {
     unsigned month = 0;
     unsigned day = 0;
     char tail = 0;
-    if (std::sscanf(text.c_str(), "%4d-%2u-%2u%c", &year, &month, &day, &tail) != 3) return false;
+    if (std::sscanf(text.c_str(), "%4d-%2u-%2u%c", &year, &month, &day, &tail) != 3)
+        return false;
     date = std::chrono::year{year} / std::chrono::month{month} / std::chrono::day{day};
     return date.ok();
 }
@@ -110,7 +115,8 @@ UploadCommand::UploadCommand(CLI::App& parent, CliContext& context)
 }
 
 std::string UploadCommand::uploadFolder() const {
-    if (!m_to.empty()) return m_to;
+    if (!m_to.empty())
+        return m_to;
     SettingsStore store;
     store.Load(settingsFilePath(profileFolderPath()));
     return store.GetRecord().uploadFolder();
@@ -144,7 +150,8 @@ int UploadCommand::run() {
     }
 
     std::vector<std::string> names;
-    for (const auto& row : list.rows) names.push_back(row[1]);
+    for (const auto& row : list.rows)
+        names.push_back(row[1]);
     const OverwritePolicy policy = m_overwrite == "all"    ? OverwritePolicy::All
                                    : m_overwrite == "none" ? OverwritePolicy::None
                                                            : OverwritePolicy::Ask;
@@ -166,7 +173,8 @@ int UploadCommand::run() {
         engine.UploadByNumber(m_number);
     }
 
-    if (!host.started) return kExitMessage;
+    if (!host.started)
+        return kExitMessage;
     const UploadReport& report = host.report;
     if (report.terminated) {
         std::cerr << "Interrupted.\n";

@@ -22,7 +22,8 @@ bool writeAll(int fd, const char* data, std::size_t length) {
     while (length > 0) {
         const ssize_t written = ::write(fd, data, length);
         if (written < 0) {
-            if (errno == EINTR) continue;
+            if (errno == EINTR)
+                continue;
             return false;
         }
         data += written;
@@ -55,12 +56,16 @@ TemporaryCopy& TemporaryCopy::operator=(TemporaryCopy&& other) noexcept {
     return *this;
 }
 
-TemporaryCopy::~TemporaryCopy() { discard(); }
+TemporaryCopy::~TemporaryCopy() {
+    discard();
+}
 
 void TemporaryCopy::discard() {
-    if (m_fd >= 0) ::close(m_fd);
+    if (m_fd >= 0)
+        ::close(m_fd);
     m_fd = -1;
-    if (!m_path.empty()) ::unlink(m_path.c_str());
+    if (!m_path.empty())
+        ::unlink(m_path.c_str());
     m_path.clear();
     m_size = 0;
 }
@@ -78,13 +83,14 @@ bool TemporaryCopy::createIn(const std::string& folder, const std::string& name,
             return true;
         }
         error = errno;
-        if (error != EEXIST) return false;
+        if (error != EEXIST)
+            return false;
     }
     return false;
 }
 
-bool TemporaryCopy::copyBlocks(int sourceFd, std::stop_token stop,
-                               const std::function<void(std::uint64_t)>& onBlock, bool& cancelled) {
+bool TemporaryCopy::copyBlocks(int sourceFd, std::stop_token stop, const std::function<void(std::uint64_t)>& onBlock,
+                               bool& cancelled) {
     bool plain = false;
     std::vector<char> buffer;
     for (;;) {
@@ -100,17 +106,22 @@ bool TemporaryCopy::copyBlocks(int sourceFd, std::stop_token stop,
                 continue;
             }
         } else {
-            if (buffer.empty()) buffer.resize(kBlockSize);
+            if (buffer.empty())
+                buffer.resize(kBlockSize);
             done = ::read(sourceFd, buffer.data(), buffer.size());
-            if (done > 0 && !writeAll(m_fd, buffer.data(), static_cast<std::size_t>(done))) return false;
+            if (done > 0 && !writeAll(m_fd, buffer.data(), static_cast<std::size_t>(done)))
+                return false;
         }
         if (done < 0) {
-            if (errno == EINTR) continue;
+            if (errno == EINTR)
+                continue;
             return false;
         }
-        if (done == 0) return true;
+        if (done == 0)
+            return true;
         m_size += static_cast<std::uint64_t>(done);
-        if (onBlock) onBlock(static_cast<std::uint64_t>(done));
+        if (onBlock)
+            onBlock(static_cast<std::uint64_t>(done));
     }
 }
 
@@ -132,7 +143,8 @@ CopyStatus TemporaryCopy::copyFrom(int sourceFd, const std::string& folder, cons
 }
 
 bool TemporaryCopy::flush() {
-    if (m_fd < 0) return false;
+    if (m_fd < 0)
+        return false;
     const bool flushed = ::fdatasync(m_fd) == 0;
     const bool closed = ::close(m_fd) == 0;
     m_fd = -1;
@@ -140,10 +152,12 @@ bool TemporaryCopy::flush() {
 }
 
 std::error_code TemporaryCopy::publish(const std::string& target, bool replace) {
-    if (m_path.empty()) return std::make_error_code(std::errc::bad_file_descriptor);
+    if (m_path.empty())
+        return std::make_error_code(std::errc::bad_file_descriptor);
     std::error_code error;
     if (replace) {
-        if (::rename(m_path.c_str(), target.c_str()) != 0) error = {errno, std::generic_category()};
+        if (::rename(m_path.c_str(), target.c_str()) != 0)
+            error = {errno, std::generic_category()};
     } else {
         error = renameNoReplace(m_path, target);
     }

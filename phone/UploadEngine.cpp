@@ -25,23 +25,28 @@ bool UploadEngine::CheckReady() {
         return false;
     }
     // The first upload of every run asks, even when a folder is stored.
-    if (!m_host.uploadFolderConfirmed() && !m_host.pickUploadFolder()) return false;
-    if (!m_host.uploadFolder().empty()) return true;
+    if (!m_host.uploadFolderConfirmed() && !m_host.pickUploadFolder())
+        return false;
+    if (!m_host.uploadFolder().empty())
+        return true;
     m_host.pickUploadFolder();
     return !m_host.uploadFolder().empty();
 }
 
 void UploadEngine::UploadAll() {
-    if (m_host.workerExists() || !CheckReady()) return;
+    if (m_host.workerExists() || !CheckReady())
+        return;
     // An empty list still runs a job, which ends at once with its closing message.
     start(allRows(m_list));
 }
 
 void UploadEngine::UploadSelected(const std::vector<int>& selectedRows) {
-    if (m_host.workerExists() || !CheckReady()) return;
+    if (m_host.workerExists() || !CheckReady())
+        return;
     std::vector<int> rows;
     for (int row : selectedRows) {
-        if (row >= 0 && row < m_list.rowCount()) rows.push_back(row);
+        if (row >= 0 && row < m_list.rowCount())
+            rows.push_back(row);
     }
     if (rows.empty()) {
         m_messages.showMessage(kSelectRows, MessageIcon::Warning);
@@ -53,7 +58,8 @@ void UploadEngine::UploadSelected(const std::vector<int>& selectedRows) {
 }
 
 void UploadEngine::UploadByDate(std::chrono::year_month_day date) {
-    if (m_host.workerExists() || !CheckReady()) return;
+    if (m_host.workerExists() || !CheckReady())
+        return;
     std::vector<int> rows = rowsOfDate(m_list, date);
     if (rows.empty()) {
         m_messages.showMessage(kNothingMatches, MessageIcon::Warning);
@@ -63,7 +69,8 @@ void UploadEngine::UploadByDate(std::chrono::year_month_day date) {
 }
 
 void UploadEngine::UploadByNumber(const std::string& numberText) {
-    if (m_host.workerExists() || !CheckReady()) return;
+    if (m_host.workerExists() || !CheckReady())
+        return;
     std::vector<int> rows = rowsOfNumber(m_list, numberText);
     if (rows.empty()) {
         m_messages.showMessage(kNothingMatches, MessageIcon::Warning);
@@ -73,9 +80,11 @@ void UploadEngine::UploadByNumber(const std::string& numberText) {
 }
 
 void UploadEngine::UploadByCategory() {
-    if (m_host.workerExists()) return;
+    if (m_host.workerExists())
+        return;
     const auto choice = m_host.askCategory(m_criteria);
-    if (!choice) return;
+    if (!choice)
+        return;
     if (*choice == CategoryChoice::ByDate) {
         UploadByDate(m_criteria.date);
     } else {
@@ -92,7 +101,8 @@ void UploadEngine::RequestStop() {
 }
 
 void UploadEngine::Terminate() {
-    if (m_host.workerExists()) m_host.cancelWorker();
+    if (m_host.workerExists())
+        m_host.cancelWorker();
 }
 
 UploadReport UploadEngine::WorkerMain(const UploadTask& task, std::stop_token stop, IUploadObserver& observer) {
@@ -104,7 +114,8 @@ void UploadEngine::start(std::vector<int> rows) {
     m_stopRequest = false;
     UploadTask task{TransferJob{std::move(rows)}, m_host.driveRoot(), m_host.uploadFolder()};
     m_host.setProgressAreaShown(true);
-    if (!m_host.startWorker(task)) m_messages.showMessage(kTransferFailed, MessageIcon::Warning);
+    if (!m_host.startWorker(task))
+        m_messages.showMessage(kTransferFailed, MessageIcon::Warning);
 }
 
 }  // namespace tapelink

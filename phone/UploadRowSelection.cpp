@@ -8,7 +8,8 @@ std::vector<int> allRows(const IListTexts& list) {
     std::vector<int> rows;
     const int count = list.rowCount();
     rows.reserve(static_cast<std::size_t>(count > 0 ? count : 0));
-    for (int row = 0; row < count; ++row) rows.push_back(row);
+    for (int row = 0; row < count; ++row)
+        rows.push_back(row);
     return rows;
 }
 
@@ -17,7 +18,8 @@ std::vector<int> rowsContaining(const IListTexts& list, int column, const std::s
     const int count = list.rowCount();
     for (int row = 0; row < count; ++row) {
         const std::string cell = list.cellText(row, column);
-        if (!cell.empty() && cell.find(text) != std::string::npos) rows.push_back(row);
+        if (!cell.empty() && cell.find(text) != std::string::npos)
+            rows.push_back(row);
     }
     return rows;
 }

@@ -30,14 +30,16 @@ class SourceFile {
 public:
     explicit SourceFile(const std::string& path) : m_fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {
         struct stat info {};
-        if (m_fd >= 0 && (::fstat(m_fd, &info) != 0 || !S_ISREG(info.st_mode))) close();
+        if (m_fd >= 0 && (::fstat(m_fd, &info) != 0 || !S_ISREG(info.st_mode)))
+            close();
     }
     ~SourceFile() { close(); }
     SourceFile(const SourceFile&) = delete;
     SourceFile& operator=(const SourceFile&) = delete;
     int fd() const { return m_fd; }
     void close() {
-        if (m_fd >= 0) ::close(m_fd);
+        if (m_fd >= 0)
+            ::close(m_fd);
         m_fd = -1;
     }
 
@@ -68,8 +70,10 @@ UploadReport UploadWorker::run() {
     m_observer.setProgressVisible(true);
 
     for (int i = 0; i < count && !terminating(); ++i) {
-        if (uploadRow(m_task.job.rows[static_cast<std::size_t>(i)]) == RowOutcome::EndJob) break;
-        if (terminating()) break;
+        if (uploadRow(m_task.job.rows[static_cast<std::size_t>(i)]) == RowOutcome::EndJob)
+            break;
+        if (terminating())
+            break;
         m_observer.setProgressPosition(i + 1);
         if (m_stopRequest.load()) {
             m_report.stopped = true;
@@ -92,12 +96,14 @@ UploadReport UploadWorker::run() {
 UploadWorker::RowOutcome UploadWorker::uploadRow(int row) {
     const std::string name = m_observer.fileNameOfRow(row);
     // The list is emptied when the telephone is removed.
-    if (name.empty()) return sourceGone();
+    if (name.empty())
+        return sourceGone();
     m_observer.setStatusText(kStatusUploadingPrefix + name);
 
     const std::string target = m_targetFolder + name;
     SourceFile source(m_voiceFolder + name);
-    if (source.fd() < 0) return copyFailed(false);
+    if (source.fd() < 0)
+        return copyFailed(false);
 
     bool replace = false;
     if (pathExists(target)) {
@@ -113,14 +119,19 @@ UploadWorker::RowOutcome UploadWorker::uploadRow(int row) {
                                                     [this](std::uint64_t bytes) { m_observer.bytesCopied(bytes); });
     source.close();
     switch (status) {
-        case CopyStatus::Cancelled: return RowOutcome::EndJob;
-        case CopyStatus::TargetFolderMissing: return copyFailed(true);
-        case CopyStatus::Failed: return copyFailed(false);
-        case CopyStatus::Ok: break;
+        case CopyStatus::Cancelled:
+            return RowOutcome::EndJob;
+        case CopyStatus::TargetFolderMissing:
+            return copyFailed(true);
+        case CopyStatus::Failed:
+            return copyFailed(false);
+        case CopyStatus::Ok:
+            break;
     }
     m_pendingBytes += pending.copy.size();
     m_pending.push_back(std::move(pending));
-    if (m_pending.size() >= kBatchFiles || m_pendingBytes >= kBatchBytes) publishPending();
+    if (m_pending.size() >= kBatchFiles || m_pendingBytes >= kBatchBytes)
+        publishPending();
     return RowOutcome::Next;
 }
 
@@ -130,7 +141,8 @@ UploadWorker::RowOutcome UploadWorker::copyFailed(bool targetFolderMissing) {
         tell(kUploadFolderWrong);
         return RowOutcome::Next;
     }
-    if (!voiceFolderExists()) return sourceGone();
+    if (!voiceFolderExists())
+        return sourceGone();
     ++m_report.failed;
     tell(kUploadFailed);
     return RowOutcome::Next;
@@ -145,13 +157,17 @@ UploadWorker::RowOutcome UploadWorker::sourceGone() {
 }
 
 bool UploadWorker::replaceExisting(const std::string& target) {
-    if (m_decision == OverwriteDecision::NoToAll) return false;
-    if (m_decision == OverwriteDecision::YesToAll) return true;
-    if (terminating()) return false;
+    if (m_decision == OverwriteDecision::NoToAll)
+        return false;
+    if (m_decision == OverwriteDecision::YesToAll)
+        return true;
+    if (terminating())
+        return false;
     publishPending();
     m_decision = OverwriteDecision::Pending;
     m_decision = m_observer.askOverwrite(target + kExistsPrompt);
-    if (terminating()) return false;
+    if (terminating())
+        return false;
     return m_decision == OverwriteDecision::Yes || m_decision == OverwriteDecision::YesToAll;
 }
 
@@ -161,14 +177,16 @@ void UploadWorker::publishPending() {
     m_pending.clear();
     m_pendingBytes = 0;
     const std::vector<bool> flushed = flushAll(batch);
-    for (std::size_t i = 0; i < batch.size(); ++i) publish(batch[i], flushed[i]);
+    for (std::size_t i = 0; i < batch.size(); ++i)
+        publish(batch[i], flushed[i]);
 }
 
 std::vector<bool> UploadWorker::flushAll(std::vector<Pending>& batch) {
     std::vector<char> flushed(batch.size(), 0);
     std::atomic<std::size_t> next{0};
     auto flushSome = [&batch, &flushed, &next] {
-        for (std::size_t i = next++; i < batch.size(); i = next++) flushed[i] = batch[i].copy.flush() ? 1 : 0;
+        for (std::size_t i = next++; i < batch.size(); i = next++)
+            flushed[i] = batch[i].copy.flush() ? 1 : 0;
     };
     {
         std::vector<std::jthread> helpers;
@@ -189,7 +207,8 @@ void UploadWorker::publish(Pending& pending, bool flushed) {
     if (!flushed) {
         pending.copy.discard();
         ++m_report.failed;
-        if (!terminating()) m_observer.showMessage(kUploadFailed, MessageIcon::Warning);
+        if (!terminating())
+            m_observer.showMessage(kUploadFailed, MessageIcon::Warning);
         return;
     }
     std::error_code error = pending.copy.publish(pending.target, pending.replace);
@@ -205,7 +224,8 @@ void UploadWorker::publish(Pending& pending, bool flushed) {
     if (error) {
         pending.copy.discard();
         ++m_report.failed;
-        if (!terminating()) m_observer.showMessage(kUploadFailed, MessageIcon::Warning);
+        if (!terminating())
+            m_observer.showMessage(kUploadFailed, MessageIcon::Warning);
         return;
     }
     ++m_report.copied;
@@ -213,7 +233,8 @@ void UploadWorker::publish(Pending& pending, bool flushed) {
 
 void UploadWorker::tell(const std::string& text) {
     publishPending();
-    if (!terminating()) m_observer.showMessage(text, MessageIcon::Warning);
+    if (!terminating())
+        m_observer.showMessage(text, MessageIcon::Warning);
 }
 
 bool UploadWorker::voiceFolderExists() const {

@@ -13,9 +13,13 @@ namespace tapelink {
 namespace {
 
 // The dialog's layout is given in dialog units; one unit is 1.5 pixels at the dialog's font.
-constexpr int du(int units) { return (units * 3 + 1) / 2; }
+constexpr int du(int units) {
+    return (units * 3 + 1) / 2;
+}
 
-QRect duRect(int x, int y, int width, int height) { return {du(x), du(y), du(width), du(height)}; }
+QRect duRect(int x, int y, int width, int height) {
+    return {du(x), du(y), du(width), du(height)};
+}
 
 constexpr int kNumberLength = 16;
 
@@ -67,7 +71,8 @@ CCategoryUploadDlg::CCategoryUploadDlg(CategoryCriteria& criteria, QWidget* pare
 
 std::optional<CategoryChoice> CCategoryUploadDlg::ask(CategoryCriteria& criteria, QWidget* parent) {
     CCategoryUploadDlg dialog(criteria, parent);
-    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
     return dialog.choice();
 }
 

@@ -9,9 +9,13 @@ namespace tapelink {
 namespace {
 
 // The dialog's layout is given in dialog units; one unit is 1.5 pixels at the dialog's font.
-constexpr int du(int units) { return (units * 3 + 1) / 2; }
+constexpr int du(int units) {
+    return (units * 3 + 1) / 2;
+}
 
-QRect duRect(int x, int y, int width, int height) { return {du(x), du(y), du(width), du(height)}; }
+QRect duRect(int x, int y, int width, int height) {
+    return {du(x), du(y), du(width), du(height)};
+}
 
 }  // namespace
 
@@ -65,7 +69,8 @@ void COverwriteDlg::decide(OverwriteDecision decision) {
 }
 
 void COverwriteDlg::reject() {
-    if (m_decision == OverwriteDecision::Pending) m_decision = OverwriteDecision::No;
+    if (m_decision == OverwriteDecision::Pending)
+        m_decision = OverwriteDecision::No;
     QDialog::reject();
 }
 

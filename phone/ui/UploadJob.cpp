@@ -63,7 +63,8 @@ private:
 
     template <typename Result, typename F>
     Result call(F fn, Result fallback) {
-        if (m_stop.stop_requested()) return fallback;
+        if (m_stop.stop_requested())
+            return fallback;
         auto state = std::make_shared<Call<Result>>();
         IUploadObserver* view = &m_view;
         QMetaObject::invokeMethod(
@@ -71,7 +72,8 @@ private:
             [state, fn, view] {
                 {
                     std::lock_guard lock(state->mutex);
-                    if (state->abandoned) return;
+                    if (state->abandoned)
+                        return;
                 }
                 Result result = fn(*view);
                 std::lock_guard lock(state->mutex);
@@ -106,13 +108,16 @@ UploadJob::~UploadJob() {
 }
 
 bool UploadJob::start(const UploadTask& task) {
-    if (m_running) return false;
-    if (m_thread.joinable()) m_thread.join();
+    if (m_running)
+        return false;
+    if (m_thread.joinable())
+        m_thread.join();
     try {
         m_thread = std::jthread([this, task](std::stop_token stop) {
             Relay relay(this, m_view, stop);
             const UploadReport report = m_engine.WorkerMain(task, stop, relay);
-            QMetaObject::invokeMethod(this, [this, report] { onWorkerEnded(report); }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                this, [this, report] { onWorkerEnded(report); }, Qt::QueuedConnection);
         });
     } catch (const std::system_error&) {
         return false;
@@ -122,11 +127,13 @@ bool UploadJob::start(const UploadTask& task) {
 }
 
 void UploadJob::cancel() {
-    if (m_thread.joinable()) m_thread.request_stop();
+    if (m_thread.joinable())
+        m_thread.request_stop();
 }
 
 void UploadJob::wait() {
-    if (m_thread.joinable()) m_thread.join();
+    if (m_thread.joinable())
+        m_thread.join();
 }
 
 void UploadJob::onWorkerEnded(const UploadReport& report) {

@@ -34,13 +34,15 @@ std::string readText(const std::string& path) {
 std::vector<std::string> split(const std::string& text, char separator) {
     std::vector<std::string> parts;
     std::stringstream stream(text);
-    for (std::string part; std::getline(stream, part, separator);) parts.push_back(part);
+    for (std::string part; std::getline(stream, part, separator);)
+        parts.push_back(part);
     return parts;
 }
 
 std::vector<std::string> sortedEntries(const std::string& folder) {
     std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename());
+    for (const auto& entry : fs::directory_iterator(folder))
+        names.push_back(entry.path().filename());
     std::sort(names.begin(), names.end());
     return names;
 }
@@ -68,7 +70,8 @@ protected:
         ASSERT_EQ(cli("list").status, 0);
         const CliRun listed = cli("list");
         ASSERT_EQ(listed.status, 0) << listed.err;
-        for (const auto& line : split(listed.out, '\n')) rows.push_back(split(line, '\t'));
+        for (const auto& line : split(listed.out, '\n'))
+            rows.push_back(split(line, '\t'));
         ASSERT_GE(rows.size(), 8u);
     }
 
@@ -87,7 +90,8 @@ protected:
 
     std::vector<std::string> namesOf(const std::vector<std::size_t>& indices) const {
         std::vector<std::string> names;
-        for (std::size_t index : indices) names.push_back(rows[index][1]);
+        for (std::size_t index : indices)
+            names.push_back(rows[index][1]);
         std::sort(names.begin(), names.end());
         return names;
     }
@@ -112,9 +116,11 @@ TEST_F(UploadCommandTest, AllCopiesEveryRecordingByteForByte) {
     EXPECT_EQ(run.out, std::to_string(rows.size()) + " uploaded, 0 skipped, 0 failed\n");
     EXPECT_EQ(run.err, "传输完毕！\n");
     std::vector<std::size_t> all(rows.size());
-    for (std::size_t i = 0; i < all.size(); ++i) all[i] = i;
+    for (std::size_t i = 0; i < all.size(); ++i)
+        all[i] = i;
     ASSERT_EQ(sortedEntries(out()), namesOf(all));
-    for (const auto& row : rows) EXPECT_TRUE(copiedIntact(row[1], out())) << row[1];
+    for (const auto& row : rows)
+        EXPECT_TRUE(copiedIntact(row[1], out())) << row[1];
 }
 
 TEST_F(UploadCommandTest, RowsDateAndNumberPickTheListsRows) {
@@ -127,7 +133,8 @@ TEST_F(UploadCommandTest, RowsDateAndNumberPickTheListsRows) {
     const std::string day = rows[2][5].substr(0, 10);
     std::vector<std::size_t> sameDay;
     for (std::size_t i = 0; i < rows.size(); ++i) {
-        if (rows[i][5].rfind(day, 0) == 0) sameDay.push_back(i);
+        if (rows[i][5].rfind(day, 0) == 0)
+            sameDay.push_back(i);
     }
     run = cli("upload --date " + day + " --to " + out());
     EXPECT_EQ(run.status, 0) << run.err;
@@ -137,7 +144,8 @@ TEST_F(UploadCommandTest, RowsDateAndNumberPickTheListsRows) {
     fs::create_directory(out());
     std::vector<std::size_t> withNumber;
     for (std::size_t i = 0; i < rows.size(); ++i) {
-        if (rows[i].size() > 3 && rows[i][3].find("1") != std::string::npos) withNumber.push_back(i);
+        if (rows[i].size() > 3 && rows[i][3].find("1") != std::string::npos)
+            withNumber.push_back(i);
     }
     ASSERT_FALSE(withNumber.empty());
     run = cli("upload --number 1 --to " + out());
@@ -182,7 +190,8 @@ TEST_F(UploadCommandTest, ExistingFilesFollowTheOverwritePolicy) {
 }
 
 TEST_F(UploadCommandTest, AskTakesTheAnswersOnATerminal) {
-    for (std::size_t i = 0; i < 3; ++i) plantOld(rows[i][1]);
+    for (std::size_t i = 0; i < 3; ++i)
+        plantOld(rows[i][1]);
     int master = -1;
     const pid_t child = ::forkpty(&master, nullptr, nullptr, nullptr);
     ASSERT_GE(child, 0);
@@ -201,10 +210,12 @@ TEST_F(UploadCommandTest, AskTakesTheAnswersOnATerminal) {
     char buffer[4096];
     for (;;) {
         const ssize_t got = ::read(master, buffer, sizeof buffer);
-        if (got <= 0) break;
+        if (got <= 0)
+            break;
         seen.append(buffer, static_cast<std::size_t>(got));
         std::size_t prompts = 0;
-        for (std::size_t at = seen.find("全否] "); at != std::string::npos; at = seen.find("全否] ", at + 1)) ++prompts;
+        for (std::size_t at = seen.find("全否] "); at != std::string::npos; at = seen.find("全否] ", at + 1))
+            ++prompts;
         while (answered < 3 && prompts > static_cast<std::size_t>(answered)) {
             ASSERT_EQ(::write(master, answers[answered], 2), 2);
             ++answered;

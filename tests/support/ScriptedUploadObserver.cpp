@@ -6,7 +6,8 @@ namespace {
 
 void note(ScriptedUploadObserver& observer, std::string line) {
     observer.events.push_back(line);
-    if (observer.onEvent) observer.onEvent(line);
+    if (observer.onEvent)
+        observer.onEvent(line);
 }
 
 }  // namespace
@@ -15,21 +16,30 @@ std::string ScriptedUploadObserver::fileNameOfRow(int row) {
     return row >= 0 && row < static_cast<int>(names.size()) ? names[static_cast<std::size_t>(row)] : std::string();
 }
 
-void ScriptedUploadObserver::setStatusText(const std::string& statusText) { note(*this, "status:" + statusText); }
+void ScriptedUploadObserver::setStatusText(const std::string& statusText) {
+    note(*this, "status:" + statusText);
+}
 
-void ScriptedUploadObserver::setProgressRange(int maximum) { note(*this, "range:" + std::to_string(maximum)); }
+void ScriptedUploadObserver::setProgressRange(int maximum) {
+    note(*this, "range:" + std::to_string(maximum));
+}
 
 void ScriptedUploadObserver::setProgressPosition(int position) {
     note(*this, "position:" + std::to_string(position));
 }
 
-void ScriptedUploadObserver::setProgressVisible(bool visible) { note(*this, visible ? "visible:1" : "visible:0"); }
+void ScriptedUploadObserver::setProgressVisible(bool visible) {
+    note(*this, visible ? "visible:1" : "visible:0");
+}
 
-void ScriptedUploadObserver::showMessage(const std::string& text, MessageIcon) { note(*this, "message:" + text); }
+void ScriptedUploadObserver::showMessage(const std::string& text, MessageIcon) {
+    note(*this, "message:" + text);
+}
 
 OverwriteDecision ScriptedUploadObserver::askOverwrite(const std::string& promptText) {
     note(*this, "ask:" + promptText);
-    if (answers.empty()) return OverwriteDecision::No;
+    if (answers.empty())
+        return OverwriteDecision::No;
     const OverwriteDecision answer = answers.front();
     answers.pop_front();
     return answer;
@@ -37,13 +47,15 @@ OverwriteDecision ScriptedUploadObserver::askOverwrite(const std::string& prompt
 
 void ScriptedUploadObserver::bytesCopied(std::uint64_t count) {
     bytes += count;
-    if (onBytes) onBytes(count);
+    if (onBytes)
+        onBytes(count);
 }
 
 std::vector<std::string> ScriptedUploadObserver::lines(const std::string& prefix) const {
     std::vector<std::string> result;
     for (const auto& line : events) {
-        if (line.rfind(prefix, 0) == 0) result.push_back(line.substr(prefix.size()));
+        if (line.rfind(prefix, 0) == 0)
+            result.push_back(line.substr(prefix.size()));
     }
     return result;
 }

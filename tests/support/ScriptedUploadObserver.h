@@ -24,8 +24,8 @@ public:
 
     std::vector<std::string> lines(const std::string& prefix) const;  // the lines starting with prefix
 
-    std::vector<std::string> names;              // column 1 of each row
-    std::deque<OverwriteDecision> answers;       // No when it runs out
+    std::vector<std::string> names;         // column 1 of each row
+    std::deque<OverwriteDecision> answers;  // No when it runs out
     std::vector<std::string> events;
     std::uint64_t bytes = 0;
     std::function<void(const std::string&)> onEvent;  // called after each event line is written

@@ -32,14 +32,16 @@ public:
     bool uploadFolderConfirmed() const override { return confirmed; }
     bool pickUploadFolder() override {
         ++pickerOpened;
-        if (pickedFolder.empty()) return false;
+        if (pickedFolder.empty())
+            return false;
         folder = pickedFolder;
         confirmed = true;
         return true;
     }
     std::optional<CategoryChoice> askCategory(CategoryCriteria& criteria) override {
         ++categoryAsked;
-        if (!categoryChoice) return std::nullopt;
+        if (!categoryChoice)
+            return std::nullopt;
         criteria = typedCriteria;
         return categoryChoice;
     }
@@ -124,8 +126,9 @@ TEST_F(UploadEngineTest, NothingToUploadIsReportedAndStartsNothing) {
     engine.UploadSelected({});
     engine.UploadByDate(2000y / January / 1d);
     engine.UploadByNumber("999");
-    EXPECT_EQ(messages.texts, (std::vector<std::string>{"请选择需要上传的语音记录！", "未找到任何与查询条件相匹配的语音文件！",
-                                                        "未找到任何与查询条件相匹配的语音文件！"}));
+    EXPECT_EQ(messages.texts,
+              (std::vector<std::string>{"请选择需要上传的语音记录！", "未找到任何与查询条件相匹配的语音文件！",
+                                        "未找到任何与查询条件相匹配的语音文件！"}));
     EXPECT_TRUE(host.tasks.empty());
     EXPECT_TRUE(host.progressArea.empty());
 }

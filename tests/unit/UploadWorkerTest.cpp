@@ -18,13 +18,15 @@ constexpr const char* kUploading = "设备状态：正在上传文件 ";
 
 std::vector<std::uint8_t> pattern(std::size_t size, std::uint8_t seed) {
     std::vector<std::uint8_t> bytes(size);
-    for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<std::uint8_t>(seed + i * 7 + i / 251);
+    for (std::size_t i = 0; i < size; ++i)
+        bytes[i] = static_cast<std::uint8_t>(seed + i * 7 + i / 251);
     return bytes;
 }
 
 std::vector<std::string> folderContents(const std::string& folder) {
     std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename());
+    for (const auto& entry : fs::directory_iterator(folder))
+        names.push_back(entry.path().filename());
     std::sort(names.begin(), names.end());
     return names;
 }
@@ -39,7 +41,8 @@ protected:
 
     // A recording on the telephone, listed as the next row.
     void recording(const std::string& name, std::size_t size = 5000) {
-        VolumeBuilder::writeBytes(volume.voice() + name, pattern(size, static_cast<std::uint8_t>(observer.names.size())));
+        VolumeBuilder::writeBytes(volume.voice() + name,
+                                  pattern(size, static_cast<std::uint8_t>(observer.names.size())));
         observer.names.push_back(name);
     }
     void existing(const std::string& name) { VolumeBuilder::writeBytes(uploads() + name, {'o', 'l', 'd'}); }
@@ -57,7 +60,8 @@ protected:
     }
     UploadReport runAll() {
         std::vector<int> rows(observer.names.size());
-        for (std::size_t i = 0; i < rows.size(); ++i) rows[i] = static_cast<int>(i);
+        for (std::size_t i = 0; i < rows.size(); ++i)
+            rows[i] = static_cast<int>(i);
         return run(rows);
     }
     std::string prompt(const std::string& name) const { return uploads() + name + " 文件已经存在，是否覆盖？"; }
@@ -78,11 +82,11 @@ TEST_F(UploadWorkerTest, CopiesEachRowAndReportsInOrder) {
     EXPECT_EQ(report, (UploadReport{2, 0, 0, false, false, false}));
     EXPECT_TRUE(uploaded("VOA00001.WAV"));
     EXPECT_TRUE(uploaded("VOB00002.WAV"));
-    EXPECT_EQ(observer.events, (std::vector<std::string>{
-                                   "range:2", "position:0", "visible:1",
-                                   std::string("status:") + kUploading + "VOA00001.WAV", "position:1",
-                                   std::string("status:") + kUploading + "VOB00002.WAV", "position:2",
-                                   "visible:0", "status:设备状态：录音电话成功连接", "message:传输完毕！"}));
+    EXPECT_EQ(observer.events,
+              (std::vector<std::string>{"range:2", "position:0", "visible:1",
+                                        std::string("status:") + kUploading + "VOA00001.WAV", "position:1",
+                                        std::string("status:") + kUploading + "VOB00002.WAV", "position:2", "visible:0",
+                                        "status:设备状态：录音电话成功连接", "message:传输完毕！"}));
     EXPECT_EQ(observer.bytes, 3000u + (3u << 20) + 17);
     // Nothing but the two copies: no temporary file is left.
     EXPECT_EQ(folderContents(uploads()), (std::vector<std::string>{"VOA00001.WAV", "VOB00002.WAV"}));
@@ -93,7 +97,7 @@ TEST_F(UploadWorkerTest, CopiesEachRowAndReportsInOrder) {
 TEST_F(UploadWorkerTest, AnEmptyJobEndsAtOnce) {
     EXPECT_EQ(run({}), UploadReport{});
     EXPECT_EQ(observer.events, (std::vector<std::string>{"range:0", "position:0", "visible:1", "visible:0",
-                                                          "status:设备状态：录音电话成功连接", "message:传输完毕！"}));
+                                                         "status:设备状态：录音电话成功连接", "message:传输完毕！"}));
 }
 
 TEST_F(UploadWorkerTest, UploadsOnlyTheJobsRowsAndManyFilesInBatches) {
@@ -103,11 +107,13 @@ TEST_F(UploadWorkerTest, UploadsOnlyTheJobsRowsAndManyFilesInBatches) {
         recording(name, 600);
     }
     std::vector<int> rows;
-    for (int row = 0; row < 150; row += 2) rows.push_back(row);
+    for (int row = 0; row < 150; row += 2)
+        rows.push_back(row);
     EXPECT_EQ(run(rows).copied, 75);
     const auto names = folderContents(uploads());
     ASSERT_EQ(names.size(), 75u);
-    for (int row : rows) EXPECT_TRUE(uploaded(observer.names[static_cast<std::size_t>(row)]));
+    for (int row : rows)
+        EXPECT_TRUE(uploaded(observer.names[static_cast<std::size_t>(row)]));
 }
 
 TEST_F(UploadWorkerTest, FolderWithAndWithoutTrailingSlashGiveTheSameTargets) {
@@ -128,8 +134,8 @@ TEST_F(UploadWorkerTest, YesAndNoCoverOneFileEach) {
     }
     observer.answers = {OverwriteDecision::Yes, OverwriteDecision::No, OverwriteDecision::Yes};
     EXPECT_EQ(runAll(), (UploadReport{2, 1, 0, false, false, false}));
-    EXPECT_EQ(observer.lines("ask:"), (std::vector<std::string>{prompt("VOA00001.WAV"), prompt("VOA00002.WAV"),
-                                                                 prompt("VOA00003.WAV")}));
+    EXPECT_EQ(observer.lines("ask:"),
+              (std::vector<std::string>{prompt("VOA00001.WAV"), prompt("VOA00002.WAV"), prompt("VOA00003.WAV")}));
     EXPECT_TRUE(uploaded("VOA00001.WAV"));
     EXPECT_TRUE(untouched("VOA00002.WAV"));
     EXPECT_TRUE(uploaded("VOA00003.WAV"));
@@ -146,7 +152,8 @@ TEST_F(UploadWorkerTest, YesToAllAndNoToAllHoldForTheRestOfTheJobOnly) {
     EXPECT_TRUE(untouched("VOA00001.WAV"));
     EXPECT_TRUE(uploaded("VOA00004.WAV"));
 
-    for (const char* name : {"VOA00001.WAV", "VOA00002.WAV", "VOA00003.WAV", "VOA00004.WAV"}) existing(name);
+    for (const char* name : {"VOA00001.WAV", "VOA00002.WAV", "VOA00003.WAV", "VOA00004.WAV"})
+        existing(name);
     observer.events.clear();
     observer.answers = {OverwriteDecision::NoToAll};  // a new job asks again
     EXPECT_EQ(runAll(), (UploadReport{0, 4, 0, false, false, false}));
@@ -157,9 +164,11 @@ TEST_F(UploadWorkerTest, YesToAllAndNoToAllHoldForTheRestOfTheJobOnly) {
 }
 
 TEST_F(UploadWorkerTest, StopFinishesTheCurrentFileThenEndsTheJob) {
-    for (const char* name : {"VOA00001.WAV", "VOA00002.WAV", "VOA00003.WAV"}) recording(name);
+    for (const char* name : {"VOA00001.WAV", "VOA00002.WAV", "VOA00003.WAV"})
+        recording(name);
     observer.onEvent = [this](const std::string& line) {
-        if (line == std::string("status:") + kUploading + "VOA00002.WAV") stopRequest = true;
+        if (line == std::string("status:") + kUploading + "VOA00002.WAV")
+            stopRequest = true;
     };
     const UploadReport report = runAll();
     EXPECT_TRUE(report.stopped);
@@ -177,7 +186,8 @@ TEST_F(UploadWorkerTest, CancellingDuringACopyLeavesNoTemporaryFileAndTheTargetU
     existing("VOA00002.WAV");
     observer.answers = {OverwriteDecision::Yes};
     observer.onBytes = [this](std::uint64_t) {
-        if (observer.bytes > 5000) stop.request_stop();  // during the second file's first blocks
+        if (observer.bytes > 5000)
+            stop.request_stop();  // during the second file's first blocks
     };
     const UploadReport report = runAll();
 
@@ -196,7 +206,8 @@ TEST_F(UploadWorkerTest, CancellingWhileThePromptIsUpSkipsTheFile) {
     existing("VOA00001.WAV");
     observer.answers = {OverwriteDecision::Yes};
     observer.onEvent = [this](const std::string& line) {
-        if (line.rfind("ask:", 0) == 0) stop.request_stop();
+        if (line.rfind("ask:", 0) == 0)
+            stop.request_stop();
     };
     EXPECT_TRUE(runAll().terminated);
     EXPECT_TRUE(untouched("VOA00001.WAV"));
@@ -208,7 +219,8 @@ TEST_F(UploadWorkerTest, AFileAppearingDuringTheCopyIsNeverReplacedUnasked) {
     recording("VOA00002.WAV");
     observer.onBytes = [this](std::uint64_t) {
         const std::string name = observer.bytes <= 5000 ? "VOA00001.WAV" : "VOA00002.WAV";
-        if (!fs::exists(uploads() + name)) existing(name);
+        if (!fs::exists(uploads() + name))
+            existing(name);
     };
     observer.answers = {OverwriteDecision::No, OverwriteDecision::Yes};
     EXPECT_EQ(runAll(), (UploadReport{1, 1, 0, false, false, false}));
@@ -236,9 +248,11 @@ TEST_F(UploadWorkerTest, AMissingUploadFolderIsReportedForEachFile) {
 }
 
 TEST_F(UploadWorkerTest, ATelephoneUnpluggedMidJobIsReportedOnce) {
-    for (const char* name : {"VOA00001.WAV", "VOA00002.WAV", "VOA00003.WAV", "VOA00004.WAV"}) recording(name);
+    for (const char* name : {"VOA00001.WAV", "VOA00002.WAV", "VOA00003.WAV", "VOA00004.WAV"})
+        recording(name);
     observer.onEvent = [this](const std::string& line) {
-        if (line == "position:1") fs::remove_all(volume.voice());
+        if (line == "position:1")
+            fs::remove_all(volume.voice());
     };
     const UploadReport report = runAll();
     EXPECT_TRUE(report.sourceGone);
@@ -253,7 +267,8 @@ TEST_F(UploadWorkerTest, RowsRemovedFromTheListEndTheJobWithOneMessage) {
     recording("VOA00002.WAV");
     recording("VOA00003.WAV");
     observer.onEvent = [this](const std::string& line) {
-        if (line == "position:1") observer.names.clear();
+        if (line == "position:1")
+            observer.names.clear();
     };
     const UploadReport report = runAll();
     EXPECT_EQ(report.copied, 1);
