@@ -4,7 +4,7 @@
 
 #include "cli/FailureTrackingSink.h"
 #include "cli/PhoneListScan.h"
-#include "cli/RowListArgument.h"
+#include "cli/RowList.h"
 #include "phone/RecycleBin.h"
 #include "phone/RecycleBinRow.h"
 #include "phone/RecycleMessages.h"
@@ -21,9 +21,11 @@ RowTable binRows(const RecycleBin& bin) {
 }
 
 std::optional<std::vector<int>> rowsOrUsage(const std::string& text, int rowCount) {
-    auto rows = parseRowList(text, rowCount);
-    if (!rows) std::cerr << "--rows: expected comma-separated row numbers from 1 to " << rowCount << '\n';
-    return rows;
+    std::vector<int> rows;
+    std::string error;
+    if (parseRowList(text, rowCount, rows, error)) return rows;
+    std::cerr << "--rows: " << error << '\n';
+    return std::nullopt;
 }
 
 // The window's end-of-restore sequence without a window: only the header write has an effect here.

@@ -4,7 +4,7 @@
 
 #include "cli/FailureTrackingSink.h"
 #include "cli/PhoneListScan.h"
-#include "cli/RowListArgument.h"
+#include "cli/RowList.h"
 #include "phone/PhoneListDelete.h"
 #include "phone/RecycleMessages.h"
 
@@ -23,13 +23,14 @@ int DeleteCommand::run() {
     }
     FailureTrackingSink messages(m_context.messages);
     PhoneList list = scanPhoneList(root, messages);
-    const auto rows = parseRowList(m_rows, static_cast<int>(list.rows.size()));
-    if (!rows) {
-        std::cerr << "--rows: expected comma-separated row numbers from 1 to " << list.rows.size() << '\n';
+    std::vector<int> rows;
+    std::string error;
+    if (!parseRowList(m_rows, static_cast<int>(list.rows.size()), rows, error)) {
+        std::cerr << "--rows: " << error << '\n';
         return kExitUsage;
     }
     std::vector<std::string> names;
-    for (const int row : *rows) names.push_back(list.rows[static_cast<std::size_t>(row)][1]);
+    for (const int row : rows) names.push_back(list.rows[static_cast<std::size_t>(row)][1]);
     PermanentDelete(root, names, list.header, messages, [&](std::size_t i) { std::cout << names[i] << '\n'; });
     return messages.failed() ? kExitMessage : kExitOk;
 }

@@ -13,6 +13,7 @@
 #include "cli/PlayCommand.h"
 #endif
 #include "cli/SearchCommand.h"
+#include "cli/UploadCommand.h"
 #include "cli/VolumeCommand.h"
 
 int main(int argc, char** argv) {
@@ -37,6 +38,7 @@ int main(int argc, char** argv) {
     VolumeCommand volume(app, context);
     MuteCommand mute(app, context);
     SearchCommand search(app, context);
+    UploadCommand upload(app, context);
 
     try {
         app.parse(argc, argv);
@@ -58,5 +60,6 @@ int main(int argc, char** argv) {
     if (volume.command()->parsed()) return volume.run();
     if (mute.command()->parsed()) return mute.run();
     if (search.command()->parsed()) return search.run();
+    if (upload.command()->parsed()) return upload.run();
     return kExitUsage;
 }

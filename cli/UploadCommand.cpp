@@ -1,0 +1,183 @@
+#include "cli/UploadCommand.h"
+
+#include <signal.h>
+
+#include <atomic>
+#include <cstdio>
+#include <iostream>
+
+#include "app/ProfileFolder.h"
+#include "app/SettingsStore.h"
+#include "cli/PhoneListScan.h"
+#include "cli/RowList.h"
+#include "cli/TerminalUploadObserver.h"
+#include "phone/UploadEngine.h"
+
+namespace tapelink::cli {
+
+namespace {
+
+constexpr int kExitInterrupted = 130;
+
+// Set by SIGINT and SIGTERM; a signal handler can reach nothing else.
+std::atomic<bool> g_interrupted{false};
+
+void onInterrupt(int) {
+    g_interrupted = true;
+}
+
+// Without SA_RESTART, so that a prompt waiting for an answer is interrupted too.
+void catchInterrupts() {
+    struct sigaction action {};
+    action.sa_handler = onInterrupt;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+}
+
+class PhoneListTexts : public IListTexts {
+public:
+    explicit PhoneListTexts(const PhoneList& list) : m_list(list) {}
+    int rowCount() const override { return static_cast<int>(m_list.rows.size()); }
+    int columnCount() const override { return static_cast<int>(kRecordingColumnCount); }
+    std::string columnTitle(int column) const override {
+        return recordingColumnTitles()[static_cast<std::size_t>(column)];
+    }
+    std::string cellText(int row, int column) const override {
+        return m_list.rows[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)];
+    }
+
+private:
+    const PhoneList& m_list;
+};
+
+// The window's part for a command line: the folder is given, nothing is asked, and the worker runs at
+// once on this thread.
+class CommandLineHost : public IUploadHost {
+public:
+    CommandLineHost(std::string driveRoot, std::string uploadFolder, IUploadObserver& observer, std::stop_token stop)
+        : m_driveRoot(std::move(driveRoot)),
+          m_uploadFolder(std::move(uploadFolder)),
+          m_observer(observer),
+          m_stop(std::move(stop)) {}
+    void setEngine(UploadEngine& engine) { m_engine = &engine; }
+
+    std::string driveRoot() const override { return m_driveRoot; }
+    std::string uploadFolder() const override { return m_uploadFolder; }
+    bool uploadFolderConfirmed() const override { return true; }
+    bool pickUploadFolder() override { return false; }
+    std::optional<CategoryChoice> askCategory(CategoryCriteria&) override { return std::nullopt; }
+    void setProgressAreaShown(bool) override {}
+    bool workerExists() const override { return false; }
+    bool startWorker(const UploadTask& task) override {
+        report = m_engine->WorkerMain(task, m_stop, m_observer);
+        started = true;
+        return true;
+    }
+    void cancelWorker() override {}
+
+    bool started = false;
+    UploadReport report;
+
+private:
+    std::string m_driveRoot;
+    std::string m_uploadFolder;
+    IUploadObserver& m_observer;
+    std::stop_token m_stop;
+    UploadEngine* m_engine = nullptr;
+};
+
+bool parseDate(const std::string& text, std::chrono::year_month_day& date) {
+    int year = 0;
+    unsigned month = 0;
+    unsigned day = 0;
+    char tail = 0;
+    if (std::sscanf(text.c_str(), "%4d-%2u-%2u%c", &year, &month, &day, &tail) != 3) return false;
+    date = std::chrono::year{year} / std::chrono::month{month} / std::chrono::day{day};
+    return date.ok();
+}
+
+}  // namespace
+
+UploadCommand::UploadCommand(CLI::App& parent, CliContext& context)
+    : m_command(parent.add_subcommand("upload", "Copy recordings from the telephone into the upload folder")),
+      m_context(context) {
+    m_command->add_option("--to", m_to, "Upload folder (default: the one stored in the settings)");
+    auto* selection = m_command->add_option_group("selection", "Which recordings to upload");
+    selection->add_flag("--all", m_all, "Every recording");
+    selection->add_option("--rows", m_rows, "Rows of the list by their 序号, e.g. 1,3,7 or 2-5");
+    selection->add_option("--date", m_date, "The recordings of one day, YYYY-MM-DD");
+    selection->add_option("--number", m_number, "The recordings whose phone number contains TEXT");
+    selection->require_option(1);
+    m_command->add_option("--overwrite", m_overwrite, "Existing files: ask, all (replace) or none (keep)")
+        ->check(CLI::IsMember({"ask", "all", "none"}));
+}
+
+std::string UploadCommand::uploadFolder() const {
+    if (!m_to.empty()) return m_to;
+    SettingsStore store;
+    store.Load(settingsFilePath(profileFolderPath()));
+    return store.GetRecord().uploadFolder();
+}
+
+int UploadCommand::run() {
+    const std::string root = m_context.locatePhone();
+    if (root.empty()) {
+        m_context.messages.showMessage("设备未准备好！", MessageIcon::Warning);
+        return kExitMessage;
+    }
+    const std::string folder = uploadFolder();
+    if (folder.empty()) {
+        std::cerr << "No upload folder: give --to DIR, or pick one in the window first.\n";
+        return kExitUsage;
+    }
+    std::chrono::year_month_day date{};
+    if (!m_date.empty() && !parseDate(m_date, date)) {
+        std::cerr << "--date: not a date of the form YYYY-MM-DD: " << m_date << '\n';
+        return kExitUsage;
+    }
+
+    const PhoneList list = scanPhoneList(root, m_context.messages);
+    std::vector<int> selected;
+    if (!m_rows.empty()) {
+        std::string error;
+        if (!parseRowList(m_rows, static_cast<int>(list.rows.size()), selected, error)) {
+            std::cerr << "--rows: " << error << '\n';
+            return kExitUsage;
+        }
+    }
+
+    std::vector<std::string> names;
+    for (const auto& row : list.rows) names.push_back(row[1]);
+    const OverwritePolicy policy = m_overwrite == "all"    ? OverwritePolicy::All
+                                   : m_overwrite == "none" ? OverwritePolicy::None
+                                                           : OverwritePolicy::Ask;
+    std::stop_source stop;
+    catchInterrupts();
+    TerminalUploadObserver observer(std::move(names), policy, stop, g_interrupted);
+    CommandLineHost host(root, folder, observer, stop.get_token());
+    const PhoneListTexts texts(list);
+    UploadEngine engine(texts, host, m_context.messages);
+    host.setEngine(engine);
+
+    if (m_all) {
+        engine.UploadAll();
+    } else if (!m_rows.empty()) {
+        engine.UploadSelected(selected);
+    } else if (!m_date.empty()) {
+        engine.UploadByDate(date);
+    } else {
+        engine.UploadByNumber(m_number);
+    }
+
+    if (!host.started) return kExitMessage;
+    const UploadReport& report = host.report;
+    if (report.terminated) {
+        std::cerr << "Interrupted.\n";
+        return kExitInterrupted;
+    }
+    std::cout << report.copied << " uploaded, " << report.skipped << " skipped, " << report.failed << " failed\n";
+    return report.failed > 0 ? kExitMessage : kExitOk;
+}
+
+}  // namespace tapelink::cli

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <CLI/CLI.hpp>
+#include <string>
+
+#include "cli/CliContext.h"
+
+namespace tapelink::cli {
+
+// tapelink-cli upload [--to DIR] (--all | --rows LIST | --date YYYY-MM-DD | --number TEXT)
+//                     [--overwrite ask|all|none]
+// Scans the telephone as the main window does, then uploads the chosen rows with the window's rules.
+class UploadCommand {
+public:
+    UploadCommand(CLI::App& parent, CliContext& context);
+    CLI::App* command() const { return m_command; }
+    int run();
+
+private:
+    std::string uploadFolder() const;
+
+    CLI::App* m_command;
+    CliContext& m_context;
+    std::string m_to;
+    bool m_all = false;
+    std::string m_rows;
+    std::string m_date;
+    std::string m_number;
+    std::string m_overwrite = "ask";
+};
+
+}  // namespace tapelink::cli

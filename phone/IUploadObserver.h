@@ -1,0 +1,28 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "app/IMessageSink.h"
+#include "phone/OverwriteDecision.h"
+
+namespace tapelink {
+
+// What the upload worker reports to and asks of its user. Every call returns once it has been applied
+// (a message or prompt once it is dismissed), so the user sees things in the worker's order.
+class IUploadObserver : public IMessageSink {
+public:
+    // The file name shown in column 1 of the row at this moment; empty when the row no longer exists.
+    virtual std::string fileNameOfRow(int row) = 0;
+    // The device status; the window's caption follows it.
+    virtual void setStatusText(const std::string& statusText) = 0;
+    virtual void setProgressRange(int maximum) = 0;
+    virtual void setProgressPosition(int position) = 0;
+    virtual void setProgressVisible(bool visible) = 0;
+    // Shows the overwrite prompt and returns the answer (Yes, YesToAll, No or NoToAll).
+    virtual OverwriteDecision askOverwrite(const std::string& promptText) = 0;
+    // Called on the worker's own thread after each block written, for throughput displays.
+    virtual void bytesCopied(std::uint64_t count) { (void)count; }
+};
+
+}  // namespace tapelink

@@ -1,0 +1,159 @@
+#include "phone/TemporaryCopy.h"
+
+#include <fcntl.h>
+#include <stdio.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <random>
+#include <utility>
+#include <vector>
+
+#include "phone/FolderListing.h"
+
+namespace tapelink {
+
+namespace {
+
+// Large enough that a recording is usually one call, small enough that a cancelled copy stops at once.
+constexpr std::size_t kBlockSize = 1 << 20;
+
+bool writeAll(int fd, const char* data, std::size_t length) {
+    while (length > 0) {
+        const ssize_t written = ::write(fd, data, length);
+        if (written < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        data += written;
+        length -= static_cast<std::size_t>(written);
+    }
+    return true;
+}
+
+// copy_file_range can't be used across some file systems (the telephone's drive is usually one);
+// these errors on the first block mean "copy by reading and writing instead".
+bool needsPlainCopy(int error) {
+    return error == EXDEV || error == EINVAL || error == ENOSYS || error == EOPNOTSUPP || error == EBADF;
+}
+
+}  // namespace
+
+TemporaryCopy::TemporaryCopy(TemporaryCopy&& other) noexcept
+    : m_fd(std::exchange(other.m_fd, -1)), m_path(std::move(other.m_path)), m_size(other.m_size) {
+    other.m_path.clear();
+}
+
+TemporaryCopy& TemporaryCopy::operator=(TemporaryCopy&& other) noexcept {
+    if (this != &other) {
+        discard();
+        m_fd = std::exchange(other.m_fd, -1);
+        m_path = std::move(other.m_path);
+        other.m_path.clear();
+        m_size = other.m_size;
+    }
+    return *this;
+}
+
+TemporaryCopy::~TemporaryCopy() {
+    discard();
+}
+
+void TemporaryCopy::discard() {
+    if (m_fd >= 0) ::close(m_fd);
+    m_fd = -1;
+    if (!m_path.empty()) ::unlink(m_path.c_str());
+    m_path.clear();
+    m_size = 0;
+}
+
+bool TemporaryCopy::createIn(const std::string& folder, const std::string& name, int& error) {
+    std::random_device random;
+    for (int attempt = 0; attempt < 16; ++attempt) {
+        char suffix[16];
+        std::snprintf(suffix, sizeof suffix, ".%08x.part", random());
+        std::string path = folder + "." + name + suffix;
+        const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0) {
+            m_fd = fd;
+            m_path = std::move(path);
+            return true;
+        }
+        error = errno;
+        if (error != EEXIST) return false;
+    }
+    return false;
+}
+
+bool TemporaryCopy::copyBlocks(int sourceFd, std::stop_token stop, const std::function<void(std::uint64_t)>& onBlock,
+                               bool& cancelled) {
+    bool plain = false;
+    std::vector<char> buffer;
+    for (;;) {
+        if (stop.stop_requested()) {
+            cancelled = true;
+            return false;
+        }
+        ssize_t done = 0;
+        if (!plain) {
+            done = ::copy_file_range(sourceFd, nullptr, m_fd, nullptr, kBlockSize, 0);
+            if (done < 0 && m_size == 0 && needsPlainCopy(errno)) {
+                plain = true;
+                continue;
+            }
+        } else {
+            if (buffer.empty()) buffer.resize(kBlockSize);
+            done = ::read(sourceFd, buffer.data(), buffer.size());
+            if (done > 0 && !writeAll(m_fd, buffer.data(), static_cast<std::size_t>(done))) return false;
+        }
+        if (done < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        if (done == 0) return true;
+        m_size += static_cast<std::uint64_t>(done);
+        if (onBlock) onBlock(static_cast<std::uint64_t>(done));
+    }
+}
+
+CopyStatus TemporaryCopy::copyFrom(int sourceFd, const std::string& folder, const std::string& name,
+                                   std::stop_token stop, const std::function<void(std::uint64_t)>& onBlock) {
+    discard();
+    int error = 0;
+    if (!createIn(folder, name, error)) {
+        return error == ENOENT || error == ENOTDIR ? CopyStatus::TargetFolderMissing : CopyStatus::Failed;
+    }
+    bool cancelled = false;
+    if (!copyBlocks(sourceFd, stop, onBlock, cancelled)) {
+        discard();
+        return cancelled ? CopyStatus::Cancelled : CopyStatus::Failed;
+    }
+    // Start writing back now, so that flush() mostly finds the data already on its way.
+    ::sync_file_range(m_fd, 0, 0, SYNC_FILE_RANGE_WRITE);
+    return CopyStatus::Ok;
+}
+
+bool TemporaryCopy::flush() {
+    if (m_fd < 0) return false;
+    const bool flushed = ::fdatasync(m_fd) == 0;
+    const bool closed = ::close(m_fd) == 0;
+    m_fd = -1;
+    return flushed && closed;
+}
+
+std::error_code TemporaryCopy::publish(const std::string& target, bool replace) {
+    if (m_path.empty()) return std::make_error_code(std::errc::bad_file_descriptor);
+    std::error_code error;
+    if (replace) {
+        if (::rename(m_path.c_str(), target.c_str()) != 0) error = {errno, std::generic_category()};
+    } else {
+        error = renameNoReplace(m_path, target);
+    }
+    if (!error) {
+        m_path.clear();
+        m_size = 0;
+    }
+    return error;
+}
+
+}  // namespace tapelink

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <stop_token>
+#include <string>
+#include <system_error>
+
+namespace tapelink {
+
+enum class CopyStatus { Ok, TargetFolderMissing, Failed, Cancelled };
+
+// A copy of one file made in the folder it is meant for, under a hidden temporary name. It gets its real
+// name only through publish(), so no reader ever sees a partial file; dropped before that, it removes
+// its temporary file.
+class TemporaryCopy {
+public:
+    TemporaryCopy() = default;
+    TemporaryCopy(TemporaryCopy&& other) noexcept;
+    TemporaryCopy& operator=(TemporaryCopy&& other) noexcept;
+    TemporaryCopy(const TemporaryCopy&) = delete;
+    TemporaryCopy& operator=(const TemporaryCopy&) = delete;
+    ~TemporaryCopy();
+
+    // Copies everything from sourceFd into a new temporary file for name in folder (ending with '/'),
+    // checking stop between blocks and calling onBlock with each block's size. On any status but Ok
+    // nothing is left behind.
+    CopyStatus copyFrom(int sourceFd, const std::string& folder, const std::string& name, std::stop_token stop,
+                        const std::function<void(std::uint64_t)>& onBlock);
+
+    // Waits until the copy's data is on disk.
+    bool flush();
+
+    // Moves the flushed copy to target. Without replace an existing target is never replaced and the
+    // error is file_exists; with replace the old file is swapped for the complete copy in one step.
+    std::error_code publish(const std::string& target, bool replace);
+
+    // Removes the temporary file now.
+    void discard();
+
+    bool holdsFile() const { return !m_path.empty(); }
+    const std::string& path() const { return m_path; }
+    std::uint64_t size() const { return m_size; }
+
+private:
+    bool createIn(const std::string& folder, const std::string& name, int& error);
+    bool copyBlocks(int sourceFd, std::stop_token stop, const std::function<void(std::uint64_t)>& onBlock,
+                    bool& cancelled);
+
+    int m_fd = -1;
+    std::string m_path;
+    std::uint64_t m_size = 0;
+};
+
+}  // namespace tapelink

@@ -1,0 +1,59 @@
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <stop_token>
+#include <string>
+#include <vector>
+
+#include "app/IListTexts.h"
+#include "app/IMessageSink.h"
+#include "phone/CategoryCriteria.h"
+#include "phone/IUploadHost.h"
+#include "phone/IUploadObserver.h"
+#include "phone/UploadReport.h"
+#include "phone/UploadTask.h"
+
+namespace tapelink {
+
+// Copies recordings from the telephone into the upload folder. The starters run on the window's thread:
+// they check that a telephone and an upload folder are there, pick rows of the phone list and hand the
+// job to the host's worker thread, which runs WorkerMain.
+class UploadEngine {
+public:
+    UploadEngine(const IListTexts& list, IUploadHost& host, IMessageSink& messages);
+
+    // "设备未准备好！" without a telephone; asks for the upload folder on the first upload of the run.
+    bool CheckReady();
+
+    void UploadAll();
+    // selectedRows: the list's selected row indices, in any order.
+    void UploadSelected(const std::vector<int>& selectedRows);
+    void UploadByDate(std::chrono::year_month_day date);
+    void UploadByNumber(const std::string& numberText);
+    // Runs the category dialog through the host and uploads by the chosen criterion.
+    void UploadByCategory();
+
+    // The Stop button: the worker ends after the file it is copying; without a worker the progress area
+    // is hidden.
+    void RequestStop();
+    // The window is closing: the worker stops at its next block and shows nothing more.
+    void Terminate();
+
+    // The worker's body: copies the task's rows one after the other. stop cancels at the next block.
+    UploadReport WorkerMain(const UploadTask& task, std::stop_token stop, IUploadObserver& observer);
+
+    const CategoryCriteria& categoryCriteria() const { return m_criteria; }
+    bool stopRequested() const { return m_stopRequest.load(); }
+
+private:
+    void start(std::vector<int> rows);
+
+    const IListTexts& m_list;
+    IUploadHost& m_host;
+    IMessageSink& m_messages;
+    CategoryCriteria m_criteria;
+    std::atomic<bool> m_stopRequest{false};
+};
+
+}  // namespace tapelink

@@ -1,0 +1,228 @@
+#include "phone/UploadWorker.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <system_error>
+#include <thread>
+
+#include "phone/DeviceStatus.h"
+#include "phone/PhoneStore.h"
+#include "phone/RecordingEntry.h"
+
+namespace tapelink {
+
+namespace {
+
+constexpr std::size_t kBatchFiles = 64;
+// Flushes waited for side by side: the file system then commits them together instead of one by one.
+constexpr std::size_t kFlushThreads = 8;
+constexpr std::uint64_t kBatchBytes = 32ull << 20;
+
+constexpr const char* kUploadFailed = "文件上传失败！";
+constexpr const char* kUploadFolderWrong = "上传路径错误！";
+constexpr const char* kTransferDone = "传输完毕！";
+constexpr const char* kExistsPrompt = " 文件已经存在，是否覆盖？";
+
+class SourceFile {
+public:
+    explicit SourceFile(const std::string& path) : m_fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {
+        struct stat info {};
+        if (m_fd >= 0 && (::fstat(m_fd, &info) != 0 || !S_ISREG(info.st_mode))) close();
+    }
+    ~SourceFile() { close(); }
+    SourceFile(const SourceFile&) = delete;
+    SourceFile& operator=(const SourceFile&) = delete;
+    int fd() const { return m_fd; }
+    void close() {
+        if (m_fd >= 0) ::close(m_fd);
+        m_fd = -1;
+    }
+
+private:
+    int m_fd;
+};
+
+bool pathExists(const std::string& path) {
+    struct stat info {};
+    return ::lstat(path.c_str(), &info) == 0;
+}
+
+}  // namespace
+
+UploadWorker::UploadWorker(const UploadTask& task, std::stop_token stop, const std::atomic<bool>& stopRequest,
+                           IUploadObserver& observer)
+    : m_task(task),
+      m_stop(std::move(stop)),
+      m_stopRequest(stopRequest),
+      m_observer(observer),
+      m_voiceFolder(PhoneStore(withTrailingSlash(task.driveRoot)).voiceFolder()),
+      m_targetFolder(withTrailingSlash(task.uploadFolder)) {}
+
+UploadReport UploadWorker::run() {
+    const int count = m_task.job.count();
+    m_observer.setProgressRange(count);
+    m_observer.setProgressPosition(0);
+    m_observer.setProgressVisible(true);
+
+    for (int i = 0; i < count && !terminating(); ++i) {
+        if (uploadRow(m_task.job.rows[static_cast<std::size_t>(i)]) == RowOutcome::EndJob) break;
+        if (terminating()) break;
+        m_observer.setProgressPosition(i + 1);
+        if (m_stopRequest.load()) {
+            m_report.stopped = true;
+            break;
+        }
+    }
+    publishPending();
+    if (terminating()) {
+        // The window is closing: nothing more is shown.
+        m_report.terminated = true;
+        return m_report;
+    }
+    m_observer.setProgressVisible(false);
+    // With the telephone gone the window has already shown it as disconnected; don't contradict it.
+    m_observer.setStatusText(m_report.sourceGone ? kStatusDisconnected : kStatusConnected);
+    m_observer.showMessage(kTransferDone, MessageIcon::Warning);
+    return m_report;
+}
+
+UploadWorker::RowOutcome UploadWorker::uploadRow(int row) {
+    const std::string name = m_observer.fileNameOfRow(row);
+    // The list is emptied when the telephone is removed.
+    if (name.empty()) return sourceGone();
+    m_observer.setStatusText(kStatusUploadingPrefix + name);
+
+    const std::string target = m_targetFolder + name;
+    SourceFile source(m_voiceFolder + name);
+    if (source.fd() < 0) return copyFailed(false);
+
+    bool replace = false;
+    if (pathExists(target)) {
+        if (!replaceExisting(target)) {
+            ++m_report.skipped;
+            return RowOutcome::Next;
+        }
+        replace = true;
+    }
+
+    Pending pending{TemporaryCopy{}, target, replace};
+    const CopyStatus status = pending.copy.copyFrom(source.fd(), m_targetFolder, name, m_stop,
+                                                    [this](std::uint64_t bytes) { m_observer.bytesCopied(bytes); });
+    source.close();
+    switch (status) {
+        case CopyStatus::Cancelled:
+            return RowOutcome::EndJob;
+        case CopyStatus::TargetFolderMissing:
+            return copyFailed(true);
+        case CopyStatus::Failed:
+            return copyFailed(false);
+        case CopyStatus::Ok:
+            break;
+    }
+    m_pendingBytes += pending.copy.size();
+    m_pending.push_back(std::move(pending));
+    if (m_pending.size() >= kBatchFiles || m_pendingBytes >= kBatchBytes) publishPending();
+    return RowOutcome::Next;
+}
+
+UploadWorker::RowOutcome UploadWorker::copyFailed(bool targetFolderMissing) {
+    if (targetFolderMissing) {
+        ++m_report.failed;
+        tell(kUploadFolderWrong);
+        return RowOutcome::Next;
+    }
+    if (!voiceFolderExists()) return sourceGone();
+    ++m_report.failed;
+    tell(kUploadFailed);
+    return RowOutcome::Next;
+}
+
+UploadWorker::RowOutcome UploadWorker::sourceGone() {
+    // One message for the whole rest of the job, not one per file that can no longer be read.
+    ++m_report.failed;
+    m_report.sourceGone = true;
+    tell(kUploadFailed);
+    return RowOutcome::EndJob;
+}
+
+bool UploadWorker::replaceExisting(const std::string& target) {
+    if (m_decision == OverwriteDecision::NoToAll) return false;
+    if (m_decision == OverwriteDecision::YesToAll) return true;
+    if (terminating()) return false;
+    publishPending();
+    m_decision = OverwriteDecision::Pending;
+    m_decision = m_observer.askOverwrite(target + kExistsPrompt);
+    if (terminating()) return false;
+    return m_decision == OverwriteDecision::Yes || m_decision == OverwriteDecision::YesToAll;
+}
+
+void UploadWorker::publishPending() {
+    // Taken out first: publishing may ask the user, which publishes again.
+    std::vector<Pending> batch = std::move(m_pending);
+    m_pending.clear();
+    m_pendingBytes = 0;
+    const std::vector<bool> flushed = flushAll(batch);
+    for (std::size_t i = 0; i < batch.size(); ++i) publish(batch[i], flushed[i]);
+}
+
+std::vector<bool> UploadWorker::flushAll(std::vector<Pending>& batch) {
+    std::vector<char> flushed(batch.size(), 0);
+    std::atomic<std::size_t> next{0};
+    auto flushSome = [&batch, &flushed, &next] {
+        for (std::size_t i = next++; i < batch.size(); i = next++) flushed[i] = batch[i].copy.flush() ? 1 : 0;
+    };
+    {
+        std::vector<std::jthread> helpers;
+        const std::size_t helperCount = batch.size() > 1 ? std::min(kFlushThreads, batch.size()) - 1 : 0;
+        for (std::size_t i = 0; i < helperCount; ++i) {
+            try {
+                helpers.emplace_back(flushSome);
+            } catch (const std::system_error&) {
+                break;  // fewer helpers only make it slower
+            }
+        }
+        flushSome();
+    }
+    return {flushed.begin(), flushed.end()};
+}
+
+void UploadWorker::publish(Pending& pending, bool flushed) {
+    if (!flushed) {
+        pending.copy.discard();
+        ++m_report.failed;
+        if (!terminating()) m_observer.showMessage(kUploadFailed, MessageIcon::Warning);
+        return;
+    }
+    std::error_code error = pending.copy.publish(pending.target, pending.replace);
+    if (error == std::errc::file_exists && !pending.replace) {
+        // Someone put a file there while this one was being copied.
+        if (!replaceExisting(pending.target)) {
+            pending.copy.discard();
+            ++m_report.skipped;
+            return;
+        }
+        error = pending.copy.publish(pending.target, true);
+    }
+    if (error) {
+        pending.copy.discard();
+        ++m_report.failed;
+        if (!terminating()) m_observer.showMessage(kUploadFailed, MessageIcon::Warning);
+        return;
+    }
+    ++m_report.copied;
+}
+
+void UploadWorker::tell(const std::string& text) {
+    publishPending();
+    if (!terminating()) m_observer.showMessage(text, MessageIcon::Warning);
+}
+
+bool UploadWorker::voiceFolderExists() const {
+    struct stat info {};
+    return ::stat(m_voiceFolder.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+}  // namespace tapelink

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <stop_token>
+#include <string>
+#include <vector>
+
+#include "phone/IUploadObserver.h"
+#include "phone/OverwriteDecision.h"
+#include "phone/TemporaryCopy.h"
+#include "phone/UploadReport.h"
+#include "phone/UploadTask.h"
+
+namespace tapelink {
+
+// One upload job from its first row to "传输完毕！". Each file is copied into a temporary file in the
+// upload folder; finished copies are flushed and moved into place in small batches, so the cost of
+// waiting for the disk is shared by many files. A batch is always moved into place before the user is
+// asked or told anything, so messages follow the order of the rows.
+class UploadWorker {
+public:
+    UploadWorker(const UploadTask& task, std::stop_token stop, const std::atomic<bool>& stopRequest,
+                 IUploadObserver& observer);
+    UploadReport run();
+
+private:
+    enum class RowOutcome { Next, EndJob };
+    struct Pending {
+        TemporaryCopy copy;
+        std::string target;
+        bool replace = false;
+    };
+
+    RowOutcome uploadRow(int row);
+    RowOutcome copyFailed(bool targetFolderMissing);
+    RowOutcome sourceGone();
+    bool replaceExisting(const std::string& target);
+    void publishPending();
+    static std::vector<bool> flushAll(std::vector<Pending>& batch);
+    void publish(Pending& pending, bool flushed);
+    void tell(const std::string& text);
+    bool voiceFolderExists() const;
+    bool terminating() const { return m_stop.stop_requested(); }
+
+    const UploadTask& m_task;
+    std::stop_token m_stop;
+    const std::atomic<bool>& m_stopRequest;
+    IUploadObserver& m_observer;
+    std::string m_voiceFolder;
+    std::string m_targetFolder;
+    OverwriteDecision m_decision = OverwriteDecision::Pending;
+    std::vector<Pending> m_pending;
+    std::uint64_t m_pendingBytes = 0;
+    UploadReport m_report;
+};
+
+}  // namespace tapelink

@@ -1,0 +1,76 @@
+#include "phone/ui/COverwriteDlg.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QPushButton>
+
+namespace tapelink {
+
+namespace {
+
+// The dialog's layout is given in dialog units; one unit is 1.5 pixels at the dialog's font.
+constexpr int du(int units) {
+    return (units * 3 + 1) / 2;
+}
+
+QRect duRect(int x, int y, int width, int height) {
+    return {du(x), du(y), du(width), du(height)};
+}
+
+}  // namespace
+
+COverwriteDlg::COverwriteDlg(const QString& promptText, QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("138"));
+    setWindowTitle(QStringLiteral("提示"));
+    setFont(QFont(QStringLiteral("宋体"), 9));
+    setWindowIcon(QApplication::windowIcon());
+    setFixedSize(du(187), du(94));
+
+    auto* text = new QLabel(promptText, this);
+    text->setObjectName(QStringLiteral("1056"));
+    text->setGeometry(duRect(31, 17, 121, 23));
+    text->setWordWrap(true);
+    text->setToolTip(promptText);
+
+    struct ButtonSpec {
+        const char* id;
+        const char* caption;
+        int x;
+        OverwriteDecision decision;
+    };
+    static constexpr ButtonSpec kButtons[] = {
+        {"1", "是(&Y)", 12, OverwriteDecision::Yes},
+        {"1053", "全是(&A)", 55, OverwriteDecision::YesToAll},
+        {"1054", "否(&N)", 98, OverwriteDecision::No},
+        {"1055", "全否(&C)", 141, OverwriteDecision::NoToAll},
+    };
+    for (const ButtonSpec& spec : kButtons) {
+        auto* button = new QPushButton(QString::fromUtf8(spec.caption), this);
+        button->setObjectName(QString::fromLatin1(spec.id));
+        button->setGeometry(duRect(spec.x, 61, 35, 14));
+        const OverwriteDecision decision = spec.decision;
+        connect(button, &QPushButton::clicked, this, [this, decision] { decide(decision); });
+        if (decision == OverwriteDecision::Yes) {
+            button->setDefault(true);
+            button->setFocus();
+        }
+    }
+}
+
+OverwriteDecision COverwriteDlg::ask(const QString& promptText, QWidget* parent) {
+    COverwriteDlg dialog(promptText, parent);
+    dialog.exec();
+    return dialog.decision();
+}
+
+void COverwriteDlg::decide(OverwriteDecision decision) {
+    m_decision = decision;
+    accept();
+}
+
+void COverwriteDlg::reject() {
+    if (m_decision == OverwriteDecision::Pending) m_decision = OverwriteDecision::No;
+    QDialog::reject();
+}
+
+}  // namespace tapelink
