@@ -1,6 +1,8 @@
 #include "cli/ExportCommand.h"
 
+#include "archive/ArchiveSearch.h"
 #include "cli/PhoneListScan.h"
+#include "cli/SearchRowCollector.h"
 #include "export/ExcelExporter.h"
 #include "platform/XlsxSpreadsheet.h"
 
@@ -11,7 +13,9 @@ ExportCommand::ExportCommand(CLI::App& parent, CliContext& context)
     // Exactly one list source; each source is one option of this group.
     CLI::Option_group* source = m_command->add_option_group("source", "The list to export");
     source->add_flag("--phone", m_phone, "The telephone's recordings, as the main window lists them");
+    source->add_option("--search", m_searchFolder, "The search results of a folder of uploaded recordings");
     source->require_option(1);
+    m_searchOptions.addTo(*m_command);
     m_command->add_option("--xlsx", m_xlsx, "Workbook file to write (replaced if it exists)")->required();
 }
 
@@ -25,7 +29,7 @@ int ExportCommand::run() {
 
 std::optional<TextTable> ExportCommand::listToExport() {
     if (m_phone) return phoneList();
-    return std::nullopt;
+    return searchResults();
 }
 
 std::optional<TextTable> ExportCommand::phoneList() {
@@ -37,6 +41,17 @@ std::optional<TextTable> ExportCommand::phoneList() {
     PhoneList list = scanPhoneList(root, m_context.messages);
     const auto& titles = recordingColumnTitles();
     return TextTable({titles.begin(), titles.end()}, std::move(list.rows));
+}
+
+std::optional<TextTable> ExportCommand::searchResults() {
+    SearchRowCollector rows;
+    ArchiveSearch search(rows, m_context.messages);
+    search.setSearchFolder(m_searchFolder);
+    search.RunSearch(m_searchOptions.criteria());
+    if (m_context.messages.anyShown()) return std::nullopt;
+    std::vector<std::string> titles;
+    for (const SearchColumn& column : searchColumns()) titles.emplace_back(column.title);
+    return TextTable(std::move(titles), rows.rows());
 }
 
 }  // namespace tapelink::cli

@@ -4,12 +4,13 @@
 #include <optional>
 
 #include "cli/CliContext.h"
+#include "cli/SearchOptions.h"
 #include "export/TextTable.h"
 
 namespace tapelink::cli {
 
-// tapelink-cli export --phone --xlsx FILE: writes a recording list into an xlsx workbook laid out
-// as the window's export lays it out; nothing is opened.
+// tapelink-cli export (--phone | --search FOLDER [search options]) --xlsx FILE: writes a recording list into an xlsx
+// workbook laid out as the window's export lays it out; nothing is opened.
 class ExportCommand {
 public:
     ExportCommand(CLI::App& parent, CliContext& context);
@@ -20,10 +21,13 @@ private:
     // The list the chosen source option names; empty after a message.
     std::optional<TextTable> listToExport();
     std::optional<TextTable> phoneList();
+    std::optional<TextTable> searchResults();
 
     CLI::App* m_command;
     CliContext& m_context;
     bool m_phone = false;
+    std::string m_searchFolder;
+    SearchOptions m_searchOptions;
     std::string m_xlsx;
 };
 

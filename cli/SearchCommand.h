@@ -4,6 +4,7 @@
 #include <string>
 
 #include "cli/CliContext.h"
+#include "cli/SearchOptions.h"
 
 namespace tapelink::cli {
 
@@ -19,11 +20,7 @@ private:
     CLI::App* m_command;
     CliContext& m_context;
     std::string m_folder;
-    std::string m_from = "2010-03-01";
-    std::string m_to;
-    std::string m_side = "all";
-    std::string m_kind = "all";
-    std::string m_number;
+    SearchOptions m_options;
     bool m_json = false;
 };
 

@@ -145,6 +145,34 @@ def test_phone_export(cli, folder):
         texts["A2"], texts["F2"]))
 
 
+def test_search_export(cli, folder):
+    # The phone export's telephone, uploaded into an archive folder and searched there.
+    store = os.path.join(folder, "store")
+    archive = os.path.join(folder, "archive")
+    os.mkdir(archive)
+    uploaded = run(cli, "--store", store, "upload", "--all", "--to", archive, "--overwrite", "none")
+    check(uploaded.returncode == 0, "upload for the search export failed: %s" % uploaded.stderr)
+    options = ["--kind", "call", "--from", "2019-01-01", "--to", "2026-12-31"]
+    searched = run(cli, "search", archive, "--json", *options)
+    check(searched.returncode == 0, "search failed: %s" % searched.stderr)
+    titles = list(json.loads(searched.stdout)[0].keys()) if searched.stdout.strip() else []
+    check(len(titles) == 9, "search rows have %d columns" % len(titles))
+    rows = [[row[title] for title in titles] for row in json.loads(searched.stdout)]
+    check(len(rows) > 5, "the search found %d call recordings" % len(rows))
+
+    workbook = os.path.join(folder, "查询结果.xlsx")
+    exported = run(cli, "export", "--search", archive, *options, "--xlsx", workbook)
+    check(exported.returncode == 0 and exported.stderr == "", "search export failed: %d %s" % (
+        exported.returncode, exported.stderr))
+    check_sheet(workbook, titles, rows, "search results")
+
+    nothing = run(cli, "export", "--search", archive, "--number", "0000000000000000", "--xlsx",
+                  os.path.join(folder, "none.xlsx"))
+    check(nothing.returncode == 1 and nothing.stderr.strip() != "", "search export without results: %r" % (
+        nothing.stderr,))
+    check(not os.path.exists(os.path.join(folder, "none.xlsx")), "search export without results wrote a file")
+
+
 def test_failures(cli, folder):
     target = os.path.join(folder, "kept.xlsx")
     with open(target, "w") as file:
@@ -165,6 +193,7 @@ def main():
     cli = sys.argv[1]
     with tempfile.TemporaryDirectory() as folder:
         test_phone_export(cli, folder)
+        test_search_export(cli, folder)
         test_failures(cli, folder)
     for failure in failures:
         print("FAIL:", failure)

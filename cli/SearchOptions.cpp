@@ -1,0 +1,43 @@
+#include "cli/SearchOptions.h"
+
+#include "cli/SearchArguments.h"
+
+namespace tapelink::cli {
+
+namespace {
+
+// CLI11 validators that accept exactly what the parsing functions accept.
+template <auto Parse>
+CLI::Validator acceptedBy(const std::string& description) {
+    return CLI::Validator(
+        [description](std::string& text) { return Parse(text) ? std::string() : description + ": " + text; },
+        description);
+}
+
+}  // namespace
+
+void SearchOptions::addTo(CLI::App& command) {
+    const std::string dateHelp = "YYYY-MM-DD or YYYY-MM-DD hh:mm[:ss] from 2000 to 2099";
+    command.add_option("--from", m_from, "Start date, counted from 00:00 of its day (default 2010-03-01)")
+        ->check(acceptedBy<parseSearchDate>(dateHelp));
+    command.add_option("--to", m_to, "End date, counted up to 23:59 of its day (default now)")
+        ->check(acceptedBy<parseSearchDate>(dateHelp));
+    command.add_option("--side", m_side, "Side of the call")->check(CLI::IsMember({"all", "caller", "called"}));
+    command.add_option("--kind", m_kind, "Kind of recording")->check(CLI::IsMember({"all", "call", "message", "local"}));
+    command.add_option("--number", m_number, "Part of the phone number, at most 16 characters")
+        ->check([](const std::string& text) {
+            return text.size() <= kMaxNumberLength ? std::string() : "the number has more than 16 characters";
+        });
+}
+
+SearchCriteria SearchOptions::criteria() const {
+    SearchCriteria criteria;
+    criteria.from = *parseSearchDate(m_from);
+    criteria.to = m_to.empty() ? currentSearchDate() : *parseSearchDate(m_to);
+    criteria.side = *parseSide(m_side);
+    criteria.kind = *parseKind(m_kind);
+    criteria.number = m_number;
+    return criteria;
+}
+
+}  // namespace tapelink::cli

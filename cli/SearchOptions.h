@@ -1,0 +1,26 @@
+#pragma once
+
+#include <CLI/CLI.hpp>
+#include <string>
+
+#include "archive/SearchCriteria.h"
+
+namespace tapelink::cli {
+
+// The search criteria options shared by `search` and `export --search`, with the search dialog's
+// defaults (from 2010-03-01 00:00:00 to now, every side and kind, any number).
+class SearchOptions {
+public:
+    void addTo(CLI::App& command);
+    // Valid once the command line has been parsed: the options were checked while parsing.
+    SearchCriteria criteria() const;
+
+private:
+    std::string m_from = "2010-03-01";
+    std::string m_to;
+    std::string m_side = "all";
+    std::string m_kind = "all";
+    std::string m_number;
+};
+
+}  // namespace tapelink::cli
