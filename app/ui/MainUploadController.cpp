@@ -5,7 +5,6 @@
 #include "app/ui/CTapelinkDlg.h"
 #include "app/ui/CommandIds.h"
 #include "app/ui/MainWindowServices.h"
-#include "phone/RecordingEntry.h"
 
 namespace tapelink {
 
