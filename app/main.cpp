@@ -1,6 +1,7 @@
 #include <QApplication>
 #include <cstdlib>
 
+#include "app/ui/AppLook.h"
 #include "app/ui/CTapelinkApp.h"
 #include "platform/LinuxDeviceLocator.h"
 #include "platform/QtDeviceWatcher.h"
@@ -8,6 +9,8 @@
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("tapelink"));
+    // Every window is in the dialog font, also those that don't set it themselves.
+    QApplication::setFont(tapelink::dialogFont());
 
     // The telephone is found in the mount table, or is the folder TAPELINK_STORE names.
     const tapelink::LinuxDeviceLocator locator;

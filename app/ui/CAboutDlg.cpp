@@ -14,7 +14,6 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     setFont(dialogFont());
     setWindowIcon(appIcon());
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
-    setFixedSize(dialogUnitsToPixels(font(), 223, 94));
 
     auto* icon = new QLabel(this);
     icon->setObjectName(QStringLiteral("aboutIcon"));
@@ -38,6 +37,8 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     layout->addWidget(detail, 1, 1);
     layout->addWidget(ok, 0, 2, Qt::AlignTop);
     layout->setColumnStretch(1, 1);
+    // The template's size, unless a stand-in font's letters need more room for the texts.
+    setFixedSize(dialogUnitsToPixels(font(), 223, 94).expandedTo(layout->sizeHint()));
 }
 
 }  // namespace tapelink

@@ -6,6 +6,7 @@
 #include "app/SettingsStore.h"
 #include "app/ui/AppLook.h"
 #include "app/ui/CTapelinkDlg.h"
+#include "app/ui/DeviceChangeRouter.h"
 #include "app/ui/MessageBoxSink.h"
 
 namespace tapelink {
@@ -31,8 +32,10 @@ bool CTapelinkApp::StartUp() {
     CTapelinkDlg window(settings, m_locator, messages);
     messages.setOwner(&window);
     if (m_watcher != nullptr) {
-        QObject::connect(m_watcher, &QtDeviceWatcher::deviceArrived, &window, &CTapelinkDlg::onDeviceArrival);
-        QObject::connect(m_watcher, &QtDeviceWatcher::deviceRemoved, &window, &CTapelinkDlg::onDeviceRemoval);
+        // Through the window in front, which passes them on to the main window.
+        DeviceChangeRouter* router = &window.deviceChanges();
+        QObject::connect(m_watcher, &QtDeviceWatcher::deviceArrived, router, &DeviceChangeRouter::deviceArrived);
+        QObject::connect(m_watcher, &QtDeviceWatcher::deviceRemoved, router, &DeviceChangeRouter::deviceRemoved);
     }
     window.exec();
     return false;

@@ -19,7 +19,10 @@
 #include "app/ui/AppLook.h"
 #include "app/ui/CAboutDlg.h"
 #include "app/ui/CommandIds.h"
+#include "app/ui/DeviceChangeRouter.h"
+#include "app/ui/MainDialogCommands.h"
 #include "app/ui/MainMenus.h"
+#include "app/ui/MainUploadController.h"
 #include "app/ui/PhoneListModel.h"
 #include "phone/DeviceStatus.h"
 
@@ -39,12 +42,13 @@ constexpr const char* kUploadFolderTooLong = "所选文件夹的路径太长（�
 }  // namespace
 
 CTapelinkDlg::CTapelinkDlg(SettingsStore& settingsStore, const IDeviceLocator& locator, IMessageSink& messages,
-                           FolderChooser chooseFolder, QWidget* parent)
+                           FolderChooser chooseFolder, MainWindowServices services, QWidget* parent)
     : QDialog(parent),
       m_settingsStore(settingsStore),
       m_locator(locator),
       m_messages(messages),
       m_chooseFolder(std::move(chooseFolder)),
+      m_services(std::move(services)),
       m_statusText(kStatusPrefix) {
     setObjectName(QStringLiteral("102"));
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
@@ -98,6 +102,12 @@ CTapelinkDlg::CTapelinkDlg(SettingsStore& settingsStore, const IDeviceLocator& l
     connect(list, &QWidget::customContextMenuRequested, this, [this] { m_listPopup->popup(QCursor::pos()); });
     m_list = list;
 
+    m_deviceChanges = new DeviceChangeRouter({[this] { onDeviceArrival(); }, [this] { onDeviceRemoval(); }}, this);
+    m_uploads = new MainUploadController(*this, m_services);
+    connect(m_uploads, &MainUploadController::workerEnded, this, &CTapelinkDlg::onUploadWorkerEnded);
+    m_commands = new MainDialogCommands(*this, *m_deviceChanges, m_services);
+    connect(this, &CTapelinkDlg::commandTriggered, this, &CTapelinkDlg::dispatchCommand);
+
     m_driveRoot = m_locator.FindPhoneDrive();
     if (!m_driveRoot.empty()) {
         scanPhone();
@@ -110,7 +120,11 @@ CTapelinkDlg::CTapelinkDlg(SettingsStore& settingsStore, const IDeviceLocator& l
     relayout();
 }
 
-CTapelinkDlg::~CTapelinkDlg() = default;
+CTapelinkDlg::~CTapelinkDlg() {
+    // The upload worker is stopped and joined while the window it reports to is still whole.
+    delete m_uploads;
+    delete m_commands;
+}
 
 void CTapelinkDlg::setStatusText(const std::string& statusText) {
     m_statusText = statusText;
@@ -225,6 +239,27 @@ void CTapelinkDlg::runCommand(int id) {
     }
 }
 
+void CTapelinkDlg::dispatchCommand(int id) {
+    if (!m_uploads->runCommand(id)) m_commands->runCommand(id);
+}
+
+void CTapelinkDlg::done(int result) {
+    // No thread is killed: the worker is asked to stop and the window waits for its end.
+    if (m_uploads != nullptr && m_uploads->isRunning()) {
+        m_pendingClose = result;
+        m_uploads->terminate();
+        return;
+    }
+    QDialog::done(result);
+}
+
+void CTapelinkDlg::onUploadWorkerEnded() {
+    if (!m_pendingClose) return;
+    const int result = *m_pendingClose;
+    m_pendingClose.reset();
+    QDialog::done(result);
+}
+
 void CTapelinkDlg::scanPhone() {
     m_scannedEntries.clear();
     ScanCatalogue(m_driveRoot, m_phoneIndex, *this, m_messages);
@@ -262,8 +297,8 @@ void CTapelinkDlg::relayout() {
 
 void CTapelinkDlg::onStopClicked() {
     emit stopRequested();
-    // Without a running upload there is nothing to stop; the area was shown by a start that failed.
-    if (!m_uploadRunning) setProgressAreaShown(false);
+    // Without a worker this hides the progress area that a start without a thread left shown.
+    m_uploads->requestStop();
 }
 
 void CTapelinkDlg::clearRows() {

@@ -2,6 +2,7 @@
 
 #include <QDialog>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -10,6 +11,7 @@
 #include "app/SettingsRecord.h"
 #include "app/SettingsStore.h"
 #include "app/ui/FolderChooser.h"
+#include "app/ui/MainWindowServices.h"
 #include "phone/CatalogueScan.h"
 #include "phone/IDeviceLocator.h"
 #include "phone/PhoneIndexHeader.h"
@@ -23,21 +25,27 @@ class QTableView;
 
 namespace tapelink {
 
+class DeviceChangeRouter;
+class MainDialogCommands;
+class MainUploadController;
 class PhoneListModel;
 
 // The main window (dialog 102): the device status in the caption, the phone list 1003, the menus 130
 // and 145, and the progress area (bar 1052, Stop button 1010) of an upload. It follows the telephone
 // through the device locator whenever a device arrives or goes, and holds the process's one
-// in-memory copy of the telephone's index header.
+// in-memory copy of the telephone's index header. The commands are carried out by MainUploadController
+// (uploads) and MainDialogCommands (delete, recycle bin, search, export).
 class CTapelinkDlg : public QDialog, private ICatalogueView {
     Q_OBJECT
 public:
     CTapelinkDlg(SettingsStore& settingsStore, const IDeviceLocator& locator, IMessageSink& messages,
-                 FolderChooser chooseFolder = systemFolderChooser(), QWidget* parent = nullptr);
+                 FolderChooser chooseFolder = systemFolderChooser(), MainWindowServices services = {},
+                 QWidget* parent = nullptr);
     ~CTapelinkDlg() override;
 
     // The telephone.
     const std::string& driveRoot() const { return m_driveRoot; }
+    const IDeviceLocator& locator() const { return m_locator; }
     PhoneIndexHeader& phoneIndex() { return m_phoneIndex; }
     const std::string& statusText() const { return m_statusText; }
     // Shows the status in the caption at once.
@@ -62,6 +70,7 @@ public:
     // its worker until the worker has ended (after its last message is dismissed).
     bool uploadRunning() const { return m_uploadRunning; }
     void setUploadRunning(bool running) { m_uploadRunning = running; }
+    MainUploadController& uploads() { return *m_uploads; }
 
     // The settings: the copy taken at opening, saved whenever an upload folder is picked.
     const SettingsRecord& settingsCopy() const { return m_settingsCopy; }
@@ -71,11 +80,18 @@ public:
     bool pickUploadFolder();
 
     IMessageSink& messages() { return m_messages; }
+    const MainWindowServices& services() const { return m_services; }
+    // Where the device watcher's notifications go: to the dialog in front, which passes them on to this
+    // window, or straight to onDeviceArrival and onDeviceRemoval when no dialog is open.
+    DeviceChangeRouter& deviceChanges() { return *m_deviceChanges; }
     QAction* action(int id) const;
     QMenuBar* mainMenu() const { return m_menuBar; }
     QMenu* listPopup() const { return m_listPopup; }
 
 public slots:
+    // Closing during an upload stops the worker at its next block; the window closes once it has ended.
+    void done(int result) override;
+    // The rules for a device arrival or removal.
     void onDeviceArrival();
     void onDeviceRemoval();
     // Reads the catalogue again (after the recycle bin restored recordings), without asking the locator.
@@ -99,6 +115,8 @@ private:
     void scanPhone();
     void relayout();
     void onStopClicked();
+    void dispatchCommand(int id);
+    void onUploadWorkerEnded();
 
     // ICatalogueView: the scan's rows are collected and shown in one go.
     void clearRows() override;
@@ -108,6 +126,7 @@ private:
     const IDeviceLocator& m_locator;
     IMessageSink& m_messages;
     FolderChooser m_chooseFolder;
+    MainWindowServices m_services;
 
     std::string m_driveRoot;
     std::string m_statusText;
@@ -125,6 +144,10 @@ private:
     QMenuBar* m_menuBar = nullptr;
     QMenu* m_listPopup = nullptr;
     std::map<int, QAction*> m_actions;
+    DeviceChangeRouter* m_deviceChanges = nullptr;
+    MainUploadController* m_uploads = nullptr;
+    MainDialogCommands* m_commands = nullptr;
+    std::optional<int> m_pendingClose;  // the result to close with once the upload worker has ended
 };
 
 }  // namespace tapelink

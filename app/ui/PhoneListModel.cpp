@@ -28,6 +28,14 @@ void PhoneListModel::clear() {
     setEntries({});
 }
 
+void PhoneListModel::removeEntry(int row) {
+    if (row < 0 || row >= rowCount()) return;
+    beginRemoveRows(QModelIndex(), row, row);
+    m_entries.erase(m_entries.begin() + row);
+    m_rows.erase(m_rows.begin() + row);
+    endRemoveRows();
+}
+
 int PhoneListModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : rowCount();
 }

@@ -18,6 +18,8 @@ public:
 
     void setEntries(std::vector<RecordingEntry> entries);
     void clear();
+    // Removes one row; the rows after it keep their texts, their numbers included.
+    void removeEntry(int row);
     const RecordingEntry& entry(int row) const { return m_entries.at(static_cast<std::size_t>(row)); }
     const std::vector<RecordingEntry>& entries() const { return m_entries; }
 

@@ -4,7 +4,6 @@
 #include <QButtonGroup>
 #include <QDateEdit>
 #include <QLineEdit>
-#include <QLocale>
 #include <QPushButton>
 #include <QRadioButton>
 
@@ -58,7 +57,8 @@ CCategoryUploadDlg::CCategoryUploadDlg(CategoryCriteria& criteria, QWidget* pare
     m_date = new QDateEdit(QDate::currentDate(), this);
     m_date->setObjectName(QStringLiteral("1049"));
     m_date->setGeometry(duRect(110, 13, 77, 13));
-    m_date->setDisplayFormat(QLocale().dateFormat(QLocale::LongFormat));
+    // The long date of the program's Chinese locale, whatever the desktop's locale is.
+    m_date->setDisplayFormat(QStringLiteral("yyyy年M月d日"));
     m_date->setCalendarPopup(true);
 
     m_number = new QLineEdit(this);

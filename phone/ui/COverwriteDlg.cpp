@@ -28,7 +28,10 @@ COverwriteDlg::COverwriteDlg(const QString& promptText, QWidget* parent) : QDial
 
     auto* text = new QLabel(promptText, this);
     text->setObjectName(QStringLiteral("1056"));
-    text->setGeometry(duRect(31, 17, 121, 23));
+    // A long target path wraps onto more lines than the template's 23 units hold with a stand-in font:
+    // the text starts at the top and may use the room down to the buttons.
+    text->setGeometry(duRect(31, 17, 121, 40));
+    text->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     text->setWordWrap(true);
     text->setToolTip(promptText);
 

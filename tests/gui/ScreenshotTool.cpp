@@ -8,6 +8,7 @@
 #include <QMenu>
 #include <QPainter>
 #include <QProgressBar>
+#include <QTableView>
 #include <QTest>
 #include <cstdio>
 #include <functional>
@@ -18,8 +19,17 @@
 #include "app/ui/AppLook.h"
 #include "app/ui/CAboutDlg.h"
 #include "app/ui/CTapelinkDlg.h"
+#include "archive/ui/CPlayDlg.h"
+#include "archive/ui/CQueryDlg.h"
 #include "phone/DeviceStatus.h"
+#include "phone/PhoneStore.h"
+#include "phone/ui/CCategoryUploadDlg.h"
+#include "phone/ui/COverwriteDlg.h"
+#include "phone/ui/CRecycleDlg.h"
 #include "platform/LinuxDeviceLocator.h"
+#include "tests/support/FakeAudioDecoder.h"
+#include "tests/support/FakeAudioOutput.h"
+#include "tests/support/FakeMixer.h"
 
 using namespace tapelink;
 
@@ -30,9 +40,28 @@ public:
     void showMessage(const std::string& text, MessageIcon) override { std::cerr << "message: " << text << '\n'; }
 };
 
+// The search dialog's folder chooser answers with the telephone's voice folder, as if it were an archive.
+class ArchiveFolder : public IArchiveFileChooser {
+public:
+    explicit ArchiveFolder(std::string folder) : m_folder(std::move(folder)) {}
+    QStringList chooseRecordingFiles(QWidget*) override { return {}; }
+    std::optional<QString> chooseFolder(QWidget*) override { return QString::fromStdString(m_folder); }
+
+private:
+    std::string m_folder;
+};
+
+// Silent playback and a mixer at 70 %, so the player needs no sound server.
+struct SilentPlayer {
+    test::FakeAudioDecoder decoder;
+    test::FakeAudioOutput output;
+    test::FakeMixer mixer;
+    PrintedMessages messages;
+};
+
 // What every picture may use: the main window over the telephone, created once.
 struct ShotContext {
-    explicit ShotContext(const std::string& store) : locator(store) {}
+    explicit ShotContext(const std::string& store) : locator(store), archive(PhoneStore(store + "/").voiceFolder()) {}
     CTapelinkDlg& mainWindow() {
         if (!window) window = std::make_unique<CTapelinkDlg>(settings, locator, messages, FolderChooser{});
         return *window;
@@ -41,8 +70,16 @@ struct ShotContext {
     SettingsStore settings;
     LinuxDeviceLocator locator;
     PrintedMessages messages;
+    ArchiveFolder archive;
     std::unique_ptr<CTapelinkDlg> window;
 };
+
+// The search dialog over the main window, listing the telephone's voice folder.
+std::unique_ptr<CQueryDlg> searchWithResults(ShotContext& c) {
+    auto search = std::make_unique<CQueryDlg>(&c.mainWindow(), &c.messages, &c.archive);
+    search->AddFolder();
+    return search;
+}
 
 QImage withCaption(QWidget& window) {
     window.show();
@@ -98,6 +135,43 @@ std::vector<Shot> shots() {
              CAboutDlg about(&c.mainWindow());
              return withCaption(about);
          }},
+        {"overwrite-prompt",
+         [](ShotContext& c) {
+             const std::string target = "/home/user/录音存档/" + c.mainWindow().listTexts().cellText(0, 1);
+             COverwriteDlg prompt(QString::fromStdString(target + " 文件已经存在，是否覆盖？"), &c.mainWindow());
+             return withCaption(prompt);
+         }},
+        {"category-upload",
+         [](ShotContext& c) {
+             CategoryCriteria criteria;
+             CCategoryUploadDlg dialog(criteria, &c.mainWindow());
+             return withCaption(dialog);
+         }},
+        {"recycle-bin",
+         [](ShotContext& c) {
+             CTapelinkDlg& window = c.mainWindow();
+             CRecycleDlg bin(window.driveRoot(), window.phoneIndex(), c.messages, c.locator, &window);
+             return withCaption(bin);
+         }},
+        {"search-results",
+         [](ShotContext& c) {
+             auto search = searchWithResults(c);
+             return withCaption(*search);
+         }},
+        {"player",
+         [](ShotContext& c) {
+             auto search = searchWithResults(c);
+             auto* list = search->findChild<QTableView*>(QStringLiteral("1026"));
+             list->selectRow(2);
+             SilentPlayer silent;
+             silent.decoder.addRecording(search->GetSelectedPath(), 95000);
+             silent.mixer.values[{MixerLine::WaveOut, MixerControlKind::Volume}] = 45875;
+             CPlayDlg player(*search, PlayerDevices{silent.decoder, silent.output, silent.mixer, silent.messages},
+                             search.get());
+             silent.output.playTo(8 * 38000);
+             QTest::qWait(400);  // one tick of the player's timer moves the position slider
+             return withCaption(player);
+         }},
     };
 }
 
@@ -105,6 +179,8 @@ std::vector<Shot> shots() {
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
+    // As the program does.
+    QApplication::setFont(dialogFont());
     if (argc != 3) {
         std::fprintf(stderr, "usage: %s OUTPUT_FOLDER TELEPHONE_FOLDER\n", argv[0]);
         return 2;

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QObject>
+
+#include "app/IListTexts.h"
+#include "app/IMessageSink.h"
+
+namespace tapelink {
+
+class CQueryDlg;
+class CTapelinkDlg;
+class DeviceChangeRouter;
+struct MainWindowServices;
+
+// The main window's commands that work on the telephone's files or open a window of their own:
+// "永久删除" (32793, 32798), "回收站" (32777), "文件查询" (32771) with its player and export, and
+// "导出EXCEL" (32773). Each dialog runs modally over its owner and takes the device notifications
+// while it is open, passing them on towards the main window.
+class MainDialogCommands : public QObject {
+    Q_OBJECT
+public:
+    MainDialogCommands(CTapelinkDlg& window, DeviceChangeRouter& devices, const MainWindowServices& services);
+
+    // Runs one of the commands above; false for any other id.
+    bool runCommand(int id);
+
+    void deletePermanently();
+    void openRecycleBin();
+    void openSearch();
+    void exportPhoneList();
+
+private:
+    void openPlayer(CQueryDlg& search);
+    void exportList(const IListTexts& list, IMessageSink& messages);
+
+    CTapelinkDlg& m_window;
+    DeviceChangeRouter& m_devices;
+    const MainWindowServices& m_services;
+};
+
+}  // namespace tapelink

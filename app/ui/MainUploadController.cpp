@@ -1,0 +1,130 @@
+#include "app/ui/MainUploadController.h"
+
+#include <QProgressBar>
+
+#include "app/ui/CTapelinkDlg.h"
+#include "app/ui/CommandIds.h"
+#include "app/ui/MainWindowServices.h"
+
+namespace tapelink {
+
+namespace {
+
+constexpr int kFileNameColumn = 1;
+
+}  // namespace
+
+MainUploadController::MainUploadController(CTapelinkDlg& window, const MainWindowServices& services)
+    : QObject(&window),
+      m_window(window),
+      m_services(services),
+      m_engine(window.listTexts(), *this, window.messages()),
+      m_job(m_engine, *this) {
+    connect(&m_job, &UploadJob::finished, this, &MainUploadController::onJobFinished);
+}
+
+MainUploadController::~MainUploadController() = default;
+
+bool MainUploadController::runCommand(int id) {
+    switch (id) {
+        case cmd::kUploadSelected:
+        case cmd::kPopupUploadSelected:
+            m_engine.UploadSelected(m_window.selectedRows());
+            return true;
+        case cmd::kUploadByCategory:
+        case cmd::kPopupUploadByCategory:
+            m_engine.UploadByCategory();
+            return true;
+        case cmd::kUploadAll:
+        case cmd::kPopupUploadAll:
+            m_engine.UploadAll();
+            return true;
+        default:
+            return false;
+    }
+}
+
+void MainUploadController::requestStop() {
+    m_engine.RequestStop();
+}
+
+void MainUploadController::terminate() {
+    m_engine.Terminate();
+}
+
+void MainUploadController::onJobFinished() {
+    m_window.setProgressAreaShown(false);
+    m_window.setUploadRunning(false);
+    emit workerEnded();
+}
+
+std::string MainUploadController::driveRoot() const {
+    return m_window.driveRoot();
+}
+
+std::string MainUploadController::uploadFolder() const {
+    return m_window.settingsCopy().uploadFolder();
+}
+
+bool MainUploadController::uploadFolderConfirmed() const {
+    return m_window.uploadFolderConfirmed();
+}
+
+bool MainUploadController::pickUploadFolder() {
+    return m_window.pickUploadFolder();
+}
+
+std::optional<CategoryChoice> MainUploadController::askCategory(CategoryCriteria& criteria) {
+    return m_services.askCategory(criteria, &m_window);
+}
+
+void MainUploadController::setProgressAreaShown(bool shown) {
+    m_window.setProgressAreaShown(shown);
+}
+
+bool MainUploadController::workerExists() const {
+    return m_job.isRunning();
+}
+
+bool MainUploadController::startWorker(const UploadTask& task) {
+    if (!m_job.start(task)) return false;
+    m_window.setUploadRunning(true);
+    return true;
+}
+
+void MainUploadController::cancelWorker() {
+    m_job.cancel();
+}
+
+void MainUploadController::showMessage(const std::string& text, MessageIcon icon) {
+    m_window.messages().showMessage(text, icon);
+}
+
+std::string MainUploadController::fileNameOfRow(int row) {
+    // Read at this moment: the list is emptied when the telephone goes during the upload.
+    return m_window.listTexts().cellText(row, kFileNameColumn);
+}
+
+void MainUploadController::setStatusText(const std::string& statusText) {
+    m_window.setStatusText(statusText);
+}
+
+void MainUploadController::setProgressRange(int maximum) {
+    m_window.progressBar()->setRange(0, maximum);
+}
+
+void MainUploadController::setProgressPosition(int position) {
+    m_window.progressBar()->setValue(position);
+}
+
+void MainUploadController::setProgressVisible(bool visible) {
+    m_window.progressBar()->setVisible(visible);
+}
+
+OverwriteDecision MainUploadController::askOverwrite(const std::string& promptText) {
+    const OverwriteDecision decision = m_services.askOverwrite(QString::fromStdString(promptText), &m_window);
+    // A prompt closed without a button skips the file.
+    return decision == OverwriteDecision::Pending ? OverwriteDecision::No : decision;
+}
+
+}  // namespace tapelink

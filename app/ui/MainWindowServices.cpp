@@ -1,0 +1,36 @@
+#include "app/ui/MainWindowServices.h"
+
+#include "phone/ui/CCategoryUploadDlg.h"
+#include "phone/ui/COverwriteDlg.h"
+#include "platform/DesktopSpreadsheetOpener.h"
+#include "platform/XlsxSpreadsheet.h"
+
+namespace tapelink {
+
+namespace {
+
+// The opener must be there before the workbook that uses it is built, so it is the first base.
+struct OpenerHolder {
+    DesktopSpreadsheetOpener opener;
+};
+
+class DesktopWorkbook : private OpenerHolder, public XlsxSpreadsheet {
+public:
+    DesktopWorkbook() : XlsxSpreadsheet(opener) {}
+};
+
+}  // namespace
+
+std::unique_ptr<ISpreadsheet> desktopSpreadsheet() {
+    return std::make_unique<DesktopWorkbook>();
+}
+
+std::function<OverwriteDecision(const QString&, QWidget*)> MainWindowServices::defaultOverwritePrompt() {
+    return &COverwriteDlg::ask;
+}
+
+std::function<std::optional<CategoryChoice>(CategoryCriteria&, QWidget*)> MainWindowServices::defaultCategoryDialog() {
+    return &CCategoryUploadDlg::ask;
+}
+
+}  // namespace tapelink

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+#include <memory>
+#include <optional>
+
+#include "app/IMessageSink.h"
+#include "archive/ui/CPlayDlg.h"
+#include "archive/ui/IArchiveFileChooser.h"
+#include "export/ISpreadsheet.h"
+#include "phone/CategoryCriteria.h"
+#include "phone/OverwriteDecision.h"
+
+class QWidget;
+
+namespace tapelink {
+
+// A new workbook, written as an untitled file and opened in the desktop's spreadsheet application.
+std::unique_ptr<ISpreadsheet> desktopSpreadsheet();
+
+// What the main window's commands show and drive besides their own windows. Every member defaults to
+// the desktop's version; tests replace them, so that no prompt blocks, no spreadsheet application is
+// started and no sound server is needed.
+struct MainWindowServices {
+    // The overwrite prompt of an upload (COverwriteDlg, run modally over owner).
+    std::function<OverwriteDecision(const QString& promptText, QWidget* owner)> askOverwrite = defaultOverwritePrompt();
+    // The category dialog (CCategoryUploadDlg); empty when it was closed without "上传".
+    std::function<std::optional<CategoryChoice>(CategoryCriteria& criteria, QWidget* owner)> askCategory =
+        defaultCategoryDialog();
+    // One spreadsheet per export.
+    std::function<std::unique_ptr<ISpreadsheet>()> makeSpreadsheet = desktopSpreadsheet;
+    // The player's devices; null for the desktop's decoder, sound output and mixer.
+    const PlayerDevices* playerDevices = nullptr;
+    // The search dialog's messages and choosers; null for its own message boxes and the platform's choosers.
+    IMessageSink* searchMessages = nullptr;
+    IArchiveFileChooser* archiveChooser = nullptr;
+
+private:
+    static std::function<OverwriteDecision(const QString&, QWidget*)> defaultOverwritePrompt();
+    static std::function<std::optional<CategoryChoice>(CategoryCriteria&, QWidget*)> defaultCategoryDialog();
+};
+
+}  // namespace tapelink
