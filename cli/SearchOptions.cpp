@@ -23,7 +23,8 @@ void SearchOptions::addTo(CLI::App& command) {
     command.add_option("--to", m_to, "End date, counted up to 23:59 of its day (default now)")
         ->check(acceptedBy<parseSearchDate>(dateHelp));
     command.add_option("--side", m_side, "Side of the call")->check(CLI::IsMember({"all", "caller", "called"}));
-    command.add_option("--kind", m_kind, "Kind of recording")->check(CLI::IsMember({"all", "call", "message", "local"}));
+    command.add_option("--kind", m_kind, "Kind of recording")
+        ->check(CLI::IsMember({"all", "call", "message", "local"}));
     command.add_option("--number", m_number, "Part of the phone number, at most 16 characters")
         ->check([](const std::string& text) {
             return text.size() <= kMaxNumberLength ? std::string() : "the number has more than 16 characters";
