@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <mutex>
+#include <utility>
 
 namespace tapelink::test {
 
@@ -42,6 +43,7 @@ ArmedRule* ruleFor(FaultOperation operation, int fd) {
 ssize_t allowance(FaultOperation operation, int fd, std::size_t wanted) {
     ArmedRule* armed = ruleFor(operation, fd);
     if (armed == nullptr) return static_cast<ssize_t>(wanted);
+    if (armed->rule.during) std::exchange(armed->rule.during, nullptr)();
     const std::lock_guard lock(armed->mutex);
     if (armed->used < armed->rule.allowed) {
         if (operation == FaultOperation::Sync) {

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <limits>
 #include <string>
 
 namespace tapelink::test {
@@ -15,7 +17,12 @@ struct FaultRule {
     std::string pathPart;
     std::uint64_t allowed = 0;
     int error = 0;
+    // Run once, on the first matching call, before it goes on: something that happens to the file
+    // system in the middle of an operation.
+    std::function<void()> during;
 };
+
+inline constexpr std::uint64_t kNoLimit = std::numeric_limits<std::uint64_t>::max();
 
 // Makes the process's read, pread, write, pwrite, copy_file_range, fsync and fdatasync fail by a rule
 // while it lives. It works by defining those functions in the test program, which then come before the C

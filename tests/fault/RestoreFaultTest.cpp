@@ -214,6 +214,25 @@ TEST(RestoreFaultTest, TheVoiceFolderVanishingMidJobStopsRestoringAndLosesNothin
     EXPECT_EQ(phone.onTelephone().nextSerial(), 68);
 }
 
+TEST(RestoreFaultTest, TheVoiceFolderMovedDuringACopyKeepsNoPartialRecordingInIt) {
+    TempFolder folder;
+    BinTelephone phone(folder.path());
+    phone.binRecording("VOA00007.WAV", 600'000);
+    const std::string away = folder.path() + "voice-away/";
+    {
+        FaultInjector moved({FaultOperation::Write, "/voice/.restore-", kNoLimit, 0,
+                             [&] { fs::rename(phone.volume.voice(), away); }});
+        EXPECT_EQ(phone.restore({"VOA00007.WAV"}).failed, 1);
+    }
+    EXPECT_EQ(phone.messages, (Names{kFailed, kDone}));
+    EXPECT_EQ(namesOf(snapshotOf(away)), Names{});
+    phone.expectBin({"VOA00007.WAV"});
+
+    fs::rename(away, phone.volume.voice());
+    EXPECT_EQ(phone.restore({"VOA00007.WAV"}).failed, 0);
+    phone.expectVoice({"VOA00007.WAV"}, {65});
+}
+
 TEST(RestoreFaultTest, ABinRecordingReplacedByAFolderIsReportedAndTheFolderKept) {
     TempFolder folder;
     BinTelephone phone(folder.path());
