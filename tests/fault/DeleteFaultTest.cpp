@@ -65,8 +65,8 @@ TEST(DeleteFaultTest, DeletingOnAFullTelephoneWorksAndWritesTheCounters) {
     if (!disk.mounted()) GTEST_SKIP() << "no tmpfs can be mounted here (needs root)";
     Telephone phone(disk.path() + "phone/", kFour);
     disk.fillLeaving(0);
-    const auto result = PermanentDelete(phone.volume.root(), {"VOA00001.WAV", "VOC00003.WAV"}, phone.header,
-                                        phone.messages);
+    const auto result =
+        PermanentDelete(phone.volume.root(), {"VOA00001.WAV", "VOC00003.WAV"}, phone.header, phone.messages);
     EXPECT_EQ(result, (PhoneDeleteResult{2, false, true}));
     EXPECT_EQ(phone.messages.texts, Names{});
     phone.expectLeft(phone.volume.voice(), {"VOA00001.WAV", "VOC00003.WAV"});
@@ -103,9 +103,9 @@ TEST(DeleteFaultTest, TheVoiceFolderVanishingMidwayEndsTheDeleteWithTheFileError
     TempFolder folder;
     Telephone phone(folder.path(), kFour);
     const std::string away = folder.path() + "voice-away/";
-    const auto result = PermanentDelete(phone.volume.root(), {"VOA00001.WAV", "VOB00002.WAV", "VOC00003.WAV"},
-                                        phone.header, phone.messages,
-                                        [&](std::size_t) { fs::rename(phone.volume.voice(), away); });
+    const auto result =
+        PermanentDelete(phone.volume.root(), {"VOA00001.WAV", "VOB00002.WAV", "VOC00003.WAV"}, phone.header,
+                        phone.messages, [&](std::size_t) { fs::rename(phone.volume.voice(), away); });
     EXPECT_EQ(result, (PhoneDeleteResult{1, true, true}));
     EXPECT_EQ(phone.messages.texts, Names{"没有找到 VOB00002.WAV。"});
     EXPECT_EQ(phone.messages.icons, std::vector<MessageIcon>{MessageIcon::Stop});
@@ -113,9 +113,9 @@ TEST(DeleteFaultTest, TheVoiceFolderVanishingMidwayEndsTheDeleteWithTheFileError
     EXPECT_EQ(phone.onTelephone(), VolumeBuilder::header(3, 40));
 
     fs::rename(away, phone.volume.voice());
-    EXPECT_EQ(PermanentDelete(phone.volume.root(), {"VOB00002.WAV", "VOC00003.WAV"}, phone.header, phone.messages)
-                  .deleted,
-              2);
+    EXPECT_EQ(
+        PermanentDelete(phone.volume.root(), {"VOB00002.WAV", "VOC00003.WAV"}, phone.header, phone.messages).deleted,
+        2);
     phone.expectLeft(phone.volume.voice(), {"VOA00001.WAV", "VOB00002.WAV", "VOC00003.WAV"});
     EXPECT_EQ(phone.onTelephone(), VolumeBuilder::header(1, 40));
 }
@@ -164,10 +164,18 @@ TEST(DeleteFaultTest, TheBinVanishingMidwayEndsItsDeleteAndKeepsTheRest) {
 
 TEST(DeleteFaultTest, NamesWithOddCharactersDeleteExactlyThoseFiles) {
     TempFolder folder;
-    const Names names = {"VOA 0001.WAV", "VOA*0002.WAV", "VO\xc3\xa9" "0003.WAV", "VOA\n0004.WAV", "VOA00004.WAV",
+    const Names names = {"VOA 0001.WAV",
+                         "VOA*0002.WAV",
+                         "VO\xc3\xa9"
+                         "0003.WAV",
+                         "VOA\n0004.WAV",
+                         "VOA00004.WAV",
                          "-VOA0005.WAV"};
     Telephone phone(folder.path(), names);
-    const Names doomed = {"VOA 0001.WAV", "VOA*0002.WAV", "VO\xc3\xa9" "0003.WAV", "VOA\n0004.WAV", "-VOA0005.WAV"};
+    const Names doomed = {"VOA 0001.WAV", "VOA*0002.WAV",
+                          "VO\xc3\xa9"
+                          "0003.WAV",
+                          "VOA\n0004.WAV", "-VOA0005.WAV"};
     EXPECT_EQ(PermanentDelete(phone.volume.root(), doomed, phone.header, phone.messages).deleted, 5);
     phone.expectLeft(phone.volume.voice(), doomed);
     EXPECT_EQ(phone.onTelephone().recordingCount(), 1);

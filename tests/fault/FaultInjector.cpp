@@ -93,8 +93,8 @@ int FaultInjector::fired() const {
 
 }  // namespace tapelink::test
 
-using tapelink::test::FaultOperation;
 using tapelink::test::allowance;
+using tapelink::test::FaultOperation;
 using tapelink::test::moved;
 using tapelink::test::next;
 
@@ -109,8 +109,7 @@ ssize_t read(int fd, void* buffer, size_t size) {
 ssize_t pread(int fd, void* buffer, size_t size, off_t offset) {
     static const auto real = next<ssize_t (*)(int, void*, size_t, off_t)>("pread");
     const ssize_t granted = allowance(FaultOperation::Read, fd, size);
-    return granted < 0 ? -1
-                       : moved(FaultOperation::Read, fd, real(fd, buffer, static_cast<size_t>(granted), offset));
+    return granted < 0 ? -1 : moved(FaultOperation::Read, fd, real(fd, buffer, static_cast<size_t>(granted), offset));
 }
 
 ssize_t write(int fd, const void* buffer, size_t size) {
@@ -122,8 +121,7 @@ ssize_t write(int fd, const void* buffer, size_t size) {
 ssize_t pwrite(int fd, const void* buffer, size_t size, off_t offset) {
     static const auto real = next<ssize_t (*)(int, const void*, size_t, off_t)>("pwrite");
     const ssize_t granted = allowance(FaultOperation::Write, fd, size);
-    return granted < 0 ? -1
-                       : moved(FaultOperation::Write, fd, real(fd, buffer, static_cast<size_t>(granted), offset));
+    return granted < 0 ? -1 : moved(FaultOperation::Write, fd, real(fd, buffer, static_cast<size_t>(granted), offset));
 }
 
 ssize_t copy_file_range(int in, off64_t* inOffset, int out, off64_t* outOffset, size_t size, unsigned int flags) {

@@ -220,8 +220,8 @@ TEST(RestoreFaultTest, TheVoiceFolderMovedDuringACopyKeepsNoPartialRecordingInIt
     phone.binRecording("VOA00007.WAV", 600'000);
     const std::string away = folder.path() + "voice-away/";
     {
-        FaultInjector moved({FaultOperation::Write, "/voice/.restore-", kNoLimit, 0,
-                             [&] { fs::rename(phone.volume.voice(), away); }});
+        FaultInjector moved(
+            {FaultOperation::Write, "/voice/.restore-", kNoLimit, 0, [&] { fs::rename(phone.volume.voice(), away); }});
         EXPECT_EQ(phone.restore({"VOA00007.WAV"}).failed, 1);
     }
     EXPECT_EQ(phone.messages, (Names{kFailed, kDone}));
@@ -276,7 +276,10 @@ TEST(RestoreFaultTest, AHeaderThatCannotBeWrittenLosesNoRecordingAndNoSerialIsUs
 TEST(RestoreFaultTest, BinNamesWithOddCharactersAreRestored) {
     TempFolder folder;
     BinTelephone phone(folder.path());
-    const Names names = {"VOA 0001.WAV", "VOA'\"001.WAV", "VO\xc3\xa9" "0001.WAV", "VOK\n0001.WAV", "VO*?0001.WAV"};
+    const Names names = {"VOA 0001.WAV", "VOA'\"001.WAV",
+                         "VO\xc3\xa9"
+                         "0001.WAV",
+                         "VOK\n0001.WAV", "VO*?0001.WAV"};
     for (const auto& name : names) phone.binRecording(name, 5'000);
     ASSERT_EQ(phone.rows().rowCount(), static_cast<int>(names.size()));
     EXPECT_EQ(phone.restore(names).failed, 0);
@@ -286,8 +289,8 @@ TEST(RestoreFaultTest, BinNamesWithOddCharactersAreRestored) {
     ASSERT_EQ(voice.size(), names.size());
     for (const auto& [name, bytes] : voice) {
         EXPECT_EQ(name.size(), 12u);
-        EXPECT_TRUE(std::any_of(phone.originals.begin(), phone.originals.end(),
-                                [&](const auto& original) { return original.second == bytes; }))
-            << name;
+        EXPECT_TRUE(std::any_of(phone.originals.begin(), phone.originals.end(), [&](const auto& original) {
+            return original.second == bytes;
+        })) << name;
     }
 }

@@ -21,8 +21,8 @@ SmallDisk::SmallDisk(std::uint64_t bytes) {
     if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
     m_path = pattern + "/";
     const std::string options = "size=" + std::to_string(bytes) + ",mode=0755";
-    m_mounted = ::geteuid() == 0 && ::mount("tapelink-test", pattern.c_str(), "tmpfs", MS_NOSUID | MS_NODEV,
-                                            options.c_str()) == 0;
+    m_mounted = ::geteuid() == 0 &&
+                ::mount("tapelink-test", pattern.c_str(), "tmpfs", MS_NOSUID | MS_NODEV, options.c_str()) == 0;
 }
 
 SmallDisk::~SmallDisk() {

@@ -207,8 +207,16 @@ TEST_F(UploadFaultTest, FilesReplacedByFoldersAreReportedAndTheFoldersKept) {
 }
 
 TEST_F(UploadFaultTest, NamesWithOddCharactersAreCopiedUnderTheSameNames) {
-    const std::vector<std::string> names = {"VOA 0001.WAV", "VOA\xc3\xa9" "001.WAV", "VOA'\"01.WAV", "-VOA0001.WAV",
-                                            "VOA\\0001.WAV", "VOA*?001.WAV", "VOA\n0001.WAV", "VO\xd6\xd0" "0001.WAV"};
+    const std::vector<std::string> names = {"VOA 0001.WAV",
+                                            "VOA\xc3\xa9"
+                                            "001.WAV",
+                                            "VOA'\"01.WAV",
+                                            "-VOA0001.WAV",
+                                            "VOA\\0001.WAV",
+                                            "VOA*?001.WAV",
+                                            "VOA\n0001.WAV",
+                                            "VO\xd6\xd0"
+                                            "0001.WAV"};
     for (const auto& name : names) recording(name, 5'000);
     takePhoneSnapshot();
     EXPECT_EQ(runAll(uploads), (UploadReport{static_cast<int>(names.size()), 0, 0, false, false, false}));

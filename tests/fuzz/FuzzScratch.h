@@ -30,7 +30,7 @@ private:
 
 }  // namespace tapelink::fuzz
 
-#define FUZZ_CHECK(condition) \
-    do {                      \
+#define FUZZ_CHECK(condition)                                            \
+    do {                                                                 \
         if (!(condition)) ::tapelink::fuzz::invariantFailed(#condition); \
     } while (false)
