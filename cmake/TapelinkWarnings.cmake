@@ -7,3 +7,12 @@ if(TAPELINK_SANITIZE)
     add_compile_options(-fsanitize=${TAPELINK_SANITIZE} -fno-omit-frame-pointer -fno-sanitize-recover=all)
     add_link_options(-fsanitize=${TAPELINK_SANITIZE})
 endif()
+
+if(TAPELINK_BUILD_FUZZERS)
+    if(NOT CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+        message(FATAL_ERROR "TAPELINK_BUILD_FUZZERS needs clang: configure with CC=clang CXX=clang++")
+    endif()
+    add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer
+        -fno-sanitize-recover=all)
+    add_link_options(-fsanitize=address,undefined)
+endif()

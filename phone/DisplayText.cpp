@@ -8,9 +8,10 @@
 namespace tapelink {
 
 std::string durationText(std::int64_t fileSize) {
-    // The telephone's own arithmetic is signed 32-bit with truncating division.
+    // The telephone's own arithmetic is signed 32-bit with truncating division; the subtraction wraps
+    // as it does there instead of overflowing for sizes of 2 GB and more.
     const auto size = static_cast<std::int32_t>(fileSize);
-    const std::int32_t audio = size - 512;
+    const auto audio = static_cast<std::int32_t>(static_cast<std::int64_t>(size) - 512);
     std::int32_t seconds = audio / 4000;
     if (audio % 4000 >= 20) ++seconds;
     if (seconds == 0) seconds = 1;

@@ -1,11 +1,12 @@
 #include "phone/RestoreCopy.h"
 
 #include <fcntl.h>
-#include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
+#include <random>
 #include <vector>
 
 #include "phone/FolderListing.h"
@@ -48,6 +49,21 @@ bool copyBytes(int from, int to) {
     }
 }
 
+// A new hidden file in folder, readable by everyone like the telephone's own recordings.
+int createTemporary(int folder, std::string& name) {
+    std::random_device random;
+    for (int attempt = 0; attempt < 16; ++attempt) {
+        char candidate[32];
+        std::snprintf(candidate, sizeof candidate, ".restore-%08x", random());
+        const int fd = ::openat(folder, candidate, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+        if (fd >= 0 || errno != EEXIST) {
+            name = candidate;
+            return fd;
+        }
+    }
+    return -1;
+}
+
 // Makes the new directory entry durable too; a folder that can't be synced is no reason to fail.
 void syncFolder(const std::string& folder) {
     const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -67,29 +83,31 @@ RestoreCopyResult copyNoReplace(const std::string& source, const std::string& ta
                                               : RestoreCopyResult::SourceFolderMissing;
     }
 
-    // The temporary name does not end in .wav, so no folder scan ever lists it.
-    std::string temporary = targetFolder + ".restore-XXXXXX";
-    const int out = ::mkostemp(temporary.data(), O_CLOEXEC);
+    // The folder is held open, so that a temporary file is removed from it even when the folder was
+    // moved meanwhile. Its name does not end in .wav, so no folder scan ever lists it.
+    const int folder = ::open(targetFolder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    std::string temporary;
+    const int out = folder >= 0 ? createTemporary(folder, temporary) : -1;
     if (out < 0) {
         const int error = errno;
         ::close(in);
+        if (folder >= 0) ::close(folder);
         return error == ENOENT || error == ENOTDIR ? RestoreCopyResult::TargetFolderMissing : RestoreCopyResult::Failed;
     }
 
     bool written = copyBytes(in, out);
     ::close(in);
-    written = written && ::fchmod(out, 0644) == 0 && ::fsync(out) == 0;
+    written = written && ::fsync(out) == 0;
     written = ::close(out) == 0 && written;
-    if (!written) {
-        ::unlink(temporary.c_str());
-        return RestoreCopyResult::Failed;
-    }
-
-    const std::error_code error = renameNoReplace(temporary, targetFolder + targetName);
-    if (error) {
-        ::unlink(temporary.c_str());
+    const std::error_code error =
+        written ? renameNoReplace(targetFolder + temporary, targetFolder + targetName) : std::error_code();
+    if (!written || error) {
+        ::unlinkat(folder, temporary.c_str(), 0);
+        ::close(folder);
+        if (!written) return RestoreCopyResult::Failed;
         return error == std::errc::file_exists ? RestoreCopyResult::TargetExists : RestoreCopyResult::Failed;
     }
+    ::close(folder);
     syncFolder(targetFolder);
     return RestoreCopyResult::Copied;
 }

@@ -40,7 +40,12 @@ bool needsPlainCopy(int error) {
 }  // namespace
 
 TemporaryCopy::TemporaryCopy(TemporaryCopy&& other) noexcept
-    : m_fd(std::exchange(other.m_fd, -1)), m_path(std::move(other.m_path)), m_size(other.m_size) {
+    : m_fd(std::exchange(other.m_fd, -1)),
+      m_folderFd(std::exchange(other.m_folderFd, -1)),
+      m_name(std::move(other.m_name)),
+      m_path(std::move(other.m_path)),
+      m_size(other.m_size) {
+    other.m_name.clear();
     other.m_path.clear();
 }
 
@@ -48,6 +53,9 @@ TemporaryCopy& TemporaryCopy::operator=(TemporaryCopy&& other) noexcept {
     if (this != &other) {
         discard();
         m_fd = std::exchange(other.m_fd, -1);
+        m_folderFd = std::exchange(other.m_folderFd, -1);
+        m_name = std::move(other.m_name);
+        other.m_name.clear();
         m_path = std::move(other.m_path);
         other.m_path.clear();
         m_size = other.m_size;
@@ -62,26 +70,40 @@ TemporaryCopy::~TemporaryCopy() {
 void TemporaryCopy::discard() {
     if (m_fd >= 0) ::close(m_fd);
     m_fd = -1;
-    if (!m_path.empty()) ::unlink(m_path.c_str());
+    if (!m_name.empty()) ::unlinkat(m_folderFd, m_name.c_str(), 0);
+    forgetFile();
+}
+
+void TemporaryCopy::forgetFile() {
+    if (m_folderFd >= 0) ::close(m_folderFd);
+    m_folderFd = -1;
+    m_name.clear();
     m_path.clear();
     m_size = 0;
 }
 
 bool TemporaryCopy::createIn(const std::string& folder, const std::string& name, int& error) {
+    m_folderFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (m_folderFd < 0) {
+        error = errno;
+        return false;
+    }
     std::random_device random;
     for (int attempt = 0; attempt < 16; ++attempt) {
         char suffix[16];
         std::snprintf(suffix, sizeof suffix, ".%08x.part", random());
-        std::string path = folder + "." + name + suffix;
-        const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        std::string temporaryName = "." + name + suffix;
+        const int fd = ::openat(m_folderFd, temporaryName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd >= 0) {
             m_fd = fd;
-            m_path = std::move(path);
+            m_path = folder + temporaryName;
+            m_name = std::move(temporaryName);
             return true;
         }
         error = errno;
-        if (error != EEXIST) return false;
+        if (error != EEXIST) break;
     }
+    forgetFile();
     return false;
 }
 
@@ -149,10 +171,7 @@ std::error_code TemporaryCopy::publish(const std::string& target, bool replace) 
     } else {
         error = renameNoReplace(m_path, target);
     }
-    if (!error) {
-        m_path.clear();
-        m_size = 0;
-    }
+    if (!error) forgetFile();
     return error;
 }
 

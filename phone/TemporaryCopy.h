@@ -44,10 +44,15 @@ public:
 
 private:
     bool createIn(const std::string& folder, const std::string& name, int& error);
+    void forgetFile();
     bool copyBlocks(int sourceFd, std::stop_token stop, const std::function<void(std::uint64_t)>& onBlock,
                     bool& cancelled);
 
     int m_fd = -1;
+    // The folder stays open so that a copy whose folder was moved or renamed meanwhile is still removed
+    // from it, never left behind as a partial file.
+    int m_folderFd = -1;
+    std::string m_name;  // the temporary file's name in that folder
     std::string m_path;
     std::uint64_t m_size = 0;
 };

@@ -1,17 +1,25 @@
 #!/usr/bin/env bash
-# Installs what is needed, builds everything and runs every test: the normal build (unit, gui, cli)
-# and the core tests again under AddressSanitizer and UndefinedBehaviorSanitizer.
+# Installs what is needed, builds everything and runs every test: the normal build (unit, gui, cli,
+# fault), the core tests again under AddressSanitizer and UndefinedBehaviorSanitizer, the fuzz targets
+# for a bounded time each (FUZZ_SECONDS, default 60), and the worker tests under ThreadSanitizer.
+# Each step prints how long it took.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 bash scripts/install-deps.sh
 jobs=$(nproc)
+step_start=$SECONDS
+step_done() {
+    echo "test.sh: $1 took $((SECONDS - step_start)) s"
+    step_start=$SECONDS
+}
 
 # Formatting is part of the build's contract.
 git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run -Werror
 
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build -j "$jobs"
+step_done "build"
 
 # Audio tests talk to a private sound server with a null sink.
 source scripts/audio-server.sh
@@ -19,8 +27,16 @@ start_audio_server
 trap stop_audio_server EXIT
 
 (cd build && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "$jobs")
+step_done "tests"
 
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTAPELINK_BUILD_GUI=OFF \
     -DTAPELINK_SANITIZE=address,undefined
 cmake --build build-asan -j "$jobs"
 (cd build-asan && ctest --output-on-failure -j "$jobs" -LE gui)
+step_done "address and undefined-behaviour sanitizer build and tests"
+
+FUZZ_SECONDS=${FUZZ_SECONDS:-60} FUZZ_BUILD_JOBS=$jobs bash scripts/fuzz.sh
+step_done "fuzzing"
+
+bash scripts/tsan.sh
+step_done "thread sanitizer build and tests"

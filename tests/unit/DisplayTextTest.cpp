@@ -20,6 +20,12 @@ TEST(DurationText, HoursMinutesAndSecondsAreJoinedWithoutSeparators) {
     EXPECT_EQ(durationText(512 + 3661 * 4000), "1小时1分1秒");
 }
 
+TEST(DurationText, FilesOfTwoGigabytesAndMoreWrapAsThirtyTwoBitArithmeticDoes) {
+    // The 32-bit size is negative; taking the header off wraps around instead of overflowing.
+    EXPECT_EQ(durationText(0x80000000LL), "149小时7分51秒");
+    EXPECT_EQ(durationText(0x800001FFLL), durationText(0x800001FFLL - (1LL << 32)));
+}
+
 TEST(SizeText, RoundsHalfAKilobyteUpAndNeverShowsZero) {
     EXPECT_EQ(sizeText(512), "1K");
     EXPECT_EQ(sizeText(0), "1K");
