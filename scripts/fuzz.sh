@@ -22,19 +22,33 @@ echo "fuzz: built ${#targets[@]} targets in $((SECONDS - start)) s"
 
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:detect_stack_use_after_return=1}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
+# One fuzzer per core at a time; each reports into its own work folder.
+run_target() {
+    local target=$1 work="$build/fuzz-work/$1"
+    rm -rf "$work" && mkdir -p "$work/corpus"
+    # New inputs go to the work corpus; the seeds in the repository are only read.
+    if "$build/tests/fuzz/$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
+        -print_final_stats=1 -artifact_prefix="$work/" "$work/corpus" "tests/fuzz/corpus/$target" \
+        >"$work/fuzz.log" 2>&1; then
+        echo ok >"$work/status"
+    else
+        echo FAILED >"$work/status"
+    fi
+}
+for target in "${targets[@]}"; do
+    while [[ $(jobs -rp | wc -l) -ge $jobs ]]; do wait -n || true; done
+    run_target "$target" &
+done
+wait
+
 failed=()
 for target in "${targets[@]}"; do
     work="$build/fuzz-work/$target"
-    rm -rf "$work" && mkdir -p "$work/corpus"
     log="$work/fuzz.log"
-    # New inputs go to the work corpus; the seeds in the repository are only read.
-    if "$build/tests/fuzz/$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
-        -print_final_stats=1 -artifact_prefix="$work/" "$work/corpus" "tests/fuzz/corpus/$target" >"$log" 2>&1; then
-        status=ok
-    else
-        status=FAILED
+    status=$(cat "$work/status" 2>/dev/null || echo FAILED)
+    if [[ $status != ok ]]; then
         failed+=("$target")
-        tail -n 60 "$log" >&2
+        tail -n 60 "$log" >&2 || true
     fi
     runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)
     cov=$(sed -n 's/.* cov: \([0-9]*\) .*/\1/p' "$log" | tail -1)
