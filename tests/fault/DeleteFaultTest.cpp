@@ -74,8 +74,8 @@ TEST(DeleteFaultTest, DeletingOnAFullTelephoneWorksAndWritesTheCounters) {
 }
 
 TEST(DeleteFaultTest, AHeaderThatCannotBeWrittenIsLeftWholeAndTheNextDeleteWritesIt) {
-    for (const FaultRule& rule : {FaultRule{FaultOperation::Write, "/system/phone.bin", 0, EIO},
-                                  FaultRule{FaultOperation::Sync, "/system/phone.bin", 0, EIO}}) {
+    for (const FaultRule& rule : {FaultRule{FaultOperation::Write, "/system/phone.bin", 0, EIO, {}},
+                                  FaultRule{FaultOperation::Sync, "/system/phone.bin", 0, EIO, {}}}) {
         TempFolder folder;
         Telephone phone(folder.path(), kFour);
         const auto indexBefore = phone.volume.indexBytes();

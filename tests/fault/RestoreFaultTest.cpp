@@ -147,8 +147,8 @@ TEST(RestoreFaultTest, AFullTelephoneFailsTheRecordingThatDoesNotFitAndKeepsItIn
 }
 
 TEST(RestoreFaultTest, NoSpaceOrAFailedFlushLeavesNoPartialRecordingInVoice) {
-    for (const FaultRule& rule : {FaultRule{FaultOperation::Write, "/voice/.restore-", 60'000, ENOSPC},
-                                  FaultRule{FaultOperation::Sync, "/voice/.restore-", 1, EIO}}) {
+    for (const FaultRule& rule : {FaultRule{FaultOperation::Write, "/voice/.restore-", 60'000, ENOSPC, {}},
+                                  FaultRule{FaultOperation::Sync, "/voice/.restore-", 1, EIO, {}}}) {
         TempFolder folder;
         BinTelephone phone(folder.path());
         phone.binRecording("VOA00007.WAV", 50'000);
@@ -180,7 +180,7 @@ TEST(RestoreFaultTest, AReadErrorInTheMiddleOfABinRecordingFailsThatRowOnly) {
     phone.binRecording("VOA00007.WAV", 30'000);
     phone.binRecording("VOB00008.WAV", 700'000);
     {
-        FaultInjector damaged({FaultOperation::Read, "/RECYCLE/VOB00008.WAV", 300'000, EIO});
+        FaultInjector damaged({FaultOperation::Read, "/RECYCLE/VOB00008.WAV", 300'000, EIO, {}});
         EXPECT_EQ(phone.restore({"VOA00007.WAV", "VOB00008.WAV"}).failed, 1);
         EXPECT_GT(damaged.fired(), 0);
     }
@@ -257,7 +257,7 @@ TEST(RestoreFaultTest, AHeaderThatCannotBeWrittenLosesNoRecordingAndNoSerialIsUs
     phone.binRecording("VOA00008.WAV", 20'000);
     const std::vector<std::uint8_t> indexBefore = phone.volume.indexBytes();
     {
-        FaultInjector fault({FaultOperation::Write, "/system/phone.bin", 0, EIO});
+        FaultInjector fault({FaultOperation::Write, "/system/phone.bin", 0, EIO, {}});
         EXPECT_EQ(phone.restore({"VOA00007.WAV"}).failed, 0);
         EXPECT_GT(fault.fired(), 0);
     }

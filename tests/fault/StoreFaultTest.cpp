@@ -56,15 +56,15 @@ TEST(HeaderWriteFaultTest, FailedWritesLeaveTheIndexWholeAndNeverCreateIt) {
     const auto before = volume.indexBytes();
     const PhoneIndexHeader changed = VolumeBuilder::header(4, 9);
 
-    for (const FaultRule& rule : {FaultRule{FaultOperation::Write, "/system/phone.bin", 0, EIO},
-                                  FaultRule{FaultOperation::Write, "/system/phone.bin", 0, ENOSPC}}) {
+    for (const FaultRule& rule : {FaultRule{FaultOperation::Write, "/system/phone.bin", 0, EIO, {}},
+                                  FaultRule{FaultOperation::Write, "/system/phone.bin", 0, ENOSPC, {}}}) {
         FaultInjector fault(rule);
         EXPECT_FALSE(store.writeHeader(changed));
         EXPECT_GT(fault.fired(), 0);
     }
     EXPECT_EQ(volume.indexBytes(), before);
     {
-        FaultInjector fault({FaultOperation::Sync, "/system/phone.bin", 0, EIO});
+        FaultInjector fault({FaultOperation::Sync, "/system/phone.bin", 0, EIO, {}});
         EXPECT_FALSE(store.writeHeader(changed));
         EXPECT_EQ(fault.fired(), 1);
     }
@@ -117,9 +117,9 @@ TEST(SettingsSaveFaultTest, AFullDiskKeepsTheOldSettingsAndLeavesNoTemporaryFile
 }
 
 TEST(SettingsSaveFaultTest, FailingWritesAndFlushesKeepTheOldSettings) {
-    for (const FaultRule& rule : {FaultRule{FaultOperation::Write, "config.ini.new", 100, ENOSPC},
-                                  FaultRule{FaultOperation::Write, "config.ini.new", 0, EIO},
-                                  FaultRule{FaultOperation::Sync, "config.ini.new", 0, EIO}}) {
+    for (const FaultRule& rule : {FaultRule{FaultOperation::Write, "config.ini.new", 100, ENOSPC, {}},
+                                  FaultRule{FaultOperation::Write, "config.ini.new", 0, EIO, {}},
+                                  FaultRule{FaultOperation::Sync, "config.ini.new", 0, EIO, {}}}) {
         TempFolder folder;
         const std::string path = folder.path() + "config.ini";
         const SettingsRecord old = recordWith("/home/user/old", 0x11);
@@ -165,7 +165,7 @@ TEST(SettingsSaveFaultTest, AReadErrorMidFileLoadsNothingHalfway) {
     storeWithSavedRecord(path, old);
     SettingsStore store;
     {
-        FaultInjector fault({FaultOperation::Read, "/config.ini", 100, EIO});
+        FaultInjector fault({FaultOperation::Read, "/config.ini", 100, EIO, {}});
         EXPECT_FALSE(store.Load(path));
         EXPECT_GT(fault.fired(), 0);
     }

@@ -95,7 +95,7 @@ TEST_F(UploadFaultTest, NoSpaceInTheMiddleOfAFileLeavesNoPartialCopy) {
     recording("VOC00003.WAV", 30'000);
     takePhoneSnapshot();
     {
-        FaultInjector full({FaultOperation::Write, "/uploads/", 70'000, ENOSPC});
+        FaultInjector full({FaultOperation::Write, "/uploads/", 70'000, ENOSPC, {}});
         EXPECT_EQ(runAll(uploads), (UploadReport{1, 0, 2, false, false, false}));
         EXPECT_GT(full.fired(), 0);
     }
@@ -113,7 +113,7 @@ TEST_F(UploadFaultTest, AReadErrorInTheMiddleOfARecordingFailsThatFileOnly) {
     recording("VOC00003.WAV", 20'000);
     takePhoneSnapshot();
     {
-        FaultInjector damaged({FaultOperation::Read, "/voice/VOB00002.WAV", 1'100'000, EIO});
+        FaultInjector damaged({FaultOperation::Read, "/voice/VOB00002.WAV", 1'100'000, EIO, {}});
         EXPECT_EQ(runAll(uploads), (UploadReport{2, 0, 1, false, false, false}));
         EXPECT_GT(damaged.fired(), 0);
     }
@@ -130,7 +130,7 @@ TEST_F(UploadFaultTest, AFlushThatFailsNeverGivesTheCopyItsName) {
     recording("VOB00002.WAV", 10'000);
     takePhoneSnapshot();
     {
-        FaultInjector flush({FaultOperation::Sync, "/uploads/", 0, EIO});
+        FaultInjector flush({FaultOperation::Sync, "/uploads/", 0, EIO, {}});
         EXPECT_EQ(runAll(uploads), (UploadReport{0, 0, 2, false, false, false}));
         EXPECT_EQ(flush.fired(), 2);
     }
