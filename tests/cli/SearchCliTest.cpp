@@ -1,38 +1,14 @@
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <cstdlib>
-#include <fstream>
+#include <algorithm>
+#include <filesystem>
 #include <nlohmann/json.hpp>
-#include <sstream>
 
+#include "tests/support/CliRunner.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/VolumeBuilder.h"
 
 using namespace tapelink::test;
-
-namespace {
-
-struct CliRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string quoted(const std::string& text) {
-    std::string result = "'";
-    for (char c : text) result += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return result + "'";
-}
-
-std::string fileText(const std::string& path) {
-    std::ifstream file(path);
-    std::stringstream text;
-    text << file.rdbuf();
-    return text.str();
-}
-
-}  // namespace
 
 class SearchCliTest : public ::testing::Test {
 protected:
@@ -43,16 +19,9 @@ protected:
         VolumeBuilder::writeRecording(archive() + name,
                                       VolumeBuilder::info(direction, number, year, month, day, hour, minute));
     }
-    CliRun run(const std::vector<std::string>& args) {
-        std::string command = quoted(TAPELINK_CLI) + " search";
-        for (const auto& arg : args) command += " " + quoted(arg);
-        command += " >" + quoted(work.path() + "out") + " 2>" + quoted(work.path() + "err");
-        CliRun result;
-        const int raw = std::system(command.c_str());
-        result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        result.out = fileText(work.path() + "out");
-        result.err = fileText(work.path() + "err");
-        return result;
+    CliResult run(std::vector<std::string> args) {
+        args.insert(args.begin(), "search");
+        return runCli(args);
     }
 
     TempFolder work;
@@ -65,8 +34,8 @@ TEST_F(SearchCliTest, PrintsTheNineColumnsInNameOrder) {
     std::filesystem::create_directory(archive() + "sub");
     recording("sub/VOA00004.WAV", 'Z', "021", 10, 3, 1, 0, 0);
 
-    const CliRun result = run({archive()});
-    EXPECT_EQ(result.status, 0);
+    const CliResult result = run({archive()});
+    EXPECT_EQ(result.exitCode, 0);
     EXPECT_EQ(result.err, "");
     const std::string a = archive();
     EXPECT_EQ(result.out, "1\tREC00003.WAV\t\t5551380\t被叫\t2012-01-02 23:59\t2秒\t4K\t" + a + "REC00003.WAV\n" +
@@ -83,9 +52,9 @@ TEST_F(SearchCliTest, CriteriaFromTheOptions) {
     recording("VOI00005.WAV", 'Z', "13800138000", 11, 5, 19, 0, 0);
     recording("REC00006.WAV", 'B', "1", 11, 5, 18, 9, 0);
 
-    CliRun result = run({archive(), "--from", "2011-05-17 12:00", "--to", "2011-05-18", "--side", "caller", "--kind",
-                         "call", "--number", "0013"});
-    EXPECT_EQ(result.status, 0);
+    CliResult result = run({archive(), "--from", "2011-05-17 12:00", "--to", "2011-05-18", "--side", "caller", "--kind",
+                            "call", "--number", "0013"});
+    EXPECT_EQ(result.exitCode, 0);
     ASSERT_EQ(std::count(result.out.begin(), result.out.end(), '\n'), 1) << result.out;
     EXPECT_EQ(result.out.substr(0, 15), "1\tVOA00001.WAV\t");
 
@@ -97,8 +66,8 @@ TEST_F(SearchCliTest, CriteriaFromTheOptions) {
 
 TEST_F(SearchCliTest, JsonRowsAreKeyedByTheColumnTitles) {
     recording("VOB00001.WAV", 'B', "777", 11, 5, 18, 9, 7);
-    const CliRun result = run({archive(), "--json"});
-    ASSERT_EQ(result.status, 0) << result.err;
+    const CliResult result = run({archive(), "--json"});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
     const auto rows = nlohmann::json::parse(result.out);
     ASSERT_EQ(rows.size(), 1u);
     EXPECT_EQ(rows[0]["序号"], "1");
@@ -112,32 +81,32 @@ TEST_F(SearchCliTest, JsonRowsAreKeyedByTheColumnTitles) {
 
 TEST_F(SearchCliTest, TheEndDefaultsToNow) {
     recording("VOA00001.WAV", 'B', "1", 98, 1, 1, 0, 0);
-    CliRun result = run({archive()});
-    EXPECT_EQ(result.status, 1);
+    CliResult result = run({archive()});
+    EXPECT_EQ(result.exitCode, 1);
     EXPECT_EQ(result.out, "");
     result = run({archive(), "--to", "2099-12-31"});
-    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.exitCode, 0);
     EXPECT_NE(result.out.find("2098-01-01 00:00"), std::string::npos);
 }
 
 TEST_F(SearchCliTest, MessagesEndWithStatusOne) {
     recording("song.wav", 'B', "1", 11, 1, 1, 1, 1);
-    CliRun result = run({archive()});
-    EXPECT_EQ(result.status, 1);
+    CliResult result = run({archive()});
+    EXPECT_EQ(result.exitCode, 1);
     EXPECT_EQ(result.err, "该查询路径下未找到任何与查询条件相匹配的语音文件！\n");
     EXPECT_EQ(result.out, "");
 
     result = run({archive() + "missing"});
-    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.exitCode, 1);
     EXPECT_EQ(result.err, "该查询路径下未找到任何与查询条件相匹配的语音文件！\n");
 
     result = run({archive(), "--from", "2012-01-02 10:00", "--to", "2012-01-02 09:00"});
-    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.exitCode, 1);
     EXPECT_EQ(result.err, "查询开始时间大于查询结束时间!\n");
 
     recording("VOA00001.WAV", 'B', "1", 11, 1, 1, 1, 1);
     result = run({archive(), "--number", "99"});
-    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.exitCode, 1);
     EXPECT_EQ(result.err, "该查询路径下未找到任何与查询条件相匹配的语音文件！\n");
 }
 
@@ -150,8 +119,8 @@ TEST_F(SearchCliTest, BadArgumentsAreUsageErrors) {
                                                {archive(), "--kind", "memo"},
                                                {archive(), "--number", "12345678901234567"},
                                                {}}) {
-        const CliRun result = run(args);
-        EXPECT_EQ(result.status, 2) << (args.size() > 1 ? args[1] + " " + args[2] : "no folder");
+        const CliResult result = run(args);
+        EXPECT_EQ(result.exitCode, 2) << (args.size() > 1 ? args[1] + " " + args[2] : "no folder");
         EXPECT_EQ(result.out, "");
     }
 }

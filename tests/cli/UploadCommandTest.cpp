@@ -3,12 +3,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "app/ProfileFolder.h"
 #include "app/SettingsStore.h"
+#include "tests/support/CliRunner.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/VolumeBuilder.h"
 
@@ -16,44 +16,13 @@ using namespace tapelink;
 using namespace tapelink::test;
 namespace fs = std::filesystem;
 
-namespace {
-
-struct CliRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string readText(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    std::stringstream text;
-    text << file.rdbuf();
-    return text.str();
-}
-
-std::vector<std::string> split(const std::string& text, char separator) {
-    std::vector<std::string> parts;
-    std::stringstream stream(text);
-    for (std::string part; std::getline(stream, part, separator);) parts.push_back(part);
-    return parts;
-}
-
-std::vector<std::string> sortedEntries(const std::string& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
-}  // namespace
-
 class UploadCommandTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         demo = new TempFolder;
-        const std::string command = std::string(TAPELINK_CLI) + " demo-store " + demo->path() +
-                                    "phone --recordings 14 --seed 5 --max-seconds 12 >/dev/null";
-        ASSERT_EQ(std::system(command.c_str()), 0);
+        const CliResult made =
+            runCli({"demo-store", demo->path() + "phone", "--recordings", "14", "--seed", "5", "--max-seconds", "12"});
+        ASSERT_EQ(made.exitCode, 0) << made.err;
     }
     static void TearDownTestSuite() {
         delete demo;
@@ -65,10 +34,10 @@ protected:
         fs::create_directories(out());
         fs::create_directories(home());
         // The first scan moves the legacy name, which changes the folder's order; rows are taken from the second.
-        ASSERT_EQ(cli("list").status, 0);
-        const CliRun listed = cli("list");
-        ASSERT_EQ(listed.status, 0) << listed.err;
-        for (const auto& line : split(listed.out, '\n')) rows.push_back(split(line, '\t'));
+        ASSERT_EQ(cli({"list"}).exitCode, 0);
+        const CliResult listed = cli({"list"});
+        ASSERT_EQ(listed.exitCode, 0) << listed.err;
+        for (const auto& line : splitLines(listed.out)) rows.push_back(splitCells(line));
         ASSERT_GE(rows.size(), 8u);
     }
 
@@ -76,13 +45,10 @@ protected:
     std::string out() const { return folder.path() + "out/"; }
     std::string home() const { return folder.path() + "home"; }
 
-    CliRun cli(const std::string& arguments) const {
-        const std::string outPath = folder.path() + "stdout";
-        const std::string errPath = folder.path() + "stderr";
-        const std::string command = "env -u TAPELINK_STORE HOME=" + home() + " " + TAPELINK_CLI + " --store " +
-                                    phone() + " " + arguments + " </dev/null >" + outPath + " 2>" + errPath;
-        const int status = std::system(command.c_str());
-        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, readText(outPath), readText(errPath)};
+    // With the profile under home() and nothing on standard input.
+    CliResult cli(std::vector<std::string> args) const {
+        args.insert(args.begin(), {"--store", phone()});
+        return runCli(args, {{"HOME", home()}});
     }
 
     std::vector<std::string> namesOf(const std::vector<std::size_t>& indices) const {
@@ -107,20 +73,20 @@ protected:
 TempFolder* UploadCommandTest::demo = nullptr;
 
 TEST_F(UploadCommandTest, AllCopiesEveryRecordingByteForByte) {
-    const CliRun run = cli("upload --all --to " + out());
-    EXPECT_EQ(run.status, 0) << run.err;
+    const CliResult run = cli({"upload", "--all", "--to", out()});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(run.out, std::to_string(rows.size()) + " uploaded, 0 skipped, 0 failed\n");
     EXPECT_EQ(run.err, "传输完毕！\n");
     std::vector<std::size_t> all(rows.size());
     for (std::size_t i = 0; i < all.size(); ++i) all[i] = i;
-    ASSERT_EQ(sortedEntries(out()), namesOf(all));
+    ASSERT_EQ(VolumeBuilder::sortedNames(out()), namesOf(all));
     for (const auto& row : rows) EXPECT_TRUE(copiedIntact(row[1], out())) << row[1];
 }
 
 TEST_F(UploadCommandTest, RowsDateAndNumberPickTheListsRows) {
-    CliRun run = cli("upload --rows 2,4-5,2 --to " + out());
-    EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(sortedEntries(out()), namesOf({1, 3, 4}));
+    CliResult run = cli({"upload", "--rows", "2,4-5,2", "--to", out()});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(VolumeBuilder::sortedNames(out()), namesOf({1, 3, 4}));
 
     fs::remove_all(out());
     fs::create_directory(out());
@@ -129,9 +95,9 @@ TEST_F(UploadCommandTest, RowsDateAndNumberPickTheListsRows) {
     for (std::size_t i = 0; i < rows.size(); ++i) {
         if (rows[i][5].rfind(day, 0) == 0) sameDay.push_back(i);
     }
-    run = cli("upload --date " + day + " --to " + out());
-    EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(sortedEntries(out()), namesOf(sameDay));
+    run = cli({"upload", "--date", day, "--to", out()});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(VolumeBuilder::sortedNames(out()), namesOf(sameDay));
 
     fs::remove_all(out());
     fs::create_directory(out());
@@ -140,60 +106,55 @@ TEST_F(UploadCommandTest, RowsDateAndNumberPickTheListsRows) {
         if (rows[i].size() > 3 && rows[i][3].find("1") != std::string::npos) withNumber.push_back(i);
     }
     ASSERT_FALSE(withNumber.empty());
-    run = cli("upload --number 1 --to " + out());
-    EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(sortedEntries(out()), namesOf(withNumber));
+    run = cli({"upload", "--number", "1", "--to", out()});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(VolumeBuilder::sortedNames(out()), namesOf(withNumber));
 }
 
 TEST_F(UploadCommandTest, BadSelectionsCopyNothing) {
-    CliRun run = cli("upload --rows 1," + std::to_string(rows.size() + 1) + " --to " + out());
-    EXPECT_EQ(run.status, 2);
+    CliResult run = cli({"upload", "--rows", "1," + std::to_string(rows.size() + 1), "--to", out()});
+    EXPECT_EQ(run.exitCode, 2);
     EXPECT_EQ(run.err, "--rows: row " + std::to_string(rows.size() + 1) + " is not in the list (rows 1 to " +
                            std::to_string(rows.size()) + ")\n");
-    run = cli("upload --rows 0 --to " + out());
-    EXPECT_EQ(run.status, 2);
-    run = cli("upload --date 2011-02-30 --to " + out());
-    EXPECT_EQ(run.status, 2);
-    run = cli("upload --date 1999-01-01 --to " + out());
-    EXPECT_EQ(run.status, 1);
+    run = cli({"upload", "--rows", "0", "--to", out()});
+    EXPECT_EQ(run.exitCode, 2);
+    run = cli({"upload", "--date", "2011-02-30", "--to", out()});
+    EXPECT_EQ(run.exitCode, 2);
+    run = cli({"upload", "--date", "1999-01-01", "--to", out()});
+    EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(run.err, "未找到任何与查询条件相匹配的语音文件！\n");
-    run = cli("upload --number 0000000000000 --to " + out());
-    EXPECT_EQ(run.status, 1);
-    EXPECT_TRUE(sortedEntries(out()).empty());
+    run = cli({"upload", "--number", "0000000000000", "--to", out()});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(VolumeBuilder::sortedNames(out()).empty());
 }
 
 TEST_F(UploadCommandTest, ExistingFilesFollowTheOverwritePolicy) {
     plantOld(rows[0][1]);
     plantOld(rows[1][1]);
-    CliRun run = cli("upload --rows 1-3 --to " + out());  // ask without a terminal keeps them
-    EXPECT_EQ(run.status, 0) << run.err;
+    CliResult run = cli({"upload", "--rows", "1-3", "--to", out()});  // ask without a terminal keeps them
+    EXPECT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(run.out, "1 uploaded, 2 skipped, 0 failed\n");
     EXPECT_TRUE(isOld(rows[0][1]));
     EXPECT_TRUE(isOld(rows[1][1]));
 
-    run = cli("upload --rows 1-3 --overwrite none --to " + out());
+    run = cli({"upload", "--rows", "1-3", "--overwrite", "none", "--to", out()});
     EXPECT_EQ(run.out, "0 uploaded, 3 skipped, 0 failed\n");
 
-    run = cli("upload --rows 1-3 --overwrite all --to " + out());
+    run = cli({"upload", "--rows", "1-3", "--overwrite", "all", "--to", out()});
     EXPECT_EQ(run.out, "3 uploaded, 0 skipped, 0 failed\n");
     EXPECT_TRUE(copiedIntact(rows[0][1], out()));
     EXPECT_TRUE(copiedIntact(rows[1][1], out()));
-    EXPECT_EQ(sortedEntries(out()), namesOf({0, 1, 2}));
+    EXPECT_EQ(VolumeBuilder::sortedNames(out()), namesOf({0, 1, 2}));
 }
 
 TEST_F(UploadCommandTest, AskTakesTheAnswersOnATerminal) {
     for (std::size_t i = 0; i < 3; ++i) plantOld(rows[i][1]);
+    const CliCommand command({"--store", phone(), "upload", "--rows", "1-3", "--to", out()}, {{"HOME", home()}});
     int master = -1;
     const pid_t child = ::forkpty(&master, nullptr, nullptr, nullptr);
     ASSERT_GE(child, 0);
     if (child == 0) {
-        ::setenv("HOME", home().c_str(), 1);
-        ::unsetenv("TAPELINK_STORE");
-        const std::string store = phone();
-        const std::string to = out();
-        ::execl(TAPELINK_CLI, TAPELINK_CLI, "--store", store.c_str(), "upload", "--rows", "1-3", "--to", to.c_str(),
-                static_cast<char*>(nullptr));
-        ::_exit(127);
+        command.exec();
     }
     std::string seen;
     int answered = 0;
@@ -213,7 +174,7 @@ TEST_F(UploadCommandTest, AskTakesTheAnswersOnATerminal) {
     int status = 0;
     ::waitpid(child, &status, 0);
     ::close(master);
-    EXPECT_EQ(WEXITSTATUS(status), 0) << seen;
+    EXPECT_EQ(exitCodeOf(status), 0) << seen;
     EXPECT_EQ(answered, 3) << seen;
     EXPECT_NE(seen.find(out() + rows[0][1] + " 文件已经存在，是否覆盖？"), std::string::npos) << seen;
     EXPECT_TRUE(isOld(rows[0][1]));
@@ -223,8 +184,8 @@ TEST_F(UploadCommandTest, AskTakesTheAnswersOnATerminal) {
 }
 
 TEST_F(UploadCommandTest, TheStoredUploadFolderIsTheDefault) {
-    CliRun run = cli("upload --all");
-    EXPECT_EQ(run.status, 2);
+    CliResult run = cli({"upload", "--all"});
+    EXPECT_EQ(run.exitCode, 2);
     EXPECT_NE(run.err.find("--to"), std::string::npos);
 
     const std::string stored = folder.path() + "stored";
@@ -238,20 +199,20 @@ TEST_F(UploadCommandTest, TheStoredUploadFolderIsTheDefault) {
     store.SetRecord(record);
     ASSERT_TRUE(store.Save());
 
-    run = cli("upload --rows 1");
-    EXPECT_EQ(run.status, 0) << run.err;
+    run = cli({"upload", "--rows", "1"});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
     EXPECT_TRUE(copiedIntact(rows[0][1], stored + "/"));
 }
 
 TEST_F(UploadCommandTest, FailuresEndWithTheClosingMessageAndStatusOne) {
-    CliRun run = cli("upload --rows 1,2 --to " + folder.path() + "missing");
-    EXPECT_EQ(run.status, 1);
+    CliResult run = cli({"upload", "--rows", "1,2", "--to", folder.path() + "missing"});
+    EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(run.err, "上传路径错误！\n上传路径错误！\n传输完毕！\n");
     EXPECT_EQ(run.out, "0 uploaded, 0 skipped, 2 failed\n");
     EXPECT_FALSE(fs::exists(folder.path() + "missing"));
 
     fs::remove_all(phone());
-    run = cli("upload --all --to " + out());
-    EXPECT_EQ(run.status, 1);
+    run = cli({"upload", "--all", "--to", out()});
+    EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(run.err, "设备未准备好！\n");
 }

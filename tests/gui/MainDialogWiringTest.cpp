@@ -17,7 +17,6 @@
 #include "archive/ui/CPlayDlg.h"
 #include "archive/ui/CQueryDlg.h"
 #include "phone/DeviceStatus.h"
-#include "phone/PhoneStore.h"
 #include "phone/ui/CRecycleDlg.h"
 #include "tests/gui/GuiFixtures.h"
 #include "tests/gui/ModalDriver.h"
@@ -54,12 +53,6 @@ private:
 template <typename Widget>
 Widget* child(QWidget& parent, const char* id) {
     return parent.findChild<Widget*>(QString::fromLatin1(id));
-}
-
-PhoneIndexHeader headerOnDisk(const std::string& root) {
-    PhoneIndexHeader header;
-    PhoneStore(root).readHeader(header);
-    return header;
 }
 
 }  // namespace
@@ -142,8 +135,8 @@ private slots:
         QVERIFY(!fs::exists(phoneRoot() + "voice/" + names[1]));
         QVERIFY(!fs::exists(phoneRoot() + "voice/" + names[3]));
         QVERIFY(fs::exists(phoneRoot() + "voice/" + names[2]));
-        QCOMPARE(headerOnDisk(phoneRoot()).recordingCount(), 3);
-        QCOMPARE(headerOnDisk(phoneRoot()).nextSerial(), 6);
+        QCOMPARE(VolumeBuilder::headerOnDisk(phoneRoot()).recordingCount(), 3);
+        QCOMPARE(VolumeBuilder::headerOnDisk(phoneRoot()).nextSerial(), 6);
         QCOMPARE(window->phoneIndex().recordingCount(), 3);
 
         // The pop-up's command, on every row: the serials start again at 1.
@@ -151,14 +144,13 @@ private slots:
         window->action(cmd::kPopupDeletePermanently)->trigger();
         QCOMPARE(window->listTexts().rowCount(), 0);
         QVERIFY(fs::is_empty(phoneRoot() + "voice/"));
-        QCOMPARE(headerOnDisk(phoneRoot()).recordingCount(), 0);
-        QCOMPARE(headerOnDisk(phoneRoot()).nextSerial(), 1);
+        QCOMPARE(VolumeBuilder::headerOnDisk(phoneRoot()).recordingCount(), 0);
+        QCOMPARE(VolumeBuilder::headerOnDisk(phoneRoot()).nextSerial(), 1);
         QCOMPARE(m_messages.texts.size(), std::size_t(1));
     }
 
     void restoreFromTheRecycleBinRescansTheMainWindow() {
-        VolumeBuilder::writeRecording(phoneRoot() + "RECYCLE/VOI00007.WAV",
-                                      VolumeBuilder::info('Z', "02112345678", 11, 5, 18, 9, 7));
+        VolumeBuilder::writeRecording(phoneRoot() + "RECYCLE/VOI00007.WAV", 'Z', "02112345678");
         auto window = makeWindow();
         QCOMPARE(window->phoneIndex().nextSerial(), 6);
         QSignalSpy statuses(window.get(), &CTapelinkDlg::statusTextChanged);
@@ -184,7 +176,7 @@ private slots:
         // The header was on the telephone before the main window read it again.
         QCOMPARE(window->phoneIndex().nextSerial(), 7);
         QCOMPARE(window->phoneIndex().recordingCount(), 6);
-        QCOMPARE(headerOnDisk(phoneRoot()).nextSerial(), 7);
+        QCOMPARE(VolumeBuilder::headerOnDisk(phoneRoot()).nextSerial(), 7);
         QCOMPARE(statuses.size(), 2);
         QCOMPARE(statuses[0][0].toString(), QString::fromUtf8(kStatusReading));
         QCOMPARE(statuses[1][0].toString(), QString::fromUtf8(kStatusConnected));

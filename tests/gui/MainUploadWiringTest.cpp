@@ -37,13 +37,6 @@ public:
     std::function<void(const std::string&)> onMessage;
 };
 
-std::vector<std::string> namesIn(const std::string& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 std::vector<std::uint8_t> oldBytes() {
     return {'o', 'l', 'd'};
 }
@@ -171,7 +164,7 @@ private slots:
         for (const char* name : {"VOA00001.WAV", "VOA00002.WAV", "VOA00003.WAV"}) {
             QVERIFY(VolumeBuilder::readBytes(uploaded(name)) == VolumeBuilder::readBytes(voice(name)));
         }
-        QCOMPARE(namesIn(uploads()).size(), std::size_t(3));
+        QCOMPARE(VolumeBuilder::sortedNames(uploads()).size(), std::size_t(3));
 
         // The pop-up's "选择上传": the folder is confirmed now, and "否" keeps each existing file.
         select(*window, {2, 0});
@@ -227,7 +220,7 @@ private slots:
         window->action(cmd::kPopupUploadByCategory)->trigger();
         QCOMPARE(m_chooserCalls, 1);
         QTRY_VERIFY(!window->uploadRunning());
-        QCOMPARE(namesIn(uploads()), (std::vector<std::string>{"VOA00002.WAV", "VOA00003.WAV"}));
+        QCOMPARE(VolumeBuilder::sortedNames(uploads()), (std::vector<std::string>{"VOA00002.WAV", "VOA00003.WAV"}));
         QCOMPARE(m_messages.texts, (std::vector<std::string>{"传输完毕！"}));
 
         // By date: the date is used even though a number was typed.
@@ -236,7 +229,7 @@ private slots:
         m_category = std::optional<CategoryChoice>(CategoryChoice::ByDate);
         window->action(cmd::kUploadByCategory)->trigger();
         QTRY_VERIFY(!window->uploadRunning());
-        QCOMPARE(namesIn(uploads()), (std::vector<std::string>{"VOA00001.WAV", "VOA00002.WAV"}));
+        QCOMPARE(VolumeBuilder::sortedNames(uploads()), (std::vector<std::string>{"VOA00001.WAV", "VOA00002.WAV"}));
 
         // A date with no recording.
         m_messages.texts.clear();
@@ -297,7 +290,7 @@ private slots:
         QTRY_VERIFY(!window->uploadRunning());
         std::vector<std::string> firstTwo = {name(*window, 0).toStdString(), second.toStdString()};
         std::sort(firstTwo.begin(), firstTwo.end());
-        QCOMPARE(namesIn(uploads()), firstTwo);
+        QCOMPARE(VolumeBuilder::sortedNames(uploads()), firstTwo);
         QCOMPARE(m_messages.texts, (std::vector<std::string>{"传输完毕！"}));
         QVERIFY(!window->progressAreaShown());
         QCOMPARE(m_chooserCalls, 1);
@@ -335,7 +328,7 @@ private slots:
         QVERIFY(m_messages.texts.empty());
         std::vector<std::string> firstTwo = {first, second};
         std::sort(firstTwo.begin(), firstTwo.end());
-        QCOMPARE(namesIn(uploads()), firstTwo);
+        QCOMPARE(VolumeBuilder::sortedNames(uploads()), firstTwo);
         QVERIFY(VolumeBuilder::readBytes(uploaded(second)) == oldBytes());
         QVERIFY(fs::exists(voice(third)));
         QVERIFY(!fs::exists(uploaded(third)));

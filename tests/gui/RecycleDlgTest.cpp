@@ -7,9 +7,9 @@
 #include <filesystem>
 #include <functional>
 
-#include "phone/PhoneStore.h"
 #include "phone/RecycleMessages.h"
 #include "phone/ui/CRecycleDlg.h"
+#include "tests/gui/GuiFixtures.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/VolumeBuilder.h"
 
@@ -18,12 +18,6 @@ using namespace tapelink::test;
 namespace fs = std::filesystem;
 
 namespace {
-
-class FakeLocator : public IDeviceLocator {
-public:
-    std::string FindPhoneDrive() const override { return root; }
-    std::string root;
-};
 
 // Keeps the messages in the shared event log; onMessage runs while the "box" is up.
 class LoggedMessages : public IMessageSink {
@@ -41,13 +35,6 @@ private:
     QStringList& m_log;
 };
 
-std::vector<std::string> namesIn(const std::string& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 }  // namespace
 
 class RecycleDlgTest : public QObject {
@@ -60,13 +47,7 @@ private:
             locator.root = folder.path();
         }
         void binRecording(const std::string& name, char direction = 'B') const {
-            VolumeBuilder::writeRecording(volume.recycle() + name,
-                                          VolumeBuilder::info(direction, "13800138000", 11, 5, 18, 9, 7));
-        }
-        PhoneIndexHeader written() const {
-            PhoneIndexHeader read;
-            PhoneStore(folder.path()).readHeader(read);
-            return read;
+            VolumeBuilder::writeRecording(volume.recycle() + name, direction, "13800138000");
         }
         TempFolder folder;
         VolumeBuilder volume{folder.path()};
@@ -93,7 +74,7 @@ private:
     // Logs the index counters on the telephone when the header write is reported, and the rescan request.
     static void logIndexAndRescan(CRecycleDlg& dlg, Fixture& f) {
         connect(&dlg, &CRecycleDlg::phoneIndexSaved, &dlg, [&f](bool written) {
-            const PhoneIndexHeader onDisk = f.written();
+            const PhoneIndexHeader onDisk = f.volume.writtenHeader();
             f.log << QStringLiteral("saved %1 count %2 serial %3")
                          .arg(written)
                          .arg(onDisk.recordingCount())
@@ -176,7 +157,8 @@ private slots:
         QVERIFY(button(dlg, "2")->isEnabled());
         QVERIFY(progress(dlg)->isHidden());
         QCOMPARE(list(dlg)->rowCount(), 0);  // the list was read again: the bin is empty now
-        QCOMPARE(namesIn(f.volume.voice()), (std::vector<std::string>{"VOA00065.WAV", "VOI00066.WAV", "VOJ00067.WAV"}));
+        QCOMPARE(VolumeBuilder::sortedNames(f.volume.voice()),
+                 (std::vector<std::string>{"VOA00065.WAV", "VOI00066.WAV", "VOJ00067.WAV"}));
         QCOMPARE(f.header.nextSerial(), 68);
     }
 
@@ -210,7 +192,7 @@ private slots:
         QCOMPARE(list(dlg)->rowCount(), 1);
         QCOMPARE(cell(dlg, 0, 1), kept);
         QCOMPARE(cell(dlg, 0, 0), QStringLiteral("2"));  // the rows left keep their numbers
-        QCOMPARE(namesIn(f.volume.recycle()), std::vector<std::string>{kept.toStdString()});
+        QCOMPARE(VolumeBuilder::sortedNames(f.volume.recycle()), std::vector<std::string>{kept.toStdString()});
         QVERIFY(!fs::exists(f.volume.recycle() + first.toStdString()));
         QCOMPARE(f.volume.indexBytes(), index);
         QCOMPARE(f.messages.texts.size(), std::size_t{1});
@@ -278,8 +260,8 @@ private slots:
         const QStringList expected = {QStringLiteral("message ") + kRestoreFileFailed, "saved 1 count 3 serial 66",
                                       "rescan"};
         QCOMPARE(f.log, expected);
-        QCOMPARE(namesIn(f.volume.voice()), std::vector<std::string>{"VOA00065.WAV"});
-        QCOMPARE(namesIn(f.volume.recycle()).size(), std::size_t{1});
+        QCOMPARE(VolumeBuilder::sortedNames(f.volume.voice()), std::vector<std::string>{"VOA00065.WAV"});
+        QCOMPARE(VolumeBuilder::sortedNames(f.volume.recycle()).size(), std::size_t{1});
     }
 };
 

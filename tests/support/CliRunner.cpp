@@ -4,8 +4,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdio>
-#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -21,37 +19,36 @@ std::string slurp(const std::string& path) {
 }
 }  // namespace
 
-CliResult runCli(const std::vector<std::string>& args, const std::map<std::string, std::string>& env,
-                 const std::string& stdinText) {
+CliResult runCli(const std::vector<std::string>& args, const CliEnvironment& env, const std::string& stdinText) {
+    // Files rather than pipes: the command may write any amount to either stream without blocking.
     TempFolder io;
     const std::string inPath = io.path() + "in", outPath = io.path() + "out", errPath = io.path() + "err";
-    std::ofstream(inPath) << stdinText;
+    std::ofstream(inPath, std::ios::binary) << stdinText;
+    const CliCommand command(args, env);
 
     const pid_t child = ::fork();
     if (child == 0) {
         const int in = ::open(inPath.c_str(), O_RDONLY);
         const int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         const int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        if (in < 0 || out < 0 || err < 0) ::_exit(127);
         ::dup2(in, 0);
         ::dup2(out, 1);
         ::dup2(err, 2);
-        for (const auto& [name, value] : env) ::setenv(name.c_str(), value.c_str(), 1);
-        std::vector<char*> argv;
-        std::string program = TAPELINK_CLI_PATH;
-        argv.push_back(program.data());
-        std::vector<std::string> copies = args;
-        for (auto& arg : copies) argv.push_back(arg.data());
-        argv.push_back(nullptr);
-        ::execv(program.c_str(), argv.data());
-        ::_exit(127);
+        command.exec();
     }
+    CliResult result;
+    if (child < 0) return result;
     int status = 0;
     ::waitpid(child, &status, 0);
-    CliResult result;
-    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    result.exitCode = exitCodeOf(status);
     result.out = slurp(outPath);
     result.err = slurp(errPath);
     return result;
+}
+
+int exitCodeOf(int status) {
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
 std::vector<std::string> splitLines(const std::string& text) {

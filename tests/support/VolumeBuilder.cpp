@@ -1,8 +1,11 @@
 #include "tests/support/VolumeBuilder.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+
+#include "phone/PhoneStore.h"
 
 namespace tapelink::test {
 
@@ -36,6 +39,16 @@ std::vector<std::uint8_t> VolumeBuilder::indexBytes() const {
     return readBytes(indexPath());
 }
 
+PhoneIndexHeader VolumeBuilder::writtenHeader() const {
+    return headerOnDisk(m_root);
+}
+
+PhoneIndexHeader VolumeBuilder::headerOnDisk(const std::string& root) {
+    PhoneIndexHeader header;
+    PhoneStore(root).readHeader(header);
+    return header;
+}
+
 RecordingInfo VolumeBuilder::info(char direction, const std::string& number, int year, int month, int day, int hour,
                                   int minute) {
     RecordingInfo info;
@@ -57,6 +70,11 @@ void VolumeBuilder::writeRecording(const std::string& path, const RecordingInfo&
     writeBytes(path, bytes);
 }
 
+void VolumeBuilder::writeRecording(const std::string& path, char direction, const std::string& number,
+                                   std::size_t size) {
+    writeRecording(path, info(direction, number, 11, 5, 18, 9, 7), size);
+}
+
 void VolumeBuilder::writeBytes(const std::string& path, const std::vector<std::uint8_t>& bytes) {
     std::ofstream file(path, std::ios::binary | std::ios::trunc);
     file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
@@ -65,6 +83,13 @@ void VolumeBuilder::writeBytes(const std::string& path, const std::vector<std::u
 std::vector<std::uint8_t> VolumeBuilder::readBytes(const std::string& path) {
     std::ifstream file(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+std::vector<std::string> VolumeBuilder::sortedNames(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) names.push_back(entry.path().filename());
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 }  // namespace tapelink::test

@@ -46,7 +46,7 @@ protected:
     void SetUp() override { volume.writeIndex(VolumeBuilder::header(99, 12)); }
     ScanResult scan() { return ScanCatalogue(folder.path(), header, view, messages); }
     void recording(const std::string& name, char direction = 'B', const std::string& number = "13800138000") {
-        VolumeBuilder::writeRecording(volume.voice() + name, VolumeBuilder::info(direction, number, 11, 5, 18, 9, 7));
+        VolumeBuilder::writeRecording(volume.voice() + name, direction, number);
     }
 
     TempFolder folder;

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -48,13 +47,6 @@ public:
     std::function<void(int)> onAdvanced;
 };
 
-std::vector<std::string> fileNames(const std::string& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 }  // namespace
 
 class RecycleBinTest : public ::testing::Test {
@@ -66,8 +58,7 @@ protected:
     }
     void binRecording(const std::string& name, char direction = 'B', const std::string& number = "13800138000",
                       std::size_t size = 4532) {
-        VolumeBuilder::writeRecording(volume.recycle() + name, VolumeBuilder::info(direction, number, 11, 5, 18, 9, 7),
-                                      size);
+        VolumeBuilder::writeRecording(volume.recycle() + name, direction, number, size);
     }
     void voiceRecording(const std::string& name) {
         VolumeBuilder::writeRecording(volume.voice() + name, VolumeBuilder::info('Z', "555", 12, 1, 2, 3, 4));
@@ -82,11 +73,6 @@ protected:
         const RowTable table = binRows();
         log.onSave = [this] { bin.savePhoneIndex(); };
         return bin.RestoreWorker(TransferJob{std::move(rows)}, table, stop, log);
-    }
-    PhoneIndexHeader written() const {
-        PhoneIndexHeader read;
-        PhoneStore(folder.path()).readHeader(read);
-        return read;
     }
 
     TempFolder folder;
@@ -112,14 +98,14 @@ TEST_F(RecycleBinTest, RestoreTakesNextSerialDeletesTheBinCopyAndWritesTheCounte
 
     EXPECT_EQ(report.restored, (std::vector<RestoredFile>{{"VOI00007.WAV", "VOI00065.WAV"}}));
     EXPECT_EQ(report.failed, 0);
-    EXPECT_EQ(fileNames(volume.voice()), std::vector<std::string>{"VOI00065.WAV"});
-    EXPECT_TRUE(fileNames(volume.recycle()).empty());
+    EXPECT_EQ(VolumeBuilder::sortedNames(volume.voice()), std::vector<std::string>{"VOI00065.WAV"});
+    EXPECT_TRUE(VolumeBuilder::sortedNames(volume.recycle()).empty());
     EXPECT_EQ(VolumeBuilder::readBytes(volume.voice() + "VOI00065.WAV"), content);
-    EXPECT_EQ(written().nextSerial(), 66);
-    EXPECT_EQ(written().recordingCount(), 3);
+    EXPECT_EQ(volume.writtenHeader().nextSerial(), 66);
+    EXPECT_EQ(volume.writtenHeader().recordingCount(), 3);
     // Only the two counters changed on the telephone.
     auto expected = VolumeBuilder::header(3, 66);
-    EXPECT_EQ(written(), expected);
+    EXPECT_EQ(volume.writtenHeader(), expected);
 }
 
 TEST_F(RecycleBinTest, ObserverAndMessagesFollowTheWorkersOrder) {
@@ -140,9 +126,9 @@ TEST_F(RecycleBinTest, ExhaustedSerialsRefuseEveryRowAndCopyNothing) {
               (std::vector<std::string>{kSerialsExhausted, kSerialsExhausted, kSerialsExhausted, kRestoreDone}));
     EXPECT_EQ(report.failed, 3);
     EXPECT_TRUE(report.restored.empty());
-    EXPECT_TRUE(fileNames(volume.voice()).empty());
-    EXPECT_EQ(fileNames(volume.recycle()).size(), 3u);
-    EXPECT_EQ(written(), VolumeBuilder::header(4, PhoneIndexHeader::kSerialsExhausted));
+    EXPECT_TRUE(VolumeBuilder::sortedNames(volume.voice()).empty());
+    EXPECT_EQ(VolumeBuilder::sortedNames(volume.recycle()).size(), 3u);
+    EXPECT_EQ(volume.writtenHeader(), VolumeBuilder::header(4, PhoneIndexHeader::kSerialsExhausted));
 }
 
 TEST_F(RecycleBinTest, UnknownKindLetterIsListedWithoutKindAndRestoredAsJ) {
@@ -196,8 +182,8 @@ TEST_F(RecycleBinTest, RestoreNeverReplacesARecordingAndUsesUpEachTakenSerial) {
 
     EXPECT_EQ(report.restored, (std::vector<RestoredFile>{{"VOA00001.WAV", "VOA00067.WAV"}}));
     EXPECT_EQ(VolumeBuilder::readBytes(volume.voice() + "VOA00065.WAV"), before);
-    EXPECT_EQ(written().nextSerial(), 68);
-    EXPECT_EQ(written().recordingCount(), 3);
+    EXPECT_EQ(volume.writtenHeader().nextSerial(), 68);
+    EXPECT_EQ(volume.writtenHeader().recordingCount(), 3);
     EXPECT_EQ(log.messages, std::vector<std::string>{kRestoreDone});
 }
 
@@ -211,8 +197,8 @@ TEST_F(RecycleBinTest, TakenNamesUpToTheLastSerialEndInTheSerialsMessage) {
 
     EXPECT_TRUE(report.restored.empty());
     EXPECT_EQ(log.messages, (std::vector<std::string>{kSerialsExhausted, kRestoreDone}));
-    EXPECT_EQ(written().nextSerial(), PhoneIndexHeader::kSerialsExhausted);
-    EXPECT_EQ(written().recordingCount(), 1);
+    EXPECT_EQ(volume.writtenHeader().nextSerial(), PhoneIndexHeader::kSerialsExhausted);
+    EXPECT_EQ(volume.writtenHeader().recordingCount(), 1);
     EXPECT_TRUE(fs::exists(volume.recycle() + "VOA00001.WAV"));
 }
 
@@ -258,8 +244,8 @@ TEST_F(RecycleBinTest, StopIsSeenBetweenRowsAndTheCountersOfFinishedRowsAreSaved
 
     EXPECT_TRUE(report.stopped);
     EXPECT_EQ(report.restored.size(), 1u);
-    EXPECT_EQ(fileNames(volume.voice()), std::vector<std::string>{"VOA00065.WAV"});
-    EXPECT_EQ(written().nextSerial(), 66);
+    EXPECT_EQ(VolumeBuilder::sortedNames(volume.voice()), std::vector<std::string>{"VOA00065.WAV"});
+    EXPECT_EQ(volume.writtenHeader().nextSerial(), 66);
     // No "还原完毕！" and no list refresh after a stop; the header is saved before the rescan.
     EXPECT_EQ(log.events, (std::vector<std::string>{"started 3", "advanced 1", "save", "ended", "rescan"}));
 }
@@ -270,7 +256,7 @@ TEST_F(RecycleBinTest, PermanentDeleteRemovesBinFilesAndLeavesTheHeader) {
     std::vector<std::size_t> reported;
 
     EXPECT_EQ(bin.PermanentDelete({"VOA00001.WAV", "VOC00003.WAV"}, [&](std::size_t i) { reported.push_back(i); }), 2);
-    EXPECT_EQ(fileNames(volume.recycle()), (std::vector<std::string>{"VOA00004.WAV", "VOB00002.WAV"}));
+    EXPECT_EQ(VolumeBuilder::sortedNames(volume.recycle()), (std::vector<std::string>{"VOA00004.WAV", "VOB00002.WAV"}));
     EXPECT_EQ(reported, (std::vector<std::size_t>{0, 1}));
 
     // A failure ends the command at that file.
@@ -302,7 +288,8 @@ TEST_F(RecycleBinTest, WithoutATelephoneNothingRelativeToTheWorkingFolderIsTouch
     EXPECT_TRUE(entries.empty());
     EXPECT_EQ(deleted, 0);
     EXPECT_FALSE(saved);
-    EXPECT_EQ(fileNames(cwdVolume.recycle()), (std::vector<std::string>{"REC00001.WAV", "VOA00002.WAV"}));
+    EXPECT_EQ(VolumeBuilder::sortedNames(cwdVolume.recycle()),
+              (std::vector<std::string>{"REC00001.WAV", "VOA00002.WAV"}));
 }
 
 TEST(RestoreCopyTest, ExistingTargetIsNeverReplacedAndNoTemporaryFileStays) {
@@ -314,7 +301,8 @@ TEST(RestoreCopyTest, ExistingTargetIsNeverReplacedAndNoTemporaryFileStays) {
     EXPECT_EQ(VolumeBuilder::readBytes(folder.path() + "taken.wav"), std::vector<std::uint8_t>{9});
     EXPECT_EQ(copyNoReplace(folder.path() + "source.wav", folder.path(), "new.wav"), RestoreCopyResult::Copied);
     EXPECT_EQ(VolumeBuilder::readBytes(folder.path() + "new.wav"), (std::vector<std::uint8_t>{1, 2, 3, 4}));
-    EXPECT_EQ(fileNames(folder.path()), (std::vector<std::string>{"new.wav", "source.wav", "taken.wav"}));
+    EXPECT_EQ(VolumeBuilder::sortedNames(folder.path()),
+              (std::vector<std::string>{"new.wav", "source.wav", "taken.wav"}));
 
     EXPECT_EQ(copyNoReplace(folder.path() + "none.wav", folder.path(), "x.wav"), RestoreCopyResult::SourceMissing);
     EXPECT_EQ(copyNoReplace(folder.path() + "gone/none.wav", folder.path(), "x.wav"),

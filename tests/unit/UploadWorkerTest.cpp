@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <filesystem>
 
 #include "phone/UploadWorker.h"
@@ -20,13 +19,6 @@ std::vector<std::uint8_t> pattern(std::size_t size, std::uint8_t seed) {
     std::vector<std::uint8_t> bytes(size);
     for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<std::uint8_t>(seed + i * 7 + i / 251);
     return bytes;
-}
-
-std::vector<std::string> folderContents(const std::string& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename());
-    std::sort(names.begin(), names.end());
-    return names;
 }
 
 }  // namespace
@@ -86,9 +78,9 @@ TEST_F(UploadWorkerTest, CopiesEachRowAndReportsInOrder) {
                                         "status:设备状态：录音电话成功连接", "message:传输完毕！"}));
     EXPECT_EQ(observer.bytes, 3000u + (3u << 20) + 17);
     // Nothing but the two copies: no temporary file is left.
-    EXPECT_EQ(folderContents(uploads()), (std::vector<std::string>{"VOA00001.WAV", "VOB00002.WAV"}));
+    EXPECT_EQ(VolumeBuilder::sortedNames(uploads()), (std::vector<std::string>{"VOA00001.WAV", "VOB00002.WAV"}));
     // The telephone is only read.
-    EXPECT_EQ(folderContents(volume.voice()), (std::vector<std::string>{"VOA00001.WAV", "VOB00002.WAV"}));
+    EXPECT_EQ(VolumeBuilder::sortedNames(volume.voice()), (std::vector<std::string>{"VOA00001.WAV", "VOB00002.WAV"}));
 }
 
 TEST_F(UploadWorkerTest, AnEmptyJobEndsAtOnce) {
@@ -106,7 +98,7 @@ TEST_F(UploadWorkerTest, UploadsOnlyTheJobsRowsAndManyFilesInBatches) {
     std::vector<int> rows;
     for (int row = 0; row < 150; row += 2) rows.push_back(row);
     EXPECT_EQ(run(rows).copied, 75);
-    const auto names = folderContents(uploads());
+    const auto names = VolumeBuilder::sortedNames(uploads());
     ASSERT_EQ(names.size(), 75u);
     for (int row : rows) EXPECT_TRUE(uploaded(observer.names[static_cast<std::size_t>(row)]));
 }
@@ -186,7 +178,7 @@ TEST_F(UploadWorkerTest, CancellingDuringACopyLeavesNoTemporaryFileAndTheTargetU
     EXPECT_TRUE(uploaded("VOA00001.WAV"));  // finished before the cancel, so it is kept
     EXPECT_TRUE(untouched("VOA00002.WAV"));
     EXPECT_LT(observer.bytes, 5000u + (4u << 20));
-    EXPECT_EQ(folderContents(uploads()), (std::vector<std::string>{"VOA00001.WAV", "VOA00002.WAV"}));
+    EXPECT_EQ(VolumeBuilder::sortedNames(uploads()), (std::vector<std::string>{"VOA00001.WAV", "VOA00002.WAV"}));
     // Nothing is shown after a cancel.
     EXPECT_EQ(observer.lines("message:"), std::vector<std::string>{});
     EXPECT_EQ(observer.lines("visible:"), std::vector<std::string>{"1"});
@@ -201,7 +193,7 @@ TEST_F(UploadWorkerTest, CancellingWhileThePromptIsUpSkipsTheFile) {
     };
     EXPECT_TRUE(runAll().terminated);
     EXPECT_TRUE(untouched("VOA00001.WAV"));
-    EXPECT_EQ(folderContents(uploads()), std::vector<std::string>{"VOA00001.WAV"});
+    EXPECT_EQ(VolumeBuilder::sortedNames(uploads()), std::vector<std::string>{"VOA00001.WAV"});
 }
 
 TEST_F(UploadWorkerTest, AFileAppearingDuringTheCopyIsNeverReplacedUnasked) {
@@ -216,7 +208,7 @@ TEST_F(UploadWorkerTest, AFileAppearingDuringTheCopyIsNeverReplacedUnasked) {
     EXPECT_EQ(observer.lines("ask:"), (std::vector<std::string>{prompt("VOA00001.WAV"), prompt("VOA00002.WAV")}));
     EXPECT_TRUE(untouched("VOA00001.WAV"));
     EXPECT_TRUE(uploaded("VOA00002.WAV"));
-    EXPECT_EQ(folderContents(uploads()), (std::vector<std::string>{"VOA00001.WAV", "VOA00002.WAV"}));
+    EXPECT_EQ(VolumeBuilder::sortedNames(uploads()), (std::vector<std::string>{"VOA00001.WAV", "VOA00002.WAV"}));
 }
 
 TEST_F(UploadWorkerTest, AMissingRecordingIsReportedAndTheJobGoesOn) {

@@ -19,6 +19,7 @@
 #include "platform/XlsxSpreadsheet.h"
 #include "tests/support/RecordingMessages.h"
 #include "tests/support/TempFolder.h"
+#include "tests/support/VolumeBuilder.h"
 
 using namespace tapelink;
 using namespace tapelink::test;
@@ -59,12 +60,6 @@ std::string zipMember(const std::string& archive, const std::string& member) {
         ::pclose(pipe);
     }
     return output;
-}
-
-std::vector<std::string> folderNames(const std::string& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename().string());
-    return names;
 }
 
 // Sets environment variables for one test and puts the old values back.
@@ -111,7 +106,7 @@ TEST(XlsxDesktopWorkbookTest, WithoutASpreadsheetApplicationNothingIsCreated) {
     EXPECT_FALSE(ExcelExporter(messages).ExportList(smallList(), spreadsheet));
     EXPECT_EQ(messages.texts, std::vector<std::string>{"创建Excel服务失败!"});
     EXPECT_TRUE(opener.opened.empty());
-    EXPECT_TRUE(folderNames(parent.path()).empty());
+    EXPECT_TRUE(VolumeBuilder::sortedNames(parent.path()).empty());
 }
 
 TEST(XlsxDesktopWorkbookTest, UntitledWorkbookInAPrivateFolderIsHandedToTheApplication) {
@@ -144,7 +139,7 @@ TEST(XlsxDesktopWorkbookTest, ApplicationThatDoesNotStartLeavesNoWorkbookBehind)
     ASSERT_EQ(messages.texts.size(), 1U);
     EXPECT_NE(messages.texts.front().find("no display"), std::string::npos);
     EXPECT_EQ(opener.opened.size(), 1U);
-    EXPECT_TRUE(folderNames(parent.path()).empty());
+    EXPECT_TRUE(VolumeBuilder::sortedNames(parent.path()).empty());
 }
 
 TEST(XlsxFileWorkbookTest, ReplacesTheTargetOnlyWhenComplete) {
@@ -159,12 +154,12 @@ TEST(XlsxFileWorkbookTest, ReplacesTheTargetOnlyWhenComplete) {
     EXPECT_FALSE(ExcelExporter(messages).ExportList(tooLong, failing));
     ASSERT_EQ(messages.texts.size(), 1U);
     EXPECT_EQ(readFile(target), "old");
-    EXPECT_EQ(folderNames(folder.path()), std::vector<std::string>{"list.xlsx"});
+    EXPECT_EQ(VolumeBuilder::sortedNames(folder.path()), std::vector<std::string>{"list.xlsx"});
 
     XlsxSpreadsheet spreadsheet(target);
     EXPECT_TRUE(ExcelExporter(messages).ExportList(smallList(), spreadsheet));
     EXPECT_EQ(readFile(target).substr(0, 2), "PK");
-    EXPECT_EQ(folderNames(folder.path()), std::vector<std::string>{"list.xlsx"});
+    EXPECT_EQ(VolumeBuilder::sortedNames(folder.path()), std::vector<std::string>{"list.xlsx"});
 }
 
 TEST(XlsxFileWorkbookTest, MissingFolderIsReportedAndNothingIsWritten) {
@@ -174,7 +169,7 @@ TEST(XlsxFileWorkbookTest, MissingFolderIsReportedAndNothingIsWritten) {
     EXPECT_FALSE(ExcelExporter(messages).ExportList(smallList(), spreadsheet));
     ASSERT_EQ(messages.texts.size(), 1U);
     EXPECT_NE(messages.texts.front().find("missing/list.xlsx"), std::string::npos);
-    EXPECT_TRUE(folderNames(folder.path()).empty());
+    EXPECT_TRUE(VolumeBuilder::sortedNames(folder.path()).empty());
 }
 
 TEST(XlsxFileWorkbookTest, BytesThatAreNotUtf8BecomeReplacementCharacters) {
