@@ -3,6 +3,7 @@
 #include "archive/ArchiveSearch.h"
 #include "cli/SearchArguments.h"
 #include "cli/SearchRowCollector.h"
+#include "cli/SearchRowPrinter.h"
 
 namespace tapelink::cli {
 
@@ -45,14 +46,20 @@ int SearchCommand::run() {
     criteria.kind = *parseKind(m_kind);
     criteria.number = m_number;
 
-    SearchRowCollector rows;
-    ArchiveSearch search(rows, m_context.messages);
-    search.setSearchFolder(m_folder);
-    search.RunSearch(criteria);
-
-    std::vector<std::string> titles;
-    for (const SearchColumn& column : searchColumns()) titles.emplace_back(column.title);
-    printRows(titles, rows.rows(), m_json);
+    if (!m_json) {
+        SearchRowPrinter rows;
+        ArchiveSearch search(rows, m_context.messages);
+        search.setSearchFolder(m_folder);
+        search.RunSearch(criteria);
+    } else {
+        SearchRowCollector rows;
+        ArchiveSearch search(rows, m_context.messages);
+        search.setSearchFolder(m_folder);
+        search.RunSearch(criteria);
+        std::vector<std::string> titles;
+        for (const SearchColumn& column : searchColumns()) titles.emplace_back(column.title);
+        printRows(titles, rows.rows(), true);
+    }
     return m_context.messages.anyShown() ? kExitMessage : kExitOk;
 }
 

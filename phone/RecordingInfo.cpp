@@ -35,9 +35,14 @@ std::array<std::uint8_t, RecordingInfo::kSize> RecordingInfo::toBlock() const {
 }
 
 std::string RecordingInfo::startKey() const {
-    char key[11];
-    std::snprintf(key, sizeof key, "%02d%02d%02d%02d%02d", year % 100, month % 100, day % 100, hour % 100,
-                  minute % 100);
+    // Two digits per field by hand: listing and searching build one key per file, and formatting them with
+    // snprintf took a fifth of a search's own time.
+    std::string key(10, '0');
+    std::size_t at = 0;
+    for (const int field : {year % 100, month % 100, day % 100, hour % 100, minute % 100}) {
+        key[at++] = static_cast<char>('0' + field / 10);
+        key[at++] = static_cast<char>('0' + field % 10);
+    }
     return key;
 }
 
