@@ -53,15 +53,20 @@ std::optional<RecordingInfo> readRecordingInfo(const std::string& path) {
 std::optional<RecordingInfo> readRecordingInfoAt(int folderFd, const std::string& name) {
     const int fd = ::openat(folderFd, name.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return std::nullopt;
+    auto info = readRecordingInfoFrom(fd);
+    ::close(fd);
+    return info;
+}
+
+std::optional<RecordingInfo> readRecordingInfoFrom(int fileFd) {
     std::array<std::uint8_t, RecordingInfo::kSize> block{};
     std::size_t got = 0;
     while (got < block.size()) {
         const ssize_t n =
-            ::pread(fd, block.data() + got, block.size() - got, static_cast<off_t>(RecordingInfo::kOffset + got));
+            ::pread(fileFd, block.data() + got, block.size() - got, static_cast<off_t>(RecordingInfo::kOffset + got));
         if (n <= 0) break;
         got += static_cast<std::size_t>(n);
     }
-    ::close(fd);
     if (got < block.size()) return std::nullopt;
     return RecordingInfo::fromBlock(block);
 }
