@@ -1,14 +1,10 @@
 #include "archive/ArchiveSearch.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <algorithm>
 
 #include "archive/SearchMessages.h"
 #include "phone/CallDirection.h"
-#include "phone/FolderListing.h"
-#include "phone/RecordingInfo.h"
+#include "phone/RecordingFolder.h"
 
 namespace tapelink {
 
@@ -19,23 +15,6 @@ constexpr std::size_t kNameLength = 12;
 bool isSearchedName(const std::string& name) {
     return name.size() == kNameLength && (name.rfind("VO", 0) == 0 || name.rfind("REC", 0) == 0);
 }
-
-// The scanned folder, held open so that each file is opened by its name alone.
-class FolderHandle {
-public:
-    explicit FolderHandle(const std::string& folder)
-        : m_fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {}
-    ~FolderHandle() {
-        if (m_fd >= 0) ::close(m_fd);
-    }
-    FolderHandle(const FolderHandle&) = delete;
-    FolderHandle& operator=(const FolderHandle&) = delete;
-    bool isOpen() const { return m_fd >= 0; }
-    int fd() const { return m_fd; }
-
-private:
-    int m_fd;
-};
 
 // Lets the list redraw once for a whole run of rows.
 class UpdateScope {
@@ -55,17 +34,19 @@ bool ArchiveSearch::ScanFolder(const std::string& folder) {
     ClearRecords();
     if (folder.empty()) return false;
     const std::string prefix = withTrailingSlash(folder);
+    const RecordingFolder recordings(prefix);
+    if (!recordings.isOpen()) return false;
+    std::vector<std::string> names = recordings.listWavNames();
+    std::erase_if(names, [](const std::string& name) { return !isSearchedName(name); });
     // The listing order of Linux file systems is arbitrary; name order keeps results stable between runs.
-    std::vector<ListedFile> files = listWavFiles(prefix);
-    std::sort(files.begin(), files.end(), [](const ListedFile& a, const ListedFile& b) { return a.name < b.name; });
-    const FolderHandle handle(prefix);
-    if (!handle.isOpen()) return false;
-    m_records.reserve(files.size());
-    for (const ListedFile& file : files) {
-        if (!isSearchedName(file.name) || file.size < RecordingInfo::kMinimumFileSize) continue;
-        const auto info = readRecordingInfoAt(handle.fd(), file.name);
-        if (!info || !isValidDirection(info->direction)) continue;
-        m_records.push_back(RecordingEntry::fromInfo(prefix, file.name, file.size, *info));
+    std::sort(names.begin(), names.end());
+    m_records.reserve(names.size());
+    for (const std::string& name : names) {
+        const auto file = recordings.readRecording(name);
+        if (!file || file->size < RecordingInfo::kMinimumFileSize || !isValidDirection(file->info.direction)) {
+            continue;
+        }
+        m_records.push_back(RecordingEntry::fromInfo(prefix, name, file->size, file->info));
     }
     return !m_records.empty();
 }

@@ -8,11 +8,6 @@
 
 namespace tapelink::cli {
 
-void StderrMessages::showMessage(const std::string& text, MessageIcon) {
-    ++m_count;
-    std::cerr << text << '\n';
-}
-
 std::string CliContext::locatePhone() const {
     return LinuxDeviceLocator(storeOption).FindPhoneDrive();
 }

@@ -1,8 +1,7 @@
 #include "cli/ListCommand.h"
 
-#include <cstdio>
-
 #include "cli/PhoneListScan.h"
+#include "cli/TsvRowWriter.h"
 #include "phone/CatalogueScan.h"
 #include "phone/PhoneListRow.h"
 
@@ -13,25 +12,14 @@ namespace {
 // Prints each row as the scan finds it, so a large telephone is listed without holding it in memory.
 class StreamingTableView : public ICatalogueView {
 public:
-    ~StreamingTableView() override { flush(); }
     void setStatusText(const std::string&) override {}
     void clearRows() override {}
     void addRecordingRow(const RecordingEntry& entry, int position) override {
-        const RecordingRow row = phoneListRow(entry, position);
-        for (std::size_t i = 0; i < row.size(); ++i) {
-            if (i > 0) m_buffer += '\t';
-            m_buffer += row[i];
-        }
-        m_buffer += '\n';
-        if (m_buffer.size() > 64 * 1024) flush();
-    }
-    void flush() {
-        std::fwrite(m_buffer.data(), 1, m_buffer.size(), stdout);
-        m_buffer.clear();
+        m_writer.write(phoneListRow(entry, position));
     }
 
 private:
-    std::string m_buffer;
+    TsvRowWriter m_writer;
 };
 
 }  // namespace

@@ -1,15 +1,8 @@
 #include "cli/MuteCommand.h"
 
-#include <iostream>
-
-#include "archive/VolumeControl.h"
-#include "platform/PulseMixer.h"
+#include "cli/AudioModule.h"
 
 namespace tapelink::cli {
-
-namespace {
-constexpr int kWaveOutput = 1;
-}
 
 MuteCommand::MuteCommand(CLI::App& parent, CliContext& context)
     : m_command(parent.add_subcommand("mute", "Print or set the mute switch of the sound output")), m_context(context) {
@@ -17,17 +10,9 @@ MuteCommand::MuteCommand(CLI::App& parent, CliContext& context)
 }
 
 int MuteCommand::run() {
-    PulseMixer mixer;
-    VolumeControl volume(mixer);
-    if (m_switch.empty()) {
-        std::cout << (volume.IsMuted(kWaveOutput) ? "on" : "off") << '\n';
-        return kExitOk;
-    }
-    if (!volume.SetMute(kWaveOutput, m_switch == "on")) {
-        m_context.messages.showMessage("The sound output's mute switch could not be set", MessageIcon::Warning);
-        return kExitMessage;
-    }
-    return kExitOk;
+    const TapelinkAudioCommands* audio = loadAudioCommands(m_context.messages);
+    if (audio == nullptr) return kExitMessage;
+    return audio->mute(m_switch.empty() ? -1 : m_switch == "on" ? 1 : 0);
 }
 
 }  // namespace tapelink::cli

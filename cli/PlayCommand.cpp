@@ -1,100 +1,24 @@
 #include "cli/PlayCommand.h"
 
-#include <unistd.h>
-
-#include <QCoreApplication>
-#include <QTimer>
-
-#include <cstdio>
-#include <filesystem>
-#include <iostream>
-
-#include "archive/IPlaybackView.h"
-#include "archive/PlaybackSession.h"
-#include "platform/QtAudioOutput.h"
-#include "platform/SndfileDecoder.h"
+#include "cli/AudioModule.h"
 
 namespace tapelink::cli {
-
-namespace {
-
-// The terminal has no slider or pause button; only the tick matters.
-class TerminalView : public IPlaybackView {
-public:
-    explicit TerminalView(QTimer& timer) : m_timer(timer) {}
-    int positionSlider() const override { return m_slider; }
-    void setPositionSlider(int position) override { m_slider = position; }
-    void setPauseCaption(const std::string&) override {}
-    void setTimerRunning(bool running) override {
-        if (running) {
-            m_timer.start();
-        } else {
-            m_timer.stop();
-        }
-    }
-
-private:
-    QTimer& m_timer;
-    int m_slider = 0;
-};
-
-}  // namespace
 
 PlayCommand::PlayCommand(CLI::App& parent, CliContext& context)
     : m_command(parent.add_subcommand("play", "Play recording files one after another")), m_context(context) {
     m_command->add_option("FILE", m_files, "Recording files")->required();
 }
 
-std::string PlayCommand::clockText(std::int32_t ms) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%d:%02d.%d", ms / 60000, ms / 1000 % 60, ms / 100 % 10);
-    return text;
-}
-
 int PlayCommand::run() {
-    int argc = 1;
-    char name[] = "tapelink-cli";
-    char* argv[] = {name, nullptr};
-    QCoreApplication app(argc, argv);
-
-    QTimer timer;
-    timer.setInterval(kPlaybackTickMs);
-    TerminalView view(timer);
-    SndfileDecoder decoder;
-    QtAudioOutput output;
-    PlaybackSession session(decoder, output, view, m_context.messages);
-
-    const bool terminal = isatty(STDOUT_FILENO) != 0;
-    std::size_t next = 0;
-    std::string current;
-    std::int32_t length = 0;
-
-    auto openNext = [&]() {
-        if (next == m_files.size()) {
-            QCoreApplication::quit();
-            return;
-        }
-        current = std::filesystem::path(m_files[next]).filename().string();
-        session.Open(m_files[next++]);
-        length = session.lengthMs();
-    };
-    auto progressLine = [&](std::int32_t position) {
-        return current + "  " + clockText(position) + " / " + clockText(length);
-    };
-
-    QObject::connect(&timer, &QTimer::timeout, &app, [&]() {
-        session.OnTimer();
-        if (session.isLoaded()) {
-            if (terminal) std::cout << '\r' << progressLine(session.positionMs()) << std::flush;
-            return;
-        }
-        // Played to its end, or nothing playable was there.
-        std::cout << (terminal ? "\r" : "") << progressLine(length) << '\n' << std::flush;
-        openNext();
-    });
-    QTimer::singleShot(0, &app, openNext);
-    app.exec();
-    return m_context.messages.anyShown() ? kExitMessage : kExitOk;
+    const TapelinkAudioCommands* audio = loadAudioCommands(m_context.messages);
+    if (audio == nullptr) return kExitMessage;
+    if (audio->play == nullptr) {
+        m_context.messages.showMessage("Playback is not built into this tapelink-cli", MessageIcon::Stop);
+        return kExitMessage;
+    }
+    std::vector<const char*> files;
+    for (const std::string& file : m_files) files.push_back(file.c_str());
+    return audio->play(files.data(), static_cast<int>(files.size()));
 }
 
 }  // namespace tapelink::cli

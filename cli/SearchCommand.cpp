@@ -2,6 +2,7 @@
 
 #include "archive/ArchiveSearch.h"
 #include "cli/SearchRowCollector.h"
+#include "cli/SearchRowPrinter.h"
 
 namespace tapelink::cli {
 
@@ -13,14 +14,22 @@ SearchCommand::SearchCommand(CLI::App& parent, CliContext& context)
 }
 
 int SearchCommand::run() {
-    SearchRowCollector rows;
-    ArchiveSearch search(rows, m_context.messages);
-    search.setSearchFolder(m_folder);
-    search.RunSearch(m_options.criteria());
-
-    std::vector<std::string> titles;
-    for (const SearchColumn& column : searchColumns()) titles.emplace_back(column.title);
-    printRows(titles, rows.rows(), m_json);
+    const SearchCriteria criteria = m_options.criteria();
+    if (!m_json) {
+        // Rows go out as they are found, so a large archive is never held in memory.
+        SearchRowPrinter rows;
+        ArchiveSearch search(rows, m_context.messages);
+        search.setSearchFolder(m_folder);
+        search.RunSearch(criteria);
+    } else {
+        SearchRowCollector rows;
+        ArchiveSearch search(rows, m_context.messages);
+        search.setSearchFolder(m_folder);
+        search.RunSearch(criteria);
+        std::vector<std::string> titles;
+        for (const SearchColumn& column : searchColumns()) titles.emplace_back(column.title);
+        printRows(titles, rows.rows(), true);
+    }
     return m_context.messages.anyShown() ? kExitMessage : kExitOk;
 }
 

@@ -1,15 +1,8 @@
 #include "cli/VolumeCommand.h"
 
-#include <iostream>
-
-#include "archive/VolumeControl.h"
-#include "platform/PulseMixer.h"
+#include "cli/AudioModule.h"
 
 namespace tapelink::cli {
-
-namespace {
-constexpr int kWaveOutput = 1;
-}
 
 VolumeCommand::VolumeCommand(CLI::App& parent, CliContext& context)
     : m_command(parent.add_subcommand("volume", "Print or set the volume of the sound output in percent")),
@@ -18,17 +11,8 @@ VolumeCommand::VolumeCommand(CLI::App& parent, CliContext& context)
 }
 
 int VolumeCommand::run() {
-    PulseMixer mixer;
-    VolumeControl volume(mixer);
-    if (!m_percent) {
-        std::cout << volume.GetVolume(kWaveOutput) << '\n';
-        return kExitOk;
-    }
-    if (!volume.SetVolume(kWaveOutput, *m_percent)) {
-        m_context.messages.showMessage("The sound output's volume could not be set", MessageIcon::Warning);
-        return kExitMessage;
-    }
-    return kExitOk;
+    const TapelinkAudioCommands* audio = loadAudioCommands(m_context.messages);
+    return audio == nullptr ? kExitMessage : audio->volume(m_percent.value_or(-1));
 }
 
 }  // namespace tapelink::cli

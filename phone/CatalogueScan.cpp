@@ -34,16 +34,15 @@ ScanResult ScanCatalogue(const std::string& driveRoot, PhoneIndexHeader& header,
     const std::string voiceFolder = store.voiceFolder();
     int count = 0;
     const RecordingFolder folder(voiceFolder);
-    for (const ListedFile& file : folder.listWavFiles()) {
-        std::string name = file.name;
+    for (std::string& name : folder.listWavNames()) {
         if (!isRecordingFileName(name)) {
             if (!isLegacyRecordingName(name)) continue;
             name = moveLegacyRecording(voiceFolder, name, messages);
             if (name.empty()) continue;
         }
-        const auto info = folder.readInfo(name);
-        if (!info || !isValidDirection(info->direction)) continue;
-        view.addRecordingRow(RecordingEntry::fromInfo(voiceFolder, name, file.size, *info), count);
+        const auto file = folder.readRecording(name);
+        if (!file || !isValidDirection(file->info.direction)) continue;
+        view.addRecordingRow(RecordingEntry::fromInfo(voiceFolder, name, file->size, file->info), count);
         ++count;
     }
     header.setRecordingCount(static_cast<std::uint16_t>(count));

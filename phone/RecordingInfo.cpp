@@ -35,9 +35,14 @@ std::array<std::uint8_t, RecordingInfo::kSize> RecordingInfo::toBlock() const {
 }
 
 std::string RecordingInfo::startKey() const {
-    char key[11];
-    std::snprintf(key, sizeof key, "%02d%02d%02d%02d%02d", year % 100, month % 100, day % 100, hour % 100,
-                  minute % 100);
+    // Two digits per field by hand: listing and searching build one key per file, and formatting them with
+    // snprintf took a fifth of a search's own time.
+    std::string key(10, '0');
+    std::size_t at = 0;
+    for (const int field : {year % 100, month % 100, day % 100, hour % 100, minute % 100}) {
+        key[at++] = static_cast<char>('0' + field / 10);
+        key[at++] = static_cast<char>('0' + field % 10);
+    }
     return key;
 }
 
@@ -48,15 +53,20 @@ std::optional<RecordingInfo> readRecordingInfo(const std::string& path) {
 std::optional<RecordingInfo> readRecordingInfoAt(int folderFd, const std::string& name) {
     const int fd = ::openat(folderFd, name.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return std::nullopt;
+    auto info = readRecordingInfoFrom(fd);
+    ::close(fd);
+    return info;
+}
+
+std::optional<RecordingInfo> readRecordingInfoFrom(int fileFd) {
     std::array<std::uint8_t, RecordingInfo::kSize> block{};
     std::size_t got = 0;
     while (got < block.size()) {
         const ssize_t n =
-            ::pread(fd, block.data() + got, block.size() - got, static_cast<off_t>(RecordingInfo::kOffset + got));
+            ::pread(fileFd, block.data() + got, block.size() - got, static_cast<off_t>(RecordingInfo::kOffset + got));
         if (n <= 0) break;
         got += static_cast<std::size_t>(n);
     }
-    ::close(fd);
     if (got < block.size()) return std::nullopt;
     return RecordingInfo::fromBlock(block);
 }

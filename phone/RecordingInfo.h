@@ -37,5 +37,7 @@ struct RecordingInfo {
 std::optional<RecordingInfo> readRecordingInfo(const std::string& path);
 // The same for a file named relative to an open folder descriptor.
 std::optional<RecordingInfo> readRecordingInfoAt(int folderFd, const std::string& name);
+// The same for a file already open for reading.
+std::optional<RecordingInfo> readRecordingInfoFrom(int fileFd);
 
 }  // namespace tapelink

@@ -1,0 +1,14 @@
+#pragma once
+
+#include "app/IMessageSink.h"
+#include "cli/audio/AudioCommandTable.h"
+
+namespace tapelink::cli {
+
+// The entry table of the audio module, loaded with dlopen when an audio command runs: first from the
+// executable's own folder, then from ../lib/tapelink beside it. Null, after telling messages which module
+// failed and the loader's reason, when it cannot be used. The module is never unloaded: Qt Multimedia and
+// the sound server's client may keep threads until the process ends.
+const TapelinkAudioCommands* loadAudioCommands(IMessageSink& messages);
+
+}  // namespace tapelink::cli
