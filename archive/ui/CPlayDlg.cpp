@@ -1,4 +1,5 @@
 #include "archive/ui/CPlayDlg.h"
+#include "app/ui/DialogUnits.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -16,14 +17,6 @@ namespace {
 constexpr int kWaveOutput = 1;
 constexpr char kMuteCaption[] = "静音";
 constexpr char kUnmuteCaption[] = "取消静音";
-
-// The window is laid out in dialog units; one unit is 1.5 pixels at the dialog's font.
-int px(int dialogUnits) {
-    return (dialogUnits * 3 + 1) / 2;
-}
-QRect dialogRect(int x, int y, int width, int height) {
-    return QRect(px(x), px(y), px(width), px(height));
-}
 
 QString qText(const std::string& text) {
     return QString::fromStdString(text);
@@ -71,7 +64,7 @@ void CPlayDlg::buildControls() {
     setObjectName(QString::number(kTemplateId));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     setFont(QFont(QStringLiteral("SimSun"), 9));
-    setFixedSize(px(329), px(70));
+    setFixedSize(dialogUnits(329), dialogUnits(70));
 
     auto button = [this](int id, const char* caption, QRect geometry) {
         auto* b = new QPushButton(QString::fromUtf8(caption), this);
@@ -102,7 +95,7 @@ void CPlayDlg::buildControls() {
 
     auto label = [this](const char* caption, int x, int y) {
         auto* l = new QLabel(QString::fromUtf8(caption), this);
-        l->move(px(x), px(y));
+        l->move(dialogUnits(x), dialogUnits(y));
         l->adjustSize();
     };
     label("MAX", 301, 13);

@@ -1,4 +1,5 @@
 #include "archive/ui/CQueryDlg.h"
+#include "app/ui/DialogUnits.h"
 
 #include <QComboBox>
 #include <QDateTimeEdit>
@@ -19,14 +20,6 @@
 namespace tapelink {
 
 namespace {
-
-// The window is laid out in dialog units of its 9-point font, 1.5 pixels each.
-int px(int dialogUnits) {
-    return (dialogUnits * 3 + 1) / 2;
-}
-QRect dlu(int x, int y, int width, int height) {
-    return {px(x), px(y), px(width), px(height)};
-}
 
 SearchDateTime toSearchDate(const QDateTime& value) {
     const QDate date = value.date();
@@ -50,7 +43,7 @@ CQueryDlg::CQueryDlg(QWidget* parent, IMessageSink* messages, IArchiveFileChoose
       m_search(m_model->resultList(), m_messages) {
     setWindowTitle(QStringLiteral("quorvalent Audio 语音查询"));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
-    setFixedSize(px(599), px(274));
+    setFixedSize(dialogUnits(599), dialogUnits(274));
     buildControls();
     consumeEnterKeys();
     m_start->setFocus();
@@ -65,7 +58,7 @@ void CQueryDlg::buildControls() {
     const auto makePicker = [this](const char* id, int x) {
         auto* picker = new QDateTimeEdit(this);
         picker->setObjectName(QString::fromLatin1(id));
-        picker->setGeometry(dlu(x, 21, 100, 13));
+        picker->setGeometry(dialogRect(x, 21, 100, 13));
         picker->setDisplayFormat(QStringLiteral("yyyy年M月d日"));
         picker->setCalendarPopup(true);
         // A start key holds two year digits of the century 2000.
@@ -80,17 +73,17 @@ void CQueryDlg::buildControls() {
 
     m_side = new QComboBox(this);
     m_side->setObjectName(QStringLiteral("1021"));
-    m_side->setGeometry(dlu(287, 21, 53, 13));
+    m_side->setGeometry(dialogRect(287, 21, 53, 13));
     m_side->addItems({QStringLiteral("全部"), QStringLiteral("主叫"), QStringLiteral("被叫")});
     m_kind = new QComboBox(this);
     m_kind->setObjectName(QStringLiteral("1022"));
-    m_kind->setGeometry(dlu(357, 21, 53, 13));
+    m_kind->setGeometry(dialogRect(357, 21, 53, 13));
     m_kind->addItems(
         {QStringLiteral("全部"), QStringLiteral("通话录音"), QStringLiteral("留言录音"), QStringLiteral("本地录音")});
 
     m_number = new QLineEdit(this);
     m_number->setObjectName(QStringLiteral("1023"));
-    m_number->setGeometry(dlu(428, 21, 52, 13));
+    m_number->setGeometry(dialogRect(428, 21, 52, 13));
     m_number->setMaxLength(static_cast<int>(kMaxNumberLength));
 
     const auto makeButton = [this](const char* id, const char* caption, QRect geometry) {
@@ -100,13 +93,13 @@ void CQueryDlg::buildControls() {
         button->setAutoDefault(false);
         return button;
     };
-    connect(makeButton("1025", "查找", dlu(504, 5, 53, 13)), &QPushButton::clicked, this, &CQueryDlg::RunSearch);
-    connect(makeButton("1037", "导出EXCEL", dlu(504, 21, 53, 13)), &QPushButton::clicked, this,
+    connect(makeButton("1025", "查找", dialogRect(504, 5, 53, 13)), &QPushButton::clicked, this, &CQueryDlg::RunSearch);
+    connect(makeButton("1037", "导出EXCEL", dialogRect(504, 21, 53, 13)), &QPushButton::clicked, this,
             &CQueryDlg::exportRequested);
 
     m_list = new QTableView(this);
     m_list->setObjectName(QStringLiteral("1026"));
-    m_list->setGeometry(dlu(57, 44, 542, 229));
+    m_list->setGeometry(dialogRect(57, 44, 542, 229));
     m_list->setModel(m_model);
     m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_list->setSelectionMode(QAbstractItemView::ExtendedSelection);
@@ -125,15 +118,18 @@ void CQueryDlg::buildControls() {
         m_list->setColumnWidth(column, searchColumns()[static_cast<std::size_t>(column)].width);
     }
 
-    connect(makeButton("1063", "添加文件", dlu(4, 64, 50, 14)), &QPushButton::clicked, this, &CQueryDlg::AddFiles);
-    connect(makeButton("1064", "添加文件夹", dlu(4, 110, 50, 14)), &QPushButton::clicked, this, &CQueryDlg::AddFolder);
-    connect(makeButton("1065", "删除", dlu(4, 199, 50, 14)), &QPushButton::clicked, this,
+    connect(makeButton("1063", "添加文件", dialogRect(4, 64, 50, 14)), &QPushButton::clicked, this,
+            &CQueryDlg::AddFiles);
+    connect(makeButton("1064", "添加文件夹", dialogRect(4, 110, 50, 14)), &QPushButton::clicked, this,
+            &CQueryDlg::AddFolder);
+    connect(makeButton("1065", "删除", dialogRect(4, 199, 50, 14)), &QPushButton::clicked, this,
             &CQueryDlg::RemoveSelectedRows);
-    connect(makeButton("1066", "播放", dlu(4, 155, 50, 14)), &QPushButton::clicked, this, &CQueryDlg::playRequested);
+    connect(makeButton("1066", "播放", dialogRect(4, 155, 50, 14)), &QPushButton::clicked, this,
+            &CQueryDlg::playRequested);
 
     const auto makeLabel = [this](const char* caption, int x) {
         auto* label = new QLabel(QString::fromUtf8(caption), this);
-        label->move(px(x), px(7));
+        label->move(dialogUnits(x), dialogUnits(7));
         label->adjustSize();
     };
     makeLabel("起始时间", 90);

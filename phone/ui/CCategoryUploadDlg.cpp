@@ -1,4 +1,5 @@
 #include "phone/ui/CCategoryUploadDlg.h"
+#include "app/ui/DialogUnits.h"
 
 #include <QApplication>
 #include <QButtonGroup>
@@ -11,15 +12,6 @@ namespace tapelink {
 
 namespace {
 
-// The dialog's layout is given in dialog units; one unit is 1.5 pixels at the dialog's font.
-constexpr int du(int units) {
-    return (units * 3 + 1) / 2;
-}
-
-QRect duRect(int x, int y, int width, int height) {
-    return {du(x), du(y), du(width), du(height)};
-}
-
 constexpr int kNumberLength = 16;
 
 }  // namespace
@@ -30,25 +22,25 @@ CCategoryUploadDlg::CCategoryUploadDlg(CategoryCriteria& criteria, QWidget* pare
     setWindowTitle(QStringLiteral("分类上传"));
     setFont(QFont(QStringLiteral("宋体"), 9));
     setWindowIcon(QApplication::windowIcon());
-    setFixedSize(du(205), du(101));
+    setFixedSize(dialogUnits(205), dialogUnits(101));
 
     auto* upload = new QPushButton(QStringLiteral("上传"), this);
     upload->setObjectName(QStringLiteral("1"));
-    upload->setGeometry(duRect(29, 71, 50, 14));
+    upload->setGeometry(dialogRect(29, 71, 50, 14));
     upload->setDefault(true);
     connect(upload, &QPushButton::clicked, this, &CCategoryUploadDlg::accept);
 
     auto* close = new QPushButton(QStringLiteral("关闭"), this);
     close->setObjectName(QStringLiteral("2"));
-    close->setGeometry(duRect(125, 71, 50, 14));
+    close->setGeometry(dialogRect(125, 71, 50, 14));
     connect(close, &QPushButton::clicked, this, &CCategoryUploadDlg::reject);
 
     auto* byDate = new QRadioButton(QStringLiteral("按日期上传"), this);
     byDate->setObjectName(QStringLiteral("1047"));
-    byDate->setGeometry(duRect(17, 16, 56, 10));
+    byDate->setGeometry(dialogRect(17, 16, 56, 10));
     auto* byNumber = new QRadioButton(QStringLiteral("按电话号码上传"), this);
     byNumber->setObjectName(QStringLiteral("1048"));
-    byNumber->setGeometry(duRect(17, 41, 78, 10));
+    byNumber->setGeometry(dialogRect(17, 41, 78, 10));
     m_radios->addButton(byDate, static_cast<int>(CategoryChoice::ByDate));
     m_radios->addButton(byNumber, static_cast<int>(CategoryChoice::ByNumber));
     byDate->setChecked(true);
@@ -56,14 +48,14 @@ CCategoryUploadDlg::CCategoryUploadDlg(CategoryCriteria& criteria, QWidget* pare
     // Starts at today every time; what an earlier use stored is not shown.
     m_date = new QDateEdit(QDate::currentDate(), this);
     m_date->setObjectName(QStringLiteral("1049"));
-    m_date->setGeometry(duRect(110, 13, 77, 13));
+    m_date->setGeometry(dialogRect(110, 13, 77, 13));
     // The long date of the program's Chinese locale, whatever the desktop's locale is.
     m_date->setDisplayFormat(QStringLiteral("yyyy年M月d日"));
     m_date->setCalendarPopup(true);
 
     m_number = new QLineEdit(this);
     m_number->setObjectName(QStringLiteral("1050"));
-    m_number->setGeometry(duRect(110, 37, 77, 14));
+    m_number->setGeometry(dialogRect(110, 37, 77, 14));
     m_number->setMaxLength(kNumberLength);
 
     upload->setFocus();

@@ -1,4 +1,5 @@
 #include "phone/ui/COverwriteDlg.h"
+#include "app/ui/DialogUnits.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -6,31 +7,20 @@
 
 namespace tapelink {
 
-namespace {
-
-// The dialog's layout is given in dialog units; one unit is 1.5 pixels at the dialog's font.
-constexpr int du(int units) {
-    return (units * 3 + 1) / 2;
-}
-
-QRect duRect(int x, int y, int width, int height) {
-    return {du(x), du(y), du(width), du(height)};
-}
-
-}  // namespace
+namespace {}  // namespace
 
 COverwriteDlg::COverwriteDlg(const QString& promptText, QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("138"));
     setWindowTitle(QStringLiteral("提示"));
     setFont(QFont(QStringLiteral("宋体"), 9));
     setWindowIcon(QApplication::windowIcon());
-    setFixedSize(du(187), du(94));
+    setFixedSize(dialogUnits(187), dialogUnits(94));
 
     auto* text = new QLabel(promptText, this);
     text->setObjectName(QStringLiteral("1056"));
     // A long target path wraps onto more lines than the template's 23 units hold with a stand-in font:
     // the text starts at the top and may use the room down to the buttons.
-    text->setGeometry(duRect(31, 17, 121, 40));
+    text->setGeometry(dialogRect(31, 17, 121, 40));
     text->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     text->setWordWrap(true);
     text->setToolTip(promptText);
@@ -50,7 +40,7 @@ COverwriteDlg::COverwriteDlg(const QString& promptText, QWidget* parent) : QDial
     for (const ButtonSpec& spec : kButtons) {
         auto* button = new QPushButton(QString::fromUtf8(spec.caption), this);
         button->setObjectName(QString::fromLatin1(spec.id));
-        button->setGeometry(duRect(spec.x, 61, 35, 14));
+        button->setGeometry(dialogRect(spec.x, 61, 35, 14));
         const OverwriteDecision decision = spec.decision;
         connect(button, &QPushButton::clicked, this, [this, decision] { decide(decision); });
         if (decision == OverwriteDecision::Yes) {

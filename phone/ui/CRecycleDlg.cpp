@@ -1,4 +1,5 @@
 #include "phone/ui/CRecycleDlg.h"
+#include "app/ui/DialogUnits.h"
 
 #include <QHeaderView>
 #include <QProgressBar>
@@ -19,12 +20,6 @@ namespace tapelink {
 namespace {
 
 constexpr std::array<int, kRecordingColumnCount> kColumnWidths = {40, 100, 80, 110, 60, 120, 80, 120};
-
-// Dialog units of the 9-point dialog font to pixels.
-QRect fromDialogUnits(int x, int y, int width, int height) {
-    const auto px = [](int units) { return units * 3 / 2; };
-    return {px(x), px(y), px(width), px(height)};
-}
 
 QPushButton* makeButton(QWidget* parent, const char* text, const char* id, QRect geometry) {
     auto* button = new QPushButton(QString::fromUtf8(text), parent);
@@ -54,20 +49,20 @@ void CRecycleDlg::buildControls() {
     font.setFamilies({QStringLiteral("宋体"), QStringLiteral("SimSun"), QStringLiteral("Noto Sans CJK SC")});
     font.setPointSize(9);
     setFont(font);
-    setFixedSize(fromDialogUnits(0, 0, 447, 265).size());
+    setFixedSize(dialogRect(0, 0, 447, 265).size());
 
     // "还原" is the dialog's confirm command, so Enter in the list starts a restore.
-    m_restoreButton = makeButton(this, "还原", "1", fromDialogUnits(5, 39, 50, 14));
+    m_restoreButton = makeButton(this, "还原", "1", dialogRect(5, 39, 50, 14));
     m_restoreButton->setDefault(true);
-    m_deleteButton = makeButton(this, "永久删除", "1030", fromDialogUnits(5, 76, 50, 14));
-    m_closeButton = makeButton(this, "关闭", "2", fromDialogUnits(5, 111, 50, 14));
+    m_deleteButton = makeButton(this, "永久删除", "1030", dialogRect(5, 76, 50, 14));
+    m_closeButton = makeButton(this, "关闭", "2", dialogRect(5, 111, 50, 14));
     connect(m_restoreButton, &QPushButton::clicked, this, &CRecycleDlg::OnRestore);
     connect(m_deleteButton, &QPushButton::clicked, this, &CRecycleDlg::OnPermanentDelete);
     connect(m_closeButton, &QPushButton::clicked, this, &CRecycleDlg::reject);
 
     m_list = new QTableWidget(0, static_cast<int>(kRecordingColumnCount), this);
     m_list->setObjectName(QStringLiteral("1003"));
-    m_list->setGeometry(fromDialogUnits(60, 7, 380, 236));
+    m_list->setGeometry(dialogRect(60, 7, 380, 236));
     QStringList titles;
     for (const auto& title : recordingColumnTitles()) titles << QString::fromStdString(title);
     m_list->setHorizontalHeaderLabels(titles);
@@ -86,7 +81,7 @@ void CRecycleDlg::buildControls() {
 
     m_progress = new QProgressBar(this);
     m_progress->setObjectName(QStringLiteral("1052"));
-    m_progress->setGeometry(fromDialogUnits(127, 249, 175, 13));
+    m_progress->setGeometry(dialogRect(127, 249, 175, 13));
     m_progress->setTextVisible(false);
     m_progress->hide();
     m_list->setFocus();
