@@ -15,3 +15,5 @@ QT_QPA_PLATFORM=offscreen "$build/bench/bench_phone_list_view" 2>/dev/null
 bash bench/export.sh "$build"
 # The archive search: tapelink-cli search over 20,000 recordings against listing and reading each block.
 bash bench/search.sh "$build"
+# The upload: 500 recordings into the upload folder against cp of the same files (and cp with a flush).
+bash bench/upload.sh "$build"
