@@ -37,11 +37,11 @@ COverwriteDlg::COverwriteDlg(const QString& promptText, QWidget* parent) : QDial
         {"1054", "否(&N)", 98, OverwriteDecision::No},
         {"1055", "全否(&C)", 141, OverwriteDecision::NoToAll},
     };
-    for (const ButtonSpec& spec : kButtons) {
-        auto* button = new QPushButton(QString::fromUtf8(spec.caption), this);
-        button->setObjectName(QString::fromLatin1(spec.id));
-        button->setGeometry(dialogRect(spec.x, 61, 35, 14));
-        const OverwriteDecision decision = spec.decision;
+    for (const ButtonSpec& choice : kButtons) {
+        auto* button = new QPushButton(QString::fromUtf8(choice.caption), this);
+        button->setObjectName(QString::fromLatin1(choice.id));
+        button->setGeometry(dialogRect(choice.x, 61, 35, 14));
+        const OverwriteDecision decision = choice.decision;
         connect(button, &QPushButton::clicked, this, [this, decision] { decide(decision); });
         if (decision == OverwriteDecision::Yes) {
             button->setDefault(true);
