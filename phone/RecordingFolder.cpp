@@ -25,28 +25,6 @@ RecordingFolder::~RecordingFolder() {
     if (m_fd >= 0) ::close(m_fd);
 }
 
-std::vector<ListedFile> RecordingFolder::listWavFiles() const {
-    std::vector<ListedFile> files;
-    if (m_fd < 0) return files;
-    // The DIR stream gets its own descriptor so this folder's stays usable for opening files.
-    const int listFd = ::openat(m_fd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    DIR* dir = listFd >= 0 ? ::fdopendir(listFd) : nullptr;
-    if (dir == nullptr) {
-        if (listFd >= 0) ::close(listFd);
-        return files;
-    }
-    while (const dirent* entry = ::readdir(dir)) {
-        const std::size_t length = std::strlen(entry->d_name);
-        if (!hasWavExtension(entry->d_name, length)) continue;
-        if (entry->d_type != DT_REG && entry->d_type != DT_UNKNOWN && entry->d_type != DT_LNK) continue;
-        struct stat info {};
-        if (::fstatat(m_fd, entry->d_name, &info, 0) != 0 || !S_ISREG(info.st_mode)) continue;
-        files.push_back({std::string(entry->d_name, length), static_cast<std::uint32_t>(info.st_size)});
-    }
-    ::closedir(dir);
-    return files;
-}
-
 std::vector<std::string> RecordingFolder::listWavNames() const {
     std::vector<std::string> names;
     if (m_fd < 0) return names;
@@ -71,6 +49,16 @@ std::vector<std::string> RecordingFolder::listWavNames() const {
     return names;
 }
 
+std::vector<ListedFile> RecordingFolder::listWavFiles() const {
+    std::vector<ListedFile> files;
+    for (std::string& name : listWavNames()) {
+        struct stat info {};
+        if (::fstatat(m_fd, name.c_str(), &info, 0) != 0 || !S_ISREG(info.st_mode)) continue;
+        files.push_back({std::move(name), static_cast<std::uint32_t>(info.st_size)});
+    }
+    return files;
+}
+
 std::optional<FolderRecording> RecordingFolder::readRecording(const std::string& name) const {
     if (m_fd < 0) return std::nullopt;
     // O_NONBLOCK: should a pipe take the name of a listed file, the open must not wait for a writer.
@@ -85,11 +73,6 @@ std::optional<FolderRecording> RecordingFolder::readRecording(const std::string&
     }
     ::close(fd);
     return recording;
-}
-
-std::optional<RecordingInfo> RecordingFolder::readInfo(const std::string& name) const {
-    if (m_fd < 0) return std::nullopt;
-    return readRecordingInfoAt(m_fd, name);
 }
 
 }  // namespace tapelink

@@ -27,8 +27,6 @@ public:
     bool isOpen() const { return m_fd >= 0; }
     // As listWavFiles: the .wav files in the folder's own order; empty when the folder can't be read.
     std::vector<ListedFile> listWavFiles() const;
-    // As readRecordingInfo, for a file of this folder.
-    std::optional<RecordingInfo> readInfo(const std::string& name) const;
 
     // The names listWavFiles would give, without looking at each file: the size comes with readRecording.
     // A scan then touches each name once (open, fstat, read), which is markedly cheaper than a stat per
