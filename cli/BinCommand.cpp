@@ -57,11 +57,8 @@ BinCommand::BinCommand(CLI::App& parent, CliContext& context)
 }
 
 int BinCommand::run() {
-    const std::string root = m_context.locatePhone();
-    if (root.empty()) {
-        m_context.messages.showMessage(kDeviceNotReady, MessageIcon::Warning);
-        return kExitMessage;
-    }
+    const std::string root = m_context.requirePhone();
+    if (root.empty()) return kExitMessage;
     if (m_list->parsed()) return list(root);
     if (m_restore->parsed()) return restore(root);
     return remove(root);

@@ -3,6 +3,7 @@
 #include <iostream>
 #include <nlohmann/json.hpp>
 
+#include "phone/DeviceStatus.h"
 #include "phone/RecordingEntry.h"
 #include "platform/LinuxDeviceLocator.h"
 
@@ -10,6 +11,12 @@ namespace tapelink::cli {
 
 std::string CliContext::locatePhone() const {
     return LinuxDeviceLocator(storeOption).FindPhoneDrive();
+}
+
+std::string CliContext::requirePhone() {
+    std::string root = locatePhone();
+    if (root.empty()) messages.showMessage(kDeviceNotReady, MessageIcon::Warning);
+    return root;
 }
 
 void printRows(const std::vector<std::string>& titles, const std::vector<std::vector<std::string>>& rows, bool json) {

@@ -16,6 +16,8 @@ struct CliContext {
     // The telephone's drive root with its trailing '/': --store, then TAPELINK_STORE, then the
     // device locator. Empty when no telephone is there.
     std::string locatePhone() const;
+    // The same, telling the user "设备未准备好！" when no telephone is there.
+    std::string requirePhone();
 };
 
 // Rows as tab-separated lines, or with json as an array of objects keyed by the column titles.

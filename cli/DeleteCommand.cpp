@@ -16,11 +16,8 @@ DeleteCommand::DeleteCommand(CLI::App& parent, CliContext& context)
 }
 
 int DeleteCommand::run() {
-    const std::string root = m_context.locatePhone();
-    if (root.empty()) {
-        m_context.messages.showMessage(kDeviceNotReady, MessageIcon::Warning);
-        return kExitMessage;
-    }
+    const std::string root = m_context.requirePhone();
+    if (root.empty()) return kExitMessage;
     FailureTrackingSink messages(m_context.messages);
     PhoneList list = scanPhoneList(root, messages);
     std::vector<int> rows;

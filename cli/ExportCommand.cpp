@@ -33,11 +33,8 @@ std::optional<TextTable> ExportCommand::listToExport() {
 }
 
 std::optional<TextTable> ExportCommand::phoneList() {
-    const std::string root = m_context.locatePhone();
-    if (root.empty()) {
-        m_context.messages.showMessage("设备未准备好！", MessageIcon::Warning);
-        return std::nullopt;
-    }
+    const std::string root = m_context.requirePhone();
+    if (root.empty()) return std::nullopt;
     PhoneList list = scanPhoneList(root, m_context.messages);
     const auto& titles = recordingColumnTitles();
     return TextTable({titles.begin(), titles.end()}, std::move(list.rows));

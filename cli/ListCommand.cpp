@@ -30,11 +30,8 @@ ListCommand::ListCommand(CLI::App& parent, CliContext& context)
 }
 
 int ListCommand::run() {
-    const std::string root = m_context.locatePhone();
-    if (root.empty()) {
-        m_context.messages.showMessage("设备未准备好！", MessageIcon::Warning);
-        return kExitMessage;
-    }
+    const std::string root = m_context.requirePhone();
+    if (root.empty()) return kExitMessage;
     if (m_json) {
         const PhoneList list = scanPhoneList(root, m_context.messages);
         const auto& titles = recordingColumnTitles();

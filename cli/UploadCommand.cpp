@@ -121,11 +121,8 @@ std::string UploadCommand::uploadFolder() const {
 }
 
 int UploadCommand::run() {
-    const std::string root = m_context.locatePhone();
-    if (root.empty()) {
-        m_context.messages.showMessage("设备未准备好！", MessageIcon::Warning);
-        return kExitMessage;
-    }
+    const std::string root = m_context.requirePhone();
+    if (root.empty()) return kExitMessage;
     const std::string folder = uploadFolder();
     if (folder.empty()) {
         std::cerr << "No upload folder: give --to DIR, or pick one in the window first.\n";

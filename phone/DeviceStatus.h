@@ -11,6 +11,9 @@ inline constexpr const char* kStatusDisconnected = "设备状态：录音电话�
 inline constexpr const char* kStatusReading = "设备状态：正在上传语音信息";
 inline constexpr const char* kStatusUploadingPrefix = "设备状态：正在上传文件 ";
 
+// Shown by every command that needs the telephone when none is attached.
+inline constexpr const char* kDeviceNotReady = "设备未准备好！";
+
 // "Quorvalent audio Velmo录音电话软件    <status>"
 inline std::string mainCaption(const std::string& statusText) {
     return "Quorvalent audio Velmo录音电话软件    " + statusText;

@@ -1,11 +1,12 @@
 #pragma once
 
+#include "phone/DeviceStatus.h"
+
 namespace tapelink {
 
 // The texts the permanent-delete commands and the recycle-bin window show.
 inline constexpr const char* kNoPhoneRowSelected = "请先选择一条要删除的语音记录！";
 inline constexpr const char* kNoBinRowSelected = "请先选择一条要永久删除的语音记录！";
-inline constexpr const char* kDeviceNotReady = "设备未准备好！";
 inline constexpr const char* kNoRestoreRowSelected = "请选择需要还原的语音记录！";
 inline constexpr const char* kRestoreNotStarted = "还原失败！";
 inline constexpr const char* kSerialsExhausted = "序号已满!请删除电话机上所有录音,以便将序号清0!";

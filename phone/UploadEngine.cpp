@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "phone/DeviceStatus.h"
 #include "phone/UploadRowSelection.h"
 #include "phone/UploadWorker.h"
 
@@ -9,7 +10,6 @@ namespace tapelink {
 
 namespace {
 
-constexpr const char* kDeviceNotReady = "设备未准备好！";
 constexpr const char* kSelectRows = "请选择需要上传的语音记录！";
 constexpr const char* kNothingMatches = "未找到任何与查询条件相匹配的语音文件！";
 constexpr const char* kTransferFailed = "传输失败！";
