@@ -7,20 +7,15 @@
 
 namespace tapelink {
 
-// Runs on the worker thread and hands each notification to the owner's thread as a queued call,
-// so the signals are emitted there. Queued calls are dropped if the owner is destroyed first.
+// Runs on the worker thread and hands each notification to the owner's thread as a queued emission of
+// the signal by name, so that it is emitted there and nothing of ours is captured in the posted event.
+// Queued emissions are dropped if the owner is destroyed first.
 class QtDeviceWatcher::Forwarder : public IDeviceChangeObserver {
 public:
     explicit Forwarder(QtDeviceWatcher* owner) : m_owner(owner) {}
 
-    void deviceArrived() override {
-        QMetaObject::invokeMethod(
-            m_owner, [owner = m_owner] { emit owner->deviceArrived(); }, Qt::QueuedConnection);
-    }
-    void deviceRemoved() override {
-        QMetaObject::invokeMethod(
-            m_owner, [owner = m_owner] { emit owner->deviceRemoved(); }, Qt::QueuedConnection);
-    }
+    void deviceArrived() override { QMetaObject::invokeMethod(m_owner, "deviceArrived", Qt::QueuedConnection); }
+    void deviceRemoved() override { QMetaObject::invokeMethod(m_owner, "deviceRemoved", Qt::QueuedConnection); }
 
 private:
     QtDeviceWatcher* m_owner;

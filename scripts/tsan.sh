@@ -9,8 +9,8 @@ cd "$(dirname "$0")/.."
 build=${1:-build-tsan}
 jobs=${TSAN_BUILD_JOBS:-$(nproc)}
 targets=(tapelink_unit_tests tapelink_gui_upload_job tapelink_gui_recycle tapelink_gui_upload_dialogs
-    tapelink_gui_mainwindow)
-tests='^(UploadWorkerTest|UploadEngineTest|RecycleBinTest|RestoreCopyTest|PhoneListDeleteTest)\.|^tapelink_gui_(upload_job|recycle|upload_dialogs|mainwindow)$'
+    tapelink_gui_mainwindow tapelink_gui_worker_mailbox tapelink_gui_device_watcher)
+tests='^(UploadWorkerTest|UploadEngineTest|RecycleBinTest|RestoreCopyTest|PhoneListDeleteTest)\.|^tapelink_gui_(upload_job|recycle|upload_dialogs|mainwindow|worker_mailbox|device_watcher)$'
 
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAPELINK_SANITIZE=thread >/dev/null
 cmake --build "$build" -j "$jobs" --target "${targets[@]}"

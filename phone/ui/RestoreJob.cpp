@@ -1,25 +1,30 @@
 #include "phone/ui/RestoreJob.h"
 
-#include <QCoreApplication>
 #include <future>
 #include <system_error>
 
 namespace tapelink {
 
-// The worker's observer and message sink: every call becomes a signal of the job, or a message shown on
-// the GUI thread.
+// The worker's observer and message sink: every call is carried to the GUI thread through the job's
+// mailbox and becomes a signal of the job there, or a message shown there.
 class RestoreJob::Bridge : public IRestoreObserver, public IMessageSink {
 public:
     explicit Bridge(RestoreJob& job) : m_job(job) {}
-    void progressStarted(int count) override { emit m_job.progressStarted(count); }
-    void progressAdvanced(int done) override { emit m_job.progressAdvanced(done); }
-    void savePhoneIndexRequested() override { emit m_job.savePhoneIndexRequested(); }
-    void progressEnded() override { emit m_job.progressEnded(); }
-    void listRefreshRequested() override { emit m_job.listRefreshRequested(); }
-    void phoneRescanRequested() override { emit m_job.phoneRescanRequested(); }
+    void progressStarted(int count) override { emitOnGuiThread(&RestoreJob::progressStarted, count); }
+    void progressAdvanced(int done) override { emitOnGuiThread(&RestoreJob::progressAdvanced, done); }
+    void savePhoneIndexRequested() override { emitOnGuiThread(&RestoreJob::savePhoneIndexRequested); }
+    void progressEnded() override { emitOnGuiThread(&RestoreJob::progressEnded); }
+    void listRefreshRequested() override { emitOnGuiThread(&RestoreJob::listRefreshRequested); }
+    void phoneRescanRequested() override { emitOnGuiThread(&RestoreJob::phoneRescanRequested); }
     void showMessage(const std::string& text, MessageIcon icon) override { m_job.showFromWorker(text, icon); }
 
 private:
+    template <typename Signal, typename... Args>
+    void emitOnGuiThread(Signal signal, Args... args) {
+        RestoreJob* job = &m_job;
+        m_job.m_mailbox->post([job, signal, args...] { (job->*signal)(args...); });
+    }
+
     RestoreJob& m_job;
 };
 
@@ -30,15 +35,12 @@ RestoreJob::RestoreJob(std::string driveRoot, PhoneIndexHeader& header, IMessage
       m_header(header),
       m_messages(messages),
       m_job(std::move(job)),
-      m_rows(std::move(rows)) {}
+      m_rows(std::move(rows)),
+      m_mailbox(new WorkerMailbox(this)) {}
 
 RestoreJob::~RestoreJob() {
-    {
-        // A message the worker has posted and waits on is dropped, which releases the wait.
-        std::lock_guard lock(m_postMutex);
-        m_abandoned = true;
-        QCoreApplication::removePostedEvents(this);
-    }
+    // A message the worker has posted and waits on is dropped, which releases the wait.
+    m_mailbox->close();
     if (m_thread.joinable()) {
         m_thread.request_stop();
         m_thread.join();
@@ -51,7 +53,7 @@ bool RestoreJob::start() {
             Bridge bridge(*this);
             RecycleBin bin(m_driveRoot, m_header, bridge);
             bin.RestoreWorker(m_job, m_rows, stop, bridge);
-            emit finished();
+            m_mailbox->post([this] { emit finished(); });
         });
     } catch (const std::system_error&) {
         return false;
@@ -69,17 +71,10 @@ void RestoreJob::showFromWorker(const std::string& text, MessageIcon icon) {
     std::promise<void> promise;
     std::future<void> done = promise.get_future();
     auto shown = std::make_shared<std::promise<void>>(std::move(promise));
-    {
-        std::lock_guard lock(m_postMutex);
-        if (m_abandoned) return;
-        QMetaObject::invokeMethod(
-            this,
-            [this, text, icon, shown = std::move(shown)] {
-                m_messages.showMessage(text, icon);
-                shown->set_value();
-            },
-            Qt::QueuedConnection);
-    }
+    m_mailbox->post([this, text, icon, shown = std::move(shown)] {
+        m_messages.showMessage(text, icon);
+        shown->set_value();
+    });
     done.wait();
 }
 

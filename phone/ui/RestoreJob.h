@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QObject>
-#include <mutex>
 #include <string>
 #include <thread>
 
@@ -10,11 +9,12 @@
 #include "phone/RecycleBin.h"
 #include "phone/RowTable.h"
 #include "phone/TransferJob.h"
+#include "phone/ui/WorkerMailbox.h"
 
 namespace tapelink {
 
-// Runs RecycleBin::RestoreWorker on a thread of its own and carries its reports to the GUI thread as
-// queued signals, in the worker's order. The worker's messages are shown through the given sink on the
+// Runs RecycleBin::RestoreWorker on a thread of its own and carries its reports to the GUI thread, where
+// they are emitted as signals in the worker's order. The worker's messages are shown through the given sink on the
 // GUI thread while the worker waits for them to be dismissed. The job reads a copy of the list's texts,
 // so no widget is touched from the worker. Lives on the GUI thread.
 class RestoreJob : public QObject {
@@ -50,8 +50,7 @@ private:
     IMessageSink& m_messages;
     TransferJob m_job;
     RowTable m_rows;
-    std::mutex m_postMutex;
-    bool m_abandoned = false;  // guarded by m_postMutex
+    WorkerMailbox* m_mailbox;  // child of the job
     std::jthread m_thread;
 };
 

@@ -1,6 +1,5 @@
 #include "phone/ui/UploadJob.h"
 
-#include <QPointer>
 #include <condition_variable>
 #include <memory>
 #include <mutex>
@@ -10,13 +9,14 @@ namespace tapelink {
 
 namespace {
 
-// The worker's side of the observer: each call is posted to the window's thread and waited for. A call
+// The worker's side of the observer: each call is posted to the window's thread through the job's
+// mailbox and waited for. A call
 // that can't be answered because the job was cancelled returns its fallback, and a posted call whose
 // worker gave up on it is never run, so no message box appears after a cancel.
 class Relay : public IUploadObserver {
 public:
-    Relay(QObject* context, IUploadObserver& view, std::stop_token stop)
-        : m_context(context), m_view(view), m_stop(std::move(stop)) {}
+    Relay(WorkerMailbox& mailbox, IUploadObserver& view, std::stop_token stop)
+        : m_mailbox(mailbox), m_view(view), m_stop(std::move(stop)) {}
 
     std::string fileNameOfRow(int row) override {
         return call<std::string>([row](IUploadObserver& view) { return view.fileNameOfRow(row); }, {});
@@ -66,20 +66,17 @@ private:
         if (m_stop.stop_requested()) return fallback;
         auto state = std::make_shared<Call<Result>>();
         IUploadObserver* view = &m_view;
-        QMetaObject::invokeMethod(
-            m_context,
-            [state, fn, view] {
-                {
-                    std::lock_guard lock(state->mutex);
-                    if (state->abandoned) return;
-                }
-                Result result = fn(*view);
+        m_mailbox.post([state, fn, view] {
+            {
                 std::lock_guard lock(state->mutex);
-                state->result = std::move(result);
-                state->done = true;
-                state->ready.notify_all();
-            },
-            Qt::QueuedConnection);
+                if (state->abandoned) return;
+            }
+            Result result = fn(*view);
+            std::lock_guard lock(state->mutex);
+            state->result = std::move(result);
+            state->done = true;
+            state->ready.notify_all();
+        });
         std::unique_lock lock(state->mutex);
         if (!state->ready.wait(lock, m_stop, [&state] { return state->done; })) {
             state->abandoned = true;
@@ -88,7 +85,7 @@ private:
         return std::move(state->result);
     }
 
-    QObject* m_context;
+    WorkerMailbox& m_mailbox;
     IUploadObserver& m_view;
     std::stop_token m_stop;
 };
@@ -96,7 +93,7 @@ private:
 }  // namespace
 
 UploadJob::UploadJob(UploadEngine& engine, IUploadObserver& view, QObject* parent)
-    : QObject(parent), m_engine(engine), m_view(view) {
+    : QObject(parent), m_engine(engine), m_view(view), m_mailbox(new WorkerMailbox(this)) {
     qRegisterMetaType<tapelink::UploadReport>();
 }
 
@@ -110,10 +107,9 @@ bool UploadJob::start(const UploadTask& task) {
     if (m_thread.joinable()) m_thread.join();
     try {
         m_thread = std::jthread([this, task](std::stop_token stop) {
-            Relay relay(this, m_view, stop);
+            Relay relay(*m_mailbox, m_view, stop);
             const UploadReport report = m_engine.WorkerMain(task, stop, relay);
-            QMetaObject::invokeMethod(
-                this, [this, report] { onWorkerEnded(report); }, Qt::QueuedConnection);
+            m_mailbox->post([this, report] { onWorkerEnded(report); });
         });
     } catch (const std::system_error&) {
         return false;

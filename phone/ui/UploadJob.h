@@ -8,6 +8,7 @@
 #include "phone/UploadEngine.h"
 #include "phone/UploadReport.h"
 #include "phone/UploadTask.h"
+#include "phone/ui/WorkerMailbox.h"
 
 namespace tapelink {
 
@@ -39,6 +40,7 @@ private:
 
     UploadEngine& m_engine;
     IUploadObserver& m_view;
+    WorkerMailbox* m_mailbox;  // child of the job
     std::jthread m_thread;
     bool m_running = false;
 };
