@@ -17,8 +17,10 @@ cmake --build "$build" -j "$jobs" --target "${targets[@]}"
 
 logs="$PWD/$build/tsan-logs"
 rm -rf "$logs" && mkdir -p "$logs"
-# Reports go to the logs, not into the exit status, so that each one can be judged below.
-export TSAN_OPTIONS="suppressions=$PWD/tests/tsan.supp log_path=$logs/report exitcode=0 second_deadlock_stack=1"
+# Reports go to the logs, not into the exit status, so that each one can be judged below. The longest
+# access history keeps the earlier stack of a race restorable, which the judging needs: a report with
+# a lost stack can't be told to be Qt's alone, and fails.
+export TSAN_OPTIONS="suppressions=$PWD/tests/tsan.supp log_path=$logs/report exitcode=0 second_deadlock_stack=1 history_size=7"
 export QT_QPA_PLATFORM=offscreen
 (cd "$build" && ctest --output-on-failure -j "$jobs" -R "$tests")
 python3 scripts/tsan_reports.py "$logs"
