@@ -10,9 +10,9 @@ namespace tapelink {
 namespace {
 
 // The worker's side of the observer: each call is posted to the window's thread through the job's
-// mailbox and waited for. A call
-// that can't be answered because the job was cancelled returns its fallback, and a posted call whose
-// worker gave up on it is never run, so no message box appears after a cancel.
+// mailbox and waited for. A call that can't be answered because the job was cancelled returns its
+// fallback, and a posted call whose worker gave up on it is never run, so no message box appears
+// after a cancel.
 class Relay : public IUploadObserver {
 public:
     Relay(WorkerMailbox& mailbox, IUploadObserver& view, std::stop_token stop)
