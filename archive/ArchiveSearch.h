@@ -4,9 +4,9 @@
 #include <utility>
 #include <vector>
 
-#include "app/IMessageSink.h"
 #include "archive/ISearchResultList.h"
 #include "archive/SearchCriteria.h"
+#include "common/IMessageSink.h"
 #include "phone/RecordingEntry.h"
 
 namespace tapelink {

@@ -4,11 +4,11 @@
 #include <memory>
 #include <string>
 
-#include "app/IMessageSink.h"
 #include "archive/IAudioDecoder.h"
 #include "archive/IAudioOutput.h"
 #include "archive/IPlaybackView.h"
 #include "archive/PcmAudio.h"
+#include "common/IMessageSink.h"
 
 namespace tapelink {
 

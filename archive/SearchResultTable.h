@@ -3,8 +3,8 @@
 #include <utility>
 #include <vector>
 
-#include "app/IListTexts.h"
 #include "archive/ISearchResultList.h"
+#include "common/IListTexts.h"
 
 namespace tapelink {
 

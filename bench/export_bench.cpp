@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <iostream>
 
-#include "app/IMessageSink.h"
 #include "bench/ExportBenchRows.h"
+#include "common/IMessageSink.h"
 #include "export/ExcelExporter.h"
 #include "export/TextTable.h"
 #include "platform/XlsxSpreadsheet.h"

@@ -6,8 +6,8 @@
 #include <QTableView>
 #include <cstdio>
 
-#include "app/IMessageSink.h"
 #include "archive/ui/CQueryDlg.h"
+#include "common/IMessageSink.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/IMessageSink.h"
 #include "cli/audio/AudioCommandTable.h"
+#include "common/IMessageSink.h"
 
 namespace tapelink::cli {
 

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "app/IMessageSink.h"
+#include "common/IMessageSink.h"
 
 namespace tapelink::cli {
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/IListTexts.h"
-#include "app/IMessageSink.h"
+#include "common/IListTexts.h"
+#include "common/IMessageSink.h"
 #include "export/ISpreadsheet.h"
 
 namespace tapelink {

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "app/IListTexts.h"
+#include "common/IListTexts.h"
 
 namespace tapelink {
 

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "app/IMessageSink.h"
+#include "common/IMessageSink.h"
 #include "phone/PhoneIndexHeader.h"
 #include "phone/RecordingEntry.h"
 

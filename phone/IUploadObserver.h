@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "app/IMessageSink.h"
+#include "common/IMessageSink.h"
 #include "phone/OverwriteDecision.h"
 
 namespace tapelink {

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "app/IMessageSink.h"
+#include "common/IMessageSink.h"
 #include "phone/PhoneIndexHeader.h"
 #include "phone/RecycleBin.h"
 

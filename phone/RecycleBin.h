@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "app/IListTexts.h"
-#include "app/IMessageSink.h"
+#include "common/IListTexts.h"
+#include "common/IMessageSink.h"
 #include "phone/IRestoreObserver.h"
 #include "phone/PhoneIndexHeader.h"
 #include "phone/PhoneStore.h"

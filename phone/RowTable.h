@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "app/IListTexts.h"
+#include "common/IListTexts.h"
 #include "phone/RecordingEntry.h"
 
 namespace tapelink {

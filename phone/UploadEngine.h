@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "app/IListTexts.h"
-#include "app/IMessageSink.h"
+#include "common/IListTexts.h"
+#include "common/IMessageSink.h"
 #include "phone/CategoryCriteria.h"
 #include "phone/IUploadHost.h"
 #include "phone/IUploadObserver.h"

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/IListTexts.h"
+#include "common/IListTexts.h"
 
 namespace tapelink {
 

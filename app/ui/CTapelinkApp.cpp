@@ -7,7 +7,7 @@
 #include "app/ui/AppLook.h"
 #include "app/ui/CTapelinkDlg.h"
 #include "app/ui/DeviceChangeRouter.h"
-#include "app/ui/MessageBoxSink.h"
+#include "common/ui/MessageBoxSink.h"
 
 namespace tapelink {
 

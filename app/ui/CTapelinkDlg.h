@@ -6,12 +6,12 @@
 #include <string>
 #include <vector>
 
-#include "app/IListTexts.h"
-#include "app/IMessageSink.h"
 #include "app/SettingsRecord.h"
 #include "app/SettingsStore.h"
 #include "app/ui/FolderChooser.h"
 #include "app/ui/MainWindowServices.h"
+#include "common/IListTexts.h"
+#include "common/IMessageSink.h"
 #include "phone/CatalogueScan.h"
 #include "phone/IDeviceLocator.h"
 #include "phone/PhoneIndexHeader.h"

@@ -2,8 +2,8 @@
 
 #include <QObject>
 
-#include "app/IListTexts.h"
-#include "app/IMessageSink.h"
+#include "common/IListTexts.h"
+#include "common/IMessageSink.h"
 
 namespace tapelink {
 

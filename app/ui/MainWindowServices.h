@@ -5,9 +5,9 @@
 #include <memory>
 #include <optional>
 
-#include "app/IMessageSink.h"
 #include "archive/ui/CPlayDlg.h"
 #include "archive/ui/IArchiveFileChooser.h"
+#include "common/IMessageSink.h"
 #include "export/ISpreadsheet.h"
 #include "phone/CategoryCriteria.h"
 #include "phone/OverwriteDecision.h"

@@ -3,7 +3,7 @@
 #include <QAbstractTableModel>
 #include <vector>
 
-#include "app/IListTexts.h"
+#include "common/IListTexts.h"
 #include "phone/RecordingEntry.h"
 
 namespace tapelink {

@@ -1,11 +1,11 @@
 #include "archive/ui/CPlayDlg.h"
-#include "app/ui/DialogUnits.h"
+#include "common/ui/DialogUnits.h"
 
 #include <QLabel>
 #include <QPushButton>
 #include <QSlider>
 
-#include "app/ui/MessageBoxSink.h"
+#include "common/ui/MessageBoxSink.h"
 #include "platform/PulseMixer.h"
 #include "platform/QtAudioOutput.h"
 #include "platform/SndfileDecoder.h"

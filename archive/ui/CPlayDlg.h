@@ -5,7 +5,6 @@
 
 #include <memory>
 
-#include "app/IMessageSink.h"
 #include "archive/IAudioDecoder.h"
 #include "archive/IAudioOutput.h"
 #include "archive/IPlaybackView.h"
@@ -13,6 +12,7 @@
 #include "archive/ISystemMixer.h"
 #include "archive/PlaybackSession.h"
 #include "archive/VolumeControl.h"
+#include "common/IMessageSink.h"
 
 class QPushButton;
 class QSlider;

@@ -1,5 +1,5 @@
 #include "archive/ui/CQueryDlg.h"
-#include "app/ui/DialogUnits.h"
+#include "common/ui/DialogUnits.h"
 
 #include <QComboBox>
 #include <QDateTimeEdit>
@@ -12,10 +12,10 @@
 #include <QTableView>
 #include <QTimer>
 
-#include "app/ui/MessageBoxSink.h"
 #include "archive/SearchMessages.h"
 #include "archive/ui/ArchiveFileChooser.h"
 #include "archive/ui/SearchResultModel.h"
+#include "common/ui/MessageBoxSink.h"
 
 namespace tapelink {
 

@@ -5,11 +5,11 @@
 #include <string>
 #include <vector>
 
-#include "app/IListTexts.h"
-#include "app/IMessageSink.h"
 #include "archive/ArchiveSearch.h"
 #include "archive/ISelectionService.h"
 #include "archive/ui/IArchiveFileChooser.h"
+#include "common/IListTexts.h"
+#include "common/IMessageSink.h"
 
 class QComboBox;
 class QDateTimeEdit;

@@ -2,7 +2,7 @@
 
 #include <optional>
 
-#include "app/IMessageSink.h"
+#include "common/IMessageSink.h"
 
 namespace tapelink::cli {
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/IMessageSink.h"
+#include "common/IMessageSink.h"
 
 namespace tapelink::cli {
 

@@ -1,5 +1,5 @@
 #include "phone/ui/COverwriteDlg.h"
-#include "app/ui/DialogUnits.h"
+#include "common/ui/DialogUnits.h"
 
 #include <QApplication>
 #include <QLabel>

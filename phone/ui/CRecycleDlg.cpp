@@ -1,5 +1,5 @@
 #include "phone/ui/CRecycleDlg.h"
-#include "app/ui/DialogUnits.h"
+#include "common/ui/DialogUnits.h"
 
 #include <QHeaderView>
 #include <QProgressBar>

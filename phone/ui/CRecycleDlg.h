@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/IMessageSink.h"
+#include "common/IMessageSink.h"
 #include "phone/IDeviceLocator.h"
 #include "phone/PhoneIndexHeader.h"
 #include "phone/RecordingEntry.h"

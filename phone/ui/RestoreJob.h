@@ -4,7 +4,7 @@
 #include <string>
 #include <thread>
 
-#include "app/IMessageSink.h"
+#include "common/IMessageSink.h"
 #include "phone/PhoneIndexHeader.h"
 #include "phone/RecycleBin.h"
 #include "phone/RowTable.h"

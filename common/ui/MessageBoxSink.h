@@ -3,7 +3,7 @@
 #include <QPointer>
 #include <QWidget>
 
-#include "app/IMessageSink.h"
+#include "common/IMessageSink.h"
 
 namespace tapelink {
 

@@ -1,4 +1,4 @@
-#include "app/ui/MessageBoxSink.h"
+#include "common/ui/MessageBoxSink.h"
 
 #include <QMessageBox>
 
