@@ -8,42 +8,44 @@
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 namespace tapelink {
 
-// Hands the recording to the sink from a given frame on, and counts what it handed over.
+// Hands the source's audio to the sink as it asks, and counts what it handed over.
 class QtAudioOutput::PcmSource : public QIODevice {
 public:
-    PcmSource(std::shared_ptr<const PcmAudio> audio, std::int64_t fromFrame) : m_audio(std::move(audio)) {
-        m_frameBytes = static_cast<qint64>(sizeof(std::int16_t)) * m_audio->channels;
-        m_start = std::clamp<qint64>(fromFrame, 0, m_audio->frames()) * m_frameBytes;
-        m_position = m_start;
-    }
+    explicit PcmSource(std::shared_ptr<IPcmSource> source)
+        : m_source(std::move(source)), m_frameBytes(static_cast<qint64>(sizeof(std::int16_t)) * m_source->channels()) {}
 
     bool isSequential() const override { return true; }
-    qint64 bytesAvailable() const override { return totalBytes() - m_position + QIODevice::bytesAvailable(); }
-    bool exhausted() const { return m_position >= totalBytes(); }
-    std::int64_t framesHanded() const { return (m_position - m_start) / m_frameBytes; }
+    // What is left is not known ahead; a second's worth stands for "more to come".
+    qint64 bytesAvailable() const override {
+        return (m_exhausted ? 0 : m_frameBytes * m_source->sampleRate()) + QIODevice::bytesAvailable();
+    }
+    bool exhausted() const { return m_exhausted; }
+    std::int64_t framesHanded() const { return m_framesHanded; }
 
 protected:
     qint64 readData(char* data, qint64 maxSize) override {
-        const qint64 count = std::clamp<qint64>(totalBytes() - m_position, 0, maxSize);
-        if (count > 0) {
-            std::memcpy(data, reinterpret_cast<const char*>(m_audio->samples.data()) + m_position,
-                        static_cast<std::size_t>(count));
-        }
-        m_position += count;
-        return count;
+        const qint64 frames = maxSize / m_frameBytes;
+        if (m_exhausted || frames <= 0) return 0;
+        // The sink's buffer has no alignment promise for 16-bit samples: read into our own, then copy.
+        m_block.resize(static_cast<std::size_t>(frames * m_source->channels()));
+        const std::int64_t got = m_source->read(m_block.data(), frames);
+        if (got < frames) m_exhausted = true;
+        std::memcpy(data, m_block.data(), static_cast<std::size_t>(got * m_frameBytes));
+        m_framesHanded += got;
+        return got * m_frameBytes;
     }
     qint64 writeData(const char*, qint64) override { return -1; }
 
 private:
-    qint64 totalBytes() const { return m_audio->frames() * m_frameBytes; }
-
-    std::shared_ptr<const PcmAudio> m_audio;
+    std::shared_ptr<IPcmSource> m_source;
     qint64 m_frameBytes = 2;
-    qint64 m_start = 0;
-    qint64 m_position = 0;
+    std::vector<std::int16_t> m_block;
+    std::int64_t m_framesHanded = 0;
+    bool m_exhausted = false;
 };
 
 namespace {
@@ -73,9 +75,9 @@ QtAudioOutput::~QtAudioOutput() {
     stop();
 }
 
-bool QtAudioOutput::start(std::shared_ptr<const PcmAudio> audio, std::int64_t fromFrame, std::string& error) {
+bool QtAudioOutput::start(std::shared_ptr<IPcmSource> source, std::string& error) {
     stop();
-    if (!audio || audio->channels < 1 || audio->sampleRate <= 0) {
+    if (!source || source->channels() < 1 || source->sampleRate() <= 0) {
         error = "The recording holds no audio";
         return false;
     }
@@ -85,17 +87,17 @@ bool QtAudioOutput::start(std::shared_ptr<const PcmAudio> audio, std::int64_t fr
         return false;
     }
     QAudioFormat format;
-    format.setSampleRate(audio->sampleRate);
-    format.setChannelCount(audio->channels);
+    format.setSampleRate(source->sampleRate());
+    format.setChannelCount(source->channels());
     format.setSampleFormat(QAudioFormat::Int16);
     if (!device.isFormatSupported(format)) {
-        error = "The audio output device cannot play " + std::to_string(audio->sampleRate) + " Hz audio with " +
-                std::to_string(audio->channels) + " channels";
+        error = "The audio output device cannot play " + std::to_string(source->sampleRate()) + " Hz audio with " +
+                std::to_string(source->channels()) + " channels";
         return false;
     }
 
-    m_sampleRate = audio->sampleRate;
-    m_source = std::make_unique<PcmSource>(std::move(audio), fromFrame);
+    m_sampleRate = source->sampleRate();
+    m_source = std::make_unique<PcmSource>(std::move(source));
     m_source->open(QIODevice::ReadOnly);
     m_sink = std::make_unique<QAudioSink>(device, format);
     m_sink->start(m_source.get());

@@ -8,7 +8,7 @@ class QAudioSink;
 
 namespace tapelink {
 
-// Plays decoded PCM on the desktop's default sound output through a QAudioSink in pull mode. Lives on a thread
+// Plays a PCM source on the desktop's default sound output through a QAudioSink in pull mode. Lives on a thread
 // with a Qt event loop (the GUI thread, or the CLI's QCoreApplication): the sink pulls its audio from there.
 // How far the recording got is what the sink reports as processed, never more than what was handed to it.
 class QtAudioOutput : public IAudioOutput {
@@ -18,7 +18,7 @@ public:
     QtAudioOutput(const QtAudioOutput&) = delete;
     QtAudioOutput& operator=(const QtAudioOutput&) = delete;
 
-    bool start(std::shared_ptr<const PcmAudio> audio, std::int64_t fromFrame, std::string& error) override;
+    bool start(std::shared_ptr<IPcmSource> source, std::string& error) override;
     void pause() override;
     void resume() override;
     void stop() override;
