@@ -17,3 +17,5 @@ bash bench/export.sh "$build"
 bash bench/search.sh "$build"
 # The upload: 500 recordings into the upload folder against cp of the same files (and cp with a flush).
 bash bench/upload.sh "$build"
+# Listening fast: time-stretch at 2x and the waveform on a 60-minute recording, against decoding it.
+"$build/bench/bench_listen"

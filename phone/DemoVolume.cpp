@@ -138,6 +138,10 @@ std::vector<std::int16_t> synthesizeVoice(int seconds, unsigned seed) {
     std::uniform_real_distribution<double> pitch(95.0, 230.0);
     std::uniform_real_distribution<double> syllable(0.12, 0.35);
     std::uniform_real_distribution<double> pause(0.03, 0.4);
+    // Between turns of the conversation the line is quiet for longer.
+    std::uniform_int_distribution<int> phrase(3, 9);
+    std::uniform_real_distribution<double> turnPause(0.8, 2.4);
+    int syllablesLeft = phrase(random);
 
     std::vector<std::int16_t> samples(static_cast<std::size_t>(seconds) * kSampleRate);
     std::size_t at = 0;
@@ -157,7 +161,9 @@ std::vector<std::int16_t> synthesizeVoice(int seconds, unsigned seed) {
             samples[at] =
                 static_cast<std::int16_t>(std::clamp(value * envelope * 5000.0 + noise(random), -32767.0, 32767.0));
         }
-        const auto silent = static_cast<std::size_t>(pause(random) * kSampleRate);
+        const bool turnEnds = --syllablesLeft == 0;
+        if (turnEnds) syllablesLeft = phrase(random);
+        const auto silent = static_cast<std::size_t>((turnEnds ? turnPause(random) : pause(random)) * kSampleRate);
         for (std::size_t i = 0; i < silent && at < samples.size(); ++i, ++at) {
             samples[at] = static_cast<std::int16_t>(std::clamp(noise(random), -32767.0, 32767.0));
         }
