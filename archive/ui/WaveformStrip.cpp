@@ -95,7 +95,10 @@ void WaveformStrip::paintEvent(QPaintEvent*) {
         painter.drawLine(played, 0, played, height());
     }
     const int middle = height() / 2;
-    const double scale = (height() - 2 * kSkipMarkHeight) / 65536.0;
+    // Scaled to the recording's own loudest sample: telephone audio rarely comes near full scale.
+    int loudest = 1;
+    for (const WaveformColumn& column : m_peaks) loudest = std::max({loudest, -int{column.low}, int{column.high}});
+    const double scale = (height() / 2 - kSkipMarkHeight - 1) / static_cast<double>(loudest);
     painter.setPen(kWave);
     for (std::size_t x = 0; x < m_peaks.size(); ++x) {
         const auto column = static_cast<int>(x);
