@@ -10,18 +10,35 @@
 
 #include "archive/ui/CPlayDlg.h"
 #include "archive/ui/WaveformStrip.h"
+#include "phone/DemoVolume.h"
+#include "platform/PulseMixer.h"
+#include "platform/QtAudioOutput.h"
+#include "platform/SndfileDecoder.h"
+#include "platform/SndfileWavEncoder.h"
+#include "platform/SoundTouchStretcher.h"
 #include "tests/support/FakeAudioDecoder.h"
 #include "tests/support/FakeAudioOutput.h"
 #include "tests/support/FakeMixer.h"
 #include "tests/support/FakeSelection.h"
 #include "tests/support/RecordingMessages.h"
 #include "tests/support/SyntheticSpeech.h"
+#include "tests/support/TempFolder.h"
 
 using namespace tapelink;
 
 namespace {
 
 constexpr std::int64_t kFramesPerMs = 8;
+
+// The private sound server of the test scripts; without it the real-sound case skips.
+bool soundServerAvailable() {
+    const QByteArray server = qgetenv("PULSE_SERVER");
+    if (server.isEmpty()) return false;
+    PulseMixer mixer(server.toStdString(), 2000);
+    const bool reachable = mixer.open();
+    mixer.close();
+    return reachable;
+}
 
 class RememberedChoices : public IListeningPreferencesStore {
 public:
@@ -144,6 +161,30 @@ private slots:
         QCOMPARE(m_output.starts, starts);  // not yet: the seek waits for the event loop
         QTRY_COMPARE(m_output.starts, starts + 1);
         QVERIFY(std::abs(dialog->playback().positionMs() - 45000) <= 60000 / strip->width() + 1);
+    }
+
+    void demoRecordingPlaysFastWithSilencesShortenedOnTheSoundServer() {
+        if (!soundServerAvailable()) QSKIP("no private sound server (PULSE_SERVER)");
+        test::TempFolder folder;
+        const std::string path = folder.path() + "VOA00001.WAV";
+        QVERIFY(SndfileWavEncoder().writeRecording(path, RecordingInfo{}, synthesizeVoice(8, 3)));
+        m_selection.rows = {path};
+        m_choices.chosen = {8, true};
+        SndfileDecoder decoder;
+        QtAudioOutput output;
+        SoundTouchStretcher stretcher;
+        CPlayDlg dialog(m_selection, PlayerDevices{decoder, output, m_mixer, m_messages, &stretcher, &m_choices});
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        QVERIFY(dialog.playback().lengthMs() >= 8000);
+        QVERIFY(!dialog.playback().skippedSilences()->skipped().empty());
+
+        auto* strip = child<WaveformStrip>(dialog, "waveform");
+        QTRY_VERIFY(strip->hasPeaks());
+        QTest::mouseClick(strip, Qt::LeftButton, {}, QPoint(strip->width() / 2, strip->height() / 2));
+        QTRY_VERIFY(std::abs(dialog.playback().positionMs() - 4000) < 200);
+        QTRY_VERIFY_WITH_TIMEOUT(!dialog.playback().isLoaded(), 15000);
+        QCOMPARE(m_messages.texts, std::vector<std::string>{});
     }
 };
 
