@@ -197,7 +197,7 @@ std::vector<Shot> shots() {
                  search.get());
              silent.output.playTo(silent.output.startFrame + 8 * 6000);
              auto* strip = player.findChild<WaveformStrip*>(QStringLiteral("waveform"));
-             QTest::qWaitFor([strip] { return strip->hasPeaks(); });
+             if (!QTest::qWaitFor([strip] { return strip->hasPeaks(); })) std::cerr << "no waveform in time\n";
              QTest::qWait(400);  // a tick moves the slider and the shading
              return withCaption(player);
          }},
