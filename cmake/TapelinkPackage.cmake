@@ -18,15 +18,16 @@ set(CPACK_DEBIAN_PACKAGE_DEPENDS
     "qt6-translations-l10n, fonts-wqy-microhei | fonts-noto-cjk, libqt6svg6, qt6-qpa-plugins")
 # Wayland sessions run the windows natively with it, through XWayland without it.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland")
+# The first line is the synopsis; CPack indents the rest and turns the empty line into a paragraph break.
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION [=[desktop manager for a call-recording desk telephone
- Tapelink finds the call-recording telephone when it is plugged in by USB,
- lists its recordings, uploads them into a folder on the computer, manages
- the telephone's recycle bin, searches and plays the uploaded recordings and
- exports recording lists into a spreadsheet workbook. The windows are in
- Simplified Chinese; tapelink-cli does the same from the command line.
- .
- 录音电话管理软件：录音电话通过USB接入电脑后，自动找到电话，列出其中的
- 录音，上传到电脑上的文件夹，管理电话的回收站，搜索和播放已上传的录音，
- 并把录音列表导出为电子表格。]=])
+Tapelink finds the call-recording telephone when it is plugged in by USB,
+lists its recordings, uploads them into a folder on the computer, manages
+the telephone's recycle bin, searches and plays the uploaded recordings and
+exports recording lists into a spreadsheet workbook. The windows are in
+Simplified Chinese; tapelink-cli does the same from the command line.
+
+录音电话管理软件：录音电话通过USB接入电脑后，自动找到电话，列出其中的
+录音，上传到电脑上的文件夹，管理电话的回收站，搜索和播放已上传的录音，
+并把录音列表导出为电子表格。]=])
 
 include(CPack)

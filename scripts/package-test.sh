@@ -69,5 +69,5 @@ zcat /usr/share/doc/tapelink/changelog.gz | head -1 | grep -q "^tapelink ($versi
     fail "the changelog does not start with $version"
 
 # Errors fail; the warnings that stay are printed.
-lintian --fail-on error --no-tag-display-limit "$deb"
+lintian --fail-on error --tag-display-limit 0 "$deb"
 echo "package-test: $deb installed and checked"
