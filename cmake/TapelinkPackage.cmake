@@ -11,12 +11,12 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION sound)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${TAPELINK_HOMEPAGE})
-# The libraries the programs link come from dpkg-shlibdeps; the rest are loaded at run time: Qt's
-# Chinese texts, a font with the Chinese characters, and the SVG plugins that draw the icon.
+# The libraries the programs link come from dpkg-shlibdeps (libqt6gui6 brings the X11 platform plugin
+# with it); the rest are loaded at run time: Qt's Chinese texts, a font with the Chinese characters, and
+# the SVG image and icon-engine plugins that draw the icon.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "qt6-translations-l10n, fonts-wqy-microhei | fonts-noto-cjk, libqt6svg6, qt6-qpa-plugins")
-# Wayland sessions run the windows natively with it, through XWayland without it.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-translations-l10n, fonts-wqy-microhei | fonts-noto-cjk, libqt6svg6")
+# The Wayland platform plugin: Wayland sessions show the windows natively with it, through XWayland without.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland")
 # The first line is the synopsis; CPack indents the rest and turns the empty line into a paragraph break.
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION [=[desktop manager for a call-recording desk telephone
