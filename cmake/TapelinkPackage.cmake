@@ -30,4 +30,8 @@ Simplified Chinese; tapelink-cli does the same from the command line.
 录音，上传到电脑上的文件夹，管理电话的回收站，搜索和播放已上传的录音，
 并把录音列表导出为电子表格。]=])
 
+# CPack adds ldconfig calls to postinst and postrm for any shared object under /usr/lib. The audio module
+# in /usr/lib/tapelink is private and loaded by its path, so the calls are redundant but harmless; lintian
+# names them (maintscript-calls-ldconfig, a warning).
+
 include(CPack)
