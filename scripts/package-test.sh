@@ -2,7 +2,7 @@
 # Builds the Debian package from a configured build folder (default build/), installs it with apt-get,
 # which pulls in what it depends on, and checks the installed program as a user meets it: both programs
 # from /usr/bin, the audio module, the manual, the menu entry, the icons, the metainfo and lintian's
-# verdict. The package is removed again at the end.
+# verdict. The package is purged again at the end.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -22,7 +22,7 @@ version="$(dpkg-deb -f "$deb" Version)"
 echo "package-test: built $deb"
 
 work="$(mktemp -d)"
-trap '$SUDO apt-get remove -y -qq tapelink >/dev/null 2>&1 || true; rm -rf "$work"' EXIT
+trap '$SUDO apt-get purge -y -qq tapelink >/dev/null 2>&1 || true; rm -rf "$work"' EXIT
 $SUDO env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "$deb" >/dev/null
 
 # The command-line tool, from the installed path, with its audio module found beside its prefix.
