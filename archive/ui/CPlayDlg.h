@@ -63,6 +63,7 @@ signals:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void done(int result) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     struct DesktopDevices;
@@ -70,7 +71,9 @@ private:
     void buildControls();
     void initialise();
     void showMixerState();
-    void onPositionAction(int action);
+    void onPositionAction();
+    void requestSeek();
+    void applySeek();
     void OnDestroy();
 
     // IPlaybackView
@@ -86,6 +89,9 @@ private:
     PlaybackSession m_playback;
     QTimer m_timer;
     bool m_destroyed = false;
+    bool m_positionPressed = false;  // the mouse button went down on the position slider and is still held
+    bool m_seekRequested = false;
+    bool m_seeking = false;
 
     QPushButton* m_playButton = nullptr;
     QPushButton* m_pauseButton = nullptr;

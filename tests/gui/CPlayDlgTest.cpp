@@ -176,11 +176,11 @@ private slots:
         position->setSliderDown(true);
         position->setSliderPosition(25);
         position->setSliderDown(false);
-        QCOMPARE(m_output.startFrame, 15000 * kFramesPerMs);
+        QTRY_COMPARE(m_output.startFrame, 15000 * kFramesPerMs);
         QCOMPARE(dialog->playback().positionMs(), 15000);
 
         position->triggerAction(QAbstractSlider::SliderToMaximum);
-        QCOMPARE(m_output.startFrame, 60000 * kFramesPerMs);
+        QTRY_COMPARE(m_output.startFrame, 60000 * kFramesPerMs);
         QTRY_VERIFY(!dialog->playback().isLoaded());
     }
 
