@@ -71,7 +71,7 @@ void PlaybackSession::OnTimer() {
     if (m_outputStarted && m_output.state() == AudioOutputState::Failed) {
         // The device gave up mid-play: report it and let the recording end here.
         const std::string error = m_output.errorText();
-        dropAudio(error.empty() ? std::string("The sound device stopped playing") : error);
+        dropAudio(error.empty() ? std::string("声音输出设备停止播放。") : error);
     }
     const std::int32_t position = positionMs();
     if (position >= m_lengthMs) {
