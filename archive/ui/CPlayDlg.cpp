@@ -6,11 +6,6 @@
 #include <QPushButton>
 #include <QSlider>
 
-#include "common/ui/MessageBoxSink.h"
-#include "platform/PulseMixer.h"
-#include "platform/QtAudioOutput.h"
-#include "platform/SndfileDecoder.h"
-
 namespace tapelink {
 
 namespace {
@@ -25,33 +20,14 @@ QString qText(const std::string& text) {
 
 }  // namespace
 
-struct CPlayDlg::DesktopDevices {
-    explicit DesktopDevices(QWidget* owner) : messages(owner) {}
-    PlayerDevices devices() { return PlayerDevices{decoder, output, mixer, messages}; }
-
-    SndfileDecoder decoder;
-    QtAudioOutput output;
-    PulseMixer mixer;
-    MessageBoxSink messages;
-};
-
-CPlayDlg::CPlayDlg(ISelectionService& selection, QWidget* parent)
-    : QDialog(parent),
-      m_desktop(std::make_unique<DesktopDevices>(this)),
-      m_selection(selection),
-      m_devices(m_desktop->devices()),
-      m_volume(m_devices.mixer),
-      m_playback(m_devices.decoder, m_devices.output, *this, m_devices.mediaMessages) {
-    buildControls();
-    initialise();
-}
-
 CPlayDlg::CPlayDlg(ISelectionService& selection, const PlayerDevices& devices, QWidget* parent)
     : QDialog(parent),
       m_selection(selection),
       m_devices(devices),
+      m_messageBoxes(this),
       m_volume(m_devices.mixer),
-      m_playback(m_devices.decoder, m_devices.output, *this, m_devices.mediaMessages) {
+      m_playback(m_devices.decoder, m_devices.output, *this,
+                 m_devices.mediaMessages != nullptr ? *m_devices.mediaMessages : m_messageBoxes) {
     buildControls();
     initialise();
 }

@@ -83,7 +83,7 @@ private slots:
     }
 
     void init() {
-        m_dialog = std::make_unique<CPlayDlg>(m_selection, PlayerDevices{m_decoder, m_output, m_mixer, m_messages});
+        m_dialog = std::make_unique<CPlayDlg>(m_selection, PlayerDevices{m_decoder, m_output, m_mixer, &m_messages});
         m_dialog->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_dialog.get()));
         m_slider = m_dialog->findChild<QSlider*>(QStringLiteral("1036"));

@@ -34,7 +34,7 @@ private:
     test::FakeSelection m_selection;
 
     std::unique_ptr<CPlayDlg> openPlayer() {
-        auto dialog = std::make_unique<CPlayDlg>(m_selection, PlayerDevices{m_decoder, m_output, m_mixer, m_messages});
+        auto dialog = std::make_unique<CPlayDlg>(m_selection, PlayerDevices{m_decoder, m_output, m_mixer, &m_messages});
         dialog->show();
         if (!QTest::qWaitForWindowExposed(dialog.get())) qWarning("the player window was never exposed");
         return dialog;

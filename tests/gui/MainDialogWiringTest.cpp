@@ -71,7 +71,7 @@ private:
     FakeAudioOutput m_output;
     FakeMixer m_mixer;
     RecordingMessages m_mediaMessages;
-    PlayerDevices m_devices{m_decoder, m_output, m_mixer, m_mediaMessages};
+    PlayerDevices m_devices{m_decoder, m_output, m_mixer, &m_mediaMessages};
     std::vector<std::string> m_sheetCalls;
 
     std::string phoneRoot() const { return m_folder->path() + "phone/"; }
