@@ -145,7 +145,7 @@ void CPlayDlg::requestSeek() {
 
 void CPlayDlg::applySeek() {
     // Tearing the old stream down can run the event loop; a request arriving meanwhile is taken up here.
-    if (m_seeking) return;
+    if (m_seeking || m_destroyed) return;
     m_seeking = true;
     while (m_seekRequested) {
         m_seekRequested = false;
