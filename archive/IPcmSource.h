@@ -2,17 +2,15 @@
 
 #include <cstdint>
 
+#include "archive/IPcmStage.h"
+
 namespace tapelink {
 
-// Audio as the sound device pulls it, a block at a time, with the way back from what was heard to where it
-// sits in the recording, so positions stay in the recording's own time whatever was shortened or sped up.
-class IPcmSource {
+// The last stage of the playback chain, the one the sound device pulls, with the way back from what was heard
+// to where it sits in the recording, so positions stay in the recording's own time whatever was shortened or
+// sped up. It gives fewer frames than asked only at the end.
+class IPcmSource : public IPcmStage {
 public:
-    virtual ~IPcmSource() = default;
-    virtual int sampleRate() const = 0;
-    virtual int channels() const = 0;
-    // Writes up to frames interleaved frames into out and returns how many; fewer only at the end.
-    virtual std::int64_t read(std::int16_t* out, std::int64_t frames) = 0;
     // The recording's frame heard after played frames of this source.
     virtual std::int64_t recordingFrameAt(std::int64_t played) const = 0;
 };

@@ -28,7 +28,7 @@ ListeningStream::ListeningStream(std::shared_ptr<const PcmAudio> audio, std::int
     }
 }
 
-std::int64_t ListeningStream::read(std::int16_t* out, std::int64_t frames) {
+std::int64_t ListeningStream::pull(std::int16_t* out, std::int64_t frames) {
     if (m_ended || frames <= 0) return 0;
     const std::int64_t got = m_stretcher ? readStretched(out, frames) : copyRecording(out, frames);
     m_produced += got;

@@ -25,7 +25,7 @@ public:
 
     int sampleRate() const override { return m_audio->sampleRate; }
     int channels() const override { return m_audio->channels; }
-    std::int64_t read(std::int16_t* out, std::int64_t frames) override;
+    std::int64_t pull(std::int16_t* out, std::int64_t frames) override;
     std::int64_t recordingFrameAt(std::int64_t played) const override;
 
 private:

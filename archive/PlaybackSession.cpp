@@ -42,14 +42,16 @@ void PlaybackSession::Open(const std::string& path) {
 
 void PlaybackSession::Stop() {
     if (!m_loaded) return;
-    m_output.stop();
+    // Idle before the device is released: releasing it can run the event loop, and a seek or tick handled
+    // meanwhile must find nothing to restart.
+    m_loaded = false;
     m_outputStarted = false;
     m_stream.reset();
     m_audio.reset();
     m_silences.reset();
-    m_loaded = false;
     m_lengthMs = 0;
     m_startFrame = 0;
+    m_output.stop();
     m_view.setPositionSlider(0);
     m_view.setTimerRunning(false);
     m_view.setPauseCaption(kPauseCaption);
@@ -74,7 +76,7 @@ void PlaybackSession::OnTimer() {
     if (m_outputStarted && m_output.state() == AudioOutputState::Failed) {
         // The device gave up mid-play: report it and let the recording end here.
         const std::string error = m_output.errorText();
-        dropAudio(error.empty() ? std::string("The sound device stopped playing") : error);
+        dropAudio(error.empty() ? std::string("声音输出设备停止播放。") : error);
     }
     const std::int32_t position = positionMs();
     if (position >= m_lengthMs) {
@@ -154,12 +156,13 @@ void PlaybackSession::setSkipSilence(bool skip) {
 }
 
 void PlaybackSession::moveTo(std::int64_t frame) {
-    // A paused recording stays paused: Resume starts the device from here.
+    // A paused recording stays paused: Resume starts the device from here. The new place is set before the
+    // device is released, since releasing it can run the event loop.
     const bool wasPlaying = m_outputStarted && m_output.state() != AudioOutputState::Paused;
-    m_output.stop();
     m_outputStarted = false;
     m_stream.reset();
     m_startFrame = frame;
+    m_output.stop();
     if (wasPlaying) play();
 }
 

@@ -57,7 +57,7 @@ int main() {
         ListeningStream stream(audio, 0, 8, nullptr, &stretcher);
         std::vector<std::int16_t> block(4096);
         heard = 0;
-        while (const std::int64_t got = stream.read(block.data(), 4096)) heard += got;
+        while (const std::int64_t got = stream.pull(block.data(), 4096)) heard += got;
     });
     const double playingMs = static_cast<double>(heard) * 1000.0 / audio->sampleRate;
 

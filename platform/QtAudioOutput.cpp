@@ -7,45 +7,40 @@
 #include <QMediaDevices>
 
 #include <algorithm>
-#include <cstring>
-#include <vector>
 
 namespace tapelink {
 
-// Hands the source's audio to the sink as it asks, and counts what it handed over.
-class QtAudioOutput::PcmSource : public QIODevice {
+// What the sink reads: the last stage of the chain, counted in frames handed over.
+class QtAudioOutput::PullDevice : public QIODevice {
 public:
-    explicit PcmSource(std::shared_ptr<IPcmSource> source)
-        : m_source(std::move(source)), m_frameBytes(static_cast<qint64>(sizeof(std::int16_t)) * m_source->channels()) {}
+    explicit PullDevice(std::shared_ptr<IPcmStage> stage)
+        : m_stage(std::move(stage)), m_frameBytes(static_cast<qint64>(sizeof(std::int16_t)) * m_stage->channels()) {}
 
     bool isSequential() const override { return true; }
-    // What is left is not known ahead; a second's worth stands for "more to come".
-    qint64 bytesAvailable() const override {
-        return (m_exhausted ? 0 : m_frameBytes * m_source->sampleRate()) + QIODevice::bytesAvailable();
-    }
     bool exhausted() const { return m_exhausted; }
     std::int64_t framesHanded() const { return m_framesHanded; }
 
 protected:
     qint64 readData(char* data, qint64 maxSize) override {
-        const qint64 frames = maxSize / m_frameBytes;
-        if (m_exhausted || frames <= 0) return 0;
-        // The sink's buffer has no alignment promise for 16-bit samples: read into our own, then copy.
-        m_block.resize(static_cast<std::size_t>(frames * m_source->channels()));
-        const std::int64_t got = m_source->read(m_block.data(), frames);
-        if (got < frames) m_exhausted = true;
-        std::memcpy(data, m_block.data(), static_cast<std::size_t>(got * m_frameBytes));
-        m_framesHanded += got;
-        return got * m_frameBytes;
+        const std::int64_t wanted = maxSize / m_frameBytes;
+        if (wanted == 0 || m_exhausted) return 0;
+        const std::int64_t got = m_stage->pull(reinterpret_cast<std::int16_t*>(data), wanted);
+        m_exhausted = got <= 0;
+        m_framesHanded += std::max<std::int64_t>(got, 0);
+        return std::max<std::int64_t>(got, 0) * m_frameBytes;
     }
     qint64 writeData(const char*, qint64) override { return -1; }
 
 private:
-    std::shared_ptr<IPcmSource> m_source;
-    qint64 m_frameBytes = 2;
-    std::vector<std::int16_t> m_block;
+    std::shared_ptr<IPcmStage> m_stage;
+    qint64 m_frameBytes;
     std::int64_t m_framesHanded = 0;
     bool m_exhausted = false;
+};
+
+struct QtAudioOutput::Stream {
+    std::unique_ptr<PullDevice> device;
+    std::unique_ptr<QAudioSink> sink;
 };
 
 namespace {
@@ -53,11 +48,11 @@ namespace {
 std::string sinkErrorText(QAudio::Error error) {
     switch (error) {
         case QAudio::OpenError:
-            return "The audio output device could not be opened";
+            return "无法打开声音输出设备。";
         case QAudio::IOError:
-            return "The audio output device stopped accepting audio";
+            return "声音输出设备停止接收声音数据。";
         case QAudio::FatalError:
-            return "The audio output device failed";
+            return "声音输出设备出现故障。";
         default:
             return {};
     }
@@ -78,12 +73,12 @@ QtAudioOutput::~QtAudioOutput() {
 bool QtAudioOutput::start(std::shared_ptr<IPcmSource> source, std::string& error) {
     stop();
     if (!source || source->channels() < 1 || source->sampleRate() <= 0) {
-        error = "The recording holds no audio";
+        error = "录音文件中没有声音。";
         return false;
     }
     const QAudioDevice device = QMediaDevices::defaultAudioOutput();
     if (device.isNull()) {
-        error = "No audio output device is available";
+        error = "没有可用的声音输出设备。";
         return false;
     }
     QAudioFormat format;
@@ -91,21 +86,27 @@ bool QtAudioOutput::start(std::shared_ptr<IPcmSource> source, std::string& error
     format.setChannelCount(source->channels());
     format.setSampleFormat(QAudioFormat::Int16);
     if (!device.isFormatSupported(format)) {
-        error = "The audio output device cannot play " + std::to_string(source->sampleRate()) + " Hz audio with " +
-                std::to_string(source->channels()) + " channels";
+        error = "声音输出设备不能播放采样率为 " + std::to_string(source->sampleRate()) + " Hz、" +
+                std::to_string(source->channels()) + " 个声道的声音。";
         return false;
     }
 
-    m_sampleRate = source->sampleRate();
-    m_source = std::make_unique<PcmSource>(std::move(source));
-    m_source->open(QIODevice::ReadOnly);
-    m_sink = std::make_unique<QAudioSink>(device, format);
-    m_sink->start(m_source.get());
-    if (isFailure(m_sink->error())) {
-        error = sinkErrorText(m_sink->error());
-        stop();
+    // Built and started while only this call holds them; then they replace whatever a nested call installed.
+    const int sampleRate = source->sampleRate();
+    Stream stream{std::make_unique<PullDevice>(std::move(source)), nullptr};
+    stream.device->open(QIODevice::ReadOnly);
+    stream.sink = std::make_unique<QAudioSink>(device, format);
+    stream.sink->start(stream.device.get());
+    if (isFailure(stream.sink->error())) {
+        error = sinkErrorText(stream.sink->error());
+        release(std::move(stream));
         return false;
     }
+    Stream replaced = take();
+    m_device = std::move(stream.device);
+    m_sink = std::move(stream.sink);
+    m_sampleRate = sampleRate;
+    release(std::move(replaced));
     return true;
 }
 
@@ -118,24 +119,33 @@ void QtAudioOutput::resume() {
 }
 
 void QtAudioOutput::stop() {
-    if (m_sink) m_sink->stop();
-    m_sink.reset();
-    m_source.reset();
+    release(take());
+}
+
+QtAudioOutput::Stream QtAudioOutput::take() {
+    return Stream{std::move(m_device), std::move(m_sink)};
+}
+
+void QtAudioOutput::release(Stream stream) {
+    // The sink reads from the device, so it goes first.
+    if (stream.sink) stream.sink->stop();
+    stream.sink.reset();
+    stream.device.reset();
 }
 
 bool QtAudioOutput::drained() const {
-    if (!m_source->exhausted() || m_sink->state() != QAudio::IdleState) return false;
+    if (!m_device->exhausted() || m_sink->state() != QAudio::IdleState) return false;
     // The sink goes idle when its own buffer runs dry, while the server still plays what it holds. It is done
     // once the processed time reaches what was handed over, give or take a millisecond of rounding.
     const std::int64_t processed = m_sink->processedUSecs() * m_sampleRate / 1000000;
-    return processed + m_sampleRate / 1000 >= m_source->framesHanded();
+    return processed + m_sampleRate / 1000 >= m_device->framesHanded();
 }
 
 std::int64_t QtAudioOutput::framesPlayed() const {
     if (!m_sink) return 0;
-    if (drained()) return m_source->framesHanded();
+    if (drained()) return m_device->framesHanded();
     const std::int64_t processed = (m_sink->processedUSecs() * m_sampleRate + 500000) / 1000000;
-    return std::min(processed, m_source->framesHanded());
+    return std::min(processed, m_device->framesHanded());
 }
 
 AudioOutputState QtAudioOutput::state() const {

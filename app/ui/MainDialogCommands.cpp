@@ -4,9 +4,11 @@
 #include <QDir>
 #include <QFile>
 #include <memory>
+#include <optional>
 
 #include "app/ui/CTapelinkDlg.h"
 #include "app/ui/CommandIds.h"
+#include "app/ui/DesktopPlayerDevices.h"
 #include "app/ui/DeviceChangeRouter.h"
 #include "app/ui/MainWindowServices.h"
 #include "app/ui/PhoneListModel.h"
@@ -107,9 +109,10 @@ void MainDialogCommands::openSearch() {
 }
 
 void MainDialogCommands::openPlayer(CQueryDlg& search) {
-    const std::unique_ptr<CPlayDlg> player =
-        m_services.playerDevices != nullptr ? std::make_unique<CPlayDlg>(search, *m_services.playerDevices, &search)
-                                            : std::make_unique<CPlayDlg>(search, &search);
+    std::optional<DesktopPlayerDevices> desktop;
+    const PlayerDevices devices = m_services.playerDevices != nullptr ? *m_services.playerDevices
+                                                                      : desktop.emplace().devices(m_services.listening);
+    const auto player = std::make_unique<CPlayDlg>(search, devices, &search);
     connect(player.get(), &CPlayDlg::deviceArrived, &search, &CQueryDlg::notifyDeviceArrived);
     connect(player.get(), &CPlayDlg::deviceRemoved, &search, &CQueryDlg::notifyDeviceRemoved);
     CPlayDlg* playing = player.get();

@@ -11,11 +11,11 @@
 #include "archive/ui/CPlayDlg.h"
 #include "archive/ui/WaveformStrip.h"
 #include "phone/DemoVolume.h"
-#include "platform/PulseMixer.h"
 #include "platform/QtAudioOutput.h"
 #include "platform/SndfileDecoder.h"
 #include "platform/SndfileWavEncoder.h"
 #include "platform/SoundTouchStretcher.h"
+#include "tests/audio/SoundServer.h"
 #include "tests/support/FakeAudioDecoder.h"
 #include "tests/support/FakeAudioOutput.h"
 #include "tests/support/FakeMixer.h"
@@ -29,16 +29,6 @@ using namespace tapelink;
 namespace {
 
 constexpr std::int64_t kFramesPerMs = 8;
-
-// The private sound server of the test scripts; without it the real-sound case skips.
-bool soundServerAvailable() {
-    const QByteArray server = qgetenv("PULSE_SERVER");
-    if (server.isEmpty()) return false;
-    PulseMixer mixer(server.toStdString(), 2000);
-    const bool reachable = mixer.open();
-    mixer.close();
-    return reachable;
-}
 
 class RememberedChoices : public IListeningPreferencesStore {
 public:
@@ -68,7 +58,7 @@ private:
 
     std::unique_ptr<CPlayDlg> openPlayer() {
         auto dialog = std::make_unique<CPlayDlg>(
-            m_selection, PlayerDevices{m_decoder, m_output, m_mixer, m_messages, nullptr, &m_choices});
+            m_selection, PlayerDevices{m_decoder, m_output, m_mixer, &m_messages, nullptr, &m_choices});
         dialog->show();
         if (!QTest::qWaitForWindowExposed(dialog.get())) qWarning("the player window was never exposed");
         return dialog;
@@ -164,7 +154,7 @@ private slots:
     }
 
     void demoRecordingPlaysFastWithSilencesShortenedOnTheSoundServer() {
-        if (!soundServerAvailable()) QSKIP("no private sound server (PULSE_SERVER)");
+        if (!test::soundServerAvailable()) QSKIP("no private sound server (PULSE_SERVER)");
         test::TempFolder folder;
         const std::string path = folder.path() + "VOA00001.WAV";
         QVERIFY(SndfileWavEncoder().writeRecording(path, RecordingInfo{}, synthesizeVoice(8, 3)));
@@ -173,7 +163,7 @@ private slots:
         SndfileDecoder decoder;
         QtAudioOutput output;
         SoundTouchStretcher stretcher;
-        CPlayDlg dialog(m_selection, PlayerDevices{decoder, output, m_mixer, m_messages, &stretcher, &m_choices});
+        CPlayDlg dialog(m_selection, PlayerDevices{decoder, output, m_mixer, &m_messages, &stretcher, &m_choices});
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
         QVERIFY(dialog.playback().lengthMs() >= 8000);

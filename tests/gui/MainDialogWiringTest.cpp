@@ -75,7 +75,7 @@ private:
     FakeAudioOutput m_output;
     FakeMixer m_mixer;
     RecordingMessages m_mediaMessages;
-    PlayerDevices m_devices{m_decoder, m_output, m_mixer, m_mediaMessages};
+    PlayerDevices m_devices{m_decoder, m_output, m_mixer, &m_mediaMessages};
     std::vector<std::string> m_sheetCalls;
     bool m_noSpreadsheetApplication = false;
     QStringList m_suggestedWorkbooks;

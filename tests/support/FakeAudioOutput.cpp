@@ -35,7 +35,7 @@ void FakeAudioOutput::playTo(std::int64_t frame) {
 
 std::vector<std::int16_t> FakeAudioOutput::pull(std::int64_t count) {
     std::vector<std::int16_t> samples(static_cast<std::size_t>(count * source->channels()));
-    samples.resize(static_cast<std::size_t>(source->read(samples.data(), count) * source->channels()));
+    samples.resize(static_cast<std::size_t>(source->pull(samples.data(), count) * source->channels()));
     return samples;
 }
 

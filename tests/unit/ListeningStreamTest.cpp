@@ -21,7 +21,7 @@ std::vector<std::int16_t> readAll(ListeningStream& stream) {
     std::vector<std::int16_t> heard;
     std::vector<std::int16_t> block(333);  // an odd block size, as a sound device's would be
     for (;;) {
-        const std::int64_t got = stream.read(block.data(), static_cast<std::int64_t>(block.size()));
+        const std::int64_t got = stream.pull(block.data(), static_cast<std::int64_t>(block.size()));
         heard.insert(heard.end(), block.begin(), block.begin() + got);
         if (got < static_cast<std::int64_t>(block.size())) return heard;
     }
