@@ -12,6 +12,9 @@ namespace tapelink::cli {
 namespace {
 
 constexpr int kBarWidth = 30;
+constexpr const char* kNoTerminalToAsk =
+    "No terminal to ask whether to replace existing files: they are kept. Choose with --overwrite all (replace) "
+    "or --overwrite none (keep).";
 
 }  // namespace
 
@@ -68,7 +71,12 @@ OverwriteDecision TerminalUploadObserver::askOverwrite(const std::string& prompt
         case OverwritePolicy::Ask:
             break;
     }
-    if (!m_promptOnTerminal) return OverwriteDecision::NoToAll;
+    if (!m_promptOnTerminal) {
+        // Keeping every existing file is the safe answer, but a script must learn that it was given.
+        clearBar();
+        std::cerr << kNoTerminalToAsk << '\n';
+        return OverwriteDecision::NoToAll;
+    }
     clearBar();
     for (;;) {
         std::cerr << promptText << " [Y 是 / A 全是 / N 否 / C 全否] " << std::flush;
