@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <iostream>
 
+#include "cli/CellText.h"
 #include "phone/DeviceStatus.h"
 
 namespace tapelink::cli {
@@ -39,7 +40,7 @@ std::string TerminalUploadObserver::fileNameOfRow(int row) {
 
 void TerminalUploadObserver::setStatusText(const std::string& statusText) {
     const std::string prefix = kStatusUploadingPrefix;
-    if (statusText.rfind(prefix, 0) == 0) m_fileName = statusText.substr(prefix.size());
+    if (statusText.rfind(prefix, 0) == 0) m_fileName = cellText(statusText.substr(prefix.size()));
     drawBar(true);
 }
 
@@ -59,7 +60,7 @@ void TerminalUploadObserver::setProgressVisible(bool visible) {
 
 void TerminalUploadObserver::showMessage(const std::string& text, MessageIcon) {
     clearBar();
-    std::cerr << text << '\n';
+    std::cerr << cellText(text) << '\n';
 }
 
 OverwriteDecision TerminalUploadObserver::askOverwrite(const std::string& promptText) {
@@ -79,7 +80,7 @@ OverwriteDecision TerminalUploadObserver::askOverwrite(const std::string& prompt
     }
     clearBar();
     for (;;) {
-        std::cerr << promptText << " [Y 是 / A 全是 / N 否 / C 全否] " << std::flush;
+        std::cerr << cellText(promptText) << " [Y 是 / A 全是 / N 否 / C 全否] " << std::flush;
         std::string answer;
         if (!std::getline(std::cin, answer)) {
             checkInterrupt();
