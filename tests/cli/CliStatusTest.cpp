@@ -47,12 +47,6 @@ TEST_F(CliStatusTest, ListSaysWhyATelephoneWithoutAValidIndexShowsNothing) {
     EXPECT_EQ(result.err, "The telephone's index system/phone.bin is missing or damaged: no recordings are listed.\n");
 }
 
-TEST_F(CliStatusTest, LocateWithoutATelephoneSaysTheDeviceIsNotReady) {
-    const auto result = runCli({"--store", folder.path() + "missing", "locate"});
-    EXPECT_EQ(result.exitCode, 1);
-    EXPECT_EQ(result.err, "设备未准备好！\n");
-}
-
 TEST_F(CliStatusTest, WithoutATerminalExistingFilesAreKeptAndTheUserIsToldHowToChoose) {
     VolumeBuilder::writeBytes(out() + "VOA00001.WAV", {'o', 'l', 'd'});
     const auto result = cli({"upload", "--all", "--to", out()});
