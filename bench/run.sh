@@ -19,3 +19,5 @@ bash bench/search.sh "$build"
 bash bench/upload.sh "$build"
 # Listening fast: time-stretch at 2x and the waveform on a 60-minute recording, against decoding it.
 "$build/bench/bench_listen"
+# The demo telephone: 5,000 recordings by tapelink-cli demo-store against writing each one's audio on its own.
+bash bench/demo_store.sh "$build"
