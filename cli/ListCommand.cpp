@@ -1,9 +1,11 @@
 #include "cli/ListCommand.h"
 
+#include "cli/FailureTrackingSink.h"
 #include "cli/PhoneListScan.h"
 #include "cli/TsvRowWriter.h"
 #include "phone/CatalogueScan.h"
 #include "phone/PhoneListRow.h"
+#include "phone/VolumeMessages.h"
 
 namespace tapelink::cli {
 
@@ -32,16 +34,18 @@ ListCommand::ListCommand(CLI::App& parent, CliContext& context)
 int ListCommand::run() {
     const std::string root = m_context.requirePhone();
     if (root.empty()) return kExitMessage;
+    // A read-only telephone is listed in full; being told so is no failure of the listing.
+    FailureTrackingSink messages(m_context.messages, kPhoneReadOnly);
     if (m_json) {
-        const PhoneList list = scanPhoneList(root, m_context.messages);
+        const PhoneList list = scanPhoneList(root, messages);
         const auto& titles = recordingColumnTitles();
         printRows({titles.begin(), titles.end()}, list.rows, true);
     } else {
         PhoneIndexHeader header;
         StreamingTableView view;
-        ScanCatalogue(root, header, view, m_context.messages);
+        ScanCatalogue(root, header, view, messages);
     }
-    return m_context.messages.anyShown() ? kExitMessage : kExitOk;
+    return messages.failed() ? kExitMessage : kExitOk;
 }
 
 }  // namespace tapelink::cli

@@ -9,7 +9,6 @@
 #include "app/ProfileFolder.h"
 #include "app/SettingsStore.h"
 #include "cli/PhoneListScan.h"
-#include "cli/RowList.h"
 #include "cli/TerminalUploadObserver.h"
 #include "phone/UploadEngine.h"
 
@@ -105,7 +104,7 @@ UploadCommand::UploadCommand(CLI::App& parent, CliContext& context)
     m_command->add_option("--to", m_to, "Upload folder (default: the one stored in the settings)");
     auto* selection = m_command->add_option_group("selection", "Which recordings to upload");
     selection->add_flag("--all", m_all, "Every recording");
-    selection->add_option("--rows", m_rows, "Rows of the list by their 序号, e.g. 1,3,7 or 2-5");
+    m_choice.addOptions(selection, "list", false);
     selection->add_option("--date", m_date, "The recordings of one day, YYYY-MM-DD");
     selection->add_option("--number", m_number, "The recordings whose phone number contains TEXT");
     selection->require_option(1);
@@ -135,17 +134,16 @@ int UploadCommand::run() {
     }
 
     const PhoneList list = scanPhoneList(root, m_context.messages);
-    std::vector<int> selected;
-    if (!m_rows.empty()) {
-        std::string error;
-        if (!parseRowList(m_rows, static_cast<int>(list.rows.size()), selected, error)) {
-            std::cerr << "--rows: " << error << '\n';
-            return kExitUsage;
-        }
-    }
-
     std::vector<std::string> names;
     for (const auto& row : list.rows) names.push_back(row[1]);
+    std::vector<int> selected;
+    if (m_choice.given()) {
+        int status = kExitOk;
+        auto chosen = m_choice.resolve(names, list.result.renamed, status);
+        if (!chosen) return status;
+        selected = std::move(*chosen);
+    }
+
     const OverwritePolicy policy = m_overwrite == "all"    ? OverwritePolicy::All
                                    : m_overwrite == "none" ? OverwritePolicy::None
                                                            : OverwritePolicy::Ask;
@@ -159,7 +157,7 @@ int UploadCommand::run() {
 
     if (m_all) {
         engine.UploadAll();
-    } else if (!m_rows.empty()) {
+    } else if (m_choice.given()) {
         engine.UploadSelected(selected);
     } else if (!m_date.empty()) {
         engine.UploadByDate(date);
@@ -172,6 +170,10 @@ int UploadCommand::run() {
     if (report.terminated) {
         std::cerr << "Interrupted.\n";
         return kExitInterrupted;
+    }
+    // Chosen recordings are named one a line, so a script can check what was done.
+    if (m_choice.given()) {
+        for (const auto& name : observer.uploadedNames()) std::cout << name << '\n';
     }
     std::cout << report.copied << " uploaded, " << report.skipped << " skipped, " << report.failed << " failed\n";
     return report.failed > 0 ? kExitMessage : kExitOk;

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "phone/FileDescriptor.h"
 #include "phone/IUploadObserver.h"
 #include "phone/OverwriteDecision.h"
 #include "phone/TemporaryCopy.h"
@@ -41,14 +42,15 @@ private:
     void publish(Pending& pending, bool flushed);
     void tell(const std::string& text);
     bool voiceFolderExists() const;
+    void removeStaleUploads() const;
     bool terminating() const { return m_stop.stop_requested(); }
 
     const UploadTask& m_task;
     std::stop_token m_stop;
     const std::atomic<bool>& m_stopRequest;
     IUploadObserver& m_observer;
-    std::string m_voiceFolder;
     std::string m_targetFolder;
+    FileDescriptor m_voice;
     OverwriteDecision m_decision = OverwriteDecision::Pending;
     std::vector<Pending> m_pending;
     std::uint64_t m_pendingBytes = 0;
