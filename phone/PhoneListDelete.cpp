@@ -23,10 +23,10 @@ PhoneDeleteResult PermanentDelete(const std::string& driveRoot, const std::vecto
         messages.showMessage(refusalText(result.refusal));
         return result;
     }
-    const FileDescriptor voice = volume.openFolder(PhoneVolume::kVoice);
     std::string failure;
     for (std::size_t i = 0; i < fileNames.size(); ++i) {
-        if (const auto error = removeRecording(voice.get(), fileNames[i])) {
+        // Looked up for each file: a folder moved away meanwhile ends the delete instead of being followed.
+        if (const auto error = removeRecording(volume.openFolder(PhoneVolume::kVoice).get(), fileNames[i])) {
             failure = fileErrorText(error, fileNames[i]);
             result.failed = true;
             break;

@@ -191,10 +191,9 @@ int RecycleBin::PermanentDelete(const std::vector<std::string>& fileNames, const
         m_messages.showMessage(kPhoneReadOnly);
         return 0;
     }
-    const FileDescriptor bin = volume.openFolder(PhoneVolume::kRecycle);
     int count = 0;
     for (std::size_t i = 0; i < fileNames.size(); ++i) {
-        if (const auto error = removeRecording(bin.get(), fileNames[i])) {
+        if (const auto error = removeRecording(volume.openFolder(PhoneVolume::kRecycle).get(), fileNames[i])) {
             m_messages.showMessage(fileErrorText(error, fileNames[i]), MessageIcon::Stop);
             break;
         }

@@ -59,7 +59,7 @@ UploadWorker::UploadWorker(const UploadTask& task, std::stop_token stop, const s
       m_stopRequest(stopRequest),
       m_observer(observer),
       m_targetFolder(withTrailingSlash(task.uploadFolder)),
-      m_voice(PhoneVolume(withTrailingSlash(task.driveRoot)).openFolder(PhoneVolume::kVoice)) {}
+      m_volume(withTrailingSlash(task.driveRoot)) {}
 
 UploadReport UploadWorker::run() {
     const int count = m_task.job.count();
@@ -97,7 +97,8 @@ UploadWorker::RowOutcome UploadWorker::uploadRow(int row) {
     m_observer.setStatusText(kStatusUploadingPrefix + name);
 
     const std::string target = m_targetFolder + name;
-    SourceFile source(m_voice.get(), name);
+    // The folder is looked up for each file, so a telephone pulled out mid-job is noticed at the next one.
+    SourceFile source(m_volume.openFolder(PhoneVolume::kVoice).get(), name);
     if (source.fd() < 0) return copyFailed(false);
 
     bool replace = false;
@@ -223,7 +224,7 @@ void UploadWorker::tell(const std::string& text) {
 }
 
 bool UploadWorker::voiceFolderExists() const {
-    return PhoneVolume(withTrailingSlash(m_task.driveRoot)).openFolder(PhoneVolume::kVoice).valid();
+    return m_volume.openFolder(PhoneVolume::kVoice).valid();
 }
 
 void UploadWorker::removeStaleUploads() const {

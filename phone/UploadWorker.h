@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "phone/FileDescriptor.h"
+#include "phone/PhoneVolume.h"
 #include "phone/IUploadObserver.h"
 #include "phone/OverwriteDecision.h"
 #include "phone/TemporaryCopy.h"
@@ -50,7 +50,7 @@ private:
     const std::atomic<bool>& m_stopRequest;
     IUploadObserver& m_observer;
     std::string m_targetFolder;
-    FileDescriptor m_voice;
+    PhoneVolume m_volume;
     OverwriteDecision m_decision = OverwriteDecision::Pending;
     std::vector<Pending> m_pending;
     std::uint64_t m_pendingBytes = 0;
