@@ -59,8 +59,7 @@ BinCommand::BinCommand(CLI::App& parent, CliContext& context)
     m_restoreChoice.addOptions(m_restore->add_option_group("recordings", "Which recordings to restore"), "bin list",
                                true);
     m_delete = m_command->add_subcommand("delete", "Delete recordings in the recycle bin for good");
-    m_deleteChoice.addOptions(m_delete->add_option_group("recordings", "Which recordings to delete"), "bin list",
-                              true);
+    m_deleteChoice.addOptions(m_delete->add_option_group("recordings", "Which recordings to delete"), "bin list", true);
 }
 
 int BinCommand::run() {

@@ -10,9 +10,9 @@ namespace tapelink::cli {
 
 void RecordingChoice::addOptions(CLI::App* group, const std::string& listCommand, bool required) {
     m_listCommand = listCommand;
-    auto* rows = group->add_option("--rows", m_rows,
-                                   "Rows by their 序号 in `" + listCommand + "`, e.g. 1,3,7 or 2-5");
-    auto* names = group->add_option("--names", m_names, "Recordings by their file names, e.g. VOA00001.WAV,VOC00003.WAV");
+    auto* rows = group->add_option("--rows", m_rows, "Rows by their 序号 in `" + listCommand + "`, e.g. 1,3,7 or 2-5");
+    auto* names =
+        group->add_option("--names", m_names, "Recordings by their file names, e.g. VOA00001.WAV,VOC00003.WAV");
     rows->excludes(names);
     if (required) {
         group->require_option(1);

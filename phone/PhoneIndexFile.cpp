@@ -59,8 +59,8 @@ FileDescriptor openForWriting(const PhoneVolume& volume, const PhoneIndexHeader&
         return {};
     }
     const FileDescriptor system = volume.openFolder(PhoneVolume::kSystem);
-    FileDescriptor index = system.valid() ? openRegularFileAt(system.get(), PhoneVolume::kIndexName, O_RDWR)
-                                          : FileDescriptor();
+    FileDescriptor index =
+        system.valid() ? openRegularFileAt(system.get(), PhoneVolume::kIndexName, O_RDWR) : FileDescriptor();
     struct stat info {};
     if (!index.valid()) {
         check = refusesWrites(errno) ? IndexWriteCheck::ReadOnly : IndexWriteCheck::NotReady;
@@ -118,8 +118,8 @@ IndexWriteCheck writeIndexHeader(const PhoneVolume& volume, const PhoneIndexHead
     IndexWriteCheck check = IndexWriteCheck::NotReady;
     FileDescriptor index = openForWriting(volume, header, check);
     if (!index.valid()) return check;
-    const bool written = writeFully(index.get(), header.bytes.data(), header.bytes.size()) &&
-                         ::fsync(index.get()) == 0 && index.close();
+    const bool written =
+        writeFully(index.get(), header.bytes.data(), header.bytes.size()) && ::fsync(index.get()) == 0 && index.close();
     if (written) return IndexWriteCheck::Ok;
     return refusesWrites(errno) ? IndexWriteCheck::ReadOnly : IndexWriteCheck::NotReady;
 }

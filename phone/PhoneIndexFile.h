@@ -10,9 +10,9 @@ enum class IndexReadResult { Ok, CannotOpen, TooShort, BadMagic };
 // Whether the header may be written to the volume now, and so whether anything else may be changed there.
 enum class IndexWriteCheck {
     Ok,
-    NotReady,      // not the volume (or index file) the header was read from
-    IndexUnusable, // the header was not read from a valid index: missing, short or of the wrong magic
-    ReadOnly,      // the volume or the index file refuses writes
+    NotReady,       // not the volume (or index file) the header was read from
+    IndexUnusable,  // the header was not read from a valid index: missing, short or of the wrong magic
+    ReadOnly,       // the volume or the index file refuses writes
 };
 
 // Reads the first 124 bytes of system/phone.bin, opened read-only, and records in header.origin where they

@@ -17,9 +17,16 @@ bool deviceOf(int fd, dev_t& device) {
     return true;
 }
 
+// The mount's 64-bit id that is never used again (newer kernels); older ones give the mount id, which a new
+// mount may take over once the old one is gone.
+constexpr unsigned kStatxMountIdUnique = 0x4000;
+
 std::uint64_t mountIdOf(int fd) {
     struct statx info {};
-    if (::statx(fd, "", AT_EMPTY_PATH, STATX_MNT_ID, &info) != 0 || (info.stx_mask & STATX_MNT_ID) == 0) return 0;
+    if (::statx(fd, "", AT_EMPTY_PATH, STATX_MNT_ID | kStatxMountIdUnique, &info) != 0 ||
+        (info.stx_mask & (STATX_MNT_ID | kStatxMountIdUnique)) == 0) {
+        return 0;
+    }
     return info.stx_mnt_id;
 }
 
@@ -90,13 +97,13 @@ FileDescriptor openRegularFileAt(int folderFd, const std::string& name, int flag
 bool isRegularFileAt(int folderFd, const std::string& name) {
     struct statx info {};
     struct statx folder {};
-    const unsigned mask = STATX_TYPE | STATX_MNT_ID;
+    const unsigned mask = STATX_TYPE | STATX_MNT_ID | kStatxMountIdUnique;
     if (::statx(folderFd, name.c_str(), AT_SYMLINK_NOFOLLOW, mask, &info) != 0 || !S_ISREG(info.stx_mode) ||
         ::statx(folderFd, "", AT_EMPTY_PATH, mask, &folder) != 0) {
         return false;
     }
     const bool sameDevice = info.stx_dev_major == folder.stx_dev_major && info.stx_dev_minor == folder.stx_dev_minor;
-    const bool mountKnown = (info.stx_mask & folder.stx_mask & STATX_MNT_ID) != 0;
+    const bool mountKnown = (info.stx_mask & folder.stx_mask & (STATX_MNT_ID | kStatxMountIdUnique)) != 0;
     return sameDevice && (!mountKnown || info.stx_mnt_id == folder.stx_mnt_id);
 }
 

@@ -45,8 +45,8 @@ RestoreCopyResult copyNoReplace(int sourceFolderFd, const std::string& sourceNam
     if (sourceFolderFd < 0) return RestoreCopyResult::SourceFolderMissing;
     if (targetFolderFd < 0) return RestoreCopyResult::TargetFolderMissing;
     const FileDescriptor in = openRegularFileAt(sourceFolderFd, sourceName, O_RDONLY);
-    if (!in.valid()) return errno == ENOENT || errno == ENOTDIR ? RestoreCopyResult::SourceMissing
-                                                                : RestoreCopyResult::Failed;
+    if (!in.valid())
+        return errno == ENOENT || errno == ENOTDIR ? RestoreCopyResult::SourceMissing : RestoreCopyResult::Failed;
 
     // Its name does not end in .wav, so no folder scan ever lists it; a scan removes it once its writer is gone.
     std::string temporary;
@@ -59,8 +59,8 @@ RestoreCopyResult copyNoReplace(int sourceFolderFd, const std::string& sourceNam
     bool written = copyBytes(in.get(), out.get());
     written = written && ::fsync(out.get()) == 0;
     written = out.close() && written;
-    const std::error_code renamed = written ? renameNoReplaceAt(targetFolderFd, temporary, targetName)
-                                            : std::error_code();
+    const std::error_code renamed =
+        written ? renameNoReplaceAt(targetFolderFd, temporary, targetName) : std::error_code();
     if (!written || renamed) {
         ::unlinkat(targetFolderFd, temporary.c_str(), 0);
         if (!written) return RestoreCopyResult::Failed;

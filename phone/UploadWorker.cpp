@@ -10,8 +10,8 @@
 
 #include "phone/DeviceStatus.h"
 #include "phone/PhoneVolume.h"
-#include "phone/TemporaryFiles.h"
 #include "phone/RecordingEntry.h"
+#include "phone/TemporaryFiles.h"
 
 namespace tapelink {
 

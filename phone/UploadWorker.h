@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "phone/PhoneVolume.h"
 #include "phone/IUploadObserver.h"
 #include "phone/OverwriteDecision.h"
+#include "phone/PhoneVolume.h"
 #include "phone/TemporaryCopy.h"
 #include "phone/UploadReport.h"
 #include "phone/UploadTask.h"

@@ -17,7 +17,7 @@ namespace fs = std::filesystem;
 namespace {
 
 bool run(const std::string& command) {
-    return std::system((command + " >/dev/null 2>&1").c_str()) == 0;
+    return std::system(("(" + command + ") >/dev/null 2>&1").c_str()) == 0;
 }
 
 class FatImage {
@@ -78,8 +78,8 @@ TEST(FatVolumeCliTest, UploadDeleteAndRestoreKeepTheFileSystemClean) {
     EXPECT_EQ(splitLines(cli({"list"}).out).size(), 3u);
     EXPECT_TRUE(fat.cleanAfterRemount());
     EXPECT_EQ(cli({"upload", "--to", out.path(), "--all"}).out, "3 uploaded, 0 skipped, 0 failed\n");
-    EXPECT_EQ(VolumeBuilder::sortedNames(out.path()), (std::vector<std::string>{"VOA00001.WAV", "VOB00003.WAV",
-                                                                                 "VOC00002.WAV"}));
+    EXPECT_EQ(VolumeBuilder::sortedNames(out.path()),
+              (std::vector<std::string>{"VOA00001.WAV", "VOB00003.WAV", "VOC00002.WAV"}));
     EXPECT_TRUE(fat.cleanAfterRemount());
     EXPECT_EQ(cli({"delete", "--names", "VOC00002.WAV"}).out, "VOC00002.WAV\n");
     EXPECT_TRUE(fat.cleanAfterRemount());

@@ -14,6 +14,7 @@
 #include "phone/DeviceStatus.h"
 #include "phone/PhoneListDelete.h"
 #include "phone/RecycleBin.h"
+#include "phone/RowTable.h"
 #include "phone/TemporaryFiles.h"
 #include "phone/VolumeMessages.h"
 #include "tests/fault/FolderSnapshot.h"
@@ -152,7 +153,7 @@ TEST(LegacyNameTest, TheRowsShownAfterRenamesAreTheRowsOfTheNextScan) {
     }
     RecordingMessages messages;
     const Scan first = scan(volume.root(), messages);
-    const Scan second = scan(volume.root(), messages);
+    Scan second = scan(volume.root(), messages);
     EXPECT_EQ(first.result.renamed, 12);
     EXPECT_EQ(second.result.renamed, 0);
     EXPECT_EQ(first.names, second.names);
@@ -260,9 +261,9 @@ TEST(StaleTemporaryTest, OnlyFilesOfWritersThatAreGoneAreRemoved) {
     volume.writeIndex(VolumeBuilder::header());
     const std::string dead = std::to_string(deadProcessId());
     const std::string alive = std::to_string(::getpid());
-    for (const std::string& name : {".restore-" + dead + "-0000abcd", ".restore-" + alive + "-0000abcd",
-                                    ".restore-" + dead + "-00001234", ".restore-x", ".VOA00001.WAV." + dead +
-                                    "-0000abcd.part"}) {
+    for (const std::string& name :
+         Names{".restore-" + dead + "-0000abcd", ".restore-" + alive + "-0000abcd", ".restore-" + dead + "-00001234",
+               ".restore-x", ".VOA00001.WAV." + dead + "-0000abcd.part"}) {
         VolumeBuilder::writeBytes(volume.voice() + name, {1});
     }
     // Held by a writer elsewhere, whose process id means nothing here.

@@ -39,8 +39,8 @@ bool TestMount::swap() {
 }
 
 bool TestMount::remountReadOnly() {
-    return m_mounted && ::mount(nullptr, m_path.c_str(), nullptr, MS_REMOUNT | MS_RDONLY | MS_NOSUID | MS_NODEV,
-                                nullptr) == 0;
+    return m_mounted &&
+           ::mount(nullptr, m_path.c_str(), nullptr, MS_REMOUNT | MS_RDONLY | MS_NOSUID | MS_NODEV, nullptr) == 0;
 }
 
 bool TestMount::bind(const std::string& folder, const std::string& target) {
