@@ -1,5 +1,7 @@
 #include "cli/ListCommand.h"
 
+#include <iostream>
+
 #include "cli/FailureTrackingSink.h"
 #include "cli/PhoneListScan.h"
 #include "cli/TsvRowWriter.h"
@@ -10,6 +12,9 @@
 namespace tapelink::cli {
 
 namespace {
+
+constexpr const char* kNoValidIndex =
+    "The telephone's index system/phone.bin is missing or damaged: no recordings are listed.";
 
 // Prints each row as the scan finds it, so a large telephone is listed without holding it in memory.
 class StreamingTableView : public ICatalogueView {
@@ -36,16 +41,21 @@ int ListCommand::run() {
     if (root.empty()) return kExitMessage;
     // A read-only telephone is listed in full; being told so is no failure of the listing.
     FailureTrackingSink messages(m_context.messages, kPhoneReadOnly);
+    ScanResult result;
     if (m_json) {
         const PhoneList list = scanPhoneList(root, messages);
         const auto& titles = recordingColumnTitles();
         printRows({titles.begin(), titles.end()}, list.rows, true);
+        result = list.result;
     } else {
         PhoneIndexHeader header;
         StreamingTableView view;
-        ScanCatalogue(root, header, view, messages);
+        result = ScanCatalogue(root, header, view, messages);
     }
-    return messages.failed() ? kExitMessage : kExitOk;
+    const bool failed = messages.failed();
+    // The window shows such a telephone as an empty list; a script must be told why nothing came.
+    if (!result.indexValid) std::cerr << kNoValidIndex << '\n';
+    return failed ? kExitMessage : kExitOk;
 }
 
 }  // namespace tapelink::cli

@@ -4,6 +4,7 @@
 #include <iostream>
 
 #include "cli/ExitStatus.h"
+#include "cli/NonBlank.h"
 #include "cli/RowList.h"
 
 namespace tapelink::cli {

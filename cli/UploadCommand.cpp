@@ -8,9 +8,12 @@
 
 #include "app/ProfileFolder.h"
 #include "app/SettingsStore.h"
+#include "cli/FailureTrackingSink.h"
+#include "cli/NonBlank.h"
 #include "cli/PhoneListScan.h"
 #include "cli/TerminalUploadObserver.h"
 #include "phone/UploadEngine.h"
+#include "phone/VolumeMessages.h"
 
 namespace tapelink::cli {
 
@@ -105,10 +108,13 @@ UploadCommand::UploadCommand(CLI::App& parent, CliContext& context)
     auto* selection = m_command->add_option_group("selection", "Which recordings to upload");
     selection->add_flag("--all", m_all, "Every recording");
     m_choice.addOptions(selection, "list", false);
-    selection->add_option("--date", m_date, "The recordings of one day, YYYY-MM-DD");
-    selection->add_option("--number", m_number, "The recordings whose phone number contains TEXT");
+    selection->add_option("--date", m_date, "The recordings of one day, YYYY-MM-DD")->check(nonBlank());
+    selection->add_option("--number", m_number, "The recordings whose phone number contains TEXT")->check(nonBlank());
     selection->require_option(1);
-    m_command->add_option("--overwrite", m_overwrite, "Existing files: ask, all (replace) or none (keep)")
+    m_command
+        ->add_option("--overwrite", m_overwrite,
+                     "Existing files: ask, all (replace) or none (keep). Without a terminal to ask on, ask keeps "
+                     "them and says so on stderr")
         ->check(CLI::IsMember({"ask", "all", "none"}));
 }
 
@@ -133,7 +139,10 @@ int UploadCommand::run() {
         return kExitUsage;
     }
 
-    const PhoneList list = scanPhoneList(root, m_context.messages);
+    // A file error of the scan (a REC name that could not be moved) makes the whole command fail at its end;
+    // a read-only telephone is uploaded all the same.
+    FailureTrackingSink scanMessages(m_context.messages, kPhoneReadOnly);
+    const PhoneList list = scanPhoneList(root, scanMessages);
     std::vector<std::string> names;
     for (const auto& row : list.rows) names.push_back(row[1]);
     std::vector<int> selected;
@@ -176,7 +185,7 @@ int UploadCommand::run() {
         for (const auto& name : observer.uploadedNames()) std::cout << name << '\n';
     }
     std::cout << report.copied << " uploaded, " << report.skipped << " skipped, " << report.failed << " failed\n";
-    return report.failed > 0 ? kExitMessage : kExitOk;
+    return report.failed > 0 || scanMessages.failed() ? kExitMessage : kExitOk;
 }
 
 }  // namespace tapelink::cli

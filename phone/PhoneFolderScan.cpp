@@ -10,7 +10,7 @@ namespace tapelink {
 std::string moveLegacyRecording(int folderFd, const std::string& legacyName, IMessageSink& messages) {
     const std::string modernName = modernNameOf(legacyName);
     if (const auto error = renameNoReplaceAt(folderFd, legacyName, modernName)) {
-        messages.showMessage(fileErrorText(error, legacyName), MessageIcon::Stop);
+        messages.showMessage(legacyRenameErrorText(error, legacyName, modernName), MessageIcon::Stop);
         return {};
     }
     return modernName;

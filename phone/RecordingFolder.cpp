@@ -66,7 +66,7 @@ std::vector<ListedFile> RecordingFolder::listWavFiles() const {
             !S_ISREG(info.st_mode)) {
             continue;
         }
-        files.push_back({std::move(name), static_cast<std::uint32_t>(info.st_size)});
+        files.push_back({std::move(name), static_cast<std::uint64_t>(info.st_size)});
     }
     return files;
 }
@@ -81,7 +81,7 @@ std::optional<FolderRecording> RecordingFolder::readRecording(const std::string&
     struct stat status {};
     if (::fstat(fd, &status) == 0 && S_ISREG(status.st_mode)) {
         if (auto info = readRecordingInfoFrom(fd)) {
-            recording = FolderRecording{static_cast<std::uint32_t>(status.st_size), std::move(*info)};
+            recording = FolderRecording{static_cast<std::uint64_t>(status.st_size), std::move(*info)};
         }
     }
     ::close(fd);

@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <vector>
 
+#include "phone/FileTimes.h"
 #include "phone/FolderListing.h"
 #include "phone/PhoneVolume.h"
 #include "phone/TemporaryFiles.h"
@@ -57,6 +58,8 @@ RestoreCopyResult copyNoReplace(int sourceFolderFd, const std::string& sourceNam
     }
 
     bool written = copyBytes(in.get(), out.get());
+    // A time that can't be set (some file systems refuse) costs the copy nothing else.
+    if (written) copyModificationTime(in.get(), out.get());
     written = written && ::fsync(out.get()) == 0;
     written = out.close() && written;
     const std::error_code renamed =

@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "phone/FileTimes.h"
 #include "phone/FolderListing.h"
 #include "phone/TemporaryFiles.h"
 
@@ -161,6 +162,7 @@ CopyStatus TemporaryCopy::copyFrom(int sourceFd, const std::string& folder, cons
         discard();
         return status;
     }
+    copyModificationTime(sourceFd, m_fd);
     // Start writing back now, so that flush() mostly finds the data already on its way.
     ::sync_file_range(m_fd, 0, 0, SYNC_FILE_RANGE_WRITE);
     return CopyStatus::Ok;

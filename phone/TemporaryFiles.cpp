@@ -51,8 +51,8 @@ FileDescriptor createTemporaryFile(int folderFd, TemporaryKind kind, const std::
     std::random_device random;
     for (int attempt = 0; attempt < 16; ++attempt) {
         std::string candidate = temporaryName(kind, forName, random());
-        FileDescriptor fd(::openat(folderFd, candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
-                                   kind == TemporaryKind::Restore ? 0644 : 0666));
+        FileDescriptor fd(
+            ::openat(folderFd, candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
         if (fd.valid()) {
             // A file system without locks still has the process id to go by.
             ::flock(fd.get(), LOCK_EX | LOCK_NB);
