@@ -15,6 +15,8 @@ void RecordingChoice::addOptions(CLI::App* group, const std::string& listCommand
     auto* names =
         group->add_option("--names", m_names, "Recordings by their file names, e.g. VOA00001.WAV,VOC00003.WAV");
     rows->excludes(names);
+    m_rowsOption = rows;
+    m_namesOption = names;
     if (required) {
         group->require_option(1);
     }
@@ -24,7 +26,7 @@ std::optional<std::vector<int>> RecordingChoice::resolve(const std::vector<std::
                                                          int& exitStatus) const {
     std::vector<int> rows;
     std::string error;
-    if (!m_rows.empty()) {
+    if (m_rowsOption->count() > 0) {
         if (!parseRowList(m_rows, static_cast<int>(listedNames.size()), rows, error)) {
             std::cerr << "--rows: " << error << '\n';
             exitStatus = kExitUsage;

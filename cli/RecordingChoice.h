@@ -15,7 +15,7 @@ public:
     // "bin list"). With required, exactly one of them must be given.
     void addOptions(CLI::App* group, const std::string& listCommand, bool required);
 
-    bool given() const { return !m_rows.empty() || !m_names.empty(); }
+    bool given() const { return m_rowsOption->count() > 0 || m_namesOption->count() > 0; }
 
     // The 0-based rows of the list (its file names in order) that were chosen, ascending. Empty with exitStatus
     // set, after saying why on stderr: a malformed list or a name or row not in the list is a usage error;
@@ -28,6 +28,8 @@ private:
     std::string m_rows;
     std::string m_names;
     std::string m_listCommand;
+    CLI::Option* m_rowsOption = nullptr;
+    CLI::Option* m_namesOption = nullptr;
 };
 
 // Splits "A,B,C" into its names; false with a reason when an item is empty.
