@@ -3,8 +3,8 @@
 #include <iostream>
 
 #include "cli/FailureTrackingSink.h"
+#include "cli/InterruptStop.h"
 #include "cli/PhoneListScan.h"
-#include "cli/RowList.h"
 #include "phone/RecycleBin.h"
 #include "phone/RecycleBinRow.h"
 #include "phone/RecycleMessages.h"
@@ -14,18 +14,23 @@ namespace tapelink::cli {
 
 namespace {
 
-RowTable binRows(const RecycleBin& bin) {
-    std::vector<RecordingRow> rows;
-    for (const auto& entry : bin.RefreshList()) rows.push_back(recycleBinRow(entry, static_cast<int>(rows.size())));
-    return RowTable(std::move(rows));
-}
+constexpr int kExitInterrupted = 130;
 
-std::optional<std::vector<int>> rowsOrUsage(const std::string& text, int rowCount) {
-    std::vector<int> rows;
-    std::string error;
-    if (parseRowList(text, rowCount, rows, error)) return rows;
-    std::cerr << "--rows: " << error << '\n';
-    return std::nullopt;
+struct BinRows {
+    RowTable table;
+    std::vector<std::string> names;
+    int renamed = 0;
+};
+
+BinRows binRows(const RecycleBin& bin) {
+    BinRows rows;
+    std::vector<RecordingRow> texts;
+    for (const auto& entry : bin.RefreshList(&rows.renamed)) {
+        texts.push_back(recycleBinRow(entry, static_cast<int>(texts.size())));
+        rows.names.push_back(entry.fileName);
+    }
+    rows.table = RowTable(std::move(texts));
+    return rows;
 }
 
 // The window's end-of-restore sequence without a window: only the header write has an effect here.
@@ -51,9 +56,10 @@ BinCommand::BinCommand(CLI::App& parent, CliContext& context)
     m_list = m_command->add_subcommand("list", "Print the recordings in the recycle bin");
     m_list->add_flag("--json", m_json, "Print the rows as a JSON array");
     m_restore = m_command->add_subcommand("restore", "Bring recordings back from the recycle bin");
-    m_restore->add_option("--rows", m_rows, "Comma-separated row numbers (序号) of bin list")->required();
+    m_restoreChoice.addOptions(m_restore->add_option_group("recordings", "Which recordings to restore"), "bin list",
+                               true);
     m_delete = m_command->add_subcommand("delete", "Delete recordings in the recycle bin for good");
-    m_delete->add_option("--rows", m_rows, "Comma-separated row numbers (序号) of bin list")->required();
+    m_deleteChoice.addOptions(m_delete->add_option_group("recordings", "Which recordings to delete"), "bin list", true);
 }
 
 int BinCommand::run() {
@@ -67,10 +73,10 @@ int BinCommand::run() {
 int BinCommand::list(const std::string& root) {
     FailureTrackingSink messages(m_context.messages);
     PhoneList phone = scanPhoneList(root, messages);
-    const RowTable rows = binRows(RecycleBin(root, phone.header, messages));
+    const BinRows rows = binRows(RecycleBin(root, phone.header, messages));
     const auto& titles = recordingColumnTitles();
     std::vector<std::vector<std::string>> printed;
-    for (const auto& row : rows.rows()) printed.emplace_back(row.begin(), row.end());
+    for (const auto& row : rows.table.rows()) printed.emplace_back(row.begin(), row.end());
     printRows({titles.begin(), titles.end()}, printed, m_json);
     return messages.failed() ? kExitMessage : kExitOk;
 }
@@ -79,12 +85,19 @@ int BinCommand::restore(const std::string& root) {
     FailureTrackingSink messages(m_context.messages, kRestoreDone);
     PhoneList phone = scanPhoneList(root, messages);
     RecycleBin bin(root, phone.header, messages);
-    const RowTable rows = binRows(bin);
-    const auto selected = rowsOrUsage(m_rows, rows.rowCount());
-    if (!selected) return kExitUsage;
+    const BinRows rows = binRows(bin);
+    int status = kExitOk;
+    const auto selected = m_restoreChoice.resolve(rows.names, rows.renamed, status);
+    if (!selected) return status;
     CliRestoreObserver observer(bin);
-    const RestoreReport report = bin.RestoreWorker(TransferJob{*selected}, rows, {}, observer);
+    const InterruptStop interrupt;
+    const RestoreReport report = bin.RestoreWorker(TransferJob{*selected}, rows.table, interrupt.token(), observer);
     for (const auto& file : report.restored) std::cout << file.binName << '\t' << file.voiceName << '\n';
+    if (report.stopped) {
+        std::cerr << "Interrupted after " << report.restored.size() << " of " << selected->size()
+                  << " recordings; the index was written for them.\n";
+        return kExitInterrupted;
+    }
     return messages.failed() ? kExitMessage : kExitOk;
 }
 
@@ -92,11 +105,12 @@ int BinCommand::remove(const std::string& root) {
     FailureTrackingSink messages(m_context.messages);
     PhoneList phone = scanPhoneList(root, messages);
     RecycleBin bin(root, phone.header, messages);
-    const RowTable rows = binRows(bin);
-    const auto selected = rowsOrUsage(m_rows, rows.rowCount());
-    if (!selected) return kExitUsage;
+    const BinRows rows = binRows(bin);
+    int status = kExitOk;
+    const auto selected = m_deleteChoice.resolve(rows.names, rows.renamed, status);
+    if (!selected) return status;
     std::vector<std::string> names;
-    for (const int row : *selected) names.push_back(rows.cellText(row, 1));
+    for (const int row : *selected) names.push_back(rows.names[static_cast<std::size_t>(row)]);
     bin.PermanentDelete(names, [&](std::size_t i) { std::cout << names[i] << '\n'; });
     return messages.failed() ? kExitMessage : kExitOk;
 }

@@ -3,11 +3,13 @@
 #include <CLI/CLI.hpp>
 
 #include "cli/CliContext.h"
+#include "cli/RecordingChoice.h"
 
 namespace tapelink::cli {
 
-// tapelink-cli bin list [--json] | bin restore --rows LIST | bin delete --rows LIST: the telephone's
-// recycle bin, as the recycle-bin window shows and changes it. LIST numbers the rows of "bin list".
+// tapelink-cli bin list [--json] | bin restore (--rows LIST | --names NAMES) | bin delete (--rows LIST |
+// --names NAMES): the telephone's recycle bin, as the recycle-bin window shows and changes it. LIST numbers
+// the rows of "bin list". SIGINT and SIGTERM stop a restore after the recording in progress.
 // The telephone's catalogue is read first, so the index counters are the ones the main window holds.
 class BinCommand {
 public:
@@ -26,7 +28,8 @@ private:
     CLI::App* m_delete;
     CliContext& m_context;
     bool m_json = false;
-    std::string m_rows;
+    RecordingChoice m_restoreChoice;
+    RecordingChoice m_deleteChoice;
 };
 
 }  // namespace tapelink::cli

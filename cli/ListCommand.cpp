@@ -2,10 +2,12 @@
 
 #include <iostream>
 
+#include "cli/FailureTrackingSink.h"
 #include "cli/PhoneListScan.h"
 #include "cli/TsvRowWriter.h"
 #include "phone/CatalogueScan.h"
 #include "phone/PhoneListRow.h"
+#include "phone/VolumeMessages.h"
 
 namespace tapelink::cli {
 
@@ -37,18 +39,20 @@ ListCommand::ListCommand(CLI::App& parent, CliContext& context)
 int ListCommand::run() {
     const std::string root = m_context.requirePhone();
     if (root.empty()) return kExitMessage;
+    // A read-only telephone is listed in full; being told so is no failure of the listing.
+    FailureTrackingSink messages(m_context.messages, kPhoneReadOnly);
     ScanResult result;
     if (m_json) {
-        const PhoneList list = scanPhoneList(root, m_context.messages);
+        const PhoneList list = scanPhoneList(root, messages);
         const auto& titles = recordingColumnTitles();
         printRows({titles.begin(), titles.end()}, list.rows, true);
         result = list.result;
     } else {
         PhoneIndexHeader header;
         StreamingTableView view;
-        result = ScanCatalogue(root, header, view, m_context.messages);
+        result = ScanCatalogue(root, header, view, messages);
     }
-    const bool failed = m_context.messages.anyShown();
+    const bool failed = messages.failed();
     // The window shows such a telephone as an empty list; a script must be told why nothing came.
     if (!result.indexValid) std::cerr << kNoValidIndex << '\n';
     return failed ? kExitMessage : kExitOk;

@@ -30,6 +30,10 @@ public:
     void showMessage(const std::string& text, MessageIcon icon) override;
     OverwriteDecision askOverwrite(const std::string& promptText) override;
     void bytesCopied(std::uint64_t count) override;
+    void fileUploaded(const std::string& fileName) override { m_uploaded.push_back(fileName); }
+
+    // The files that reached the upload folder, in order.
+    const std::vector<std::string>& uploadedNames() const { return m_uploaded; }
 
 private:
     void checkInterrupt();
@@ -37,6 +41,7 @@ private:
     void clearBar();
 
     std::vector<std::string> m_names;
+    std::vector<std::string> m_uploaded;
     OverwritePolicy m_policy;
     std::stop_source m_stop;
     const std::atomic<bool>& m_interrupted;

@@ -11,9 +11,9 @@
 #include "cli/FailureTrackingSink.h"
 #include "cli/NonBlank.h"
 #include "cli/PhoneListScan.h"
-#include "cli/RowList.h"
 #include "cli/TerminalUploadObserver.h"
 #include "phone/UploadEngine.h"
+#include "phone/VolumeMessages.h"
 
 namespace tapelink::cli {
 
@@ -107,7 +107,7 @@ UploadCommand::UploadCommand(CLI::App& parent, CliContext& context)
     m_command->add_option("--to", m_to, "Upload folder (default: the one stored in the settings)");
     auto* selection = m_command->add_option_group("selection", "Which recordings to upload");
     selection->add_flag("--all", m_all, "Every recording");
-    selection->add_option("--rows", m_rows, "Rows of the list by their 序号, e.g. 1,3,7 or 2-5")->check(nonBlank());
+    m_choice.addOptions(selection, "list", false);
     selection->add_option("--date", m_date, "The recordings of one day, YYYY-MM-DD")->check(nonBlank());
     selection->add_option("--number", m_number, "The recordings whose phone number contains TEXT")->check(nonBlank());
     selection->require_option(1);
@@ -139,20 +139,20 @@ int UploadCommand::run() {
         return kExitUsage;
     }
 
-    // A file error of the scan (a REC name that could not be moved) makes the whole command fail at its end.
-    FailureTrackingSink scanMessages(m_context.messages);
+    // A file error of the scan (a REC name that could not be moved) makes the whole command fail at its end;
+    // a read-only telephone is uploaded all the same.
+    FailureTrackingSink scanMessages(m_context.messages, kPhoneReadOnly);
     const PhoneList list = scanPhoneList(root, scanMessages);
-    std::vector<int> selected;
-    if (!m_rows.empty()) {
-        std::string error;
-        if (!parseRowList(m_rows, static_cast<int>(list.rows.size()), selected, error)) {
-            std::cerr << "--rows: " << error << '\n';
-            return kExitUsage;
-        }
-    }
-
     std::vector<std::string> names;
     for (const auto& row : list.rows) names.push_back(row[1]);
+    std::vector<int> selected;
+    if (m_choice.given()) {
+        int status = kExitOk;
+        auto chosen = m_choice.resolve(names, list.result.renamed, status);
+        if (!chosen) return status;
+        selected = std::move(*chosen);
+    }
+
     const OverwritePolicy policy = m_overwrite == "all"    ? OverwritePolicy::All
                                    : m_overwrite == "none" ? OverwritePolicy::None
                                                            : OverwritePolicy::Ask;
@@ -166,7 +166,7 @@ int UploadCommand::run() {
 
     if (m_all) {
         engine.UploadAll();
-    } else if (!m_rows.empty()) {
+    } else if (m_choice.given()) {
         engine.UploadSelected(selected);
     } else if (!m_date.empty()) {
         engine.UploadByDate(date);
@@ -179,6 +179,10 @@ int UploadCommand::run() {
     if (report.terminated) {
         std::cerr << "Interrupted.\n";
         return kExitInterrupted;
+    }
+    // Chosen recordings are named one a line, so a script can check what was done.
+    if (m_choice.given()) {
+        for (const auto& name : observer.uploadedNames()) std::cout << name << '\n';
     }
     std::cout << report.copied << " uploaded, " << report.skipped << " skipped, " << report.failed << " failed\n";
     return report.failed > 0 || scanMessages.failed() ? kExitMessage : kExitOk;

@@ -4,12 +4,14 @@
 #include <string>
 
 #include "cli/CliContext.h"
+#include "cli/RecordingChoice.h"
 
 namespace tapelink::cli {
 
-// tapelink-cli upload [--to DIR] (--all | --rows LIST | --date YYYY-MM-DD | --number TEXT)
+// tapelink-cli upload [--to DIR] (--all | --rows LIST | --names NAMES | --date YYYY-MM-DD | --number TEXT)
 //                     [--overwrite ask|all|none]
-// Scans the telephone as the main window does, then uploads the chosen rows with the window's rules.
+// Scans the telephone as the main window does, then uploads the chosen rows with the window's rules. With
+// --rows or --names each file uploaded is printed on a line of its own before the summary.
 class UploadCommand {
 public:
     UploadCommand(CLI::App& parent, CliContext& context);
@@ -23,7 +25,7 @@ private:
     CliContext& m_context;
     std::string m_to;
     bool m_all = false;
-    std::string m_rows;
+    RecordingChoice m_choice;
     std::string m_date;
     std::string m_number;
     std::string m_overwrite = "ask";

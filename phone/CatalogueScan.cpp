@@ -1,52 +1,55 @@
 #include "phone/CatalogueScan.h"
 
-#include "phone/CallDirection.h"
 #include "phone/DeviceStatus.h"
-#include "phone/FileErrorText.h"
-#include "phone/FolderListing.h"
-#include "phone/PhoneStore.h"
-#include "phone/RecordingFolder.h"
+#include "phone/PhoneFolderScan.h"
+#include "phone/PhoneIndexFile.h"
+#include "phone/PhoneVolume.h"
 #include "phone/RecordingKind.h"
+#include "phone/TemporaryFiles.h"
+#include "phone/VolumeMessages.h"
 
 namespace tapelink {
-
-std::string moveLegacyRecording(const std::string& folder, const std::string& legacyName, IMessageSink& messages) {
-    const std::string modernName = modernNameOf(legacyName);
-    if (const auto error = renameNoReplace(folder + legacyName, folder + modernName)) {
-        messages.showMessage(legacyRenameErrorText(error, legacyName, modernName), MessageIcon::Stop);
-        return {};
-    }
-    return modernName;
-}
 
 ScanResult ScanCatalogue(const std::string& driveRoot, PhoneIndexHeader& header, ICatalogueView& view,
                          IMessageSink& messages) {
     view.setStatusText(kStatusReading);
     view.clearRows();
 
-    const PhoneStore store(driveRoot);
-    if (store.readHeader(header) != IndexReadResult::Ok) return {};
+    const PhoneVolume volume(driveRoot);
+    if (readIndexHeader(volume, header) != IndexReadResult::Ok) return {};
+    ScanResult result;
+    result.indexValid = true;
+    // A telephone that refuses writes is still listed, so its recordings can be uploaded; the user is told
+    // once, when something had to be written.
+    const bool mountedReadOnly = volume.readOnly();
+    bool writeRefused = false;
     if (header.hasClearedFieldsSet()) {
         header.zeroClearedFields();
-        store.writeHeader(header);
+        writeRefused = writeIndexHeader(volume, header) == IndexWriteCheck::ReadOnly;
     }
 
-    const std::string voiceFolder = store.voiceFolder();
-    int count = 0;
-    const RecordingFolder folder(voiceFolder);
-    for (std::string& name : folder.listWavNames()) {
-        if (!isRecordingFileName(name)) {
-            if (!isLegacyRecordingName(name)) continue;
-            name = moveLegacyRecording(voiceFolder, name, messages);
-            if (name.empty()) continue;
-        }
-        const auto file = folder.readRecording(name);
-        if (!file || !isValidDirection(file->info.direction)) continue;
-        view.addRecordingRow(RecordingEntry::fromInfo(voiceFolder, name, file->size, file->info), count);
-        ++count;
+    const std::string voiceFolder = withTrailingSlash(driveRoot) + "voice/";
+    RecordingFolder folder(volume.openFolder(PhoneVolume::kVoice));
+    // Restores a killed process left half done; nothing but this program writes such names.
+    if (folder.isOpen() && !mountedReadOnly) removeStaleTemporaries(folder.fd(), TemporaryKind::Restore);
+    // Legacy names that can't be moved are listed as they are.
+    const AcceptName accept = mountedReadOnly ? AcceptName([](const std::string& name) {
+        return isRecordingFileName(name) || isLegacyRecordingName(name);
+    })
+                                              : AcceptName(isRecordingFileName);
+    result.renamed =
+        scanRecordingFolder(folder, accept, messages, [&](const std::string& name, const FolderRecording& file) {
+            writeRefused = writeRefused || isLegacyRecordingName(name);
+            view.addRecordingRow(RecordingEntry::fromInfo(voiceFolder, name, file.size, file.info),
+                                 result.recordingCount);
+            ++result.recordingCount;
+        });
+    header.setRecordingCount(static_cast<std::uint16_t>(result.recordingCount));
+    if (writeRefused) {
+        result.readOnly = true;
+        messages.showMessage(kPhoneReadOnly, MessageIcon::Warning);
     }
-    header.setRecordingCount(static_cast<std::uint16_t>(count));
-    return {true, count};
+    return result;
 }
 
 }  // namespace tapelink

@@ -22,6 +22,8 @@ public:
 struct ScanResult {
     bool indexValid = false;  // false: index missing, short or of the wrong magic; nothing listed
     int recordingCount = 0;
+    int renamed = 0;        // legacy names moved; the folder was then listed again before any row was added
+    bool readOnly = false;  // the cleared fields could not be written: the user was told once
 
     bool operator==(const ScanResult&) const = default;
 };
@@ -29,12 +31,9 @@ struct ScanResult {
 // Reads the telephone's catalogue into the view: checks the index header (and zeroes its cleared
 // fields on the telephone when any is set), moves legacy REC names to VO names, and adds one row per
 // valid recording in the folder's listing order. header receives the index as read, with
-// recordingCount set to the number of rows listed.
+// recordingCount set to the number of rows listed, and remembers the volume it came from. Nothing on the
+// telephone is reached through a link.
 ScanResult ScanCatalogue(const std::string& driveRoot, PhoneIndexHeader& header, ICatalogueView& view,
                          IMessageSink& messages);
-
-// Moves a legacy REC name in folder to its VO name, never replacing a file. On failure the user is told
-// which file could not be moved and nothing changes; the result is then empty.
-std::string moveLegacyRecording(const std::string& folder, const std::string& legacyName, IMessageSink& messages);
 
 }  // namespace tapelink

@@ -19,13 +19,19 @@ std::vector<ListedFile> listWavFiles(const std::string& folder) {
 }
 
 std::error_code renameNoReplace(const std::string& from, const std::string& to) {
-    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return {};
+    return renameNoReplaceAt(AT_FDCWD, from, to);
+}
+
+std::error_code renameNoReplaceAt(int folderFd, const std::string& from, const std::string& to) {
+    if (::renameat2(folderFd, from.c_str(), folderFd, to.c_str(), RENAME_NOREPLACE) == 0) return {};
     const int error = errno;
     if (error != EINVAL && error != ENOSYS) return {error, std::generic_category()};
     // Some file systems can't refuse a replace in the kernel; check first, then rename.
     struct stat info {};
-    if (::lstat(to.c_str(), &info) == 0) return std::make_error_code(std::errc::file_exists);
-    if (::rename(from.c_str(), to.c_str()) == 0) return {};
+    if (::fstatat(folderFd, to.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0) {
+        return std::make_error_code(std::errc::file_exists);
+    }
+    if (::renameat(folderFd, from.c_str(), folderFd, to.c_str()) == 0) return {};
     return {errno, std::generic_category()};
 }
 

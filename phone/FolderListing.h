@@ -20,5 +20,7 @@ std::vector<ListedFile> listWavFiles(const std::string& folder);
 
 // Renames without ever replacing an existing file; the error is set when the rename did not happen.
 std::error_code renameNoReplace(const std::string& from, const std::string& to);
+// The same for two names in one open folder; links are renamed, never followed.
+std::error_code renameNoReplaceAt(int folderFd, const std::string& from, const std::string& to);
 
 }  // namespace tapelink

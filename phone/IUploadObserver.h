@@ -23,6 +23,8 @@ public:
     virtual OverwriteDecision askOverwrite(const std::string& promptText) = 0;
     // Called on the worker's own thread after each block written, for throughput displays.
     virtual void bytesCopied(std::uint64_t count) { (void)count; }
+    // Called on the worker's own thread once a file has its name in the upload folder.
+    virtual void fileUploaded(const std::string& fileName) { (void)fileName; }
 };
 
 }  // namespace tapelink

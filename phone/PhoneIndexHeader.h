@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "phone/VolumeIdentity.h"
+
 namespace tapelink {
 
 // The first 124 bytes of the telephone's system/phone.bin. Only a few fields mean anything to us;
@@ -14,6 +16,9 @@ struct PhoneIndexHeader {
     static constexpr std::uint16_t kSerialsExhausted = 0xFFFF;
 
     std::array<std::uint8_t, kSize> bytes{};
+    // The volume and index file the bytes were read from; only that index is ever written with them. Unknown
+    // (never read) or without an index (missing, short or of the wrong magic): the header is never written.
+    VolumeIdentity origin;
 
     std::uint16_t magic() const { return word(0); }
     std::uint8_t clearedByte() const { return bytes[38]; }
@@ -30,7 +35,8 @@ struct PhoneIndexHeader {
     bool hasClearedFieldsSet() const;
     void zeroClearedFields();
 
-    bool operator==(const PhoneIndexHeader&) const = default;
+    // Where a header was read from is not part of its value.
+    bool operator==(const PhoneIndexHeader& other) const { return bytes == other.bytes; }
 
 private:
     std::uint16_t word(std::size_t offset) const {

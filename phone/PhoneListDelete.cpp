@@ -1,11 +1,8 @@
 #include "phone/PhoneListDelete.h"
 
-#include <unistd.h>
-
-#include <cerrno>
-
 #include "phone/FileErrorText.h"
-#include "phone/PhoneStore.h"
+#include "phone/PhoneIndexFile.h"
+#include "phone/PhoneVolume.h"
 #include "phone/RecycleMessages.h"
 
 namespace tapelink {
@@ -19,11 +16,18 @@ PhoneDeleteResult PermanentDelete(const std::string& driveRoot, const std::vecto
     }
     if (driveRoot.empty()) return result;
 
-    const PhoneStore store(driveRoot);
+    // The counters must be able to follow the files, on the volume the rows were read from.
+    const PhoneVolume volume(driveRoot);
+    result.refusal = checkIndexWritable(volume, header);
+    if (result.refusal != IndexWriteCheck::Ok) {
+        messages.showMessage(refusalText(result.refusal));
+        return result;
+    }
     std::string failure;
     for (std::size_t i = 0; i < fileNames.size(); ++i) {
-        if (::unlink((store.voiceFolder() + fileNames[i]).c_str()) != 0) {
-            failure = fileErrorText({errno, std::generic_category()}, fileNames[i]);
+        // Looked up for each file: a folder moved away meanwhile ends the delete instead of being followed.
+        if (const auto error = removeRecording(volume.openFolder(PhoneVolume::kVoice).get(), fileNames[i])) {
+            failure = fileErrorText(error, fileNames[i]);
             result.failed = true;
             break;
         }
@@ -36,7 +40,7 @@ PhoneDeleteResult PermanentDelete(const std::string& driveRoot, const std::vecto
     }
     if (header.recordingCount() == 0) header.setNextSerial(1);
     // The counters on the telephone follow its files, also when a file in the middle could not go.
-    result.headerWritten = store.writeHeader(header);
+    result.headerWritten = writeIndexHeader(volume, header) == IndexWriteCheck::Ok;
     if (result.failed) messages.showMessage(failure, MessageIcon::Stop);
     return result;
 }

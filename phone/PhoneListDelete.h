@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "common/IMessageSink.h"
+#include "phone/PhoneIndexFile.h"
 #include "phone/PhoneIndexHeader.h"
 #include "phone/RecycleBin.h"
 
@@ -13,6 +14,8 @@ struct PhoneDeleteResult {
     int deleted = 0;             // files deleted, always the first ones of the names given
     bool failed = false;         // a file could not be deleted; the user was told which
     bool headerWritten = false;  // the index reached the telephone
+    // Not Ok: nothing was deleted, and the user was told why (a window then reads the telephone again).
+    IndexWriteCheck refusal = IndexWriteCheck::Ok;
 
     bool operator==(const PhoneDeleteResult&) const = default;
 };
@@ -23,6 +26,8 @@ struct PhoneDeleteResult {
 // left, and the header is written. A file that can't be deleted ends the command there: the header is
 // written for the files already deleted, then the file-error text is shown. No names: the user is asked
 // to select a row. deleted is called after each file, so the window can remove its row at once.
+// Nothing is deleted unless the header may be written: the drive root must still be the volume the header
+// was read from, with a valid index, and writable. Links and special files in voice/ are never deleted.
 PhoneDeleteResult PermanentDelete(const std::string& driveRoot, const std::vector<std::string>& fileNames,
                                   PhoneIndexHeader& header, IMessageSink& messages,
                                   const DeletedCallback& deleted = {});

@@ -2,11 +2,10 @@
 
 #include <string>
 
+#include "phone/PhoneIndexFile.h"
 #include "phone/PhoneIndexHeader.h"
 
 namespace tapelink {
-
-enum class IndexReadResult { Ok, CannotOpen, TooShort, BadMagic };
 
 // The telephone's volume: system/phone.bin, voice/ and RECYCLE/ under the drive root.
 // The folders and the index file belong to the telephone; nothing here creates them.
@@ -20,12 +19,8 @@ public:
     std::string voiceFolder() const { return m_driveRoot + "voice/"; }
     std::string recycleFolder() const { return m_driveRoot + "RECYCLE/"; }
 
-    // Reads the first 124 bytes of the index. The file must open for reading and writing, as the
-    // telephone's index is always written back in place.
+    // readIndexHeader and writeIndexHeader on the volume as it is mounted now.
     IndexReadResult readHeader(PhoneIndexHeader& header) const;
-
-    // Writes the 124 bytes at offset 0 of the existing index: never creates or truncates it, and
-    // leaves every byte after the header as it is.
     bool writeHeader(const PhoneIndexHeader& header) const;
 
 private:

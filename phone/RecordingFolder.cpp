@@ -8,6 +8,8 @@
 
 #include <cstring>
 
+#include "phone/PhoneVolume.h"
+
 namespace tapelink {
 
 namespace {
@@ -20,6 +22,8 @@ bool hasWavExtension(const char* name, std::size_t length) {
 
 RecordingFolder::RecordingFolder(const std::string& path)
     : m_fd(::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {}
+
+RecordingFolder::RecordingFolder(FileDescriptor phoneFolder) : m_fd(phoneFolder.release()), m_followLinks(false) {}
 
 RecordingFolder::~RecordingFolder() {
     if (m_fd >= 0) ::close(m_fd);
@@ -37,23 +41,31 @@ std::vector<std::string> RecordingFolder::listWavNames() const {
     while (const dirent* entry = ::readdir(dir)) {
         const std::size_t length = std::strlen(entry->d_name);
         if (!hasWavExtension(entry->d_name, length)) continue;
-        if (entry->d_type != DT_REG) {
-            // Only what is surely a regular file gets opened later: opening a device or a pipe is not harmless.
-            if (entry->d_type != DT_UNKNOWN && entry->d_type != DT_LNK) continue;
-            struct stat info {};
-            if (::fstatat(m_fd, entry->d_name, &info, 0) != 0 || !S_ISREG(info.st_mode)) continue;
-        }
-        names.emplace_back(entry->d_name, length);
+        if (isListable(entry->d_name, entry->d_type)) names.emplace_back(entry->d_name, length);
     }
     ::closedir(dir);
     return names;
+}
+
+bool RecordingFolder::isListable(const char* name, unsigned char type) const {
+    // On the telephone a name is looked at again when its file is opened (readRecording), so a plain file
+    // costs nothing more here.
+    if (!m_followLinks) return type == DT_REG || (type == DT_UNKNOWN && isRegularFileAt(m_fd, name));
+    if (type == DT_REG) return true;
+    // Only what is surely a regular file gets opened later: opening a device or a pipe is not harmless.
+    if (type != DT_UNKNOWN && type != DT_LNK) return false;
+    struct stat info {};
+    return ::fstatat(m_fd, name, &info, 0) == 0 && S_ISREG(info.st_mode);
 }
 
 std::vector<ListedFile> RecordingFolder::listWavFiles() const {
     std::vector<ListedFile> files;
     for (std::string& name : listWavNames()) {
         struct stat info {};
-        if (::fstatat(m_fd, name.c_str(), &info, 0) != 0 || !S_ISREG(info.st_mode)) continue;
+        if (::fstatat(m_fd, name.c_str(), &info, m_followLinks ? 0 : AT_SYMLINK_NOFOLLOW) != 0 ||
+            !S_ISREG(info.st_mode)) {
+            continue;
+        }
         files.push_back({std::move(name), static_cast<std::uint64_t>(info.st_size)});
     }
     return files;
@@ -62,7 +74,8 @@ std::vector<ListedFile> RecordingFolder::listWavFiles() const {
 std::optional<FolderRecording> RecordingFolder::readRecording(const std::string& name) const {
     if (m_fd < 0) return std::nullopt;
     // O_NONBLOCK: should a pipe take the name of a listed file, the open must not wait for a writer.
-    const int fd = ::openat(m_fd, name.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    const int fd = m_followLinks ? ::openat(m_fd, name.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY)
+                                 : openRegularFileAt(m_fd, name, O_RDONLY).release();
     if (fd < 0) return std::nullopt;
     std::optional<FolderRecording> recording;
     struct stat status {};

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "phone/FileDescriptor.h"
 #include "phone/FolderListing.h"
 #include "phone/RecordingInfo.h"
 
@@ -19,12 +20,17 @@ struct FolderRecording {
 // the folder instead of walking the whole path again.
 class RecordingFolder {
 public:
+    // A folder on the PC: links are followed, as users expect there.
     explicit RecordingFolder(const std::string& path);
+    // A folder on the telephone, opened through PhoneVolume: links, special files and anything mounted over a
+    // name are passed over like files that are not recordings.
+    explicit RecordingFolder(FileDescriptor phoneFolder);
     ~RecordingFolder();
     RecordingFolder(const RecordingFolder&) = delete;
     RecordingFolder& operator=(const RecordingFolder&) = delete;
 
     bool isOpen() const { return m_fd >= 0; }
+    int fd() const { return m_fd; }
     // As listWavFiles: the .wav files in the folder's own order; empty when the folder can't be read.
     std::vector<ListedFile> listWavFiles() const;
 
@@ -37,7 +43,10 @@ public:
     std::optional<FolderRecording> readRecording(const std::string& name) const;
 
 private:
+    bool isListable(const char* name, unsigned char type) const;
+
     int m_fd = -1;
+    bool m_followLinks = true;
 };
 
 }  // namespace tapelink

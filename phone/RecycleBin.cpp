@@ -1,18 +1,20 @@
 #include "phone/RecycleBin.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
 
-#include "phone/CallDirection.h"
-#include "phone/CatalogueScan.h"
 #include "phone/FileErrorText.h"
-#include "phone/FolderListing.h"
+#include "phone/PhoneFolderScan.h"
+#include "phone/PhoneIndexFile.h"
+#include "phone/PhoneVolume.h"
 #include "phone/RecordingKind.h"
 #include "phone/RecycleMessages.h"
 #include "phone/RestoreCopy.h"
+#include "phone/VolumeMessages.h"
 
 namespace tapelink {
 
@@ -20,14 +22,13 @@ namespace {
 
 constexpr std::size_t kRecordingNameLength = 12;
 
-bool pathExists(const std::string& path) {
+bool nameTaken(int folderFd, const std::string& name) {
     struct stat info {};
-    return ::lstat(path.c_str(), &info) == 0;
+    return ::fstatat(folderFd, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0;
 }
 
-std::error_code removeFile(const std::string& path) {
-    if (::unlink(path.c_str()) == 0) return {};
-    return {errno, std::generic_category()};
+bool isBinName(const std::string& name) {
+    return name.size() == kRecordingNameLength && name.compare(0, 2, "VO") == 0;
 }
 
 }  // namespace
@@ -51,23 +52,25 @@ std::string restoredFileName(char kindLetter, std::uint16_t serial) {
 RecycleBin::RecycleBin(std::string driveRoot, PhoneIndexHeader& header, IMessageSink& messages)
     : m_store(std::move(driveRoot)), m_header(header), m_messages(messages) {}
 
-std::vector<RecordingEntry> RecycleBin::RefreshList() const {
+std::vector<RecordingEntry> RecycleBin::RefreshList(int* renamed) const {
     std::vector<RecordingEntry> entries;
+    if (renamed != nullptr) *renamed = 0;
     if (driveRoot().empty()) return entries;
-    const std::string folder = m_store.recycleFolder();
-    for (const ListedFile& file : listWavFiles(folder)) {
-        std::string name = file.name;
-        if (name.size() != kRecordingNameLength) continue;
-        if (name.compare(0, 2, "VO") != 0) {
-            if (!isLegacyRecordingName(name)) continue;
-            name = moveLegacyRecording(folder, name, m_messages);
-            if (name.empty()) continue;
-        }
-        const auto info = readRecordingInfo(folder + name);
-        if (!info || !isValidDirection(info->direction)) continue;
-        entries.push_back(RecordingEntry::fromInfo(folder, name, file.size, *info));
-    }
+    const std::string folderPath = m_store.recycleFolder();
+    const PhoneVolume volume(driveRoot());
+    const RecordingFolder folder(volume.openFolder(PhoneVolume::kRecycle));
+    const int moved =
+        scanRecordingFolder(folder, isBinName, m_messages, [&](const std::string& name, const FolderRecording& file) {
+            entries.push_back(RecordingEntry::fromInfo(folderPath, name, file.size, file.info));
+        });
+    if (renamed != nullptr) *renamed = moved;
     return entries;
+}
+
+IndexWriteCheck RecycleBin::checkWritable(const PhoneVolume& volume) const {
+    const IndexWriteCheck check = checkIndexWritable(volume, m_header);
+    if (check != IndexWriteCheck::Ok) m_messages.showMessage(refusalText(check));
+    return check;
 }
 
 bool RecycleBin::serialsLeft() const {
@@ -79,6 +82,13 @@ void RecycleBin::useUpSerial() {
 }
 
 RestoreOutcome RecycleBin::RestoreOne(const IListTexts& list, int row, RestoredFile* restored) {
+    const PhoneVolume volume(driveRoot());
+    if (checkWritable(volume) != IndexWriteCheck::Ok) return RestoreOutcome::Refused;
+    return restoreOne(volume, list, row, restored);
+}
+
+RestoreOutcome RecycleBin::restoreOne(const PhoneVolume& volume, const IListTexts& list, int row,
+                                      RestoredFile* restored) {
     if (!serialsLeft()) {
         m_messages.showMessage(kSerialsExhausted);
         return RestoreOutcome::SerialsExhausted;
@@ -90,13 +100,14 @@ RestoreOutcome RecycleBin::RestoreOne(const IListTexts& list, int row, RestoredF
         return RestoreOutcome::Failed;
     }
 
-    const std::string voiceFolder = m_store.voiceFolder();
+    const FileDescriptor voice = volume.openFolder(PhoneVolume::kVoice);
+    const FileDescriptor bin = volume.openFolder(PhoneVolume::kRecycle);
     std::string voiceName;
     for (;;) {
         voiceName = restoredFileName(binName[2], m_header.nextSerial());
-        const auto result = pathExists(voiceFolder + voiceName)
+        const auto result = voice.valid() && nameTaken(voice.get(), voiceName)
                                 ? RestoreCopyResult::TargetExists
-                                : copyNoReplace(m_store.recycleFolder() + binName, voiceFolder, voiceName);
+                                : copyNoReplace(bin.get(), binName, voice.get(), voiceName);
         if (result == RestoreCopyResult::Copied) break;
         if (result == RestoreCopyResult::TargetExists) {
             // The serial is taken by a recording already on the telephone: it is used up.
@@ -117,8 +128,8 @@ RestoreOutcome RecycleBin::RestoreOne(const IListTexts& list, int row, RestoredF
     m_header.setRecordingCount(static_cast<std::uint16_t>(m_header.recordingCount() + 1));
     if (restored != nullptr) *restored = {binName, voiceName};
     // The recording is safely in voice/ now; a bin copy that stays behind is told and the job goes on.
-    if (const auto error = removeFile(m_store.recycleFolder() + binName)) {
-        m_messages.showMessage(fileErrorText(error, binName), MessageIcon::Stop);
+    if (::unlinkat(bin.get(), binName.c_str(), 0) != 0) {
+        m_messages.showMessage(fileErrorText({errno, std::generic_category()}, binName), MessageIcon::Stop);
     }
     return RestoreOutcome::Restored;
 }
@@ -127,13 +138,23 @@ RestoreReport RecycleBin::RestoreWorker(const TransferJob& job, const IListTexts
                                         IRestoreObserver& observer) {
     RestoreReport report;
     observer.progressStarted(job.count());
+    const PhoneVolume volume(driveRoot());
+    if (checkWritable(volume) != IndexWriteCheck::Ok) {
+        // Nothing was done and the header must not be written; the telephone is read again.
+        report.refused = true;
+        report.failed = job.count();
+        observer.progressEnded();
+        observer.listRefreshRequested();
+        observer.phoneRescanRequested();
+        return report;
+    }
     for (int i = 0; i < job.count(); ++i) {
         if (stop.stop_requested()) {
             report.stopped = true;
             break;
         }
         RestoredFile restored;
-        if (RestoreOne(list, job.rows[static_cast<std::size_t>(i)], &restored) == RestoreOutcome::Restored) {
+        if (restoreOne(volume, list, job.rows[static_cast<std::size_t>(i)], &restored) == RestoreOutcome::Restored) {
             report.restored.push_back(restored);
         } else {
             ++report.failed;
@@ -152,14 +173,27 @@ RestoreReport RecycleBin::RestoreWorker(const TransferJob& job, const IListTexts
 }
 
 int RecycleBin::PermanentDelete(const std::vector<std::string>& fileNames, const DeletedCallback& deleted) {
+    m_deleteRefused = false;
     if (fileNames.empty()) {
         m_messages.showMessage(kNoBinRowSelected);
         return 0;
     }
     if (driveRoot().empty()) return 0;
+    // The names were listed from the volume the header was read from; on another one they mean other files.
+    const PhoneVolume volume(driveRoot());
+    if (!m_header.origin.sameRoot(volume.identity())) {
+        m_deleteRefused = true;
+        m_messages.showMessage(kDeviceNotReady);
+        return 0;
+    }
+    if (volume.readOnly()) {
+        m_deleteRefused = true;
+        m_messages.showMessage(kPhoneReadOnly);
+        return 0;
+    }
     int count = 0;
     for (std::size_t i = 0; i < fileNames.size(); ++i) {
-        if (const auto error = removeFile(m_store.recycleFolder() + fileNames[i])) {
+        if (const auto error = removeRecording(volume.openFolder(PhoneVolume::kRecycle).get(), fileNames[i])) {
             m_messages.showMessage(fileErrorText(error, fileNames[i]), MessageIcon::Stop);
             break;
         }
@@ -170,7 +204,15 @@ int RecycleBin::PermanentDelete(const std::vector<std::string>& fileNames, const
 }
 
 bool RecycleBin::savePhoneIndex() const {
-    return !driveRoot().empty() && m_store.writeHeader(m_header);
+    return !driveRoot().empty() && writeIndexHeader(PhoneVolume(driveRoot()), m_header) == IndexWriteCheck::Ok;
+}
+
+std::error_code removeRecording(int folderFd, const std::string& name) {
+    if (folderFd < 0) return std::make_error_code(std::errc::no_such_file_or_directory);
+    // Only a regular file of the folder's own file system; a link or anything else counts as not there.
+    if (!isRegularFileAt(folderFd, name)) return std::make_error_code(std::errc::no_such_file_or_directory);
+    if (::unlinkat(folderFd, name.c_str(), 0) == 0) return {};
+    return {errno, std::generic_category()};
 }
 
 }  // namespace tapelink

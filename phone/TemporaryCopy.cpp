@@ -5,12 +5,12 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <random>
 #include <utility>
 #include <vector>
 
 #include "phone/FileTimes.h"
 #include "phone/FolderListing.h"
+#include "phone/TemporaryFiles.h"
 
 namespace tapelink {
 
@@ -105,20 +105,13 @@ bool TemporaryCopy::createIn(const std::string& folder, const std::string& name,
         error = errno;
         return false;
     }
-    std::random_device random;
-    for (int attempt = 0; attempt < 16; ++attempt) {
-        char suffix[16];
-        std::snprintf(suffix, sizeof suffix, ".%08x.part", random());
-        std::string temporaryName = "." + name + suffix;
-        const int fd = ::openat(m_folderFd, temporaryName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd >= 0) {
-            m_fd = fd;
-            m_path = folder + temporaryName;
-            m_name = std::move(temporaryName);
-            return true;
-        }
-        error = errno;
-        if (error != EEXIST) break;
+    std::string temporaryName;
+    FileDescriptor fd = createTemporaryFile(m_folderFd, TemporaryKind::Upload, name, temporaryName, error);
+    if (fd.valid()) {
+        m_fd = fd.release();
+        m_path = folder + temporaryName;
+        m_name = std::move(temporaryName);
+        return true;
     }
     forgetFile();
     return false;

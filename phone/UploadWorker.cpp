@@ -9,8 +9,9 @@
 #include <thread>
 
 #include "phone/DeviceStatus.h"
-#include "phone/PhoneStore.h"
+#include "phone/PhoneVolume.h"
 #include "phone/RecordingEntry.h"
+#include "phone/TemporaryFiles.h"
 
 namespace tapelink {
 
@@ -26,12 +27,11 @@ constexpr const char* kUploadFolderWrong = "上传路径错误！";
 constexpr const char* kTransferDone = "传输完毕！";
 constexpr const char* kExistsPrompt = " 文件已经存在，是否覆盖？";
 
+// A recording of the telephone's voice folder, only when it is a regular file there (never through a link).
 class SourceFile {
 public:
-    explicit SourceFile(const std::string& path) : m_fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {
-        struct stat info {};
-        if (m_fd >= 0 && (::fstat(m_fd, &info) != 0 || !S_ISREG(info.st_mode))) close();
-    }
+    SourceFile(int voiceFolderFd, const std::string& name)
+        : m_fd(voiceFolderFd < 0 ? -1 : openRegularFileAt(voiceFolderFd, name, O_RDONLY).release()) {}
     ~SourceFile() { close(); }
     SourceFile(const SourceFile&) = delete;
     SourceFile& operator=(const SourceFile&) = delete;
@@ -58,14 +58,15 @@ UploadWorker::UploadWorker(const UploadTask& task, std::stop_token stop, const s
       m_stop(std::move(stop)),
       m_stopRequest(stopRequest),
       m_observer(observer),
-      m_voiceFolder(PhoneStore(withTrailingSlash(task.driveRoot)).voiceFolder()),
-      m_targetFolder(withTrailingSlash(task.uploadFolder)) {}
+      m_targetFolder(withTrailingSlash(task.uploadFolder)),
+      m_volume(withTrailingSlash(task.driveRoot)) {}
 
 UploadReport UploadWorker::run() {
     const int count = m_task.job.count();
     m_observer.setProgressRange(count);
     m_observer.setProgressPosition(0);
     m_observer.setProgressVisible(true);
+    removeStaleUploads();
 
     for (int i = 0; i < count && !terminating(); ++i) {
         if (uploadRow(m_task.job.rows[static_cast<std::size_t>(i)]) == RowOutcome::EndJob) break;
@@ -96,7 +97,8 @@ UploadWorker::RowOutcome UploadWorker::uploadRow(int row) {
     m_observer.setStatusText(kStatusUploadingPrefix + name);
 
     const std::string target = m_targetFolder + name;
-    SourceFile source(m_voiceFolder + name);
+    // The folder is looked up for each file, so a telephone pulled out mid-job is noticed at the next one.
+    SourceFile source(m_volume.openFolder(PhoneVolume::kVoice).get(), name);
     if (source.fd() < 0) return copyFailed();
 
     bool replace = false;
@@ -217,6 +219,7 @@ void UploadWorker::publish(Pending& pending, std::error_code flushError) {
         return;
     }
     ++m_report.copied;
+    m_observer.fileUploaded(pending.target.substr(m_targetFolder.size()));
 }
 
 void UploadWorker::fileFailed(Pending& pending, const std::error_code& error) {
@@ -237,8 +240,13 @@ void UploadWorker::tell(const std::string& text) {
 }
 
 bool UploadWorker::voiceFolderExists() const {
-    struct stat info {};
-    return ::stat(m_voiceFolder.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+    return m_volume.openFolder(PhoneVolume::kVoice).valid();
+}
+
+void UploadWorker::removeStaleUploads() const {
+    // Copies of an upload that was killed; the upload folder's own links are followed, as users expect.
+    const FileDescriptor folder(::open(m_targetFolder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (folder.valid()) removeStaleTemporaries(folder.get(), TemporaryKind::Upload);
 }
 
 }  // namespace tapelink

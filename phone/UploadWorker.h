@@ -9,6 +9,7 @@
 
 #include "phone/IUploadObserver.h"
 #include "phone/OverwriteDecision.h"
+#include "phone/PhoneVolume.h"
 #include "phone/TemporaryCopy.h"
 #include "phone/UploadReport.h"
 #include "phone/UploadTask.h"
@@ -46,14 +47,15 @@ private:
     void fileFailed(Pending& pending, const std::error_code& error);
     void tell(const std::string& text);
     bool voiceFolderExists() const;
+    void removeStaleUploads() const;
     bool terminating() const { return m_stop.stop_requested(); }
 
     const UploadTask& m_task;
     std::stop_token m_stop;
     const std::atomic<bool>& m_stopRequest;
     IUploadObserver& m_observer;
-    std::string m_voiceFolder;
     std::string m_targetFolder;
+    PhoneVolume m_volume;
     OverwriteDecision m_decision = OverwriteDecision::Pending;
     std::vector<Pending> m_pending;
     std::uint64_t m_pendingBytes = 0;

@@ -60,8 +60,11 @@ void MainDialogCommands::deletePermanently() {
     for (const int row : rows) names.push_back(m_window.listTexts().cellText(row, kFileNameColumn));
     // Rows go one by one as their files go; the rows before a removed one are never shifted, the
     // ones after it move up by one, so row rows[i] is now at rows[i] - i.
-    PermanentDelete(m_window.driveRoot(), names, m_window.phoneIndex(), m_window.messages(),
-                    [&](std::size_t i) { m_window.phoneList().removeEntry(rows[i] - static_cast<int>(i)); });
+    const PhoneDeleteResult result =
+        PermanentDelete(m_window.driveRoot(), names, m_window.phoneIndex(), m_window.messages(),
+                        [&](std::size_t i) { m_window.phoneList().removeEntry(rows[i] - static_cast<int>(i)); });
+    // The rows were read from another volume than the one mounted now: they are read again.
+    if (result.refusal == IndexWriteCheck::NotReady) m_window.onPhoneRescan();
 }
 
 void MainDialogCommands::openRecycleBin() {

@@ -174,6 +174,11 @@ void CRecycleDlg::OnPermanentDelete() {
     // Each row goes as soon as its file is gone; the rows left keep their numbers.
     RecycleBin bin(m_driveRoot, m_header, m_messages);
     bin.PermanentDelete(names, [&](std::size_t i) { removeRow(rows[i] - static_cast<int>(i)); });
+    // The list was not of the telephone now there: both lists are read again.
+    if (bin.deleteRefused()) {
+        emit phoneRescanRequested();
+        RefreshList();
+    }
 }
 
 void CRecycleDlg::clearRows() {

@@ -133,7 +133,8 @@ TEST_F(UploadCommandTest, ExistingFilesFollowTheOverwritePolicy) {
     plantOld(rows[1][1]);
     CliResult run = cli({"upload", "--rows", "1-3", "--to", out()});  // ask without a terminal keeps them
     EXPECT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_EQ(run.out, "1 uploaded, 2 skipped, 0 failed\n");
+    // Each recording uploaded is named before the summary.
+    EXPECT_EQ(run.out, rows[2][1] + "\n1 uploaded, 2 skipped, 0 failed\n");
     EXPECT_TRUE(isOld(rows[0][1]));
     EXPECT_TRUE(isOld(rows[1][1]));
 
@@ -141,7 +142,7 @@ TEST_F(UploadCommandTest, ExistingFilesFollowTheOverwritePolicy) {
     EXPECT_EQ(run.out, "0 uploaded, 3 skipped, 0 failed\n");
 
     run = cli({"upload", "--rows", "1-3", "--overwrite", "all", "--to", out()});
-    EXPECT_EQ(run.out, "3 uploaded, 0 skipped, 0 failed\n");
+    EXPECT_EQ(run.out, rows[0][1] + "\n" + rows[1][1] + "\n" + rows[2][1] + "\n3 uploaded, 0 skipped, 0 failed\n");
     EXPECT_TRUE(copiedIntact(rows[0][1], out()));
     EXPECT_TRUE(copiedIntact(rows[1][1], out()));
     EXPECT_EQ(VolumeBuilder::sortedNames(out()), namesOf({0, 1, 2}));

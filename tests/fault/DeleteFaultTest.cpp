@@ -28,7 +28,7 @@ using Names = std::vector<std::string>;
 struct Telephone {
     explicit Telephone(const std::string& root, const Names& names) : volume(root) {
         header = VolumeBuilder::header(static_cast<std::uint16_t>(names.size()), 40);
-        volume.writeIndex(header);
+        header = volume.writeIndex(header);
         for (std::size_t i = 0; i < names.size(); ++i) {
             const auto bytes = patternBytes(3'000 + i, static_cast<std::uint8_t>(i));
             VolumeBuilder::writeBytes(volume.voice() + names[i], bytes);
@@ -130,7 +130,8 @@ TEST(DeleteFaultTest, AFolderWhereARecordingWasIsNeverDeleted) {
     const auto result = PermanentDelete(phone.volume.root(), {"VOA00001.WAV", "VOB00002.WAV", "VOC00003.WAV"},
                                         phone.header, phone.messages);
     EXPECT_EQ(result, (PhoneDeleteResult{1, true, true}));
-    EXPECT_EQ(phone.messages.texts, Names{"访问 VOB00002.WAV 时发生错误。"});
+    // Not a regular file: not a recording, so not there.
+    EXPECT_EQ(phone.messages.texts, Names{"没有找到 VOB00002.WAV。"});
     EXPECT_TRUE(fs::is_directory(phone.volume.voice() + "VOB00002.WAV/inside"));
     phone.expectLeft(phone.volume.voice(), {"VOA00001.WAV"});
     EXPECT_EQ(phone.onTelephone(), VolumeBuilder::header(3, 40));
@@ -140,7 +141,7 @@ TEST(DeleteFaultTest, AFolderWhereARecordingWasIsNeverDeleted) {
     fs::create_directory(phone.volume.recycle() + "VOC00003.WAV");
     RecycleBin bin(phone.volume.root(), phone.header, phone.messages);
     EXPECT_EQ(bin.PermanentDelete({"VOB00002.WAV", "VOC00003.WAV", "VOI00004.WAV"}), 1);
-    EXPECT_EQ(phone.messages.texts.back(), "访问 VOC00003.WAV 时发生错误。");
+    EXPECT_EQ(phone.messages.texts.back(), "没有找到 VOC00003.WAV。");
     EXPECT_TRUE(fs::is_directory(phone.volume.recycle() + "VOC00003.WAV"));
     EXPECT_TRUE(fs::exists(phone.volume.recycle() + "VOI00004.WAV"));
     EXPECT_EQ(bin.PermanentDelete({"VOI00004.WAV"}), 1);

@@ -52,9 +52,10 @@ TEST(HeaderWriteFaultTest, FailedWritesLeaveTheIndexWholeAndNeverCreateIt) {
     TempFolder folder;
     VolumeBuilder volume(folder.path());
     const PhoneStore store(folder.path());
-    volume.writeIndex(VolumeBuilder::header(5, 9), 300);
+    const PhoneIndexHeader read = volume.writeIndex(VolumeBuilder::header(5, 9), 300);
     const auto before = volume.indexBytes();
-    const PhoneIndexHeader changed = VolumeBuilder::header(4, 9);
+    PhoneIndexHeader changed = VolumeBuilder::header(4, 9);
+    changed.origin = read.origin;
 
     for (const FaultRule& rule : {FaultRule{FaultOperation::Write, "/system/phone.bin", 0, EIO, {}},
                                   FaultRule{FaultOperation::Write, "/system/phone.bin", 0, ENOSPC, {}}}) {
@@ -88,9 +89,9 @@ TEST(HeaderWriteFaultTest, AFullTelephoneStillTakesTheHeaderInPlace) {
     SmallDisk disk(256 << 10);
     if (!disk.mounted()) GTEST_SKIP() << "no tmpfs can be mounted here (needs root)";
     VolumeBuilder volume(disk.path() + "phone/");
-    volume.writeIndex(VolumeBuilder::header(5, 9), 300);
+    PhoneIndexHeader changed = VolumeBuilder::header(0, 1);
+    changed.origin = volume.writeIndex(VolumeBuilder::header(5, 9), 300).origin;
     disk.fillLeaving(0);
-    const PhoneIndexHeader changed = VolumeBuilder::header(0, 1);
     EXPECT_TRUE(PhoneStore(volume.root()).writeHeader(changed));
     PhoneIndexHeader read;
     EXPECT_EQ(PhoneStore(volume.root()).readHeader(read), IndexReadResult::Ok);

@@ -25,10 +25,11 @@ PhoneIndexHeader VolumeBuilder::header(std::uint16_t recordingCount, std::uint16
     return header;
 }
 
-void VolumeBuilder::writeIndex(const PhoneIndexHeader& header, std::size_t trailingBytes) const {
+PhoneIndexHeader VolumeBuilder::writeIndex(const PhoneIndexHeader& header, std::size_t trailingBytes) const {
     std::vector<std::uint8_t> bytes(header.bytes.begin(), header.bytes.end());
     bytes.resize(bytes.size() + trailingBytes, 0xA5);
     writeIndexBytes(bytes);
+    return writtenHeader();
 }
 
 void VolumeBuilder::writeIndexBytes(const std::vector<std::uint8_t>& bytes) const {

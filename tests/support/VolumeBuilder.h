@@ -22,8 +22,9 @@ public:
 
     // A header with the right magic, the given counters and a recognisable pattern in the other bytes.
     static PhoneIndexHeader header(std::uint16_t recordingCount = 0, std::uint16_t nextSerial = 1);
-    // Writes the index file: the header followed by trailingBytes bytes of 0xA5.
-    void writeIndex(const PhoneIndexHeader& header, std::size_t trailingBytes = 64) const;
+    // Writes the index file: the header followed by trailingBytes bytes of 0xA5. Returns the header as a scan
+    // reads it back, which remembers this volume, so the core will write it here.
+    PhoneIndexHeader writeIndex(const PhoneIndexHeader& header, std::size_t trailingBytes = 64) const;
     void writeIndexBytes(const std::vector<std::uint8_t>& bytes) const;
     std::vector<std::uint8_t> indexBytes() const;
     // The header as the program reads it back from this volume's index file, or from the one under root.

@@ -50,9 +50,8 @@ TEST_F(PhoneStoreTest, RejectsMissingShortAndForeignIndexes) {
 }
 
 TEST_F(PhoneStoreTest, WritingTouchesOnlyTheFirst124BytesOfTheExistingFile) {
-    volume.writeIndex(VolumeBuilder::header(3, 9), 500);
+    auto header = volume.writeIndex(VolumeBuilder::header(3, 9), 500);
     const auto before = volume.indexBytes();
-    auto header = VolumeBuilder::header(3, 9);
     header.setRecordingCount(2);
     header.setNextSerial(10);
     ASSERT_TRUE(store.writeHeader(header));

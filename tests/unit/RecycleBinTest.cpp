@@ -1,9 +1,11 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <functional>
 #include <map>
 
+#include "phone/FileDescriptor.h"
 #include "phone/RecycleBin.h"
 #include "phone/RecycleBinRow.h"
 #include "phone/RecycleMessages.h"
@@ -54,7 +56,7 @@ protected:
     void SetUp() override { setCounters(2, 65); }
     void setCounters(std::uint16_t count, std::uint16_t serial) {
         header = VolumeBuilder::header(count, serial);
-        volume.writeIndex(header);
+        header = volume.writeIndex(header);
     }
     void binRecording(const std::string& name, char direction = 'B', const std::string& number = "13800138000",
                       std::size_t size = 4532) {
@@ -296,17 +298,20 @@ TEST(RestoreCopyTest, ExistingTargetIsNeverReplacedAndNoTemporaryFileStays) {
     TempFolder folder;
     VolumeBuilder::writeBytes(folder.path() + "source.wav", {1, 2, 3, 4});
     VolumeBuilder::writeBytes(folder.path() + "taken.wav", {9});
+    const FileDescriptor fd(::open(folder.path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    const int dir = fd.get();
 
-    EXPECT_EQ(copyNoReplace(folder.path() + "source.wav", folder.path(), "taken.wav"), RestoreCopyResult::TargetExists);
+    EXPECT_EQ(copyNoReplace(dir, "source.wav", dir, "taken.wav"), RestoreCopyResult::TargetExists);
     EXPECT_EQ(VolumeBuilder::readBytes(folder.path() + "taken.wav"), std::vector<std::uint8_t>{9});
-    EXPECT_EQ(copyNoReplace(folder.path() + "source.wav", folder.path(), "new.wav"), RestoreCopyResult::Copied);
+    EXPECT_EQ(copyNoReplace(dir, "source.wav", dir, "new.wav"), RestoreCopyResult::Copied);
     EXPECT_EQ(VolumeBuilder::readBytes(folder.path() + "new.wav"), (std::vector<std::uint8_t>{1, 2, 3, 4}));
     EXPECT_EQ(VolumeBuilder::sortedNames(folder.path()),
               (std::vector<std::string>{"new.wav", "source.wav", "taken.wav"}));
 
-    EXPECT_EQ(copyNoReplace(folder.path() + "none.wav", folder.path(), "x.wav"), RestoreCopyResult::SourceMissing);
-    EXPECT_EQ(copyNoReplace(folder.path() + "gone/none.wav", folder.path(), "x.wav"),
-              RestoreCopyResult::SourceFolderMissing);
-    EXPECT_EQ(copyNoReplace(folder.path() + "source.wav", folder.path() + "gone/", "x.wav"),
-              RestoreCopyResult::TargetFolderMissing);
+    EXPECT_EQ(copyNoReplace(dir, "none.wav", dir, "x.wav"), RestoreCopyResult::SourceMissing);
+    EXPECT_EQ(copyNoReplace(-1, "none.wav", dir, "x.wav"), RestoreCopyResult::SourceFolderMissing);
+    EXPECT_EQ(copyNoReplace(dir, "source.wav", -1, "x.wav"), RestoreCopyResult::TargetFolderMissing);
+    // A link is not a recording, whatever it points at.
+    std::filesystem::create_symlink(folder.path() + "source.wav", folder.path() + "link.wav");
+    EXPECT_EQ(copyNoReplace(dir, "link.wav", dir, "y.wav"), RestoreCopyResult::SourceMissing);
 }
