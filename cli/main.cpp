@@ -1,5 +1,6 @@
 #include <CLI/CLI.hpp>
 
+#include "cli/ArchiveCommand.h"
 #include "cli/BinCommand.h"
 #include "cli/CliContext.h"
 #include "cli/DeleteCommand.h"
@@ -39,6 +40,7 @@ int main(int argc, char** argv) {
     MuteCommand mute(app, context);
     SearchCommand search(app, context);
     UploadCommand upload(app, context);
+    ArchiveCommand archive(app, context);
 
     try {
         app.parse(argc, argv);
@@ -61,5 +63,6 @@ int main(int argc, char** argv) {
     if (mute.command()->parsed()) return mute.run();
     if (search.command()->parsed()) return search.run();
     if (upload.command()->parsed()) return upload.run();
+    if (archive.command()->parsed()) return archive.run();
     return kExitUsage;
 }

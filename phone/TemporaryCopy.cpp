@@ -108,8 +108,9 @@ bool TemporaryCopy::createIn(const std::string& folder, const std::string& name,
 }
 
 bool TemporaryCopy::copyBlocks(int sourceFd, std::stop_token stop, const std::function<void(std::uint64_t)>& onBlock,
-                               bool& cancelled) {
-    bool plain = false;
+                               const std::function<void(const char*, std::size_t)>& onData, bool& cancelled) {
+    // The bytes pass through this process only when someone wants to see them.
+    bool plain = static_cast<bool>(onData);
     std::vector<char> buffer;
     for (;;) {
         if (stop.stop_requested()) {
@@ -127,6 +128,7 @@ bool TemporaryCopy::copyBlocks(int sourceFd, std::stop_token stop, const std::fu
             if (buffer.empty()) buffer.resize(kBlockSize);
             done = ::read(sourceFd, buffer.data(), buffer.size());
             if (done > 0 && !writeAll(m_fd, buffer.data(), static_cast<std::size_t>(done))) return false;
+            if (done > 0 && onData) onData(buffer.data(), static_cast<std::size_t>(done));
         }
         if (done < 0) {
             if (errno == EINTR) continue;
@@ -140,13 +142,19 @@ bool TemporaryCopy::copyBlocks(int sourceFd, std::stop_token stop, const std::fu
 
 CopyStatus TemporaryCopy::copyFrom(int sourceFd, const std::string& folder, const std::string& name,
                                    std::stop_token stop, const std::function<void(std::uint64_t)>& onBlock) {
+    return copyFrom(sourceFd, folder, name, std::move(stop), onBlock, {});
+}
+
+CopyStatus TemporaryCopy::copyFrom(int sourceFd, const std::string& folder, const std::string& name,
+                                   std::stop_token stop, const std::function<void(std::uint64_t)>& onBlock,
+                                   const std::function<void(const char*, std::size_t)>& onData) {
     discard();
     int error = 0;
     if (!createIn(folder, name, error)) {
         return error == ENOENT || error == ENOTDIR ? CopyStatus::TargetFolderMissing : CopyStatus::Failed;
     }
     bool cancelled = false;
-    if (!copyBlocks(sourceFd, stop, onBlock, cancelled)) {
+    if (!copyBlocks(sourceFd, stop, onBlock, onData, cancelled)) {
         discard();
         return cancelled ? CopyStatus::Cancelled : CopyStatus::Failed;
     }

@@ -27,6 +27,11 @@ public:
     // nothing is left behind.
     CopyStatus copyFrom(int sourceFd, const std::string& folder, const std::string& name, std::stop_token stop,
                         const std::function<void(std::uint64_t)>& onBlock);
+    // The same, also handing every block's bytes to onData as they pass (to hash the content on the way,
+    // without reading the source twice).
+    CopyStatus copyFrom(int sourceFd, const std::string& folder, const std::string& name, std::stop_token stop,
+                        const std::function<void(std::uint64_t)>& onBlock,
+                        const std::function<void(const char*, std::size_t)>& onData);
 
     // Waits until the copy's data is on disk.
     bool flush();
@@ -46,7 +51,7 @@ private:
     bool createIn(const std::string& folder, const std::string& name, int& error);
     void forgetFile();
     bool copyBlocks(int sourceFd, std::stop_token stop, const std::function<void(std::uint64_t)>& onBlock,
-                    bool& cancelled);
+                    const std::function<void(const char*, std::size_t)>& onData, bool& cancelled);
 
     int m_fd = -1;
     // The folder stays open so that a copy whose folder was moved or renamed meanwhile is still removed

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "phone/IUploadLedger.h"
 #include "phone/IUploadObserver.h"
 #include "phone/OverwriteDecision.h"
 #include "phone/TemporaryCopy.h"
@@ -20,8 +21,9 @@ namespace tapelink {
 // asked or told anything, so messages follow the order of the rows.
 class UploadWorker {
 public:
+    // ledger, when given, hears of every copy and of every file about to be replaced.
     UploadWorker(const UploadTask& task, std::stop_token stop, const std::atomic<bool>& stopRequest,
-                 IUploadObserver& observer);
+                 IUploadObserver& observer, IUploadLedger* ledger = nullptr);
     UploadReport run();
 
 private:
@@ -30,6 +32,7 @@ private:
         TemporaryCopy copy;
         std::string target;
         bool replace = false;
+        std::string sha256;  // with a ledger only
     };
 
     RowOutcome uploadRow(int row);
@@ -39,6 +42,7 @@ private:
     void publishPending();
     static std::vector<bool> flushAll(std::vector<Pending>& batch);
     void publish(Pending& pending, bool flushed);
+    bool ledgerAllowsReplace(Pending& pending);
     void tell(const std::string& text);
     bool voiceFolderExists() const;
     bool terminating() const { return m_stop.stop_requested(); }
@@ -47,6 +51,8 @@ private:
     std::stop_token m_stop;
     const std::atomic<bool>& m_stopRequest;
     IUploadObserver& m_observer;
+    IUploadLedger* m_ledger;
+    std::vector<PlacedCopy> m_placed;
     std::string m_voiceFolder;
     std::string m_targetFolder;
     OverwriteDecision m_decision = OverwriteDecision::Pending;
