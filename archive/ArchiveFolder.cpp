@@ -3,6 +3,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <strings.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -52,6 +53,35 @@ std::vector<ArchiveFile> ArchiveFolder::listFiles() const {
     }
     ::closedir(dir);
     return files;
+}
+
+int ArchiveFolder::removeAbandonedCopies() const {
+    int removed = 0;
+    if (m_fd < 0) return removed;
+    const int listFd = ::openat(m_fd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    DIR* dir = listFd >= 0 ? ::fdopendir(listFd) : nullptr;
+    if (dir == nullptr) {
+        if (listFd >= 0) ::close(listFd);
+        return removed;
+    }
+    std::vector<std::string> abandoned;
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string name = entry->d_name;
+        // The temporary names of copies: "." + name + "." + 8 hex digits + ".part".
+        if (name.size() < 16 || name[0] != '.' || name.compare(name.size() - 5, 5, ".part") != 0) continue;
+        const int fd = ::openat(m_fd, name.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+        if (fd < 0) continue;
+        struct stat info {};
+        if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+            abandoned.push_back(name);
+        }
+        ::close(fd);
+    }
+    ::closedir(dir);
+    for (const std::string& name : abandoned) {
+        if (::unlinkat(m_fd, name.c_str(), 0) == 0) ++removed;
+    }
+    return removed;
 }
 
 std::optional<ArchiveFile> ArchiveFolder::statFile(const std::string& name) const {

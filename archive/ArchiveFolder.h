@@ -41,6 +41,9 @@ public:
     // One listing and one stat per entry, nothing read.
     std::vector<ArchiveFile> listFiles() const;
     std::optional<ArchiveFile> statFile(const std::string& name) const;
+    // Removes the hidden partial copies that a program killed while copying left behind (a live copy
+    // holds a lock on its file). The number removed.
+    int removeAbandonedCopies() const;
 
     // Hashes the named files, spread over every core; progress(done) is called on the calling thread.
     // Entries of files that could not be read, or left when stop was requested, stay empty.

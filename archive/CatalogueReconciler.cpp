@@ -58,6 +58,7 @@ ReconcileReport reconcileCatalogue(IArchiveCatalogue& catalogue, const std::stri
         report.folderOpen = false;
         return report;
     }
+    if (catalogue.writable()) archive.removeAbandonedCopies();
     std::vector<CatalogueRecord> rows;
     report.status = catalogue.liveRecords(rows);
     if (report.status != CatalogueStatus::Ok) return report;

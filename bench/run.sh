@@ -17,3 +17,5 @@ bash bench/export.sh "$build"
 bash bench/search.sh "$build"
 # The upload: 500 recordings into the upload folder against cp of the same files (and cp with a flush).
 bash bench/upload.sh "$build"
+# The archive catalogue: marks, reconciliation, rebuild and upload --new against their baselines.
+bash bench/catalogue.sh "$build"

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <stdio.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -42,6 +43,7 @@ bool needsPlainCopy(int error) {
 TemporaryCopy::TemporaryCopy(TemporaryCopy&& other) noexcept
     : m_fd(std::exchange(other.m_fd, -1)),
       m_folderFd(std::exchange(other.m_folderFd, -1)),
+      m_lockFd(std::exchange(other.m_lockFd, -1)),
       m_name(std::move(other.m_name)),
       m_path(std::move(other.m_path)),
       m_size(other.m_size) {
@@ -54,6 +56,7 @@ TemporaryCopy& TemporaryCopy::operator=(TemporaryCopy&& other) noexcept {
         discard();
         m_fd = std::exchange(other.m_fd, -1);
         m_folderFd = std::exchange(other.m_folderFd, -1);
+        m_lockFd = std::exchange(other.m_lockFd, -1);
         m_name = std::move(other.m_name);
         other.m_name.clear();
         m_path = std::move(other.m_path);
@@ -75,6 +78,8 @@ void TemporaryCopy::discard() {
 }
 
 void TemporaryCopy::forgetFile() {
+    if (m_lockFd >= 0) ::close(m_lockFd);
+    m_lockFd = -1;
     if (m_folderFd >= 0) ::close(m_folderFd);
     m_folderFd = -1;
     m_name.clear();
@@ -95,6 +100,8 @@ bool TemporaryCopy::createIn(const std::string& folder, const std::string& name,
         std::string temporaryName = "." + name + suffix;
         const int fd = ::openat(m_folderFd, temporaryName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd >= 0) {
+            // Held while the copy lives: a copy whose lock can be taken was left by a program that died.
+            ::flock(fd, LOCK_EX | LOCK_NB);
             m_fd = fd;
             m_path = folder + temporaryName;
             m_name = std::move(temporaryName);
@@ -166,6 +173,8 @@ CopyStatus TemporaryCopy::copyFrom(int sourceFd, const std::string& folder, cons
 bool TemporaryCopy::flush() {
     if (m_fd < 0) return false;
     const bool flushed = ::fdatasync(m_fd) == 0;
+    // A duplicate keeps the file's lock until the copy is published or discarded.
+    m_lockFd = ::dup(m_fd);
     const bool closed = ::close(m_fd) == 0;
     m_fd = -1;
     return flushed && closed;

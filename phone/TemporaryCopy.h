@@ -57,6 +57,7 @@ private:
     // The folder stays open so that a copy whose folder was moved or renamed meanwhile is still removed
     // from it, never left behind as a partial file.
     int m_folderFd = -1;
+    int m_lockFd = -1;   // after flush(): keeps the lock that tells a live copy from an abandoned one
     std::string m_name;  // the temporary file's name in that folder
     std::string m_path;
     std::uint64_t m_size = 0;
