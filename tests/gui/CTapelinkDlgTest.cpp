@@ -133,7 +133,10 @@ private slots:
         const QStringList titles = {"序号",    "文件名",   "录音类型", "电话号码",
                                     "主/被叫", "开始时间", "录音时长", "文件长度"};
         const int widths[] = {60, 100, 90, 110, 80, 150, 180, 180};
-        QCOMPARE(list->model()->columnCount(), 8);
+        // The archive's "存档" column follows the eight; its whole title is visible.
+        QCOMPARE(list->model()->columnCount(), 9);
+        QCOMPARE(list->model()->headerData(8, Qt::Horizontal).toString(), QStringLiteral("存档"));
+        QVERIFY(list->horizontalHeader()->sectionSize(8) > list->fontMetrics().horizontalAdvance(QStringLiteral("同名不同")));
         for (int column = 0; column < 8; ++column) {
             QCOMPARE(list->model()->headerData(column, Qt::Horizontal).toString(), titles[column]);
             QCOMPARE(list->horizontalHeader()->sectionSize(column), widths[column]);
