@@ -21,6 +21,11 @@ bool isListedName(const char* name, std::size_t length) {
     return name[0] != '.' && length >= 4 && ::strcasecmp(name + length - 4, ".wav") == 0;
 }
 
+// The temporary names of copies: "." + name + "." + 8 hex digits + ".part".
+bool isPartialCopyName(const char* name, std::size_t length) {
+    return length >= 16 && name[0] == '.' && std::strcmp(name + length - 5, ".part") == 0;
+}
+
 std::int64_t mtimeOf(const struct stat& info) {
     return static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000LL + info.st_mtim.tv_nsec;
 }
@@ -34,7 +39,7 @@ ArchiveFolder::~ArchiveFolder() {
     if (m_fd >= 0) ::close(m_fd);
 }
 
-std::vector<ArchiveFile> ArchiveFolder::listFiles() const {
+std::vector<ArchiveFile> ArchiveFolder::listFiles(std::vector<std::string>* partialCopies) const {
     std::vector<ArchiveFile> files;
     if (m_fd < 0) return files;
     const int listFd = ::openat(m_fd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -45,6 +50,9 @@ std::vector<ArchiveFile> ArchiveFolder::listFiles() const {
     }
     while (const dirent* entry = ::readdir(dir)) {
         const std::size_t length = std::strlen(entry->d_name);
+        if (partialCopies != nullptr && isPartialCopyName(entry->d_name, length)) {
+            partialCopies->emplace_back(entry->d_name, length);
+        }
         if (!isListedName(entry->d_name, length)) continue;
         if (entry->d_type != DT_REG && entry->d_type != DT_UNKNOWN) continue;
         struct stat info {};
@@ -55,31 +63,15 @@ std::vector<ArchiveFile> ArchiveFolder::listFiles() const {
     return files;
 }
 
-int ArchiveFolder::removeAbandonedCopies() const {
+int ArchiveFolder::removeAbandonedCopies(const std::vector<std::string>& partialCopies) const {
     int removed = 0;
-    if (m_fd < 0) return removed;
-    const int listFd = ::openat(m_fd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    DIR* dir = listFd >= 0 ? ::fdopendir(listFd) : nullptr;
-    if (dir == nullptr) {
-        if (listFd >= 0) ::close(listFd);
-        return removed;
-    }
-    std::vector<std::string> abandoned;
-    while (const dirent* entry = ::readdir(dir)) {
-        const std::string name = entry->d_name;
-        // The temporary names of copies: "." + name + "." + 8 hex digits + ".part".
-        if (name.size() < 16 || name[0] != '.' || name.compare(name.size() - 5, 5, ".part") != 0) continue;
+    for (const std::string& name : partialCopies) {
         const int fd = ::openat(m_fd, name.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
         if (fd < 0) continue;
         struct stat info {};
-        if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0) {
-            abandoned.push_back(name);
-        }
+        const bool abandoned = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0;
         ::close(fd);
-    }
-    ::closedir(dir);
-    for (const std::string& name : abandoned) {
-        if (::unlinkat(m_fd, name.c_str(), 0) == 0) ++removed;
+        if (abandoned && ::unlinkat(m_fd, name.c_str(), 0) == 0) ++removed;
     }
     return removed;
 }

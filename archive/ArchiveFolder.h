@@ -38,12 +38,13 @@ public:
 
     bool isOpen() const { return m_fd >= 0; }
     int fd() const { return m_fd; }
-    // One listing and one stat per entry, nothing read.
-    std::vector<ArchiveFile> listFiles() const;
+    // One listing and one stat per entry, nothing read. partialCopies, when given, receives the names of
+    // the hidden temporary files of copies seen on the way.
+    std::vector<ArchiveFile> listFiles(std::vector<std::string>* partialCopies = nullptr) const;
     std::optional<ArchiveFile> statFile(const std::string& name) const;
-    // Removes the hidden partial copies that a program killed while copying left behind (a live copy
-    // holds a lock on its file). The number removed.
-    int removeAbandonedCopies() const;
+    // Removes those of the named partial copies that a program killed while copying left behind (a live
+    // copy holds a lock on its file). The number removed.
+    int removeAbandonedCopies(const std::vector<std::string>& partialCopies) const;
 
     // Hashes the named files, spread over every core; progress(done) is called on the calling thread.
     // Entries of files that could not be read, or left when stop was requested, stay empty.

@@ -58,7 +58,6 @@ ReconcileReport reconcileCatalogue(IArchiveCatalogue& catalogue, const std::stri
         report.folderOpen = false;
         return report;
     }
-    if (catalogue.writable()) archive.removeAbandonedCopies();
     std::vector<CatalogueRecord> rows;
     report.status = catalogue.liveRecords(rows);
     if (report.status != CatalogueStatus::Ok) return report;
@@ -68,7 +67,10 @@ ReconcileReport reconcileCatalogue(IArchiveCatalogue& catalogue, const std::stri
 
     std::vector<char> seen(rows.size(), 0);
     std::vector<ArchiveFile> toHash;
-    for (ArchiveFile& file : archive.listFiles()) {
+    std::vector<std::string> partialCopies;
+    std::vector<ArchiveFile> files = archive.listFiles(&partialCopies);
+    if (catalogue.writable()) archive.removeAbandonedCopies(partialCopies);
+    for (ArchiveFile& file : files) {
         const auto found = rowOfName.find(file.name);
         if (found != rowOfName.end()) {
             const CatalogueRecord& row = rows[found->second];

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -32,6 +33,9 @@ public:
     virtual CatalogueStatus findByName(const std::string& fileName, std::optional<CatalogueRecord>& out) = 0;
     // All of changes, or nothing.
     virtual CatalogueStatus apply(const CatalogueChanges& changes) = 0;
+    // Runs many lookups against one unchanging view of the catalogue, which also spares the store a
+    // lock and a check for every single lookup.
+    virtual void withSnapshot(const std::function<void()>& lookups) = 0;
 };
 
 enum class CatalogueAccess { ReadOnly, ReadWrite };

@@ -51,13 +51,15 @@ OffloadReport NewRecordingOffload::run(const std::string& driveRoot, const std::
         return m_report;
     }
     std::vector<const RecordingEntry*> wanted;
-    for (const RecordingEntry& entry : entries) {
-        if (archiveMarkOf(m_catalogue, entry) == ArchiveMark::Archived) {
-            ++m_report.alreadyArchived;
-        } else {
-            wanted.push_back(&entry);
+    m_catalogue.withSnapshot([&] {
+        for (const RecordingEntry& entry : entries) {
+            if (archiveMarkOf(m_catalogue, entry) == ArchiveMark::Archived) {
+                ++m_report.alreadyArchived;
+            } else {
+                wanted.push_back(&entry);
+            }
         }
-    }
+    });
 
     const std::string voiceFolder = PhoneStore(withTrailingSlash(driveRoot)).voiceFolder();
     const int voiceFd = ::open(voiceFolder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);

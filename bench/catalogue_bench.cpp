@@ -77,9 +77,11 @@ int marks(const std::string& archive, const std::string& phone) {
         auto catalogue = opener.open(archive, CatalogueAccess::ReadOnly).catalogue;
         if (!catalogue) return 1;
         archived = 0;
-        for (const RecordingEntry& entry : list.entries) {
-            if (archiveMarkOf(*catalogue, entry) == ArchiveMark::Archived) ++archived;
-        }
+        catalogue->withSnapshot([&] {
+            for (const RecordingEntry& entry : list.entries) {
+                if (archiveMarkOf(*catalogue, entry) == ArchiveMark::Archived) ++archived;
+            }
+        });
         marksBest = std::min(marksBest, msSince(start));
     }
     std::printf("marks: %zu of the listed recordings archived\n", archived);

@@ -76,7 +76,12 @@ int ListCommand::run() {
         PhoneIndexHeader header;
         // Without a catalogue (a read-only folder never catalogued) the ninth cell stays empty.
         StreamingTableView view(m_archived, archive.catalogue.get());
-        ScanCatalogue(root, header, view, m_context.messages);
+        const auto scan = [&] { ScanCatalogue(root, header, view, m_context.messages); };
+        if (archive.catalogue) {
+            archive.catalogue->withSnapshot(scan);
+        } else {
+            scan();
+        }
     }
     return m_context.messages.anyShown() ? kExitMessage : kExitOk;
 }

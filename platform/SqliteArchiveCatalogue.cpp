@@ -185,6 +185,9 @@ CatalogueStatus check(sqlite3* db, bool migrateIt, int& code) {
         if (code != SQLITE_OK) return statusOf(code);
     }
     if (!migrateIt && version < kCurrentVersion) return CatalogueStatus::Failed;
+    // A reading opening serves quick lookups; damage then shows as failed lookups, and the next writing
+    // opening sets the file aside.
+    if (!migrateIt) return CatalogueStatus::Ok;
     code = checkReadable(db);
     return code == SQLITE_OK ? CatalogueStatus::Ok : statusOf(code);
 }
@@ -270,6 +273,13 @@ CatalogueStatus SqliteArchiveCatalogue::findByName(const std::string& fileName, 
     }
     sqlite3_reset(statement);
     return code == SQLITE_DONE ? CatalogueStatus::Ok : statusOf(code);
+}
+
+void SqliteArchiveCatalogue::withSnapshot(const std::function<void()>& lookups) {
+    // One read transaction: the shared lock is taken once, not around each statement.
+    const bool began = sqlite3_exec(m_db, "BEGIN", nullptr, nullptr, nullptr) == SQLITE_OK;
+    lookups();
+    if (began) sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr);
 }
 
 CatalogueStatus SqliteArchiveCatalogue::apply(const CatalogueChanges& changes) {

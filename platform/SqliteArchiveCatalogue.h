@@ -23,6 +23,7 @@ public:
     CatalogueStatus findByContent(const ContentKey& key, std::vector<CatalogueRecord>& out) override;
     CatalogueStatus findByName(const std::string& fileName, std::optional<CatalogueRecord>& out) override;
     CatalogueStatus apply(const CatalogueChanges& changes) override;
+    void withSnapshot(const std::function<void()>& lookups) override;
 
 private:
     sqlite3_stmt* prepared(sqlite3_stmt*& slot, const char* sql);

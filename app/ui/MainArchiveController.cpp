@@ -27,6 +27,7 @@ enum class ArchiveWork { Reconcile, UploadNew, Verify, FindArchived };
 
 struct ArchiveWorkResult {
     ArchiveWork kind = ArchiveWork::Reconcile;
+    int generation = 0;  // which start of the worker this is the result of
     bool automatic = false;
     bool opened = false;
     CatalogueStatus status = CatalogueStatus::Ok;
@@ -155,6 +156,7 @@ bool MainArchiveController::startWork(bool command, Work work) {
     }
     m_stopRequest = false;
     auto result = std::make_shared<ArchiveWorkResult>();
+    result->generation = ++m_generation;
     try {
         m_thread = std::jthread([this, work, result](std::stop_token stop) {
             work(stop, *result);
@@ -185,9 +187,11 @@ void MainArchiveController::refreshMarks() {
         // The catalogue as it stands: read-only, and no worker needed for a lookup per row.
         const CatalogueOpening opening = opener().open(folder, CatalogueAccess::ReadOnly);
         if (opening.catalogue) {
-            for (std::size_t i = 0; i < entries.size(); ++i) {
-                marks[i] = archiveMarkText(archiveMarkOf(*opening.catalogue, entries[i]));
-            }
+            opening.catalogue->withSnapshot([&] {
+                for (std::size_t i = 0; i < entries.size(); ++i) {
+                    marks[i] = archiveMarkText(archiveMarkOf(*opening.catalogue, entries[i]));
+                }
+            });
         }
     }
     m_window.phoneList().setArchiveMarks(std::move(marks));
@@ -313,6 +317,8 @@ void MainArchiveController::deleteArchived(const std::vector<std::string>& names
 }
 
 void MainArchiveController::onWorkFinished(const std::shared_ptr<ArchiveWorkResult>& result) {
+    // A reconciliation that gave way to a command reports after the command has started: not its end.
+    if (result->generation != m_generation) return;
     if (m_thread.joinable()) m_thread.join();
     const bool wasCommand = m_commandRunning;
     m_commandRunning = false;

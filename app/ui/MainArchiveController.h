@@ -73,6 +73,7 @@ private:
     std::atomic<bool> m_stopRequest{false};
     bool m_commandRunning = false;
     bool m_terminating = false;
+    int m_generation = 0;
     bool m_reconcileAgain = false;
     std::jthread m_thread;  // last: joined first when the controller goes
 };

@@ -42,7 +42,6 @@ MainMenus buildMainMenus(QWidget* owner) {
                               {"分类上传", kUploadByCategory},
                               {"全部上传", kUploadAll},
                               {"永久删除", kDeletePermanently}});
-    upload->addSeparator();
     addCommand(menus, upload, {"上传新录音", kUploadNew});
     addCommand(menus, upload, {"插入电话机时自动上传新录音", kUploadNewOnArrival})->setCheckable(true);
     addCommand(menus, upload, {"校验存档", kVerifyArchive});

@@ -117,7 +117,9 @@ private slots:
         auto window = makeWindow();
         QVERIFY(window->action(cmd::kUploadNewOnArrival)->isChecked());
         // A telephone arrives with one new recording: uploaded by itself, without a closing message.
-        buildPhone(phoneRoot(), 1, 7);
+        buildPhone(phoneRoot(), 0);
+        VolumeBuilder::writeRecording(phoneRoot() + "voice/VOA00007.WAV",
+                                      VolumeBuilder::info('Z', "777", 12, 7, 7, 7, 7));
         m_locator.root = phoneRoot();
         m_messages.texts.clear();
         window->onDeviceArrival();
