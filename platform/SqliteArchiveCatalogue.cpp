@@ -155,6 +155,9 @@ sqlite3* openConnection(const std::string& path, int flags, int& code) {
     }
     // Two programs writing one archive take turns; a writer holds the lock for one batch only.
     sqlite3_busy_timeout(db, 30000);
+    // Room for the whole catalogue of a large archive, so the opening's check and the reconciliation's
+    // reading of every row read each page from the file once (memory is taken only as pages are read).
+    sqlite3_exec(db, "PRAGMA cache_size = -65536", nullptr, nullptr, nullptr);
     return db;
 }
 
