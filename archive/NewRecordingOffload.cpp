@@ -152,7 +152,7 @@ void NewRecordingOffload::publishBatch(std::vector<Copied>& batch, IUploadObserv
     {
         std::atomic<std::size_t> next{0};
         auto flushSome = [&batch, &next] {
-            for (std::size_t i = next++; i < batch.size(); i = next++) batch[i].flushed = batch[i].copy.flush();
+            for (std::size_t i = next++; i < batch.size(); i = next++) batch[i].flushed = !batch[i].copy.flush();
         };
         std::vector<std::jthread> helpers;
         for (std::size_t i = 1; i < std::min(kFlushThreads, batch.size()); ++i) {

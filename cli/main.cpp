@@ -22,6 +22,7 @@ int main(int argc, char** argv) {
 
     CLI::App app{"Tapelink: the call-recording telephone's recordings from the command line", "tapelink-cli"};
     app.require_subcommand(1);
+    app.set_version_flag("--version", std::string("tapelink-cli ") + TAPELINK_VERSION);
     CliContext context;
     app.add_option("--store", context.storeOption, "Folder to use as the telephone's drive root")
         ->envname("TAPELINK_STORE");

@@ -53,6 +53,7 @@ bool XlsxSpreadsheet::createTemporaryFile() {
         std::error_code ignored;
         const std::filesystem::path parent =
             m_tempParent.empty() ? std::filesystem::temp_directory_path(ignored) : std::filesystem::path(m_tempParent);
+        std::filesystem::create_directories(parent, ignored);
         std::string pattern = (parent / "tapelink-export-XXXXXX").string();
         if (::mkdtemp(pattern.data()) == nullptr) {
             return fail("无法创建临时文件夹：" + pattern + "（" + std::strerror(errno) + "）");

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is needed, builds everything and runs every test: the normal build (unit, gui, cli,
 # fault), the core tests again under AddressSanitizer and UndefinedBehaviorSanitizer, the fuzz targets
-# for a bounded time each (FUZZ_SECONDS, default 60), and the worker tests under ThreadSanitizer.
+# for a bounded time each (FUZZ_SECONDS, default 60), and the worker tests under ThreadSanitizer; the
+# Debian package is built from the normal build, installed and checked.
 # Each step prints how long it took.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -30,6 +31,10 @@ trap stop_audio_server EXIT
 # server's timing, which a loaded machine can upset. A fault of our own fails both runs.
 (cd build && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "$jobs" --repeat until-pass:2)
 step_done "tests"
+
+# The Debian package from the same build, installed and checked as a user would meet it.
+bash scripts/package-test.sh build
+step_done "Debian package"
 
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTAPELINK_BUILD_GUI=OFF \
     -DTAPELINK_SANITIZE=address,undefined

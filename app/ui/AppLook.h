@@ -6,7 +6,7 @@
 
 namespace tapelink {
 
-// Icon 128, the program's icon, drawn from the SVG in the resources.
+// Icon 128, the program's icon: "tapelink" from the icon theme, else the SVG in the resources.
 QIcon appIcon();
 
 // Size of a stand-in for "宋体": 11 pixels at 96 dots per inch.

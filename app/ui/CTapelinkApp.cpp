@@ -8,6 +8,7 @@
 #include "app/ui/CTapelinkDlg.h"
 #include "app/ui/DeviceChangeRouter.h"
 #include "common/ui/MessageBoxSink.h"
+#include "platform/ExportCache.h"
 
 namespace tapelink {
 
@@ -23,6 +24,8 @@ bool CTapelinkApp::StartUp() {
         return false;
     }
 
+    // Workbooks of earlier exports, which the spreadsheet application has long read by now.
+    removeStaleExportFolders(exportCacheFolder());
     ensureProfileFolder(m_profileFolder);
     SettingsStore settings;
     // A missing or unconfigured file simply leaves the settings empty.
