@@ -7,11 +7,11 @@ struct UploadReport {
     int copied = 0;
     int skipped = 0;  // existing targets kept
     int failed = 0;
-    int alreadyArchived = 0;    // replacing files found to hold the same content already, left as they were
     bool stopped = false;       // the user's stop request ended the job after a file
     bool terminated = false;    // cancelled at once; no message was shown at the end
     bool sourceGone = false;    // the telephone's voice folder disappeared during the job
     bool folderFailed = false;  // the upload folder vanished or took no more files; the job ended there
+    int alreadyArchived = 0;    // replacing files found to hold the same content already, left as they were
 
     bool operator==(const UploadReport&) const = default;
 };
