@@ -20,7 +20,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         // A longer name is the 8-character stem, "-N" and the extension.
         if (text.size() > 12) {
             FUZZ_CHECK(text[8] == '-');
-            FUZZ_CHECK(suffixedName(text.substr(0, 8) + text.substr(text.size() - 4), std::stoi(text.substr(9))) == text);
+            FUZZ_CHECK(suffixedName(text.substr(0, 8) + text.substr(text.size() - 4), std::stoi(text.substr(9))) ==
+                       text);
         }
     }
 
