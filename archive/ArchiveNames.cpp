@@ -14,8 +14,9 @@ bool isTelephoneName(const std::string& name) {
 }  // namespace
 
 std::string suffixedName(const std::string& name, int suffix) {
+    // A telephone name's stem is its first eight characters, whatever its four last ones are.
     const std::size_t dot = name.rfind('.');
-    const std::size_t stem = dot == std::string::npos ? name.size() : dot;
+    const std::size_t stem = name.size() == kNameLength ? kStemLength : dot == std::string::npos ? name.size() : dot;
     return name.substr(0, stem) + "-" + std::to_string(suffix) + name.substr(stem);
 }
 
@@ -25,7 +26,7 @@ bool isArchiveRecordingName(const std::string& name) {
     if (name.size() < kNameLength + 2 || name[kStemLength] != '-') return false;
     const std::size_t digitsEnd = name.size() - 4;
     const std::size_t digits = digitsEnd - (kStemLength + 1);
-    if (digits > 9 || name[kStemLength + 1] == '0') return false;
+    if (digits > 9 || name[kStemLength + 1] == '0' || name[digitsEnd] != '.') return false;
     for (std::size_t i = kStemLength + 1; i < digitsEnd; ++i) {
         if (name[i] < '0' || name[i] > '9') return false;
     }
