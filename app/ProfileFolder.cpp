@@ -22,6 +22,10 @@ std::string settingsFilePath(const std::string& profileFolder) {
     return profileFolder + "/config.ini";
 }
 
+std::string listeningSettingsFilePath(const std::string& profileFolder) {
+    return profileFolder + "/listening.ini";
+}
+
 void ensureProfileFolder(const std::string& profileFolder) {
     struct stat info {};
     if (::stat(profileFolder.c_str(), &info) != 0) ::mkdir(profileFolder.c_str(), 0755);

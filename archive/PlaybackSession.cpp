@@ -6,8 +6,8 @@
 namespace tapelink {
 
 PlaybackSession::PlaybackSession(IAudioDecoder& decoder, IAudioOutput& output, IPlaybackView& view,
-                                 IMessageSink& mediaMessages)
-    : m_decoder(decoder), m_output(output), m_view(view), m_mediaMessages(mediaMessages) {}
+                                 IMessageSink& mediaMessages, ITimeStretcher* stretcher)
+    : m_decoder(decoder), m_output(output), m_view(view), m_mediaMessages(mediaMessages), m_stretcher(stretcher) {}
 
 PlaybackSession::~PlaybackSession() {
     m_output.stop();
@@ -31,6 +31,7 @@ void PlaybackSession::Open(const std::string& path) {
             m_lengthMs =
                 static_cast<std::int32_t>(std::min<std::int64_t>(length, std::numeric_limits<std::int32_t>::max()));
             m_audio = std::move(audio);
+            if (m_skipSilence) m_silences = std::make_shared<SilenceMap>(SilenceMap::find(*m_audio));
         }
     }
 
@@ -45,7 +46,9 @@ void PlaybackSession::Stop() {
     // meanwhile must find nothing to restart.
     m_loaded = false;
     m_outputStarted = false;
+    m_stream.reset();
     m_audio.reset();
+    m_silences.reset();
     m_lengthMs = 0;
     m_startFrame = 0;
     m_output.stop();
@@ -105,14 +108,17 @@ std::int32_t PlaybackSession::positionMs() const {
 
 std::int64_t PlaybackSession::positionFrame() const {
     if (!m_audio) return 0;
-    const std::int64_t played = m_outputStarted ? std::max<std::int64_t>(0, m_output.framesPlayed()) : 0;
-    return std::min(m_startFrame + played, m_audio->frames());
+    if (!m_outputStarted || !m_stream) return m_startFrame;
+    const std::int64_t played = std::max<std::int64_t>(0, m_output.framesPlayed());
+    return std::min(m_stream->recordingFrameAt(played), m_audio->frames());
 }
 
 void PlaybackSession::play() {
     if (!m_audio) return;
     std::string error;
-    if (!m_output.start(m_audio, m_startFrame, error)) {
+    const int quarters = m_stretcher ? m_speedQuarters : kNormalSpeedQuarters;
+    m_stream = std::make_shared<ListeningStream>(m_audio, m_startFrame, quarters, skippedSilences(), m_stretcher);
+    if (!m_output.start(m_stream, error)) {
         m_outputStarted = false;
         dropAudio(error);
         return;
@@ -125,13 +131,47 @@ void PlaybackSession::seek(std::int64_t ms) {
     const std::int64_t frame = std::min(ms * m_audio->sampleRate / 1000, m_audio->frames());
     m_output.stop();
     m_outputStarted = false;
+    m_stream.reset();
     m_startFrame = frame;
+}
+
+void PlaybackSession::SeekTo(std::int32_t ms) {
+    if (!m_audio) return;
+    moveTo(std::clamp<std::int64_t>(std::int64_t{ms} * m_audio->sampleRate / 1000, 0, m_audio->frames()));
+}
+
+void PlaybackSession::setSpeedQuarters(int quarters) {
+    quarters = std::clamp(quarters, kSlowestSpeedQuarters, kFastestSpeedQuarters);
+    if (quarters == m_speedQuarters) return;
+    m_speedQuarters = quarters;
+    if (m_audio) moveTo(positionFrame());
+}
+
+void PlaybackSession::setSkipSilence(bool skip) {
+    if (skip == m_skipSilence) return;
+    m_skipSilence = skip;
+    if (!m_audio) return;
+    if (skip && !m_silences) m_silences = std::make_shared<SilenceMap>(SilenceMap::find(*m_audio));
+    moveTo(positionFrame());
+}
+
+void PlaybackSession::moveTo(std::int64_t frame) {
+    // A paused recording stays paused: Resume starts the device from here. The new place is set before the
+    // device is released, since releasing it can run the event loop.
+    const bool wasPlaying = m_outputStarted && m_output.state() != AudioOutputState::Paused;
+    m_outputStarted = false;
+    m_stream.reset();
+    m_startFrame = frame;
+    m_output.stop();
+    if (wasPlaying) play();
 }
 
 void PlaybackSession::dropAudio(const std::string& error) {
     m_output.stop();
     m_outputStarted = false;
+    m_stream.reset();
     m_audio.reset();
+    m_silences.reset();
     m_lengthMs = 0;
     m_startFrame = 0;
     if (!error.empty()) m_mediaMessages.showMessage(error, MessageIcon::Stop);

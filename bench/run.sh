@@ -17,5 +17,9 @@ bash bench/export.sh "$build"
 bash bench/search.sh "$build"
 # The upload: 500 recordings into the upload folder against cp of the same files (and cp with a flush).
 bash bench/upload.sh "$build"
+# Listening fast: time-stretch at 2x and the waveform on a 60-minute recording, against decoding it.
+"$build/bench/bench_listen"
+# The demo telephone: 5,000 recordings by tapelink-cli demo-store against writing each one's audio on its own.
+bash bench/demo_store.sh "$build"
 # The archive catalogue: marks, reconciliation, rebuild and upload --new against their baselines.
 bash bench/catalogue.sh "$build"

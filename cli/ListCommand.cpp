@@ -13,6 +13,9 @@ namespace tapelink::cli {
 
 namespace {
 
+constexpr const char* kNoValidIndex =
+    "The telephone's index system/phone.bin is missing or damaged: no recordings are listed.";
+
 // Prints each row as the scan finds it, so a large telephone is listed without holding it in memory.
 class StreamingTableView : public ICatalogueView {
 public:
@@ -60,6 +63,7 @@ int ListCommand::run() {
         }
         archive = openArchive(folder, m_context.messages);
     }
+    ScanResult result;
     if (m_json) {
         PhoneList list = scanPhoneList(root, m_context.messages);
         const auto& titles = recordingColumnTitles();
@@ -72,18 +76,22 @@ int ListCommand::run() {
             }
         }
         printRows(heads, list.rows, true);
+        result = list.result;
     } else {
         PhoneIndexHeader header;
         // Without a catalogue (a read-only folder never catalogued) the ninth cell stays empty.
         StreamingTableView view(m_archived, archive.catalogue.get());
-        const auto scan = [&] { ScanCatalogue(root, header, view, m_context.messages); };
+        const auto scan = [&] { result = ScanCatalogue(root, header, view, m_context.messages); };
         if (archive.catalogue) {
             archive.catalogue->withSnapshot(scan);
         } else {
             scan();
         }
     }
-    return m_context.messages.anyShown() ? kExitMessage : kExitOk;
+    const bool failed = m_context.messages.anyShown();
+    // The window shows such a telephone as an empty list; a script must be told why nothing came.
+    if (!result.indexValid) std::cerr << kNoValidIndex << '\n';
+    return failed ? kExitMessage : kExitOk;
 }
 
 }  // namespace tapelink::cli

@@ -9,10 +9,11 @@
 
 namespace tapelink::cli {
 
-// tapelink-cli play FILE...: plays the files one after another on the default sound output, with a progress
-// line "FILE  position / length". Problems with a file or the sound device are reported in the media layer's own
-// words; the command then goes on with the next file and ends with status 1. The playing is done by the audio
-// module, loaded only for this.
+// tapelink-cli play [--speed X] [--skip-silence] FILE...: plays the files one after another on the default sound
+// output, X times as fast with the pitch kept and long silences shortened when asked, with a progress line
+// "FILE  position / length" in the recording's own time. Problems with a file or the sound device are reported in the
+// media layer's own words; the command then goes on with the next file and ends with status 1. The playing is done by
+// the audio module, loaded only for this.
 class PlayCommand {
 public:
     PlayCommand(CLI::App& parent, CliContext& context);
@@ -23,6 +24,8 @@ private:
     CLI::App* m_command;
     CliContext& m_context;
     std::vector<std::string> m_files;
+    double m_speed = 1.0;
+    bool m_skipSilence = false;
 };
 
 }  // namespace tapelink::cli

@@ -1,4 +1,5 @@
 #include <CLI/CLI.hpp>
+#include <iostream>
 
 #include "cli/ArchiveCommand.h"
 #include "cli/BinCommand.h"
@@ -6,6 +7,7 @@
 #include "cli/DeleteCommand.h"
 #include "cli/DemoStoreCommand.h"
 #include "cli/ExportCommand.h"
+#include "cli/GuardedRun.h"
 #include "cli/ListCommand.h"
 #include "cli/LocateCommand.h"
 #include "cli/MuteCommand.h"
@@ -17,7 +19,9 @@
 #include "cli/UploadCommand.h"
 #include "cli/VolumeCommand.h"
 
-int main(int argc, char** argv) {
+namespace {
+
+int runCommandLine(int argc, char** argv) {
     using namespace tapelink::cli;
 
     CLI::App app{"Tapelink: the call-recording telephone's recordings from the command line", "tapelink-cli"};
@@ -66,4 +70,10 @@ int main(int argc, char** argv) {
     if (upload.command()->parsed()) return upload.run();
     if (archive.command()->parsed()) return archive.run();
     return kExitUsage;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    return tapelink::cli::guardedRun([&] { return runCommandLine(argc, argv); }, std::cerr);
 }

@@ -17,6 +17,7 @@ namespace {
 constexpr int kSampleRate = 8000;
 constexpr char kKindLetters[] = {'A', 'I', 'C', 'B', 'K', 'J'};
 constexpr int kRecycledCount = 3;
+constexpr int kVoiceCount = 4;
 
 std::string phoneNumberFor(std::mt19937& random) {
     static const char* const prefixes[] = {"138", "139", "186", "150", "010", "021", "0755", "400"};
@@ -115,11 +116,25 @@ bool writeDemoVolume(const std::string& root, const DemoVolumeOptions& options, 
         }
     }
     const auto plan = planDemoVolume(options);
+    // A few voices, each synthesised and encoded once at the longest length; every recording is the start of
+    // one of them. Synthesis per recording made a large volume take minutes.
+    int longest = 1;
+    for (const DemoRecording& recording : plan) longest = std::max(longest, recording.seconds);
+    std::vector<int> voices;
+    for (int i = 0; i < kVoiceCount; ++i) {
+        const int voice =
+            encoder.prepareVoice(synthesizeVoice(longest, options.seed * 7919u + static_cast<unsigned>(i)));
+        if (voice < 0) {
+            error = "the demo audio cannot be encoded";
+            return false;
+        }
+        voices.push_back(voice);
+    }
     int voiceCount = 0;
-    for (const DemoRecording& recording : plan) {
+    for (std::size_t i = 0; i < plan.size(); ++i) {
+        const DemoRecording& recording = plan[i];
         const std::string path = (base / recording.folder / recording.fileName).string();
-        const unsigned audioSeed = options.seed * 7919u + static_cast<unsigned>(voiceCount * 31 + recording.seconds);
-        if (!encoder.writeRecording(path, recording.info, synthesizeVoice(recording.seconds, audioSeed))) {
+        if (!encoder.writeCut(path, recording.info, voices[i % voices.size()], recording.seconds)) {
             error = path + ": cannot be written";
             return false;
         }
@@ -138,6 +153,10 @@ std::vector<std::int16_t> synthesizeVoice(int seconds, unsigned seed) {
     std::uniform_real_distribution<double> pitch(95.0, 230.0);
     std::uniform_real_distribution<double> syllable(0.12, 0.35);
     std::uniform_real_distribution<double> pause(0.03, 0.4);
+    // Between turns of the conversation the line is quiet for longer.
+    std::uniform_int_distribution<int> phrase(3, 9);
+    std::uniform_real_distribution<double> turnPause(0.8, 2.4);
+    int syllablesLeft = phrase(random);
 
     std::vector<std::int16_t> samples(static_cast<std::size_t>(seconds) * kSampleRate);
     std::size_t at = 0;
@@ -157,7 +176,9 @@ std::vector<std::int16_t> synthesizeVoice(int seconds, unsigned seed) {
             samples[at] =
                 static_cast<std::int16_t>(std::clamp(value * envelope * 5000.0 + noise(random), -32767.0, 32767.0));
         }
-        const auto silent = static_cast<std::size_t>(pause(random) * kSampleRate);
+        const bool turnEnds = --syllablesLeft == 0;
+        if (turnEnds) syllablesLeft = phrase(random);
+        const auto silent = static_cast<std::size_t>((turnEnds ? turnPause(random) : pause(random)) * kSampleRate);
         for (std::size_t i = 0; i < silent && at < samples.size(); ++i, ++at) {
             samples[at] = static_cast<std::int16_t>(std::clamp(noise(random), -32767.0, 32767.0));
         }

@@ -33,7 +33,8 @@ std::vector<DemoRecording> planDemoVolume(const DemoVolumeOptions& options);
 bool writeDemoVolume(const std::string& root, const DemoVolumeOptions& options, IWavEncoder& encoder,
                      std::string& error);
 
-// Speech-like telephone audio: voiced syllables with pitch glides, pauses and a little line noise.
+// Speech-like telephone audio: phrases of voiced syllables with pitch glides, short pauses between syllables,
+// longer ones between turns, and a little line noise.
 std::vector<std::int16_t> synthesizeVoice(int seconds, unsigned seed);
 
 }  // namespace tapelink

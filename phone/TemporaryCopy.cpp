@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "phone/FileTimes.h"
 #include "phone/FolderListing.h"
 
 namespace tapelink {
@@ -184,6 +185,7 @@ CopyStatus TemporaryCopy::copyFrom(int sourceFd, const std::string& folder, cons
         discard();
         return status;
     }
+    copyModificationTime(sourceFd, m_fd);
     // Start writing back now, so that flush() mostly finds the data already on its way.
     ::sync_file_range(m_fd, 0, 0, SYNC_FILE_RANGE_WRITE);
     return CopyStatus::Ok;

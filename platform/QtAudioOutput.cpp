@@ -8,14 +8,12 @@
 
 #include <algorithm>
 
-#include "archive/PcmAudioReader.h"
-
 namespace tapelink {
 
 // What the sink reads: the last stage of the chain, counted in frames handed over.
 class QtAudioOutput::PullDevice : public QIODevice {
 public:
-    explicit PullDevice(std::unique_ptr<IPcmStage> stage)
+    explicit PullDevice(std::shared_ptr<IPcmStage> stage)
         : m_stage(std::move(stage)), m_frameBytes(static_cast<qint64>(sizeof(std::int16_t)) * m_stage->channels()) {}
 
     bool isSequential() const override { return true; }
@@ -34,7 +32,7 @@ protected:
     qint64 writeData(const char*, qint64) override { return -1; }
 
 private:
-    std::unique_ptr<IPcmStage> m_stage;
+    std::shared_ptr<IPcmStage> m_stage;
     qint64 m_frameBytes;
     std::int64_t m_framesHanded = 0;
     bool m_exhausted = false;
@@ -72,9 +70,9 @@ QtAudioOutput::~QtAudioOutput() {
     stop();
 }
 
-bool QtAudioOutput::start(std::shared_ptr<const PcmAudio> audio, std::int64_t fromFrame, std::string& error) {
+bool QtAudioOutput::start(std::shared_ptr<IPcmSource> source, std::string& error) {
     stop();
-    if (!audio || audio->channels < 1 || audio->sampleRate <= 0) {
+    if (!source || source->channels() < 1 || source->sampleRate() <= 0) {
         error = "录音文件中没有声音。";
         return false;
     }
@@ -84,18 +82,18 @@ bool QtAudioOutput::start(std::shared_ptr<const PcmAudio> audio, std::int64_t fr
         return false;
     }
     QAudioFormat format;
-    format.setSampleRate(audio->sampleRate);
-    format.setChannelCount(audio->channels);
+    format.setSampleRate(source->sampleRate());
+    format.setChannelCount(source->channels());
     format.setSampleFormat(QAudioFormat::Int16);
     if (!device.isFormatSupported(format)) {
-        error = "声音输出设备不能播放采样率为 " + std::to_string(audio->sampleRate) + " Hz、" +
-                std::to_string(audio->channels) + " 个声道的声音。";
+        error = "声音输出设备不能播放采样率为 " + std::to_string(source->sampleRate()) + " Hz、" +
+                std::to_string(source->channels()) + " 个声道的声音。";
         return false;
     }
 
     // Built and started while only this call holds them; then they replace whatever a nested call installed.
-    const int sampleRate = audio->sampleRate;
-    Stream stream{std::make_unique<PullDevice>(std::make_unique<PcmAudioReader>(std::move(audio), fromFrame)), nullptr};
+    const int sampleRate = source->sampleRate();
+    Stream stream{std::make_unique<PullDevice>(std::move(source)), nullptr};
     stream.device->open(QIODevice::ReadOnly);
     stream.sink = std::make_unique<QAudioSink>(device, format);
     stream.sink->start(stream.device.get());

@@ -3,15 +3,15 @@
 #include <memory>
 
 #include "archive/IAudioOutput.h"
-#include "archive/IPcmStage.h"
+#include "archive/IPcmSource.h"
 
 class QAudioSink;
 
 namespace tapelink {
 
-// Plays decoded PCM on the desktop's default sound output through a QAudioSink in pull mode. Lives on a thread
+// Plays a PCM source on the desktop's default sound output through a QAudioSink in pull mode. Lives on a thread
 // with a Qt event loop (the GUI thread, or the CLI's QCoreApplication): the sink pulls its audio from there,
-// through a chain of IPcmStage that starts with the decoded recording.
+// from the last stage of the playback chain.
 // How far the recording got is what the sink reports as processed, never more than what was handed to it.
 //
 // Tearing a sink down can run the event loop, so start() and stop() may be called again from inside
@@ -24,7 +24,7 @@ public:
     QtAudioOutput(const QtAudioOutput&) = delete;
     QtAudioOutput& operator=(const QtAudioOutput&) = delete;
 
-    bool start(std::shared_ptr<const PcmAudio> audio, std::int64_t fromFrame, std::string& error) override;
+    bool start(std::shared_ptr<IPcmSource> source, std::string& error) override;
     void pause() override;
     void resume() override;
     void stop() override;

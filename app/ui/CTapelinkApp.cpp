@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QMessageBox>
 
+#include "app/ListeningSettingsFile.h"
 #include "app/SettingsStore.h"
 #include "app/ui/AppLook.h"
 #include "app/ui/CTapelinkDlg.h"
@@ -30,9 +31,13 @@ bool CTapelinkApp::StartUp() {
     SettingsStore settings;
     // A missing or unconfigured file simply leaves the settings empty.
     settings.Load(settingsFilePath(m_profileFolder));
+    ListeningSettingsFile listening;
+    listening.Load(listeningSettingsFilePath(m_profileFolder));
 
     MessageBoxSink messages;
-    CTapelinkDlg window(settings, m_locator, messages);
+    MainWindowServices services;
+    services.listening = &listening;
+    CTapelinkDlg window(settings, m_locator, messages, systemFolderChooser(), std::move(services));
     messages.setOwner(&window);
     if (m_watcher != nullptr) {
         // Through the window in front, which passes them on to the main window.

@@ -4,15 +4,19 @@
 #include "platform/PulseMixer.h"
 #include "platform/QtAudioOutput.h"
 #include "platform/SndfileDecoder.h"
+#include "platform/SoundTouchStretcher.h"
 
 namespace tapelink {
 
-// The desktop's devices for one opening of the player: libsndfile, the default sound output and the sound
-// server's mixer. Media errors go to the player's own message boxes.
+// The desktop's devices for one opening of the player: libsndfile, the default sound output, the sound
+// server's mixer and SoundTouch for the speed. Media errors go to the player's own message boxes.
 struct DesktopPlayerDevices {
-    PlayerDevices devices() { return PlayerDevices{decoder, output, mixer}; }
+    PlayerDevices devices(IListeningPreferencesStore* listening) {
+        return PlayerDevices{decoder, output, mixer, nullptr, &stretcher, listening};
+    }
 
     SndfileDecoder decoder;
+    SoundTouchStretcher stretcher;
     QtAudioOutput output;
     PulseMixer mixer;
 };

@@ -110,8 +110,8 @@ void MainDialogCommands::openSearch() {
 
 void MainDialogCommands::openPlayer(CQueryDlg& search) {
     std::optional<DesktopPlayerDevices> desktop;
-    const PlayerDevices devices =
-        m_services.playerDevices != nullptr ? *m_services.playerDevices : desktop.emplace().devices();
+    const PlayerDevices devices = m_services.playerDevices != nullptr ? *m_services.playerDevices
+                                                                      : desktop.emplace().devices(m_services.listening);
     const auto player = std::make_unique<CPlayDlg>(search, devices, &search);
     connect(player.get(), &CPlayDlg::deviceArrived, &search, &CQueryDlg::notifyDeviceArrived);
     connect(player.get(), &CPlayDlg::deviceRemoved, &search, &CQueryDlg::notifyDeviceRemoved);

@@ -41,6 +41,8 @@ struct MainWindowServices {
     std::function<std::unique_ptr<ISpreadsheet>(const std::string& path)> makeWorkbookFile = workbookFile;
     // The player's devices; null for the desktop's decoder, sound output and mixer.
     const PlayerDevices* playerDevices = nullptr;
+    // Where the desktop's player keeps the listener's speed and silence choices; null: not kept.
+    IListeningPreferencesStore* listening = nullptr;
     // The search dialog's messages and choosers; null for its own message boxes and the platform's choosers.
     IMessageSink* searchMessages = nullptr;
     IArchiveFileChooser* archiveChooser = nullptr;

@@ -6,6 +6,8 @@
 #include <QPushButton>
 #include <QSlider>
 
+#include "archive/ui/ListeningControls.h"
+
 namespace tapelink {
 
 namespace {
@@ -27,7 +29,7 @@ CPlayDlg::CPlayDlg(ISelectionService& selection, const PlayerDevices& devices, Q
       m_messageBoxes(this),
       m_volume(m_devices.mixer),
       m_playback(m_devices.decoder, m_devices.output, *this,
-                 m_devices.mediaMessages != nullptr ? *m_devices.mediaMessages : m_messageBoxes) {
+                 m_devices.mediaMessages != nullptr ? *m_devices.mediaMessages : m_messageBoxes, m_devices.stretcher) {
     buildControls();
     initialise();
 }
@@ -41,7 +43,8 @@ void CPlayDlg::buildControls() {
     setObjectName(QString::number(kTemplateId));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     setFont(QFont(QStringLiteral("SimSun"), 9));
-    setFixedSize(dialogUnits(329), dialogUnits(70));
+    constexpr int kOriginalHeight = 70;
+    setFixedSize(dialogUnits(329), dialogUnits(kOriginalHeight + ListeningControls::kHeight));
 
     auto button = [this](int id, const char* caption, QRect geometry) {
         auto* b = new QPushButton(QString::fromUtf8(caption), this);
@@ -89,6 +92,11 @@ void CPlayDlg::buildControls() {
     QWidget* order[] = {m_playButton,     m_pauseButton,  m_stopButton,     m_muteButton,
                         m_positionSlider, m_volumeSlider, m_previousButton, m_nextButton};
     for (std::size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
+
+    // Built after the original controls, so they follow them in tab order; before the first Play, so the
+    // remembered speed applies to it.
+    m_listening =
+        new ListeningControls(*this, kOriginalHeight, m_playback, m_devices.listening, [this] { TogglePause(); });
 
     connect(m_playButton, &QPushButton::clicked, this, [this] { Play(); });
     connect(m_pauseButton, &QPushButton::clicked, this, [this] { TogglePause(); });

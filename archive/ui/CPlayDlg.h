@@ -8,6 +8,8 @@
 #include "archive/IPlaybackView.h"
 #include "archive/ISelectionService.h"
 #include "archive/ISystemMixer.h"
+#include "archive/ITimeStretcher.h"
+#include "archive/ListeningPreferences.h"
 #include "archive/PlaybackSession.h"
 #include "archive/VolumeControl.h"
 #include "common/IMessageSink.h"
@@ -18,17 +20,23 @@ class QSlider;
 
 namespace tapelink {
 
+class ListeningControls;
+
 // What the player plays through and sets the volume with, and where the media layer's own errors go (null: to
-// message boxes over the player).
+// message boxes over the player); the time stretcher (null: always the recording's own speed) and where the
+// listener's choices are kept (null: not kept).
 struct PlayerDevices {
     IAudioDecoder& decoder;
     IAudioOutput& output;
     ISystemMixer& mixer;
     IMessageSink* mediaMessages = nullptr;
+    ITimeStretcher* stretcher = nullptr;
+    IListeningPreferencesStore* listening = nullptr;
 };
 
 // The player window (dialog 147): plays the search result list's selected recording at once, pauses, stops,
-// steps through the list, shows and sets the position, and sets the volume and mute of the sound output.
+// steps through the list, shows and sets the position, and sets the volume and mute of the sound output. Below
+// those, the listening controls set the speed and the shortening of silences and show the waveform.
 class CPlayDlg : public QDialog, private IPlaybackView {
     Q_OBJECT
 
@@ -95,6 +103,7 @@ private:
     QPushButton* m_nextButton = nullptr;
     QSlider* m_positionSlider = nullptr;
     QSlider* m_volumeSlider = nullptr;
+    ListeningControls* m_listening = nullptr;
 };
 
 }  // namespace tapelink

@@ -29,16 +29,17 @@ int guarded(Work work) noexcept {
 }
 
 #ifdef TAPELINK_CLI_PLAY
-int play(const char* const* files, int count) {
+int play(const char* const* files, int count, int speedQuarters, int skipSilence) {
     return guarded([&] {
         StderrMessages messages;
-        playFiles(std::vector<std::string>(files, files + count), messages);
+        const ListeningPreferences listening{speedQuarters, skipSilence != 0};
+        playFiles(std::vector<std::string>(files, files + count), listening, messages);
         return messages.anyShown() ? kExitMessage : kExitOk;
     });
 }
 constexpr auto kPlay = &play;
 #else
-constexpr int (*kPlay)(const char* const*, int) = nullptr;
+constexpr int (*kPlay)(const char* const*, int, int, int) = nullptr;
 #endif
 
 int volume(int percent) {

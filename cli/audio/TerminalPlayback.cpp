@@ -13,6 +13,7 @@
 #include "archive/PlaybackSession.h"
 #include "platform/QtAudioOutput.h"
 #include "platform/SndfileDecoder.h"
+#include "platform/SoundTouchStretcher.h"
 
 namespace tapelink::cli {
 
@@ -46,7 +47,7 @@ std::string clockText(std::int32_t ms) {
     return text;
 }
 
-void playFiles(const std::vector<std::string>& files, IMessageSink& messages) {
+void playFiles(const std::vector<std::string>& files, const ListeningPreferences& listening, IMessageSink& messages) {
     int argc = 1;
     char name[] = "tapelink-cli";
     char* argv[] = {name, nullptr};
@@ -57,7 +58,10 @@ void playFiles(const std::vector<std::string>& files, IMessageSink& messages) {
     TerminalView view(timer);
     SndfileDecoder decoder;
     QtAudioOutput output;
-    PlaybackSession session(decoder, output, view, messages);
+    SoundTouchStretcher stretcher;
+    PlaybackSession session(decoder, output, view, messages, &stretcher);
+    session.setSpeedQuarters(listening.speedQuarters);
+    session.setSkipSilence(listening.skipSilence);
 
     const bool terminal = isatty(STDOUT_FILENO) != 0;
     std::size_t next = 0;

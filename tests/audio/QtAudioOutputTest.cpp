@@ -7,6 +7,7 @@
 #include "archive/PlaybackSession.h"
 #include "platform/SndfileDecoder.h"
 #include "platform/SndfileWavEncoder.h"
+#include "platform/SoundTouchStretcher.h"
 #include "tests/audio/SoundServer.h"
 #include "tests/support/FakePlaybackView.h"
 #include "tests/support/RecordingMessages.h"
@@ -45,7 +46,8 @@ protected:
     QtAudioOutput output;
     test::FakePlaybackView view;
     test::RecordingMessages messages;
-    PlaybackSession session{decoder, output, view, messages};
+    SoundTouchStretcher stretcher;
+    PlaybackSession session{decoder, output, view, messages, &stretcher};
 };
 
 TEST_F(QtAudioOutputTest, RecordingPlaysAsAStreamOnTheServerAndItsPositionAdvances) {
@@ -112,6 +114,24 @@ TEST_F(QtAudioOutputTest, PlayingToTheEndReturnsToIdle) {
     EXPECT_EQ(view.slider, 0);
     EXPECT_EQ(view.pauseCaption, "暂停");
     EXPECT_FALSE(view.timerRunning);
+    EXPECT_TRUE(messages.texts.empty());
+}
+
+TEST_F(QtAudioOutputTest, FasterWithSilencesShortenedPlaysToTheEndInTheRecordingsOwnTime) {
+    session.setSpeedQuarters(8);
+    session.setSkipSilence(true);
+    session.Open(writeRecording("VOA00007.WAV", 3030));
+    ASSERT_TRUE(waitFor([this] { return session.positionMs() >= 1000; }));
+    session.setSpeedQuarters(3);
+    const std::int32_t changed = session.positionMs();
+    EXPECT_GE(changed, 1000) << "a new speed goes on from where the recording was";
+    std::int32_t last = changed;
+    ASSERT_TRUE(test::runEventsUntil([this] { return !session.isLoaded(); }, kWaitMs,
+                                     [&] {
+                                         last = std::max(last, session.positionMs());
+                                         session.OnTimer();
+                                     }));
+    EXPECT_GT(last, changed);
     EXPECT_TRUE(messages.texts.empty());
 }
 

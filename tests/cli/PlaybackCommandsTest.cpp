@@ -82,6 +82,25 @@ TEST(PlaybackCommandsTest, PlayPlaysEachFileToItsEnd) {
     EXPECT_EQ(run.out, expected);
 }
 
+TEST(PlaybackCommandsTest, PlayFastWithSilencesShortenedShowsTheRecordingsOwnTime) {
+    test::TempFolder folder;
+    ASSERT_EQ(test::runCli({"demo-store", folder.path(), "--recordings", "1", "--max-seconds", "4"}).exitCode, 0);
+    const auto file = std::filesystem::directory_iterator(folder.path() + "voice")->path();
+    for (const char* speed : {"3", "1.1", "0", "fast"}) {
+        const test::CliResult refused = test::runCli({"play", "--speed", speed, file.string()}, noServer());
+        EXPECT_EQ(refused.exitCode, 2) << speed;
+        EXPECT_NE(refused.err.find("the speed is one of 0.5, 0.75, 1, 1.25, 1.5, 1.75, 2"), std::string::npos);
+    }
+    if (!haveSoundServer()) GTEST_SKIP() << "no private sound server (PULSE_SERVER)";
+    PcmAudio audio;
+    std::string error;
+    ASSERT_TRUE(SndfileDecoder().decode(file.string(), audio, error)) << error;
+    const std::int64_t length = audio.frames() * 1000 / audio.sampleRate;
+    const test::CliResult run = test::runCli({"play", "--speed", "1.75", "--skip-silence", file.string()});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.out, file.filename().string() + "  " + clock(length) + " / " + clock(length) + "\n");
+}
+
 TEST(PlaybackCommandsTest, VolumeAndMuteShowOnTheServer) {
     if (!haveSoundServer()) GTEST_SKIP() << "no private sound server (PULSE_SERVER)";
     EXPECT_EQ(test::runCli({"volume", "50"}).exitCode, 0);

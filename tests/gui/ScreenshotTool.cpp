@@ -21,12 +21,15 @@
 #include "app/ui/CTapelinkDlg.h"
 #include "archive/ui/CPlayDlg.h"
 #include "archive/ui/CQueryDlg.h"
+#include "archive/ui/WaveformStrip.h"
 #include "phone/DeviceStatus.h"
 #include "phone/PhoneStore.h"
 #include "phone/ui/CCategoryUploadDlg.h"
 #include "phone/ui/COverwriteDlg.h"
 #include "phone/ui/CRecycleDlg.h"
 #include "platform/LinuxDeviceLocator.h"
+#include "platform/SndfileDecoder.h"
+#include "platform/SoundTouchStretcher.h"
 #include "tests/support/FakeAudioDecoder.h"
 #include "tests/support/FakeAudioOutput.h"
 #include "tests/support/FakeMixer.h"
@@ -57,6 +60,13 @@ struct SilentPlayer {
     test::FakeAudioOutput output;
     test::FakeMixer mixer;
     PrintedMessages messages;
+};
+
+// The listener's choices as the player finds them: 1.5x with silences shortened.
+class FastListening : public IListeningPreferencesStore {
+public:
+    ListeningPreferences preferences() const override { return {6, true}; }
+    bool setPreferences(const ListeningPreferences&) override { return true; }
 };
 
 // What every picture may use: the main window over the telephone, created once.
@@ -170,6 +180,25 @@ std::vector<Shot> shots() {
                              search.get());
              silent.output.playTo(8 * 38000);
              QTest::qWait(400);  // one tick of the player's timer moves the position slider
+             return withCaption(player);
+         }},
+        {"player-listening",
+         [](ShotContext& c) {
+             // A real recording of the telephone, decoded, so the waveform and the shortened silences show.
+             auto search = searchWithResults(c);
+             search->findChild<QTableView*>(QStringLiteral("1026"))->selectRow(2);
+             SilentPlayer silent;
+             SndfileDecoder decoder;
+             SoundTouchStretcher stretcher;
+             FastListening listening;
+             silent.mixer.values[{MixerLine::WaveOut, MixerControlKind::Volume}] = 45875;
+             CPlayDlg player(
+                 *search, PlayerDevices{decoder, silent.output, silent.mixer, &silent.messages, &stretcher, &listening},
+                 search.get());
+             silent.output.playTo(silent.output.startFrame + 8 * 6000);
+             auto* strip = player.findChild<WaveformStrip*>(QStringLiteral("waveform"));
+             if (!QTest::qWaitFor([strip] { return strip->hasPeaks(); })) std::cerr << "no waveform in time\n";
+             QTest::qWait(400);  // a tick moves the slider and the shading
              return withCaption(player);
          }},
     };

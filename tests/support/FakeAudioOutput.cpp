@@ -2,14 +2,14 @@
 
 namespace tapelink::test {
 
-bool FakeAudioOutput::start(std::shared_ptr<const PcmAudio> newAudio, std::int64_t fromFrame, std::string& error) {
+bool FakeAudioOutput::start(std::shared_ptr<IPcmSource> newSource, std::string& error) {
     ++starts;
     if (!startError.empty()) {
         error = startError;
         return false;
     }
-    audio = std::move(newAudio);
-    startFrame = fromFrame;
+    source = std::move(newSource);
+    startFrame = source->recordingFrameAt(0);
     played = 0;
     m_state = AudioOutputState::Playing;
     return true;
@@ -25,13 +25,18 @@ void FakeAudioOutput::resume() {
 
 void FakeAudioOutput::stop() {
     m_state = AudioOutputState::Stopped;
-    audio.reset();
+    source.reset();
     played = 0;
 }
 
 void FakeAudioOutput::playTo(std::int64_t frame) {
     played = frame - startFrame;
-    if (audio && frame >= audio->frames()) m_state = AudioOutputState::Finished;
+}
+
+std::vector<std::int16_t> FakeAudioOutput::pull(std::int64_t count) {
+    std::vector<std::int16_t> samples(static_cast<std::size_t>(count * source->channels()));
+    samples.resize(static_cast<std::size_t>(source->pull(samples.data(), count) * source->channels()));
+    return samples;
 }
 
 void FakeAudioOutput::fail(const std::string& text) {
