@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "archive/ArchiveNames.h"
 #include "archive/SearchMessages.h"
 #include "phone/CallDirection.h"
 #include "phone/RecordingFolder.h"
@@ -9,12 +10,6 @@
 namespace tapelink {
 
 namespace {
-
-constexpr std::size_t kNameLength = 12;
-
-bool isSearchedName(const std::string& name) {
-    return name.size() == kNameLength && (name.rfind("VO", 0) == 0 || name.rfind("REC", 0) == 0);
-}
 
 // Lets the list redraw once for a whole run of rows.
 class UpdateScope {
@@ -37,7 +32,7 @@ bool ArchiveSearch::ScanFolder(const std::string& folder) {
     const RecordingFolder recordings(prefix);
     if (!recordings.isOpen()) return false;
     std::vector<std::string> names = recordings.listWavNames();
-    std::erase_if(names, [](const std::string& name) { return !isSearchedName(name); });
+    std::erase_if(names, [](const std::string& name) { return !isArchiveRecordingName(name); });
     // The listing order of Linux file systems is arbitrary; name order keeps results stable between runs.
     std::sort(names.begin(), names.end());
     m_records.reserve(names.size());

@@ -21,3 +21,5 @@ bash bench/upload.sh "$build"
 "$build/bench/bench_listen"
 # The demo telephone: 5,000 recordings by tapelink-cli demo-store against writing each one's audio on its own.
 bash bench/demo_store.sh "$build"
+# The archive catalogue: marks, reconciliation, rebuild and upload --new against their baselines.
+bash bench/catalogue.sh "$build"

@@ -7,8 +7,10 @@
 
 namespace tapelink::cli {
 
-// tapelink-cli delete (--rows LIST | --names NAMES): deletes recordings of the phone list for good, as the
-// main window's 永久删除 does, with the index counters written. Prints the name of each file deleted.
+// tapelink-cli delete (--rows LIST | --names NAMES): deletes recordings of the phone list for good, as the main
+// window's 永久删除 does, with the index counters written. Prints the name of each file deleted. tapelink-cli delete
+// --archived [--older-than DAYS] [--to DIR]: the same for exactly the recordings whose content is in the archive,
+// hashed now on both sides.
 class DeleteCommand {
 public:
     DeleteCommand(CLI::App& parent, CliContext& context);
@@ -18,7 +20,12 @@ public:
 private:
     CLI::App* m_command;
     CliContext& m_context;
+    int runArchived();
+
     RecordingChoice m_choice;
+    bool m_archived = false;
+    int m_olderThan = -1;
+    std::string m_to;
 };
 
 }  // namespace tapelink::cli

@@ -6,7 +6,8 @@
 
 namespace tapelink::cli {
 
-// tapelink-cli list [--json]: reads the telephone's catalogue as the main window does and prints it.
+// tapelink-cli list [--json] [--archived [--to DIR]]: reads the telephone's catalogue as the main window
+// does and prints it; --archived adds a ninth cell saying what the archive holds of each recording.
 class ListCommand {
 public:
     ListCommand(CLI::App& parent, CliContext& context);
@@ -17,6 +18,8 @@ private:
     CLI::App* m_command;
     CliContext& m_context;
     bool m_json = false;
+    bool m_archived = false;
+    std::string m_to;
 };
 
 }  // namespace tapelink::cli

@@ -1,6 +1,7 @@
 #include "cli/UploadCommand.h"
 
 #include <signal.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <cstdio>
@@ -8,10 +9,14 @@
 
 #include "app/ProfileFolder.h"
 #include "app/SettingsStore.h"
+#include "archive/ArchiveWriteLock.h"
+#include "archive/CatalogueLedger.h"
+#include "cli/ArchiveAccess.h"
 #include "cli/FailureTrackingSink.h"
 #include "cli/NonBlank.h"
 #include "cli/PhoneListScan.h"
 #include "cli/TerminalUploadObserver.h"
+#include "cli/UploadNewRun.h"
 #include "phone/UploadEngine.h"
 #include "phone/VolumeMessages.h"
 
@@ -110,6 +115,7 @@ UploadCommand::UploadCommand(CLI::App& parent, CliContext& context)
     m_choice.addOptions(selection, "list", false);
     selection->add_option("--date", m_date, "The recordings of one day, YYYY-MM-DD")->check(nonBlank());
     selection->add_option("--number", m_number, "The recordings whose phone number contains TEXT")->check(nonBlank());
+    selection->add_flag("--new", m_new, "Every recording whose content is not yet in the archive");
     selection->require_option(1);
     m_command
         ->add_option("--overwrite", m_overwrite,
@@ -133,6 +139,7 @@ int UploadCommand::run() {
         std::cerr << "No upload folder: give --to DIR, or pick one in the window first.\n";
         return kExitUsage;
     }
+    if (m_new) return runNew(root, folder);
     std::chrono::year_month_day date{};
     if (!m_date.empty() && !parseDate(m_date, date)) {
         std::cerr << "--date: not a date of the form YYYY-MM-DD: " << m_date << '\n';
@@ -163,6 +170,15 @@ int UploadCommand::run() {
     const PhoneListTexts texts(list);
     UploadEngine engine(texts, host, m_context.messages);
     host.setEngine(engine);
+    // The catalogue records every copy, and keeps what an overwrite would lose.
+    const ArchiveWriteLock lock(folder);
+    const bool folderThere = ::access(folder.c_str(), F_OK) == 0;
+    OpenArchive archive = folderThere && lock.held() ? openArchive(folder, m_context.messages) : OpenArchive{};
+    std::optional<CatalogueLedger> ledger;
+    if (archive.catalogue && archive.catalogue->writable()) {
+        ledger.emplace(*archive.catalogue, folder, "upload");
+        engine.setLedger(&*ledger);
+    }
 
     if (m_all) {
         engine.UploadAll();
@@ -184,8 +200,23 @@ int UploadCommand::run() {
     if (m_choice.given()) {
         for (const auto& name : observer.uploadedNames()) std::cout << name << '\n';
     }
-    std::cout << report.copied << " uploaded, " << report.skipped << " skipped, " << report.failed << " failed\n";
+    std::cout << report.copied << " uploaded, " << report.skipped << " skipped, " << report.failed << " failed";
+    if (report.alreadyArchived > 0) std::cout << ", " << report.alreadyArchived << " already archived";
+    std::cout << '\n';
     return report.failed > 0 || scanMessages.failed() ? kExitMessage : kExitOk;
+}
+
+int UploadCommand::runNew(const std::string& root, const std::string& folder) {
+    std::stop_source stop;
+    catchInterrupts();
+    const UploadNewResult result = runUploadNew(root, folder, m_context.messages, stop, g_interrupted);
+    if (!result.ran) return kExitMessage;
+    if (result.report.terminated) {
+        std::cerr << "Interrupted.\n";
+        return kExitInterrupted;
+    }
+    std::cout << uploadNewSummary(result.report) << '\n';
+    return result.report.failed > 0 || result.report.refused ? kExitMessage : kExitOk;
 }
 
 }  // namespace tapelink::cli

@@ -8,6 +8,8 @@
 #include <iostream>
 #include <thread>
 
+#include "cli/ArchiveAccess.h"
+#include "cli/UploadNewRun.h"
 #include "phone/IDeviceChangeObserver.h"
 #include "platform/LinuxDeviceLocator.h"
 #include "platform/MountWatcher.h"
@@ -20,20 +22,54 @@ namespace {
 class NotificationPrinter : public IDeviceChangeObserver {
 public:
     explicit NotificationPrinter(const IDeviceLocator& locator) : m_locator(locator) {}
-    void deviceArrived() override { print("arrival"); }
-    void deviceRemoved() override { print("removal"); }
+    void deviceArrived() override { m_known = print("arrival"); }
+    void deviceRemoved() override { m_known = print("removal"); }
 
-private:
-    void print(const char* what) { std::cout << what << '\t' << m_locator.FindPhoneDrive() << std::endl; }
+protected:
+    std::string print(const char* what) {
+        std::string root = m_locator.FindPhoneDrive();
+        std::cout << what << '\t' << root << std::endl;
+        return root;
+    }
 
     const IDeviceLocator& m_locator;
+    std::string m_known;  // the telephone seen at the last notification
+};
+
+// Uploads the new recordings of a telephone that was not there at the last notification.
+class ArrivalUploader : public NotificationPrinter {
+public:
+    ArrivalUploader(const IDeviceLocator& locator, std::string archiveFolder, IMessageSink& messages,
+                    std::stop_source stop)
+        : NotificationPrinter(locator),
+          m_archiveFolder(std::move(archiveFolder)),
+          m_messages(messages),
+          m_stop(std::move(stop)) {}
+    void deviceArrived() override {
+        const std::string before = m_known;
+        NotificationPrinter::deviceArrived();
+        if (m_known.empty() || m_known == before) return;
+        const UploadNewResult result = runUploadNew(m_known, m_archiveFolder, m_messages, m_stop, m_never);
+        std::cout << "upload-new\t" << m_known << '\t'
+                  << (result.ran ? uploadNewSummary(result.report) : std::string("not run")) << std::endl;
+    }
+
+private:
+    std::string m_archiveFolder;
+    IMessageSink& m_messages;
+    std::stop_source m_stop;
+    const std::atomic<bool> m_never{false};
 };
 
 }  // namespace
 
 WatchCommand::WatchCommand(CLI::App& parent, CliContext& context)
     : m_command(parent.add_subcommand("watch", "Print a line for every device arrival and removal")),
-      m_context(context) {}
+      m_context(context) {
+    m_command->add_flag("--upload-new", m_uploadNew, "Upload the new recordings of each telephone that arrives");
+    m_command->add_option("--to", m_to, "Archive (upload) folder for --upload-new (default: the stored one)")
+        ->needs("--upload-new");
+}
 
 int WatchCommand::run() {
     const LinuxDeviceLocator locator(m_context.storeOption);
@@ -50,9 +86,22 @@ int WatchCommand::run() {
     ::sigaddset(&endSignals, SIGTERM);
     ::pthread_sigmask(SIG_BLOCK, &endSignals, nullptr);
 
-    NotificationPrinter printer(locator);
+    std::string archiveFolder;
+    if (m_uploadNew) {
+        archiveFolder = archiveFolderOr(m_to);
+        if (archiveFolder.empty()) {
+            std::cerr << "No upload folder: give --to DIR, or pick one in the window first.\n";
+            return kExitUsage;
+        }
+    }
+    std::stop_source uploadStop;
+    NotificationPrinter plainPrinter(locator);
+    ArrivalUploader uploader(locator, archiveFolder, m_context.messages, uploadStop);
+    IDeviceChangeObserver& printer = m_uploadNew ? static_cast<IDeviceChangeObserver&>(uploader) : plainPrinter;
     std::atomic<bool> failed = false;
     std::jthread worker([&](std::stop_token stop) {
+        // A telephone already attached when the watch starts counts as arriving then.
+        if (m_uploadNew) uploader.deviceArrived();
         watcher.run(stop, printer);
         if (!stop.stop_requested()) {
             failed = true;
@@ -61,6 +110,7 @@ int WatchCommand::run() {
     });
     int received = 0;
     ::sigwait(&endSignals, &received);
+    uploadStop.request_stop();
     worker.request_stop();
     worker.join();
     return failed ? kExitMessage : kExitOk;

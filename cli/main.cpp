@@ -1,6 +1,7 @@
 #include <CLI/CLI.hpp>
 #include <iostream>
 
+#include "cli/ArchiveCommand.h"
 #include "cli/BinCommand.h"
 #include "cli/CliContext.h"
 #include "cli/DeleteCommand.h"
@@ -44,6 +45,7 @@ int runCommandLine(int argc, char** argv) {
     MuteCommand mute(app, context);
     SearchCommand search(app, context);
     UploadCommand upload(app, context);
+    ArchiveCommand archive(app, context);
 
     try {
         app.parse(argc, argv);
@@ -66,6 +68,7 @@ int runCommandLine(int argc, char** argv) {
     if (mute.command()->parsed()) return mute.run();
     if (search.command()->parsed()) return search.run();
     if (upload.command()->parsed()) return upload.run();
+    if (archive.command()->parsed()) return archive.run();
     return kExitUsage;
 }
 

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <stdio.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -59,6 +60,7 @@ CopyStatus targetFailure(int error) {
 TemporaryCopy::TemporaryCopy(TemporaryCopy&& other) noexcept
     : m_fd(std::exchange(other.m_fd, -1)),
       m_folderFd(std::exchange(other.m_folderFd, -1)),
+      m_lockFd(std::exchange(other.m_lockFd, -1)),
       m_name(std::move(other.m_name)),
       m_path(std::move(other.m_path)),
       m_size(other.m_size) {
@@ -71,6 +73,7 @@ TemporaryCopy& TemporaryCopy::operator=(TemporaryCopy&& other) noexcept {
         discard();
         m_fd = std::exchange(other.m_fd, -1);
         m_folderFd = std::exchange(other.m_folderFd, -1);
+        m_lockFd = std::exchange(other.m_lockFd, -1);
         m_name = std::move(other.m_name);
         other.m_name.clear();
         m_path = std::move(other.m_path);
@@ -92,6 +95,8 @@ void TemporaryCopy::discard() {
 }
 
 void TemporaryCopy::forgetFile() {
+    if (m_lockFd >= 0) ::close(m_lockFd);
+    m_lockFd = -1;
     if (m_folderFd >= 0) ::close(m_folderFd);
     m_folderFd = -1;
     m_name.clear();
@@ -118,8 +123,10 @@ bool TemporaryCopy::createIn(const std::string& folder, const std::string& name,
 }
 
 CopyStatus TemporaryCopy::copyBlocks(int sourceFd, std::stop_token stop,
-                                     const std::function<void(std::uint64_t)>& onBlock) {
-    bool plain = false;
+                                     const std::function<void(std::uint64_t)>& onBlock,
+                                     const std::function<void(const char*, std::size_t)>& onData) {
+    // The bytes pass through this process only when someone wants to see them.
+    bool plain = static_cast<bool>(onData);
     std::vector<char> buffer;
     for (;;) {
         if (stop.stop_requested()) return CopyStatus::Cancelled;
@@ -141,6 +148,7 @@ CopyStatus TemporaryCopy::copyBlocks(int sourceFd, std::stop_token stop,
             if (done > 0 && !writeAll(m_fd, buffer.data(), static_cast<std::size_t>(done))) {
                 return targetFailure(errno);
             }
+            if (done > 0 && onData) onData(buffer.data(), static_cast<std::size_t>(done));
         }
         if (done < 0) {
             if (errno == EINTR) continue;
@@ -154,10 +162,16 @@ CopyStatus TemporaryCopy::copyBlocks(int sourceFd, std::stop_token stop,
 
 CopyStatus TemporaryCopy::copyFrom(int sourceFd, const std::string& folder, const std::string& name,
                                    std::stop_token stop, const std::function<void(std::uint64_t)>& onBlock) {
+    return copyFrom(sourceFd, folder, name, std::move(stop), onBlock, {});
+}
+
+CopyStatus TemporaryCopy::copyFrom(int sourceFd, const std::string& folder, const std::string& name,
+                                   std::stop_token stop, const std::function<void(std::uint64_t)>& onBlock,
+                                   const std::function<void(const char*, std::size_t)>& onData) {
     discard();
     int error = 0;
     if (!createIn(folder, name, error)) return targetFailure(error);
-    const CopyStatus status = copyBlocks(sourceFd, stop, onBlock);
+    const CopyStatus status = copyBlocks(sourceFd, stop, onBlock, onData);
     if (status != CopyStatus::Ok) {
         discard();
         return status;
@@ -172,6 +186,8 @@ std::error_code TemporaryCopy::flush() {
     if (m_fd < 0) return std::make_error_code(std::errc::bad_file_descriptor);
     std::error_code error;
     if (::fdatasync(m_fd) != 0) error = {errno, std::generic_category()};
+    // A duplicate keeps the file's lock until the copy is published or discarded.
+    m_lockFd = ::dup(m_fd);
     if (::close(m_fd) != 0 && !error) error = {errno, std::generic_category()};
     m_fd = -1;
     return error;

@@ -32,6 +32,11 @@ public:
     // nothing is left behind.
     CopyStatus copyFrom(int sourceFd, const std::string& folder, const std::string& name, std::stop_token stop,
                         const std::function<void(std::uint64_t)>& onBlock);
+    // The same, also handing every block's bytes to onData as they pass (to hash the content on the way,
+    // without reading the source twice).
+    CopyStatus copyFrom(int sourceFd, const std::string& folder, const std::string& name, std::stop_token stop,
+                        const std::function<void(std::uint64_t)>& onBlock,
+                        const std::function<void(const char*, std::size_t)>& onData);
 
     // Waits until the copy's data is on disk.
     std::error_code flush();
@@ -50,12 +55,14 @@ public:
 private:
     bool createIn(const std::string& folder, const std::string& name, int& error);
     void forgetFile();
-    CopyStatus copyBlocks(int sourceFd, std::stop_token stop, const std::function<void(std::uint64_t)>& onBlock);
+    CopyStatus copyBlocks(int sourceFd, std::stop_token stop, const std::function<void(std::uint64_t)>& onBlock,
+                          const std::function<void(const char*, std::size_t)>& onData);
 
     int m_fd = -1;
     // The folder stays open so that a copy whose folder was moved or renamed meanwhile is still removed
     // from it, never left behind as a partial file.
     int m_folderFd = -1;
+    int m_lockFd = -1;   // after flush(): keeps the lock that tells a live copy from an abandoned one
     std::string m_name;  // the temporary file's name in that folder
     std::string m_path;
     std::uint64_t m_size = 0;

@@ -96,7 +96,7 @@ void UploadEngine::Terminate() {
 }
 
 UploadReport UploadEngine::WorkerMain(const UploadTask& task, std::stop_token stop, IUploadObserver& observer) {
-    return UploadWorker(task, std::move(stop), m_stopRequest, observer).run();
+    return UploadWorker(task, std::move(stop), m_stopRequest, observer, m_ledger).run();
 }
 
 void UploadEngine::start(std::vector<int> rows) {

@@ -10,6 +10,7 @@
 #include "common/IMessageSink.h"
 #include "phone/CategoryCriteria.h"
 #include "phone/IUploadHost.h"
+#include "phone/IUploadLedger.h"
 #include "phone/IUploadObserver.h"
 #include "phone/UploadReport.h"
 #include "phone/UploadTask.h"
@@ -43,6 +44,9 @@ public:
     // The worker's body: copies the task's rows one after the other. stop cancels at the next block.
     UploadReport WorkerMain(const UploadTask& task, std::stop_token stop, IUploadObserver& observer);
 
+    // Tells the workers' copies and replacements to the archive's record; null: nobody keeps one.
+    void setLedger(IUploadLedger* ledger) { m_ledger = ledger; }
+
     const CategoryCriteria& categoryCriteria() const { return m_criteria; }
     bool stopRequested() const { return m_stopRequest.load(); }
 
@@ -54,6 +58,7 @@ private:
     IMessageSink& m_messages;
     CategoryCriteria m_criteria;
     std::atomic<bool> m_stopRequest{false};
+    IUploadLedger* m_ledger = nullptr;
 };
 
 }  // namespace tapelink

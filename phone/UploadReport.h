@@ -11,6 +11,7 @@ struct UploadReport {
     bool terminated = false;    // cancelled at once; no message was shown at the end
     bool sourceGone = false;    // the telephone's voice folder disappeared during the job
     bool folderFailed = false;  // the upload folder vanished or took no more files; the job ended there
+    int alreadyArchived = 0;    // replacing files found to hold the same content already, left as they were
 
     bool operator==(const UploadReport&) const = default;
 };

@@ -8,6 +8,7 @@
 #include <system_error>
 #include <thread>
 
+#include "common/Sha256.h"
 #include "phone/DeviceStatus.h"
 #include "phone/PhoneVolume.h"
 #include "phone/RecordingEntry.h"
@@ -53,11 +54,12 @@ bool pathExists(const std::string& path) {
 }  // namespace
 
 UploadWorker::UploadWorker(const UploadTask& task, std::stop_token stop, const std::atomic<bool>& stopRequest,
-                           IUploadObserver& observer)
+                           IUploadObserver& observer, IUploadLedger* ledger)
     : m_task(task),
       m_stop(std::move(stop)),
       m_stopRequest(stopRequest),
       m_observer(observer),
+      m_ledger(ledger),
       m_targetFolder(withTrailingSlash(task.uploadFolder)),
       m_volume(withTrailingSlash(task.driveRoot)) {}
 
@@ -111,10 +113,15 @@ UploadWorker::RowOutcome UploadWorker::uploadRow(int row) {
         replace = true;
     }
 
-    Pending pending{TemporaryCopy{}, target, replace};
-    const CopyStatus status = pending.copy.copyFrom(source.fd(), m_targetFolder, name, m_stop,
-                                                    [this](std::uint64_t bytes) { m_observer.bytesCopied(bytes); });
+    Pending pending{TemporaryCopy{}, target, replace, {}};
+    Sha256 hash;
+    std::function<void(const char*, std::size_t)> onData;
+    if (m_ledger != nullptr) onData = [&hash](const char* data, std::size_t length) { hash.update(data, length); };
+    const CopyStatus status = pending.copy.copyFrom(
+        source.fd(), m_targetFolder, name, m_stop, [this](std::uint64_t bytes) { m_observer.bytesCopied(bytes); },
+        onData);
     source.close();
+    if (m_ledger != nullptr && status == CopyStatus::Ok) pending.sha256 = hash.hexDigest();
     switch (status) {
         case CopyStatus::Cancelled:
             return RowOutcome::EndJob;
@@ -176,6 +183,28 @@ void UploadWorker::publishPending() {
     m_pendingBytes = 0;
     const std::vector<std::error_code> flushErrors = flushAll(batch);
     for (std::size_t i = 0; i < batch.size(); ++i) publish(batch[i], flushErrors[i]);
+    if (m_ledger != nullptr && !m_placed.empty()) {
+        m_ledger->recordCopies(m_placed);
+        m_placed.clear();
+    }
+}
+
+bool UploadWorker::ledgerAllowsReplace(Pending& pending) {
+    if (m_ledger == nullptr) return true;
+    const std::string name = pending.target.substr(m_targetFolder.size());
+    switch (m_ledger->beforeReplace(name, pending.sha256)) {
+        case ReplaceVerdict::Replace:
+            return true;
+        case ReplaceVerdict::Identical:
+            ++m_report.alreadyArchived;
+            break;
+        case ReplaceVerdict::Keep:
+            ++m_report.failed;
+            if (!terminating()) m_observer.showMessage(kUploadFailed, MessageIcon::Warning);
+            break;
+    }
+    pending.copy.discard();
+    return false;
 }
 
 std::vector<std::error_code> UploadWorker::flushAll(std::vector<Pending>& batch) {
@@ -204,6 +233,7 @@ void UploadWorker::publish(Pending& pending, std::error_code flushError) {
         fileFailed(pending, flushError);
         return;
     }
+    if (pending.replace && !ledgerAllowsReplace(pending)) return;
     std::error_code error = pending.copy.publish(pending.target, pending.replace);
     if (error == std::errc::file_exists && !pending.replace) {
         // Someone put a file there while this one was being copied.
@@ -212,6 +242,7 @@ void UploadWorker::publish(Pending& pending, std::error_code flushError) {
             ++m_report.skipped;
             return;
         }
+        if (!ledgerAllowsReplace(pending)) return;
         error = pending.copy.publish(pending.target, true);
     }
     if (error) {
@@ -220,6 +251,7 @@ void UploadWorker::publish(Pending& pending, std::error_code flushError) {
     }
     ++m_report.copied;
     m_observer.fileUploaded(pending.target.substr(m_targetFolder.size()));
+    if (m_ledger != nullptr) m_placed.push_back({pending.target.substr(m_targetFolder.size()), pending.sha256});
 }
 
 void UploadWorker::fileFailed(Pending& pending, const std::error_code& error) {

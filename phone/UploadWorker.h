@@ -7,6 +7,7 @@
 #include <system_error>
 #include <vector>
 
+#include "phone/IUploadLedger.h"
 #include "phone/IUploadObserver.h"
 #include "phone/OverwriteDecision.h"
 #include "phone/PhoneVolume.h"
@@ -24,8 +25,9 @@ namespace tapelink {
 // the same way.
 class UploadWorker {
 public:
+    // ledger, when given, hears of every copy and of every file about to be replaced.
     UploadWorker(const UploadTask& task, std::stop_token stop, const std::atomic<bool>& stopRequest,
-                 IUploadObserver& observer);
+                 IUploadObserver& observer, IUploadLedger* ledger = nullptr);
     UploadReport run();
 
 private:
@@ -34,6 +36,7 @@ private:
         TemporaryCopy copy;
         std::string target;
         bool replace = false;
+        std::string sha256;  // with a ledger only
     };
 
     RowOutcome uploadRow(int row);
@@ -45,6 +48,7 @@ private:
     static std::vector<std::error_code> flushAll(std::vector<Pending>& batch);
     void publish(Pending& pending, std::error_code flushError);
     void fileFailed(Pending& pending, const std::error_code& error);
+    bool ledgerAllowsReplace(Pending& pending);
     void tell(const std::string& text);
     bool voiceFolderExists() const;
     void removeStaleUploads() const;
@@ -54,6 +58,8 @@ private:
     std::stop_token m_stop;
     const std::atomic<bool>& m_stopRequest;
     IUploadObserver& m_observer;
+    IUploadLedger* m_ledger;
+    std::vector<PlacedCopy> m_placed;
     std::string m_targetFolder;
     PhoneVolume m_volume;
     OverwriteDecision m_decision = OverwriteDecision::Pending;

@@ -16,14 +16,18 @@
 #include <algorithm>
 #include <array>
 
+#include "app/ArchivePreferences.h"
+#include "app/ProfileFolder.h"
 #include "app/ui/AppLook.h"
 #include "app/ui/CAboutDlg.h"
 #include "app/ui/CommandIds.h"
 #include "app/ui/DeviceChangeRouter.h"
+#include "app/ui/MainArchiveController.h"
 #include "app/ui/MainDialogCommands.h"
 #include "app/ui/MainMenus.h"
 #include "app/ui/MainUploadController.h"
 #include "app/ui/PhoneListModel.h"
+#include "archive/ArchiveMarks.h"
 #include "phone/DeviceStatus.h"
 
 namespace tapelink {
@@ -37,6 +41,7 @@ constexpr int kBarLeft = 5;
 constexpr int kBarGap = 5;
 constexpr int kBarTopOffset = 2;
 constexpr int kBarHeight = 15;
+constexpr int kCellPadding = 16;
 constexpr const char* kUploadFolderTooLong = "所选文件夹的路径太长（最多259个字节），请选择其他文件夹！";
 
 }  // namespace
@@ -99,6 +104,11 @@ CTapelinkDlg::CTapelinkDlg(SettingsStore& settingsStore, const IDeviceLocator& l
     for (std::size_t i = 0; i < kColumnWidths.size(); ++i) {
         list->horizontalHeader()->resizeSection(static_cast<int>(i), kColumnWidths[i]);
     }
+    // The ninth column just wide enough for its longest text.
+    const int markWidth = std::max(
+        list->fontMetrics().horizontalAdvance(QString::fromUtf8(archiveMarkText(ArchiveMark::SameNameDifferent))),
+        list->fontMetrics().horizontalAdvance(QString::fromUtf8(kArchiveColumnTitle)));
+    list->horizontalHeader()->resizeSection(static_cast<int>(kColumnWidths.size()), markWidth + kCellPadding);
     connect(list, &QWidget::customContextMenuRequested, this, [this] { m_listPopup->popup(QCursor::pos()); });
     m_list = list;
 
@@ -107,6 +117,18 @@ CTapelinkDlg::CTapelinkDlg(SettingsStore& settingsStore, const IDeviceLocator& l
     connect(m_uploads, &MainUploadController::workerEnded, this, &CTapelinkDlg::onUploadWorkerEnded);
     m_commands = new MainDialogCommands(*this, *m_deviceChanges, m_services);
     connect(this, &CTapelinkDlg::commandTriggered, this, &CTapelinkDlg::dispatchCommand);
+    // archive.ini beside config.ini: the fixed-size record has no room for the archive's choices.
+    const std::string settingsPath = m_settingsStore.path();
+    const std::size_t slash = settingsPath.rfind('/');
+    m_archive = new MainArchiveController(
+        *this, m_services,
+        archivePreferencesPath(slash == std::string::npos ? profileFolderPath() : settingsPath.substr(0, slash)));
+    connect(m_archive, &MainArchiveController::workerEnded, this, [this] {
+        if (!m_pendingClose || m_uploads->isRunning()) return;
+        const int result = *m_pendingClose;
+        m_pendingClose.reset();
+        QDialog::done(result);
+    });
 
     m_driveRoot = m_locator.FindPhoneDrive();
     if (!m_driveRoot.empty()) {
@@ -121,7 +143,8 @@ CTapelinkDlg::CTapelinkDlg(SettingsStore& settingsStore, const IDeviceLocator& l
 }
 
 CTapelinkDlg::~CTapelinkDlg() {
-    // The upload worker is stopped and joined while the window it reports to is still whole.
+    // The workers are stopped and joined while the window they report to is still whole.
+    delete m_archive;
     delete m_uploads;
     delete m_commands;
 }
@@ -166,6 +189,7 @@ bool CTapelinkDlg::pickUploadFolder() {
     m_settingsStore.SetRecord(m_settingsCopy);
     m_settingsStore.Save();
     m_uploadFolderConfirmed = true;
+    m_archive->listChanged();
     return true;
 }
 
@@ -180,6 +204,7 @@ void CTapelinkDlg::onDeviceArrival() {
     if (m_driveRoot.empty()) return;
     scanPhone();
     setStatusText(kStatusConnected);
+    m_archive->phoneArrived();
 }
 
 void CTapelinkDlg::onDeviceRemoval() {
@@ -240,7 +265,7 @@ void CTapelinkDlg::runCommand(int id) {
 }
 
 void CTapelinkDlg::dispatchCommand(int id) {
-    if (!m_uploads->runCommand(id)) m_commands->runCommand(id);
+    if (!m_uploads->runCommand(id) && !m_archive->runCommand(id)) m_commands->runCommand(id);
 }
 
 void CTapelinkDlg::done(int result) {
@@ -250,11 +275,19 @@ void CTapelinkDlg::done(int result) {
         m_uploads->terminate();
         return;
     }
+    if (m_archive != nullptr && m_archive->isRunning()) {
+        m_pendingClose = result;
+        m_archive->terminate();
+        return;
+    }
     QDialog::done(result);
 }
 
 void CTapelinkDlg::onUploadWorkerEnded() {
-    if (!m_pendingClose) return;
+    if (!m_pendingClose) {
+        m_archive->listChanged();  // the upload's copies get their marks
+        return;
+    }
     const int result = *m_pendingClose;
     m_pendingClose.reset();
     QDialog::done(result);
@@ -265,6 +298,7 @@ void CTapelinkDlg::scanPhone() {
     ScanCatalogue(m_driveRoot, m_phoneIndex, *this, m_messages);
     m_model->setEntries(std::move(m_scannedEntries));
     m_scannedEntries.clear();
+    if (m_archive != nullptr) m_archive->listChanged();
 }
 
 void CTapelinkDlg::relayout() {
@@ -297,6 +331,10 @@ void CTapelinkDlg::relayout() {
 
 void CTapelinkDlg::onStopClicked() {
     emit stopRequested();
+    if (m_archive->isRunning()) {
+        m_archive->requestStop();
+        return;
+    }
     // Without a worker this hides the progress area that a start without a thread left shown.
     m_uploads->requestStop();
 }

@@ -26,6 +26,7 @@ class QTableView;
 namespace tapelink {
 
 class DeviceChangeRouter;
+class MainArchiveController;
 class MainDialogCommands;
 class MainUploadController;
 class PhoneListModel;
@@ -71,6 +72,7 @@ public:
     bool uploadRunning() const { return m_uploadRunning; }
     void setUploadRunning(bool running) { m_uploadRunning = running; }
     MainUploadController& uploads() { return *m_uploads; }
+    MainArchiveController& archive() { return *m_archive; }
 
     // The settings: the copy taken at opening, saved whenever an upload folder is picked.
     const SettingsRecord& settingsCopy() const { return m_settingsCopy; }
@@ -147,6 +149,7 @@ private:
     DeviceChangeRouter* m_deviceChanges = nullptr;
     MainUploadController* m_uploads = nullptr;
     MainDialogCommands* m_commands = nullptr;
+    MainArchiveController* m_archive = nullptr;
     std::optional<int> m_pendingClose;  // the result to close with once the upload worker has ended
 };
 

@@ -18,6 +18,12 @@ inline constexpr int kRecycleBin = 32777;
 inline constexpr int kAbout = 32776;
 inline constexpr int kExit = 32772;
 
+// The archive's commands, after the upload pop-up's own items.
+inline constexpr int kUploadNew = 32799;
+inline constexpr int kUploadNewOnArrival = 32800;
+inline constexpr int kVerifyArchive = 32801;
+inline constexpr int kDeleteArchived = 32802;
+
 inline constexpr int kPopupUploadFolder = 32794;
 inline constexpr int kPopupUploadSelected = 32795;
 inline constexpr int kPopupUploadByCategory = 32796;

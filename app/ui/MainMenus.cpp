@@ -42,6 +42,10 @@ MainMenus buildMainMenus(QWidget* owner) {
                               {"分类上传", kUploadByCategory},
                               {"全部上传", kUploadAll},
                               {"永久删除", kDeletePermanently}});
+    addCommand(menus, upload, {"上传新录音", kUploadNew});
+    addCommand(menus, upload, {"插入电话机时自动上传新录音", kUploadNewOnArrival})->setCheckable(true);
+    addCommand(menus, upload, {"校验存档", kVerifyArchive});
+    addCommand(menus, upload, {"删除已存档录音", kDeleteArchived});
     menus.bar->addMenu(upload);
     addCommand(menus, menus.bar, {"文件查询", kSearch});
     addCommand(menus, menus.bar, {"导出EXCEL", kExportExcel});

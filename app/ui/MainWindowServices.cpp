@@ -1,5 +1,7 @@
 #include "app/ui/MainWindowServices.h"
 
+#include <QMessageBox>
+
 #include "phone/ui/CCategoryUploadDlg.h"
 #include "phone/ui/COverwriteDlg.h"
 #include "platform/DesktopSpreadsheetOpener.h"
@@ -36,6 +38,13 @@ std::function<OverwriteDecision(const QString&, QWidget*)> MainWindowServices::d
 
 std::function<std::optional<CategoryChoice>(CategoryCriteria&, QWidget*)> MainWindowServices::defaultCategoryDialog() {
     return &CCategoryUploadDlg::ask;
+}
+
+std::function<bool(const QString&, QWidget*)> MainWindowServices::defaultConfirm() {
+    return [](const QString& question, QWidget* owner) {
+        return QMessageBox::question(owner, QStringLiteral("提示"), question, QMessageBox::Yes | QMessageBox::No,
+                                     QMessageBox::No) == QMessageBox::Yes;
+    };
 }
 
 }  // namespace tapelink

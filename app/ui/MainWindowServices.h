@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/ui/WorkbookSaveDialog.h"
+#include "archive/IArchiveCatalogue.h"
 #include "archive/ui/CPlayDlg.h"
 #include "archive/ui/IArchiveFileChooser.h"
 #include "common/IMessageSink.h"
@@ -45,8 +46,13 @@ struct MainWindowServices {
     // The search dialog's messages and choosers; null for its own message boxes and the platform's choosers.
     IMessageSink* searchMessages = nullptr;
     IArchiveFileChooser* archiveChooser = nullptr;
+    // A yes/no question titled "提示"; true for yes.
+    std::function<bool(const QString& question, QWidget* owner)> confirm = defaultConfirm();
+    // Opens the upload folder's catalogue; null for the SQLite file in the folder.
+    IArchiveCatalogueOpener* catalogueOpener = nullptr;
 
 private:
+    static std::function<bool(const QString&, QWidget*)> defaultConfirm();
     static std::function<OverwriteDecision(const QString&, QWidget*)> defaultOverwritePrompt();
     static std::function<std::optional<CategoryChoice>(CategoryCriteria&, QWidget*)> defaultCategoryDialog();
 };

@@ -1,5 +1,6 @@
 #include "app/ui/PhoneListModel.h"
 
+#include "archive/ArchiveMarks.h"
 #include "phone/PhoneListRow.h"
 
 namespace tapelink {
@@ -8,6 +9,12 @@ namespace {
 
 bool validColumn(int column) {
     return column >= 0 && column < static_cast<int>(kRecordingColumnCount);
+}
+
+constexpr int kMarkColumn = static_cast<int>(kRecordingColumnCount);
+
+bool shownColumn(int column) {
+    return validColumn(column) || column == kMarkColumn;
 }
 
 }  // namespace
@@ -21,7 +28,18 @@ void PhoneListModel::setEntries(std::vector<RecordingEntry> entries) {
     beginResetModel();
     m_entries = std::move(entries);
     m_rows = std::move(rows);
+    m_marks.clear();
     endResetModel();
+}
+
+void PhoneListModel::setArchiveMarks(std::vector<std::string> marks) {
+    m_marks = marks.size() == m_rows.size() ? std::move(marks) : std::vector<std::string>{};
+    if (!m_rows.empty()) emit dataChanged(index(0, kMarkColumn), index(rowCount() - 1, kMarkColumn));
+}
+
+const std::string& PhoneListModel::archiveMark(int row) const {
+    static const std::string kNone;
+    return row >= 0 && static_cast<std::size_t>(row) < m_marks.size() ? m_marks[static_cast<std::size_t>(row)] : kNone;
 }
 
 void PhoneListModel::clear() {
@@ -33,6 +51,7 @@ void PhoneListModel::removeEntry(int row) {
     beginRemoveRows(QModelIndex(), row, row);
     m_entries.erase(m_entries.begin() + row);
     m_rows.erase(m_rows.begin() + row);
+    if (static_cast<std::size_t>(row) < m_marks.size()) m_marks.erase(m_marks.begin() + row);
     endRemoveRows();
 }
 
@@ -41,18 +60,22 @@ int PhoneListModel::rowCount(const QModelIndex& parent) const {
 }
 
 int PhoneListModel::columnCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : columnCount();
+    return parent.isValid() ? 0 : columnCount() + 1;
 }
 
 QVariant PhoneListModel::data(const QModelIndex& index, int role) const {
-    if (!index.isValid() || index.row() >= rowCount() || !validColumn(index.column())) return {};
+    if (!index.isValid() || index.row() >= rowCount() || !shownColumn(index.column())) return {};
+    if (role == Qt::DisplayRole && index.column() == kMarkColumn) {
+        return QString::fromStdString(archiveMark(index.row()));
+    }
     if (role == Qt::DisplayRole) return QString::fromStdString(cellText(index.row(), index.column()));
     if (role == Qt::TextAlignmentRole) return QVariant::fromValue(Qt::AlignLeft | Qt::AlignVCenter);
     return {};
 }
 
 QVariant PhoneListModel::headerData(int section, Qt::Orientation orientation, int role) const {
-    if (orientation != Qt::Horizontal || !validColumn(section)) return {};
+    if (orientation != Qt::Horizontal || !shownColumn(section)) return {};
+    if (role == Qt::DisplayRole && section == kMarkColumn) return QString::fromUtf8(kArchiveColumnTitle);
     if (role == Qt::DisplayRole) return QString::fromStdString(columnTitle(section));
     if (role == Qt::TextAlignmentRole) return QVariant::fromValue(Qt::AlignLeft | Qt::AlignVCenter);
     return {};

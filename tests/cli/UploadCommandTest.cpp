@@ -141,11 +141,16 @@ TEST_F(UploadCommandTest, ExistingFilesFollowTheOverwritePolicy) {
     run = cli({"upload", "--rows", "1-3", "--overwrite", "none", "--to", out()});
     EXPECT_EQ(run.out, "0 uploaded, 3 skipped, 0 failed\n");
 
+    // The third file already holds the same content and is left as it is; the two old ones are kept aside.
     run = cli({"upload", "--rows", "1-3", "--overwrite", "all", "--to", out()});
-    EXPECT_EQ(run.out, rows[0][1] + "\n" + rows[1][1] + "\n" + rows[2][1] + "\n3 uploaded, 0 skipped, 0 failed\n");
+    EXPECT_EQ(run.out, rows[0][1] + "\n" + rows[1][1] + "\n2 uploaded, 0 skipped, 0 failed, 1 already archived\n");
     EXPECT_TRUE(copiedIntact(rows[0][1], out()));
     EXPECT_TRUE(copiedIntact(rows[1][1], out()));
     EXPECT_EQ(VolumeBuilder::sortedNames(out()), namesOf({0, 1, 2}));
+    const std::vector<std::string> aside = VolumeBuilder::sortedNames(out() + ".tapelink/replaced");
+    ASSERT_EQ(aside.size(), 2u);
+    EXPECT_EQ(VolumeBuilder::readBytes(out() + ".tapelink/replaced/" + aside[0]),
+              (std::vector<std::uint8_t>{'o', 'l', 'd'}));
 }
 
 TEST_F(UploadCommandTest, AskTakesTheAnswersOnATerminal) {

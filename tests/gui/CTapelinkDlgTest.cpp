@@ -133,7 +133,11 @@ private slots:
         const QStringList titles = {"序号",    "文件名",   "录音类型", "电话号码",
                                     "主/被叫", "开始时间", "录音时长", "文件长度"};
         const int widths[] = {60, 100, 90, 110, 80, 150, 180, 180};
-        QCOMPARE(list->model()->columnCount(), 8);
+        // The archive's "存档" column follows the eight; its whole title is visible.
+        QCOMPARE(list->model()->columnCount(), 9);
+        QCOMPARE(list->model()->headerData(8, Qt::Horizontal).toString(), QStringLiteral("存档"));
+        QVERIFY(list->horizontalHeader()->sectionSize(8) >
+                list->fontMetrics().horizontalAdvance(QStringLiteral("同名不同")));
         for (int column = 0; column < 8; ++column) {
             QCOMPARE(list->model()->headerData(column, Qt::Horizontal).toString(), titles[column]);
             QCOMPARE(list->horizontalHeader()->sectionSize(column), widths[column]);
@@ -190,7 +194,10 @@ private slots:
             }
         };
         const QStringList uploadTexts = {"上传路径", "选择上传", "分类上传", "全部上传", "永久删除"};
-        checkPopup(top[0]->menu(), {32789, 32790, 32791, 32792, 32793}, uploadTexts);
+        // The archive's items follow the upload items in the menu bar only.
+        checkPopup(top[0]->menu(), {32789, 32790, 32791, 32792, 32793, 32799, 32800, 32801, 32802},
+                   uploadTexts + QStringList{"上传新录音", "插入电话机时自动上传新录音", "校验存档", "删除已存档录音"});
+        QVERIFY(window->action(32800)->isCheckable());
         checkPopup(top[4]->menu(), {32776}, {"关于系统"});
         QMenu* popup = window->findChild<QMenu*>(QStringLiteral("145"));
         QCOMPARE(popup, window->listPopup());

@@ -5,6 +5,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "archive/ArchiveLayout.h"
 #include "phone/PhoneStore.h"
 
 namespace tapelink::test {
@@ -88,7 +89,9 @@ std::vector<std::uint8_t> VolumeBuilder::readBytes(const std::string& path) {
 
 std::vector<std::string> VolumeBuilder::sortedNames(const std::string& folder) {
     std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(folder)) names.push_back(entry.path().filename());
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        if (entry.path().filename() != kArchiveOwnFolder) names.push_back(entry.path().filename());
+    }
     std::sort(names.begin(), names.end());
     return names;
 }

@@ -40,7 +40,7 @@ public:
                                std::size_t size = 4532);
     static void writeBytes(const std::string& path, const std::vector<std::uint8_t>& bytes);
     static std::vector<std::uint8_t> readBytes(const std::string& path);
-    // The names of the entries of folder, sorted.
+    // The names of the entries of folder, sorted; an archive's own hidden folder left out.
     static std::vector<std::string> sortedNames(const std::string& folder);
 
 private:

@@ -1,0 +1,59 @@
+#include "app/ArchivePreferences.h"
+
+#include <charconv>
+#include <cstdio>
+#include <fstream>
+
+namespace tapelink {
+
+namespace {
+
+constexpr const char* kUploadNewKey = "upload_new_on_arrival";
+constexpr const char* kOlderThanKey = "clear_older_than_days";
+constexpr int kMaxDays = 100000;
+
+std::optional<int> parseInt(const std::string& text) {
+    int value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
+    return value;
+}
+
+}  // namespace
+
+std::string archivePreferencesPath(const std::string& profileFolder) {
+    return profileFolder + "/archive.ini";
+}
+
+ArchivePreferences loadArchivePreferences(const std::string& path) {
+    ArchivePreferences preferences;
+    std::ifstream in(path);
+    std::string line;
+    while (std::getline(in, line)) {
+        const std::size_t equals = line.find('=');
+        if (equals == std::string::npos) continue;
+        const std::string key = line.substr(0, equals);
+        const auto value = parseInt(line.substr(equals + 1));
+        if (!value) continue;
+        if (key == kUploadNewKey && (*value == 0 || *value == 1)) preferences.uploadNewOnArrival = *value == 1;
+        if (key == kOlderThanKey && *value >= 0 && *value <= kMaxDays) preferences.clearOlderThanDays = *value;
+    }
+    return preferences;
+}
+
+bool saveArchivePreferences(const std::string& path, const ArchivePreferences& preferences) {
+    const std::string temporary = path + ".new";
+    {
+        std::ofstream out(temporary, std::ios::trunc);
+        out << kUploadNewKey << '=' << (preferences.uploadNewOnArrival ? 1 : 0) << '\n';
+        if (preferences.clearOlderThanDays) out << kOlderThanKey << '=' << *preferences.clearOlderThanDays << '\n';
+        out.flush();
+        if (!out) {
+            std::remove(temporary.c_str());
+            return false;
+        }
+    }
+    return std::rename(temporary.c_str(), path.c_str()) == 0;
+}
+
+}  // namespace tapelink

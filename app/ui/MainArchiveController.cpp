@@ -1,0 +1,385 @@
+#include "app/ui/MainArchiveController.h"
+
+#include <QAction>
+#include <QFile>
+#include <QProgressBar>
+#include <ctime>
+#include <system_error>
+
+#include "app/ui/CTapelinkDlg.h"
+#include "app/ui/CommandIds.h"
+#include "app/ui/MainWindowServices.h"
+#include "app/ui/PhoneListModel.h"
+#include "archive/ArchiveMarks.h"
+#include "archive/ArchiveVerify.h"
+#include "archive/ArchiveWriteLock.h"
+#include "archive/ArchivedRecordings.h"
+#include "archive/CatalogueReconciler.h"
+#include "archive/NewRecordingOffload.h"
+#include "phone/DeviceStatus.h"
+#include "phone/PhoneListDelete.h"
+#include "phone/ui/WorkerMailbox.h"
+#include "platform/SqliteArchiveCatalogue.h"
+
+namespace tapelink {
+
+enum class ArchiveWork { Reconcile, UploadNew, Verify, FindArchived };
+
+struct ArchiveWorkResult {
+    ArchiveWork kind = ArchiveWork::Reconcile;
+    int generation = 0;  // which start of the worker this is the result of
+    bool automatic = false;
+    bool opened = false;
+    CatalogueStatus status = CatalogueStatus::Ok;
+    std::string setAsidePath;
+    OffloadReport offload;
+    VerifyReport verify;
+    std::vector<std::string> archivedNames;
+    std::vector<std::string> messages;  // the worker's messages, shown once it has ended
+};
+
+namespace {
+
+constexpr const char* kCatalogueFailed = "存档索引无法打开！";
+constexpr const char* kVerifyDone = "存档校验完毕，%1 个文件全部完好。";
+constexpr const char* kNothingArchived = "电话机上没有已确认存档的录音。";
+constexpr const char* kConfirmDelete = "将从电话机删除 %1 条已存档的录音，确定吗？";
+constexpr const char* kTransferDone = "传输完毕！";
+
+QString setAsideText(const std::string& path) {
+    return QStringLiteral("存档索引已损坏，原文件已保存为 %1，已根据上传文件夹重建存档索引。")
+        .arg(QFile::decodeName(QByteArray::fromStdString(path)));
+}
+
+QString listOf(const char* title, const std::vector<std::string>& names) {
+    if (names.empty()) return {};
+    QString text = QString::fromUtf8(title) + QStringLiteral("：");
+    for (std::size_t i = 0; i < names.size() && i < 20; ++i)
+        text += QStringLiteral("\n  ") + QString::fromStdString(names[i]);
+    if (names.size() > 20) text += QStringLiteral("\n  ……（共 %1 个）").arg(names.size());
+    return text + QStringLiteral("\n");
+}
+
+// The offload's reports, carried to the window's progress area and caption; its messages kept for the end.
+class WindowProgress : public IUploadObserver {
+public:
+    WindowProgress(WorkerMailbox& mailbox, CTapelinkDlg& window, ArchiveWorkResult& result)
+        : m_mailbox(mailbox), m_window(&window), m_result(result) {}
+    std::string fileNameOfRow(int) override { return {}; }
+    void setStatusText(const std::string& statusText) override {
+        post([statusText](CTapelinkDlg& window) { window.setStatusText(statusText); });
+    }
+    void setProgressRange(int maximum) override {
+        post([maximum](CTapelinkDlg& window) { window.progressBar()->setRange(0, maximum); });
+    }
+    void setProgressPosition(int position) override {
+        post([position](CTapelinkDlg& window) { window.progressBar()->setValue(position); });
+    }
+    void setProgressVisible(bool) override {}
+    void showMessage(const std::string& text, MessageIcon) override { m_result.messages.push_back(text); }
+    OverwriteDecision askOverwrite(const std::string&) override { return OverwriteDecision::No; }
+
+private:
+    template <typename F>
+    void post(F fn) {
+        CTapelinkDlg* window = m_window;
+        m_mailbox.post([window, fn] { fn(*window); });
+    }
+
+    WorkerMailbox& m_mailbox;
+    CTapelinkDlg* m_window;
+    ArchiveWorkResult& m_result;
+};
+
+}  // namespace
+
+MainArchiveController::MainArchiveController(CTapelinkDlg& window, const MainWindowServices& services,
+                                             std::string preferencesPath)
+    : QObject(&window),
+      m_window(window),
+      m_services(services),
+      m_preferencesPath(std::move(preferencesPath)),
+      m_preferences(loadArchivePreferences(m_preferencesPath)),
+      m_mailbox(new WorkerMailbox(this)) {
+    if (QAction* item = m_window.action(cmd::kUploadNewOnArrival)) item->setChecked(m_preferences.uploadNewOnArrival);
+}
+
+MainArchiveController::~MainArchiveController() {
+    terminate();
+    if (m_thread.joinable()) m_thread.join();
+    m_mailbox->close();
+}
+
+IArchiveCatalogueOpener& MainArchiveController::opener() {
+    if (m_services.catalogueOpener != nullptr) return *m_services.catalogueOpener;
+    if (!m_ownOpener) m_ownOpener = std::make_unique<SqliteCatalogueOpener>();
+    return *m_ownOpener;
+}
+
+std::string MainArchiveController::archiveFolder() const {
+    return m_window.settingsCopy().uploadFolder();
+}
+
+bool MainArchiveController::runCommand(int id) {
+    switch (id) {
+        case cmd::kUploadNew:
+            uploadNew(false);
+            return true;
+        case cmd::kUploadNewOnArrival:
+            if (QAction* item = m_window.action(id)) m_preferences.uploadNewOnArrival = item->isChecked();
+            saveArchivePreferences(m_preferencesPath, m_preferences);
+            return true;
+        case cmd::kVerifyArchive:
+            verify();
+            return true;
+        case cmd::kDeleteArchived:
+            findArchived();
+            return true;
+        default:
+            return false;
+    }
+}
+
+void MainArchiveController::terminate() {
+    m_terminating = true;
+    m_stopRequest = true;
+    if (m_thread.joinable()) m_thread.request_stop();
+}
+
+bool MainArchiveController::startWork(bool command, Work work) {
+    if (m_terminating) return false;
+    if (m_thread.joinable()) {
+        // A reconciliation gives way (it keeps what it has written); a running command refuses the next.
+        if (m_commandRunning) return false;
+        m_thread.request_stop();
+        m_thread.join();
+    }
+    m_stopRequest = false;
+    auto result = std::make_shared<ArchiveWorkResult>();
+    result->generation = ++m_generation;
+    try {
+        m_thread = std::jthread([this, work, result](std::stop_token stop) {
+            work(stop, *result);
+            m_mailbox->post([this, result] { onWorkFinished(result); });
+        });
+    } catch (const std::system_error&) {
+        return false;
+    }
+    m_commandRunning = command;
+    if (command) {
+        m_window.setUploadRunning(true);
+        m_window.progressBar()->setValue(0);
+        m_window.setProgressAreaShown(true);
+    }
+    return true;
+}
+
+void MainArchiveController::listChanged() {
+    refreshMarks();
+    reconcile();
+}
+
+void MainArchiveController::refreshMarks() {
+    const std::vector<RecordingEntry>& entries = m_window.phoneList().entries();
+    std::vector<std::string> marks(entries.size());
+    const std::string folder = archiveFolder();
+    if (!folder.empty() && !entries.empty()) {
+        // The catalogue as it stands: read-only, and no worker needed for a lookup per row.
+        const CatalogueOpening opening = opener().open(folder, CatalogueAccess::ReadOnly);
+        if (opening.catalogue) {
+            opening.catalogue->withSnapshot([&] {
+                for (std::size_t i = 0; i < entries.size(); ++i) {
+                    marks[i] = archiveMarkText(archiveMarkOf(*opening.catalogue, entries[i]));
+                }
+            });
+        }
+    }
+    m_window.phoneList().setArchiveMarks(std::move(marks));
+    emit marksRefreshed();
+}
+
+void MainArchiveController::reconcile() {
+    const std::string folder = archiveFolder();
+    if (folder.empty()) return;
+    if (m_thread.joinable() && m_commandRunning) return;  // the command reconciles first anyway
+    if (m_thread.joinable()) {
+        m_reconcileAgain = true;
+        return;
+    }
+    IArchiveCatalogueOpener* catalogues = &opener();
+    startWork(false, [catalogues, folder](std::stop_token stop, ArchiveWorkResult& result) {
+        result.kind = ArchiveWork::Reconcile;
+        CatalogueOpening opening = catalogues->open(folder, CatalogueAccess::ReadWrite);
+        result.setAsidePath = opening.setAsidePath;
+        result.status = opening.status;
+        if (!opening.catalogue) return;
+        result.opened = true;
+        result.status = reconcileCatalogue(*opening.catalogue, folder, stop).status;
+    });
+}
+
+void MainArchiveController::uploadNew(bool automatic) {
+    if (m_window.uploadRunning()) return;
+    if (m_window.driveRoot().empty()) {
+        if (!automatic) m_window.messages().showMessage(kDeviceNotReady, MessageIcon::Warning);
+        return;
+    }
+    if (!automatic && !m_window.uploadFolderConfirmed() && !m_window.pickUploadFolder()) return;
+    const std::string folder = archiveFolder();
+    if (folder.empty()) return;
+    IArchiveCatalogueOpener* catalogues = &opener();
+    const std::string root = m_window.driveRoot();
+    const std::vector<RecordingEntry> entries = m_window.phoneList().entries();
+    CTapelinkDlg* window = &m_window;
+    WorkerMailbox* mailbox = m_mailbox;
+    const std::atomic<bool>* stopRequest = &m_stopRequest;
+    startWork(true, [=](std::stop_token stop, ArchiveWorkResult& result) {
+        result.kind = ArchiveWork::UploadNew;
+        result.automatic = automatic;
+        const ArchiveWriteLock lock(folder);
+        CatalogueOpening opening = catalogues->open(folder, CatalogueAccess::ReadWrite);
+        result.setAsidePath = opening.setAsidePath;
+        result.status = opening.status;
+        if (!opening.catalogue) return;
+        result.opened = true;
+        reconcileCatalogue(*opening.catalogue, folder, stop);
+        WindowProgress progress(*mailbox, *window, result);
+        NewRecordingOffload offload(*opening.catalogue, folder, {"上传新录音", {}});
+        result.offload = offload.run(root, entries, stop, *stopRequest, progress);
+    });
+}
+
+void MainArchiveController::verify() {
+    if (m_window.uploadRunning()) return;
+    const std::string folder = archiveFolder();
+    if (folder.empty() && !m_window.pickUploadFolder()) return;
+    IArchiveCatalogueOpener* catalogues = &opener();
+    const std::string target = archiveFolder();
+    CTapelinkDlg* window = &m_window;
+    WorkerMailbox* mailbox = m_mailbox;
+    startWork(true, [=](std::stop_token stop, ArchiveWorkResult& result) {
+        result.kind = ArchiveWork::Verify;
+        CatalogueOpening opening = catalogues->open(target, CatalogueAccess::ReadWrite);
+        result.setAsidePath = opening.setAsidePath;
+        result.status = opening.status;
+        if (!opening.catalogue) return;
+        result.opened = true;
+        reconcileCatalogue(*opening.catalogue, target, stop);
+        result.verify = verifyArchive(*opening.catalogue, target, stop, [mailbox, window](int done, int total) {
+            mailbox->post([window, done, total] {
+                window->progressBar()->setRange(0, total);
+                window->progressBar()->setValue(done);
+            });
+        });
+    });
+}
+
+void MainArchiveController::findArchived() {
+    if (m_window.uploadRunning()) return;
+    if (m_window.driveRoot().empty()) {
+        m_window.messages().showMessage(kDeviceNotReady, MessageIcon::Warning);
+        return;
+    }
+    if (archiveFolder().empty() && !m_window.pickUploadFolder()) return;
+    IArchiveCatalogueOpener* catalogues = &opener();
+    const std::string folder = archiveFolder();
+    const std::string root = m_window.driveRoot();
+    const std::vector<RecordingEntry> entries = m_window.phoneList().entries();
+    ClearingRule rule{m_preferences.clearOlderThanDays, std::time(nullptr)};
+    CTapelinkDlg* window = &m_window;
+    WorkerMailbox* mailbox = m_mailbox;
+    startWork(true, [=](std::stop_token stop, ArchiveWorkResult& result) {
+        result.kind = ArchiveWork::FindArchived;
+        CatalogueOpening opening = catalogues->open(folder, CatalogueAccess::ReadWrite);
+        result.setAsidePath = opening.setAsidePath;
+        result.status = opening.status;
+        if (!opening.catalogue) return;
+        result.opened = true;
+        reconcileCatalogue(*opening.catalogue, folder, stop);
+        result.archivedNames = verifiedArchivedNames(*opening.catalogue, folder, root, entries, rule, stop,
+                                                     [mailbox, window](int done, int total) {
+                                                         mailbox->post([window, done, total] {
+                                                             window->progressBar()->setRange(0, total);
+                                                             window->progressBar()->setValue(done);
+                                                         });
+                                                     });
+    });
+}
+
+void MainArchiveController::deleteArchived(const std::vector<std::string>& names) {
+    if (names.empty()) {
+        m_window.messages().showMessage(kNothingArchived, MessageIcon::Warning);
+        return;
+    }
+    if (!m_services.confirm(QString::fromUtf8(kConfirmDelete).arg(names.size()), &m_window)) return;
+    PermanentDelete(m_window.driveRoot(), names, m_window.phoneIndex(), m_window.messages());
+    m_window.onPhoneRescan();
+}
+
+void MainArchiveController::onWorkFinished(const std::shared_ptr<ArchiveWorkResult>& result) {
+    // A reconciliation that gave way to a command reports after the command has started: not its end.
+    if (result->generation != m_generation) return;
+    if (m_thread.joinable()) m_thread.join();
+    const bool wasCommand = m_commandRunning;
+    m_commandRunning = false;
+    if (wasCommand) {
+        m_window.setProgressAreaShown(false);
+        m_window.setUploadRunning(false);
+    }
+    emit workerEnded();
+    if (m_terminating) return;
+
+    IMessageSink& messages = m_window.messages();
+    if (!result->setAsidePath.empty()) {
+        messages.showMessage(setAsideText(result->setAsidePath).toStdString(), MessageIcon::Warning);
+    }
+    if (!result->opened && result->kind != ArchiveWork::Reconcile) {
+        messages.showMessage(kCatalogueFailed, MessageIcon::Warning);
+    }
+    switch (result->kind) {
+        case ArchiveWork::Reconcile:
+            break;
+        case ArchiveWork::UploadNew: {
+            const OffloadReport& report = result->offload;
+            for (const std::string& text : result->messages) messages.showMessage(text, MessageIcon::Warning);
+            if (result->opened && !report.terminated) {
+                m_window.setStatusText(std::string(report.sourceGone ? kStatusDisconnected : kStatusConnected) +
+                                       "，已存档 " + std::to_string(report.archived) + " 条新录音");
+                if (!result->automatic && result->messages.empty())
+                    messages.showMessage(kTransferDone, MessageIcon::Warning);
+            }
+            break;
+        }
+        case ArchiveWork::Verify: {
+            const VerifyReport& report = result->verify;
+            if (!result->opened || report.stopped) break;
+            if (report.allGood()) {
+                messages.showMessage(QString::fromUtf8(kVerifyDone).arg(report.checked).toStdString(),
+                                     MessageIcon::Warning);
+            } else {
+                const QString text = QStringLiteral("存档校验发现问题：\n") + listOf("内容已改变", report.changed) +
+                                     listOf("文件缺失", report.missing) + listOf("未记录的文件", report.unrecorded) +
+                                     listOf("无法读取", report.unreadable);
+                messages.showMessage(text.toStdString(), MessageIcon::Warning);
+            }
+            break;
+        }
+        case ArchiveWork::FindArchived:
+            if (result->opened) deleteArchived(result->archivedNames);
+            break;
+    }
+    if (result->kind != ArchiveWork::Reconcile || m_reconcileAgain) {
+        m_reconcileAgain = false;
+        if (result->kind == ArchiveWork::Reconcile) {
+            reconcile();
+            return;
+        }
+    }
+    refreshMarks();
+}
+
+void MainArchiveController::phoneArrived() {
+    if (m_preferences.uploadNewOnArrival && !archiveFolder().empty()) uploadNew(true);
+}
+
+}  // namespace tapelink

@@ -1,0 +1,81 @@
+#pragma once
+
+#include <QObject>
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <stop_token>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/ArchivePreferences.h"
+#include "archive/IArchiveCatalogue.h"
+
+namespace tapelink {
+
+class CTapelinkDlg;
+class WorkerMailbox;
+struct MainWindowServices;
+struct ArchiveWorkResult;
+
+// The main window's archive: the phone list's "存档" marks, the catalogue brought in line with the upload
+// folder on a worker whenever the list or the folder changes, and the commands "上传新录音",
+// "插入电话机时自动上传新录音", "校验存档" and "删除已存档录音". Long work runs on one worker thread that
+// touches no widget: its progress reaches the window through a mailbox, its result at its end.
+class MainArchiveController : public QObject {
+    Q_OBJECT
+public:
+    MainArchiveController(CTapelinkDlg& window, const MainWindowServices& services, std::string preferencesPath);
+    ~MainArchiveController() override;
+
+    // Runs one of the archive's commands; false for any other id.
+    bool runCommand(int id);
+    // The phone list was filled again, or the upload folder changed: marks from the catalogue as it
+    // stands, then a reconciliation on the worker, then the marks again.
+    void listChanged();
+    // A telephone arrived and was scanned: uploads its new recordings when the user asked for that.
+    void phoneArrived();
+
+    // True while a command's worker runs (the window refuses its commands then); a reconciliation
+    // alone does not count.
+    bool isRunning() const { return m_commandRunning; }
+    bool isBusy() const { return m_thread.joinable(); }
+    void requestStop() { m_stopRequest = true; }
+    // The window is closing: the worker stops at its next block and workerEnded follows.
+    void terminate();
+    const ArchivePreferences& preferences() const { return m_preferences; }
+
+signals:
+    void workerEnded();
+    // Emitted after every refresh of the marks, for tests and the caption.
+    void marksRefreshed();
+
+private:
+    using Work = std::function<void(std::stop_token, ArchiveWorkResult&)>;
+    bool startWork(bool command, Work work);
+    void onWorkFinished(const std::shared_ptr<ArchiveWorkResult>& result);
+    void refreshMarks();
+    void reconcile();
+    void uploadNew(bool automatic);
+    void verify();
+    void findArchived();
+    void deleteArchived(const std::vector<std::string>& names);
+    IArchiveCatalogueOpener& opener();
+    std::string archiveFolder() const;
+
+    CTapelinkDlg& m_window;
+    const MainWindowServices& m_services;
+    std::string m_preferencesPath;
+    ArchivePreferences m_preferences;
+    std::unique_ptr<IArchiveCatalogueOpener> m_ownOpener;
+    WorkerMailbox* m_mailbox;
+    std::atomic<bool> m_stopRequest{false};
+    bool m_commandRunning = false;
+    bool m_terminating = false;
+    int m_generation = 0;
+    bool m_reconcileAgain = false;
+    std::jthread m_thread;  // last: joined first when the controller goes
+};
+
+}  // namespace tapelink

@@ -1,0 +1,121 @@
+#include "archive/ArchiveFolder.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <strings.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstring>
+#include <system_error>
+#include <thread>
+
+namespace tapelink {
+
+namespace {
+
+bool isListedName(const char* name, std::size_t length) {
+    return name[0] != '.' && length >= 4 && ::strcasecmp(name + length - 4, ".wav") == 0;
+}
+
+// The temporary names of copies: "." + name + "." + writer and random part + ".part".
+bool isPartialCopyName(const char* name, std::size_t length) {
+    return length >= 16 && name[0] == '.' && std::strcmp(name + length - 5, ".part") == 0;
+}
+
+std::int64_t mtimeOf(const struct stat& info) {
+    return static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000LL + info.st_mtim.tv_nsec;
+}
+
+}  // namespace
+
+ArchiveFolder::ArchiveFolder(const std::string& path)
+    : m_fd(::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {}
+
+ArchiveFolder::~ArchiveFolder() {
+    if (m_fd >= 0) ::close(m_fd);
+}
+
+std::vector<ArchiveFile> ArchiveFolder::listFiles(std::vector<std::string>* partialCopies) const {
+    std::vector<ArchiveFile> files;
+    if (m_fd < 0) return files;
+    const int listFd = ::openat(m_fd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    DIR* dir = listFd >= 0 ? ::fdopendir(listFd) : nullptr;
+    if (dir == nullptr) {
+        if (listFd >= 0) ::close(listFd);
+        return files;
+    }
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::size_t length = std::strlen(entry->d_name);
+        if (partialCopies != nullptr && isPartialCopyName(entry->d_name, length)) {
+            partialCopies->emplace_back(entry->d_name, length);
+        }
+        if (!isListedName(entry->d_name, length)) continue;
+        if (entry->d_type != DT_REG && entry->d_type != DT_UNKNOWN) continue;
+        struct stat info {};
+        if (::fstatat(m_fd, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(info.st_mode)) continue;
+        files.push_back({std::string(entry->d_name, length), static_cast<std::uint64_t>(info.st_size), mtimeOf(info)});
+    }
+    ::closedir(dir);
+    return files;
+}
+
+int ArchiveFolder::removeAbandonedCopies(const std::vector<std::string>& partialCopies) const {
+    int removed = 0;
+    for (const std::string& name : partialCopies) {
+        const int fd = ::openat(m_fd, name.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+        if (fd < 0) continue;
+        struct stat info {};
+        const bool abandoned = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0;
+        ::close(fd);
+        if (abandoned && ::unlinkat(m_fd, name.c_str(), 0) == 0) ++removed;
+    }
+    return removed;
+}
+
+std::optional<ArchiveFile> ArchiveFolder::statFile(const std::string& name) const {
+    struct stat info {};
+    if (m_fd < 0 || ::fstatat(m_fd, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(info.st_mode)) {
+        return std::nullopt;
+    }
+    return ArchiveFile{name, static_cast<std::uint64_t>(info.st_size), mtimeOf(info)};
+}
+
+std::vector<std::optional<HashedRecording>> ArchiveFolder::hashFiles(const std::vector<std::string>& names,
+                                                                     std::stop_token stop,
+                                                                     const std::function<void(int)>& progress) const {
+    std::vector<std::optional<HashedRecording>> results(names.size());
+    std::atomic<std::size_t> next{0};
+    std::atomic<int> done{0};
+    auto hashSome = [&](bool reports) {
+        for (std::size_t i = next++; i < names.size() && !stop.stop_requested(); i = next++) {
+            if (auto file = hashFileAt(m_fd, names[i])) {
+                auto info =
+                    file->size >= RecordingInfo::kMinimumFileSize ? readRecordingInfoAt(m_fd, names[i]) : std::nullopt;
+                results[i] = HashedRecording{std::move(*file), std::move(info)};
+            }
+            const int count = ++done;
+            if (reports && progress) progress(count);
+        }
+    };
+    {
+        std::vector<std::jthread> helpers;
+        const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+        const std::size_t helperCount = std::min<std::size_t>(cores, names.size()) - (names.empty() ? 0 : 1);
+        for (std::size_t i = 0; i < helperCount; ++i) {
+            try {
+                helpers.emplace_back(hashSome, false);
+            } catch (const std::system_error&) {
+                break;  // fewer helpers only make it slower
+            }
+        }
+        hashSome(true);
+    }
+    if (progress && !names.empty()) progress(done.load());
+    return results;
+}
+
+}  // namespace tapelink

@@ -1,0 +1,15 @@
+#include "archive/ArchiveLayout.h"
+
+#include "phone/RecordingEntry.h"
+
+namespace tapelink {
+
+std::string catalogueFolderOf(const std::string& archiveFolder) {
+    return withTrailingSlash(archiveFolder) + kArchiveOwnFolder + "/";
+}
+
+std::string replacedFolderOf(const std::string& archiveFolder) {
+    return catalogueFolderOf(archiveFolder) + "replaced/";
+}
+
+}  // namespace tapelink

@@ -1,0 +1,54 @@
+#include "archive/ArchiveVerify.h"
+
+#include <algorithm>
+#include <unordered_map>
+
+#include "archive/ArchiveFolder.h"
+
+namespace tapelink {
+
+VerifyReport verifyArchive(IArchiveCatalogue& catalogue, const std::string& folder, std::stop_token stop,
+                           const HashProgress& progress) {
+    VerifyReport report;
+    const ArchiveFolder archive(folder);
+    if (!archive.isOpen()) {
+        report.folderOpen = false;
+        return report;
+    }
+    std::vector<CatalogueRecord> rows;
+    report.status = catalogue.liveRecords(rows);
+    if (report.status != CatalogueStatus::Ok) return report;
+    std::unordered_map<std::string, const CatalogueRecord*> rowOfName;
+    for (const CatalogueRecord& row : rows) rowOfName.emplace(row.fileName, &row);
+
+    std::vector<std::string> names;
+    for (const ArchiveFile& file : archive.listFiles()) names.push_back(file.name);
+    const int total = static_cast<int>(names.size());
+    if (progress) progress(0, total);
+    const auto hashed = archive.hashFiles(names, stop, [&](int done) {
+        if (progress) progress(done, total);
+    });
+    report.stopped = stop.stop_requested();
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        const auto found = rowOfName.find(names[i]);
+        const CatalogueRecord* row = found == rowOfName.end() ? nullptr : found->second;
+        if (row != nullptr) rowOfName.erase(found);
+        if (!hashed[i]) {
+            if (!report.stopped) report.unreadable.push_back(names[i]);
+            continue;
+        }
+        ++report.checked;
+        if (row == nullptr) {
+            report.unrecorded.push_back(names[i]);
+        } else if (row->sha256 != hashed[i]->file.sha256) {
+            report.changed.push_back(names[i]);
+        }
+    }
+    for (const auto& [name, row] : rowOfName) report.missing.push_back(name);
+    for (auto* list : {&report.changed, &report.missing, &report.unrecorded, &report.unreadable}) {
+        std::sort(list->begin(), list->end());
+    }
+    return report;
+}
+
+}  // namespace tapelink

@@ -1,0 +1,83 @@
+#include "archive/CatalogueLedger.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <ctime>
+
+#include "archive/ArchiveFolder.h"
+#include "archive/ArchiveLayout.h"
+#include "phone/FolderListing.h"
+#include "phone/RecordingEntry.h"
+
+namespace tapelink {
+
+namespace {
+
+// name.YYYYmmdd-HHMMSS, with a counter when that is taken too.
+std::string asideNameFor(const std::string& folder, const std::string& name) {
+    char stamp[32];
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    ::localtime_r(&now, &local);
+    std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
+    std::string aside = name + "." + stamp;
+    for (int attempt = 2; ::access((folder + aside).c_str(), F_OK) == 0; ++attempt) {
+        aside = name + "." + stamp + "-" + std::to_string(attempt);
+    }
+    return aside;
+}
+
+}  // namespace
+
+CatalogueLedger::CatalogueLedger(IArchiveCatalogue& catalogue, std::string archiveFolder, std::string command)
+    : m_catalogue(catalogue), m_folder(withTrailingSlash(std::move(archiveFolder))), m_command(std::move(command)) {}
+
+ReplaceVerdict CatalogueLedger::beforeReplace(const std::string& fileName, const std::string& sha256) {
+    const ArchiveFolder folder(m_folder);
+    if (const auto current = hashFileAt(folder.fd(), fileName)) {
+        if (current->sha256 == sha256) return ReplaceVerdict::Identical;
+    } else if (!folder.statFile(fileName)) {
+        return ReplaceVerdict::Replace;  // gone meanwhile: nothing to keep
+    }
+    const std::string replacedFolder = replacedFolderOf(m_folder);
+    ::mkdir(catalogueFolderOf(m_folder).c_str(), 0777);
+    ::mkdir(replacedFolder.c_str(), 0777);
+    const std::string aside = asideNameFor(replacedFolder, fileName);
+    if (renameNoReplace(m_folder + fileName, replacedFolder + aside)) return ReplaceVerdict::Keep;
+    CatalogueChanges changes;
+    changes.replaced.emplace_back(fileName, aside);
+    // The file is safe under its new name either way; a row left unmarked shows as missing at the next opening.
+    if (m_catalogue.apply(changes) != CatalogueStatus::Ok) m_catalogueFailed = true;
+    return ReplaceVerdict::Replace;
+}
+
+void CatalogueLedger::recordCopies(const std::vector<PlacedCopy>& copies) {
+    const ArchiveFolder folder(m_folder);
+    CatalogueChanges changes;
+    for (const PlacedCopy& copy : copies) {
+        const auto placed = folder.statFile(copy.fileName);
+        if (!placed) continue;
+        CatalogueRecord record;
+        record.fileName = copy.fileName;
+        record.size = placed->size;
+        record.mtimeNs = placed->mtimeNs;
+        record.sha256 = copy.sha256;
+        if (placed->size >= RecordingInfo::kMinimumFileSize) {
+            if (const auto info = readRecordingInfoAt(folder.fd(), copy.fileName)) {
+                record.hasInfo = true;
+                record.direction = info->direction;
+                record.phoneNumber = info->phoneNumber;
+                record.startKey = info->startKey();
+            }
+        }
+        record.kind = copy.fileName.size() > 2 ? copy.fileName.substr(2, 1) : std::string();
+        record.archivedAt = static_cast<std::int64_t>(std::time(nullptr));
+        record.archivedBy = m_command;
+        changes.upserts.push_back(std::move(record));
+    }
+    if (m_catalogue.apply(changes) != CatalogueStatus::Ok) m_catalogueFailed = true;
+}
+
+}  // namespace tapelink

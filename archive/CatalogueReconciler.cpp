@@ -1,0 +1,129 @@
+#include "archive/CatalogueReconciler.h"
+
+#include <ctime>
+#include <unordered_map>
+
+#include "archive/ArchiveFolder.h"
+
+namespace tapelink {
+
+namespace {
+
+// Rows written per transaction while hashing: a cut-off run loses at most this much work.
+constexpr std::size_t kBatch = 2000;
+
+bool isLive(RecordState state) {
+    return state == RecordState::Present || state == RecordState::Changed;
+}
+
+CatalogueRecord foundRecord(const ArchiveFile& file, const HashedRecording& hashed) {
+    CatalogueRecord record;
+    record.fileName = file.name;
+    record.size = hashed.file.size;
+    record.mtimeNs = hashed.file.mtimeNs;
+    record.sha256 = hashed.file.sha256;
+    if (hashed.info) {
+        record.hasInfo = true;
+        record.direction = hashed.info->direction;
+        record.phoneNumber = hashed.info->phoneNumber;
+        record.startKey = hashed.info->startKey();
+    }
+    record.kind = file.name.size() > 2 ? file.name.substr(2, 1) : std::string();
+    record.archivedAt = static_cast<std::int64_t>(std::time(nullptr));
+    record.archivedBy = "found";
+    return record;
+}
+
+// The row after its file was hashed again: the same content keeps the row, other content marks it.
+CatalogueRecord rehashedRecord(CatalogueRecord record, const HashedRecording& hashed) {
+    record.size = hashed.file.size;
+    record.mtimeNs = hashed.file.mtimeNs;
+    if (hashed.file.sha256 == record.sha256) {
+        record.state = RecordState::Present;
+        record.currentSha256.clear();
+    } else {
+        record.state = RecordState::Changed;
+        record.currentSha256 = hashed.file.sha256;
+    }
+    return record;
+}
+
+}  // namespace
+
+ReconcileReport reconcileCatalogue(IArchiveCatalogue& catalogue, const std::string& folder, std::stop_token stop,
+                                   const HashProgress& progress) {
+    ReconcileReport report;
+    const ArchiveFolder archive(folder);
+    if (!archive.isOpen()) {
+        report.folderOpen = false;
+        return report;
+    }
+    std::vector<CatalogueRecord> rows;
+    report.status = catalogue.liveRecords(rows);
+    if (report.status != CatalogueStatus::Ok) return report;
+    std::unordered_map<std::string, std::size_t> rowOfName;
+    rowOfName.reserve(rows.size());
+    for (std::size_t i = 0; i < rows.size(); ++i) rowOfName.emplace(rows[i].fileName, i);
+
+    std::vector<char> seen(rows.size(), 0);
+    std::vector<ArchiveFile> toHash;
+    std::vector<std::string> partialCopies;
+    std::vector<ArchiveFile> files = archive.listFiles(&partialCopies);
+    if (catalogue.writable()) archive.removeAbandonedCopies(partialCopies);
+    for (ArchiveFile& file : files) {
+        const auto found = rowOfName.find(file.name);
+        if (found != rowOfName.end()) {
+            const CatalogueRecord& row = rows[found->second];
+            seen[found->second] = 1;
+            if (isLive(row.state) && row.size == file.size && row.mtimeNs == file.mtimeNs) {
+                ++report.unchanged;
+                continue;
+            }
+        }
+        toHash.push_back(std::move(file));
+    }
+
+    CatalogueChanges changes;
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        if (!seen[i] && isLive(rows[i].state)) changes.missing.push_back(rows[i].fileName);
+    }
+    report.missing = static_cast<int>(changes.missing.size());
+
+    const int total = static_cast<int>(toHash.size());
+    if (progress) progress(0, total);
+    for (std::size_t start = 0; start < toHash.size() && !stop.stop_requested(); start += kBatch) {
+        const std::size_t end = std::min(toHash.size(), start + kBatch);
+        std::vector<std::string> names;
+        for (std::size_t i = start; i < end; ++i) names.push_back(toHash[i].name);
+        const auto hashed = archive.hashFiles(names, stop, [&](int done) {
+            if (progress) progress(static_cast<int>(start) + done, total);
+        });
+        for (std::size_t i = 0; i < names.size(); ++i) {
+            if (!hashed[i]) {
+                if (!stop.stop_requested()) ++report.unreadable;
+                continue;
+            }
+            const ArchiveFile& file = toHash[start + i];
+            const auto found = rowOfName.find(file.name);
+            if (found == rowOfName.end()) {
+                changes.upserts.push_back(foundRecord(file, *hashed[i]));
+                ++report.added;
+                continue;
+            }
+            CatalogueRecord record = rehashedRecord(rows[found->second], *hashed[i]);
+            ++report.rehashed;
+            if (record.state == RecordState::Changed) ++report.changed;
+            changes.upserts.push_back(std::move(record));
+        }
+        if (catalogue.writable()) {
+            report.status = catalogue.apply(changes);
+            if (report.status != CatalogueStatus::Ok) return report;
+            changes = {};
+        }
+    }
+    report.stopped = stop.stop_requested();
+    if (catalogue.writable() && !changes.empty()) report.status = catalogue.apply(changes);
+    return report;
+}
+
+}  // namespace tapelink

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "archive/CatalogueRecord.h"
+
+namespace tapelink {
+
+enum class CatalogueStatus {
+    Ok,
+    Unreadable,    // the store is damaged or not a catalogue
+    ReadOnly,      // opened for reading only; nothing can be recorded
+    NewerVersion,  // written by a later version of the program
+    Failed,        // any other error (disk full, locked for too long)
+};
+
+// The record of what one archive folder holds. Implementations keep it where they like (a file in the
+// folder, a server shared by a team); callers only see rows.
+class IArchiveCatalogue {
+public:
+    virtual ~IArchiveCatalogue() = default;
+
+    virtual bool writable() const = 0;
+    // Every row that is not Replaced.
+    virtual CatalogueStatus liveRecords(std::vector<CatalogueRecord>& out) = 0;
+    // Present rows with this content key.
+    virtual CatalogueStatus findByContent(const ContentKey& key, std::vector<CatalogueRecord>& out) = 0;
+    // The live row of this file name, if any.
+    virtual CatalogueStatus findByName(const std::string& fileName, std::optional<CatalogueRecord>& out) = 0;
+    // All of changes, or nothing.
+    virtual CatalogueStatus apply(const CatalogueChanges& changes) = 0;
+    // Runs many lookups against one unchanging view of the catalogue, which also spares the store a
+    // lock and a check for every single lookup.
+    virtual void withSnapshot(const std::function<void()>& lookups) = 0;
+};
+
+enum class CatalogueAccess { ReadOnly, ReadWrite };
+
+struct CatalogueOpening {
+    std::unique_ptr<IArchiveCatalogue> catalogue;  // null when none could be opened
+    CatalogueStatus status = CatalogueStatus::Ok;
+    std::string setAsidePath;  // an unreadable catalogue was moved here and a new, empty one created
+};
+
+// Opens the catalogue of an archive folder. ReadWrite creates it on first use and falls back to a
+// read-only opening (status ReadOnly) where the folder can't be written. ReadOnly never creates anything
+// and gives no catalogue where there is none yet.
+class IArchiveCatalogueOpener {
+public:
+    virtual ~IArchiveCatalogueOpener() = default;
+    virtual CatalogueOpening open(const std::string& archiveFolder, CatalogueAccess access) = 0;
+};
+
+}  // namespace tapelink

@@ -1,0 +1,209 @@
+#include "archive/NewRecordingOffload.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <ctime>
+#include <thread>
+
+#include "archive/ArchiveFolder.h"
+#include "archive/ArchiveMarks.h"
+#include "archive/ArchiveNames.h"
+#include "common/Sha256.h"
+#include "phone/DeviceStatus.h"
+#include "phone/PhoneStore.h"
+#include "phone/TemporaryCopy.h"
+
+namespace tapelink {
+
+namespace {
+
+constexpr std::size_t kBatchFiles = 64;
+constexpr std::uint64_t kBatchBytes = 32ull << 20;
+// Flushes waited for side by side, so the file system commits them together.
+constexpr std::size_t kFlushThreads = 8;
+constexpr int kMaxSuffix = 9999;
+
+constexpr const char* kUploadFailed = "文件上传失败！";
+constexpr const char* kArchiveReadOnly = "上传路径不能写入，新录音未上传！";
+
+}  // namespace
+
+struct NewRecordingOffload::Copied {
+    TemporaryCopy copy;
+    RecordingEntry entry;
+    std::string sha256;
+    bool flushed = false;
+};
+
+NewRecordingOffload::NewRecordingOffload(IArchiveCatalogue& catalogue, std::string archiveFolder, OffloadOrigin origin)
+    : m_catalogue(catalogue), m_folder(withTrailingSlash(std::move(archiveFolder))), m_origin(std::move(origin)) {}
+
+OffloadReport NewRecordingOffload::run(const std::string& driveRoot, const std::vector<RecordingEntry>& entries,
+                                       std::stop_token stop, const std::atomic<bool>& stopRequest,
+                                       IUploadObserver& observer) {
+    m_report = {};
+    if (!m_catalogue.writable()) {
+        m_report.refused = true;
+        observer.showMessage(kArchiveReadOnly, MessageIcon::Warning);
+        return m_report;
+    }
+    std::vector<const RecordingEntry*> wanted;
+    m_catalogue.withSnapshot([&] {
+        for (const RecordingEntry& entry : entries) {
+            if (archiveMarkOf(m_catalogue, entry) == ArchiveMark::Archived) {
+                ++m_report.alreadyArchived;
+            } else {
+                wanted.push_back(&entry);
+            }
+        }
+    });
+
+    const std::string voiceFolder = PhoneStore(withTrailingSlash(driveRoot)).voiceFolder();
+    const int voiceFd = ::open(voiceFolder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    observer.setProgressRange(static_cast<int>(wanted.size()));
+    observer.setProgressPosition(0);
+    observer.setProgressVisible(true);
+    std::vector<Copied> batch;
+    for (std::size_t i = 0; i < wanted.size() && !stop.stop_requested(); ++i) {
+        observer.setStatusText(kStatusUploadingPrefix + wanted[i]->fileName);
+        if (voiceFd < 0 || !copyOne(voiceFd, *wanted[i], stop, observer, batch)) {
+            struct stat info {};
+            if (::stat(voiceFolder.c_str(), &info) != 0) {
+                m_report.sourceGone = true;
+                break;
+            }
+            ++m_report.failed;
+            publishBatch(batch, observer);
+            observer.showMessage(kUploadFailed, MessageIcon::Warning);
+        }
+        std::uint64_t batchBytes = 0;
+        for (const Copied& copied : batch) batchBytes += copied.copy.size();
+        if (batch.size() >= kBatchFiles || batchBytes >= kBatchBytes) publishBatch(batch, observer);
+        observer.setProgressPosition(static_cast<int>(i) + 1);
+        if (stopRequest.load()) {
+            m_report.stopped = true;
+            break;
+        }
+    }
+    if (voiceFd >= 0) ::close(voiceFd);
+    if (stop.stop_requested()) {
+        // Cut off at once: copies not yet in place are removed by their destructors.
+        m_report.terminated = true;
+        batch.clear();
+        return m_report;
+    }
+    publishBatch(batch, observer);
+    if (m_report.sourceGone) {
+        ++m_report.failed;
+        observer.showMessage(kUploadFailed, MessageIcon::Warning);
+    }
+    observer.setProgressVisible(false);
+    observer.setStatusText(m_report.sourceGone ? kStatusDisconnected : kStatusConnected);
+    return m_report;
+}
+
+bool NewRecordingOffload::copyOne(int voiceFd, const RecordingEntry& entry, std::stop_token stop,
+                                  IUploadObserver& observer, std::vector<Copied>& batch) {
+    const int source = ::openat(voiceFd, entry.fileName.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+    struct stat info {};
+    if (source < 0 || ::fstat(source, &info) != 0 || !S_ISREG(info.st_mode)) {
+        if (source >= 0) ::close(source);
+        return false;
+    }
+    Sha256 hash;
+    Copied copied{TemporaryCopy{}, entry, {}, false};
+    const CopyStatus status = copied.copy.copyFrom(
+        source, m_folder, entry.fileName, stop, [&observer](std::uint64_t bytes) { observer.bytesCopied(bytes); },
+        [&hash](const char* data, std::size_t length) { hash.update(data, length); });
+    ::close(source);
+    if (status == CopyStatus::Cancelled) return true;
+    if (status != CopyStatus::Ok) {
+        ++m_report.failed;
+        publishBatch(batch, observer);
+        observer.showMessage(kUploadFailed, MessageIcon::Warning);
+        return true;
+    }
+    copied.sha256 = hash.hexDigest();
+    // The same recording twice on the telephone is archived once.
+    if (std::find(m_copiedDigests.begin(), m_copiedDigests.end(), copied.sha256) != m_copiedDigests.end()) {
+        ++m_report.alreadyArchived;
+        return true;
+    }
+    m_copiedDigests.push_back(copied.sha256);
+    batch.push_back(std::move(copied));
+    return true;
+}
+
+std::string NewRecordingOffload::freeNameFor(const std::string& name, int& suffix) {
+    for (; suffix <= kMaxSuffix; ++suffix) {
+        std::string candidate = suffix == 1 ? name : suffixedName(name, suffix);
+        std::optional<CatalogueRecord> row;
+        // A name the catalogue still knows (a missing file included) is never given to another recording.
+        if (m_catalogue.findByName(candidate, row) == CatalogueStatus::Ok && !row) return candidate;
+    }
+    return {};
+}
+
+void NewRecordingOffload::publishBatch(std::vector<Copied>& batch, IUploadObserver& observer) {
+    if (batch.empty()) return;
+    {
+        std::atomic<std::size_t> next{0};
+        auto flushSome = [&batch, &next] {
+            for (std::size_t i = next++; i < batch.size(); i = next++) batch[i].flushed = !batch[i].copy.flush();
+        };
+        std::vector<std::jthread> helpers;
+        for (std::size_t i = 1; i < std::min(kFlushThreads, batch.size()); ++i) {
+            try {
+                helpers.emplace_back(flushSome);
+            } catch (const std::system_error&) {
+                break;
+            }
+        }
+        flushSome();
+    }
+    CatalogueChanges changes;
+    const ArchiveFolder folder(m_folder);
+    for (Copied& copied : batch) {
+        std::string target;
+        std::error_code error = std::make_error_code(std::errc::io_error);
+        for (int suffix = 1; copied.flushed;) {
+            target = freeNameFor(copied.entry.fileName, suffix);
+            if (target.empty()) break;
+            error = copied.copy.publish(m_folder + target, false);
+            // Put there by hand meanwhile: the next suffix.
+            if (error != std::errc::file_exists) break;
+            ++suffix;
+        }
+        if (error) {
+            copied.copy.discard();
+            ++m_report.failed;
+            observer.showMessage(kUploadFailed, MessageIcon::Warning);
+            continue;
+        }
+        ++m_report.archived;
+        CatalogueRecord record;
+        record.fileName = target;
+        record.size = copied.entry.size;
+        if (const auto placed = folder.statFile(target)) {
+            record.size = placed->size;
+            record.mtimeNs = placed->mtimeNs;
+        }
+        record.sha256 = copied.sha256;
+        record.hasInfo = true;
+        record.direction = copied.entry.direction;
+        record.phoneNumber = copied.entry.phoneNumber;
+        record.startKey = copied.entry.startKey;
+        record.kind = copied.entry.fileName.substr(2, 1);
+        record.archivedAt = static_cast<std::int64_t>(std::time(nullptr));
+        record.archivedBy = m_origin.command;
+        record.phoneSerial = m_origin.phoneSerial;
+        changes.upserts.push_back(std::move(record));
+    }
+    batch.clear();
+    if (m_catalogue.apply(changes) != CatalogueStatus::Ok) m_report.catalogueFailed = true;
+}
+
+}  // namespace tapelink

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "archive/CatalogueReconciler.h"
+#include "archive/IArchiveCatalogue.h"
+#include "common/IMessageSink.h"
+
+namespace tapelink::cli {
+
+// The upload folder given with --to, else the one stored in the settings; empty when neither is there.
+std::string archiveFolderOr(const std::string& to);
+
+// The catalogue of an archive folder, opened for the commands and brought in line with the folder.
+struct OpenArchive {
+    std::unique_ptr<IArchiveCatalogue> catalogue;  // null when none could be opened
+    ReconcileReport reconciled;
+};
+
+// Opens the catalogue for writing where the folder allows it (else read-only) and reconciles it, with
+// a progress line on a terminal. An unreadable catalogue is set aside and rebuilt after one message.
+// Failures are told through messages; the catalogue is then null.
+OpenArchive openArchive(const std::string& folder, IMessageSink& messages);
+
+// The one message shown when a damaged catalogue was set aside.
+std::string catalogueSetAsideText(const std::string& asidePath);
+
+}  // namespace tapelink::cli

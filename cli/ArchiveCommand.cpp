@@ -1,0 +1,84 @@
+#include "cli/ArchiveCommand.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <ctime>
+#include <iostream>
+
+#include "archive/ArchiveLayout.h"
+#include "archive/ArchiveVerify.h"
+#include "cli/ArchiveAccess.h"
+
+namespace tapelink::cli {
+
+namespace {
+
+void drawVerifyProgress(int done, int total) {
+    static const bool onTerminal = ::isatty(STDERR_FILENO) == 1;
+    if (!onTerminal || total == 0) return;
+    std::fprintf(stderr, "\r正在校验存档 %d/%d", done, total);
+    if (done == total) std::fputs("\r\033[K", stderr);
+    std::fflush(stderr);
+}
+
+void printNames(const char* label, const std::vector<std::string>& names) {
+    for (const std::string& name : names) std::cout << label << '\t' << name << '\n';
+}
+
+}  // namespace
+
+ArchiveCommand::ArchiveCommand(CLI::App& parent, CliContext& context)
+    : m_command(parent.add_subcommand("archive", "Look after the archive (upload) folder and its catalogue")),
+      m_context(context) {
+    m_command->require_subcommand(1);
+    m_verify = m_command->add_subcommand("verify", "Hash every archived recording again and report differences");
+    m_verify->add_option("DIR", m_folder, "Archive folder (default: the stored upload folder)");
+    m_rebuild = m_command->add_subcommand("rebuild", "Set the catalogue aside and build a new one from the folder");
+    m_rebuild->add_option("DIR", m_folder, "Archive folder (default: the stored upload folder)");
+}
+
+int ArchiveCommand::run() {
+    const std::string folder = archiveFolderOr(m_folder);
+    if (folder.empty()) {
+        std::cerr << "No upload folder: give DIR, or pick one in the window first.\n";
+        return kExitUsage;
+    }
+    return m_verify->parsed() ? verify(folder) : rebuild(folder);
+}
+
+int ArchiveCommand::verify(const std::string& folder) {
+    OpenArchive archive = openArchive(folder, m_context.messages);
+    if (!archive.catalogue) return kExitMessage;
+    const VerifyReport report = verifyArchive(*archive.catalogue, folder, {}, drawVerifyProgress);
+    printNames("changed", report.changed);
+    printNames("missing", report.missing);
+    printNames("unrecorded", report.unrecorded);
+    printNames("unreadable", report.unreadable);
+    std::cout << report.checked << " checked, " << report.changed.size() << " changed, " << report.missing.size()
+              << " missing, " << report.unrecorded.size() << " unrecorded\n";
+    return report.allGood() ? kExitOk : kExitMessage;
+}
+
+int ArchiveCommand::rebuild(const std::string& folder) {
+    const std::string path = catalogueFolderOf(folder) + kCatalogueFileName;
+    if (::access(path.c_str(), F_OK) == 0) {
+        char stamp[32];
+        const std::time_t now = std::time(nullptr);
+        std::tm local{};
+        ::localtime_r(&now, &local);
+        std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
+        const std::string aside = path + ".old-" + stamp;
+        if (std::rename(path.c_str(), aside.c_str()) != 0) {
+            std::perror(path.c_str());
+            return kExitMessage;
+        }
+        std::cerr << "Old catalogue kept as " << aside << '\n';
+    }
+    OpenArchive archive = openArchive(folder, m_context.messages);
+    if (!archive.catalogue) return kExitMessage;
+    std::cout << archive.reconciled.added << " recorded, " << archive.reconciled.unreadable << " unreadable\n";
+    return archive.reconciled.unreadable > 0 ? kExitMessage : kExitOk;
+}
+
+}  // namespace tapelink::cli

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <CLI/CLI.hpp>
+#include <string>
+
+#include "cli/CliContext.h"
+
+namespace tapelink::cli {
+
+// tapelink-cli archive verify [DIR]: hashes every recording of the archive again and lists the changed,
+// missing and unrecorded files (status 1 when there is any).
+// tapelink-cli archive rebuild [DIR]: sets the catalogue aside and builds a new one from the folder.
+class ArchiveCommand {
+public:
+    ArchiveCommand(CLI::App& parent, CliContext& context);
+    CLI::App* command() const { return m_command; }
+    int run();
+
+private:
+    int verify(const std::string& folder);
+    int rebuild(const std::string& folder);
+
+    CLI::App* m_command;
+    CLI::App* m_verify;
+    CLI::App* m_rebuild;
+    CliContext& m_context;
+    std::string m_folder;
+};
+
+}  // namespace tapelink::cli

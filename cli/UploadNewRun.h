@@ -1,0 +1,25 @@
+#pragma once
+
+#include <atomic>
+#include <stop_token>
+#include <string>
+
+#include "archive/NewRecordingOffload.h"
+#include "common/IMessageSink.h"
+
+namespace tapelink::cli {
+
+// One run of "upload new recordings" from the command line: scan the telephone, open and reconcile the
+// archive's catalogue under the archive's write lock, copy what is not archived yet.
+struct UploadNewResult {
+    OffloadReport report;
+    bool ran = false;  // false: the archive could not be opened; a message said why
+};
+
+UploadNewResult runUploadNew(const std::string& driveRoot, const std::string& archiveFolder, IMessageSink& messages,
+                             std::stop_source stop, const std::atomic<bool>& interrupted);
+
+// "N archived, M already archived, F failed"
+std::string uploadNewSummary(const OffloadReport& report);
+
+}  // namespace tapelink::cli

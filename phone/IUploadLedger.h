@@ -1,0 +1,33 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace tapelink {
+
+// A copy an upload put in place: its name in the upload folder and the digest of its content.
+struct PlacedCopy {
+    std::string fileName;
+    std::string sha256;
+
+    bool operator==(const PlacedCopy&) const = default;
+};
+
+enum class ReplaceVerdict {
+    Replace,    // the old file is safe elsewhere; go ahead
+    Identical,  // the old file already holds this content: leave it, nothing to copy
+    Keep,       // the old file could not be put aside: don't replace it
+};
+
+// What keeps the record of the upload folder, told about an upload as it goes, so that nothing in the
+// folder is lost by an overwrite and every copy is recorded. Called on the upload's own thread.
+class IUploadLedger {
+public:
+    virtual ~IUploadLedger() = default;
+    // Before the file fileName of the upload folder is replaced by a copy whose content hashes to sha256.
+    virtual ReplaceVerdict beforeReplace(const std::string& fileName, const std::string& sha256) = 0;
+    // After a batch of copies was moved into place.
+    virtual void recordCopies(const std::vector<PlacedCopy>& copies) = 0;
+};
+
+}  // namespace tapelink

@@ -1,0 +1,391 @@
+#include "platform/SqliteArchiveCatalogue.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <array>
+#include <cerrno>
+#include <cstdio>
+#include <ctime>
+
+#include "archive/ArchiveLayout.h"
+
+namespace tapelink {
+
+namespace {
+
+// Step i brings a catalogue of version i to version i + 1. Steps are only ever appended.
+constexpr std::array kMigrations = {
+    R"sql(
+    CREATE TABLE recordings(
+        id INTEGER PRIMARY KEY,
+        file_name TEXT NOT NULL,
+        size INTEGER NOT NULL,
+        mtime_ns INTEGER NOT NULL,
+        sha256 TEXT NOT NULL,
+        current_sha256 TEXT NOT NULL DEFAULT '',
+        has_info INTEGER NOT NULL,
+        direction INTEGER NOT NULL,
+        phone_number TEXT NOT NULL,
+        start_key TEXT NOT NULL,
+        kind TEXT NOT NULL,
+        archived_at INTEGER NOT NULL,
+        archived_by TEXT NOT NULL,
+        phone_serial TEXT NOT NULL DEFAULT '',
+        state INTEGER NOT NULL,
+        replaced_name TEXT NOT NULL DEFAULT '');
+    CREATE UNIQUE INDEX recordings_live_name ON recordings(file_name) WHERE state <> 2;
+    CREATE INDEX recordings_content ON recordings(size, start_key, phone_number, direction) WHERE state = 0;
+    )sql",
+};
+constexpr int kCurrentVersion = static_cast<int>(kMigrations.size());
+
+constexpr const char* kColumns =
+    "file_name, size, mtime_ns, sha256, current_sha256, has_info, direction, phone_number, start_key, kind, "
+    "archived_at, archived_by, phone_serial, state, replaced_name";
+
+// A catalogue that won't open or read as one.
+bool isDamage(int code) {
+    code &= 0xFF;
+    return code == SQLITE_CORRUPT || code == SQLITE_NOTADB;
+}
+
+CatalogueStatus statusOf(int code) {
+    if (isDamage(code)) return CatalogueStatus::Unreadable;
+    if ((code & 0xFF) == SQLITE_READONLY) return CatalogueStatus::ReadOnly;
+    return CatalogueStatus::Failed;
+}
+
+std::string text(sqlite3_stmt* statement, int column) {
+    const auto* bytes = static_cast<const char*>(sqlite3_column_blob(statement, column));
+    return bytes == nullptr ? std::string()
+                            : std::string(bytes, static_cast<std::size_t>(sqlite3_column_bytes(statement, column)));
+}
+
+void bindText(sqlite3_stmt* statement, int index, const std::string& value) {
+    sqlite3_bind_text(statement, index, value.data(), static_cast<int>(value.size()), SQLITE_TRANSIENT);
+}
+
+CatalogueRecord recordFrom(sqlite3_stmt* statement) {
+    CatalogueRecord record;
+    record.fileName = text(statement, 0);
+    record.size = static_cast<std::uint64_t>(sqlite3_column_int64(statement, 1));
+    record.mtimeNs = sqlite3_column_int64(statement, 2);
+    record.sha256 = text(statement, 3);
+    record.currentSha256 = text(statement, 4);
+    record.hasInfo = sqlite3_column_int(statement, 5) != 0;
+    record.direction = sqlite3_column_int(statement, 6);
+    record.phoneNumber = text(statement, 7);
+    record.startKey = text(statement, 8);
+    record.kind = text(statement, 9);
+    record.archivedAt = sqlite3_column_int64(statement, 10);
+    record.archivedBy = text(statement, 11);
+    record.phoneSerial = text(statement, 12);
+    const int state = sqlite3_column_int(statement, 13);
+    record.state = state >= 0 && state <= 3 ? static_cast<RecordState>(state) : RecordState::Changed;
+    record.replacedName = text(statement, 14);
+    return record;
+}
+
+// Runs a statement to its end; the SQLite result code.
+int runToEnd(sqlite3_stmt* statement) {
+    int code = SQLITE_ROW;
+    while ((code = sqlite3_step(statement)) == SQLITE_ROW) {
+    }
+    return code == SQLITE_DONE ? SQLITE_OK : code;
+}
+
+class Statement {
+public:
+    Statement(sqlite3* db, const char* sql) { m_code = sqlite3_prepare_v2(db, sql, -1, &m_statement, nullptr); }
+    ~Statement() { sqlite3_finalize(m_statement); }
+    Statement(const Statement&) = delete;
+    Statement& operator=(const Statement&) = delete;
+    sqlite3_stmt* get() const { return m_statement; }
+    int code() const { return m_code; }
+
+private:
+    sqlite3_stmt* m_statement = nullptr;
+    int m_code = SQLITE_OK;
+};
+
+int readVersion(sqlite3* db, int& version) {
+    Statement statement(db, "PRAGMA user_version");
+    if (statement.code() != SQLITE_OK) return statement.code();
+    const int code = sqlite3_step(statement.get());
+    if (code != SQLITE_ROW) return code;
+    version = sqlite3_column_int(statement.get(), 0);
+    return SQLITE_OK;
+}
+
+// Reads every page of the table once; damage deeper than the header shows here rather than halfway
+// through a reconciliation.
+int checkReadable(sqlite3* db) {
+    Statement statement(db, "SELECT count(*) FROM recordings");
+    if (statement.code() != SQLITE_OK) return statement.code();
+    return runToEnd(statement.get());
+}
+
+int migrate(sqlite3* db) {
+    // IMMEDIATE: a second process opening the same catalogue waits here instead of migrating too.
+    int code = sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+    if (code != SQLITE_OK) return code;
+    int version = 0;
+    code = readVersion(db, version);
+    for (int step = version; code == SQLITE_OK && step < kCurrentVersion; ++step) {
+        code = sqlite3_exec(db, kMigrations[static_cast<std::size_t>(step)], nullptr, nullptr, nullptr);
+    }
+    if (code == SQLITE_OK && version < kCurrentVersion) {
+        const std::string pragma = "PRAGMA user_version = " + std::to_string(kCurrentVersion);
+        code = sqlite3_exec(db, pragma.c_str(), nullptr, nullptr, nullptr);
+    }
+    if (code != SQLITE_OK) {
+        sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+        return code;
+    }
+    return sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+}
+
+sqlite3* openConnection(const std::string& path, int flags, int& code) {
+    sqlite3* db = nullptr;
+    code = sqlite3_open_v2(path.c_str(), &db, flags | SQLITE_OPEN_NOMUTEX, nullptr);
+    if (code != SQLITE_OK) {
+        sqlite3_close(db);
+        return nullptr;
+    }
+    // Two programs writing one archive take turns; a writer holds the lock for one batch only.
+    sqlite3_busy_timeout(db, 30000);
+    // Room for the whole catalogue of a large archive, so the opening's check and the reconciliation's
+    // reading of every row read each page from the file once (memory is taken only as pages are read).
+    sqlite3_exec(db, "PRAGMA cache_size = -65536", nullptr, nullptr, nullptr);
+    return db;
+}
+
+// The damaged file and its journal keep their content under a new name beside it.
+std::string setAside(const std::string& path) {
+    char stamp[32];
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    ::localtime_r(&now, &local);
+    std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
+    std::string aside = path + ".unreadable-" + stamp;
+    for (int attempt = 2; ::access(aside.c_str(), F_OK) == 0; ++attempt) {
+        aside = path + ".unreadable-" + stamp + "-" + std::to_string(attempt);
+    }
+    if (::rename(path.c_str(), aside.c_str()) != 0) return {};
+    ::rename((path + "-journal").c_str(), (aside + "-journal").c_str());
+    return aside;
+}
+
+// Version and readability of an open connection: Ok, NewerVersion or the damage found.
+CatalogueStatus check(sqlite3* db, bool migrateIt, int& code) {
+    int version = 0;
+    code = readVersion(db, version);
+    if (code != SQLITE_OK) return statusOf(code);
+    if (version > kCurrentVersion) return CatalogueStatus::NewerVersion;
+    if (migrateIt && version < kCurrentVersion) {
+        code = migrate(db);
+        if (code != SQLITE_OK) return statusOf(code);
+    }
+    if (!migrateIt && version < kCurrentVersion) return CatalogueStatus::Failed;
+    // A reading opening serves quick lookups; damage then shows as failed lookups, and the next writing
+    // opening sets the file aside.
+    if (!migrateIt) return CatalogueStatus::Ok;
+    code = checkReadable(db);
+    return code == SQLITE_OK ? CatalogueStatus::Ok : statusOf(code);
+}
+
+CatalogueOpening openReadOnly(const std::string& path) {
+    CatalogueOpening opening;
+    if (::access(path.c_str(), F_OK) != 0) return opening;
+    int code = SQLITE_OK;
+    sqlite3* db = openConnection(path, SQLITE_OPEN_READONLY, code);
+    if (db == nullptr) {
+        opening.status = CatalogueStatus::Failed;
+        return opening;
+    }
+    opening.status = check(db, false, code);
+    if (opening.status != CatalogueStatus::Ok) {
+        sqlite3_close(db);
+        return opening;
+    }
+    opening.catalogue = std::make_unique<SqliteArchiveCatalogue>(db, false);
+    opening.status = CatalogueStatus::ReadOnly;
+    return opening;
+}
+
+}  // namespace
+
+SqliteArchiveCatalogue::SqliteArchiveCatalogue(sqlite3* db, bool writable) : m_db(db), m_writable(writable) {}
+
+SqliteArchiveCatalogue::~SqliteArchiveCatalogue() {
+    sqlite3_finalize(m_byContent);
+    sqlite3_finalize(m_byName);
+    sqlite3_close(m_db);
+}
+
+sqlite3_stmt* SqliteArchiveCatalogue::prepared(sqlite3_stmt*& slot, const char* sql) {
+    if (slot == nullptr && sqlite3_prepare_v3(m_db, sql, -1, SQLITE_PREPARE_PERSISTENT, &slot, nullptr) != SQLITE_OK) {
+        sqlite3_finalize(slot);
+        slot = nullptr;
+        return nullptr;
+    }
+    sqlite3_reset(slot);
+    sqlite3_clear_bindings(slot);
+    return slot;
+}
+
+CatalogueStatus SqliteArchiveCatalogue::liveRecords(std::vector<CatalogueRecord>& out) {
+    out.clear();
+    const std::string sql = std::string("SELECT ") + kColumns + " FROM recordings WHERE state <> 2";
+    Statement statement(m_db, sql.c_str());
+    if (statement.code() != SQLITE_OK) return statusOf(statement.code());
+    int code = SQLITE_OK;
+    while ((code = sqlite3_step(statement.get())) == SQLITE_ROW) out.push_back(recordFrom(statement.get()));
+    return code == SQLITE_DONE ? CatalogueStatus::Ok : statusOf(code);
+}
+
+CatalogueStatus SqliteArchiveCatalogue::findByContent(const ContentKey& key, std::vector<CatalogueRecord>& out) {
+    out.clear();
+    static const std::string sql = std::string("SELECT ") + kColumns +
+                                   " FROM recordings WHERE state = 0 AND size = ?1 AND start_key = ?2 AND "
+                                   "phone_number = ?3 AND direction = ?4";
+    sqlite3_stmt* statement = prepared(m_byContent, sql.c_str());
+    if (statement == nullptr) return CatalogueStatus::Failed;
+    sqlite3_bind_int64(statement, 1, static_cast<sqlite3_int64>(key.size));
+    bindText(statement, 2, key.startKey);
+    bindText(statement, 3, key.phoneNumber);
+    sqlite3_bind_int(statement, 4, key.direction);
+    int code = SQLITE_OK;
+    while ((code = sqlite3_step(statement)) == SQLITE_ROW) out.push_back(recordFrom(statement));
+    sqlite3_reset(statement);
+    return code == SQLITE_DONE ? CatalogueStatus::Ok : statusOf(code);
+}
+
+CatalogueStatus SqliteArchiveCatalogue::findByName(const std::string& fileName, std::optional<CatalogueRecord>& out) {
+    out.reset();
+    static const std::string sql =
+        std::string("SELECT ") + kColumns + " FROM recordings WHERE file_name = ?1 AND state <> 2";
+    sqlite3_stmt* statement = prepared(m_byName, sql.c_str());
+    if (statement == nullptr) return CatalogueStatus::Failed;
+    bindText(statement, 1, fileName);
+    int code = sqlite3_step(statement);
+    if (code == SQLITE_ROW) {
+        out = recordFrom(statement);
+        code = SQLITE_DONE;
+    }
+    sqlite3_reset(statement);
+    return code == SQLITE_DONE ? CatalogueStatus::Ok : statusOf(code);
+}
+
+void SqliteArchiveCatalogue::withSnapshot(const std::function<void()>& lookups) {
+    // One read transaction: the shared lock is taken once, not around each statement.
+    const bool began = sqlite3_exec(m_db, "BEGIN", nullptr, nullptr, nullptr) == SQLITE_OK;
+    lookups();
+    if (began) sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr);
+}
+
+CatalogueStatus SqliteArchiveCatalogue::apply(const CatalogueChanges& changes) {
+    if (!m_writable) return CatalogueStatus::ReadOnly;
+    if (changes.empty()) return CatalogueStatus::Ok;
+    const int code = sqlite3_exec(m_db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+    if (code != SQLITE_OK) return statusOf(code);
+    const CatalogueStatus status = applyInTransaction(changes);
+    if (status != CatalogueStatus::Ok) {
+        sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+        return status;
+    }
+    const int committed = sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr);
+    if (committed != SQLITE_OK) {
+        sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+        return statusOf(committed);
+    }
+    return CatalogueStatus::Ok;
+}
+
+CatalogueStatus SqliteArchiveCatalogue::applyInTransaction(const CatalogueChanges& changes) {
+    Statement update(m_db,
+                     "UPDATE recordings SET size = ?2, mtime_ns = ?3, sha256 = ?4, current_sha256 = ?5, "
+                     "has_info = ?6, direction = ?7, phone_number = ?8, start_key = ?9, kind = ?10, "
+                     "archived_at = ?11, archived_by = ?12, phone_serial = ?13, state = ?14, replaced_name = ?15 "
+                     "WHERE file_name = ?1 AND state <> 2");
+    const std::string insertSql = std::string("INSERT INTO recordings(") + kColumns +
+                                  ") VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14, ?15)";
+    Statement insert(m_db, insertSql.c_str());
+    Statement missing(m_db, "UPDATE recordings SET state = 1 WHERE file_name = ?1 AND state IN (0, 3)");
+    Statement replaced(m_db, "UPDATE recordings SET state = 2, replaced_name = ?2 WHERE file_name = ?1 AND state <> 2");
+    for (const Statement* statement : {&update, &insert, &missing, &replaced}) {
+        if (statement->code() != SQLITE_OK) return statusOf(statement->code());
+    }
+
+    // Replaced first: the new file of that name is an upsert of the same batch.
+    for (const auto& [name, asideName] : changes.replaced) {
+        sqlite3_reset(replaced.get());
+        bindText(replaced.get(), 1, name);
+        bindText(replaced.get(), 2, asideName);
+        if (const int code = runToEnd(replaced.get()); code != SQLITE_OK) return statusOf(code);
+    }
+    for (const CatalogueRecord& record : changes.upserts) {
+        for (sqlite3_stmt* statement : {update.get(), insert.get()}) {
+            sqlite3_reset(statement);
+            bindText(statement, 1, record.fileName);
+            sqlite3_bind_int64(statement, 2, static_cast<sqlite3_int64>(record.size));
+            sqlite3_bind_int64(statement, 3, record.mtimeNs);
+            bindText(statement, 4, record.sha256);
+            bindText(statement, 5, record.currentSha256);
+            sqlite3_bind_int(statement, 6, record.hasInfo ? 1 : 0);
+            sqlite3_bind_int(statement, 7, record.direction);
+            bindText(statement, 8, record.phoneNumber);
+            bindText(statement, 9, record.startKey);
+            bindText(statement, 10, record.kind);
+            sqlite3_bind_int64(statement, 11, record.archivedAt);
+            bindText(statement, 12, record.archivedBy);
+            bindText(statement, 13, record.phoneSerial);
+            sqlite3_bind_int(statement, 14, static_cast<int>(record.state));
+            bindText(statement, 15, record.replacedName);
+            if (const int code = runToEnd(statement); code != SQLITE_OK) return statusOf(code);
+            if (sqlite3_changes(m_db) > 0) break;  // updated: no insert
+        }
+    }
+    for (const std::string& name : changes.missing) {
+        sqlite3_reset(missing.get());
+        bindText(missing.get(), 1, name);
+        if (const int code = runToEnd(missing.get()); code != SQLITE_OK) return statusOf(code);
+    }
+    return CatalogueStatus::Ok;
+}
+
+CatalogueOpening SqliteCatalogueOpener::open(const std::string& archiveFolder, CatalogueAccess access) {
+    const std::string folder = catalogueFolderOf(archiveFolder);
+    const std::string path = folder + kCatalogueFileName;
+    if (access == CatalogueAccess::ReadOnly) return openReadOnly(path);
+
+    if (::mkdir(folder.c_str(), 0777) != 0 && errno != EEXIST) {
+        CatalogueOpening opening = openReadOnly(path);
+        if (opening.status == CatalogueStatus::Ok) opening.status = CatalogueStatus::ReadOnly;
+        return opening;
+    }
+    CatalogueOpening opening;
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        int code = SQLITE_OK;
+        sqlite3* db = openConnection(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, code);
+        if (db == nullptr || sqlite3_db_readonly(db, "main") == 1) {
+            sqlite3_close(db);
+            opening = openReadOnly(path);
+            if (opening.status == CatalogueStatus::Ok) opening.status = CatalogueStatus::ReadOnly;
+            return opening;
+        }
+        opening.status = check(db, true, code);
+        if (opening.status == CatalogueStatus::Ok) {
+            opening.catalogue = std::make_unique<SqliteArchiveCatalogue>(db, true);
+            return opening;
+        }
+        sqlite3_close(db);
+        if (opening.status != CatalogueStatus::Unreadable || attempt > 0) return opening;
+        opening.setAsidePath = setAside(path);
+        if (opening.setAsidePath.empty()) return opening;
+    }
+    return opening;
+}
+
+}  // namespace tapelink

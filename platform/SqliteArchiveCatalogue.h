@@ -1,0 +1,44 @@
+#pragma once
+
+#include <sqlite3.h>
+
+#include <string>
+
+#include "archive/IArchiveCatalogue.h"
+
+namespace tapelink {
+
+// The catalogue as an SQLite file, .tapelink/catalogue.sqlite in the archive folder. The schema carries
+// its version in PRAGMA user_version and is brought up to date when opened for writing.
+class SqliteArchiveCatalogue : public IArchiveCatalogue {
+public:
+    // Takes ownership of an open connection.
+    SqliteArchiveCatalogue(sqlite3* db, bool writable);
+    ~SqliteArchiveCatalogue() override;
+    SqliteArchiveCatalogue(const SqliteArchiveCatalogue&) = delete;
+    SqliteArchiveCatalogue& operator=(const SqliteArchiveCatalogue&) = delete;
+
+    bool writable() const override { return m_writable; }
+    CatalogueStatus liveRecords(std::vector<CatalogueRecord>& out) override;
+    CatalogueStatus findByContent(const ContentKey& key, std::vector<CatalogueRecord>& out) override;
+    CatalogueStatus findByName(const std::string& fileName, std::optional<CatalogueRecord>& out) override;
+    CatalogueStatus apply(const CatalogueChanges& changes) override;
+    void withSnapshot(const std::function<void()>& lookups) override;
+
+private:
+    sqlite3_stmt* prepared(sqlite3_stmt*& slot, const char* sql);
+    CatalogueStatus applyInTransaction(const CatalogueChanges& changes);
+
+    sqlite3* m_db;
+    bool m_writable;
+    sqlite3_stmt* m_byContent = nullptr;
+    sqlite3_stmt* m_byName = nullptr;
+};
+
+// Opens catalogues in the archive folders' .tapelink/ subfolders.
+class SqliteCatalogueOpener : public IArchiveCatalogueOpener {
+public:
+    CatalogueOpening open(const std::string& archiveFolder, CatalogueAccess access) override;
+};
+
+}  // namespace tapelink

@@ -1,0 +1,131 @@
+#include <gtest/gtest.h>
+#include <signal.h>
+
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
+#include "tests/support/CliProcess.h"
+#include "tests/support/CliRunner.h"
+#include "tests/support/TempFolder.h"
+#include "tests/support/VolumeBuilder.h"
+
+using namespace tapelink::test;
+namespace fs = std::filesystem;
+
+// The archive commands on a demo telephone, cut off and run side by side.
+class ArchiveCliTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        demo = new TempFolder;
+        const CliResult made =
+            runCli({"demo-store", demo->path() + "phone", "--recordings", "160", "--seed", "9", "--max-seconds", "90"});
+        ASSERT_EQ(made.exitCode, 0) << made.err;
+    }
+    static void TearDownTestSuite() {
+        delete demo;
+        demo = nullptr;
+    }
+    void SetUp() override {
+        fs::copy(demo->path() + "phone", phone(), fs::copy_options::recursive);
+        fs::create_directories(out());
+        fs::create_directories(home());
+        ASSERT_EQ(cli({"list"}).exitCode, 0);  // moves the legacy names once
+        recordings = splitLines(cli({"list"}).out).size();
+    }
+
+    std::string phone() const { return folder.path() + "phone/"; }
+    std::string out() const { return folder.path() + "out/"; }
+    std::string home() const { return folder.path() + "home"; }
+    std::vector<std::string> withStore(std::vector<std::string> args) const {
+        args.insert(args.begin(), {"--store", phone()});
+        return args;
+    }
+    CliResult cli(const std::vector<std::string>& args) const { return runCli(withStore(args), {{"HOME", home()}}); }
+
+    // Waits until the archive holds at least one recording, then kills the command outright.
+    void killOnceStarted(CliProcess& process) const {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        while (VolumeBuilder::sortedNames(out()).empty() && std::chrono::steady_clock::now() < deadline) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+        process.signal(SIGKILL);
+        std::string ignored;
+        process.finish(ignored, ignored);
+    }
+    // After any fault: no partial file, and folder and catalogue agree.
+    void expectConsistent() const {
+        const CliResult verified = cli({"archive", "verify", out()});
+        EXPECT_EQ(verified.exitCode, 0) << verified.out << verified.err;
+        for (const std::string& name : VolumeBuilder::sortedNames(out())) EXPECT_NE(name[0], '.') << name;
+    }
+
+    static TempFolder* demo;
+    TempFolder folder;
+    std::size_t recordings = 0;
+};
+
+TempFolder* ArchiveCliTest::demo = nullptr;
+
+TEST_F(ArchiveCliTest, KilledUploadLeavesNothingPartialAndTheNextRunCopiesOnlyTheRest) {
+    {
+        CliProcess upload(withStore({"upload", "--new", "--to", out()}), {{"HOME", home()}});
+        killOnceStarted(upload);
+    }
+    expectConsistent();
+    const std::size_t before = VolumeBuilder::sortedNames(out()).size();
+    const CliResult rest = cli({"upload", "--new", "--to", out()});
+    EXPECT_EQ(rest.exitCode, 0) << rest.err;
+    EXPECT_EQ(rest.out, std::to_string(recordings - before) + " archived, " + std::to_string(before) +
+                            " already archived, 0 failed\n");
+    EXPECT_EQ(VolumeBuilder::sortedNames(out()).size(), recordings);  // no name with a clash suffix
+    const CliResult listed = cli({"list", "--archived", "--to", out()});
+    for (const std::string& line : splitLines(listed.out)) EXPECT_EQ(splitCells(line).back(), "已存档") << line;
+}
+
+TEST_F(ArchiveCliTest, TwoUploadsIntoOneArchiveBothFinishWithEverythingOnce) {
+    CliProcess first(withStore({"upload", "--new", "--to", out()}), {{"HOME", home()}});
+    CliProcess second(withStore({"upload", "--new", "--to", out()}), {{"HOME", home()}});
+    std::string out1, err1, out2, err2;
+    EXPECT_EQ(first.finish(out1, err1), 0) << err1;
+    EXPECT_EQ(second.finish(out2, err2), 0) << err2;
+    EXPECT_EQ(VolumeBuilder::sortedNames(out()).size(), recordings);
+    expectConsistent();
+}
+
+TEST_F(ArchiveCliTest, KilledRebuildAndDamagedCatalogueEndInAnAgreeingCatalogue) {
+    ASSERT_EQ(cli({"upload", "--all", "--to", out()}).exitCode, 0);
+    {
+        CliProcess rebuild({"archive", "rebuild", out()}, {{"HOME", home()}});
+        std::this_thread::sleep_for(std::chrono::milliseconds(30));
+        rebuild.signal(SIGKILL);
+        std::string ignored;
+        rebuild.finish(ignored, ignored);
+    }
+    expectConsistent();
+
+    VolumeBuilder::writeBytes(out() + ".tapelink/catalogue.sqlite", std::vector<std::uint8_t>(8192, 0x11));
+    const CliResult listed = cli({"list", "--archived", "--to", out()});
+    EXPECT_EQ(splitLines(listed.err).size(), 1u) << listed.err;
+    EXPECT_NE(listed.err.find("存档索引已损坏"), std::string::npos);
+    EXPECT_EQ(splitLines(listed.out).size(), recordings);
+    EXPECT_EQ(cli({"list", "--archived", "--to", out()}).err, "");
+    expectConsistent();
+}
+
+TEST_F(ArchiveCliTest, ClearingDeletesOnlyVerifiedRecordingsAndUpdatesTheIndex) {
+    ASSERT_EQ(cli({"upload", "--new", "--to", out()}).exitCode, 0);
+    const std::vector<std::string> archived = VolumeBuilder::sortedNames(out());
+    // One archived copy damaged behind the catalogue's back.
+    auto bytes = VolumeBuilder::readBytes(out() + archived[0]);
+    bytes[bytes.size() - 1] ^= 0xFF;
+    VolumeBuilder::writeBytes(out() + archived[0], bytes);
+    const CliResult cleared = cli({"delete", "--archived", "--to", out()});
+    EXPECT_EQ(cleared.exitCode, 0) << cleared.err;
+    EXPECT_EQ(splitLines(cleared.out).size(), recordings - 1);
+    EXPECT_EQ(VolumeBuilder::sortedNames(phone() + "voice"), std::vector<std::string>{archived[0]});
+    EXPECT_EQ(VolumeBuilder::headerOnDisk(phone()).recordingCount(), 1);
+    const CliResult verified = cli({"archive", "verify", out()});
+    EXPECT_EQ(verified.exitCode, 1);
+    EXPECT_NE(verified.out.find("changed\t" + archived[0]), std::string::npos) << verified.out;
+}

@@ -1,0 +1,220 @@
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "archive/ArchiveLayout.h"
+#include "archive/ArchiveMarks.h"
+#include "archive/ArchiveNames.h"
+#include "archive/ArchiveVerify.h"
+#include "archive/ArchivedRecordings.h"
+#include "archive/CatalogueLedger.h"
+#include "archive/CatalogueReconciler.h"
+#include "archive/NewRecordingOffload.h"
+#include "phone/CatalogueScan.h"
+#include "platform/SqliteArchiveCatalogue.h"
+#include "tests/support/ScriptedUploadObserver.h"
+#include "tests/support/TempFolder.h"
+#include "tests/support/VolumeBuilder.h"
+
+using namespace tapelink;
+using namespace tapelink::test;
+namespace fs = std::filesystem;
+
+namespace {
+
+class CollectedList : public ICatalogueView {
+public:
+    void setStatusText(const std::string&) override {}
+    void clearRows() override { entries.clear(); }
+    void addRecordingRow(const RecordingEntry& entry, int) override { entries.push_back(entry); }
+    std::vector<RecordingEntry> entries;
+};
+
+class NullSink : public IMessageSink {
+public:
+    void showMessage(const std::string&, MessageIcon) override {}
+};
+
+}  // namespace
+
+class ArchiveCatalogueTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        VolumeBuilder volume(phone());
+        volume.writeIndex(VolumeBuilder::header());
+        fs::create_directories(archive());
+    }
+
+    std::string phone() const { return folder.path() + "phone/"; }
+    std::string archive() const { return folder.path() + "archive/"; }
+    std::string cataloguePath() const { return catalogueFolderOf(archive()) + kCatalogueFileName; }
+
+    void record(const std::string& name, const std::string& number, int minute, std::size_t size = 4532) const {
+        VolumeBuilder::writeRecording(phone() + "voice/" + name, VolumeBuilder::info('B', number, 21, 3, 4, 5, minute),
+                                      size);
+    }
+    std::vector<RecordingEntry> scan() const {
+        PhoneIndexHeader header;
+        CollectedList list;
+        NullSink sink;
+        ScanCatalogue(phone(), header, list, sink);
+        return list.entries;
+    }
+    std::unique_ptr<IArchiveCatalogue> open() {
+        CatalogueOpening opening = opener.open(archive(), CatalogueAccess::ReadWrite);
+        lastSetAside = opening.setAsidePath;
+        return std::move(opening.catalogue);
+    }
+    OffloadReport offload(IArchiveCatalogue& catalogue) {
+        ScriptedUploadObserver observer;
+        const std::atomic<bool> noStop{false};
+        return NewRecordingOffload(catalogue, archive(), {"test", {}}).run(phone(), scan(), {}, noStop, observer);
+    }
+    std::vector<std::string> marks(IArchiveCatalogue& catalogue) const {
+        std::vector<std::string> texts;
+        for (const RecordingEntry& entry : scan()) texts.push_back(archiveMarkText(archiveMarkOf(catalogue, entry)));
+        return texts;
+    }
+    std::optional<CatalogueRecord> row(IArchiveCatalogue& catalogue, const std::string& name) const {
+        std::optional<CatalogueRecord> found;
+        catalogue.findByName(name, found);
+        return found;
+    }
+
+    TempFolder folder;
+    SqliteCatalogueOpener opener;
+    std::string lastSetAside;
+};
+
+TEST_F(ArchiveCatalogueTest, OffloadCopiesOnlyNewContentAndGivesClashingNamesTheNextSuffix) {
+    record("VOA00001.WAV", "111", 1);
+    record("VOA00002.WAV", "222", 2);
+    auto catalogue = open();
+    ASSERT_TRUE(catalogue);
+    EXPECT_EQ(offload(*catalogue).archived, 2);
+    EXPECT_EQ(marks(*catalogue), (std::vector<std::string>{"已存档", "已存档"}));
+
+    // The telephone's counter started again: a different recording under an archived name.
+    record("VOA00001.WAV", "333", 3);
+    VolumeBuilder::writeBytes(archive() + "VOA00001-2.WAV", {'h', 'a', 'n', 'd'});  // taken by hand meanwhile
+    const auto sorted = [](std::vector<std::string> v) {
+        std::sort(v.begin(), v.end());
+        return v;
+    };
+    EXPECT_EQ(sorted(marks(*catalogue)), (std::vector<std::string>{"同名不同", "已存档"}));
+    const OffloadReport second = offload(*catalogue);
+    EXPECT_EQ(second.archived, 1);
+    EXPECT_EQ(second.alreadyArchived, 1);
+    EXPECT_EQ(VolumeBuilder::readBytes(archive() + "VOA00001-3.WAV"),
+              VolumeBuilder::readBytes(phone() + "voice/VOA00001.WAV"));
+    EXPECT_EQ(VolumeBuilder::readBytes(archive() + "VOA00001-2.WAV"), (std::vector<std::uint8_t>{'h', 'a', 'n', 'd'}));
+    EXPECT_EQ(row(*catalogue, "VOA00001-3.WAV")->phoneNumber, "333");
+    EXPECT_EQ(offload(*catalogue).archived, 0);
+}
+
+TEST_F(ArchiveCatalogueTest, ReconcileHashesOnlyWhatChangedAndKeepsRowsOfGoneFiles) {
+    record("VOA00001.WAV", "111", 1);
+    record("VOA00002.WAV", "222", 2);
+    auto catalogue = open();
+    offload(*catalogue);
+    fs::copy_file(phone() + "voice/VOA00001.WAV", archive() + "VOB00009.WAV");  // added by hand
+    fs::remove(archive() + "VOA00002.WAV");
+    const ReconcileReport first = reconcileCatalogue(*catalogue, archive(), {});
+    EXPECT_EQ(first.added, 1);
+    EXPECT_EQ(first.missing, 1);
+    EXPECT_EQ(first.unchanged, 1);
+    EXPECT_EQ(row(*catalogue, "VOA00002.WAV")->state, RecordState::Missing);
+    EXPECT_EQ(row(*catalogue, "VOB00009.WAV")->archivedBy, "found");
+
+    // Content changed behind the catalogue's back: the row keeps the archived digest, marked changed.
+    const std::string archivedDigest = row(*catalogue, "VOA00001.WAV")->sha256;
+    auto bytes = VolumeBuilder::readBytes(archive() + "VOA00001.WAV");
+    bytes[1000] ^= 0xFF;
+    VolumeBuilder::writeBytes(archive() + "VOA00001.WAV", bytes);
+    const ReconcileReport second = reconcileCatalogue(*catalogue, archive(), {});
+    EXPECT_EQ(second.changed, 1);
+    EXPECT_EQ(second.unchanged, 1);
+    EXPECT_EQ(row(*catalogue, "VOA00001.WAV")->sha256, archivedDigest);
+    EXPECT_EQ(row(*catalogue, "VOA00001.WAV")->state, RecordState::Changed);
+    const VerifyReport verified = verifyArchive(*catalogue, archive(), {});
+    EXPECT_EQ(verified.changed, std::vector<std::string>{"VOA00001.WAV"});
+    EXPECT_EQ(verified.missing, std::vector<std::string>{"VOA00002.WAV"});
+    EXPECT_FALSE(verified.allGood());
+}
+
+TEST_F(ArchiveCatalogueTest, UnreadableCatalogueIsSetAsideAndRebuiltNewerOneIsLeftAlone) {
+    record("VOA00001.WAV", "111", 1);
+    {
+        auto catalogue = open();
+        offload(*catalogue);
+    }
+    VolumeBuilder::writeBytes(cataloguePath(), std::vector<std::uint8_t>(4096, 0x5A));
+    auto rebuilt = open();
+    ASSERT_TRUE(rebuilt);
+    ASSERT_FALSE(lastSetAside.empty());
+    EXPECT_EQ(VolumeBuilder::readBytes(lastSetAside), std::vector<std::uint8_t>(4096, 0x5A));
+    EXPECT_EQ(reconcileCatalogue(*rebuilt, archive(), {}).added, 1);
+    EXPECT_EQ(marks(*rebuilt), std::vector<std::string>{"已存档"});
+    rebuilt.reset();
+
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(cataloguePath().c_str(), &db), SQLITE_OK);
+    sqlite3_exec(db, "PRAGMA user_version = 99", nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+    const CatalogueOpening newer = opener.open(archive(), CatalogueAccess::ReadWrite);
+    EXPECT_FALSE(newer.catalogue);
+    EXPECT_EQ(newer.status, CatalogueStatus::NewerVersion);
+    EXPECT_TRUE(newer.setAsidePath.empty());
+}
+
+TEST_F(ArchiveCatalogueTest, OverwriteKeepsTheOldFileAsideAndIdenticalContentIsLeftAlone) {
+    record("VOA00001.WAV", "111", 1);
+    auto catalogue = open();
+    offload(*catalogue);
+    const auto archived = VolumeBuilder::readBytes(archive() + "VOA00001.WAV");
+    CatalogueLedger ledger(*catalogue, archive(), "upload");
+    EXPECT_EQ(ledger.beforeReplace("VOA00001.WAV", row(*catalogue, "VOA00001.WAV")->sha256), ReplaceVerdict::Identical);
+    EXPECT_EQ(ledger.beforeReplace("VOA00001.WAV", std::string(64, '0')), ReplaceVerdict::Replace);
+    EXPECT_FALSE(fs::exists(archive() + "VOA00001.WAV"));
+    std::vector<CatalogueRecord> rows;
+    catalogue->liveRecords(rows);
+    EXPECT_TRUE(rows.empty());
+    const auto aside = fs::directory_iterator(replacedFolderOf(archive()))->path();
+    EXPECT_EQ(VolumeBuilder::readBytes(aside), archived);
+}
+
+TEST_F(ArchiveCatalogueTest, ClearingTrustsNeitherSideWithoutHashingItNow) {
+    record("VOA00001.WAV", "111", 1);
+    record("VOA00002.WAV", "222", 2);
+    record("VOA00003.WAV", "333", 3);
+    auto catalogue = open();
+    offload(*catalogue);
+    // The archive's copy of 2 damaged without its size or time changing; 3 changed on the telephone.
+    auto damaged = VolumeBuilder::readBytes(archive() + "VOA00002.WAV");
+    damaged[2000] ^= 1;
+    const auto mtime = fs::last_write_time(archive() + "VOA00002.WAV");
+    VolumeBuilder::writeBytes(archive() + "VOA00002.WAV", damaged);
+    fs::last_write_time(archive() + "VOA00002.WAV", mtime);
+    auto changed = VolumeBuilder::readBytes(phone() + "voice/VOA00003.WAV");
+    changed[3000] ^= 1;
+    VolumeBuilder::writeBytes(phone() + "voice/VOA00003.WAV", changed);
+
+    const std::time_t now = std::time(nullptr);
+    EXPECT_EQ(verifiedArchivedNames(*catalogue, archive(), phone(), scan(), {std::nullopt, now}, {}),
+              std::vector<std::string>{"VOA00001.WAV"});
+    // Recorded 2021-03-04: not older than a hundred years.
+    EXPECT_TRUE(verifiedArchivedNames(*catalogue, archive(), phone(), scan(), {36500, now}, {}).empty());
+}
+
+TEST(ArchiveNamesTest, SuffixedNamesAreTakenWithTheRestOfTheRulesUnchanged) {
+    EXPECT_EQ(suffixedName("VOA00001.WAV", 2), "VOA00001-2.WAV");
+    for (const char* name : {"VOA00001.WAV", "REC00002.WAV", "VOA00001-2.WAV", "VOC00003-17.WAV"}) {
+        EXPECT_TRUE(isArchiveRecordingName(name)) << name;
+    }
+    for (const char* name : {"VOA00001-1.WAV", "VOA00001-02.WAV", "VOA0001-2.WAV", "XOA00001-2.WAV", "VOA00001-.WAV",
+                             "VOA00001-2x.WAV", "VOA00001-1234567890.WAV"}) {
+        EXPECT_FALSE(isArchiveRecordingName(name)) << name;
+    }
+}
