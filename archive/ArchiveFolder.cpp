@@ -13,6 +13,8 @@
 #include <system_error>
 #include <thread>
 
+#include "phone/TemporaryFiles.h"
+
 namespace tapelink {
 
 namespace {
@@ -64,16 +66,9 @@ std::vector<ArchiveFile> ArchiveFolder::listFiles(std::vector<std::string>* part
 }
 
 int ArchiveFolder::removeAbandonedCopies(const std::vector<std::string>& partialCopies) const {
-    int removed = 0;
-    for (const std::string& name : partialCopies) {
-        const int fd = ::openat(m_fd, name.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
-        if (fd < 0) continue;
-        struct stat info {};
-        const bool abandoned = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0;
-        ::close(fd);
-        if (abandoned && ::unlinkat(m_fd, name.c_str(), 0) == 0) ++removed;
-    }
-    return removed;
+    // The same rule as every upload's own clean-up: only copies whose writer is dead and unlocked.
+    if (m_fd < 0 || partialCopies.empty()) return 0;
+    return removeStaleTemporaries(m_fd, TemporaryKind::Upload);
 }
 
 std::optional<ArchiveFile> ArchiveFolder::statFile(const std::string& name) const {

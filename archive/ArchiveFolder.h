@@ -42,8 +42,8 @@ public:
     // the hidden temporary files of copies seen on the way.
     std::vector<ArchiveFile> listFiles(std::vector<std::string>* partialCopies = nullptr) const;
     std::optional<ArchiveFile> statFile(const std::string& name) const;
-    // Removes those of the named partial copies that a program killed while copying left behind (a live
-    // copy holds a lock on its file). The number removed.
+    // Removes the partial copies that a program killed while copying left behind (its process gone and its
+    // lock free), when the listing found any. The number removed.
     int removeAbandonedCopies(const std::vector<std::string>& partialCopies) const;
 
     // Hashes the named files, spread over every core; progress(done) is called on the calling thread.
