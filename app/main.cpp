@@ -3,12 +3,15 @@
 
 #include "app/ui/AppLook.h"
 #include "app/ui/CTapelinkApp.h"
+#include "common/ui/ChineseLocale.h"
+#include "common/ui/DialogFont.h"
 #include "platform/LinuxDeviceLocator.h"
 #include "platform/QtDeviceWatcher.h"
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("tapelink"));
+    tapelink::installChineseLocale(application);
     // Every window is in the dialog font, also those that don't set it themselves.
     QApplication::setFont(tapelink::dialogFont());
 
