@@ -1,5 +1,6 @@
 #include "app/ui/MainDialogCommands.h"
 
+#include <functional>
 #include <memory>
 
 #include "app/ui/CTapelinkDlg.h"
@@ -76,7 +77,9 @@ void MainDialogCommands::openRecycleBin() {
     const auto deliver = [this, &bin, &forwarded](CRecycleDlg::DeviceEvent event, void (CTapelinkDlg::*handler)()) {
         const int before = forwarded;
         bin.OnDeviceChange(event);
-        if (forwarded == before) (m_window.*handler)();
+        // Through std::invoke: GCC's null check misreads "(m_window.*handler)()" inside a lambda as an
+        // access through a null MainDialogCommands, which stops the sanitizer run.
+        if (forwarded == before) std::invoke(handler, m_window);
     };
     const auto front = m_devices.push({
         [&deliver] { deliver(CRecycleDlg::DeviceEvent::Arrival, &CTapelinkDlg::onDeviceArrival); },
