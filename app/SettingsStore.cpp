@@ -1,6 +1,7 @@
 #include "app/SettingsStore.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -12,8 +13,14 @@ bool SettingsStore::Load(const std::string& path) {
     m_path = path.size() <= kMaxPathLength ? path : std::string();
     if (m_path.empty()) return false;
 
-    const int fd = ::open(m_path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Without O_NONBLOCK a FIFO in its place would wait for a writer forever; only a regular file is read.
+    const int fd = ::open(m_path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return false;
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        return false;
+    }
     SettingsRecord read;
     std::size_t got = 0;
     bool failed = false;

@@ -12,7 +12,8 @@ public:
     static constexpr std::size_t kMaxPathLength = 2047;
 
     // Remembers the path and reads the file. True only when a configured record was read; a missing,
-    // empty or unreadable file leaves the record all zero. A path too long for the store is not used.
+    // empty or unreadable file, or anything that is not a regular file, leaves the record all zero. A path too long for
+    // the store is not used.
     bool Load(const std::string& path);
 
     // Writes the whole record to the remembered path, replacing the old file only once the new one is

@@ -7,10 +7,14 @@
 #include "common/ui/DialogFont.h"
 #include "platform/LinuxDeviceLocator.h"
 #include "platform/QtDeviceWatcher.h"
+#include "platform/QtTerminationSignal.h"
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("tapelink"));
+    // The window's class on X11 is "tapelink" (the program's name); on Wayland the desktop entry's name
+    // ties the window to its menu entry and icon.
+    QApplication::setDesktopFileName(QStringLiteral("org.example.Tapelink"));
     tapelink::installChineseLocale(application);
     // Every window is in the dialog font, also those that don't set it themselves.
     QApplication::setFont(tapelink::dialogFont());
@@ -19,6 +23,13 @@ int main(int argc, char** argv) {
     const tapelink::LinuxDeviceLocator locator;
     tapelink::QtDeviceWatcher watcher(locator.sources().storeFolder);
     watcher.start();
+
+    // Ending the session (or a script's kill) closes the windows as the user would, so an upload in
+    // progress is stopped and the program exits normally.
+    tapelink::QtTerminationSignal termination;
+    QObject::connect(&termination, &tapelink::QtTerminationSignal::received, &application,
+                     &QApplication::closeAllWindows);
+    termination.start();
 
     tapelink::CTapelinkApp app(locator);
     app.setDeviceWatcher(&watcher);

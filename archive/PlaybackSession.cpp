@@ -41,12 +41,14 @@ void PlaybackSession::Open(const std::string& path) {
 
 void PlaybackSession::Stop() {
     if (!m_loaded) return;
-    m_output.stop();
+    // Idle before the device is released: releasing it can run the event loop, and a seek or tick handled
+    // meanwhile must find nothing to restart.
+    m_loaded = false;
     m_outputStarted = false;
     m_audio.reset();
-    m_loaded = false;
     m_lengthMs = 0;
     m_startFrame = 0;
+    m_output.stop();
     m_view.setPositionSlider(0);
     m_view.setTimerRunning(false);
     m_view.setPauseCaption(kPauseCaption);
@@ -71,7 +73,7 @@ void PlaybackSession::OnTimer() {
     if (m_outputStarted && m_output.state() == AudioOutputState::Failed) {
         // The device gave up mid-play: report it and let the recording end here.
         const std::string error = m_output.errorText();
-        dropAudio(error.empty() ? std::string("The sound device stopped playing") : error);
+        dropAudio(error.empty() ? std::string("声音输出设备停止播放。") : error);
     }
     const std::int32_t position = positionMs();
     if (position >= m_lengthMs) {

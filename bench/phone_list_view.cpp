@@ -22,7 +22,7 @@ std::vector<RecordingEntry> entries() {
     std::vector<RecordingEntry> result;
     for (int i = 0; i < kRows; ++i) {
         RecordingEntry entry;
-        entry.size = static_cast<std::uint32_t>(4532 + 997 * i);
+        entry.size = static_cast<std::uint64_t>(4532 + 997 * i);
         char name[16];
         std::snprintf(name, sizeof name, "VO%c%05d.WAV", "ABCIJK"[i % 6], i);
         entry.fileName = name;

@@ -17,3 +17,5 @@ bash bench/export.sh "$build"
 bash bench/search.sh "$build"
 # The upload: 500 recordings into the upload folder against cp of the same files (and cp with a flush).
 bash bench/upload.sh "$build"
+# The demo telephone: 5,000 recordings by tapelink-cli demo-store against writing each one's audio on its own.
+bash bench/demo_store.sh "$build"

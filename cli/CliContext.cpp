@@ -3,6 +3,8 @@
 #include <iostream>
 #include <nlohmann/json.hpp>
 
+#include "cli/CellText.h"
+#include "cli/TsvRowWriter.h"
 #include "phone/DeviceStatus.h"
 #include "phone/RecordingEntry.h"
 #include "platform/LinuxDeviceLocator.h"
@@ -24,27 +26,15 @@ void printRows(const std::vector<std::string>& titles, const std::vector<std::ve
         auto array = nlohmann::ordered_json::array();
         for (const auto& row : rows) {
             nlohmann::ordered_json object;
-            for (std::size_t i = 0; i < titles.size() && i < row.size(); ++i) object[titles[i]] = row[i];
+            for (std::size_t i = 0; i < titles.size() && i < row.size(); ++i) object[titles[i]] = cellText(row[i]);
             array.push_back(std::move(object));
         }
-        std::cout << array.dump(2) << '\n';
+        std::cout << array.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << '\n';
         return;
     }
-    // One buffer of the final size: growing it by doubling costs more than the rows themselves.
-    std::size_t size = 0;
-    for (const auto& row : rows) {
-        for (const auto& cell : row) size += cell.size() + 1;
-    }
-    std::string out;
-    out.reserve(size);
-    for (const auto& row : rows) {
-        for (std::size_t i = 0; i < row.size(); ++i) {
-            if (i > 0) out += '\t';
-            out += row[i];
-        }
-        out += '\n';
-    }
-    std::cout << out;
+    std::cout.flush();
+    TsvRowWriter writer;
+    for (const auto& row : rows) writer.write(row);
 }
 
 }  // namespace tapelink::cli

@@ -1,22 +1,58 @@
 #include "cli/DemoStoreCommand.h"
 
+#include <filesystem>
 #include <iostream>
 
 #include "platform/SndfileWavEncoder.h"
 
 namespace tapelink::cli {
 
+namespace {
+
+namespace fs = std::filesystem;
+
+// Empties folder without following links out of it. False with error set when something stayed.
+bool emptyFolder(const std::string& folder, std::string& error) {
+    std::error_code ec;
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        fs::remove_all(it->path(), ec);
+        if (ec) {
+            error = it->path().string() + ": " + ec.message();
+            return false;
+        }
+    }
+    if (ec) error = folder + ": " + ec.message();
+    return !ec;
+}
+
+}  // namespace
+
 DemoStoreCommand::DemoStoreCommand(CLI::App& parent, CliContext& context)
     : m_command(parent.add_subcommand("demo-store", "Write a demo telephone volume into a folder")),
       m_context(context) {
-    m_command->add_option("DIR", m_folder, "Folder to become the telephone's drive root")->required();
+    m_command->add_option("DIR", m_folder, "Folder to become the telephone's drive root (new or empty)")->required();
     m_command->add_option("--recordings", m_options.recordings, "Recordings in voice/")->check(CLI::Range(0, 60000));
     m_command->add_option("--seed", m_options.seed, "Seed of the generated content");
     m_command->add_option("--max-seconds", m_options.maxSeconds, "Length of the longest recording")
         ->check(CLI::Range(1, 3600));
+    m_command->add_flag("--force", m_force, "Replace the whole contents of a folder that is not empty");
 }
 
 int DemoStoreCommand::run() {
+    // Writing into an existing volume would mix its files with the new ones under a header that counts only
+    // the new ones.
+    std::error_code ec;
+    if (fs::is_directory(m_folder, ec) && !fs::is_empty(m_folder, ec)) {
+        if (!m_force) {
+            std::cerr << m_folder << ": the folder is not empty; give --force to replace its contents\n";
+            return kExitMessage;
+        }
+        std::string error;
+        if (!emptyFolder(m_folder, error)) {
+            std::cerr << error << '\n';
+            return kExitMessage;
+        }
+    }
     SndfileWavEncoder encoder;
     std::string error;
     if (!writeDemoVolume(m_folder, m_options, encoder, error)) {

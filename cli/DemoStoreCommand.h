@@ -7,7 +7,8 @@
 
 namespace tapelink::cli {
 
-// tapelink-cli demo-store DIR [--recordings N] [--seed S] [--max-seconds S]: writes a demo telephone.
+// tapelink-cli demo-store DIR [--recordings N] [--seed S] [--max-seconds S] [--force]: writes a demo telephone
+// into a new or empty folder (--force: into any folder, whose contents it replaces).
 class DemoStoreCommand {
 public:
     DemoStoreCommand(CLI::App& parent, CliContext& context);
@@ -19,6 +20,7 @@ private:
     CliContext& m_context;
     std::string m_folder;
     DemoVolumeOptions m_options;
+    bool m_force = false;
 };
 
 }  // namespace tapelink::cli

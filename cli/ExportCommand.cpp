@@ -1,6 +1,8 @@
 #include "cli/ExportCommand.h"
 
 #include "archive/ArchiveSearch.h"
+#include "archive/SearchMessages.h"
+#include "cli/FailureTrackingSink.h"
 #include "cli/PhoneListScan.h"
 #include "cli/SearchRowCollector.h"
 #include "export/ExcelExporter.h"
@@ -24,7 +26,7 @@ int ExportCommand::run() {
     if (!list) return kExitMessage;
     XlsxSpreadsheet spreadsheet(m_xlsx);
     const bool exported = ExcelExporter(m_context.messages).ExportList(*list, spreadsheet);
-    return exported && !m_context.messages.anyShown() ? kExitOk : kExitMessage;
+    return exported && !m_failed && !m_context.messages.anyShown() ? kExitOk : kExitMessage;
 }
 
 std::optional<TextTable> ExportCommand::listToExport() {
@@ -41,11 +43,15 @@ std::optional<TextTable> ExportCommand::phoneList() {
 }
 
 std::optional<TextTable> ExportCommand::searchResults() {
+    // As in the window, the list is exported as the search left it, titles only when nothing was found; the
+    // search's message still reaches stderr. Only a search that found nothing is no failure of the export.
     SearchRowCollector rows;
-    ArchiveSearch search(rows, m_context.messages);
+    StderrMessages searchMessages;
+    FailureTrackingSink messages(searchMessages, kMsgNothingFound);
+    ArchiveSearch search(rows, messages);
     search.setSearchFolder(m_searchFolder);
     search.RunSearch(m_searchOptions.criteria());
-    if (m_context.messages.anyShown()) return std::nullopt;
+    m_failed = messages.failed();
     std::vector<std::string> titles;
     for (const SearchColumn& column : searchColumns()) titles.emplace_back(column.title);
     return TextTable(std::move(titles), rows.rows());

@@ -29,6 +29,7 @@ private:
     std::string m_searchFolder;
     SearchOptions m_searchOptions;
     std::string m_xlsx;
+    bool m_failed = false;  // the list came with a message that reports a failure
 };
 
 }  // namespace tapelink::cli

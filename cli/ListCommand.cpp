@@ -1,5 +1,7 @@
 #include "cli/ListCommand.h"
 
+#include <iostream>
+
 #include "cli/PhoneListScan.h"
 #include "cli/TsvRowWriter.h"
 #include "phone/CatalogueScan.h"
@@ -8,6 +10,9 @@
 namespace tapelink::cli {
 
 namespace {
+
+constexpr const char* kNoValidIndex =
+    "The telephone's index system/phone.bin is missing or damaged: no recordings are listed.";
 
 // Prints each row as the scan finds it, so a large telephone is listed without holding it in memory.
 class StreamingTableView : public ICatalogueView {
@@ -32,16 +37,21 @@ ListCommand::ListCommand(CLI::App& parent, CliContext& context)
 int ListCommand::run() {
     const std::string root = m_context.requirePhone();
     if (root.empty()) return kExitMessage;
+    ScanResult result;
     if (m_json) {
         const PhoneList list = scanPhoneList(root, m_context.messages);
         const auto& titles = recordingColumnTitles();
         printRows({titles.begin(), titles.end()}, list.rows, true);
+        result = list.result;
     } else {
         PhoneIndexHeader header;
         StreamingTableView view;
-        ScanCatalogue(root, header, view, m_context.messages);
+        result = ScanCatalogue(root, header, view, m_context.messages);
     }
-    return m_context.messages.anyShown() ? kExitMessage : kExitOk;
+    const bool failed = m_context.messages.anyShown();
+    // The window shows such a telephone as an empty list; a script must be told why nothing came.
+    if (!result.indexValid) std::cerr << kNoValidIndex << '\n';
+    return failed ? kExitMessage : kExitOk;
 }
 
 }  // namespace tapelink::cli

@@ -6,7 +6,8 @@
 
 namespace tapelink::cli {
 
-// tapelink-cli locate: prints the telephone's drive root, or nothing (status 1) when none is attached.
+// tapelink-cli locate: prints the telephone's drive root, or says "设备未准备好！" on stderr (status 1) when none
+// is attached.
 class LocateCommand {
 public:
     LocateCommand(CLI::App& parent, CliContext& context);

@@ -2,11 +2,14 @@
 
 #include <iostream>
 
+#include "cli/CellText.h"
+
 namespace tapelink::cli {
 
 void StderrMessages::showMessage(const std::string& text, MessageIcon) {
     ++m_count;
-    std::cerr << text << '\n';
+    // Messages name files: a name must not reach the terminal as an escape sequence.
+    std::cerr << cellText(text) << '\n';
 }
 
 }  // namespace tapelink::cli

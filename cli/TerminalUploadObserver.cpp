@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <iostream>
 
+#include "cli/CellText.h"
 #include "phone/DeviceStatus.h"
 
 namespace tapelink::cli {
@@ -12,6 +13,9 @@ namespace tapelink::cli {
 namespace {
 
 constexpr int kBarWidth = 30;
+constexpr const char* kNoTerminalToAsk =
+    "No terminal to ask whether to replace existing files: they are kept. Choose with --overwrite all (replace) "
+    "or --overwrite none (keep).";
 
 }  // namespace
 
@@ -36,7 +40,7 @@ std::string TerminalUploadObserver::fileNameOfRow(int row) {
 
 void TerminalUploadObserver::setStatusText(const std::string& statusText) {
     const std::string prefix = kStatusUploadingPrefix;
-    if (statusText.rfind(prefix, 0) == 0) m_fileName = statusText.substr(prefix.size());
+    if (statusText.rfind(prefix, 0) == 0) m_fileName = cellText(statusText.substr(prefix.size()));
     drawBar(true);
 }
 
@@ -56,7 +60,7 @@ void TerminalUploadObserver::setProgressVisible(bool visible) {
 
 void TerminalUploadObserver::showMessage(const std::string& text, MessageIcon) {
     clearBar();
-    std::cerr << text << '\n';
+    std::cerr << cellText(text) << '\n';
 }
 
 OverwriteDecision TerminalUploadObserver::askOverwrite(const std::string& promptText) {
@@ -68,10 +72,15 @@ OverwriteDecision TerminalUploadObserver::askOverwrite(const std::string& prompt
         case OverwritePolicy::Ask:
             break;
     }
-    if (!m_promptOnTerminal) return OverwriteDecision::NoToAll;
+    if (!m_promptOnTerminal) {
+        // Keeping every existing file is the safe answer, but a script must learn that it was given.
+        clearBar();
+        std::cerr << kNoTerminalToAsk << '\n';
+        return OverwriteDecision::NoToAll;
+    }
     clearBar();
     for (;;) {
-        std::cerr << promptText << " [Y 是 / A 全是 / N 否 / C 全否] " << std::flush;
+        std::cerr << cellText(promptText) << " [Y 是 / A 全是 / N 否 / C 全否] " << std::flush;
         std::string answer;
         if (!std::getline(std::cin, answer)) {
             checkInterrupt();

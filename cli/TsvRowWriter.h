@@ -2,10 +2,13 @@
 
 #include <string>
 
+#include "cli/CellText.h"
+
 namespace tapelink::cli {
 
 // Writes rows to stdout as tab-separated lines as they come, through one reused buffer, so that a long list
-// is neither held in memory nor written a row at a time.
+// is neither held in memory nor written a row at a time. Cells go out as cellText() shows them, so a row is
+// always exactly one line of cells.
 class TsvRowWriter {
 public:
     TsvRowWriter() { m_buffer.reserve(kFlushSize + 1024); }
@@ -18,7 +21,7 @@ public:
         bool first = true;
         for (const std::string& cell : row) {
             if (!first) m_buffer += '\t';
-            m_buffer += cell;
+            appendCellText(m_buffer, cell);
             first = false;
         }
         m_buffer += '\n';

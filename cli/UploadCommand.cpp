@@ -8,6 +8,8 @@
 
 #include "app/ProfileFolder.h"
 #include "app/SettingsStore.h"
+#include "cli/FailureTrackingSink.h"
+#include "cli/NonBlank.h"
 #include "cli/PhoneListScan.h"
 #include "cli/RowList.h"
 #include "cli/TerminalUploadObserver.h"
@@ -105,11 +107,14 @@ UploadCommand::UploadCommand(CLI::App& parent, CliContext& context)
     m_command->add_option("--to", m_to, "Upload folder (default: the one stored in the settings)");
     auto* selection = m_command->add_option_group("selection", "Which recordings to upload");
     selection->add_flag("--all", m_all, "Every recording");
-    selection->add_option("--rows", m_rows, "Rows of the list by their 序号, e.g. 1,3,7 or 2-5");
-    selection->add_option("--date", m_date, "The recordings of one day, YYYY-MM-DD");
-    selection->add_option("--number", m_number, "The recordings whose phone number contains TEXT");
+    selection->add_option("--rows", m_rows, "Rows of the list by their 序号, e.g. 1,3,7 or 2-5")->check(nonBlank());
+    selection->add_option("--date", m_date, "The recordings of one day, YYYY-MM-DD")->check(nonBlank());
+    selection->add_option("--number", m_number, "The recordings whose phone number contains TEXT")->check(nonBlank());
     selection->require_option(1);
-    m_command->add_option("--overwrite", m_overwrite, "Existing files: ask, all (replace) or none (keep)")
+    m_command
+        ->add_option("--overwrite", m_overwrite,
+                     "Existing files: ask, all (replace) or none (keep). Without a terminal to ask on, ask keeps "
+                     "them and says so on stderr")
         ->check(CLI::IsMember({"ask", "all", "none"}));
 }
 
@@ -134,7 +139,9 @@ int UploadCommand::run() {
         return kExitUsage;
     }
 
-    const PhoneList list = scanPhoneList(root, m_context.messages);
+    // A file error of the scan (a REC name that could not be moved) makes the whole command fail at its end.
+    FailureTrackingSink scanMessages(m_context.messages);
+    const PhoneList list = scanPhoneList(root, scanMessages);
     std::vector<int> selected;
     if (!m_rows.empty()) {
         std::string error;
@@ -174,7 +181,7 @@ int UploadCommand::run() {
         return kExitInterrupted;
     }
     std::cout << report.copied << " uploaded, " << report.skipped << " skipped, " << report.failed << " failed\n";
-    return report.failed > 0 ? kExitMessage : kExitOk;
+    return report.failed > 0 || scanMessages.failed() ? kExitMessage : kExitOk;
 }
 
 }  // namespace tapelink::cli

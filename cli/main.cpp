@@ -1,10 +1,12 @@
 #include <CLI/CLI.hpp>
+#include <iostream>
 
 #include "cli/BinCommand.h"
 #include "cli/CliContext.h"
 #include "cli/DeleteCommand.h"
 #include "cli/DemoStoreCommand.h"
 #include "cli/ExportCommand.h"
+#include "cli/GuardedRun.h"
 #include "cli/ListCommand.h"
 #include "cli/LocateCommand.h"
 #include "cli/MuteCommand.h"
@@ -16,11 +18,14 @@
 #include "cli/UploadCommand.h"
 #include "cli/VolumeCommand.h"
 
-int main(int argc, char** argv) {
+namespace {
+
+int runCommandLine(int argc, char** argv) {
     using namespace tapelink::cli;
 
     CLI::App app{"Tapelink: the call-recording telephone's recordings from the command line", "tapelink-cli"};
     app.require_subcommand(1);
+    app.set_version_flag("--version", std::string("tapelink-cli ") + TAPELINK_VERSION);
     CliContext context;
     app.add_option("--store", context.storeOption, "Folder to use as the telephone's drive root")
         ->envname("TAPELINK_STORE");
@@ -62,4 +67,10 @@ int main(int argc, char** argv) {
     if (search.command()->parsed()) return search.run();
     if (upload.command()->parsed()) return upload.run();
     return kExitUsage;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    return tapelink::cli::guardedRun([&] { return runCommandLine(argc, argv); }, std::cerr);
 }

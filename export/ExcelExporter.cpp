@@ -11,10 +11,10 @@ constexpr int kFirstValueRow = 2;
 
 }  // namespace
 
-bool ExcelExporter::ExportList(const IListTexts& list, ISpreadsheet& spreadsheet) {
+ExportOutcome ExcelExporter::Export(const IListTexts& list, ISpreadsheet& spreadsheet) {
     if (!spreadsheet.createApplication()) {
         m_messages.showMessage("创建Excel服务失败!", MessageIcon::Warning);
-        return false;
+        return ExportOutcome::NoApplication;
     }
     const bool done = fillWorkbook(list, spreadsheet);
     if (!done) {
@@ -22,7 +22,7 @@ bool ExcelExporter::ExportList(const IListTexts& list, ISpreadsheet& spreadsheet
         m_messages.showMessage(error.empty() ? "导出EXCEL失败!" : error, MessageIcon::Warning);
     }
     spreadsheet.release();
-    return done;
+    return done ? ExportOutcome::Exported : ExportOutcome::Failed;
 }
 
 bool ExcelExporter::fillWorkbook(const IListTexts& list, ISpreadsheet& spreadsheet) {

@@ -6,6 +6,10 @@
 
 namespace tapelink {
 
+// NoApplication: no spreadsheet application could be reached ("创建Excel服务失败!" was shown); nothing
+// was created.
+enum class ExportOutcome { Exported, NoApplication, Failed };
+
 // Copies a recording list (the phone list or the search results) into a new workbook of a
 // spreadsheet application and leaves it with the user. Failures are shown through the message sink.
 class ExcelExporter {
@@ -14,7 +18,10 @@ public:
 
     // True when the workbook was filled and handed over. Each call drives the spreadsheet from its
     // first step to its release.
-    bool ExportList(const IListTexts& list, ISpreadsheet& spreadsheet);
+    bool ExportList(const IListTexts& list, ISpreadsheet& spreadsheet) {
+        return Export(list, spreadsheet) == ExportOutcome::Exported;
+    }
+    ExportOutcome Export(const IListTexts& list, ISpreadsheet& spreadsheet);
 
 private:
     static bool fillWorkbook(const IListTexts& list, ISpreadsheet& spreadsheet);

@@ -13,7 +13,7 @@ namespace tapelink {
 std::string moveLegacyRecording(const std::string& folder, const std::string& legacyName, IMessageSink& messages) {
     const std::string modernName = modernNameOf(legacyName);
     if (const auto error = renameNoReplace(folder + legacyName, folder + modernName)) {
-        messages.showMessage(fileErrorText(error, legacyName), MessageIcon::Stop);
+        messages.showMessage(legacyRenameErrorText(error, legacyName, modernName), MessageIcon::Stop);
         return {};
     }
     return modernName;

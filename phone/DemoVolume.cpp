@@ -17,6 +17,7 @@ namespace {
 constexpr int kSampleRate = 8000;
 constexpr char kKindLetters[] = {'A', 'I', 'C', 'B', 'K', 'J'};
 constexpr int kRecycledCount = 3;
+constexpr int kVoiceCount = 4;
 
 std::string phoneNumberFor(std::mt19937& random) {
     static const char* const prefixes[] = {"138", "139", "186", "150", "010", "021", "0755", "400"};
@@ -115,11 +116,25 @@ bool writeDemoVolume(const std::string& root, const DemoVolumeOptions& options, 
         }
     }
     const auto plan = planDemoVolume(options);
+    // A few voices, each synthesised and encoded once at the longest length; every recording is the start of
+    // one of them. Synthesis per recording made a large volume take minutes.
+    int longest = 1;
+    for (const DemoRecording& recording : plan) longest = std::max(longest, recording.seconds);
+    std::vector<int> voices;
+    for (int i = 0; i < kVoiceCount; ++i) {
+        const int voice =
+            encoder.prepareVoice(synthesizeVoice(longest, options.seed * 7919u + static_cast<unsigned>(i)));
+        if (voice < 0) {
+            error = "the demo audio cannot be encoded";
+            return false;
+        }
+        voices.push_back(voice);
+    }
     int voiceCount = 0;
-    for (const DemoRecording& recording : plan) {
+    for (std::size_t i = 0; i < plan.size(); ++i) {
+        const DemoRecording& recording = plan[i];
         const std::string path = (base / recording.folder / recording.fileName).string();
-        const unsigned audioSeed = options.seed * 7919u + static_cast<unsigned>(voiceCount * 31 + recording.seconds);
-        if (!encoder.writeRecording(path, recording.info, synthesizeVoice(recording.seconds, audioSeed))) {
+        if (!encoder.writeCut(path, recording.info, voices[i % voices.size()], recording.seconds)) {
             error = path + ": cannot be written";
             return false;
         }

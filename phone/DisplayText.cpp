@@ -8,16 +8,15 @@
 namespace tapelink {
 
 std::string durationText(std::int64_t fileSize) {
-    // The telephone's own arithmetic is signed 32-bit with truncating division; the subtraction wraps
-    // as it does there instead of overflowing for sizes of 2 GB and more.
-    const auto size = static_cast<std::int32_t>(fileSize);
-    const auto audio = static_cast<std::int32_t>(static_cast<std::int64_t>(size) - 512);
-    std::int32_t seconds = audio / 4000;
+    // Signed 64-bit with truncating division: no size a file can have wraps, and a file shorter than its
+    // header still shows one second.
+    const std::int64_t audio = fileSize - 512;
+    std::int64_t seconds = audio / 4000;
     if (audio % 4000 >= 20) ++seconds;
     if (seconds == 0) seconds = 1;
-    const std::int32_t h = seconds / 3600;
-    const std::int32_t m = (seconds % 3600) / 60;
-    const std::int32_t s = seconds % 60;
+    const std::int64_t h = seconds / 3600;
+    const std::int64_t m = (seconds % 3600) / 60;
+    const std::int64_t s = seconds % 60;
     std::string text;
     if (h != 0) text += std::to_string(h) + "小时";
     if (m != 0) text += std::to_string(m) + "分";
@@ -26,9 +25,8 @@ std::string durationText(std::int64_t fileSize) {
 }
 
 std::string sizeText(std::int64_t fileSize) {
-    const auto size = static_cast<std::int32_t>(fileSize);
-    std::int32_t kilobytes = size / 1024;
-    if (size % 1024 >= 512) ++kilobytes;
+    std::int64_t kilobytes = fileSize / 1024;
+    if (fileSize % 1024 >= 512) ++kilobytes;
     if (kilobytes == 0) kilobytes = 1;
     return std::to_string(kilobytes) + "K";
 }

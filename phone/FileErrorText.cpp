@@ -11,4 +11,11 @@ std::string fileErrorText(std::error_code error, const std::string& fileName) {
     return "访问 " + fileName + " 时发生错误。";
 }
 
+std::string legacyRenameErrorText(std::error_code error, const std::string& legacyName, const std::string& modernName) {
+    if (error == std::errc::file_exists) {
+        return "无法将 " + legacyName + " 改名为 " + modernName + "，因为 " + modernName + " 已经存在。";
+    }
+    return fileErrorText(error, legacyName);
+}
+
 }  // namespace tapelink

@@ -9,4 +9,8 @@ namespace tapelink {
 // "对 %1 的存取被拒绝。", "没有找到 %1。" or "访问 %1 时发生错误。" with the file's name.
 std::string fileErrorText(std::error_code error, const std::string& fileName);
 
+// The text shown when a legacy REC name could not be moved to its VO name. When the VO name is taken the
+// user is told which two files meet, so that one of them can be dealt with; otherwise as fileErrorText.
+std::string legacyRenameErrorText(std::error_code error, const std::string& legacyName, const std::string& modernName);
+
 }  // namespace tapelink

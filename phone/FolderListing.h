@@ -9,7 +9,7 @@ namespace tapelink {
 
 struct ListedFile {
     std::string name;
-    std::uint32_t size = 0;  // low 32 bits, as the telephone's folder listing reports it
+    std::uint64_t size = 0;
 
     bool operator==(const ListedFile&) const = default;
 };

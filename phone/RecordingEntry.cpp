@@ -2,7 +2,7 @@
 
 namespace tapelink {
 
-RecordingEntry RecordingEntry::fromInfo(const std::string& folder, const std::string& fileName, std::uint32_t size,
+RecordingEntry RecordingEntry::fromInfo(const std::string& folder, const std::string& fileName, std::uint64_t size,
                                         const RecordingInfo& info) {
     RecordingEntry entry;
     entry.size = size;

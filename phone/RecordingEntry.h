@@ -10,14 +10,14 @@ namespace tapelink {
 
 // One listed recording, as the folder scans fill it and the row formatters turn it into texts.
 struct RecordingEntry {
-    std::uint32_t size = 0;
+    std::uint64_t size = 0;
     std::string fileName;
     int direction = 0;
     std::string phoneNumber;  // raw bytes from the metadata block
     std::string startKey;     // YYMMDDhhmm
     std::string folder;       // always ends with '/'
 
-    static RecordingEntry fromInfo(const std::string& folder, const std::string& fileName, std::uint32_t size,
+    static RecordingEntry fromInfo(const std::string& folder, const std::string& fileName, std::uint64_t size,
                                    const RecordingInfo& info);
 
     bool operator==(const RecordingEntry&) const = default;

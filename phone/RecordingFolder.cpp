@@ -54,7 +54,7 @@ std::vector<ListedFile> RecordingFolder::listWavFiles() const {
     for (std::string& name : listWavNames()) {
         struct stat info {};
         if (::fstatat(m_fd, name.c_str(), &info, 0) != 0 || !S_ISREG(info.st_mode)) continue;
-        files.push_back({std::move(name), static_cast<std::uint32_t>(info.st_size)});
+        files.push_back({std::move(name), static_cast<std::uint64_t>(info.st_size)});
     }
     return files;
 }
@@ -68,7 +68,7 @@ std::optional<FolderRecording> RecordingFolder::readRecording(const std::string&
     struct stat status {};
     if (::fstat(fd, &status) == 0 && S_ISREG(status.st_mode)) {
         if (auto info = readRecordingInfoFrom(fd)) {
-            recording = FolderRecording{static_cast<std::uint32_t>(status.st_size), std::move(*info)};
+            recording = FolderRecording{static_cast<std::uint64_t>(status.st_size), std::move(*info)};
         }
     }
     ::close(fd);

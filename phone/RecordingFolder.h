@@ -9,9 +9,9 @@
 
 namespace tapelink {
 
-// A recording file read through its folder: the size as listings report it (low 32 bits) and its block.
+// A recording file read through its folder: its size and its block.
 struct FolderRecording {
-    std::uint32_t size = 0;
+    std::uint64_t size = 0;
     RecordingInfo info;
 };
 

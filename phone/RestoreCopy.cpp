@@ -9,6 +9,7 @@
 #include <random>
 #include <vector>
 
+#include "phone/FileTimes.h"
 #include "phone/FolderListing.h"
 
 namespace tapelink {
@@ -49,13 +50,13 @@ bool copyBytes(int from, int to) {
     }
 }
 
-// A new hidden file in folder, readable by everyone like the telephone's own recordings.
+// A new hidden file in folder, with the permissions the user's umask gives new files.
 int createTemporary(int folder, std::string& name) {
     std::random_device random;
     for (int attempt = 0; attempt < 16; ++attempt) {
         char candidate[32];
         std::snprintf(candidate, sizeof candidate, ".restore-%08x", random());
-        const int fd = ::openat(folder, candidate, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+        const int fd = ::openat(folder, candidate, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd >= 0 || errno != EEXIST) {
             name = candidate;
             return fd;
@@ -96,6 +97,8 @@ RestoreCopyResult copyNoReplace(const std::string& source, const std::string& ta
     }
 
     bool written = copyBytes(in, out);
+    // A time that can't be set (some file systems refuse) costs the copy nothing else.
+    if (written) copyModificationTime(in, out);
     ::close(in);
     written = written && ::fsync(out) == 0;
     written = ::close(out) == 0 && written;

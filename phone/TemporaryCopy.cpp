@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "phone/FileTimes.h"
 #include "phone/FolderListing.h"
 
 namespace tapelink {
@@ -38,6 +39,22 @@ bool needsPlainCopy(int error) {
 }
 
 }  // namespace
+
+CopyStatus targetFailure(int error) {
+    switch (error) {
+        case ENOENT:
+        case ENOTDIR:
+            return CopyStatus::TargetFolderMissing;
+        case EACCES:
+        case EPERM:
+        case EROFS:
+        case ENOSPC:
+        case EDQUOT:
+            return CopyStatus::TargetFolderRefused;
+        default:
+            return CopyStatus::Failed;
+    }
+}
 
 TemporaryCopy::TemporaryCopy(TemporaryCopy&& other) noexcept
     : m_fd(std::exchange(other.m_fd, -1)),
@@ -107,15 +124,12 @@ bool TemporaryCopy::createIn(const std::string& folder, const std::string& name,
     return false;
 }
 
-bool TemporaryCopy::copyBlocks(int sourceFd, std::stop_token stop, const std::function<void(std::uint64_t)>& onBlock,
-                               bool& cancelled) {
+CopyStatus TemporaryCopy::copyBlocks(int sourceFd, std::stop_token stop,
+                                     const std::function<void(std::uint64_t)>& onBlock) {
     bool plain = false;
     std::vector<char> buffer;
     for (;;) {
-        if (stop.stop_requested()) {
-            cancelled = true;
-            return false;
-        }
+        if (stop.stop_requested()) return CopyStatus::Cancelled;
         ssize_t done = 0;
         if (!plain) {
             done = ::copy_file_range(sourceFd, nullptr, m_fd, nullptr, kBlockSize, 0);
@@ -123,16 +137,23 @@ bool TemporaryCopy::copyBlocks(int sourceFd, std::stop_token stop, const std::fu
                 plain = true;
                 continue;
             }
+            // Its other errors may come from either side; only the target's own say anything of the folder.
+            if (done < 0 && errno != EINTR) {
+                const CopyStatus status = targetFailure(errno);
+                return status == CopyStatus::TargetFolderRefused ? status : CopyStatus::Failed;
+            }
         } else {
             if (buffer.empty()) buffer.resize(kBlockSize);
             done = ::read(sourceFd, buffer.data(), buffer.size());
-            if (done > 0 && !writeAll(m_fd, buffer.data(), static_cast<std::size_t>(done))) return false;
+            if (done > 0 && !writeAll(m_fd, buffer.data(), static_cast<std::size_t>(done))) {
+                return targetFailure(errno);
+            }
         }
         if (done < 0) {
             if (errno == EINTR) continue;
-            return false;
+            return CopyStatus::Failed;
         }
-        if (done == 0) return true;
+        if (done == 0) return CopyStatus::Ok;
         m_size += static_cast<std::uint64_t>(done);
         if (onBlock) onBlock(static_cast<std::uint64_t>(done));
     }
@@ -142,25 +163,25 @@ CopyStatus TemporaryCopy::copyFrom(int sourceFd, const std::string& folder, cons
                                    std::stop_token stop, const std::function<void(std::uint64_t)>& onBlock) {
     discard();
     int error = 0;
-    if (!createIn(folder, name, error)) {
-        return error == ENOENT || error == ENOTDIR ? CopyStatus::TargetFolderMissing : CopyStatus::Failed;
-    }
-    bool cancelled = false;
-    if (!copyBlocks(sourceFd, stop, onBlock, cancelled)) {
+    if (!createIn(folder, name, error)) return targetFailure(error);
+    const CopyStatus status = copyBlocks(sourceFd, stop, onBlock);
+    if (status != CopyStatus::Ok) {
         discard();
-        return cancelled ? CopyStatus::Cancelled : CopyStatus::Failed;
+        return status;
     }
+    copyModificationTime(sourceFd, m_fd);
     // Start writing back now, so that flush() mostly finds the data already on its way.
     ::sync_file_range(m_fd, 0, 0, SYNC_FILE_RANGE_WRITE);
     return CopyStatus::Ok;
 }
 
-bool TemporaryCopy::flush() {
-    if (m_fd < 0) return false;
-    const bool flushed = ::fdatasync(m_fd) == 0;
-    const bool closed = ::close(m_fd) == 0;
+std::error_code TemporaryCopy::flush() {
+    if (m_fd < 0) return std::make_error_code(std::errc::bad_file_descriptor);
+    std::error_code error;
+    if (::fdatasync(m_fd) != 0) error = {errno, std::generic_category()};
+    if (::close(m_fd) != 0 && !error) error = {errno, std::generic_category()};
     m_fd = -1;
-    return flushed && closed;
+    return error;
 }
 
 std::error_code TemporaryCopy::publish(const std::string& target, bool replace) {

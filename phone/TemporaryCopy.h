@@ -8,7 +8,12 @@
 
 namespace tapelink {
 
-enum class CopyStatus { Ok, TargetFolderMissing, Failed, Cancelled };
+// TargetFolderMissing: the folder is gone or is not a folder. TargetFolderRefused: the folder takes no
+// more files (no permission, read-only, full). Failed: this file only.
+enum class CopyStatus { Ok, TargetFolderMissing, TargetFolderRefused, Failed, Cancelled };
+
+// What an error of a write into the target folder (create, write, flush, rename) says about that folder.
+CopyStatus targetFailure(int error);
 
 // A copy of one file made in the folder it is meant for, under a hidden temporary name. It gets its real
 // name only through publish(), so no reader ever sees a partial file; dropped before that, it removes
@@ -29,7 +34,7 @@ public:
                         const std::function<void(std::uint64_t)>& onBlock);
 
     // Waits until the copy's data is on disk.
-    bool flush();
+    std::error_code flush();
 
     // Moves the flushed copy to target. Without replace an existing target is never replaced and the
     // error is file_exists; with replace the old file is swapped for the complete copy in one step.
@@ -45,8 +50,7 @@ public:
 private:
     bool createIn(const std::string& folder, const std::string& name, int& error);
     void forgetFile();
-    bool copyBlocks(int sourceFd, std::stop_token stop, const std::function<void(std::uint64_t)>& onBlock,
-                    bool& cancelled);
+    CopyStatus copyBlocks(int sourceFd, std::stop_token stop, const std::function<void(std::uint64_t)>& onBlock);
 
     int m_fd = -1;
     // The folder stays open so that a copy whose folder was moved or renamed meanwhile is still removed

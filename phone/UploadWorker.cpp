@@ -69,7 +69,7 @@ UploadReport UploadWorker::run() {
 
     for (int i = 0; i < count && !terminating(); ++i) {
         if (uploadRow(m_task.job.rows[static_cast<std::size_t>(i)]) == RowOutcome::EndJob) break;
-        if (terminating()) break;
+        if (terminating() || m_report.folderFailed) break;
         m_observer.setProgressPosition(i + 1);
         if (m_stopRequest.load()) {
             m_report.stopped = true;
@@ -97,11 +97,12 @@ UploadWorker::RowOutcome UploadWorker::uploadRow(int row) {
 
     const std::string target = m_targetFolder + name;
     SourceFile source(m_voiceFolder + name);
-    if (source.fd() < 0) return copyFailed(false);
+    if (source.fd() < 0) return copyFailed();
 
     bool replace = false;
     if (pathExists(target)) {
         if (!replaceExisting(target)) {
+            if (m_report.folderFailed) return RowOutcome::EndJob;
             ++m_report.skipped;
             return RowOutcome::Next;
         }
@@ -116,9 +117,10 @@ UploadWorker::RowOutcome UploadWorker::uploadRow(int row) {
         case CopyStatus::Cancelled:
             return RowOutcome::EndJob;
         case CopyStatus::TargetFolderMissing:
-            return copyFailed(true);
+        case CopyStatus::TargetFolderRefused:
+            return folderFailed(status);
         case CopyStatus::Failed:
-            return copyFailed(false);
+            return copyFailed();
         case CopyStatus::Ok:
             break;
     }
@@ -128,12 +130,7 @@ UploadWorker::RowOutcome UploadWorker::uploadRow(int row) {
     return RowOutcome::Next;
 }
 
-UploadWorker::RowOutcome UploadWorker::copyFailed(bool targetFolderMissing) {
-    if (targetFolderMissing) {
-        ++m_report.failed;
-        tell(kUploadFolderWrong);
-        return RowOutcome::Next;
-    }
+UploadWorker::RowOutcome UploadWorker::copyFailed() {
     if (!voiceFolderExists()) return sourceGone();
     ++m_report.failed;
     tell(kUploadFailed);
@@ -148,11 +145,22 @@ UploadWorker::RowOutcome UploadWorker::sourceGone() {
     return RowOutcome::EndJob;
 }
 
+UploadWorker::RowOutcome UploadWorker::folderFailed(CopyStatus status) {
+    ++m_report.failed;
+    // Copies of earlier rows still waiting for their names may fail on the same folder: one message.
+    if (!m_report.folderFailed) {
+        m_report.folderFailed = true;
+        tell(status == CopyStatus::TargetFolderMissing ? kUploadFolderWrong : kUploadFailed);
+    }
+    return RowOutcome::EndJob;
+}
+
 bool UploadWorker::replaceExisting(const std::string& target) {
     if (m_decision == OverwriteDecision::NoToAll) return false;
     if (m_decision == OverwriteDecision::YesToAll) return true;
     if (terminating()) return false;
     publishPending();
+    if (m_report.folderFailed) return false;
     m_decision = OverwriteDecision::Pending;
     m_decision = m_observer.askOverwrite(target + kExistsPrompt);
     if (terminating()) return false;
@@ -164,15 +172,15 @@ void UploadWorker::publishPending() {
     std::vector<Pending> batch = std::move(m_pending);
     m_pending.clear();
     m_pendingBytes = 0;
-    const std::vector<bool> flushed = flushAll(batch);
-    for (std::size_t i = 0; i < batch.size(); ++i) publish(batch[i], flushed[i]);
+    const std::vector<std::error_code> flushErrors = flushAll(batch);
+    for (std::size_t i = 0; i < batch.size(); ++i) publish(batch[i], flushErrors[i]);
 }
 
-std::vector<bool> UploadWorker::flushAll(std::vector<Pending>& batch) {
-    std::vector<char> flushed(batch.size(), 0);
+std::vector<std::error_code> UploadWorker::flushAll(std::vector<Pending>& batch) {
+    std::vector<std::error_code> errors(batch.size());
     std::atomic<std::size_t> next{0};
-    auto flushSome = [&batch, &flushed, &next] {
-        for (std::size_t i = next++; i < batch.size(); i = next++) flushed[i] = batch[i].copy.flush() ? 1 : 0;
+    auto flushSome = [&batch, &errors, &next] {
+        for (std::size_t i = next++; i < batch.size(); i = next++) errors[i] = batch[i].copy.flush();
     };
     {
         std::vector<std::jthread> helpers;
@@ -186,14 +194,12 @@ std::vector<bool> UploadWorker::flushAll(std::vector<Pending>& batch) {
         }
         flushSome();
     }
-    return {flushed.begin(), flushed.end()};
+    return errors;
 }
 
-void UploadWorker::publish(Pending& pending, bool flushed) {
-    if (!flushed) {
-        pending.copy.discard();
-        ++m_report.failed;
-        if (!terminating()) m_observer.showMessage(kUploadFailed, MessageIcon::Warning);
+void UploadWorker::publish(Pending& pending, std::error_code flushError) {
+    if (flushError) {
+        fileFailed(pending, flushError);
         return;
     }
     std::error_code error = pending.copy.publish(pending.target, pending.replace);
@@ -207,12 +213,22 @@ void UploadWorker::publish(Pending& pending, bool flushed) {
         error = pending.copy.publish(pending.target, true);
     }
     if (error) {
-        pending.copy.discard();
-        ++m_report.failed;
-        if (!terminating()) m_observer.showMessage(kUploadFailed, MessageIcon::Warning);
+        fileFailed(pending, error);
         return;
     }
     ++m_report.copied;
+}
+
+void UploadWorker::fileFailed(Pending& pending, const std::error_code& error) {
+    pending.copy.discard();
+    const CopyStatus status =
+        error.category() == std::generic_category() ? targetFailure(error.value()) : CopyStatus::Failed;
+    if (status != CopyStatus::Failed) {
+        folderFailed(status);
+        return;
+    }
+    ++m_report.failed;
+    if (!terminating()) m_observer.showMessage(kUploadFailed, MessageIcon::Warning);
 }
 
 void UploadWorker::tell(const std::string& text) {

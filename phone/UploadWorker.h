@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <stop_token>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "phone/IUploadObserver.h"
@@ -17,7 +18,9 @@ namespace tapelink {
 // One upload job from its first row to "传输完毕！". Each file is copied into a temporary file in the
 // upload folder; finished copies are flushed and moved into place in small batches, so the cost of
 // waiting for the disk is shared by many files. A batch is always moved into place before the user is
-// asked or told anything, so messages follow the order of the rows.
+// asked or told anything, so messages follow the order of the rows. A failure of the upload folder itself
+// (gone, not a folder, refusing writes, full) is told once and ends the job: every later file would fail
+// the same way.
 class UploadWorker {
 public:
     UploadWorker(const UploadTask& task, std::stop_token stop, const std::atomic<bool>& stopRequest,
@@ -33,12 +36,14 @@ private:
     };
 
     RowOutcome uploadRow(int row);
-    RowOutcome copyFailed(bool targetFolderMissing);
+    RowOutcome copyFailed();
     RowOutcome sourceGone();
+    RowOutcome folderFailed(CopyStatus status);
     bool replaceExisting(const std::string& target);
     void publishPending();
-    static std::vector<bool> flushAll(std::vector<Pending>& batch);
-    void publish(Pending& pending, bool flushed);
+    static std::vector<std::error_code> flushAll(std::vector<Pending>& batch);
+    void publish(Pending& pending, std::error_code flushError);
+    void fileFailed(Pending& pending, const std::error_code& error);
     void tell(const std::string& text);
     bool voiceFolderExists() const;
     bool terminating() const { return m_stop.stop_requested(); }

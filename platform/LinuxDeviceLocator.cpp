@@ -54,7 +54,9 @@ std::string LinuxDeviceLocator::FindPhoneDrive() const {
 
 std::vector<MountEntry> LinuxDeviceLocator::listVolumes() const {
     auto volumes = readMountInfo(m_sources.mountInfo);
-    std::erase_if(volumes, [](const MountEntry& entry) { return blockDeviceName(entry.source).empty(); });
+    // A bind mount of a folder inside a volume (root other than "/") is not a drive root.
+    std::erase_if(volumes,
+                  [](const MountEntry& entry) { return entry.root != "/" || blockDeviceName(entry.source).empty(); });
     // Mount points are compared byte-wise so the order never depends on the locale.
     std::stable_sort(volumes.begin(), volumes.end(),
                      [](const MountEntry& a, const MountEntry& b) { return a.mountPoint < b.mountPoint; });

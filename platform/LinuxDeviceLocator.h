@@ -34,7 +34,7 @@ public:
 
     const LinuxLocatorSources& sources() const { return m_sources; }
 
-    // The mounts whose source is a block device /dev/NAME, sorted by mount point.
+    // The mounts of a block device /dev/NAME's own root, sorted by mount point.
     std::vector<MountEntry> listVolumes() const;
     // The disk behind one of those volumes.
     std::optional<SysfsDisk> findDisk(const MountEntry& volume) const;

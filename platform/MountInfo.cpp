@@ -42,6 +42,10 @@ bool parseLine(std::string_view line, MountEntry& entry) {
     entry.device = std::string(fields[2]);
     entry.mountPoint = unescapeMountField(fields[4]);
     entry.source = unescapeMountField(fields[separator + 2]);
+    entry.root = unescapeMountField(fields[3]);
+    // A remount read-only changes only these; kept so that such a mount compares different.
+    entry.options = std::string(fields[5]);
+    if (separator + 3 < fields.size()) entry.options += " " + std::string(fields[separator + 3]);
     return !entry.mountPoint.empty();
 }
 

@@ -16,6 +16,8 @@ struct MountEntry {
     std::string device;      // major:minor
     std::string mountPoint;  // decoded, no trailing '/' except for the root itself
     std::string source;      // decoded, e.g. /dev/sdb1 or tmpfs
+    std::string root = "/";  // decoded: the folder of the file system mounted here, "/" for its own root
+    std::string options;     // this mount's options and then the file system's, e.g. "rw,relatime rw,size=64k"
 
     auto operator<=>(const MountEntry&) const = default;
 };

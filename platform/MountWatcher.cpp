@@ -70,11 +70,10 @@ bool MountWatcher::open() {
             m_folder = absolute.lexically_normal().string();
             m_folder = withoutTrailingSlashes(m_folder);
         }
-        const std::string parent = std::filesystem::path(m_folder).parent_path().string();
         m_inotifyFd = ::inotify_init1(IN_CLOEXEC | IN_NONBLOCK);
-        if (m_inotifyFd >= 0 && ::inotify_add_watch(m_inotifyFd, parent.c_str(), kFolderEvents) < 0) {
-            closeFd(m_inotifyFd);  // no parent to watch: the folder is still checked at every mount change
-        }
+        m_watchId = -1;
+        m_watched.clear();
+        if (m_inotifyFd >= 0) watchNearestAncestor();
         m_folderPresent = folderExists();
     }
     return true;
@@ -112,10 +111,23 @@ void MountWatcher::mountTableChanged(IDeviceChangeObserver& observer) {
     std::set_difference(now.begin(), now.end(), m_mounts.begin(), m_mounts.end(), std::back_inserter(added));
     m_mounts = std::move(now);
 
+    // With a folder standing in for the telephone only mounts on that folder count: an unmount or a remount
+    // there is a removal, and a mount there (a remount's new state too) an arrival.
+    if (!m_folder.empty()) {
+        // The mount table names real paths: links above the folder are resolved first.
+        std::error_code error;
+        std::string folder = std::filesystem::weakly_canonical(m_folder, error).string();
+        if (error) folder = m_folder;
+        folder = withoutTrailingSlashes(folder);
+        const auto elsewhere = [&folder](const MountEntry& entry) { return entry.mountPoint != folder; };
+        std::erase_if(gone, elsewhere);
+        std::erase_if(added, elsewhere);
+    }
     if (!gone.empty()) observer.deviceRemoved();
     if (!added.empty()) observer.deviceArrived();
 
     // A mount can make the folder appear or vanish; the notification just sent already covers that.
+    if (m_inotifyFd >= 0) watchNearestAncestor();
     const bool present = !m_folder.empty() && folderExists();
     if (gone.empty() && added.empty() && present != m_folderPresent) {
         if (present) {
@@ -128,8 +140,21 @@ void MountWatcher::mountTableChanged(IDeviceChangeObserver& observer) {
 }
 
 void MountWatcher::folderEvents(IDeviceChangeObserver& observer) {
-    // Events name entries of the parent; whether the folder itself changed is decided by looking at it.
-    drain(m_inotifyFd);
+    // Events name entries of the watched folder; whether the store folder changed is decided by looking at it.
+    alignas(inotify_event) char buffer[4096];
+    ssize_t length = 0;
+    while ((length = ::read(m_inotifyFd, buffer, sizeof buffer)) > 0) {
+        for (ssize_t at = 0; at < length;) {
+            const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
+            // The watched folder itself went (or its file system was unmounted): the watch must be placed anew.
+            if (event->wd == m_watchId && (event->mask & (IN_IGNORED | IN_DELETE_SELF | IN_MOVE_SELF | IN_UNMOUNT))) {
+                ::inotify_rm_watch(m_inotifyFd, m_watchId);
+                m_watchId = -1;
+            }
+            at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+        }
+    }
+    watchNearestAncestor();
     const bool present = folderExists();
     if (present == m_folderPresent) return;
     m_folderPresent = present;
@@ -137,6 +162,28 @@ void MountWatcher::folderEvents(IDeviceChangeObserver& observer) {
         observer.deviceArrived();
     } else {
         observer.deviceRemoved();
+    }
+}
+
+std::string MountWatcher::nearestExistingAncestor() const {
+    std::filesystem::path folder = std::filesystem::path(m_folder).parent_path();
+    struct stat info {};
+    while (folder.has_relative_path() && (::stat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode))) {
+        folder = folder.parent_path();
+    }
+    return folder.string();
+}
+
+void MountWatcher::watchNearestAncestor() {
+    // Looked at again after every move, because a folder made between the look and the new watch would
+    // otherwise never be noticed; the loop ends once the watch sits on the nearest existing folder.
+    for (int moves = 0; moves < 64; ++moves) {
+        const std::string ancestor = nearestExistingAncestor();
+        if (ancestor == m_watched && m_watchId >= 0) return;
+        if (m_watchId >= 0) ::inotify_rm_watch(m_inotifyFd, m_watchId);
+        m_watched = ancestor;
+        m_watchId = ::inotify_add_watch(m_inotifyFd, ancestor.c_str(), kFolderEvents);
+        if (m_watchId < 0) return;  // the folder is still looked at on every mount change
     }
 }
 

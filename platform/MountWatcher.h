@@ -17,6 +17,8 @@ namespace tapelink {
 class MountWatcher {
 public:
     // folder: a folder whose appearance counts as an arrival and whose disappearance as a removal (may be empty).
+    // With a folder, only mounts on it count: an unmount or remount there is a removal, a mount an arrival.
+    // Without one, every mount table change counts, a remount as a removal followed by an arrival.
     explicit MountWatcher(std::string folder = {}, std::string mountInfo = kProcMountInfo);
     ~MountWatcher();
     MountWatcher(const MountWatcher&) = delete;
@@ -34,10 +36,16 @@ private:
     void mountTableChanged(IDeviceChangeObserver& observer);
     void folderEvents(IDeviceChangeObserver& observer);
     bool folderExists() const;
+    // The deepest folder above m_folder that exists now ("/" at the least).
+    std::string nearestExistingAncestor() const;
+    // Keeps the folder watch on that ancestor, so that the folder's appearing is seen wherever the chain
+    // of folders above it was cut.
+    void watchNearestAncestor();
 
     std::string m_folder;
     std::string m_mountInfoPath;
-    std::string m_folderName;  // the folder's last path component, as inotify names it in its parent
+    std::string m_watched;  // the folder the inotify watch is on
+    int m_watchId = -1;
     int m_mountFd = -1;
     int m_inotifyFd = -1;
     int m_wakeFd = -1;

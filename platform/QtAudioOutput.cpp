@@ -7,43 +7,42 @@
 #include <QMediaDevices>
 
 #include <algorithm>
-#include <cstring>
+
+#include "archive/PcmAudioReader.h"
 
 namespace tapelink {
 
-// Hands the recording to the sink from a given frame on, and counts what it handed over.
-class QtAudioOutput::PcmSource : public QIODevice {
+// What the sink reads: the last stage of the chain, counted in frames handed over.
+class QtAudioOutput::PullDevice : public QIODevice {
 public:
-    PcmSource(std::shared_ptr<const PcmAudio> audio, std::int64_t fromFrame) : m_audio(std::move(audio)) {
-        m_frameBytes = static_cast<qint64>(sizeof(std::int16_t)) * m_audio->channels;
-        m_start = std::clamp<qint64>(fromFrame, 0, m_audio->frames()) * m_frameBytes;
-        m_position = m_start;
-    }
+    explicit PullDevice(std::unique_ptr<IPcmStage> stage)
+        : m_stage(std::move(stage)), m_frameBytes(static_cast<qint64>(sizeof(std::int16_t)) * m_stage->channels()) {}
 
     bool isSequential() const override { return true; }
-    qint64 bytesAvailable() const override { return totalBytes() - m_position + QIODevice::bytesAvailable(); }
-    bool exhausted() const { return m_position >= totalBytes(); }
-    std::int64_t framesHanded() const { return (m_position - m_start) / m_frameBytes; }
+    bool exhausted() const { return m_exhausted; }
+    std::int64_t framesHanded() const { return m_framesHanded; }
 
 protected:
     qint64 readData(char* data, qint64 maxSize) override {
-        const qint64 count = std::clamp<qint64>(totalBytes() - m_position, 0, maxSize);
-        if (count > 0) {
-            std::memcpy(data, reinterpret_cast<const char*>(m_audio->samples.data()) + m_position,
-                        static_cast<std::size_t>(count));
-        }
-        m_position += count;
-        return count;
+        const std::int64_t wanted = maxSize / m_frameBytes;
+        if (wanted == 0 || m_exhausted) return 0;
+        const std::int64_t got = m_stage->pull(reinterpret_cast<std::int16_t*>(data), wanted);
+        m_exhausted = got <= 0;
+        m_framesHanded += std::max<std::int64_t>(got, 0);
+        return std::max<std::int64_t>(got, 0) * m_frameBytes;
     }
     qint64 writeData(const char*, qint64) override { return -1; }
 
 private:
-    qint64 totalBytes() const { return m_audio->frames() * m_frameBytes; }
+    std::unique_ptr<IPcmStage> m_stage;
+    qint64 m_frameBytes;
+    std::int64_t m_framesHanded = 0;
+    bool m_exhausted = false;
+};
 
-    std::shared_ptr<const PcmAudio> m_audio;
-    qint64 m_frameBytes = 2;
-    qint64 m_start = 0;
-    qint64 m_position = 0;
+struct QtAudioOutput::Stream {
+    std::unique_ptr<PullDevice> device;
+    std::unique_ptr<QAudioSink> sink;
 };
 
 namespace {
@@ -51,11 +50,11 @@ namespace {
 std::string sinkErrorText(QAudio::Error error) {
     switch (error) {
         case QAudio::OpenError:
-            return "The audio output device could not be opened";
+            return "无法打开声音输出设备。";
         case QAudio::IOError:
-            return "The audio output device stopped accepting audio";
+            return "声音输出设备停止接收声音数据。";
         case QAudio::FatalError:
-            return "The audio output device failed";
+            return "声音输出设备出现故障。";
         default:
             return {};
     }
@@ -76,12 +75,12 @@ QtAudioOutput::~QtAudioOutput() {
 bool QtAudioOutput::start(std::shared_ptr<const PcmAudio> audio, std::int64_t fromFrame, std::string& error) {
     stop();
     if (!audio || audio->channels < 1 || audio->sampleRate <= 0) {
-        error = "The recording holds no audio";
+        error = "录音文件中没有声音。";
         return false;
     }
     const QAudioDevice device = QMediaDevices::defaultAudioOutput();
     if (device.isNull()) {
-        error = "No audio output device is available";
+        error = "没有可用的声音输出设备。";
         return false;
     }
     QAudioFormat format;
@@ -89,21 +88,27 @@ bool QtAudioOutput::start(std::shared_ptr<const PcmAudio> audio, std::int64_t fr
     format.setChannelCount(audio->channels);
     format.setSampleFormat(QAudioFormat::Int16);
     if (!device.isFormatSupported(format)) {
-        error = "The audio output device cannot play " + std::to_string(audio->sampleRate) + " Hz audio with " +
-                std::to_string(audio->channels) + " channels";
+        error = "声音输出设备不能播放采样率为 " + std::to_string(audio->sampleRate) + " Hz、" +
+                std::to_string(audio->channels) + " 个声道的声音。";
         return false;
     }
 
-    m_sampleRate = audio->sampleRate;
-    m_source = std::make_unique<PcmSource>(std::move(audio), fromFrame);
-    m_source->open(QIODevice::ReadOnly);
-    m_sink = std::make_unique<QAudioSink>(device, format);
-    m_sink->start(m_source.get());
-    if (isFailure(m_sink->error())) {
-        error = sinkErrorText(m_sink->error());
-        stop();
+    // Built and started while only this call holds them; then they replace whatever a nested call installed.
+    const int sampleRate = audio->sampleRate;
+    Stream stream{std::make_unique<PullDevice>(std::make_unique<PcmAudioReader>(std::move(audio), fromFrame)), nullptr};
+    stream.device->open(QIODevice::ReadOnly);
+    stream.sink = std::make_unique<QAudioSink>(device, format);
+    stream.sink->start(stream.device.get());
+    if (isFailure(stream.sink->error())) {
+        error = sinkErrorText(stream.sink->error());
+        release(std::move(stream));
         return false;
     }
+    Stream replaced = take();
+    m_device = std::move(stream.device);
+    m_sink = std::move(stream.sink);
+    m_sampleRate = sampleRate;
+    release(std::move(replaced));
     return true;
 }
 
@@ -116,24 +121,33 @@ void QtAudioOutput::resume() {
 }
 
 void QtAudioOutput::stop() {
-    if (m_sink) m_sink->stop();
-    m_sink.reset();
-    m_source.reset();
+    release(take());
+}
+
+QtAudioOutput::Stream QtAudioOutput::take() {
+    return Stream{std::move(m_device), std::move(m_sink)};
+}
+
+void QtAudioOutput::release(Stream stream) {
+    // The sink reads from the device, so it goes first.
+    if (stream.sink) stream.sink->stop();
+    stream.sink.reset();
+    stream.device.reset();
 }
 
 bool QtAudioOutput::drained() const {
-    if (!m_source->exhausted() || m_sink->state() != QAudio::IdleState) return false;
+    if (!m_device->exhausted() || m_sink->state() != QAudio::IdleState) return false;
     // The sink goes idle when its own buffer runs dry, while the server still plays what it holds. It is done
     // once the processed time reaches what was handed over, give or take a millisecond of rounding.
     const std::int64_t processed = m_sink->processedUSecs() * m_sampleRate / 1000000;
-    return processed + m_sampleRate / 1000 >= m_source->framesHanded();
+    return processed + m_sampleRate / 1000 >= m_device->framesHanded();
 }
 
 std::int64_t QtAudioOutput::framesPlayed() const {
     if (!m_sink) return 0;
-    if (drained()) return m_source->framesHanded();
+    if (drained()) return m_device->framesHanded();
     const std::int64_t processed = (m_sink->processedUSecs() * m_sampleRate + 500000) / 1000000;
-    return std::min(processed, m_source->framesHanded());
+    return std::min(processed, m_device->framesHanded());
 }
 
 AudioOutputState QtAudioOutput::state() const {

@@ -3,14 +3,20 @@
 #include <memory>
 
 #include "archive/IAudioOutput.h"
+#include "archive/IPcmStage.h"
 
 class QAudioSink;
 
 namespace tapelink {
 
 // Plays decoded PCM on the desktop's default sound output through a QAudioSink in pull mode. Lives on a thread
-// with a Qt event loop (the GUI thread, or the CLI's QCoreApplication): the sink pulls its audio from there.
+// with a Qt event loop (the GUI thread, or the CLI's QCoreApplication): the sink pulls its audio from there,
+// through a chain of IPcmStage that starts with the decoded recording.
 // How far the recording got is what the sink reports as processed, never more than what was handed to it.
+//
+// Tearing a sink down can run the event loop, so start() and stop() may be called again from inside
+// themselves. Each call works on the sink and stream it took out of the members, so a nested call never frees
+// what the outer one still uses; the last stream installed is the one that plays.
 class QtAudioOutput : public IAudioOutput {
 public:
     QtAudioOutput();
@@ -27,10 +33,14 @@ public:
     std::string errorText() const override;
 
 private:
-    class PcmSource;
+    class PullDevice;
+    struct Stream;
+
+    Stream take();
+    static void release(Stream stream);
     bool drained() const;
 
-    std::unique_ptr<PcmSource> m_source;
+    std::unique_ptr<PullDevice> m_device;
     std::unique_ptr<QAudioSink> m_sink;
     int m_sampleRate = 0;
 };

@@ -4,7 +4,7 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
+#include <cmath>
 #include <fstream>
 #include <iterator>
 #include <string_view>
@@ -28,6 +28,20 @@ void writeU32(std::vector<std::uint8_t>& bytes, std::size_t at, std::uint32_t va
 
 bool hasId(const std::vector<std::uint8_t>& bytes, std::size_t at, std::string_view id) {
     return at + 4 <= bytes.size() && std::string_view(reinterpret_cast<const char*>(bytes.data() + at), 4) == id;
+}
+
+// libsndfile's own texts are English; the user reads the system's Chinese words for the same failure.
+std::string openErrorText(int code) {
+    switch (code) {
+        case SF_ERR_UNRECOGNISED_FORMAT:
+            return "无法识别该音频文件的格式。";
+        case SF_ERR_MALFORMED_FILE:
+            return "音频文件已损坏。";
+        case SF_ERR_UNSUPPORTED_ENCODING:
+            return "不支持该音频文件的编码方式。";
+        default:
+            return "无法读取该音频文件。";
+    }
 }
 
 }  // namespace
@@ -60,12 +74,12 @@ bool SndfileDecoder::decodeBytes(std::vector<std::uint8_t> bytes, PcmAudio& audi
     SF_INFO info{};
     SNDFILE* sound = sf_open_virtual(&io, SFM_READ, &info, &file);
     if (sound == nullptr) {
-        error = sf_strerror(nullptr);
+        error = openErrorText(sf_error(nullptr));
         return false;
     }
     if (info.channels < 1 || info.channels > kMaxChannels || info.samplerate <= 0) {
         sf_close(sound);
-        error = "Unsupported channel count or sample rate";
+        error = "不支持该音频文件的声道数或采样率。";
         return false;
     }
 
@@ -76,10 +90,21 @@ bool SndfileDecoder::decodeBytes(std::vector<std::uint8_t> bytes, PcmAudio& audi
     // packs more than eight frames into a byte.
     const auto hint = std::min<sf_count_t>(std::max<sf_count_t>(info.frames, 0), static_cast<sf_count_t>(fileSize) * 8);
     audio.samples.reserve(static_cast<std::size_t>(hint * info.channels));
+    const int encoding = info.format & SF_FORMAT_SUBMASK;
+    const bool floating = encoding == SF_FORMAT_FLOAT || encoding == SF_FORMAT_DOUBLE;
     std::vector<std::int16_t> block(static_cast<std::size_t>(kReadFrames * info.channels));
+    std::vector<float> floats(floating ? block.size() : 0);
     for (;;) {
-        const sf_count_t got = sf_readf_short(sound, block.data(), kReadFrames);
+        const sf_count_t got = floating ? sf_readf_float(sound, floats.data(), kReadFrames)
+                                        : sf_readf_short(sound, block.data(), kReadFrames);
         if (got <= 0) break;
+        // Floating-point samples run from -1 to 1; libsndfile would only round them to integers (silence) or
+        // stretch the loudest one to full scale, so they are scaled here at their own level.
+        if (floating) {
+            std::transform(floats.begin(), floats.begin() + got * info.channels, block.begin(), [](float sample) {
+                return static_cast<std::int16_t>(std::clamp(std::lround(sample * 32768.0f), -32768L, 32767L));
+            });
+        }
         audio.samples.insert(audio.samples.end(), block.begin(), block.begin() + got * info.channels);
     }
     sf_close(sound);
@@ -89,12 +114,12 @@ bool SndfileDecoder::decodeBytes(std::vector<std::uint8_t> bytes, PcmAudio& audi
 bool SndfileDecoder::decode(const std::string& path, PcmAudio& audio, std::string& error) {
     std::ifstream in(path, std::ios::binary);
     if (!in) {
-        error = path + ": " + std::strerror(errno);
+        error = path + "：" + (errno == ENOENT ? "文件不存在。" : "无法打开文件。");
         return false;
     }
     std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     if (in.bad()) {
-        error = path + ": read error";
+        error = path + "：读取文件时出错。";
         return false;
     }
     return decodeBytes(std::move(bytes), audio, error);

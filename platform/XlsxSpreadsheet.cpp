@@ -5,9 +5,11 @@
 #include <xlsxwriter.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <random>
 
 #include "platform/CellTextWidth.h"
 
@@ -21,6 +23,20 @@ bool flushToDisk(const std::string& path) {
     const bool flushed = ::fsync(fd) == 0;
     ::close(fd);
     return flushed;
+}
+
+// A new file named after target with a random suffix. Unlike mkstemp's 0600 it gets the permissions the
+// user's umask gives any new file, and keeps them when it is renamed to the target.
+int createBeside(const std::string& target, std::string& path) {
+    std::random_device random;
+    for (int attempt = 0; attempt < 16; ++attempt) {
+        char suffix[16];
+        std::snprintf(suffix, sizeof suffix, ".%08x", random());
+        path = target + suffix;
+        const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST) return fd;
+    }
+    return -1;
 }
 
 }  // namespace
@@ -53,6 +69,7 @@ bool XlsxSpreadsheet::createTemporaryFile() {
         std::error_code ignored;
         const std::filesystem::path parent =
             m_tempParent.empty() ? std::filesystem::temp_directory_path(ignored) : std::filesystem::path(m_tempParent);
+        std::filesystem::create_directories(parent, ignored);
         std::string pattern = (parent / "tapelink-export-XXXXXX").string();
         if (::mkdtemp(pattern.data()) == nullptr) {
             return fail("无法创建临时文件夹：" + pattern + "（" + std::strerror(errno) + "）");
@@ -62,11 +79,11 @@ bool XlsxSpreadsheet::createTemporaryFile() {
         return true;
     }
     // Written beside the target and renamed over it at the end, so a failed export leaves the old file.
-    std::string pattern = m_targetPath + ".XXXXXX";
-    const int fd = ::mkstemp(pattern.data());
+    std::string path;
+    const int fd = createBeside(m_targetPath, path);
     if (fd < 0) return fail("无法创建表格文件：" + m_targetPath + "（" + std::strerror(errno) + "）");
     ::close(fd);
-    m_writingPath = pattern;
+    m_writingPath = path;
     return true;
 }
 

@@ -25,8 +25,8 @@ public:
 
     // Writes the workbook to targetPath; nothing is opened.
     explicit XlsxSpreadsheet(std::string targetPath);
-    // Writes into a new folder under tempParent (the system's temporary folder when empty) and
-    // opens the workbook with opener.
+    // Writes into a new folder under tempParent (made when missing; the system's temporary folder
+    // when empty) and opens the workbook with opener.
     explicit XlsxSpreadsheet(ISpreadsheetOpener& opener, std::string tempParent = {});
     ~XlsxSpreadsheet() override;
     XlsxSpreadsheet(const XlsxSpreadsheet&) = delete;

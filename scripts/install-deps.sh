@@ -16,7 +16,7 @@ packages=(
     clang clang-format libclang-rt-14-dev
     libsqlite3-dev sqlite3 libssl-dev libsoundtouch-dev qt6-translations-l10n
     openbox xdotool dosfstools fusefat fuse3
-    librsvg2-bin help2man desktop-file-utils appstream lintian dpkg-dev file
+    librsvg2-bin help2man desktop-file-utils appstream lintian dpkg-dev file man-db
 )
 
 missing=()

@@ -2,7 +2,7 @@
 # Installs what is needed, builds everything and runs every test: the normal build (unit, gui, cli,
 # fault), every test again under AddressSanitizer and UndefinedBehaviorSanitizer, windows included, the
 # fuzz targets for a bounded time each (FUZZ_SECONDS, default 60), and the worker tests under
-# ThreadSanitizer.
+# ThreadSanitizer; the Debian package is built from the normal build, installed and checked.
 # Each step prints how long it took.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -31,6 +31,10 @@ trap stop_audio_server EXIT
 # server's timing, which a loaded machine can upset. A fault of our own fails both runs.
 (cd build && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "$jobs" --repeat until-pass:2)
 step_done "tests"
+
+# The Debian package from the same build, installed and checked as a user would meet it.
+bash scripts/package-test.sh build
+step_done "Debian package"
 
 # The windows' tests too, offscreen and on the private sound server, like the normal build's. Qt is not
 # built with LeakSanitizer in mind: tests/lsan.supp leaves aside leaks made wholly inside Qt's libraries.

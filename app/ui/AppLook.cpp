@@ -12,7 +12,9 @@ namespace tapelink {
 
 QIcon appIcon() {
     initTapelinkResources();
-    return QIcon(QStringLiteral(":/tapelink.svg"));
+    // The installed icon theme's, so the window matches its menu entry; the built-in one where the
+    // program runs from its build folder.
+    return QIcon::fromTheme(QStringLiteral("tapelink"), QIcon(QStringLiteral(":/tapelink.svg")));
 }
 
 QSize dialogUnitsToPixels(const QFont& font, int width, int height) {

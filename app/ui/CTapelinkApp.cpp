@@ -10,6 +10,7 @@
 #include "app/ui/DeviceChangeRouter.h"
 #include "common/ui/DialogFont.h"
 #include "common/ui/MessageBoxSink.h"
+#include "platform/ExportCache.h"
 
 namespace tapelink {
 
@@ -26,6 +27,8 @@ bool CTapelinkApp::StartUp() {
         return false;
     }
 
+    // Workbooks of earlier exports, which the spreadsheet application has long read by now.
+    removeStaleExportFolders(exportCacheFolder());
     ensureProfileFolder(m_profileFolder);
     // Qt keeps its own dialogs' state (the file dialog's history and columns) in the user's settings
     // folder; the program writes nowhere but its profile folder.

@@ -1,10 +1,15 @@
 #include "app/ui/MainDialogCommands.h"
 
+#include <QDate>
+#include <QDir>
+#include <QFile>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "app/ui/CTapelinkDlg.h"
 #include "app/ui/CommandIds.h"
+#include "app/ui/DesktopPlayerDevices.h"
 #include "app/ui/DeviceChangeRouter.h"
 #include "app/ui/MainWindowServices.h"
 #include "app/ui/PhoneListModel.h"
@@ -20,6 +25,8 @@ namespace tapelink {
 namespace {
 
 constexpr int kFileNameColumn = 1;
+constexpr const char* kPhoneListName = "录音列表";
+constexpr const char* kSearchListName = "查询结果";
 
 }  // namespace
 
@@ -96,17 +103,19 @@ void MainDialogCommands::openSearch() {
     // Failures of the search's export are shown over the search dialog.
     MessageBoxSink searchBoxes(&search);
     IMessageSink& exportMessages = m_services.searchMessages != nullptr ? *m_services.searchMessages : searchBoxes;
-    connect(&search, &CQueryDlg::exportRequested, this,
-            [this, &search, &exportMessages] { exportList(search.resultTexts(), exportMessages); });
+    connect(&search, &CQueryDlg::exportRequested, this, [this, &search, &exportMessages] {
+        exportList(search.resultTexts(), exportMessages, QString::fromUtf8(kSearchListName), &search);
+    });
     const auto front =
         m_devices.push({[&search] { search.notifyDeviceArrived(); }, [&search] { search.notifyDeviceRemoved(); }});
     search.exec();
 }
 
 void MainDialogCommands::openPlayer(CQueryDlg& search) {
-    const std::unique_ptr<CPlayDlg> player =
-        m_services.playerDevices != nullptr ? std::make_unique<CPlayDlg>(search, *m_services.playerDevices, &search)
-                                            : std::make_unique<CPlayDlg>(search, &search);
+    std::optional<DesktopPlayerDevices> desktop;
+    const PlayerDevices devices =
+        m_services.playerDevices != nullptr ? *m_services.playerDevices : desktop.emplace().devices();
+    const auto player = std::make_unique<CPlayDlg>(search, devices, &search);
     connect(player.get(), &CPlayDlg::deviceArrived, &search, &CQueryDlg::notifyDeviceArrived);
     connect(player.get(), &CPlayDlg::deviceRemoved, &search, &CQueryDlg::notifyDeviceRemoved);
     CPlayDlg* playing = player.get();
@@ -116,12 +125,22 @@ void MainDialogCommands::openPlayer(CQueryDlg& search) {
 }
 
 void MainDialogCommands::exportPhoneList() {
-    exportList(m_window.listTexts(), m_window.messages());
+    exportList(m_window.listTexts(), m_window.messages(), QString::fromUtf8(kPhoneListName), &m_window);
 }
 
-void MainDialogCommands::exportList(const IListTexts& list, IMessageSink& messages) {
+void MainDialogCommands::exportList(const IListTexts& list, IMessageSink& messages, const QString& listName,
+                                    QWidget* owner) {
     const std::unique_ptr<ISpreadsheet> spreadsheet = m_services.makeSpreadsheet();
-    ExcelExporter(messages).ExportList(list, *spreadsheet);
+    if (ExcelExporter(messages).Export(list, *spreadsheet) != ExportOutcome::NoApplication) return;
+    // No application to hand the workbook to: it is kept in a file of the user's choice instead.
+    const QString uploadFolder = QFile::decodeName(QByteArray::fromStdString(m_window.settingsCopy().uploadFolder()));
+    const QDir folder(uploadFolder.isEmpty() ? QDir::homePath() : uploadFolder);
+    const QString name =
+        listName + QLatin1Char('_') + QDate::currentDate().toString(Qt::ISODate) + QStringLiteral(".xlsx");
+    const QString path = m_services.chooseWorkbookFile(folder.filePath(name), owner);
+    if (path.isEmpty()) return;
+    const std::unique_ptr<ISpreadsheet> file = m_services.makeWorkbookFile(QFile::encodeName(path).toStdString());
+    ExcelExporter(messages).ExportList(list, *file);
 }
 
 }  // namespace tapelink

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <QString>
 
 #include "common/IListTexts.h"
 #include "common/IMessageSink.h"
@@ -31,7 +32,8 @@ public:
 
 private:
     void openPlayer(CQueryDlg& search);
-    void exportList(const IListTexts& list, IMessageSink& messages);
+    // listName names the workbook kept by the save dialog when no spreadsheet application is there.
+    void exportList(const IListTexts& list, IMessageSink& messages, const QString& listName, QWidget* owner);
 
     CTapelinkDlg& m_window;
     DeviceChangeRouter& m_devices;

@@ -3,6 +3,7 @@
 #include "phone/ui/CCategoryUploadDlg.h"
 #include "phone/ui/COverwriteDlg.h"
 #include "platform/DesktopSpreadsheetOpener.h"
+#include "platform/ExportCache.h"
 #include "platform/XlsxSpreadsheet.h"
 
 namespace tapelink {
@@ -16,13 +17,17 @@ struct OpenerHolder {
 
 class DesktopWorkbook : private OpenerHolder, public XlsxSpreadsheet {
 public:
-    DesktopWorkbook() : XlsxSpreadsheet(opener) {}
+    DesktopWorkbook() : XlsxSpreadsheet(opener, exportCacheFolder()) {}
 };
 
 }  // namespace
 
 std::unique_ptr<ISpreadsheet> desktopSpreadsheet() {
     return std::make_unique<DesktopWorkbook>();
+}
+
+std::unique_ptr<ISpreadsheet> workbookFile(const std::string& path) {
+    return std::make_unique<XlsxSpreadsheet>(path);
 }
 
 std::function<OverwriteDecision(const QString&, QWidget*)> MainWindowServices::defaultOverwritePrompt() {

@@ -4,7 +4,9 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string>
 
+#include "app/ui/WorkbookSaveDialog.h"
 #include "archive/ui/CPlayDlg.h"
 #include "archive/ui/IArchiveFileChooser.h"
 #include "common/IMessageSink.h"
@@ -18,6 +20,8 @@ namespace tapelink {
 
 // A new workbook, written as an untitled file and opened in the desktop's spreadsheet application.
 std::unique_ptr<ISpreadsheet> desktopSpreadsheet();
+// A new workbook written to path, replacing a file there only once it is complete.
+std::unique_ptr<ISpreadsheet> workbookFile(const std::string& path);
 
 // What the main window's commands show and drive besides their own windows. Every member defaults to
 // the desktop's version; tests replace them, so that no prompt blocks, no spreadsheet application is
@@ -30,6 +34,10 @@ struct MainWindowServices {
         defaultCategoryDialog();
     // One spreadsheet per export.
     std::function<std::unique_ptr<ISpreadsheet>()> makeSpreadsheet = desktopSpreadsheet;
+    // Without a spreadsheet application: where to keep the workbook instead (empty: nowhere), and the
+    // workbook written there.
+    std::function<QString(const QString& suggestedPath, QWidget* owner)> chooseWorkbookFile = askWorkbookFile;
+    std::function<std::unique_ptr<ISpreadsheet>(const std::string& path)> makeWorkbookFile = workbookFile;
     // The player's devices; null for the desktop's decoder, sound output and mixer.
     const PlayerDevices* playerDevices = nullptr;
     // The search dialog's messages and choosers; null for its own message boxes and the platform's choosers.

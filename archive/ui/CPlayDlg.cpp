@@ -1,15 +1,12 @@
 #include "archive/ui/CPlayDlg.h"
 #include "common/ui/DialogUnits.h"
 
+#include <QEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QSlider>
 
 #include "common/ui/DialogFont.h"
-#include "common/ui/MessageBoxSink.h"
-#include "platform/PulseMixer.h"
-#include "platform/QtAudioOutput.h"
-#include "platform/SndfileDecoder.h"
 
 namespace tapelink {
 
@@ -25,33 +22,14 @@ QString qText(const std::string& text) {
 
 }  // namespace
 
-struct CPlayDlg::DesktopDevices {
-    explicit DesktopDevices(QWidget* owner) : messages(owner) {}
-    PlayerDevices devices() { return PlayerDevices{decoder, output, mixer, messages}; }
-
-    SndfileDecoder decoder;
-    QtAudioOutput output;
-    PulseMixer mixer;
-    MessageBoxSink messages;
-};
-
-CPlayDlg::CPlayDlg(ISelectionService& selection, QWidget* parent)
-    : QDialog(parent),
-      m_desktop(std::make_unique<DesktopDevices>(this)),
-      m_selection(selection),
-      m_devices(m_desktop->devices()),
-      m_volume(m_devices.mixer),
-      m_playback(m_devices.decoder, m_devices.output, *this, m_devices.mediaMessages) {
-    buildControls();
-    initialise();
-}
-
 CPlayDlg::CPlayDlg(ISelectionService& selection, const PlayerDevices& devices, QWidget* parent)
     : QDialog(parent),
       m_selection(selection),
       m_devices(devices),
+      m_messageBoxes(this),
       m_volume(m_devices.mixer),
-      m_playback(m_devices.decoder, m_devices.output, *this, m_devices.mediaMessages) {
+      m_playback(m_devices.decoder, m_devices.output, *this,
+                 m_devices.mediaMessages != nullptr ? *m_devices.mediaMessages : m_messageBoxes) {
     buildControls();
     initialise();
 }
@@ -122,9 +100,8 @@ void CPlayDlg::buildControls() {
 
     connect(m_positionSlider, &QSlider::sliderPressed, this,
             [this] { m_playback.OnPositionScroll(SliderScroll::Moving); });
-    connect(m_positionSlider, &QSlider::actionTriggered, this, [this](int action) { onPositionAction(action); });
-    connect(m_positionSlider, &QSlider::sliderReleased, this,
-            [this] { m_playback.OnPositionScroll(SliderScroll::EndTrack); });
+    connect(m_positionSlider, &QSlider::actionTriggered, this, [this] { onPositionAction(); });
+    m_positionSlider->installEventFilter(this);
     // Every user move of the volume thumb sets the volume at once, so loudness follows a drag.
     connect(m_volumeSlider, &QSlider::actionTriggered, this,
             [this] { m_volume.SetVolume(kWaveOutput, m_volumeSlider->sliderPosition()); });
@@ -140,12 +117,42 @@ void CPlayDlg::initialise() {
     Play();
 }
 
-void CPlayDlg::onPositionAction(int action) {
+void CPlayDlg::onPositionAction() {
     m_playback.OnPositionScroll(SliderScroll::Moving);
-    // A click on the groove or a key moves the thumb in one step, which ends the track at once; a drag ends
-    // when the thumb is let go.
-    if (action != QAbstractSlider::SliderMove && !m_positionSlider->isSliderDown())
+    // With the mouse held (a drag, or a press on the groove that steps on by itself) the track ends when the
+    // button is let go; a key or the wheel moves the thumb in one go.
+    if (!m_positionPressed) requestSeek();
+}
+
+bool CPlayDlg::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_positionSlider) {
+        if (event->type() == QEvent::MouseButtonPress) {
+            m_positionPressed = true;
+        } else if (event->type() == QEvent::MouseButtonRelease && m_positionPressed) {
+            m_positionPressed = false;
+            requestSeek();
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void CPlayDlg::requestSeek() {
+    // Seeking rebuilds the sound stream, which must not happen inside the slider's own handlers; several
+    // requests before the event loop comes round make one seek.
+    if (m_seekRequested) return;
+    m_seekRequested = true;
+    QTimer::singleShot(0, this, [this] { applySeek(); });
+}
+
+void CPlayDlg::applySeek() {
+    // Tearing the old stream down can run the event loop; a request arriving meanwhile is taken up here.
+    if (m_seeking || m_destroyed) return;
+    m_seeking = true;
+    while (m_seekRequested) {
+        m_seekRequested = false;
         m_playback.OnPositionScroll(SliderScroll::EndTrack);
+    }
+    m_seeking = false;
 }
 
 void CPlayDlg::Play() {

@@ -3,8 +3,6 @@
 #include <QDialog>
 #include <QTimer>
 
-#include <memory>
-
 #include "archive/IAudioDecoder.h"
 #include "archive/IAudioOutput.h"
 #include "archive/IPlaybackView.h"
@@ -13,18 +11,20 @@
 #include "archive/PlaybackSession.h"
 #include "archive/VolumeControl.h"
 #include "common/IMessageSink.h"
+#include "common/ui/MessageBoxSink.h"
 
 class QPushButton;
 class QSlider;
 
 namespace tapelink {
 
-// What the player plays through and sets the volume with, and where the media layer's own errors go.
+// What the player plays through and sets the volume with, and where the media layer's own errors go (null: to
+// message boxes over the player).
 struct PlayerDevices {
     IAudioDecoder& decoder;
     IAudioOutput& output;
     ISystemMixer& mixer;
-    IMessageSink& mediaMessages;
+    IMessageSink* mediaMessages = nullptr;
 };
 
 // The player window (dialog 147): plays the search result list's selected recording at once, pauses, stops,
@@ -35,10 +35,6 @@ class CPlayDlg : public QDialog, private IPlaybackView {
 public:
     static constexpr int kTemplateId = 147;
 
-    // On the desktop's devices: libsndfile, the default sound output, the sound server's mixer; media errors
-    // appear in message boxes over the player.
-    CPlayDlg(ISelectionService& selection, QWidget* parent);
-    // On the given devices (tests).
     CPlayDlg(ISelectionService& selection, const PlayerDevices& devices, QWidget* parent = nullptr);
     ~CPlayDlg() override;
 
@@ -63,14 +59,15 @@ signals:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void done(int result) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    struct DesktopDevices;
-
     void buildControls();
     void initialise();
     void showMixerState();
-    void onPositionAction(int action);
+    void onPositionAction();
+    void requestSeek();
+    void applySeek();
     void OnDestroy();
 
     // IPlaybackView
@@ -79,13 +76,16 @@ private:
     void setPauseCaption(const std::string& caption) override;
     void setTimerRunning(bool running) override;
 
-    std::unique_ptr<DesktopDevices> m_desktop;  // null when the devices were given
     ISelectionService& m_selection;
     PlayerDevices m_devices;
+    MessageBoxSink m_messageBoxes;
     VolumeControl m_volume;
     PlaybackSession m_playback;
     QTimer m_timer;
     bool m_destroyed = false;
+    bool m_positionPressed = false;  // the mouse button went down on the position slider and is still held
+    bool m_seekRequested = false;
+    bool m_seeking = false;
 
     QPushButton* m_playButton = nullptr;
     QPushButton* m_pauseButton = nullptr;

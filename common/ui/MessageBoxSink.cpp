@@ -5,6 +5,19 @@
 
 namespace tapelink {
 
+namespace {
+
+// A window that is not on the screen yet (a player whose first recording fails while it opens) has no place
+// to centre a box on: the nearest shown window above it stands in, and the owner will open centred on it too.
+QWidget* shownOwner(QWidget* owner) {
+    for (QWidget* window = owner; window != nullptr; window = window->parentWidget()) {
+        if (window->isVisible()) return window;
+    }
+    return owner;
+}
+
+}  // namespace
+
 void widenForCaption(QMessageBox& box) {
     // A box only as wide as a short text leaves the window manager no room for its caption beside the
     // title bar's icon and buttons, and it shows "···" instead. QMessageBox fixes its own size from its
@@ -16,7 +29,7 @@ void widenForCaption(QMessageBox& box) {
 }
 
 void MessageBoxSink::showMessage(const std::string& text, MessageIcon icon) {
-    QMessageBox box(m_owner);
+    QMessageBox box(shownOwner(m_owner));
     prepare(box, text, icon);
     box.exec();
 }

@@ -85,7 +85,7 @@ void CRecycleDlg::buildControls() {
 }
 
 void CRecycleDlg::RefreshList() {
-    m_list->setRowCount(0);
+    clearRows();
     // Without a telephone nothing is listed (RecycleBin never looks at the working folder).
     const RecycleBin bin(m_driveRoot, m_header, m_messages);
     int position = 0;
@@ -94,6 +94,8 @@ void CRecycleDlg::RefreshList() {
 
 void CRecycleDlg::AddRow(const RecordingEntry& entry, int position) {
     const RecordingRow texts = recycleBinRow(entry, position);
+    position = std::clamp(position, 0, m_list->rowCount());
+    m_rows.insert(m_rows.begin() + position, texts);
     m_list->insertRow(position);
     for (int column = 0; column < static_cast<int>(texts.size()); ++column) {
         auto* item = new QTableWidgetItem(QString::fromStdString(texts[static_cast<std::size_t>(column)]));
@@ -121,18 +123,8 @@ void CRecycleDlg::OnRestore() {
         return;
     }
 
-    // The worker reads a copy of the list, never the widget.
-    std::vector<RecordingRow> texts(static_cast<std::size_t>(m_list->rowCount()));
-    for (int row = 0; row < m_list->rowCount(); ++row) {
-        for (int column = 0; column < m_list->columnCount(); ++column) {
-            const QTableWidgetItem* item = m_list->item(row, column);
-            texts[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)] =
-                item != nullptr ? item->text().toStdString() : std::string();
-        }
-    }
-
-    auto* job = new RestoreJob(m_driveRoot, m_header, m_messages, TransferJob{std::move(rows)},
-                               RowTable(std::move(texts)), this);
+    // The worker reads a copy of the rows, never the widget.
+    auto* job = new RestoreJob(m_driveRoot, m_header, m_messages, TransferJob{std::move(rows)}, RowTable(m_rows), this);
     connect(job, &RestoreJob::progressStarted, this, &CRecycleDlg::onProgressStarted);
     connect(job, &RestoreJob::progressAdvanced, m_progress, &QProgressBar::setValue);
     connect(job, &RestoreJob::savePhoneIndexRequested, this, &CRecycleDlg::savePhoneIndex);
@@ -175,13 +167,20 @@ void CRecycleDlg::OnPermanentDelete() {
     if (isRestoring()) return;
     const std::vector<int> rows = selectedRows();
     std::vector<std::string> names;
-    for (const int row : rows) {
-        const QTableWidgetItem* item = m_list->item(row, 1);
-        names.push_back(item != nullptr ? item->text().toStdString() : std::string());
-    }
+    for (const int row : rows) names.push_back(m_rows[static_cast<std::size_t>(row)][1]);
     // Each row goes as soon as its file is gone; the rows left keep their numbers.
     RecycleBin bin(m_driveRoot, m_header, m_messages);
-    bin.PermanentDelete(names, [&](std::size_t i) { m_list->removeRow(rows[i] - static_cast<int>(i)); });
+    bin.PermanentDelete(names, [&](std::size_t i) { removeRow(rows[i] - static_cast<int>(i)); });
+}
+
+void CRecycleDlg::clearRows() {
+    m_list->setRowCount(0);
+    m_rows.clear();
+}
+
+void CRecycleDlg::removeRow(int row) {
+    m_list->removeRow(row);
+    m_rows.erase(m_rows.begin() + row);
 }
 
 void CRecycleDlg::OnDeviceChange(DeviceEvent event) {
@@ -196,7 +195,7 @@ void CRecycleDlg::OnDeviceChange(DeviceEvent event) {
     // A restore in progress ends after its current file; it keeps its own drive root for the header.
     if (m_job) m_job->requestStop();
     m_driveRoot.clear();
-    m_list->setRowCount(0);
+    clearRows();
     emit deviceChangeForwarded(event);
     m_messages.showMessage(kPhoneRemoved);
 }

@@ -65,12 +65,17 @@ private:
     void onProgressStarted(int count);
     void savePhoneIndex();
     void onRestoreFinished();
+    void clearRows();
+    void removeRow(int row);
 
     std::string m_driveRoot;
     PhoneIndexHeader& m_header;
     IMessageSink& m_messages;
     const IDeviceLocator& m_locator;
     QTableWidget* m_list = nullptr;
+    // The texts of the list's rows as read from the telephone, file names byte for byte: the window acts
+    // on these, never on display text, which can't hold a name that is not valid UTF-8.
+    std::vector<RecordingRow> m_rows;
     QProgressBar* m_progress = nullptr;
     QPushButton* m_restoreButton = nullptr;
     QPushButton* m_deleteButton = nullptr;

@@ -59,7 +59,7 @@ TEST(ListCommand, ALegacyNameThatCannotMoveIsReportedWithExitStatusOne) {
 
     const auto result = runCli({"--store", folder.path(), "list"});
     EXPECT_EQ(result.exitCode, 1);
-    EXPECT_EQ(result.err, "访问 REC00001.WAV 时发生错误。\n");
+    EXPECT_EQ(result.err, "无法将 REC00001.WAV 改名为 VOC00001.WAV，因为 VOC00001.WAV 已经存在。\n");
     EXPECT_EQ(splitLines(result.out).size(), 1u);
 }
 
@@ -107,4 +107,22 @@ TEST(DemoStore, RefusesAFolderItCannotCreate) {
     const auto result = runCli({"demo-store", folder.path() + "file/phone"});
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_NE(result.err, "");
+}
+
+TEST(DemoStore, RefusesAFolderThatIsNotEmptyUnlessForcedToReplaceItsContents) {
+    TempFolder folder;
+    const std::string root = folder.path() + "phone";
+    ASSERT_EQ(runCli({"demo-store", root, "--recordings", "6", "--max-seconds", "2"}).exitCode, 0);
+    VolumeBuilder::writeBytes(root + "/voice/notes.txt", {1});
+    const auto before = VolumeBuilder::sortedNames(root + "/voice");
+
+    const auto refused = runCli({"demo-store", root, "--recordings", "3", "--max-seconds", "2"});
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_EQ(refused.err, root + ": the folder is not empty; give --force to replace its contents\n");
+    EXPECT_EQ(VolumeBuilder::sortedNames(root + "/voice"), before);
+
+    const auto forced = runCli({"demo-store", root, "--recordings", "3", "--max-seconds", "2", "--force"});
+    ASSERT_EQ(forced.exitCode, 0) << forced.err;
+    EXPECT_EQ(VolumeBuilder::sortedNames(root + "/voice").size(), 3u);  // nothing of the old volume is left
+    EXPECT_EQ(VolumeBuilder::headerOnDisk(root + "/").recordingCount(), 3);
 }

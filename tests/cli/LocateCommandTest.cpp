@@ -57,7 +57,7 @@ TEST_F(LocateCli, PrintsTheTelephonesDriveRoot) {
     const auto none = runCli({"locate"}, withoutPhone());
     EXPECT_EQ(none.exitCode, 1);
     EXPECT_EQ(none.out, "");
-    EXPECT_EQ(none.err, "");
+    EXPECT_EQ(none.err, "设备未准备好！\n");  // as every command that needs the telephone says
 }
 
 TEST_F(LocateCli, StoreFolderReplacesTheDisks) {

@@ -35,7 +35,7 @@ TEST(PlaybackCommandsTest, PlayWithoutASoundServerSaysSoOnceAndEndsTheFile) {
     const test::CliResult run = test::runCli({"play", file.string()}, noServer());
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(run.out, file.filename().string() + "  0:00.0 / 0:00.0\n");
-    const std::string message = "No audio output device is available\n";
+    const std::string message = "没有可用的声音输出设备。\n";
     const auto at = run.err.find(message);
     ASSERT_NE(at, std::string::npos) << run.err;
     EXPECT_EQ(run.err.find(message, at + 1), std::string::npos) << run.err;
@@ -45,7 +45,7 @@ TEST(PlaybackCommandsTest, PlayReportsAFileThatIsNotThereAndGoesOn) {
     test::TempFolder folder;
     const test::CliResult run = test::runCli({"play", folder.path() + "missing.wav"}, noServer());
     EXPECT_EQ(run.exitCode, 1);
-    EXPECT_NE(run.err.find(folder.path() + "missing.wav: No such file or directory"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find(folder.path() + "missing.wav：文件不存在。"), std::string::npos) << run.err;
     EXPECT_EQ(run.out, "missing.wav  0:00.0 / 0:00.0\n");
 }
 

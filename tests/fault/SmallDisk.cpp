@@ -47,6 +47,10 @@ void SmallDisk::fillLeaving(std::uint64_t left) {
     ::close(fd);
 }
 
+bool SmallDisk::remountReadOnly() {
+    return m_mounted && ::mount(nullptr, m_path.c_str(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr) == 0;
+}
+
 void SmallDisk::freeFiller() {
     ::unlink((m_path + kFiller).c_str());
 }

@@ -23,6 +23,8 @@ public:
     // Gives the filler's space back.
     void freeFiller();
     std::uint64_t freeBytes() const;
+    // Mounts it again read-only, as a file system does after an error; false where that is not allowed.
+    bool remountReadOnly();
 
 private:
     std::string m_path;

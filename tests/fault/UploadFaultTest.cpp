@@ -67,7 +67,7 @@ protected:
     FolderSnapshot phone;
 };
 
-TEST_F(UploadFaultTest, AFullDiskFailsTheFileThatDoesNotFitAndKeepsTheOthers) {
+TEST_F(UploadFaultTest, AFullDiskIsToldOnceAndEndsTheJobKeepingTheCopiesMade) {
     SmallDisk disk(1 << 20);
     if (!disk.mounted()) GTEST_SKIP() << "no tmpfs can be mounted here (needs root)";
     recording("VOA00001.WAV", 50'000);
@@ -78,15 +78,25 @@ TEST_F(UploadFaultTest, AFullDiskFailsTheFileThatDoesNotFitAndKeepsTheOthers) {
     fs::create_directory(target);
     disk.fillLeaving(200'000);
 
-    EXPECT_EQ(runAll(target), (UploadReport{2, 0, 1, false, false, false}));
+    // Told once; the rest would fail the same way.
+    EXPECT_EQ(runAll(target), (UploadReport{1, 0, 1, false, false, false, true}));
     EXPECT_EQ(observer.lines("message:"), (Messages{kFailed, kDone}));
-    expectCopies(target, {0, 2});
+    expectCopies(target, {0});
     expectTelephoneUntouched();
 
     disk.freeFiller();
-    EXPECT_EQ(run({1}, target).copied, 1);
+    EXPECT_EQ(run({1, 2}, target).copied, 2);
     EXPECT_EQ(observer.lines("message:"), Messages{kDone});
     expectCopies(target, {0, 1, 2});
+}
+
+TEST_F(UploadFaultTest, AReadOnlyUploadFolderIsToldOnceAndEndsTheJob) {
+    SmallDisk disk(1 << 20);
+    if (!disk.mounted()) GTEST_SKIP() << "no tmpfs can be mounted here (needs root)";
+    for (const char* name : {"VOA00001.WAV", "VOB00002.WAV", "VOC00003.WAV"}) recording(name, 10'000);
+    if (!disk.remountReadOnly()) GTEST_SKIP() << "the tmpfs can't be remounted read-only here";
+    EXPECT_EQ(runAll(disk.path()), (UploadReport{0, 0, 1, false, false, false, true}));
+    EXPECT_EQ(observer.lines("message:"), (Messages{kFailed, kDone}));
 }
 
 TEST_F(UploadFaultTest, NoSpaceInTheMiddleOfAFileLeavesNoPartialCopy) {
@@ -96,10 +106,10 @@ TEST_F(UploadFaultTest, NoSpaceInTheMiddleOfAFileLeavesNoPartialCopy) {
     takePhoneSnapshot();
     {
         FaultInjector full({FaultOperation::Write, "/uploads/", 70'000, ENOSPC, {}});
-        EXPECT_EQ(runAll(uploads), (UploadReport{1, 0, 2, false, false, false}));
+        EXPECT_EQ(runAll(uploads), (UploadReport{1, 0, 1, false, false, false, true}));
         EXPECT_GT(full.fired(), 0);
     }
-    EXPECT_EQ(observer.lines("message:"), (Messages{kFailed, kFailed, kDone}));
+    EXPECT_EQ(observer.lines("message:"), (Messages{kFailed, kDone}));
     expectCopies(uploads, {0});
     expectTelephoneUntouched();
 
@@ -140,6 +150,16 @@ TEST_F(UploadFaultTest, AFlushThatFailsNeverGivesTheCopyItsName) {
     expectCopies(uploads, {0, 1});
 }
 
+TEST_F(UploadFaultTest, ADiskFoundFullOnlyWhenFlushingIsToldOnce) {
+    for (const char* name : {"VOA00001.WAV", "VOB00002.WAV", "VOC00003.WAV"}) recording(name, 10'000);
+    {
+        FaultInjector full({FaultOperation::Sync, "/uploads/", 0, ENOSPC, {}});
+        EXPECT_EQ(runAll(uploads), (UploadReport{0, 0, 3, false, false, false, true}));
+    }
+    EXPECT_EQ(observer.lines("message:"), (Messages{kFailed, kDone}));
+    expectCopies(uploads, {});
+}
+
 TEST_F(UploadFaultTest, TheTelephonesFolderVanishingMidCopyEndsTheJobOnceAndLosesNothing) {
     recording("VOA00001.WAV", 2'500'000);
     recording("VOB00002.WAV", 10'000);
@@ -173,8 +193,8 @@ TEST_F(UploadFaultTest, TheUploadFolderVanishingMidCopyLeavesNoPartialFileAnywhe
     const UploadReport report = runAll(uploads);
     observer.onBytes = nullptr;
     EXPECT_EQ(report.copied, 0);
-    EXPECT_EQ(report.failed, 2);
-    EXPECT_EQ(observer.lines("message:"), (Messages{kFailed, kFolderWrong, kDone}));
+    EXPECT_EQ(report.failed, 2);  // the copy made before the folder went can't get its name either
+    EXPECT_EQ(observer.lines("message:"), (Messages{kFolderWrong, kDone}));
     // Not in the folder the user moved away either.
     EXPECT_EQ(namesOf(snapshotOf(moved)), std::vector<std::string>{});
     expectTelephoneUntouched();

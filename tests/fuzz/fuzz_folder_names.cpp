@@ -117,7 +117,7 @@ void checkListed(const RecordingEntry& entry, const std::string& folder) {
     FUZZ_CHECK(isValidDirection(entry.direction));
     struct stat info {};
     FUZZ_CHECK(::stat((folder + entry.fileName).c_str(), &info) == 0 && S_ISREG(info.st_mode));
-    FUZZ_CHECK(entry.size == static_cast<std::uint32_t>(info.st_size));
+    FUZZ_CHECK(entry.size == static_cast<std::uint64_t>(info.st_size));
 }
 
 }  // namespace

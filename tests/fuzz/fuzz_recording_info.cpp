@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <string>
 
 #include "archive/SearchResultRow.h"
 #include "phone/CallDirection.h"
@@ -41,15 +42,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(start.size() == 16 && start.compare(0, 2, "20") == 0 && start[4] == '-' && start[13] == ':');
 
     // The rest of the input picks the file's size and name.
-    std::uint32_t fileSize = 0;
-    const std::size_t sizeBytes = std::min<std::size_t>(4, size - block.size());
+    // Five bytes: sizes past 4 GiB too.
+    std::uint64_t fileSize = 0;
+    const std::size_t sizeBytes = std::min<std::size_t>(5, size - block.size());
     std::memcpy(&fileSize, data + block.size(), sizeBytes);
     const std::size_t nameStart = block.size() + sizeBytes;
     const std::string fileName(reinterpret_cast<const char*>(data + nameStart), size - nameStart);
 
-    FUZZ_CHECK(!durationText(fileSize).empty());
-    FUZZ_CHECK(!sizeText(fileSize).empty());
-    FUZZ_CHECK(durationText(static_cast<std::int64_t>(fileSize) - (std::int64_t{1} << 32)) == durationText(fileSize));
+    // No size a file can have shows a negative or wrapped text.
+    const std::string duration = durationText(static_cast<std::int64_t>(fileSize));
+    const std::string kilobytes = sizeText(static_cast<std::int64_t>(fileSize));
+    FUZZ_CHECK(!duration.empty() && duration.find('-') == std::string::npos);
+    FUZZ_CHECK(kilobytes == std::to_string(std::max<std::uint64_t>(1, (fileSize + 512) / 1024)) + "K");
     const std::string number = gbkToUtf8(info.phoneNumber);
     FUZZ_CHECK(info.phoneNumber.empty() == number.empty());
     if (std::all_of(fileName.begin(), fileName.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
@@ -66,7 +70,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(phone[0] == std::to_string(position + 1) && bin[0] == phone[0] && found[0] == phone[0]);
     FUZZ_CHECK(phone[1] == fileName && bin[1] == fileName && found[1] == fileName);
     FUZZ_CHECK(phone[5] == start && bin[5] == start && found[5] == start);
-    FUZZ_CHECK(phone[6] == durationText(fileSize) && phone[7] == sizeText(fileSize));
+    FUZZ_CHECK(phone[6] == duration && phone[7] == kilobytes);
     FUZZ_CHECK(found[8] == entry.folder + fileName);
     return 0;
 }

@@ -1,5 +1,6 @@
 #include "archive/ui/CPlayDlg.h"
 
+#include <QMessageBox>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QSlider>
@@ -7,6 +8,7 @@
 
 #include <memory>
 
+#include "tests/gui/ModalDriver.h"
 #include "tests/support/FakeAudioDecoder.h"
 #include "tests/support/FakeAudioOutput.h"
 #include "tests/support/FakeMixer.h"
@@ -34,7 +36,7 @@ private:
     test::FakeSelection m_selection;
 
     std::unique_ptr<CPlayDlg> openPlayer() {
-        auto dialog = std::make_unique<CPlayDlg>(m_selection, PlayerDevices{m_decoder, m_output, m_mixer, m_messages});
+        auto dialog = std::make_unique<CPlayDlg>(m_selection, PlayerDevices{m_decoder, m_output, m_mixer, &m_messages});
         dialog->show();
         if (!QTest::qWaitForWindowExposed(dialog.get())) qWarning("the player window was never exposed");
         return dialog;
@@ -176,11 +178,11 @@ private slots:
         position->setSliderDown(true);
         position->setSliderPosition(25);
         position->setSliderDown(false);
-        QCOMPARE(m_output.startFrame, 15000 * kFramesPerMs);
+        QTRY_COMPARE(m_output.startFrame, 15000 * kFramesPerMs);
         QCOMPARE(dialog->playback().positionMs(), 15000);
 
         position->triggerAction(QAbstractSlider::SliderToMaximum);
-        QCOMPARE(m_output.startFrame, 60000 * kFramesPerMs);
+        QTRY_COMPARE(m_output.startFrame, 60000 * kFramesPerMs);
         QTRY_VERIFY(!dialog->playback().isLoaded());
     }
 
@@ -190,6 +192,25 @@ private slots:
         QTRY_VERIFY(!dialog->playback().isLoaded());
         QVERIFY(m_messages.texts.empty());
         QCOMPARE(m_output.starts, 0);
+    }
+
+    void undecodableFirstRecordingsBoxIsCentredOnTheParent() {
+        QDialog search;
+        search.setGeometry(500, 300, 600, 400);
+        search.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&search));
+        m_selection.rows = {"/archive/broken.WAV"};
+        m_selection.selected = 0;
+        QRect boxPlace;
+        bool seen = false;
+        test::whenModal<QMessageBox>([&](QMessageBox& box) { boxPlace = box.geometry(); }, &seen);
+        CPlayDlg dialog(m_selection, PlayerDevices{m_decoder, m_output, m_mixer}, &search);
+        QVERIFY(seen);
+        // Over the search dialog, where the player opens, not in a corner of the screen.
+        QVERIFY2(search.geometry().contains(boxPlace),
+                 qPrintable(QStringLiteral("box at %1,%2").arg(boxPlace.x()).arg(boxPlace.y())));
+        // Centred in height, give or take the window frame's title bar.
+        QVERIFY(std::abs(boxPlace.center().y() - search.geometry().center().y()) < 40);
     }
 
     void volumeSliderIsLoudestAtTheTopFilledFromTheBottomAndSetsTheMixer() {

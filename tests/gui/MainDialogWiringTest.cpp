@@ -2,6 +2,8 @@
 // bin, the search dialog with its player and export, and the export of the phone list. Device
 // notifications reach the main window's rules once each, whichever dialog is in front.
 #include <QAction>
+#include <QApplication>
+#include <QFileDialog>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTableView>
@@ -10,10 +12,12 @@
 #include <filesystem>
 #include <memory>
 
+#include "app/SettingsRecord.h"
 #include "app/SettingsStore.h"
 #include "app/ui/CTapelinkDlg.h"
 #include "app/ui/CommandIds.h"
 #include "app/ui/DeviceChangeRouter.h"
+#include "app/ui/WorkbookSaveDialog.h"
 #include "archive/ui/CPlayDlg.h"
 #include "archive/ui/CQueryDlg.h"
 #include "phone/DeviceStatus.h"
@@ -71,15 +75,26 @@ private:
     FakeAudioOutput m_output;
     FakeMixer m_mixer;
     RecordingMessages m_mediaMessages;
-    PlayerDevices m_devices{m_decoder, m_output, m_mixer, m_mediaMessages};
+    PlayerDevices m_devices{m_decoder, m_output, m_mixer, &m_mediaMessages};
     std::vector<std::string> m_sheetCalls;
+    bool m_noSpreadsheetApplication = false;
+    QStringList m_suggestedWorkbooks;
+    QString m_chosenWorkbook;  // the save dialog's answer; empty: cancelled
 
     std::string phoneRoot() const { return m_folder->path() + "phone/"; }
     std::string archive() const { return m_folder->path() + "archive/"; }
 
     std::unique_ptr<CTapelinkDlg> makeWindow() {
         MainWindowServices services;
-        services.makeSpreadsheet = [this] { return std::make_unique<SharedSpreadsheet>(m_sheetCalls); };
+        services.makeSpreadsheet = [this] {
+            auto sheet = std::make_unique<SharedSpreadsheet>(m_sheetCalls);
+            if (m_noSpreadsheetApplication) sheet->failAt = "createApplication";
+            return sheet;
+        };
+        services.chooseWorkbookFile = [this](const QString& suggested, QWidget*) {
+            m_suggestedWorkbooks << suggested;
+            return m_chosenWorkbook;
+        };
         services.playerDevices = &m_devices;
         services.searchMessages = &m_searchMessages;
         services.archiveChooser = &m_chooser;
@@ -116,6 +131,9 @@ private slots:
         m_mixer = FakeMixer();
         m_mediaMessages = RecordingMessages();
         m_sheetCalls.clear();
+        m_noSpreadsheetApplication = false;
+        m_suggestedWorkbooks.clear();
+        m_chosenWorkbook.clear();
         buildPhone(phoneRoot(), 5);
         m_locator.root = phoneRoot();
     }
@@ -297,6 +315,47 @@ private slots:
         QVERIFY(std::find(cells.begin(), cells.end(), "putCellText 2 3  通话录音") != cells.end());
         const std::vector<std::string> closing = closingCalls();
         QVERIFY(std::equal(closing.begin(), closing.end(), m_sheetCalls.end() - static_cast<long>(closing.size())));
+    }
+
+    // Without a spreadsheet application the workbook is kept in a file the user picks, or nowhere.
+    void exportWithoutASpreadsheetApplicationOffersToSaveTheWorkbook() {
+        m_noSpreadsheetApplication = true;
+        SettingsRecord record;
+        record.setUploadFolder(archive());
+        m_settings.SetRecord(record);
+        fs::create_directory(archive());
+        auto window = makeWindow();
+        const QString today = QDate::currentDate().toString(Qt::ISODate);
+
+        window->action(cmd::kExportExcel)->trigger();  // cancelled
+        QCOMPARE(m_messages.texts, std::vector<std::string>{"创建Excel服务失败!"});
+        QCOMPARE(m_suggestedWorkbooks, QStringList{QString::fromStdString(archive()) + "录音列表_" + today + ".xlsx"});
+        QVERIFY(VolumeBuilder::sortedNames(archive()).empty());
+
+        m_chosenWorkbook = QString::fromStdString(m_folder->path() + "kept.xlsx");
+        window->action(cmd::kExportExcel)->trigger();
+        const auto workbook = VolumeBuilder::readBytes(m_chosenWorkbook.toStdString());
+        QVERIFY(workbook.size() > 2 && workbook[0] == 'P' && workbook[1] == 'K');
+        QCOMPARE(m_messages.texts.size(), std::size_t{2});
+    }
+
+    void theSaveDialogIsChineseAndOpensAtTheSuggestedFile() {
+        const QString suggested = QString::fromStdString(m_folder->path() + "录音列表_2026-01-02.xlsx");
+        QString title;
+        QString accept;
+        QStringList selected;
+        QTimer::singleShot(0, this, [&] {
+            if (auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
+                title = dialog->windowTitle();
+                accept = dialog->labelText(QFileDialog::Accept);
+                selected = dialog->selectedFiles();
+                dialog->reject();
+            }
+        });
+        QVERIFY(askWorkbookFile(suggested, nullptr).isEmpty());
+        QCOMPARE(title, QStringLiteral("保存Excel文件"));
+        QCOMPARE(accept, QStringLiteral("保存(&S)"));
+        QCOMPARE(selected, QStringList{suggested});
     }
 };
 

@@ -302,6 +302,17 @@ private slots:
         QVERIFY(!window->stopButton()->isVisible());
     }
 
+    // A dead upload folder is one box, not one per recording, and the job then ends as usual.
+    void aVanishedUploadFolderIsToldOnce() {
+        auto window = makeWindow();
+        fs::remove(uploads());
+        window->action(cmd::kUploadAll)->trigger();
+        QTRY_VERIFY(!window->uploadRunning());
+        QCOMPARE(m_messages.texts, (std::vector<std::string>{"上传路径错误！", "传输完毕！"}));
+        QVERIFY(!window->progressAreaShown());
+        QCOMPARE(window->windowTitle(), QString::fromStdString(mainCaption(kStatusConnected)));
+    }
+
     void closingDuringACopyStopsItAndThenCloses() {
         auto window = makeWindow();
         const std::string first = name(*window, 0).toStdString();

@@ -12,7 +12,7 @@ std::vector<RecordingEntry> entries(int count) {
     std::vector<RecordingEntry> result;
     for (int i = 0; i < count; ++i) {
         RecordingEntry entry;
-        entry.size = static_cast<std::uint32_t>(4532 + i);
+        entry.size = static_cast<std::uint64_t>(4532 + i);
         entry.fileName =
             (i % 2 == 0 ? "VOA" : "VOK") + QString::number(i).rightJustified(5, '0').toStdString() + ".WAV";
         entry.direction = i % 3 == 0 ? 'Z' : 'B';

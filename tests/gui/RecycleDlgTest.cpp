@@ -233,6 +233,42 @@ private slots:
         QCOMPARE(f.messages.texts.size(), std::size_t{1});
     }
 
+    // A name that is not UTF-8 can't survive display text: the window acts on the name read from the bin,
+    // never on a different file whose name decodes to the same text.
+    void rowsWhoseNamesAreNotUtf8AreRestoredAndDeletedByTheirOwnNames() {
+        Fixture f;
+        const std::string restored = "VOA0001\xff.WAV";
+        const std::string deleted = "VOB0002\xfe.WAV";
+        // Not listed (14 bytes), but its name is what the two rows' display texts encode back to.
+        const std::string lookalike = "VOB0002\xef\xbf\xbd.WAV";
+        f.binRecording(restored);
+        f.binRecording(deleted);
+        f.binRecording(lookalike);
+        const auto restoredBytes = VolumeBuilder::readBytes(f.volume.recycle() + restored);
+        CRecycleDlg dlg(f.folder.path(), f.header, f.messages, f.locator);
+        dlg.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+        QTableWidget* table = list(dlg);
+        QCOMPARE(table->rowCount(), 2);
+        const auto clickRow = [&](int row) {
+            QTest::mouseClick(table->viewport(), Qt::LeftButton, {},
+                              table->visualRect(table->model()->index(row, 1)).center());
+        };
+
+        clickRow(1);
+        QTest::mouseClick(button(dlg, "1030"), Qt::LeftButton);
+        QVERIFY(f.messages.texts.empty());
+        QCOMPARE(table->rowCount(), 1);
+        QCOMPARE(VolumeBuilder::sortedNames(f.volume.recycle()), (std::vector<std::string>{restored, lookalike}));
+
+        clickRow(0);
+        QTest::mouseClick(button(dlg, "1"), Qt::LeftButton);
+        QTRY_VERIFY(!dlg.isRestoring());
+        QCOMPARE(f.messages.texts, std::vector<std::string>{kRestoreDone});
+        QCOMPARE(VolumeBuilder::readBytes(f.volume.voice() + "VOA00065.WAV"), restoredBytes);
+        QCOMPARE(VolumeBuilder::sortedNames(f.volume.recycle()), std::vector<std::string>{lookalike});
+    }
+
     void closingDuringARestoreFinishesTheFileSavesAndStops() {
         Fixture f;
         for (const char* name : {"VOA00001.WAV", "VOA00002.WAV", "VOA00003.WAV"}) f.binRecording(name);

@@ -237,7 +237,7 @@ std::vector<Shot> shots() {
              SilentPlayer silent;
              silent.decoder.addRecording(search->GetSelectedPath(), 95000);
              silent.mixer.values[{MixerLine::WaveOut, MixerControlKind::Volume}] = 45875;
-             CPlayDlg player(*search, PlayerDevices{silent.decoder, silent.output, silent.mixer, silent.messages},
+             CPlayDlg player(*search, PlayerDevices{silent.decoder, silent.output, silent.mixer, &silent.messages},
                              search.get());
              silent.output.playTo(8 * 38000);
              QTest::qWait(400);  // one tick of the player's timer moves the position slider

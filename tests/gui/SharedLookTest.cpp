@@ -99,7 +99,7 @@ private slots:
         CCategoryUploadDlg category(criteria);
         CRecycleDlg bin(folder.path(), header, messages, locator);
         CQueryDlg search(nullptr, &messages);
-        CPlayDlg player(selection, PlayerDevices{decoder, output, mixer, messages});
+        CPlayDlg player(selection, PlayerDevices{decoder, output, mixer, &messages});
         const QFontInfo one(dialogFont());
         for (QWidget* window :
              std::initializer_list<QWidget*>{&main, &about, &overwrite, &category, &bin, &search, &player}) {

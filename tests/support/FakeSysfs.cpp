@@ -55,10 +55,10 @@ std::string FakeSysfs::addPartition(const std::string& disk, const std::string& 
     return folder.string();
 }
 
-MountInfoWriter& MountInfoWriter::add(const std::string& source, const std::string& mountPoint,
-                                      const std::string& type) {
+MountInfoWriter& MountInfoWriter::add(const std::string& source, const std::string& mountPoint, const std::string& type,
+                                      const std::string& root) {
     const int id = m_next++;
-    m_text += std::to_string(id) + " 1 8:" + std::to_string(id) + " / " + escape(mountPoint) +
+    m_text += std::to_string(id) + " 1 8:" + std::to_string(id) + " " + escape(root) + " " + escape(mountPoint) +
               " rw,relatime shared:" + std::to_string(id) + " - " + type + " " + escape(source) + " rw\n";
     return *this;
 }

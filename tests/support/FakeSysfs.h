@@ -34,8 +34,9 @@ private:
 // Writes mountinfo lines the way the kernel does, escaping blanks and backslashes in mount points and sources.
 class MountInfoWriter {
 public:
-    // Adds a mount; ids count up from 100 in the order of the calls.
-    MountInfoWriter& add(const std::string& source, const std::string& mountPoint, const std::string& type = "vfat");
+    // Adds a mount of the file system's folder root; ids count up from 100 in the order of the calls.
+    MountInfoWriter& add(const std::string& source, const std::string& mountPoint, const std::string& type = "vfat",
+                         const std::string& root = "/");
     std::string text() const { return m_text; }
     // Writes the text to a file and returns the file's path.
     std::string writeTo(const std::string& path) const;

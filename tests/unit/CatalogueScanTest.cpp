@@ -172,7 +172,8 @@ TEST_F(CatalogueScanTest, LegacyNameThatCannotMoveIsReportedAndTheScanGoesOn) {
     recording("VOA00004.WAV");
 
     EXPECT_EQ(scan(), (ScanResult{true, 3}));
-    EXPECT_EQ(messages.texts, std::vector<std::string>{"访问 REC00002.WAV 时发生错误。"});
+    EXPECT_EQ(messages.texts,
+              std::vector<std::string>{"无法将 REC00002.WAV 改名为 VOC00002.WAV，因为 VOC00002.WAV 已经存在。"});
     EXPECT_EQ(header.recordingCount(), 3);
     // Neither file was touched.
     EXPECT_TRUE(fs::exists(volume.voice() + "REC00002.WAV"));

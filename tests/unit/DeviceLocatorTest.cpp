@@ -158,6 +158,13 @@ TEST(DeviceLocator, FirstMountPointInPathOrderWins) {
     EXPECT_EQ(order, (std::vector<std::string>{"/media/user/A", "/media/user/PHONE", "/media/user/PHONE2"}));
 }
 
+TEST(DeviceLocator, ABindMountOfAFolderInsideTheVolumeIsNoDriveRoot) {
+    FakeMachine machine;
+    machine.sysfs().addDisk("sdb");
+    machine.mounts().add("/dev/sdb", "/a/voice-only", "vfat", "/voice").add("/dev/sdb", "/media/user/PHONE");
+    EXPECT_EQ(machine.find(), "/media/user/PHONE/");
+}
+
 TEST(DeviceLocator, MissingSourcesMeanNoTelephone) {
     FakeMachine machine;
     machine.sysfs().addDisk("sdb");

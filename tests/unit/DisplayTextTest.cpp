@@ -20,10 +20,12 @@ TEST(DurationText, HoursMinutesAndSecondsAreJoinedWithoutSeparators) {
     EXPECT_EQ(durationText(512 + 3661 * 4000), "1小时1分1秒");
 }
 
-TEST(DurationText, FilesOfTwoGigabytesAndMoreWrapAsThirtyTwoBitArithmeticDoes) {
-    // The 32-bit size is negative; taking the header off wraps around instead of overflowing.
-    EXPECT_EQ(durationText(0x80000000LL), "149小时7分51秒");
-    EXPECT_EQ(durationText(0x800001FFLL), durationText(0x800001FFLL - (1LL << 32)));
+TEST(DurationAndSizeText, FilesOfTwoGigabytesAndMoreKeepTheirRealLength) {
+    // Past 2 GiB a 32-bit size turns negative, past 4 GiB it wraps: neither may show.
+    EXPECT_EQ(durationText(3000000512LL), "208小时20分0秒");
+    EXPECT_EQ(sizeText(3000000512LL), "2929688K");
+    EXPECT_EQ(durationText((6LL << 30) + 700), "447小时23分33秒");
+    EXPECT_EQ(sizeText((6LL << 30) + 700), "6291457K");
 }
 
 TEST(SizeText, RoundsHalfAKilobyteUpAndNeverShowsZero) {

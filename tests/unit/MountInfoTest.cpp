@@ -24,10 +24,11 @@ TEST(MountInfo, ParsesLinesWithAndWithoutOptionalFields) {
         "40 35 8:32 /sub /mnt/bind rw - ext4 /dev/with\\040space rw\n";
     const auto entries = parseMountInfo(text);
     ASSERT_EQ(entries.size(), 3u);
-    EXPECT_EQ(entries[0], (MountEntry{22, "0:21", "/proc", "proc"}));
-    EXPECT_EQ(entries[1], (MountEntry{36, "8:17", "/media/u/NO NAME", "/dev/sdb1"}));
+    EXPECT_EQ(entries[0], (MountEntry{22, "0:21", "/proc", "proc", "/", "rw,relatime rw"}));
+    EXPECT_EQ(entries[1], (MountEntry{36, "8:17", "/media/u/NO NAME", "/dev/sdb1", "/", "rw,nosuid rw,uid=1000"}));
     EXPECT_EQ(entries[2].source, "/dev/with space");
     EXPECT_EQ(entries[2].mountPoint, "/mnt/bind");
+    EXPECT_EQ(entries[2].root, "/sub");
 }
 
 TEST(MountInfo, PassesOverDamagedLines) {

@@ -160,8 +160,58 @@ TEST(MountWatcher, ReportsARealMountAndUnmount) {
 
     // Other mounts on the machine may add notifications; ours must be among them, in order.
     EXPECT_TRUE(observer.waitForKind(Change::Arrival, 0));
-    const std::size_t seen = observer.count();
+    std::size_t seen = observer.count();
+    // A remount read-only is a removal followed by an arrival.
+    ASSERT_EQ(::mount(nullptr, target.c_str(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr), 0) << std::strerror(errno);
+    EXPECT_TRUE(observer.waitForKind(Change::Removal, seen));
+    EXPECT_TRUE(observer.waitForKind(Change::Arrival, seen + 1));
+    seen = observer.count();
     ASSERT_EQ(::umount(target.c_str()), 0) << std::strerror(errno);
     unmount.mounted = false;
     EXPECT_TRUE(observer.waitForKind(Change::Removal, seen));
+}
+
+TEST(MountWatcher, FollowsTheFolderDownFromItsNearestExistingAncestor) {
+    TempFolder folder;
+    const std::string store = folder.path() + "a/b/store";
+    MountWatcher watcher(store, quietMountTable(folder));
+    ASSERT_TRUE(watcher.open());
+    RecordingObserver observer;
+    std::jthread worker([&](std::stop_token stop) { watcher.run(stop, observer); });
+
+    // Neither the folder nor its parent exists at the start: each level made must move the watch down.
+    fs::create_directory(folder.path() + "a");
+    fs::create_directory(folder.path() + "a/b");
+    fs::create_directory(store);
+    EXPECT_EQ(observer.waitFor(1), (std::vector<Change>{Change::Arrival}));
+    fs::remove_all(folder.path() + "a");  // the watch must move back up
+    EXPECT_EQ(observer.waitFor(2), (std::vector<Change>{Change::Arrival, Change::Removal}));
+    fs::create_directories(store);
+    EXPECT_EQ(observer.waitFor(3), (std::vector<Change>{Change::Arrival, Change::Removal, Change::Arrival}));
+}
+
+TEST(MountWatcher, AnUnmountOrRemountOnTheFolderIsARemovalAndAMountThereAnArrival) {
+    if (::geteuid() != 0) GTEST_SKIP() << "mounting needs root";
+    TempFolder folder;
+    const std::string store = folder.path() + "store";
+    fs::create_directory(store);
+    MountWatcher watcher(store);  // the kernel's own table
+    ASSERT_TRUE(watcher.open());
+    RecordingObserver observer;
+    std::jthread worker([&](std::stop_token stop) { watcher.run(stop, observer); });
+
+    if (::mount("tapelink-test", store.c_str(), "tmpfs", 0, "size=64k") != 0) {
+        GTEST_SKIP() << "tmpfs can't be mounted here: " << std::strerror(errno);
+    }
+    struct Unmount {
+        std::string target;
+        ~Unmount() { ::umount2(target.c_str(), MNT_DETACH); }
+    } unmount{store};
+    EXPECT_EQ(observer.waitFor(1), (std::vector<Change>{Change::Arrival}));
+    // A telephone's file system remounted read-only after an error is not the volume that was read.
+    ASSERT_EQ(::mount(nullptr, store.c_str(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr), 0) << std::strerror(errno);
+    EXPECT_EQ(observer.waitFor(3), (std::vector<Change>{Change::Arrival, Change::Removal, Change::Arrival}));
+    ASSERT_EQ(::umount(store.c_str()), 0) << std::strerror(errno);
+    EXPECT_EQ(observer.waitFor(4),
+              (std::vector<Change>{Change::Arrival, Change::Removal, Change::Arrival, Change::Removal}));
 }

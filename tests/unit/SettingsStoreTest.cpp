@@ -1,6 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
 #include <filesystem>
+#include <future>
 
 #include "app/InstanceLock.h"
 #include "app/ProfileFolder.h"
@@ -35,6 +41,23 @@ TEST_F(SettingsStoreTest, MissingOrEmptyFileGivesZeroSettings) {
     VolumeBuilder::writeBytes(path, {});
     EXPECT_FALSE(store.Load(path));
     EXPECT_EQ(store.GetRecord().uploadFolder(), "");
+}
+
+TEST_F(SettingsStoreTest, AnythingButARegularFileGivesZeroSettingsWithoutWaiting) {
+    ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
+    auto load = std::async(std::launch::async, [this] { return store.Load(path); });
+    if (load.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
+        // Let the blocked open go, so the test fails instead of hanging.
+        ::close(::open(path.c_str(), O_WRONLY | O_NONBLOCK));
+        FAIL() << "loading a FIFO waits for a writer";
+    }
+    EXPECT_FALSE(load.get());
+    EXPECT_EQ(store.GetRecord(), SettingsRecord{});
+
+    std::filesystem::remove(path);
+    std::filesystem::create_symlink("/dev/urandom", path);
+    EXPECT_FALSE(store.Load(path));
+    EXPECT_EQ(store.GetRecord(), SettingsRecord{});
 }
 
 TEST_F(SettingsStoreTest, ShortFileFillsTheStartOfTheRecord) {
@@ -119,4 +142,39 @@ TEST(InstanceLock, SecondHolderIsRefusedUntilTheFirstEnds) {
     EXPECT_FALSE(second.tryAcquire());
     first.reset();
     EXPECT_TRUE(second.tryAcquire());
+}
+
+TEST(InstanceLock, TheSharedFolderIsUsedOnlyWhenItIsTheUsersOwn) {
+    namespace fs = std::filesystem;
+    TempFolder base;
+    const std::string fallback = base.path() + "profile";
+    const std::string made = base.path() + "made";
+    EXPECT_EQ(InstanceLock::privateFolderOr(made, fallback), made);
+    EXPECT_EQ(fs::status(made).permissions(), fs::perms::owner_all);
+
+    const std::string wide = base.path() + "wide";
+    fs::create_directory(wide);
+    fs::permissions(wide, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec);
+    EXPECT_EQ(InstanceLock::privateFolderOr(wide, fallback), fallback);
+
+    const std::string link = base.path() + "link";
+    fs::create_directory_symlink(made, link);
+    EXPECT_EQ(InstanceLock::privateFolderOr(link, fallback), fallback);
+
+    if (::geteuid() == 0) {
+        const std::string others = base.path() + "others";
+        fs::create_directory(others);
+        fs::permissions(others, fs::perms::owner_all);
+        ASSERT_EQ(::chown(others.c_str(), 65534, 65534), 0);
+        EXPECT_EQ(InstanceLock::privateFolderOr(others, fallback), fallback);
+    }
+}
+
+TEST(InstanceLock, ALinkInPlaceOfTheLockFileIsNotFollowed) {
+    TempFolder runtime;
+    const std::string outside = runtime.path() + "outside";
+    std::filesystem::create_symlink(outside, runtime.path() + "TapelinkMutex.lock");
+    InstanceLock lock(runtime.path());
+    lock.tryAcquire();
+    EXPECT_FALSE(std::filesystem::exists(outside));
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sndfile.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -135,17 +136,39 @@ TEST(SndfileDecoderTest, RepairTouchesOnlyABadDataChunkSize) {
     EXPECT_FALSE(SndfileDecoder::repairDataChunkSize(brokenChunk));
 }
 
-TEST(SndfileDecoderTest, UnreadableInputFailsWithTheDecodersWords) {
+TEST(SndfileDecoderTest, FloatRecordingPlaysAtItsLevel) {
+    SndfileMemoryFile file;
+    SF_VIRTUAL_IO io = SndfileMemoryFile::io();
+    SF_INFO format{};
+    format.samplerate = 8000;
+    format.channels = 1;
+    format.format = SF_FORMAT_WAV | SF_FORMAT_FLOAT;
+    SNDFILE* sound = sf_open_virtual(&io, SFM_WRITE, &format, &file);
+    ASSERT_NE(sound, nullptr);
+    std::vector<float> half(800);
+    for (std::size_t i = 0; i < half.size(); ++i) half[i] = 0.5f * static_cast<float>(std::sin(0.07 * i));
+    sf_writef_float(sound, half.data(), static_cast<sf_count_t>(half.size()));
+    sf_close(sound);
+
+    PcmAudio audio;
+    std::string error;
+    ASSERT_TRUE(SndfileDecoder::decodeBytes(file.bytes, audio, error)) << error;
+    ASSERT_EQ(audio.frames(), 800);
+    const auto [low, high] = std::minmax_element(audio.samples.begin(), audio.samples.end());
+    EXPECT_NEAR(*high, 16383, 40);
+    EXPECT_NEAR(*low, -16383, 40);
+}
+
+TEST(SndfileDecoderTest, UnreadableInputFailsWithTheSystemsWords) {
     PcmAudio audio;
     std::string error;
     EXPECT_FALSE(SndfileDecoder::decodeBytes(std::vector<std::uint8_t>(600, 0x5A), audio, error));
-    EXPECT_FALSE(error.empty());
+    EXPECT_EQ(error, "无法识别该音频文件的格式。");
 
     test::TempFolder folder;
     SndfileDecoder decoder;
-    error.clear();
     EXPECT_FALSE(decoder.decode(folder.path() + "missing.wav", audio, error));
-    EXPECT_NE(error.find("missing.wav"), std::string::npos);
+    EXPECT_EQ(error, folder.path() + "missing.wav：文件不存在。");
 }
 
 }  // namespace

@@ -220,11 +220,17 @@ TEST_F(UploadWorkerTest, AMissingRecordingIsReportedAndTheJobGoesOn) {
     EXPECT_EQ(observer.lines("position:"), (std::vector<std::string>{"0", "1", "2", "3"}));
 }
 
-TEST_F(UploadWorkerTest, AMissingUploadFolderIsReportedForEachFile) {
+TEST_F(UploadWorkerTest, AMissingUploadFolderOrAFileInItsPlaceIsToldOnceAndEndsTheJob) {
     recording("VOA00001.WAV");
     recording("VOA00002.WAV");
-    EXPECT_EQ(run({0, 1}, folder.path() + "nowhere/").failed, 2);
-    EXPECT_EQ(observer.lines("message:"), (std::vector<std::string>{"上传路径错误！", "上传路径错误！", "传输完毕！"}));
+    recording("VOA00003.WAV");
+    VolumeBuilder::writeBytes(folder.path() + "file", {'f'});
+    for (const std::string& to : {folder.path() + "nowhere/", folder.path() + "file/"}) {
+        observer.events.clear();
+        EXPECT_EQ(run({0, 1, 2}, to), (UploadReport{0, 0, 1, false, false, false, true}));
+        EXPECT_EQ(observer.lines("message:"), (std::vector<std::string>{"上传路径错误！", "传输完毕！"}));
+        EXPECT_EQ(observer.lines("status:").back(), "设备状态：录音电话成功连接");
+    }
     EXPECT_FALSE(fs::exists(folder.path() + "nowhere"));
 }
 

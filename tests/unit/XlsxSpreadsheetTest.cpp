@@ -16,6 +16,7 @@
 #include "export/TextTable.h"
 #include "platform/CellTextWidth.h"
 #include "platform/DesktopSpreadsheetOpener.h"
+#include "platform/ExportCache.h"
 #include "platform/XlsxSpreadsheet.h"
 #include "tests/support/RecordingMessages.h"
 #include "tests/support/TempFolder.h"
@@ -107,6 +108,37 @@ TEST(XlsxDesktopWorkbookTest, WithoutASpreadsheetApplicationNothingIsCreated) {
     EXPECT_EQ(messages.texts, std::vector<std::string>{"创建Excel服务失败!"});
     EXPECT_TRUE(opener.opened.empty());
     EXPECT_TRUE(VolumeBuilder::sortedNames(parent.path()).empty());
+}
+
+TEST(XlsxDesktopWorkbookTest, ExportFoldersLiveInTheCacheFolderAndGoAfterADay) {
+    TempFolder cache;
+    const char* saved = std::getenv("XDG_CACHE_HOME");
+    const std::string savedCache = saved != nullptr ? saved : "";
+    ::setenv("XDG_CACHE_HOME", cache.path().c_str(), 1);
+    const std::string folder = exportCacheFolder();
+    saved != nullptr ? ::setenv("XDG_CACHE_HOME", savedCache.c_str(), 1) : ::unsetenv("XDG_CACHE_HOME");
+    EXPECT_EQ(folder, cache.path() + "/tapelink");
+
+    FakeOpener opener;
+    RecordingMessages messages;
+    XlsxSpreadsheet spreadsheet(opener, folder);  // the folder is made on the first export
+    ASSERT_TRUE(ExcelExporter(messages).ExportList(smallList(), spreadsheet));
+    const std::string fresh = fs::path(opener.opened.front()).parent_path().string();
+    const std::string stale = folder + "/tapelink-export-old";
+    const std::string unrelated = folder + "/other-old";
+    const std::string linked = folder + "/tapelink-export-link";
+    for (const auto& path : {stale, unrelated}) {
+        fs::create_directories(path + "/inside");
+        fs::last_write_time(path, fs::file_time_type::clock::now() - std::chrono::hours(25));
+    }
+    fs::create_directory_symlink(unrelated, linked);
+
+    EXPECT_EQ(removeStaleExportFolders(folder), 1);
+    EXPECT_FALSE(fs::exists(stale));
+    EXPECT_TRUE(fs::exists(opener.opened.front()));
+    EXPECT_TRUE(fs::exists(unrelated + "/inside"));
+    EXPECT_TRUE(fs::is_symlink(linked));
+    EXPECT_TRUE(fs::exists(fresh));
 }
 
 TEST(XlsxDesktopWorkbookTest, UntitledWorkbookInAPrivateFolderIsHandedToTheApplication) {

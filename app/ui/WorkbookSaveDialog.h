@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+namespace tapelink {
+
+// The save dialog that keeps an exported workbook when no spreadsheet application can take it: opens
+// at suggestedPath (folder and file name), asks before replacing a file, adds ".xlsx" to a name
+// without it. Returns the chosen path, empty when cancelled.
+QString askWorkbookFile(const QString& suggestedPath, QWidget* owner);
+
+}  // namespace tapelink

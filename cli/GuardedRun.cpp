@@ -1,0 +1,21 @@
+#include "cli/GuardedRun.h"
+
+#include <exception>
+
+#include "cli/CellText.h"
+#include "cli/ExitStatus.h"
+
+namespace tapelink::cli {
+
+int guardedRun(const std::function<int()>& command, std::ostream& err) {
+    try {
+        return command();
+    } catch (const std::exception& error) {
+        err << "tapelink-cli: " << cellText(error.what()) << '\n';
+    } catch (...) {
+        err << "tapelink-cli: unexpected error\n";
+    }
+    return kExitMessage;
+}
+
+}  // namespace tapelink::cli

@@ -1,0 +1,80 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "tests/support/CliRunner.h"
+#include "tests/support/TempFolder.h"
+#include "tests/support/VolumeBuilder.h"
+
+using namespace tapelink::test;
+namespace fs = std::filesystem;
+
+// Every outcome a script can see: the exit status says what happened, and stderr says why.
+class CliStatusTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        volume.writeIndex(VolumeBuilder::header());
+        VolumeBuilder::writeRecording(volume.voice() + "VOA00001.WAV", 'Z', "13800138000");
+        VolumeBuilder::writeRecording(volume.voice() + "VOB00002.WAV", 'B', "");
+        fs::create_directories(out());
+    }
+
+    std::string out() const { return folder.path() + "out/"; }
+    CliResult cli(std::vector<std::string> args) const {
+        args.insert(args.begin(), {"--store", volume.root()});
+        return runCli(args, {{"HOME", folder.path() + "home"}});
+    }
+
+    TempFolder folder;
+    VolumeBuilder volume{folder.path() + "phone/"};
+};
+
+TEST_F(CliStatusTest, AnEmptyOrBlankSelectionIsAUsageErrorAndCopiesNothing) {
+    for (const char* option : {"--rows", "--date", "--number"}) {
+        for (const char* value : {"", "  "}) {
+            const auto result = cli({"upload", option, value, "--to", out()});
+            EXPECT_EQ(result.exitCode, 2) << option << " '" << value << "'";
+        }
+    }
+    EXPECT_TRUE(VolumeBuilder::sortedNames(out()).empty());
+}
+
+TEST_F(CliStatusTest, ListSaysWhyATelephoneWithoutAValidIndexShowsNothing) {
+    fs::remove(volume.indexPath());
+    const auto result = cli({"list"});
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_EQ(result.out, "");
+    EXPECT_EQ(result.err, "The telephone's index system/phone.bin is missing or damaged: no recordings are listed.\n");
+}
+
+TEST_F(CliStatusTest, WithoutATerminalExistingFilesAreKeptAndTheUserIsToldHowToChoose) {
+    VolumeBuilder::writeBytes(out() + "VOA00001.WAV", {'o', 'l', 'd'});
+    const auto result = cli({"upload", "--all", "--to", out()});
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(result.out, "1 uploaded, 1 skipped, 0 failed\n");
+    EXPECT_NE(result.err.find("they are kept. Choose with --overwrite all (replace) or --overwrite none (keep)."),
+              std::string::npos)
+        << result.err;
+    EXPECT_EQ(VolumeBuilder::readBytes(out() + "VOA00001.WAV").size(), 3u);
+}
+
+TEST_F(CliStatusTest, AnUploadWhoseScanReportedAFileErrorEndsWithStatusOne) {
+    VolumeBuilder::writeRecording(volume.voice() + "REC00001.WAV", 'B', "1");
+    VolumeBuilder::writeRecording(volume.voice() + "VOC00001.WAV", 'B', "2");  // the REC name can't move
+    const auto result = cli({"upload", "--all", "--to", out()});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.out, "3 uploaded, 0 skipped, 0 failed\n");
+}
+
+TEST_F(CliStatusTest, TheSearchFindsFilesOfFourGigabytesAndMore) {
+    const std::string archive = folder.path() + "archive/";
+    fs::create_directory(archive);
+    // Sparse: the low 32 bits of this size (100) are less than the block's end.
+    VolumeBuilder::writeRecording(archive + "VOA00001.WAV", 'Z', "13800138000");
+    fs::resize_file(archive + "VOA00001.WAV", (4ULL << 30) + 100);
+    const auto result = runCli({"search", archive});
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    const auto lines = splitLines(result.out);
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(splitCells(lines[0])[7], "4194304K");
+}
