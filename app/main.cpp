@@ -3,6 +3,8 @@
 
 #include "app/ui/AppLook.h"
 #include "app/ui/CTapelinkApp.h"
+#include "common/ui/ChineseLocale.h"
+#include "common/ui/DialogFont.h"
 #include "platform/LinuxDeviceLocator.h"
 #include "platform/QtDeviceWatcher.h"
 #include "platform/QtTerminationSignal.h"
@@ -13,6 +15,7 @@ int main(int argc, char** argv) {
     // The window's class on X11 is "tapelink" (the program's name); on Wayland the desktop entry's name
     // ties the window to its menu entry and icon.
     QApplication::setDesktopFileName(QStringLiteral("org.example.Tapelink"));
+    tapelink::installChineseLocale(application);
     // Every window is in the dialog font, also those that don't set it themselves.
     QApplication::setFont(tapelink::dialogFont());
 

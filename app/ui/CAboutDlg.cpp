@@ -5,6 +5,8 @@
 #include <QPushButton>
 
 #include "app/ui/AppLook.h"
+#include "common/ui/DialogFont.h"
+#include "common/ui/DialogUnits.h"
 
 namespace tapelink {
 
@@ -22,23 +24,25 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
 
     auto* title = new QLabel(QStringLiteral("Velmo录音电话-PC管理软件  版本 1.02.000"), this);
     title->setObjectName(QStringLiteral("aboutTitle"));
-    auto* detail = new QLabel(QStringLiteral("管理录音电话中的通话录音：上传、查询、播放和导出。"), this);
+    // Broken by hand after the colon: automatic wrapping may split a word such as 查询.
+    auto* detail = new QLabel(QStringLiteral("管理录音电话中的通话录音：\n上传、查询、播放和导出。"), this);
     detail->setObjectName(QStringLiteral("aboutDetail"));
-    detail->setWordWrap(true);
+    detail->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
     auto* ok = new QPushButton(QStringLiteral("确定"), this);
     ok->setObjectName(QStringLiteral("1"));
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
 
+    // The icon beside the two texts, the button under them on the right.
     auto* layout = new QGridLayout(this);
     layout->addWidget(icon, 0, 0, 2, 1);
     layout->addWidget(title, 0, 1);
     layout->addWidget(detail, 1, 1);
-    layout->addWidget(ok, 0, 2, Qt::AlignTop);
+    layout->addWidget(ok, 2, 1, Qt::AlignRight | Qt::AlignBottom);
     layout->setColumnStretch(1, 1);
-    // The template's size, unless a stand-in font's letters need more room for the texts.
-    setFixedSize(dialogUnitsToPixels(font(), 223, 94).expandedTo(layout->sizeHint()));
+    layout->setRowStretch(1, 1);
+    setFixedSize(dialogRect(0, 0, 223, 94).size());
 }
 
 }  // namespace tapelink

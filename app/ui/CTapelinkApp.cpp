@@ -2,12 +2,14 @@
 
 #include <QCoreApplication>
 #include <QMessageBox>
+#include <QSettings>
 
 #include "app/ListeningSettingsFile.h"
 #include "app/SettingsStore.h"
 #include "app/ui/AppLook.h"
 #include "app/ui/CTapelinkDlg.h"
 #include "app/ui/DeviceChangeRouter.h"
+#include "common/ui/DialogFont.h"
 #include "common/ui/MessageBoxSink.h"
 #include "platform/ExportCache.h"
 
@@ -21,6 +23,7 @@ bool CTapelinkApp::StartUp() {
         QMessageBox box(QMessageBox::Warning, QCoreApplication::applicationName(), QString::fromUtf8(kAlreadyRunning),
                         QMessageBox::Ok);
         box.setFont(dialogFont());
+        widenForCaption(box);
         box.exec();
         return false;
     }
@@ -28,6 +31,11 @@ bool CTapelinkApp::StartUp() {
     // Workbooks of earlier exports, which the spreadsheet application has long read by now.
     removeStaleExportFolders(exportCacheFolder());
     ensureProfileFolder(m_profileFolder);
+    // Qt keeps its own dialogs' state (the file dialog's history and columns) in the user's settings
+    // folder; the program writes nowhere but its profile folder.
+    for (const QSettings::Format format : {QSettings::NativeFormat, QSettings::IniFormat}) {
+        QSettings::setPath(format, QSettings::UserScope, QString::fromStdString(m_profileFolder));
+    }
     SettingsStore settings;
     // A missing or unconfigured file simply leaves the settings empty.
     settings.Load(settingsFilePath(m_profileFolder));

@@ -28,6 +28,7 @@
 #include "app/ui/MainUploadController.h"
 #include "app/ui/PhoneListModel.h"
 #include "archive/ArchiveMarks.h"
+#include "common/ui/DialogFont.h"
 #include "phone/DeviceStatus.h"
 
 namespace tapelink {
@@ -97,7 +98,7 @@ CTapelinkDlg::CTapelinkDlg(SettingsStore& settingsStore, const IDeviceLocator& l
     list->verticalHeader()->hide();
     // Fixed row heights let the view place any row without measuring the others.
     list->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    list->verticalHeader()->setDefaultSectionSize(list->fontMetrics().height() + 4);
+    list->verticalHeader()->setDefaultSectionSize(listRowHeight(font()));
     list->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     list->horizontalHeader()->setStretchLastSection(false);
     list->horizontalHeader()->setHighlightSections(false);

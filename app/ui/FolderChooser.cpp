@@ -1,12 +1,12 @@
 #include "app/ui/FolderChooser.h"
 
-#include <QFileDialog>
+#include "common/ui/FileDialogs.h"
 
 namespace tapelink {
 
 FolderChooser systemFolderChooser() {
     return [](QWidget* owner, const QString& title, const QString& startFolder) {
-        return QFileDialog::getExistingDirectory(owner, title, startFolder, QFileDialog::ShowDirsOnly);
+        return chooseExistingFolder(owner, title, startFolder);
     };
 }
 

@@ -3,6 +3,7 @@
 #include <QDate>
 #include <QDir>
 #include <QFile>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -86,7 +87,9 @@ void MainDialogCommands::openRecycleBin() {
     const auto deliver = [this, &bin, &forwarded](CRecycleDlg::DeviceEvent event, void (CTapelinkDlg::*handler)()) {
         const int before = forwarded;
         bin.OnDeviceChange(event);
-        if (forwarded == before) (m_window.*handler)();
+        // Through std::invoke: GCC's null check misreads "(m_window.*handler)()" inside a lambda as an
+        // access through a null MainDialogCommands, which stops the sanitizer run.
+        if (forwarded == before) std::invoke(handler, m_window);
     };
     const auto front = m_devices.push({
         [&deliver] { deliver(CRecycleDlg::DeviceEvent::Arrival, &CTapelinkDlg::onDeviceArrival); },

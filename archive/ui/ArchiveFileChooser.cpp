@@ -3,6 +3,8 @@
 #include <QDir>
 #include <QFileDialog>
 
+#include "common/ui/FileDialogs.h"
+
 namespace tapelink {
 
 QStringList ArchiveFileChooser::chooseRecordingFiles(QWidget* owner) {
@@ -13,13 +15,13 @@ QStringList ArchiveFileChooser::chooseRecordingFiles(QWidget* owner) {
     dialog.setNameFilter(QStringLiteral("Wav Files(*.wave) (*.wav)"));
     dialog.setOption(QFileDialog::HideNameFilterDetails);
     dialog.setDefaultSuffix(QStringLiteral("wav"));
+    prepareFileDialog(dialog);
     if (dialog.exec() != QDialog::Accepted) return {};
     return dialog.selectedFiles();
 }
 
 std::optional<QString> ArchiveFileChooser::chooseFolder(QWidget* owner) {
-    const QString folder = QFileDialog::getExistingDirectory(owner, QStringLiteral("请选择文件夹路径 "),
-                                                             QDir::homePath(), QFileDialog::ShowDirsOnly);
+    const QString folder = chooseExistingFolder(owner, QStringLiteral("请选择文件夹路径 "), QDir::homePath());
     if (folder.isEmpty()) return std::nullopt;
     return folder;
 }

@@ -7,6 +7,7 @@
 #include <QSlider>
 
 #include "archive/ui/ListeningControls.h"
+#include "common/ui/DialogFont.h"
 
 namespace tapelink {
 
@@ -42,7 +43,7 @@ void CPlayDlg::buildControls() {
     setWindowTitle(QStringLiteral("play"));
     setObjectName(QString::number(kTemplateId));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
-    setFont(QFont(QStringLiteral("SimSun"), 9));
+    setFont(dialogFont());
     constexpr int kOriginalHeight = 70;
     setFixedSize(dialogUnits(329), dialogUnits(kOriginalHeight + ListeningControls::kHeight));
 
@@ -64,13 +65,12 @@ void CPlayDlg::buildControls() {
     m_positionSlider->setRange(0, 100);
     m_positionSlider->setTickPosition(QSlider::NoTicks);
 
-    // Top is loudest: the slider's 0 sits at the top, so its position is 100 minus the volume.
+    // Top is loudest. The slider's value is the volume itself, so the filled part of its groove, which
+    // runs from the minimum to the thumb, grows from the bottom as the sound gets louder.
     m_volumeSlider = new QSlider(Qt::Vertical, this);
     m_volumeSlider->setObjectName(QStringLiteral("1035"));
     m_volumeSlider->setGeometry(dialogRect(280, 1, 16, 68));
     m_volumeSlider->setRange(0, 100);
-    m_volumeSlider->setInvertedAppearance(true);
-    m_volumeSlider->setInvertedControls(true);
     m_volumeSlider->setTickPosition(QSlider::NoTicks);
 
     auto label = [this](const char* caption, int x, int y) {
@@ -111,14 +111,14 @@ void CPlayDlg::buildControls() {
     m_positionSlider->installEventFilter(this);
     // Every user move of the volume thumb sets the volume at once, so loudness follows a drag.
     connect(m_volumeSlider, &QSlider::actionTriggered, this,
-            [this] { m_volume.SetVolume(kWaveOutput, 100 - m_volumeSlider->sliderPosition()); });
+            [this] { m_volume.SetVolume(kWaveOutput, m_volumeSlider->sliderPosition()); });
 
     m_timer.setInterval(kPlaybackTickMs);
     connect(&m_timer, &QTimer::timeout, this, [this] { m_playback.OnTimer(); });
 }
 
 void CPlayDlg::initialise() {
-    m_volumeSlider->setValue(100 - m_volume.GetVolume(kWaveOutput));
+    m_volumeSlider->setValue(m_volume.GetVolume(kWaveOutput));
     m_positionSlider->setValue(0);
     m_muteButton->setText(QString::fromUtf8(m_volume.IsMuted(kWaveOutput) ? kUnmuteCaption : kMuteCaption));
     Play();
@@ -218,7 +218,7 @@ void CPlayDlg::ToggleMute() {
 
 void CPlayDlg::showMixerState() {
     // Changes made elsewhere on the desktop show at the next repaint.
-    m_volumeSlider->setValue(100 - m_volume.GetVolume(kWaveOutput));
+    m_volumeSlider->setValue(m_volume.GetVolume(kWaveOutput));
     m_muteButton->setText(QString::fromUtf8(m_volume.IsMuted(kWaveOutput) ? kUnmuteCaption : kMuteCaption));
 }
 

@@ -1,4 +1,5 @@
 #include "archive/ui/CQueryDlg.h"
+#include "common/ui/DialogFont.h"
 #include "common/ui/DialogUnits.h"
 
 #include <QComboBox>
@@ -16,6 +17,7 @@
 #include "archive/ui/ArchiveFileChooser.h"
 #include "archive/ui/SearchResultModel.h"
 #include "common/ui/MessageBoxSink.h"
+#include "common/ui/RightAlignedCalendar.h"
 
 namespace tapelink {
 
@@ -43,6 +45,7 @@ CQueryDlg::CQueryDlg(QWidget* parent, IMessageSink* messages, IArchiveFileChoose
       m_search(m_model->resultList(), m_messages) {
     setWindowTitle(QStringLiteral("quorvalent Audio 语音查询"));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    setFont(dialogFont());
     setFixedSize(dialogUnits(599), dialogUnits(274));
     buildControls();
     consumeEnterKeys();
@@ -60,7 +63,7 @@ void CQueryDlg::buildControls() {
         picker->setObjectName(QString::fromLatin1(id));
         picker->setGeometry(dialogRect(x, 21, 100, 13));
         picker->setDisplayFormat(QStringLiteral("yyyy年M月d日"));
-        picker->setCalendarPopup(true);
+        dropCalendarRightAligned(*picker);
         // A start key holds two year digits of the century 2000.
         picker->setDateTimeRange(QDateTime(QDate(2000, 1, 1), QTime(0, 0)),
                                  QDateTime(QDate(2099, 12, 31), QTime(23, 59, 59)));
@@ -110,7 +113,7 @@ void CQueryDlg::buildControls() {
     m_list->verticalHeader()->hide();
     // Rows of one fixed height let the view lay out tens of thousands of rows at once.
     m_list->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    m_list->verticalHeader()->setDefaultSectionSize(m_list->fontMetrics().height() + 4);
+    m_list->verticalHeader()->setDefaultSectionSize(listRowHeight(font()));
     m_list->horizontalHeader()->setSectionsClickable(false);
     m_list->horizontalHeader()->setHighlightSections(false);
     m_list->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);

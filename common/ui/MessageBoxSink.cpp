@@ -1,6 +1,7 @@
 #include "common/ui/MessageBoxSink.h"
 
-#include <QMessageBox>
+#include <QFontMetrics>
+#include <QLabel>
 
 namespace tapelink {
 
@@ -17,15 +18,30 @@ QWidget* shownOwner(QWidget* owner) {
 
 }  // namespace
 
+void widenForCaption(QMessageBox& box) {
+    // A box only as wide as a short text leaves the window manager no room for its caption beside the
+    // title bar's icon and buttons, and it shows "···" instead. QMessageBox fixes its own size from its
+    // text's minimum width each time it is shown, so the minimum goes on the text.
+    auto* text = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+    if (text == nullptr) return;
+    const QFontMetrics metrics(box.font());
+    text->setMinimumWidth(metrics.horizontalAdvance(box.windowTitle()) + kCaptionControlsEm * metrics.height());
+}
+
 void MessageBoxSink::showMessage(const std::string& text, MessageIcon icon) {
     QMessageBox box(shownOwner(m_owner));
+    prepare(box, text, icon);
+    box.exec();
+}
+
+void MessageBoxSink::prepare(QMessageBox& box, const std::string& text, MessageIcon icon) {
     box.setWindowTitle(QStringLiteral("提示"));
     box.setText(QString::fromStdString(text));
     box.setIcon(icon == MessageIcon::Warning ? QMessageBox::Warning
                 : icon == MessageIcon::Stop  ? QMessageBox::Critical
                                              : QMessageBox::NoIcon);
     box.setStandardButtons(QMessageBox::Ok);
-    box.exec();
+    widenForCaption(box);
 }
 
 }  // namespace tapelink

@@ -1,4 +1,5 @@
 #include "phone/ui/CCategoryUploadDlg.h"
+#include "common/ui/DialogFont.h"
 #include "common/ui/DialogUnits.h"
 
 #include <QApplication>
@@ -7,6 +8,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+
+#include "common/ui/RightAlignedCalendar.h"
 
 namespace tapelink {
 
@@ -20,7 +23,7 @@ CCategoryUploadDlg::CCategoryUploadDlg(CategoryCriteria& criteria, QWidget* pare
     : QDialog(parent), m_criteria(criteria), m_radios(new QButtonGroup(this)) {
     setObjectName(QStringLiteral("136"));
     setWindowTitle(QStringLiteral("分类上传"));
-    setFont(QFont(QStringLiteral("宋体"), 9));
+    setFont(dialogFont());
     setWindowIcon(QApplication::windowIcon());
     setFixedSize(dialogUnits(205), dialogUnits(101));
 
@@ -51,7 +54,7 @@ CCategoryUploadDlg::CCategoryUploadDlg(CategoryCriteria& criteria, QWidget* pare
     m_date->setGeometry(dialogRect(110, 13, 77, 13));
     // The long date of the program's Chinese locale, whatever the desktop's locale is.
     m_date->setDisplayFormat(QStringLiteral("yyyy年M月d日"));
-    m_date->setCalendarPopup(true);
+    dropCalendarRightAligned(*m_date);
 
     m_number = new QLineEdit(this);
     m_number->setObjectName(QStringLiteral("1050"));

@@ -1,4 +1,5 @@
 #include "phone/ui/CRecycleDlg.h"
+#include "common/ui/DialogFont.h"
 #include "common/ui/DialogUnits.h"
 
 #include <QHeaderView>
@@ -45,10 +46,7 @@ CRecycleDlg::~CRecycleDlg() {
 void CRecycleDlg::buildControls() {
     setWindowTitle(QStringLiteral("回收站"));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
-    QFont font;
-    font.setFamilies({QStringLiteral("宋体"), QStringLiteral("SimSun"), QStringLiteral("Noto Sans CJK SC")});
-    font.setPointSize(9);
-    setFont(font);
+    setFont(dialogFont());
     setFixedSize(dialogRect(0, 0, 447, 265).size());
 
     // "还原" is the dialog's confirm command, so Enter in the list starts a restore.
@@ -71,8 +69,7 @@ void CRecycleDlg::buildControls() {
     }
     m_list->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     m_list->verticalHeader()->hide();
-    // List-view rows: one line of text each.
-    m_list->verticalHeader()->setDefaultSectionSize(m_list->fontMetrics().height() + 6);
+    m_list->verticalHeader()->setDefaultSectionSize(listRowHeight(font()));
     m_list->setShowGrid(true);
     m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_list->setSelectionMode(QAbstractItemView::ExtendedSelection);

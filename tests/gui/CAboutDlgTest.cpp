@@ -3,6 +3,7 @@
 #include <QtTest>
 
 #include "app/ui/CAboutDlg.h"
+#include "common/ui/DialogUnits.h"
 
 using namespace tapelink;
 
@@ -23,11 +24,23 @@ private slots:
         auto* ok = about.findChild<QPushButton*>(QStringLiteral("1"));
         QCOMPARE(ok->text(), QStringLiteral("确定"));
         QVERIFY(ok->isDefault());
-        // The texts fit the box's width.
+    }
+
+    void keepsItsSizeAndShowsEachTextWhole() {
+        CAboutDlg about;
         about.show();
         QVERIFY(QTest::qWaitForWindowExposed(&about));
-        auto* title = about.findChild<QLabel*>(QStringLiteral("aboutTitle"));
-        QVERIFY(title->width() >= title->sizeHint().width());
+        QCOMPARE(about.size(), dialogRect(0, 0, 223, 94).size());
+        const QRect ok = about.findChild<QPushButton*>(QStringLiteral("1"))->geometry();
+        for (const char* name : {"aboutTitle", "aboutDetail"}) {
+            auto* label = about.findChild<QLabel*>(QString::fromLatin1(name));
+            // Whole: as wide and as high as its lines need, inside the box, clear of the button.
+            const QRect needed = label->fontMetrics().boundingRect(QRect(), Qt::AlignLeft, label->text());
+            QVERIFY2(label->contentsRect().width() >= needed.width(), name);
+            QVERIFY2(label->contentsRect().height() >= needed.height(), name);
+            QVERIFY2(about.rect().contains(label->geometry()), name);
+            QVERIFY2(!label->geometry().intersects(ok), name);
+        }
     }
 
     void closesWithOkEnterAndEsc() {

@@ -213,21 +213,35 @@ private slots:
         QVERIFY(std::abs(boxPlace.center().y() - search.geometry().center().y()) < 40);
     }
 
-    void volumeSliderIsUpsideDownAndSetsTheMixer() {
+    void volumeSliderIsLoudestAtTheTopFilledFromTheBottomAndSetsTheMixer() {
         m_mixer.values[kVolumeKey] = 65535u * 70 / 100;
         m_selection.selected = 0;
         auto dialog = openPlayer();
         QSlider* volume = slider(*dialog, "1035");
-        QCOMPARE(volume->value(), 31);  // 45874 of 65535 reads as 69 percent
+        QCOMPARE(volume->value(), 69);  // 45874 of 65535 reads as 69 percent
 
-        volume->triggerAction(QAbstractSlider::SliderToMinimum);
-        QCOMPARE(m_mixer.values[kVolumeKey], 65535u);
-        volume->triggerAction(QAbstractSlider::SliderToMaximum);
-        QCOMPARE(m_mixer.values[kVolumeKey], 0u);
-
+        // A click on the groove above the thumb makes it louder, below it quieter.
+        QTest::mouseClick(volume, Qt::LeftButton, {}, QPoint(volume->width() / 2, 2));
+        QVERIFY(m_mixer.values[kVolumeKey] > 65535u * 70 / 100);
         m_mixer.values[kVolumeKey] = 65535u / 2;
         dialog->repaint();
-        QCOMPARE(volume->value(), 51);
+        QCOMPARE(volume->value(), 49);
+        QTest::mouseClick(volume, Qt::LeftButton, {}, QPoint(volume->width() / 2, volume->height() - 2));
+        QVERIFY(m_mixer.values[kVolumeKey] < 65535u / 2);
+
+        // The groove's filled (highlighted) part is the volume: it grows as the sound gets louder.
+        const auto filledLength = [&](unsigned percent) {
+            m_mixer.values[kVolumeKey] = 65535u * percent / 100;
+            dialog->repaint();
+            const QImage image = volume->grab().toImage();
+            int length = 0;
+            for (int y = 0; y < image.height(); ++y) {
+                const QColor colour = image.pixelColor(image.width() / 2, y);
+                if (colour.blue() - colour.red() > 60) ++length;
+            }
+            return length;
+        };
+        QVERIFY(filledLength(90) > filledLength(10) + volume->height() / 2);
     }
 
     void muteButtonFollowsItsCaptionAndClosingUnmutes() {
@@ -265,7 +279,7 @@ private slots:
         m_mixer.present = false;
         m_selection.selected = 0;
         auto dialog = openPlayer();
-        QCOMPARE(slider(*dialog, "1035")->value(), 100);
+        QCOMPARE(slider(*dialog, "1035")->value(), 0);
         QCOMPARE(button(*dialog, "1034")->text(), QStringLiteral("静音"));
         QTest::mouseClick(button(*dialog, "1034"), Qt::LeftButton);
         QCOMPARE(button(*dialog, "1034")->text(), QStringLiteral("取消静音"));

@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QCalendarWidget>
 #include <QComboBox>
 #include <QDateTimeEdit>
 #include <QHeaderView>
@@ -127,6 +128,22 @@ private slots:
         }
         QCOMPARE(f.list()->selectionMode(), QAbstractItemView::ExtendedSelection);
         QVERIFY(!header->sectionsClickable());
+    }
+
+    void aClickOnTheDatePickersArrowDropsItsCalendarRightAlignedUnderIt() {
+        Fixture f;
+        // The end picker whole on the screen, with room left of it for a right-aligned calendar.
+        f.dialog.move(-100, 100);
+        f.dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f.dialog));
+        auto* picker = f.control<QDateTimeEdit>("1045");
+        QTest::mouseClick(picker, Qt::LeftButton, {}, QPoint(picker->width() - 4, picker->height() / 2));
+        QWidget* calendar = picker->calendarWidget()->window();
+        QTRY_VERIFY(calendar->isVisible());
+        const QRect field(picker->mapToGlobal(QPoint(0, 0)), picker->size());
+        QCOMPARE(calendar->frameGeometry().right(), field.right());
+        QVERIFY(calendar->frameGeometry().top() > field.bottom() - 2);
+        calendar->hide();
     }
 
     void tabOrderFollowsTheIdsAndTheStartPickerHasTheFocus() {

@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QFileDialog>
 #include <QMessageBox>
 #include <QTimer>
 #include <QtTest>
@@ -11,6 +12,7 @@
 #include "app/ui/CommandIds.h"
 #include "phone/DeviceStatus.h"
 #include "tests/gui/GuiFixtures.h"
+#include "tests/gui/ModalDriver.h"
 #include "tests/support/TempFolder.h"
 
 using namespace tapelink;
@@ -93,6 +95,26 @@ private slots:
         QVERIFY(!app.StartUp());
         QVERIFY(opened);
         QVERIFY(std::filesystem::is_directory(profile));
+    }
+
+    void theFolderPickerKeepsItsStateInTheProfileFolderOnly() {
+        TempFolder folder;
+        qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(folder.path() + "config"));
+        const std::string profile = folder.path() + "Tapelink";
+        FakeLocator locator;
+        CTapelinkApp app(locator, profile, folder.path() + "lock");
+        bool picked = false;
+        QTimer::singleShot(0, this, [&] {
+            if (auto* window = qobject_cast<CTapelinkDlg*>(QApplication::activeModalWidget())) {
+                whenModal<QFileDialog>([](QFileDialog& picker) { picker.reject(); }, &picked);
+                window->action(cmd::kUploadFolder)->trigger();
+                window->close();
+            }
+        });
+        QVERIFY(!app.StartUp());
+        QVERIFY(picked);
+        QVERIFY(!std::filesystem::exists(folder.path() + "config/QtProject.conf"));
+        QVERIFY(std::filesystem::exists(profile + "/QtProject.conf"));
     }
 };
 

@@ -20,6 +20,7 @@
 #include "app/ui/CTapelinkDlg.h"
 #include "app/ui/CommandIds.h"
 #include "app/ui/PhoneListModel.h"
+#include "common/ui/DialogFont.h"
 #include "phone/DeviceStatus.h"
 #include "phone/PhoneListRow.h"
 #include "tests/gui/GuiFixtures.h"

@@ -2,10 +2,14 @@
 // drawn above it (a bare X server has no window manager to draw one). scripts/screenshot.sh runs it
 // under Xvfb. A new dialog gets its picture by adding an entry to shots().
 #include <QApplication>
+#include <QCalendarWidget>
+#include <QDateTimeEdit>
 #include <QDir>
+#include <QFileDialog>
 #include <QFontMetrics>
 #include <QImage>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPainter>
 #include <QProgressBar>
 #include <QTableView>
@@ -22,6 +26,10 @@
 #include "archive/ui/CPlayDlg.h"
 #include "archive/ui/CQueryDlg.h"
 #include "archive/ui/WaveformStrip.h"
+#include "common/ui/ChineseLocale.h"
+#include "common/ui/DialogFont.h"
+#include "common/ui/FileDialogs.h"
+#include "common/ui/MessageBoxSink.h"
 #include "phone/DeviceStatus.h"
 #include "phone/PhoneStore.h"
 #include "phone/ui/CCategoryUploadDlg.h"
@@ -49,6 +57,7 @@ public:
     explicit ArchiveFolder(std::string folder) : m_folder(std::move(folder)) {}
     QStringList chooseRecordingFiles(QWidget*) override { return {}; }
     std::optional<QString> chooseFolder(QWidget*) override { return QString::fromStdString(m_folder); }
+    const std::string& folder() const { return m_folder; }
 
 private:
     std::string m_folder;
@@ -91,10 +100,12 @@ std::unique_ptr<CQueryDlg> searchWithResults(ShotContext& c) {
     return search;
 }
 
-QImage withCaption(QWidget& window) {
+// settleMs lets windows that fill themselves in the background (the file dialogs) finish first.
+QImage withCaption(QWidget& window, int settleMs = 0) {
     window.show();
     (void)QTest::qWaitForWindowExposed(&window);
     QApplication::processEvents();
+    if (settleMs > 0) QTest::qWait(settleMs);
     const QImage content = window.grab().toImage();
     const QFontMetrics metrics(window.font());
     const int captionHeight = metrics.height() + 10;
@@ -108,6 +119,26 @@ QImage withCaption(QWidget& window) {
                      Qt::AlignVCenter | Qt::AlignLeft, window.windowTitle());
     painter.drawImage(1, captionHeight, content);
     return framed;
+}
+
+// The window with the pop-up that open() brings up drawn where it shows on the screen.
+QImage withPopup(QWidget& window, const std::function<QWidget*()>& open) {
+    const QImage framed = withCaption(window);
+    QWidget* popup = open();
+    (void)QTest::qWaitForWindowExposed(popup);
+    QApplication::processEvents();
+    // The framed picture's content starts one pixel in and below the caption.
+    const QPoint contentOrigin(1, framed.height() - 1 - window.height());
+    const QRect windowArea(window.mapToGlobal(QPoint(0, 0)) - contentOrigin, framed.size());
+    const QRect popupArea(popup->mapToGlobal(QPoint(0, 0)), popup->size());
+    const QRect all = windowArea.united(popupArea);
+    QImage composed(all.size(), QImage::Format_RGB32);
+    composed.fill(Qt::darkGray);
+    QPainter painter(&composed);
+    painter.drawImage(windowArea.topLeft() - all.topLeft(), framed);
+    painter.drawImage(popupArea.topLeft() - all.topLeft(), popup->grab().toImage());
+    popup->hide();
+    return composed;
 }
 
 QImage popupMenu(QMenu& menu, QWidget& owner) {
@@ -147,9 +178,49 @@ std::vector<Shot> shots() {
          }},
         {"overwrite-prompt",
          [](ShotContext& c) {
-             const std::string target = "/home/user/录音存档/" + c.mainWindow().listTexts().cellText(0, 1);
+             // A long upload folder: it is shortened in the middle so the file name and the question show.
+             const std::string target =
+                 "/home/user/录音存档/2026年/第四季度/十二月/来自客户服务部门的通话录音备份/"
+                 "VeryLongFolderNameWithoutAnyBlanks/" +
+                 c.mainWindow().listTexts().cellText(0, 1);
              COverwriteDlg prompt(QString::fromStdString(target + " 文件已经存在，是否覆盖？"), &c.mainWindow());
              return withCaption(prompt);
+         }},
+        {"category-calendar",
+         [](ShotContext& c) {
+             CategoryCriteria criteria;
+             CCategoryUploadDlg dialog(criteria, &c.mainWindow());
+             dialog.move(400, 200);
+             auto* picker = dialog.findChild<QDateTimeEdit*>(QStringLiteral("1049"));
+             return withPopup(dialog, [picker] {
+                 QTest::mouseClick(picker, Qt::LeftButton, {}, QPoint(picker->width() - 4, picker->height() / 2));
+                 return picker->calendarWidget()->window();
+             });
+         }},
+        {"message-box",
+         [](ShotContext& c) {
+             QMessageBox box(&c.mainWindow());
+             MessageBoxSink::prepare(box, "传输完毕！", MessageIcon::Warning);
+             return withCaption(box);
+         }},
+        {"folder-picker",
+         [](ShotContext& c) {
+             QFileDialog picker(&c.mainWindow(), QStringLiteral("Pick a Directory"),
+                                QString::fromStdString(c.locator.FindPhoneDrive()));
+             picker.setFileMode(QFileDialog::Directory);
+             picker.setOption(QFileDialog::ShowDirsOnly);
+             prepareFileDialog(picker);
+             return withCaption(picker, 500);
+         }},
+        {"add-files",
+         [](ShotContext& c) {
+             QFileDialog chooser(&c.mainWindow());
+             chooser.setFileMode(QFileDialog::ExistingFiles);
+             chooser.setNameFilter(QStringLiteral("Wav Files(*.wave) (*.wav)"));
+             chooser.setOption(QFileDialog::HideNameFilterDetails);
+             chooser.setDirectory(QString::fromStdString(c.archive.folder()));
+             prepareFileDialog(chooser);
+             return withCaption(chooser, 500);
          }},
         {"category-upload",
          [](ShotContext& c) {
@@ -209,6 +280,7 @@ std::vector<Shot> shots() {
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
     // As the program does.
+    installChineseLocale(application);
     QApplication::setFont(dialogFont());
     if (argc != 3) {
         std::fprintf(stderr, "usage: %s OUTPUT_FOLDER TELEPHONE_FOLDER\n", argv[0]);

@@ -29,6 +29,7 @@ class UploadDialogsTest : public QObject {
     Q_OBJECT
 private slots:
     void overwritePromptShowsTextAndButtonsWhereTheTemplatePutsThem();
+    void aLongFolderIsShortenedSoTheNameAndQuestionShow();
     void eachOverwriteButtonGivesItsDecision();
     void escapeAndTheCloseBoxAnswerNo();
     void askRunsThePromptModally();
@@ -60,6 +61,21 @@ void UploadDialogsTest::overwritePromptShowsTextAndButtonsWhereTheTemplatePutsTh
         QCOMPARE(button->geometry(), QRect(xs[i], 92, 53, 21));
         QCOMPARE(button->isDefault(), i == 0);
     }
+}
+
+void UploadDialogsTest::aLongFolderIsShortenedSoTheNameAndQuestionShow() {
+    const QString folder = QStringLiteral("/home/user/") + QString(89, QLatin1Char('d')) + QLatin1Char('/');
+    const QString text = folder + QStringLiteral("VOB00010.WAV 文件已经存在，是否覆盖？");
+    COverwriteDlg dialog(text);
+    dialog.show();
+    auto* label = child<QLabel>(dialog, "1056");
+    QCOMPARE(label->toolTip(), text);
+    const QString shown = label->text();
+    QVERIFY2(shown.startsWith(QStringLiteral("/home/")) && shown.contains(QStringLiteral("…")), qPrintable(shown));
+    QVERIFY2(shown.endsWith(QStringLiteral("/VOB00010.WAV 文件已经存在，是否覆盖？")), qPrintable(shown));
+    const QRect room = label->contentsRect();
+    const QRect needed = label->fontMetrics().boundingRect(room, Qt::AlignLeft | Qt::TextWordWrap, shown);
+    QVERIFY(needed.width() <= room.width() && needed.height() <= room.height());
 }
 
 void UploadDialogsTest::eachOverwriteButtonGivesItsDecision() {

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QFileDialog>
+#include <QString>
+
+namespace tapelink {
+
+// Makes a file or folder dialog Qt's own rather than the desktop's, so that it speaks the program's
+// language, and lets its detail columns take the width of their contents, so sizes and dates show
+// whole; the name column takes what is left.
+void prepareFileDialog(QFileDialog& dialog);
+
+// Asks for an existing folder with a prepared dialog; empty when the user cancelled.
+QString chooseExistingFolder(QWidget* owner, const QString& title, const QString& startFolder);
+
+}  // namespace tapelink

@@ -1,0 +1,160 @@
+// What every window shares: Qt's own texts in Chinese, the one font, message boxes and file dialogs.
+#include <QDateTimeEdit>
+#include <QFileDialog>
+#include <QFontInfo>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QStyleOptionViewItem>
+#include <QTableView>
+#include <QTreeView>
+#include <QtTest>
+#include <fstream>
+
+#include "app/SettingsStore.h"
+#include "app/ui/CAboutDlg.h"
+#include "app/ui/CTapelinkDlg.h"
+#include "archive/ui/CPlayDlg.h"
+#include "archive/ui/CQueryDlg.h"
+#include "common/ui/ChineseLocale.h"
+#include "common/ui/DialogFont.h"
+#include "common/ui/FileDialogs.h"
+#include "common/ui/MessageBoxSink.h"
+#include "phone/ui/CCategoryUploadDlg.h"
+#include "phone/ui/COverwriteDlg.h"
+#include "phone/ui/CRecycleDlg.h"
+#include "tests/gui/GuiFixtures.h"
+#include "tests/gui/ModalDriver.h"
+#include "tests/support/FakeAudioDecoder.h"
+#include "tests/support/FakeAudioOutput.h"
+#include "tests/support/FakeMixer.h"
+#include "tests/support/FakeSelection.h"
+#include "tests/support/RecordingMessages.h"
+#include "tests/support/TempFolder.h"
+
+using namespace tapelink;
+using namespace tapelink::test;
+
+namespace {
+
+// Leaves aside a mnemonic such as "(&N)".
+bool hasLatinLetters(QString text) {
+    text.remove(QRegularExpression(QStringLiteral("\\(&[A-Za-z]\\)")));
+    return text.contains(QRegularExpression(QStringLiteral("[A-Za-z]")));
+}
+
+}  // namespace
+
+class SharedLookTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { QVERIFY(installChineseLocale(*qApp)); }
+
+    void standardTextsAreChinese() {
+        QCOMPARE(QLocale().language(), QLocale::Chinese);
+        QCOMPARE(QLocale().script(), QLocale::SimplifiedHanScript);
+        QMessageBox box;
+        box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+        QCOMPARE(box.button(QMessageBox::Ok)->text(), QStringLiteral("确定"));
+        QCOMPARE(box.button(QMessageBox::Cancel)->text(), QStringLiteral("取消"));
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        QVERIFY(box.button(QMessageBox::Yes)->text().startsWith(QStringLiteral("是")));
+        QVERIFY(box.button(QMessageBox::No)->text().startsWith(QStringLiteral("否")));
+    }
+
+    void messageBoxesLeaveTheirCaptionRoom() {
+        MessageBoxSink sink;
+        int width = 0;
+        QString ok;
+        whenModal<QMessageBox>([&](QMessageBox& box) {
+            width = box.width();
+            ok = box.button(QMessageBox::Ok)->text();
+            box.accept();
+        });
+        sink.showMessage("传输完毕！", MessageIcon::Warning);
+        QCOMPARE(ok, QStringLiteral("确定"));
+        // Beside "提示", a title bar holds an icon and three buttons, some two and a half lines wide each.
+        const QFontMetrics metrics(qApp->font());
+        QVERIFY2(width >= metrics.horizontalAdvance(QStringLiteral("提示")) + 10 * metrics.height(),
+                 qPrintable(QString::number(width)));
+    }
+
+    void everyWindowUsesTheOneFont() {
+        TempFolder folder;
+        FakeLocator locator;
+        RecordingMessages messages;
+        PhoneIndexHeader header{};
+        CategoryCriteria criteria;
+        FakeSelection selection;
+        FakeAudioDecoder decoder;
+        FakeAudioOutput output;
+        FakeMixer mixer;
+        SettingsStore settings;
+        CTapelinkDlg main(settings, locator, messages, FolderChooser{});
+        CAboutDlg about;
+        COverwriteDlg overwrite(QStringLiteral("x"));
+        CCategoryUploadDlg category(criteria);
+        CRecycleDlg bin(folder.path(), header, messages, locator);
+        CQueryDlg search(nullptr, &messages);
+        CPlayDlg player(selection, PlayerDevices{decoder, output, mixer, &messages});
+        const QFontInfo one(dialogFont());
+        for (QWidget* window :
+             std::initializer_list<QWidget*>{&main, &about, &overwrite, &category, &bin, &search, &player}) {
+            const QFontInfo used(window->font());
+            QVERIFY2(used.family() == one.family() && used.pointSizeF() == one.pointSizeF(),
+                     qPrintable(
+                         QStringLiteral("%1: %2 %3").arg(window->windowTitle(), used.family()).arg(used.pointSizeF())));
+        }
+        // The lists' rows are one height too.
+        const auto rowHeight = [](QWidget& window) {
+            return window.findChild<QTableView*>()->verticalHeader()->defaultSectionSize();
+        };
+        QCOMPARE(rowHeight(bin), rowHeight(main));
+        QCOMPARE(rowHeight(search), rowHeight(main));
+    }
+
+    void folderPickerIsChineseWithWholeColumns() {
+        TempFolder folder;
+        std::filesystem::create_directory(folder.path() + "录音");
+        std::ofstream(folder.path() + "VOA00001.WAV") << std::string(123456, 'x');
+        QFileDialog chooser(nullptr, QStringLiteral("请选择文件夹路径 "), QString::fromStdString(folder.path()));
+        prepareFileDialog(chooser);
+        chooser.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&chooser));
+        auto* details = chooser.findChild<QTreeView*>(QStringLiteral("treeView"));
+        QVERIFY(details != nullptr && details->isVisible());
+        QTRY_COMPARE(details->model()->rowCount(details->rootIndex()), 2);
+        for (QLabel* label : chooser.findChildren<QLabel*>()) {
+            if (label->isVisible()) QVERIFY2(!hasLatinLetters(label->text()), qPrintable(label->text()));
+        }
+        for (QPushButton* button : chooser.findChildren<QPushButton*>()) {
+            if (button->isVisible()) QVERIFY2(!hasLatinLetters(button->text()), qPrintable(button->text()));
+        }
+        // The folder's type and date are Chinese too.
+        const QModelIndex folderRow = details->model()->index(0, 0, details->rootIndex());
+        QCOMPARE(folderRow.data().toString(), QStringLiteral("录音"));
+        for (int column : {2, 3}) {
+            const QString cell = folderRow.siblingAtColumn(column).data().toString();
+            QVERIFY2(!cell.isEmpty() && !hasLatinLetters(cell), qPrintable(cell));
+        }
+        // Every column title is Chinese, and size, type and date show whole.
+        for (int column = 0; column < details->header()->count(); ++column) {
+            const QString title = details->model()->headerData(column, Qt::Horizontal).toString();
+            QVERIFY2(!hasLatinLetters(title), qPrintable(title));
+            if (column == 0) continue;
+            for (int row = 0; row < details->model()->rowCount(details->rootIndex()); ++row) {
+                const QModelIndex cell = details->model()->index(row, column, details->rootIndex());
+                QStyleOptionViewItem option;
+                option.initFrom(details);
+                const int needed = details->itemDelegateForIndex(cell)->sizeHint(option, cell).width();
+                QTRY_VERIFY2(details->columnWidth(column) >= needed, qPrintable(cell.data().toString()));
+            }
+        }
+    }
+};
+
+QTEST_MAIN(SharedLookTest)
+#include "SharedLookTest.moc"
