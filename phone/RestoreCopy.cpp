@@ -10,23 +10,13 @@
 #include "phone/FolderListing.h"
 #include "phone/PhoneVolume.h"
 #include "phone/TemporaryFiles.h"
+#include "phone/WriteAll.h"
 
 namespace tapelink {
 
 namespace {
 
 constexpr std::size_t kBlockSize = 256 * 1024;
-
-bool writeAll(int fd, const char* data, std::size_t size) {
-    while (size > 0) {
-        const ssize_t n = ::write(fd, data, size);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        data += n;
-        size -= static_cast<std::size_t>(n);
-    }
-    return true;
-}
 
 bool copyBytes(int from, int to) {
     std::vector<char> block(kBlockSize);

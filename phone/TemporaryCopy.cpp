@@ -12,6 +12,7 @@
 #include "phone/FileTimes.h"
 #include "phone/FolderListing.h"
 #include "phone/TemporaryFiles.h"
+#include "phone/WriteAll.h"
 
 namespace tapelink {
 
@@ -19,19 +20,6 @@ namespace {
 
 // Large enough that a recording is usually one call, small enough that a cancelled copy stops at once.
 constexpr std::size_t kBlockSize = 1 << 20;
-
-bool writeAll(int fd, const char* data, std::size_t length) {
-    while (length > 0) {
-        const ssize_t written = ::write(fd, data, length);
-        if (written < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        data += written;
-        length -= static_cast<std::size_t>(written);
-    }
-    return true;
-}
 
 // copy_file_range can't be used across some file systems (the telephone's drive is usually one);
 // these errors on the first block mean "copy by reading and writing instead".

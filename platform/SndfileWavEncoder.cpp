@@ -1,5 +1,6 @@
 #include "platform/SndfileWavEncoder.h"
 
+#include "phone/WriteAll.h"
 #include "platform/SndfileMemoryFile.h"
 
 #include <fcntl.h>
@@ -55,17 +56,6 @@ std::vector<std::uint8_t> chunkBytes(const std::vector<std::uint8_t>& wav, const
 
 std::uint32_t readU16(const std::vector<std::uint8_t>& bytes, std::size_t at) {
     return bytes[at] | (bytes[at + 1] << 8);
-}
-
-bool writeAll(int fd, const std::uint8_t* data, std::size_t size) {
-    while (size > 0) {
-        const ssize_t n = ::write(fd, data, size);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        data += n;
-        size -= static_cast<std::size_t>(n);
-    }
-    return true;
 }
 
 }  // namespace

@@ -61,6 +61,29 @@ QString listOf(const char* title, const std::vector<std::string>& names) {
 }
 
 // The offload's reports, carried to the window's progress area and caption; its messages kept for the end.
+// Opens the folder's catalogue and brings it up to date with the folder, telling result how the opening
+// went; null when no catalogue could be opened.
+std::unique_ptr<IArchiveCatalogue> openReconciled(IArchiveCatalogueOpener& catalogues, const std::string& folder,
+                                                  std::stop_token stop, ArchiveWorkResult& result) {
+    CatalogueOpening opening = catalogues.open(folder, CatalogueAccess::ReadWrite);
+    result.setAsidePath = opening.setAsidePath;
+    result.status = opening.status;
+    if (!opening.catalogue) return nullptr;
+    result.opened = true;
+    reconcileCatalogue(*opening.catalogue, folder, stop);
+    return std::move(opening.catalogue);
+}
+
+// Hashing progress, shown in the window's progress bar from the worker.
+HashProgress progressOnWindow(WorkerMailbox& mailbox, CTapelinkDlg& window) {
+    return [mailbox = &mailbox, window = &window](int done, int total) {
+        mailbox->post([window, done, total] {
+            window->progressBar()->setRange(0, total);
+            window->progressBar()->setValue(done);
+        });
+    };
+}
+
 class WindowProgress : public IUploadObserver {
 public:
     WindowProgress(WorkerMailbox& mailbox, CTapelinkDlg& window, ArchiveWorkResult& result)
@@ -237,14 +260,10 @@ void MainArchiveController::uploadNew(bool automatic) {
         result.kind = ArchiveWork::UploadNew;
         result.automatic = automatic;
         const ArchiveWriteLock lock(folder);
-        CatalogueOpening opening = catalogues->open(folder, CatalogueAccess::ReadWrite);
-        result.setAsidePath = opening.setAsidePath;
-        result.status = opening.status;
-        if (!opening.catalogue) return;
-        result.opened = true;
-        reconcileCatalogue(*opening.catalogue, folder, stop);
+        const std::unique_ptr<IArchiveCatalogue> catalogue = openReconciled(*catalogues, folder, stop, result);
+        if (!catalogue) return;
         WindowProgress progress(*mailbox, *window, result);
-        NewRecordingOffload offload(*opening.catalogue, folder, {"上传新录音", {}});
+        NewRecordingOffload offload(*catalogue, folder, {"上传新录音", {}});
         result.offload = offload.run(root, entries, stop, *stopRequest, progress);
     });
 }
@@ -259,18 +278,9 @@ void MainArchiveController::verify() {
     WorkerMailbox* mailbox = m_mailbox;
     startWork(true, [=](std::stop_token stop, ArchiveWorkResult& result) {
         result.kind = ArchiveWork::Verify;
-        CatalogueOpening opening = catalogues->open(target, CatalogueAccess::ReadWrite);
-        result.setAsidePath = opening.setAsidePath;
-        result.status = opening.status;
-        if (!opening.catalogue) return;
-        result.opened = true;
-        reconcileCatalogue(*opening.catalogue, target, stop);
-        result.verify = verifyArchive(*opening.catalogue, target, stop, [mailbox, window](int done, int total) {
-            mailbox->post([window, done, total] {
-                window->progressBar()->setRange(0, total);
-                window->progressBar()->setValue(done);
-            });
-        });
+        const std::unique_ptr<IArchiveCatalogue> catalogue = openReconciled(*catalogues, target, stop, result);
+        if (!catalogue) return;
+        result.verify = verifyArchive(*catalogue, target, stop, progressOnWindow(*mailbox, *window));
     });
 }
 
@@ -290,19 +300,10 @@ void MainArchiveController::findArchived() {
     WorkerMailbox* mailbox = m_mailbox;
     startWork(true, [=](std::stop_token stop, ArchiveWorkResult& result) {
         result.kind = ArchiveWork::FindArchived;
-        CatalogueOpening opening = catalogues->open(folder, CatalogueAccess::ReadWrite);
-        result.setAsidePath = opening.setAsidePath;
-        result.status = opening.status;
-        if (!opening.catalogue) return;
-        result.opened = true;
-        reconcileCatalogue(*opening.catalogue, folder, stop);
-        result.archivedNames = verifiedArchivedNames(*opening.catalogue, folder, root, entries, rule, stop,
-                                                     [mailbox, window](int done, int total) {
-                                                         mailbox->post([window, done, total] {
-                                                             window->progressBar()->setRange(0, total);
-                                                             window->progressBar()->setValue(done);
-                                                         });
-                                                     });
+        const std::unique_ptr<IArchiveCatalogue> catalogue = openReconciled(*catalogues, folder, stop, result);
+        if (!catalogue) return;
+        result.archivedNames =
+            verifiedArchivedNames(*catalogue, folder, root, entries, rule, stop, progressOnWindow(*mailbox, *window));
     });
 }
 
