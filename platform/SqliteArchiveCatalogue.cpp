@@ -37,6 +37,27 @@ constexpr std::array kMigrations = {
     CREATE UNIQUE INDEX recordings_live_name ON recordings(file_name) WHERE state <> 2;
     CREATE INDEX recordings_content ON recordings(size, start_key, phone_number, direction) WHERE state = 0;
     )sql",
+    // The phonebook, and the notes and tags of recordings (kept with the recording's row).
+    R"sql(
+    CREATE TABLE contacts(
+        id INTEGER PRIMARY KEY,
+        name TEXT NOT NULL,
+        company TEXT NOT NULL DEFAULT '');
+    CREATE INDEX contacts_name ON contacts(name);
+    CREATE TABLE contact_numbers(
+        contact_id INTEGER NOT NULL REFERENCES contacts(id) ON DELETE CASCADE,
+        number TEXT NOT NULL,
+        digits TEXT NOT NULL);
+    CREATE INDEX contact_numbers_contact ON contact_numbers(contact_id);
+    CREATE TABLE recording_notes(
+        recording_id INTEGER PRIMARY KEY REFERENCES recordings(id) ON DELETE CASCADE,
+        note TEXT NOT NULL);
+    CREATE TABLE recording_tags(
+        recording_id INTEGER NOT NULL REFERENCES recordings(id) ON DELETE CASCADE,
+        tag TEXT NOT NULL,
+        PRIMARY KEY(recording_id, tag)) WITHOUT ROWID;
+    CREATE INDEX recording_tags_tag ON recording_tags(tag);
+    )sql",
 };
 constexpr int kCurrentVersion = static_cast<int>(kMigrations.size());
 
@@ -155,6 +176,7 @@ sqlite3* openConnection(const std::string& path, int flags, int& code) {
     }
     // Two programs writing one archive take turns; a writer holds the lock for one batch only.
     sqlite3_busy_timeout(db, 30000);
+    sqlite3_exec(db, "PRAGMA foreign_keys = ON", nullptr, nullptr, nullptr);
     // Room for the whole catalogue of a large archive, so the opening's check and the reconciliation's
     // reading of every row read each page from the file once (memory is taken only as pages are read).
     sqlite3_exec(db, "PRAGMA cache_size = -65536", nullptr, nullptr, nullptr);
@@ -187,7 +209,9 @@ CatalogueStatus check(sqlite3* db, bool migrateIt, int& code) {
         code = migrate(db);
         if (code != SQLITE_OK) return statusOf(code);
     }
-    if (!migrateIt && version < kCurrentVersion) return CatalogueStatus::Failed;
+    // An older catalogue read without migrating still serves its recordings; what later versions added
+    // reads as empty.
+    if (!migrateIt && version < 1) return CatalogueStatus::Failed;
     // A reading opening serves quick lookups; damage then shows as failed lookups, and the next writing
     // opening sets the file aside.
     if (!migrateIt) return CatalogueStatus::Ok;

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "archive/CatalogueRecord.h"
+#include "archive/Contact.h"
+
+namespace tapelink {
+
+enum class CatalogueStatus;
+
+// What one import changed.
+struct ContactImportCounts {
+    int added = 0;
+    int updated = 0;
+    int unchanged = 0;
+};
+
+// The contacts kept in an archive's catalogue, so that everyone who opens that archive sees the same names.
+class IPhonebook {
+public:
+    virtual ~IPhonebook() = default;
+
+    // Every contact, ordered by name.
+    virtual CatalogueStatus contacts(std::vector<Contact>& out) = 0;
+    // Adds a contact (id 0; id is set) or replaces the stored one with its id.
+    virtual CatalogueStatus save(Contact& contact) = 0;
+    virtual CatalogueStatus remove(std::int64_t id) = 0;
+    // All in one transaction. A contact already stored under the same name is updated, never duplicated.
+    virtual CatalogueStatus import(const std::vector<Contact>& contacts, ContactImportCounts& counts) = 0;
+};
+
+}  // namespace tapelink
