@@ -36,6 +36,7 @@ namespace tapelink {
 namespace {
 
 constexpr std::array<int, kRecordingColumnCount> kColumnWidths = {60, 100, 90, 110, 80, 150, 180, 180};
+constexpr int kNameColumnWidth = 100;
 const QColor kBackground(127, 127, 200);
 constexpr int kStopRightMargin = 10;
 constexpr int kBarLeft = 5;
@@ -110,6 +111,7 @@ CTapelinkDlg::CTapelinkDlg(SettingsStore& settingsStore, const IDeviceLocator& l
         list->fontMetrics().horizontalAdvance(QString::fromUtf8(archiveMarkText(ArchiveMark::SameNameDifferent))),
         list->fontMetrics().horizontalAdvance(QString::fromUtf8(kArchiveColumnTitle)));
     list->horizontalHeader()->resizeSection(static_cast<int>(kColumnWidths.size()), markWidth + kCellPadding);
+    list->horizontalHeader()->resizeSection(static_cast<int>(kColumnWidths.size()) + 1, kNameColumnWidth);
     connect(list, &QWidget::customContextMenuRequested, this, [this] { m_listPopup->popup(QCursor::pos()); });
     m_list = list;
 

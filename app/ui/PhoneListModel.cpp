@@ -12,9 +12,16 @@ bool validColumn(int column) {
 }
 
 constexpr int kMarkColumn = static_cast<int>(kRecordingColumnCount);
+constexpr int kNameColumn = kMarkColumn + 1;
+constexpr const char* kNameColumnTitle = "姓名";
 
 bool shownColumn(int column) {
-    return validColumn(column) || column == kMarkColumn;
+    return validColumn(column) || column == kMarkColumn || column == kNameColumn;
+}
+
+const std::string& textAt(const std::vector<std::string>& texts, int row) {
+    static const std::string kNone;
+    return row >= 0 && static_cast<std::size_t>(row) < texts.size() ? texts[static_cast<std::size_t>(row)] : kNone;
 }
 
 }  // namespace
@@ -29,6 +36,7 @@ void PhoneListModel::setEntries(std::vector<RecordingEntry> entries) {
     m_entries = std::move(entries);
     m_rows = std::move(rows);
     m_marks.clear();
+    m_names.clear();
     endResetModel();
 }
 
@@ -38,8 +46,16 @@ void PhoneListModel::setArchiveMarks(std::vector<std::string> marks) {
 }
 
 const std::string& PhoneListModel::archiveMark(int row) const {
-    static const std::string kNone;
-    return row >= 0 && static_cast<std::size_t>(row) < m_marks.size() ? m_marks[static_cast<std::size_t>(row)] : kNone;
+    return textAt(m_marks, row);
+}
+
+void PhoneListModel::setNames(std::vector<std::string> names) {
+    m_names = names.size() == m_rows.size() ? std::move(names) : std::vector<std::string>{};
+    if (!m_rows.empty()) emit dataChanged(index(0, kNameColumn), index(rowCount() - 1, kNameColumn));
+}
+
+const std::string& PhoneListModel::name(int row) const {
+    return textAt(m_names, row);
 }
 
 void PhoneListModel::clear() {
@@ -52,6 +68,7 @@ void PhoneListModel::removeEntry(int row) {
     m_entries.erase(m_entries.begin() + row);
     m_rows.erase(m_rows.begin() + row);
     if (static_cast<std::size_t>(row) < m_marks.size()) m_marks.erase(m_marks.begin() + row);
+    if (static_cast<std::size_t>(row) < m_names.size()) m_names.erase(m_names.begin() + row);
     endRemoveRows();
 }
 
@@ -60,7 +77,7 @@ int PhoneListModel::rowCount(const QModelIndex& parent) const {
 }
 
 int PhoneListModel::columnCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : columnCount() + 1;
+    return parent.isValid() ? 0 : kNameColumn + 1;
 }
 
 QVariant PhoneListModel::data(const QModelIndex& index, int role) const {
@@ -68,6 +85,7 @@ QVariant PhoneListModel::data(const QModelIndex& index, int role) const {
     if (role == Qt::DisplayRole && index.column() == kMarkColumn) {
         return QString::fromStdString(archiveMark(index.row()));
     }
+    if (role == Qt::DisplayRole && index.column() == kNameColumn) return QString::fromStdString(name(index.row()));
     if (role == Qt::DisplayRole) return QString::fromStdString(cellText(index.row(), index.column()));
     if (role == Qt::TextAlignmentRole) return QVariant::fromValue(Qt::AlignLeft | Qt::AlignVCenter);
     return {};
@@ -76,6 +94,7 @@ QVariant PhoneListModel::data(const QModelIndex& index, int role) const {
 QVariant PhoneListModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (orientation != Qt::Horizontal || !shownColumn(section)) return {};
     if (role == Qt::DisplayRole && section == kMarkColumn) return QString::fromUtf8(kArchiveColumnTitle);
+    if (role == Qt::DisplayRole && section == kNameColumn) return QString::fromUtf8(kNameColumnTitle);
     if (role == Qt::DisplayRole) return QString::fromStdString(columnTitle(section));
     if (role == Qt::TextAlignmentRole) return QVariant::fromValue(Qt::AlignLeft | Qt::AlignVCenter);
     return {};

@@ -11,7 +11,8 @@ namespace tapelink {
 // The phone list's rows: the scanned recordings and their eight texts, formatted once when the rows
 // arrive so that painting and scrolling only look texts up. Rows are replaced as a whole, which keeps
 // a list of ten thousand recordings as quick to show as a short one. A ninth column, "存档", shows what
-// the archive holds of each recording; the eight list texts other commands read stay as they are.
+// the archive holds of each recording, and a tenth, "姓名", the contact each number belongs to; the eight
+// list texts other commands read stay as they are.
 class PhoneListModel : public QAbstractTableModel, public IListTexts {
     Q_OBJECT
 public:
@@ -21,6 +22,9 @@ public:
     // One text per row ("已存档", "同名不同" or empty); a list of another length clears the marks.
     void setArchiveMarks(std::vector<std::string> marks);
     const std::string& archiveMark(int row) const;
+    // One contact name per row (empty for a number of no one); a list of another length clears them.
+    void setNames(std::vector<std::string> names);
+    const std::string& name(int row) const;
     void clear();
     // Removes one row; the rows after it keep their texts, their numbers included.
     void removeEntry(int row);
@@ -43,6 +47,7 @@ private:
     std::vector<RecordingEntry> m_entries;
     std::vector<RecordingRow> m_rows;
     std::vector<std::string> m_marks;
+    std::vector<std::string> m_names;
 };
 
 }  // namespace tapelink

@@ -23,8 +23,7 @@ class CNoteDlg : public QDialog {
 
 public:
     // Without a sink the dialog shows message boxes.
-    CNoteDlg(IRecordingNotes& notes, std::string fileName, IMessageSink* messages = nullptr,
-             QWidget* parent = nullptr);
+    CNoteDlg(IRecordingNotes& notes, std::string fileName, IMessageSink* messages = nullptr, QWidget* parent = nullptr);
     ~CNoteDlg() override;
 
     // The words of a tag line, each once, in the order typed.

@@ -29,6 +29,8 @@ SearchDateTime toSearchDate(const QDateTime& value) {
     return {date.year(), date.month(), date.day(), time.hour(), time.minute(), time.second()};
 }
 
+constexpr int kNameColumnWidth = 90;
+
 std::string localPath(const QString& path) {
     return QFile::encodeName(path).toStdString();
 }
@@ -120,6 +122,7 @@ void CQueryDlg::buildControls() {
     for (int column = 0; column < static_cast<int>(kSearchColumnCount); ++column) {
         m_list->setColumnWidth(column, searchColumns()[static_cast<std::size_t>(column)].width);
     }
+    m_list->setColumnWidth(static_cast<int>(kSearchColumnCount), kNameColumnWidth);
 
     connect(makeButton("1063", "添加文件", dialogRect(4, 64, 50, 14)), &QPushButton::clicked, this,
             &CQueryDlg::AddFiles);

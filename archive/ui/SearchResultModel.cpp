@@ -4,6 +4,14 @@
 
 namespace tapelink {
 
+namespace {
+
+constexpr int kNameColumn = static_cast<int>(kSearchColumnCount);
+constexpr int kNumberColumn = 3;
+constexpr const char* kNameColumnTitle = "姓名";
+
+}  // namespace
+
 SearchResultModel::SearchResultModel(QObject* parent) : QAbstractTableModel(parent) {}
 
 int SearchResultModel::rowCount(const QModelIndex& parent) const {
@@ -11,11 +19,12 @@ int SearchResultModel::rowCount(const QModelIndex& parent) const {
 }
 
 int SearchResultModel::columnCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : m_table.columnCount();
+    return parent.isValid() ? 0 : m_table.columnCount() + 1;
 }
 
 QVariant SearchResultModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid()) return {};
+    if (role == Qt::DisplayRole && index.column() == kNameColumn) return QString::fromStdString(nameOfRow(index.row()));
     if (role == Qt::DisplayRole) return QString::fromStdString(m_table.cellText(index.row(), index.column()));
     if (role == Qt::TextAlignmentRole) return QVariant::fromValue(Qt::AlignLeft | Qt::AlignVCenter);
     return {};
@@ -23,9 +32,22 @@ QVariant SearchResultModel::data(const QModelIndex& index, int role) const {
 
 QVariant SearchResultModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (orientation != Qt::Horizontal) return {};
+    if (role == Qt::DisplayRole && section == kNameColumn) return QString::fromUtf8(kNameColumnTitle);
     if (role == Qt::DisplayRole) return QString::fromStdString(m_table.columnTitle(section));
     if (role == Qt::TextAlignmentRole) return QVariant::fromValue(Qt::AlignLeft | Qt::AlignVCenter);
     return {};
+}
+
+void SearchResultModel::setContactDirectory(std::shared_ptr<const ContactDirectory> directory) {
+    m_directory = std::move(directory);
+    if (rowCount() > 0) emit dataChanged(index(0, kNameColumn), index(rowCount() - 1, kNameColumn));
+}
+
+std::string SearchResultModel::nameOfRow(int row) const {
+    if (!m_directory || row < 0 || row >= m_table.rowCount()) return {};
+    // A local recording has no number, and an empty number belongs to no one.
+    const std::string number = m_table.cellText(row, kNumberColumn);
+    return number.empty() ? std::string() : m_directory->nameFor(number);
 }
 
 void SearchResultModel::removeTableRows(const std::vector<int>& ascendingRows) {

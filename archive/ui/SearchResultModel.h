@@ -1,15 +1,18 @@
 #pragma once
 
 #include <QAbstractTableModel>
+#include <memory>
 #include <vector>
 
+#include "archive/ContactDirectory.h"
 #include "archive/ISearchResultList.h"
 #include "archive/SearchResultTable.h"
 
 namespace tapelink {
 
 // The search dialog's result rows for its list view. The rows live in a plain table, so the view asks only
-// for the cells it paints; rows added in one update reach the view as one insertion.
+// for the cells it paints; rows added in one update reach the view as one insertion. After the nine
+// columns of the rows comes "姓名": the contact each row's number belongs to, looked up as it is painted.
 class SearchResultModel : public QAbstractTableModel {
     Q_OBJECT
 
@@ -24,6 +27,10 @@ public:
     // What the search fills, and what the export reads.
     ISearchResultList& resultList() { return m_access; }
     const IListTexts& texts() const { return m_table; }
+
+    // Where the names come from; null shows no names.
+    void setContactDirectory(std::shared_ptr<const ContactDirectory> directory);
+    std::string nameOfRow(int row) const;
 
     // Removes the given rows (ascending, no repeats); the others keep their numbers.
     void removeTableRows(const std::vector<int>& ascendingRows);
@@ -45,6 +52,7 @@ private:
     void flushPending();
 
     SearchResultTable m_table;
+    std::shared_ptr<const ContactDirectory> m_directory;
     std::vector<SearchResultRow> m_pending;  // rows appended during an update, not yet shown
     int m_updates = 0;
     ListAccess m_access{*this};

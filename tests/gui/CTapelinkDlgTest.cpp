@@ -134,8 +134,9 @@ private slots:
         const QStringList titles = {"序号",    "文件名",   "录音类型", "电话号码",
                                     "主/被叫", "开始时间", "录音时长", "文件长度"};
         const int widths[] = {60, 100, 90, 110, 80, 150, 180, 180};
-        // The archive's "存档" column follows the eight; its whole title is visible.
-        QCOMPARE(list->model()->columnCount(), 9);
+        // The archive's "存档" column follows the eight, then "姓名"; the whole mark is visible.
+        QCOMPARE(list->model()->columnCount(), 10);
+        QCOMPARE(list->model()->headerData(9, Qt::Horizontal).toString(), QStringLiteral("姓名"));
         QCOMPARE(list->model()->headerData(8, Qt::Horizontal).toString(), QStringLiteral("存档"));
         QVERIFY(list->horizontalHeader()->sectionSize(8) >
                 list->fontMetrics().horizontalAdvance(QStringLiteral("同名不同")));

@@ -37,7 +37,7 @@ private slots:
         model.setEntries(list);
         QCOMPARE(resets.size(), 1);
         QCOMPARE(model.rowCount(QModelIndex()), 10000);
-        QCOMPARE(model.columnCount(QModelIndex()), 9);  // the eight texts and the archive's mark
+        QCOMPARE(model.columnCount(QModelIndex()), 10);  // the eight texts, the archive's mark, the name
         for (int row : {0, 1, 4999, 9999}) {
             const RecordingRow expected = phoneListRow(list[static_cast<std::size_t>(row)], row);
             for (int column = 0; column < 8; ++column) {
