@@ -9,7 +9,12 @@
 namespace tapelink {
 
 // Finds the contact a recording's number belongs to. Built once from the phonebook, then asked for
-// every row of a list.
+// every row of a list. This is the one place of the number-matching rule:
+// - numbers are compared by their digits only (spaces, dashes, brackets and the like dropped), with the
+//   country prefix +86 or 0086 removed and a mobile number dialled with a leading 0 taken without it;
+// - an exact match wins; otherwise, when one side lacks the area code, the longer number must end in
+//   the shorter one (at least the last 8 digits; never for a mobile number);
+// - no name when no contact or more than one contact fits.
 class ContactDirectory {
 public:
     ContactDirectory() = default;
@@ -17,12 +22,27 @@ public:
 
     // The contact's name, or empty when no one or more than one contact fits the number.
     std::string nameFor(const std::string& phoneNumber) const;
-    // The names of the contacts whose name contains text (the search's texts without digits).
+    // The names of the contacts whose name contains text (the search's texts without digits), in the
+    // contacts' order, each once. Latin letters match in either case.
     std::vector<std::string> namesContaining(const std::string& text) const;
     bool empty() const;
 
+    // The digits a number is compared by ("+86 138-1234-5678" gives "13812345678"); empty when the
+    // number holds no digit.
+    static std::string dialledDigits(const std::string& phoneNumber);
+
 private:
-    std::vector<Contact> m_contacts;
+    struct Tail {
+        std::string digits;
+        int name;
+    };
+    static constexpr int kAmbiguous = -1;
+
+    int nameIndexOf(const std::string& digits) const;
+
+    std::vector<std::string> m_names;
+    std::unordered_map<std::string, int> m_exact;                // digits -> name index or kAmbiguous
+    std::unordered_map<std::string, std::vector<Tail>> m_tails;  // last 8 digits -> the numbers ending so
 };
 
 }  // namespace tapelink
