@@ -2,9 +2,11 @@
 
 #include <sqlite3.h>
 
+#include <memory>
 #include <string>
 
 #include "archive/IArchiveCatalogue.h"
+#include "platform/SqliteRecordingNotes.h"
 
 namespace tapelink {
 
@@ -24,6 +26,7 @@ public:
     CatalogueStatus findByName(const std::string& fileName, std::optional<CatalogueRecord>& out) override;
     CatalogueStatus apply(const CatalogueChanges& changes) override;
     void withSnapshot(const std::function<void()>& lookups) override;
+    IRecordingNotes& notes() override { return *m_notes; }
 
 private:
     sqlite3_stmt* prepared(sqlite3_stmt*& slot, const char* sql);
@@ -33,6 +36,7 @@ private:
     bool m_writable;
     sqlite3_stmt* m_byContent = nullptr;
     sqlite3_stmt* m_byName = nullptr;
+    std::unique_ptr<SqliteRecordingNotes> m_notes;  // on m_db
 };
 
 // Opens catalogues in the archive folders' .tapelink/ subfolders.
