@@ -9,6 +9,7 @@
 #include <algorithm>
 
 #include "archive/IArchiveCatalogue.h"
+#include "archive/NoteRules.h"
 #include "common/ui/DialogFont.h"
 #include "common/ui/DialogUnits.h"
 #include "common/ui/MessageBoxSink.h"
@@ -18,10 +19,11 @@ namespace tapelink {
 namespace {
 
 constexpr const char* kReadFailed = "无法读取这条录音的备注！";
+constexpr const char* kBadTag = "每个标签最多 20 个字，且不能含有括号！";
 constexpr const char* kSaveFailed = "备注保存失败，请确认存档文件夹可以写入！";
 
 // Characters as the user counts them: a character outside the basic plane is one, not two.
-int characterCount(const QString& text) {
+int typedCharacters(const QString& text) {
     return static_cast<int>(text.toUcs4().size());
 }
 
@@ -96,7 +98,7 @@ std::vector<std::string> CNoteDlg::tagsFromText(const QString& text) {
 
 void CNoteDlg::limitNote() {
     QString text = m_note->toPlainText();
-    if (characterCount(text) > kMaxNoteCharacters) {
+    if (typedCharacters(text) > kMaxNoteCharacters) {
         // Typing or pasting past the limit keeps the first characters; the cursor goes to the end.
         const QList<uint> kept = text.toUcs4().mid(0, kMaxNoteCharacters);
         text = QString::fromUcs4(reinterpret_cast<const char32_t*>(kept.constData()), kept.size());
@@ -104,13 +106,18 @@ void CNoteDlg::limitNote() {
         m_note->setPlainText(text);
         m_note->moveCursor(QTextCursor::End);
     }
-    m_count->setText(QStringLiteral("%1/%2").arg(characterCount(text)).arg(kMaxNoteCharacters));
+    m_count->setText(QStringLiteral("%1/%2").arg(typedCharacters(text)).arg(kMaxNoteCharacters));
 }
 
 void CNoteDlg::accept() {
     RecordingNote note;
     note.text = m_note->toPlainText().toStdString();
     note.tags = tagsFromText(m_tags->text());
+    if (checkNote(note) == NoteProblem::BadTag) {
+        m_messages.showMessage(kBadTag);
+        m_tags->setFocus();
+        return;
+    }
     if (m_notes.setNote(m_fileName, note) != CatalogueStatus::Ok) {
         m_messages.showMessage(kSaveFailed);
         return;

@@ -14,6 +14,7 @@ namespace tapelink {
 namespace {
 
 constexpr int kWaveOutput = 1;
+constexpr int kNoteButtonId = 0;
 constexpr char kMuteCaption[] = "静音";
 constexpr char kUnmuteCaption[] = "取消静音";
 
@@ -97,6 +98,15 @@ void CPlayDlg::buildControls() {
     // remembered speed applies to it.
     m_listening =
         new ListeningControls(*this, kOriginalHeight, m_playback, m_devices.listening, [this] { TogglePause(); });
+    // Beside the listening controls, right of the speed and the silence switch.
+    m_noteButton = button(kNoteButtonId, "备注…", dialogRect(283, kOriginalHeight + 30, 40, 13));
+    m_noteButton->setObjectName(QStringLiteral("notes"));
+    m_noteButton->setEnabled(false);
+    connect(m_noteButton, &QPushButton::clicked, this, [this] {
+        // Queued, so that the note dialog's own loop does not run inside this click.
+        const QString path = QString::fromStdString(m_openedPath);
+        QTimer::singleShot(0, this, [this, path] { emit noteRequested(path); });
+    });
 
     connect(m_playButton, &QPushButton::clicked, this, [this] { Play(); });
     connect(m_pauseButton, &QPushButton::clicked, this, [this] { TogglePause(); });
@@ -169,8 +179,14 @@ void CPlayDlg::Play() {
         return;
     }
     m_playback.Stop();
-    m_playback.Open(m_selection.GetSelectedPath());
+    open(m_selection.GetSelectedPath());
     m_playback.setPaused(false);
+}
+
+void CPlayDlg::open(const std::string& path) {
+    m_openedPath = path;
+    m_noteButton->setEnabled(!path.empty());
+    m_playback.Open(path);
 }
 
 void CPlayDlg::TogglePause() {
@@ -193,7 +209,7 @@ void CPlayDlg::PlayNext() {
     if (!m_playback.isLoaded()) return;
     m_playback.Stop();
     m_selection.SelectNext();
-    m_playback.Open(m_selection.GetSelectedPath());
+    open(m_selection.GetSelectedPath());
     m_playback.setPaused(false);
 }
 
@@ -201,7 +217,7 @@ void CPlayDlg::PlayPrevious() {
     if (!m_playback.isLoaded()) return;
     m_playback.Stop();
     m_selection.SelectPrevious();
-    m_playback.Open(m_selection.GetSelectedPath());
+    open(m_selection.GetSelectedPath());
     m_playback.setPaused(false);
 }
 

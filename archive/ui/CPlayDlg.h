@@ -54,6 +54,8 @@ public:
     void ToggleMute();
 
     const PlaybackSession& playback() const { return m_playback; }
+    // The recording last opened, whose note 备注… edits; empty before the first.
+    const std::string& openedPath() const { return m_openedPath; }
 
 public slots:
     // Device notifications reaching the player go on to its parent.
@@ -63,6 +65,8 @@ public slots:
 signals:
     void deviceArrived();
     void deviceRemoved();
+    // 备注… ("notes"): the owner opens the note of the recording at path.
+    void noteRequested(const QString& path);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -77,6 +81,7 @@ private:
     void requestSeek();
     void applySeek();
     void OnDestroy();
+    void open(const std::string& path);
 
     // IPlaybackView
     int positionSlider() const override;
@@ -101,6 +106,8 @@ private:
     QPushButton* m_muteButton = nullptr;
     QPushButton* m_previousButton = nullptr;
     QPushButton* m_nextButton = nullptr;
+    QPushButton* m_noteButton = nullptr;
+    std::string m_openedPath;
     QSlider* m_positionSlider = nullptr;
     QSlider* m_volumeSlider = nullptr;
     ListeningControls* m_listening = nullptr;

@@ -9,6 +9,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QTableView>
 #include <QTimer>
@@ -30,6 +31,10 @@ SearchDateTime toSearchDate(const QDateTime& value) {
 }
 
 constexpr int kNameColumnWidth = 90;
+// The dialog grows by this many dialog units for the notes' criterion below the original controls.
+constexpr int kOriginalHeight = 274;
+constexpr int kNoteRowHeight = 20;
+constexpr const char* kMsgSelectForNote = "请先选择一条要添加备注的语音！";
 
 std::string localPath(const QString& path) {
     return QFile::encodeName(path).toStdString();
@@ -48,8 +53,9 @@ CQueryDlg::CQueryDlg(QWidget* parent, IMessageSink* messages, IArchiveFileChoose
     setWindowTitle(QStringLiteral("quorvalent Audio 语音查询"));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     setFont(dialogFont());
-    setFixedSize(dialogUnits(599), dialogUnits(274));
+    setFixedSize(dialogUnits(599), dialogUnits(kOriginalHeight + kNoteRowHeight));
     buildControls();
+    buildNoteControls();
     consumeEnterKeys();
     m_start->setFocus();
 }
@@ -145,6 +151,54 @@ void CQueryDlg::buildControls() {
     makeLabel("电话号码", 437);
 }
 
+void CQueryDlg::buildNoteControls() {
+    // Placed where the original controls leave room, so none of them moves: the button under the
+    // left-hand column, the criterion in a row of its own below the list.
+    auto* note = new QPushButton(QStringLiteral("备注…"), this);
+    note->setObjectName(QStringLiteral("notes"));
+    note->setGeometry(dialogRect(4, 244, 50, 14));
+    note->setAutoDefault(false);
+    connect(note, &QPushButton::clicked, this, &CQueryDlg::EditNote);
+
+    auto* label = new QLabel(QStringLiteral("备注/标签"), this);
+    label->move(dialogUnits(57), dialogUnits(kOriginalHeight + 6));
+    label->adjustSize();
+    m_noteText = new QLineEdit(this);
+    m_noteText->setObjectName(QStringLiteral("noteText"));
+    m_noteText->setGeometry(dialogRect(100, kOriginalHeight + 4, 180, 13));
+    m_noteText->setPlaceholderText(QStringLiteral("备注或标签中含有的文字"));
+
+    m_list->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_list, &QWidget::customContextMenuRequested, this, &CQueryDlg::showRowMenu);
+}
+
+void CQueryDlg::showRowMenu(const QPoint& at) {
+    const QModelIndex index = m_list->indexAt(at);
+    if (!index.isValid()) return;
+    // A right click on a row outside the selection makes that row the selection, as file lists do.
+    if (!m_list->selectionModel()->isRowSelected(index.row(), {})) m_list->selectRow(index.row());
+    auto* menu = new QMenu(this);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->addAction(QStringLiteral("备注…"), this, &CQueryDlg::EditNote)->setObjectName(QStringLiteral("noteItem"));
+    menu->popup(m_list->viewport()->mapToGlobal(at));
+}
+
+void CQueryDlg::EditNote() {
+    const int row = firstSelectedRow();
+    if (row < 0) {
+        m_messages.showMessage(kMsgSelectForNote);
+        return;
+    }
+    const std::string path = m_model->texts().cellText(row, kPathColumn);
+    // Queued: the note dialog runs its own loop, which must not run inside the click or menu that asked.
+    const QString target = QFile::decodeName(QByteArray::fromStdString(path));
+    QTimer::singleShot(0, this, [this, target] { emit noteRequested(target); });
+}
+
+void CQueryDlg::setContactDirectory(std::shared_ptr<const ContactDirectory> directory) {
+    m_model->setContactDirectory(std::move(directory));
+}
+
 void CQueryDlg::consumeEnterKeys() {
     installEventFilter(this);
     for (QWidget* child : findChildren<QWidget*>()) child->installEventFilter(this);
@@ -166,6 +220,7 @@ SearchCriteria CQueryDlg::criteria() const {
     criteria.side = static_cast<SideChoice>(std::max(0, m_side->currentIndex()));
     criteria.kind = static_cast<KindChoice>(std::max(0, m_kind->currentIndex()));
     criteria.number = m_number->text().toStdString();
+    // NOTE-CRITERION
     return criteria;
 }
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "archive/ArchiveSearch.h"
+#include "archive/ContactDirectory.h"
 #include "archive/ISelectionService.h"
 #include "archive/ui/IArchiveFileChooser.h"
 #include "common/IListTexts.h"
@@ -26,7 +27,7 @@ class SearchResultModel;
 //
 // Controls carry their ids as object names: "1044"/"1045" start/end picker, "1021" side, "1022" kind,
 // "1023" number, "1025" 查找, "1037" 导出EXCEL, "1026" result list, "1063" 添加文件, "1064" 添加文件夹,
-// "1065" 删除, "1066" 播放.
+// "1065" 删除, "1066" 播放; below them "notes" 备注… and "noteText" (the 备注/标签 criterion).
 class CQueryDlg : public QDialog, public ISelectionService {
     Q_OBJECT
 
@@ -45,19 +46,24 @@ public:
     // The result list as text, for the export.
     const IListTexts& resultTexts() const;
     const std::string& searchFolder() const { return m_search.searchFolder(); }
+    // Where the "姓名" column's names come from; null shows none.
+    void setContactDirectory(std::shared_ptr<const ContactDirectory> directory);
 
 public slots:
     void RunSearch();
     void AddFiles();
     void AddFolder();
     void RemoveSelectedRows();
+    // 备注…: asks the owner to edit the note of the first selected row's recording.
+    void EditNote();
     // Device changes seen while this dialog is in front go on to the owner, posted like the originals.
     void notifyDeviceArrived();
     void notifyDeviceRemoved();
 
 signals:
-    void playRequested();    // 播放: the owner opens the player over this dialog
-    void exportRequested();  // 导出EXCEL: the owner exports resultTexts()
+    void playRequested();                     // 播放: the owner opens the player over this dialog
+    void exportRequested();                   // 导出EXCEL: the owner exports resultTexts()
+    void noteRequested(const QString& path);  // 备注…: the owner opens the note of this recording
     void deviceArrived();
     void deviceRemoved();
 
@@ -66,7 +72,9 @@ protected:
 
 private:
     void buildControls();
+    void buildNoteControls();
     void consumeEnterKeys();
+    void showRowMenu(const QPoint& at);
     SearchCriteria criteria() const;
     std::vector<int> selectedRows() const;  // ascending
     int firstSelectedRow() const;           // -1 when none is selected
@@ -84,6 +92,7 @@ private:
     QComboBox* m_side = nullptr;
     QComboBox* m_kind = nullptr;
     QLineEdit* m_number = nullptr;
+    QLineEdit* m_noteText = nullptr;
     QTableView* m_list = nullptr;
 };
 

@@ -118,7 +118,7 @@ private slots:
         }
 
         QHeaderView* header = f.list()->horizontalHeader();
-        QCOMPARE(f.list()->model()->columnCount(), 9);
+        QCOMPARE(f.list()->model()->columnCount(), 10);
         const QStringList titles = {"序号",     "文件名",   "录音类型", "电话号码", "主/被叫",
                                     "开始时间", "录音时长", "文件长度", "路径"};
         const QList<int> widths = {40, 90, 70, 100, 60, 120, 90, 70, 190};
