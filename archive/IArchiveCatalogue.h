@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "archive/CatalogueRecord.h"
+#include "archive/IPhonebook.h"
 
 namespace tapelink {
 
@@ -36,6 +37,8 @@ public:
     // Runs many lookups against one unchanging view of the catalogue, which also spares the store a
     // lock and a check for every single lookup.
     virtual void withSnapshot(const std::function<void()>& lookups) = 0;
+    // The archive's contacts, kept in the same store; writable exactly when the catalogue is.
+    virtual IPhonebook& phonebook() = 0;
 };
 
 enum class CatalogueAccess { ReadOnly, ReadWrite };

@@ -49,6 +49,7 @@ constexpr std::array kMigrations = {
         number TEXT NOT NULL,
         digits TEXT NOT NULL);
     CREATE INDEX contact_numbers_contact ON contact_numbers(contact_id);
+    CREATE INDEX contact_numbers_digits ON contact_numbers(digits);
     CREATE TABLE recording_notes(
         recording_id INTEGER PRIMARY KEY REFERENCES recordings(id) ON DELETE CASCADE,
         note TEXT NOT NULL);
@@ -240,7 +241,8 @@ CatalogueOpening openReadOnly(const std::string& path) {
 
 }  // namespace
 
-SqliteArchiveCatalogue::SqliteArchiveCatalogue(sqlite3* db, bool writable) : m_db(db), m_writable(writable) {}
+SqliteArchiveCatalogue::SqliteArchiveCatalogue(sqlite3* db, bool writable)
+    : m_db(db), m_writable(writable), m_phonebook(db, writable) {}
 
 SqliteArchiveCatalogue::~SqliteArchiveCatalogue() {
     sqlite3_finalize(m_byContent);

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "archive/IArchiveCatalogue.h"
+#include "platform/SqlitePhonebook.h"
 
 namespace tapelink {
 
@@ -24,6 +25,7 @@ public:
     CatalogueStatus findByName(const std::string& fileName, std::optional<CatalogueRecord>& out) override;
     CatalogueStatus apply(const CatalogueChanges& changes) override;
     void withSnapshot(const std::function<void()>& lookups) override;
+    IPhonebook& phonebook() override { return m_phonebook; }
 
 private:
     sqlite3_stmt* prepared(sqlite3_stmt*& slot, const char* sql);
@@ -33,6 +35,7 @@ private:
     bool m_writable;
     sqlite3_stmt* m_byContent = nullptr;
     sqlite3_stmt* m_byName = nullptr;
+    SqlitePhonebook m_phonebook;  // on m_db; prepares nothing that outlives a call
 };
 
 // Opens catalogues in the archive folders' .tapelink/ subfolders.
