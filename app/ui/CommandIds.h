@@ -24,6 +24,9 @@ inline constexpr int kUploadNewOnArrival = 32800;
 inline constexpr int kVerifyArchive = 32801;
 inline constexpr int kDeleteArchived = 32802;
 
+// The phonebook, after "文件查询".
+inline constexpr int kContacts = 32803;
+
 inline constexpr int kPopupUploadFolder = 32794;
 inline constexpr int kPopupUploadSelected = 32795;
 inline constexpr int kPopupUploadByCategory = 32796;

@@ -35,7 +35,8 @@ struct ArchiveWorkResult {
     OffloadReport offload;
     VerifyReport verify;
     std::vector<std::string> archivedNames;
-    std::vector<std::string> messages;  // the worker's messages, shown once it has ended
+    std::shared_ptr<const ContactDirectory> directory;  // the phonebook as read by a reconciliation
+    std::vector<std::string> messages;                  // the worker's messages, shown once it has ended
 };
 
 namespace {
@@ -133,7 +134,7 @@ MainArchiveController::~MainArchiveController() {
     m_mailbox->close();
 }
 
-IArchiveCatalogueOpener& MainArchiveController::opener() {
+IArchiveCatalogueOpener& MainArchiveController::catalogueOpener() {
     if (m_services.catalogueOpener != nullptr) return *m_services.catalogueOpener;
     if (!m_ownOpener) m_ownOpener = std::make_unique<SqliteCatalogueOpener>();
     return *m_ownOpener;
@@ -208,7 +209,7 @@ void MainArchiveController::refreshMarks() {
     const std::string folder = archiveFolder();
     if (!folder.empty() && !entries.empty()) {
         // The catalogue as it stands: read-only, and no worker needed for a lookup per row.
-        const CatalogueOpening opening = opener().open(folder, CatalogueAccess::ReadOnly);
+        const CatalogueOpening opening = catalogueOpener().open(folder, CatalogueAccess::ReadOnly);
         if (opening.catalogue) {
             opening.catalogue->withSnapshot([&] {
                 for (std::size_t i = 0; i < entries.size(); ++i) {
@@ -218,6 +219,10 @@ void MainArchiveController::refreshMarks() {
         }
     }
     m_window.phoneList().setArchiveMarks(std::move(marks));
+    // The directory is built on the worker; here each row only looks its number up.
+    std::vector<std::string> names(entries.size());
+    for (std::size_t i = 0; i < entries.size(); ++i) names[i] = m_directory->nameFor(entries[i].phoneNumber);
+    m_window.phoneList().setNames(std::move(names));
     emit marksRefreshed();
 }
 
@@ -229,7 +234,7 @@ void MainArchiveController::reconcile() {
         m_reconcileAgain = true;
         return;
     }
-    IArchiveCatalogueOpener* catalogues = &opener();
+    IArchiveCatalogueOpener* catalogues = &catalogueOpener();
     startWork(false, [catalogues, folder](std::stop_token stop, ArchiveWorkResult& result) {
         result.kind = ArchiveWork::Reconcile;
         CatalogueOpening opening = catalogues->open(folder, CatalogueAccess::ReadWrite);
@@ -238,6 +243,9 @@ void MainArchiveController::reconcile() {
         if (!opening.catalogue) return;
         result.opened = true;
         result.status = reconcileCatalogue(*opening.catalogue, folder, stop).status;
+        std::vector<Contact> contacts;
+        if (opening.catalogue->phonebook().contacts(contacts) == CatalogueStatus::Ok)
+            result.directory = std::make_shared<const ContactDirectory>(contacts);
     });
 }
 
@@ -250,7 +258,7 @@ void MainArchiveController::uploadNew(bool automatic) {
     if (!automatic && !m_window.uploadFolderConfirmed() && !m_window.pickUploadFolder()) return;
     const std::string folder = archiveFolder();
     if (folder.empty()) return;
-    IArchiveCatalogueOpener* catalogues = &opener();
+    IArchiveCatalogueOpener* catalogues = &catalogueOpener();
     const std::string root = m_window.driveRoot();
     const std::vector<RecordingEntry> entries = m_window.phoneList().entries();
     CTapelinkDlg* window = &m_window;
@@ -272,7 +280,7 @@ void MainArchiveController::verify() {
     if (m_window.uploadRunning()) return;
     const std::string folder = archiveFolder();
     if (folder.empty() && !m_window.pickUploadFolder()) return;
-    IArchiveCatalogueOpener* catalogues = &opener();
+    IArchiveCatalogueOpener* catalogues = &catalogueOpener();
     const std::string target = archiveFolder();
     CTapelinkDlg* window = &m_window;
     WorkerMailbox* mailbox = m_mailbox;
@@ -291,7 +299,7 @@ void MainArchiveController::findArchived() {
         return;
     }
     if (archiveFolder().empty() && !m_window.pickUploadFolder()) return;
-    IArchiveCatalogueOpener* catalogues = &opener();
+    IArchiveCatalogueOpener* catalogues = &catalogueOpener();
     const std::string folder = archiveFolder();
     const std::string root = m_window.driveRoot();
     const std::vector<RecordingEntry> entries = m_window.phoneList().entries();
@@ -337,6 +345,7 @@ void MainArchiveController::onWorkFinished(const std::shared_ptr<ArchiveWorkResu
     if (!result->opened && result->kind != ArchiveWork::Reconcile) {
         messages.showMessage(kCatalogueFailed, MessageIcon::Warning);
     }
+    if (result->directory) m_directory = result->directory;
     switch (result->kind) {
         case ArchiveWork::Reconcile:
             break;

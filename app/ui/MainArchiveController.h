@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/ArchivePreferences.h"
+#include "archive/ContactDirectory.h"
 #include "archive/IArchiveCatalogue.h"
 
 namespace tapelink {
@@ -21,7 +22,8 @@ struct ArchiveWorkResult;
 
 // The main window's archive: the phone list's "存档" marks, the catalogue brought in line with the upload
 // folder on a worker whenever the list or the folder changes, and the commands "上传新录音",
-// "插入电话机时自动上传新录音", "校验存档" and "删除已存档录音". Long work runs on one worker thread that
+// "插入电话机时自动上传新录音", "校验存档" and "删除已存档录音", and the "姓名" column from the folder's
+// phonebook, read on the worker with each reconciliation. Long work runs on one worker thread that
 // touches no widget: its progress reaches the window through a mailbox, its result at its end.
 class MainArchiveController : public QObject {
     Q_OBJECT
@@ -46,6 +48,13 @@ public:
     void terminate();
     const ArchivePreferences& preferences() const { return m_preferences; }
 
+    // Opens the catalogues of archive folders (the upload folder's, or a searched folder's).
+    IArchiveCatalogueOpener& catalogueOpener();
+    // The upload folder's phonebook as last read; never null.
+    std::shared_ptr<const ContactDirectory> contactDirectory() const { return m_directory; }
+    // The phonebook was changed: it is read again on the worker, and the names follow.
+    void contactsChanged() { reconcile(); }
+
 signals:
     void workerEnded();
     // Emitted after every refresh of the marks, for tests and the caption.
@@ -61,7 +70,6 @@ private:
     void verify();
     void findArchived();
     void deleteArchived(const std::vector<std::string>& names);
-    IArchiveCatalogueOpener& opener();
     std::string archiveFolder() const;
 
     CTapelinkDlg& m_window;
@@ -69,6 +77,7 @@ private:
     std::string m_preferencesPath;
     ArchivePreferences m_preferences;
     std::unique_ptr<IArchiveCatalogueOpener> m_ownOpener;
+    std::shared_ptr<const ContactDirectory> m_directory = std::make_shared<ContactDirectory>();
     WorkerMailbox* m_mailbox;
     std::atomic<bool> m_stopRequest{false};
     bool m_commandRunning = false;

@@ -1,8 +1,10 @@
 #include "app/ui/MainDialogCommands.h"
 
+#include <QApplication>
 #include <QDate>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -11,8 +13,12 @@
 #include "app/ui/CommandIds.h"
 #include "app/ui/DesktopPlayerDevices.h"
 #include "app/ui/DeviceChangeRouter.h"
+#include "app/ui/MainArchiveController.h"
 #include "app/ui/MainWindowServices.h"
 #include "app/ui/PhoneListModel.h"
+#include "archive/CatalogueReconciler.h"
+#include "archive/ui/CNoteDlg.h"
+#include "archive/ui/CPhonebookDlg.h"
 #include "archive/ui/CPlayDlg.h"
 #include "archive/ui/CQueryDlg.h"
 #include "common/ui/MessageBoxSink.h"
@@ -27,6 +33,8 @@ namespace {
 constexpr int kFileNameColumn = 1;
 constexpr const char* kPhoneListName = "录音列表";
 constexpr const char* kSearchListName = "查询结果";
+constexpr const char* kCatalogueFailed = "存档索引无法打开！";
+constexpr const char* kNotArchived = "这个文件不在存档中，无法添加备注！";
 
 }  // namespace
 
@@ -48,6 +56,9 @@ bool MainDialogCommands::runCommand(int id) {
             return true;
         case cmd::kExportExcel:
             exportPhoneList();
+            return true;
+        case cmd::kContacts:
+            openPhonebook();
             return true;
         default:
             return false;
@@ -103,6 +114,9 @@ void MainDialogCommands::openSearch() {
     connect(&search, &CQueryDlg::deviceArrived, &m_window, &CTapelinkDlg::onDeviceArrival);
     connect(&search, &CQueryDlg::deviceRemoved, &m_window, &CTapelinkDlg::onDeviceRemoval);
     connect(&search, &CQueryDlg::playRequested, this, [this, &search] { openPlayer(search); });
+    connect(&search, &CQueryDlg::noteRequested, this,
+            [this, &search](const QString& path) { editNote(path, &search); });
+    search.setContactDirectory(m_window.archive().contactDirectory());
     // Failures of the search's export are shown over the search dialog.
     MessageBoxSink searchBoxes(&search);
     IMessageSink& exportMessages = m_services.searchMessages != nullptr ? *m_services.searchMessages : searchBoxes;
@@ -122,9 +136,55 @@ void MainDialogCommands::openPlayer(CQueryDlg& search) {
     connect(player.get(), &CPlayDlg::deviceArrived, &search, &CQueryDlg::notifyDeviceArrived);
     connect(player.get(), &CPlayDlg::deviceRemoved, &search, &CQueryDlg::notifyDeviceRemoved);
     CPlayDlg* playing = player.get();
+    connect(playing, &CPlayDlg::noteRequested, this, [this, playing](const QString& path) { editNote(path, playing); });
     const auto front =
         m_devices.push({[playing] { playing->onDeviceArrived(); }, [playing] { playing->onDeviceRemoved(); }});
     player->exec();
+}
+
+void MainDialogCommands::openPhonebook() {
+    if (m_window.settingsCopy().uploadFolder().empty() && !m_window.pickUploadFolder()) return;
+    const std::string folder = m_window.settingsCopy().uploadFolder();
+    const CatalogueOpening opening = m_window.archive().catalogueOpener().open(folder, CatalogueAccess::ReadWrite);
+    if (!opening.catalogue) {
+        m_window.messages().showMessage(kCatalogueFailed);
+        return;
+    }
+    CPhonebookDlg phonebook(opening.catalogue->phonebook(), m_services.contactFiles, folder,
+                            m_services.phonebookMessages, m_services.contactChooser, &m_window);
+    bool changed = false;
+    connect(&phonebook, &CPhonebookDlg::contactsChanged, this, [&changed] { changed = true; });
+    const auto front = m_devices.push({[this] { m_window.onDeviceArrival(); }, [this] { m_window.onDeviceRemoval(); }});
+    phonebook.exec();
+    if (changed) m_window.archive().contactsChanged();
+}
+
+void MainDialogCommands::editNote(const QString& path, QWidget* owner) {
+    const QFileInfo file(path);
+    const std::string folder = QFile::encodeName(file.absolutePath()).toStdString();
+    const std::string name = QFile::encodeName(file.fileName()).toStdString();
+    MessageBoxSink boxes(owner);
+    IMessageSink& messages = m_services.searchMessages != nullptr ? *m_services.searchMessages : boxes;
+    const CatalogueOpening opening = m_window.archive().catalogueOpener().open(folder, CatalogueAccess::ReadWrite);
+    if (!opening.catalogue) {
+        messages.showMessage(kCatalogueFailed);
+        return;
+    }
+    std::optional<CatalogueRecord> row;
+    if (opening.catalogue->findByName(name, row) == CatalogueStatus::Ok && !row) {
+        // A folder searched for the first time, or a file put there by hand: catalogued now, as the
+        // upload folder is after every change.
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        reconcileCatalogue(*opening.catalogue, folder, std::stop_token{});
+        QApplication::restoreOverrideCursor();
+        opening.catalogue->findByName(name, row);
+    }
+    if (!row) {
+        messages.showMessage(kNotArchived);
+        return;
+    }
+    CNoteDlg note(opening.catalogue->notes(), name, &messages, owner);
+    note.exec();
 }
 
 void MainDialogCommands::exportPhoneList() {

@@ -15,8 +15,8 @@ struct MainWindowServices;
 
 // The main window's commands that work on the telephone's files or open a window of their own:
 // "永久删除" (32793, 32798), "回收站" (32777), "文件查询" (32771) with its player and export, and
-// "导出EXCEL" (32773). Each dialog runs modally over its owner and takes the device notifications
-// while it is open, passing them on towards the main window.
+// "导出EXCEL" (32773), "联系人…" (32803), and the notes the search and the player open. Each dialog runs modally over
+// its owner and takes the device notifications while it is open, passing them on towards the main window.
 class MainDialogCommands : public QObject {
     Q_OBJECT
 public:
@@ -29,6 +29,9 @@ public:
     void openRecycleBin();
     void openSearch();
     void exportPhoneList();
+    void openPhonebook();
+    // The note dialog of the recording at path, over owner, on the catalogue of the recording's folder.
+    void editNote(const QString& path, QWidget* owner);
 
 private:
     void openPlayer(CQueryDlg& search);

@@ -32,6 +32,10 @@ std::unique_ptr<ISpreadsheet> workbookFile(const std::string& path) {
     return std::make_unique<XlsxSpreadsheet>(path);
 }
 
+ContactFileFormats desktopContactFiles() {
+    return {};
+}
+
 std::function<OverwriteDecision(const QString&, QWidget*)> MainWindowServices::defaultOverwritePrompt() {
     return &COverwriteDlg::ask;
 }

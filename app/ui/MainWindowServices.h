@@ -9,7 +9,9 @@
 #include "app/ui/WorkbookSaveDialog.h"
 #include "archive/IArchiveCatalogue.h"
 #include "archive/ui/CPlayDlg.h"
+#include "archive/ui/ContactFileFormats.h"
 #include "archive/ui/IArchiveFileChooser.h"
+#include "archive/ui/IContactFileChooser.h"
 #include "common/IMessageSink.h"
 #include "export/ISpreadsheet.h"
 #include "phone/CategoryCriteria.h"
@@ -23,6 +25,8 @@ namespace tapelink {
 std::unique_ptr<ISpreadsheet> desktopSpreadsheet();
 // A new workbook written to path, replacing a file there only once it is complete.
 std::unique_ptr<ISpreadsheet> workbookFile(const std::string& path);
+// CSV and vCard files read, and CSV written, by the core's contact file formats.
+ContactFileFormats desktopContactFiles();
 
 // What the main window's commands show and drive besides their own windows. Every member defaults to
 // the desktop's version; tests replace them, so that no prompt blocks, no spreadsheet application is
@@ -46,6 +50,11 @@ struct MainWindowServices {
     // The search dialog's messages and choosers; null for its own message boxes and the platform's choosers.
     IMessageSink* searchMessages = nullptr;
     IArchiveFileChooser* archiveChooser = nullptr;
+    // The phonebook window's messages and file choices (null: its own boxes and file dialogs), and the
+    // contact files it reads and writes.
+    IMessageSink* phonebookMessages = nullptr;
+    IContactFileChooser* contactChooser = nullptr;
+    ContactFileFormats contactFiles = desktopContactFiles();
     // A yes/no question titled "提示"; true for yes.
     std::function<bool(const QString& question, QWidget* owner)> confirm = defaultConfirm();
     // Opens the upload folder's catalogue; null for the SQLite file in the folder.
