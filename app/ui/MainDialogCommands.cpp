@@ -117,6 +117,7 @@ void MainDialogCommands::openSearch() {
     connect(&search, &CQueryDlg::noteRequested, this,
             [this, &search](const QString& path) { editNote(path, &search); });
     search.setContactDirectory(m_window.archive().contactDirectory());
+    search.setCatalogueOpener(&m_window.archive().catalogueOpener());
     // Failures of the search's export are shown over the search dialog.
     MessageBoxSink searchBoxes(&search);
     IMessageSink& exportMessages = m_services.searchMessages != nullptr ? *m_services.searchMessages : searchBoxes;

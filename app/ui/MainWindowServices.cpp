@@ -1,7 +1,11 @@
 #include "app/ui/MainWindowServices.h"
 
+#include <QFile>
 #include <QMessageBox>
+#include <QSaveFile>
 
+#include "archive/ContactCsv.h"
+#include "archive/ContactVcard.h"
 #include "phone/ui/CCategoryUploadDlg.h"
 #include "phone/ui/COverwriteDlg.h"
 #include "platform/DesktopSpreadsheetOpener.h"
@@ -9,6 +13,17 @@
 #include "platform/XlsxSpreadsheet.h"
 
 namespace tapelink {
+
+namespace {
+
+// vCard files begin with their first card, after an optional byte-order mark and blank lines.
+bool looksLikeVcard(const QByteArray& bytes) {
+    QByteArray start = bytes.left(4096);
+    if (start.startsWith("\xEF\xBB\xBF")) start.remove(0, 3);
+    return start.trimmed().toUpper().startsWith("BEGIN:VCARD");
+}
+
+}  // namespace
 
 namespace {
 
@@ -33,7 +48,38 @@ std::unique_ptr<ISpreadsheet> workbookFile(const std::string& path) {
 }
 
 ContactFileFormats desktopContactFiles() {
-    return {};
+    ContactFileFormats formats;
+    formats.read = [](const std::string& path) {
+        ContactFileRead read;
+        QFile file(QFile::decodeName(QByteArray::fromStdString(path)));
+        // A phonebook of many thousand contacts is a few megabytes; anything far larger is not one.
+        constexpr qint64 kLargestFile = 64 * 1024 * 1024;
+        if (!file.open(QIODevice::ReadOnly) || file.size() > kLargestFile) return read;
+        const QByteArray bytes = file.readAll();
+        read.opened = true;
+        const ContactFileContents contents =
+            looksLikeVcard(bytes) ? readContactVcard(bytes.toStdString()) : readContactCsv(bytes.toStdString());
+        read.contacts = contents.contacts;
+        for (const SkippedLine& skipped : contents.skipped) {
+            read.skipped.push_back(QStringLiteral("第 %1 行：%2")
+                                       .arg(skipped.line)
+                                       .arg(QString::fromStdString(skipped.reason))
+                                       .toStdString());
+        }
+        return read;
+    };
+    formats.writeCsv = [](const std::string& path, const std::vector<Contact>& contacts) {
+        // Written beside the target and renamed over it only when complete.
+        QSaveFile file(QFile::decodeName(QByteArray::fromStdString(path)));
+        if (!file.open(QIODevice::WriteOnly)) return false;
+        const std::string text = contactCsvText(contacts);
+        if (file.write(text.data(), static_cast<qint64>(text.size())) != static_cast<qint64>(text.size())) {
+            file.cancelWriting();
+            return false;
+        }
+        return file.commit();
+    };
+    return formats;
 }
 
 std::function<OverwriteDecision(const QString&, QWidget*)> MainWindowServices::defaultOverwritePrompt() {

@@ -196,6 +196,7 @@ void CQueryDlg::EditNote() {
 }
 
 void CQueryDlg::setContactDirectory(std::shared_ptr<const ContactDirectory> directory) {
+    m_directory = directory ? directory : std::make_shared<ContactDirectory>();
     m_model->setContactDirectory(std::move(directory));
 }
 
@@ -220,12 +221,22 @@ SearchCriteria CQueryDlg::criteria() const {
     criteria.side = static_cast<SideChoice>(std::max(0, m_side->currentIndex()));
     criteria.kind = static_cast<KindChoice>(std::max(0, m_kind->currentIndex()));
     criteria.number = m_number->text().toStdString();
-    // NOTE-CRITERION
+    criteria.noteText = m_noteText->text().trimmed().toStdString();
     return criteria;
 }
 
+void CQueryDlg::withAnnotations(const std::string& folder, const std::function<void()>& run) {
+    std::unique_ptr<IArchiveCatalogue> catalogue;
+    if (m_catalogues != nullptr && !folder.empty())
+        catalogue = m_catalogues->open(folder, CatalogueAccess::ReadOnly).catalogue;
+    RecordingAnnotations annotations(*m_directory, catalogue.get());
+    m_search.setAnnotations(&annotations);
+    run();
+    m_search.setAnnotations(nullptr);
+}
+
 void CQueryDlg::RunSearch() {
-    m_search.RunSearch(criteria());
+    withAnnotations(m_search.searchFolder(), [this] { m_search.RunSearch(criteria()); });
 }
 
 void CQueryDlg::AddFiles() {
@@ -240,7 +251,8 @@ void CQueryDlg::AddFiles() {
 void CQueryDlg::AddFolder() {
     // A cancelled choice leaves no search folder and an empty list.
     const std::optional<QString> folder = m_chooser.chooseFolder(this);
-    m_search.AddFolder(folder ? localPath(*folder) : std::string());
+    const std::string chosen = folder ? localPath(*folder) : std::string();
+    withAnnotations(chosen, [this, &chosen] { m_search.AddFolder(chosen); });
 }
 
 std::vector<int> CQueryDlg::selectedRows() const {

@@ -1,12 +1,14 @@
 #pragma once
 
 #include <QDialog>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "archive/ArchiveSearch.h"
 #include "archive/ContactDirectory.h"
+#include "archive/IArchiveCatalogue.h"
 #include "archive/ISelectionService.h"
 #include "archive/ui/IArchiveFileChooser.h"
 #include "common/IListTexts.h"
@@ -48,6 +50,8 @@ public:
     const std::string& searchFolder() const { return m_search.searchFolder(); }
     // Where the "姓名" column's names come from; null shows none.
     void setContactDirectory(std::shared_ptr<const ContactDirectory> directory);
+    // Opens the searched folder's catalogue for its notes (read only, nothing is created); null: no notes.
+    void setCatalogueOpener(IArchiveCatalogueOpener* opener) { m_catalogues = opener; }
 
 public slots:
     void RunSearch();
@@ -79,6 +83,8 @@ private:
     std::vector<int> selectedRows() const;  // ascending
     int firstSelectedRow() const;           // -1 when none is selected
     void stepSelection(int step);
+    // Runs one listing or search with the names and notes of folder's archive at hand.
+    void withAnnotations(const std::string& folder, const std::function<void()>& run);
 
     std::unique_ptr<IMessageSink> m_ownSink;
     std::unique_ptr<IArchiveFileChooser> m_ownChooser;
@@ -86,6 +92,8 @@ private:
     IArchiveFileChooser& m_chooser;
     SearchResultModel* m_model;
     ArchiveSearch m_search;
+    std::shared_ptr<const ContactDirectory> m_directory = std::make_shared<ContactDirectory>();
+    IArchiveCatalogueOpener* m_catalogues = nullptr;
 
     QDateTimeEdit* m_start = nullptr;
     QDateTimeEdit* m_end = nullptr;
