@@ -1,0 +1,154 @@
+// Names and notes through the main window, with the real catalogue behind it: a contact added in the
+// phonebook window names its number in the phone list and the search results, and a note typed from
+// the search results finds its recording.
+#include <QAction>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTableView>
+#include <QTableWidget>
+#include <QtTest>
+#include <filesystem>
+#include <memory>
+
+#include "app/SettingsStore.h"
+#include "app/ui/CTapelinkDlg.h"
+#include "app/ui/CommandIds.h"
+#include "app/ui/MainArchiveController.h"
+#include "archive/ui/CContactDlg.h"
+#include "archive/ui/CNoteDlg.h"
+#include "archive/ui/CPhonebookDlg.h"
+#include "archive/ui/CQueryDlg.h"
+#include "tests/gui/GuiFixtures.h"
+#include "tests/gui/ModalDriver.h"
+#include "tests/support/RecordingMessages.h"
+#include "tests/support/TempFolder.h"
+
+using namespace tapelink;
+using namespace tapelink::test;
+namespace fs = std::filesystem;
+
+namespace {
+
+class FolderChoice : public IArchiveFileChooser {
+public:
+    explicit FolderChoice(QString folder) : m_folder(std::move(folder)) {}
+    QStringList chooseRecordingFiles(QWidget*) override { return {}; }
+    std::optional<QString> chooseFolder(QWidget*) override { return m_folder; }
+
+private:
+    QString m_folder;
+};
+
+template <typename T>
+T* child(QWidget& window, const char* name) {
+    return window.findChild<T*>(QString::fromLatin1(name));
+}
+
+QStringList column(QAbstractItemModel* model, int column) {
+    QStringList texts;
+    for (int row = 0; row < model->rowCount(); ++row) texts << model->index(row, column).data().toString();
+    return texts;
+}
+
+// "file name: name" for every row with a name, in file-name order (the lists keep the folder's order).
+QStringList namedFiles(QAbstractItemModel* model, int nameColumn) {
+    QStringList named;
+    for (int row = 0; row < model->rowCount(); ++row) {
+        const QString name = model->index(row, nameColumn).data().toString();
+        if (!name.isEmpty()) named << model->index(row, 1).data().toString() + QStringLiteral(": ") + name;
+    }
+    named.sort();
+    return named;
+}
+
+}  // namespace
+
+class NamesAndNotesWiringTest : public QObject {
+    Q_OBJECT
+
+private:
+    TempFolder m_folder;
+    SettingsStore m_settings;
+    FakeLocator m_locator;
+    RecordingMessages m_messages;
+
+    std::string uploads() const { return m_folder.path() + "uploads"; }
+
+private slots:
+    void aContactNamesItsNumberAndANoteFindsItsRecording() {
+        m_settings.Load(m_folder.path() + "config.ini");
+        fs::create_directory(uploads());
+        buildPhone(m_folder.path() + "phone/", 3);  // numbers 13800138000, ...01, ...02
+        m_locator.root = m_folder.path() + "phone/";
+        FolderChoice archive(QString::fromStdString(uploads()));
+        MainWindowServices services;
+        services.searchMessages = &m_messages;
+        services.phonebookMessages = &m_messages;
+        services.archiveChooser = &archive;
+        auto chooser = [this](QWidget*, const QString&, const QString&) { return QString::fromStdString(uploads()); };
+        CTapelinkDlg window(m_settings, m_locator, m_messages, chooser, services);
+        window.show();
+        window.action(cmd::kUploadNew)->trigger();
+        QTRY_VERIFY(!window.uploadRunning() && !window.archive().isBusy());
+        QCOMPARE(m_messages.texts, std::vector<std::string>{"传输完毕！"});
+        m_messages.texts.clear();
+
+        bool phonebookSeen = false;
+        auto phonebook = whenModal<CPhonebookDlg>(
+            [](CPhonebookDlg& dialog) {
+                auto add = whenModal<CContactDlg>([](CContactDlg& contact) {
+                    child<QLineEdit>(contact, "name")->setText(QStringLiteral("张三"));
+                    // Written as people write it: the number matches by its digits.
+                    child<QPlainTextEdit>(contact, "numbers")->setPlainText(QStringLiteral("+86 138-0013-8001"));
+                    QTest::mouseClick(child<QPushButton>(contact, "1"), Qt::LeftButton);
+                });
+                QTest::mouseClick(child<QPushButton>(dialog, "add"), Qt::LeftButton);
+            },
+            &phonebookSeen);
+        window.action(cmd::kContacts)->trigger();
+        QVERIFY(phonebookSeen);
+        QCOMPARE(window.listView()->model()->headerData(9, Qt::Horizontal).toString(), QStringLiteral("姓名"));
+        QTRY_COMPARE(namedFiles(window.listView()->model(), 9), QStringList{"VOA00002.WAV: 张三"});
+
+        bool searchSeen = false;
+        auto search = whenModal<CQueryDlg>(
+            [this](CQueryDlg& dialog) {
+                QTest::mouseClick(child<QPushButton>(dialog, "1064"), Qt::LeftButton);
+                auto* list = child<QTableView>(dialog, "1026");
+                QCOMPARE(list->model()->headerData(9, Qt::Horizontal).toString(), QStringLiteral("姓名"));
+                QCOMPARE(list->model()->rowCount(), 3);
+                QCOMPARE(namedFiles(list->model(), 9), QStringList{"VOA00002.WAV: 张三"});
+
+                // A note on the third recording, typed and kept with 确定.
+                list->selectRow(2);
+                bool noteSeen = false;
+                auto note = whenModal<CNoteDlg>(
+                    [](CNoteDlg& dialog) {
+                        child<QPlainTextEdit>(dialog, "note")->setPlainText(QStringLiteral("客户投诉"));
+                        child<QLineEdit>(dialog, "tags")->setText(QStringLiteral("重要 回访"));
+                        QTest::mouseClick(child<QPushButton>(dialog, "1"), Qt::LeftButton);
+                    },
+                    &noteSeen);
+                QTest::mouseClick(child<QPushButton>(dialog, "notes"), Qt::LeftButton);
+                QTRY_VERIFY(noteSeen);
+                QVERIFY(m_messages.texts.empty());
+
+                child<QLineEdit>(dialog, "noteText")->setText(QStringLiteral("回访"));
+                QTest::mouseClick(child<QPushButton>(dialog, "1025"), Qt::LeftButton);
+                QCOMPARE(column(list->model(), 1), QStringList{"VOA00003.WAV"});
+                // The number field takes a part of a name too.
+                child<QLineEdit>(dialog, "noteText")->clear();
+                child<QLineEdit>(dialog, "1023")->setText(QStringLiteral("张"));
+                QTest::mouseClick(child<QPushButton>(dialog, "1025"), Qt::LeftButton);
+                QCOMPARE(column(list->model(), 1), QStringList{"VOA00002.WAV"});
+            },
+            &searchSeen);
+        window.action(cmd::kSearch)->trigger();
+        QVERIFY(searchSeen);
+        QVERIFY(m_messages.texts.empty());
+    }
+};
+
+QTEST_MAIN(NamesAndNotesWiringTest)
+#include "NamesAndNotesWiringTest.moc"
