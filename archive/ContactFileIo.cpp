@@ -58,8 +58,7 @@ ContactFileStatus readContactFile(const std::string& path, const ContactCsvColum
     return ContactFileStatus::Ok;
 }
 
-ContactFileStatus writeContactCsvFile(const std::string& path, const std::vector<Contact>& contacts) {
-    const std::string text = contactCsvText(contacts);
+ContactFileStatus writeContactFile(const std::string& path, const std::string& text) {
     std::string temporary = path + ".XXXXXX";
     const int fd = ::mkstemp(temporary.data());
     if (fd < 0) return ContactFileStatus::Unwritable;

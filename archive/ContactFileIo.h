@@ -14,8 +14,8 @@ enum class ContactFileStatus { Ok, Unreadable, TooLarge, Unwritable };
 // CSV otherwise (with the given columns). Files past 64 MiB are no contact list.
 ContactFileStatus readContactFile(const std::string& path, const ContactCsvColumns& columns, ContactFileContents& out);
 
-// Writes the contacts as CSV to path: into a temporary file beside it, flushed, then renamed into place,
-// so a failure leaves what was there before.
-ContactFileStatus writeContactCsvFile(const std::string& path, const std::vector<Contact>& contacts);
+// Writes a contact file's text (contactCsvText, contactVcardText) to path: into a temporary file beside
+// it, flushed, then renamed into place, so a failure leaves what was there before.
+ContactFileStatus writeContactFile(const std::string& path, const std::string& text);
 
 }  // namespace tapelink

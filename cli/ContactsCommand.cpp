@@ -122,7 +122,7 @@ int ContactsCommand::exportFile(const std::string& folder) {
     if (catalogue && !told(catalogue->phonebook().contacts(contacts), m_context.messages, kReadFailed)) {
         return kExitMessage;
     }
-    if (writeContactCsvFile(m_file, contacts) != ContactFileStatus::Ok) {
+    if (writeContactFile(m_file, contactCsvText(contacts)) != ContactFileStatus::Ok) {
         m_context.messages.showMessage("无法写入文件：" + cellText(m_file), MessageIcon::Warning);
         return kExitMessage;
     }
