@@ -24,8 +24,10 @@ std::string upperAscii(std::string_view text) {
 }
 
 bool isQuotedPrintable(std::string_view line) {
+    // Only the head before the value is looked at, so a long run of continued lines costs no more than once.
     const std::size_t colon = line.find(':');
-    return upperAscii(line.substr(0, colon)).find("QUOTED-PRINTABLE") != std::string::npos;
+    return colon != std::string_view::npos &&
+           upperAscii(line.substr(0, colon)).find("QUOTED-PRINTABLE") != std::string::npos;
 }
 
 // Physical lines joined: a line beginning with a space or tab continues the one before, and so does the
@@ -138,9 +140,9 @@ public:
             m_family = cleanContactText(parts[0]);
             m_given = parts.size() > 1 ? cleanContactText(parts[1]) : std::string();
         } else if (property.name == "TEL") {
-            std::string number = property.value;
-            if (upperAscii(std::string_view(number).substr(0, 4)) == "TEL:")
-                number = number.substr(4, number.find(';') - 4);
+            // A tel: URI's parameters (;ext=) follow a semicolon, as a structured value's parts do.
+            std::string number = valueParts(property.value).front();
+            if (upperAscii(std::string_view(number).substr(0, 4)) == "TEL:") number.erase(0, 4);
             m_card.numbers.push_back(std::move(number));
         } else if (property.name == "ORG") {
             m_card.company = valueParts(property.value).front();
@@ -193,6 +195,35 @@ ContactFileContents readContactVcard(const std::string& bytes) {
     }
     if (card.open()) card.finish(contents);
     return contents;
+}
+
+namespace {
+
+std::string escaped(const std::string& text) {
+    std::string out;
+    for (const char c : text) {
+        if (c == '\\' || c == ',' || c == ';') out += '\\';
+        if (c == '\n') {
+            out += "\\n";
+        } else if (c != '\r') {
+            out += c;
+        }
+    }
+    return out;
+}
+
+}  // namespace
+
+std::string contactVcardText(const std::vector<Contact>& contacts) {
+    std::string text;
+    for (const Contact& contact : contacts) {
+        const std::string name = escaped(contact.name);
+        text += "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:" + name + "\r\nN:" + name + ";;;;\r\n";
+        for (const std::string& number : contact.numbers) text += "TEL;TYPE=VOICE:" + escaped(number) + "\r\n";
+        if (!contact.company.empty()) text += "ORG:" + escaped(contact.company) + "\r\n";
+        text += "END:VCARD\r\n";
+    }
+    return text;
 }
 
 }  // namespace tapelink

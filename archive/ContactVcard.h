@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "archive/ContactFile.h"
 
@@ -11,5 +12,8 @@ namespace tapelink {
 // soft line breaks, CHARSET=UTF-8 or GBK (texts without a charset are taken as UTF-8 where they are
 // valid UTF-8, else as GBK). A card cut off at the end of the file still gives what it holds.
 ContactFileContents readContactVcard(const std::string& bytes);
+
+// The contacts as vCard 3.0 cards (UTF-8, CRLF line ends), as phones import them.
+std::string contactVcardText(const std::vector<Contact>& contacts);
 
 }  // namespace tapelink

@@ -23,3 +23,5 @@ bash bench/upload.sh "$build"
 bash bench/demo_store.sh "$build"
 # The archive catalogue: marks, reconciliation, rebuild and upload --new against their baselines.
 bash bench/catalogue.sh "$build"
+# The phonebook: importing 5,000 vCard contacts against the sqlite3 shell importing the same as CSV.
+bash bench/contacts.sh "$build"

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include "archive/ContactCsv.h"
+#include "archive/ContactDirectory.h"
 #include "archive/ContactVcard.h"
+#include "archive/DemoPhonebook.h"
 
 using namespace tapelink;
 
@@ -94,4 +96,22 @@ TEST(ContactFiles, JunkAndGiantLinesGiveSkipsNotContacts) {
     const ContactFileContents vcard = readContactVcard(junk);
     EXPECT_TRUE(vcard.contacts.empty());
     EXPECT_EQ(vcard.skipped, (Skips{{1, "不是名片内容"}}));
+}
+
+TEST(DemoPhonebook, NamesMostDemoNumbersInTheirManyWrittenFormsAndSurvivesItsVcard) {
+    const std::vector<DemoRecording> plan = planDemoVolume({160, 9, 90});
+    const Contacts contacts = planDemoPhonebook(plan);
+    const ContactDirectory directory(contacts);
+    int named = 0;
+    int numbered = 0;
+    for (const DemoRecording& recording : plan) {
+        if (recording.info.phoneNumber.empty()) continue;
+        ++numbered;
+        if (!directory.nameFor(recording.info.phoneNumber).empty()) ++named;
+    }
+    EXPECT_GT(named, numbered / 2);
+    EXPECT_LT(named, numbered);
+    const ContactFileContents read = readContactVcard(contactVcardText(contacts));
+    EXPECT_EQ(read.contacts, contacts);
+    EXPECT_EQ(read.skippedCount, 0);
 }
