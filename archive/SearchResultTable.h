@@ -27,6 +27,8 @@ public:
     int columnCount() const override { return static_cast<int>(kSearchColumnCount); }
     std::string columnTitle(int column) const override;
     std::string cellText(int row, int column) const override;
+    std::string nameText(int row) const override;
+    std::string remarkText(int row) const override;
 
     const std::vector<SearchResultRow>& rows() const { return m_rows; }
     std::vector<SearchResultRow> takeRows() { return std::exchange(m_rows, {}); }
