@@ -15,6 +15,8 @@ struct ContactImportCounts {
     int added = 0;
     int updated = 0;
     int unchanged = 0;
+
+    bool operator==(const ContactImportCounts&) const = default;
 };
 
 // The contacts kept in an archive's catalogue, so that everyone who opens that archive sees the same names.

@@ -65,4 +65,22 @@ OpenArchive openArchive(const std::string& folder, IMessageSink& messages) {
     return archive;
 }
 
+std::unique_ptr<IArchiveCatalogue> openCatalogue(const std::string& folder, CatalogueAccess access,
+                                                 IMessageSink& messages) {
+    if (::access(folder.c_str(), F_OK) != 0) {
+        messages.showMessage(kFolderMissing, MessageIcon::Warning);
+        return nullptr;
+    }
+    CatalogueOpening opening = SqliteCatalogueOpener().open(folder, access);
+    if (!opening.setAsidePath.empty()) {
+        messages.showMessage(catalogueSetAsideText(opening.setAsidePath), MessageIcon::Warning);
+    }
+    const bool fine = opening.status == CatalogueStatus::Ok || opening.status == CatalogueStatus::ReadOnly;
+    if (!opening.catalogue && !fine) {
+        messages.showMessage(opening.status == CatalogueStatus::NewerVersion ? kCatalogueNewer : kCatalogueFailed,
+                             MessageIcon::Warning);
+    }
+    return std::move(opening.catalogue);
+}
+
 }  // namespace tapelink::cli

@@ -23,6 +23,13 @@ struct OpenArchive {
 // Failures are told through messages; the catalogue is then null.
 OpenArchive openArchive(const std::string& folder, IMessageSink& messages);
 
+// The catalogue of an archive folder as it stands, without reconciling it with the folder (for what the
+// catalogue keeps beside the recordings, such as the phonebook). Null without a message where there is no
+// catalogue and none can be made (a read-only folder, or ReadOnly access); failures are told through
+// messages, and the catalogue is then null too.
+std::unique_ptr<IArchiveCatalogue> openCatalogue(const std::string& folder, CatalogueAccess access,
+                                                 IMessageSink& messages);
+
 // The one message shown when a damaged catalogue was set aside.
 std::string catalogueSetAsideText(const std::string& asidePath);
 

@@ -1,8 +1,14 @@
 #include "cli/DemoStoreCommand.h"
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <iostream>
 
+#include "archive/ContactFileIo.h"
+#include "archive/ContactVcard.h"
+#include "archive/DemoPhonebook.h"
+#include "cli/NonBlank.h"
 #include "platform/SndfileWavEncoder.h"
 
 namespace tapelink::cli {
@@ -36,12 +42,18 @@ DemoStoreCommand::DemoStoreCommand(CLI::App& parent, CliContext& context)
     m_command->add_option("--max-seconds", m_options.maxSeconds, "Length of the longest recording")
         ->check(CLI::Range(1, 3600));
     m_command->add_flag("--force", m_force, "Replace the whole contents of a folder that is not empty");
+    m_command->add_option("--phonebook", m_phonebook, "Also write contacts for the demo numbers to this vCard file")
+        ->check(nonBlank());
 }
 
 int DemoStoreCommand::run() {
     // Writing into an existing volume would mix its files with the new ones under a header that counts only
     // the new ones.
     std::error_code ec;
+    if (!m_phonebook.empty() && fs::exists(fs::symlink_status(m_phonebook, ec)) && !m_force) {
+        std::cerr << m_phonebook << ": the file exists; give --force to replace it\n";
+        return kExitMessage;
+    }
     if (fs::is_directory(m_folder, ec) && !fs::is_empty(m_folder, ec)) {
         if (!m_force) {
             std::cerr << m_folder << ": the folder is not empty; give --force to replace its contents\n";
@@ -57,6 +69,12 @@ int DemoStoreCommand::run() {
     std::string error;
     if (!writeDemoVolume(m_folder, m_options, encoder, error)) {
         std::cerr << error << '\n';
+        return kExitMessage;
+    }
+    if (!m_phonebook.empty() &&
+        writeContactFile(m_phonebook, contactVcardText(planDemoPhonebook(planDemoVolume(m_options)))) !=
+            ContactFileStatus::Ok) {
+        std::cerr << m_phonebook << ": " << std::strerror(errno) << '\n';
         return kExitMessage;
     }
     return kExitOk;

@@ -8,7 +8,8 @@
 namespace tapelink::cli {
 
 // tapelink-cli demo-store DIR [--recordings N] [--seed S] [--max-seconds S] [--force]: writes a demo telephone
-// into a new or empty folder (--force: into any folder, whose contents it replaces).
+// into a new or empty folder (--force: into any folder, whose contents it replaces). --phonebook FILE also
+// writes a vCard file of contacts for the demo telephone's numbers (a new file, or any with --force).
 class DemoStoreCommand {
 public:
     DemoStoreCommand(CLI::App& parent, CliContext& context);
@@ -21,6 +22,7 @@ private:
     std::string m_folder;
     DemoVolumeOptions m_options;
     bool m_force = false;
+    std::string m_phonebook;
 };
 
 }  // namespace tapelink::cli

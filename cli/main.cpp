@@ -4,6 +4,7 @@
 #include "cli/ArchiveCommand.h"
 #include "cli/BinCommand.h"
 #include "cli/CliContext.h"
+#include "cli/ContactsCommand.h"
 #include "cli/DeleteCommand.h"
 #include "cli/DemoStoreCommand.h"
 #include "cli/ExportCommand.h"
@@ -46,6 +47,7 @@ int runCommandLine(int argc, char** argv) {
     SearchCommand search(app, context);
     UploadCommand upload(app, context);
     ArchiveCommand archive(app, context);
+    ContactsCommand contacts(app, context);
 
     try {
         app.parse(argc, argv);
@@ -69,6 +71,7 @@ int runCommandLine(int argc, char** argv) {
     if (search.command()->parsed()) return search.run();
     if (upload.command()->parsed()) return upload.run();
     if (archive.command()->parsed()) return archive.run();
+    if (contacts.command()->parsed()) return contacts.run();
     return kExitUsage;
 }
 

@@ -49,6 +49,7 @@ constexpr std::array kMigrations = {
         number TEXT NOT NULL,
         digits TEXT NOT NULL);
     CREATE INDEX contact_numbers_contact ON contact_numbers(contact_id);
+    CREATE INDEX contact_numbers_digits ON contact_numbers(digits);
     CREATE TABLE recording_notes(
         recording_id INTEGER PRIMARY KEY REFERENCES recordings(id) ON DELETE CASCADE,
         note TEXT NOT NULL);
@@ -242,7 +243,10 @@ CatalogueOpening openReadOnly(const std::string& path) {
 }  // namespace
 
 SqliteArchiveCatalogue::SqliteArchiveCatalogue(sqlite3* db, bool writable)
-    : m_db(db), m_writable(writable), m_notes(std::make_unique<SqliteRecordingNotes>(db, writable)) {}
+    : m_db(db),
+      m_writable(writable),
+      m_phonebook(db, writable),
+      m_notes(std::make_unique<SqliteRecordingNotes>(db, writable)) {}
 
 SqliteArchiveCatalogue::~SqliteArchiveCatalogue() {
     m_notes.reset();

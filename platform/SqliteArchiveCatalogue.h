@@ -6,6 +6,7 @@
 #include <string>
 
 #include "archive/IArchiveCatalogue.h"
+#include "platform/SqlitePhonebook.h"
 #include "platform/SqliteRecordingNotes.h"
 
 namespace tapelink {
@@ -27,6 +28,7 @@ public:
     CatalogueStatus apply(const CatalogueChanges& changes) override;
     void withSnapshot(const std::function<void()>& lookups) override;
     IRecordingNotes& notes() override { return *m_notes; }
+    IPhonebook& phonebook() override { return m_phonebook; }
 
 private:
     sqlite3_stmt* prepared(sqlite3_stmt*& slot, const char* sql);
@@ -36,6 +38,7 @@ private:
     bool m_writable;
     sqlite3_stmt* m_byContent = nullptr;
     sqlite3_stmt* m_byName = nullptr;
+    SqlitePhonebook m_phonebook;                    // on m_db; prepares nothing that outlives a call
     std::unique_ptr<SqliteRecordingNotes> m_notes;  // on m_db
 };
 

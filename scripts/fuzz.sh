@@ -9,7 +9,7 @@ cd "$(dirname "$0")/.."
 seconds=${FUZZ_SECONDS:-60}
 build=${FUZZ_BUILD_DIR:-build-fuzz}
 jobs=${FUZZ_BUILD_JOBS:-$(nproc)}
-all_targets=(fuzz_index_header fuzz_recording_info fuzz_folder_names fuzz_settings fuzz_archive_inputs fuzz_cli_arguments)
+all_targets=(fuzz_index_header fuzz_recording_info fuzz_folder_names fuzz_settings fuzz_archive_inputs fuzz_cli_arguments fuzz_contact_csv fuzz_contact_vcard)
 targets=("$@")
 [[ ${#targets[@]} -gt 0 ]] || targets=("${all_targets[@]}")
 

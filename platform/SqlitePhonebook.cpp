@@ -1,0 +1,176 @@
+#include "platform/SqlitePhonebook.h"
+
+#include <map>
+#include <set>
+
+#include "archive/ContactDirectory.h"
+#include "platform/SqliteStatement.h"
+
+namespace tapelink {
+
+using sqlite::bindText;
+using sqlite::runToEnd;
+using sqlite::Statement;
+using sqlite::statusOf;
+using sqlite::text;
+
+namespace {
+
+// Two spellings of one number are one number.
+std::string numberKey(const std::string& number) {
+    std::string digits = ContactDirectory::dialledDigits(number);
+    return digits.empty() ? number : digits;
+}
+
+// Adds what incoming knows to stored: numbers stored lack, and a company when the file names one.
+// True when stored changed.
+bool merge(Contact& stored, const Contact& incoming) {
+    bool changed = false;
+    std::set<std::string> known;
+    for (const std::string& number : stored.numbers) known.insert(numberKey(number));
+    for (const std::string& number : incoming.numbers) {
+        if (known.insert(numberKey(number)).second) {
+            stored.numbers.push_back(number);
+            changed = true;
+        }
+    }
+    if (!incoming.company.empty() && incoming.company != stored.company) {
+        stored.company = incoming.company;
+        changed = true;
+    }
+    return changed;
+}
+
+}  // namespace
+
+SqlitePhonebook::SqlitePhonebook(sqlite3* db, bool writable) : m_db(db), m_writable(writable) {
+    Statement statement(m_db, "SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = 'contacts'");
+    m_hasTables = statement.code() == SQLITE_OK && sqlite3_step(statement.get()) == SQLITE_ROW;
+}
+
+template <typename Work>
+CatalogueStatus SqlitePhonebook::inTransaction(Work work) {
+    if (!m_writable || !m_hasTables) return CatalogueStatus::ReadOnly;
+    const int began = sqlite3_exec(m_db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+    if (began != SQLITE_OK) return statusOf(began);
+    CatalogueStatus status = work();
+    if (status == CatalogueStatus::Ok) {
+        const int committed = sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr);
+        if (committed != SQLITE_OK) status = statusOf(committed);
+    }
+    if (status != CatalogueStatus::Ok) sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+    return status;
+}
+
+CatalogueStatus SqlitePhonebook::contacts(std::vector<Contact>& out) {
+    out.clear();
+    if (!m_hasTables) return CatalogueStatus::Ok;
+    Statement statement(m_db,
+                        "SELECT c.id, c.name, c.company, n.number FROM contacts c "
+                        "LEFT JOIN contact_numbers n ON n.contact_id = c.id ORDER BY c.name, c.id, n.rowid");
+    if (statement.code() != SQLITE_OK) return statusOf(statement.code());
+    int code = SQLITE_OK;
+    while ((code = sqlite3_step(statement.get())) == SQLITE_ROW) {
+        const std::int64_t id = sqlite3_column_int64(statement.get(), 0);
+        if (out.empty() || out.back().id != id)
+            out.push_back({id, text(statement.get(), 1), {}, text(statement.get(), 2)});
+        if (sqlite3_column_type(statement.get(), 3) != SQLITE_NULL)
+            out.back().numbers.push_back(text(statement.get(), 3));
+    }
+    return code == SQLITE_DONE ? CatalogueStatus::Ok : statusOf(code);
+}
+
+CatalogueStatus SqlitePhonebook::write(Contact& contact, bool numbersChanged) {
+    if (contact.id == 0) {
+        Statement insert(m_db, "INSERT INTO contacts(name, company) VALUES(?1, ?2)");
+        if (insert.code() != SQLITE_OK) return statusOf(insert.code());
+        bindText(insert.get(), 1, contact.name);
+        bindText(insert.get(), 2, contact.company);
+        if (const int code = runToEnd(insert.get()); code != SQLITE_OK) return statusOf(code);
+        contact.id = sqlite3_last_insert_rowid(m_db);
+    } else {
+        Statement update(m_db, "UPDATE contacts SET name = ?2, company = ?3 WHERE id = ?1");
+        if (update.code() != SQLITE_OK) return statusOf(update.code());
+        sqlite3_bind_int64(update.get(), 1, contact.id);
+        bindText(update.get(), 2, contact.name);
+        bindText(update.get(), 3, contact.company);
+        if (const int code = runToEnd(update.get()); code != SQLITE_OK) return statusOf(code);
+        if (sqlite3_changes(m_db) == 0) return CatalogueStatus::Failed;  // removed meanwhile
+    }
+    if (!numbersChanged) return CatalogueStatus::Ok;
+    Statement clear(m_db, "DELETE FROM contact_numbers WHERE contact_id = ?1");
+    Statement add(m_db, "INSERT INTO contact_numbers(contact_id, number, digits) VALUES(?1, ?2, ?3)");
+    if (clear.code() != SQLITE_OK || add.code() != SQLITE_OK) return statusOf(clear.code() | add.code());
+    sqlite3_bind_int64(clear.get(), 1, contact.id);
+    if (const int code = runToEnd(clear.get()); code != SQLITE_OK) return statusOf(code);
+    for (const std::string& number : contact.numbers) {
+        if (number.empty()) continue;
+        sqlite3_bind_int64(add.get(), 1, contact.id);
+        bindText(add.get(), 2, number);
+        bindText(add.get(), 3, ContactDirectory::dialledDigits(number));
+        if (const int code = runToEnd(add.get()); code != SQLITE_OK) return statusOf(code);
+    }
+    return CatalogueStatus::Ok;
+}
+
+CatalogueStatus SqlitePhonebook::save(Contact& contact) {
+    Contact written = contact;
+    const CatalogueStatus status = inTransaction([&] { return write(written, true); });
+    if (status == CatalogueStatus::Ok) contact.id = written.id;
+    return status;
+}
+
+CatalogueStatus SqlitePhonebook::remove(std::int64_t id) {
+    return inTransaction([&] {
+        // Numbers first: the cascade needs foreign keys switched on, which a connection may not have.
+        for (const char* sql :
+             {"DELETE FROM contact_numbers WHERE contact_id = ?1", "DELETE FROM contacts WHERE id = ?1"}) {
+            Statement statement(m_db, sql);
+            if (statement.code() != SQLITE_OK) return statusOf(statement.code());
+            sqlite3_bind_int64(statement.get(), 1, id);
+            if (const int code = runToEnd(statement.get()); code != SQLITE_OK) return statusOf(code);
+        }
+        return CatalogueStatus::Ok;
+    });
+}
+
+// The key of a re-import is the name: contact files carry no identity that survives an export from one
+// program and an import into another (vCard UIDs are often missing or made anew), and the numbers are
+// what an update changes. An import adds what the file knows and never drops what the archive knew, so
+// numbers typed in by hand survive a re-import of an older export.
+CatalogueStatus SqlitePhonebook::import(const std::vector<Contact>& contacts, ContactImportCounts& counts) {
+    counts = {};
+    // One file may name a person twice (a phone's export, a merged address book): one contact.
+    std::map<std::string, Contact> incoming;
+    for (const Contact& contact : contacts) {
+        if (contact.name.empty()) continue;
+        auto [slot, added] = incoming.try_emplace(contact.name, Contact{0, contact.name, {}, {}});
+        merge(slot->second, contact);
+    }
+    ContactImportCounts done;
+    const CatalogueStatus status = inTransaction([&] {
+        std::vector<Contact> stored;
+        if (const CatalogueStatus read = this->contacts(stored); read != CatalogueStatus::Ok) return read;
+        std::map<std::string, Contact*> byName;
+        for (Contact& contact : stored) byName.try_emplace(contact.name, &contact);  // the oldest of a name
+        for (auto& [name, contact] : incoming) {
+            const auto found = byName.find(name);
+            Contact* target = found == byName.end() ? &contact : found->second;
+            const std::size_t numbersBefore = target->numbers.size();
+            if (found != byName.end() && !merge(*target, contact)) {
+                ++done.unchanged;
+                continue;
+            }
+            ++(found == byName.end() ? done.added : done.updated);
+            const bool numbersChanged = found == byName.end() || target->numbers.size() != numbersBefore;
+            if (const CatalogueStatus written = write(*target, numbersChanged); written != CatalogueStatus::Ok) {
+                return written;
+            }
+        }
+        return CatalogueStatus::Ok;
+    });
+    if (status == CatalogueStatus::Ok) counts = done;
+    return status;
+}
+
+}  // namespace tapelink

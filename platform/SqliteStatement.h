@@ -1,0 +1,53 @@
+#pragma once
+
+#include <sqlite3.h>
+
+#include <string>
+
+#include "archive/IArchiveCatalogue.h"
+
+namespace tapelink::sqlite {
+
+// A prepared statement, finalized when it goes.
+class Statement {
+public:
+    Statement(sqlite3* db, const char* sql) { m_code = sqlite3_prepare_v2(db, sql, -1, &m_statement, nullptr); }
+    ~Statement() { sqlite3_finalize(m_statement); }
+    Statement(const Statement&) = delete;
+    Statement& operator=(const Statement&) = delete;
+    sqlite3_stmt* get() const { return m_statement; }
+    int code() const { return m_code; }
+
+private:
+    sqlite3_stmt* m_statement = nullptr;
+    int m_code = SQLITE_OK;
+};
+
+inline CatalogueStatus statusOf(int code) {
+    code &= 0xFF;
+    if (code == SQLITE_CORRUPT || code == SQLITE_NOTADB) return CatalogueStatus::Unreadable;
+    if (code == SQLITE_READONLY) return CatalogueStatus::ReadOnly;
+    return CatalogueStatus::Failed;
+}
+
+// A text column as stored, NUL bytes and all.
+inline std::string text(sqlite3_stmt* statement, int column) {
+    const auto* bytes = static_cast<const char*>(sqlite3_column_blob(statement, column));
+    return bytes == nullptr ? std::string()
+                            : std::string(bytes, static_cast<std::size_t>(sqlite3_column_bytes(statement, column)));
+}
+
+inline void bindText(sqlite3_stmt* statement, int index, const std::string& value) {
+    sqlite3_bind_text(statement, index, value.data(), static_cast<int>(value.size()), SQLITE_TRANSIENT);
+}
+
+// Runs a reset statement to its end; the SQLite result code.
+inline int runToEnd(sqlite3_stmt* statement) {
+    int code = SQLITE_ROW;
+    while ((code = sqlite3_step(statement)) == SQLITE_ROW) {
+    }
+    sqlite3_reset(statement);
+    return code == SQLITE_DONE ? SQLITE_OK : code;
+}
+
+}  // namespace tapelink::sqlite
