@@ -99,10 +99,9 @@ bool ArchiveSearch::matchesNote(const RecordingEntry& entry, const std::string& 
 
 void ArchiveSearch::AddResultRow(const RecordingEntry& entry, int index) {
     SearchResultRow row = searchResultRow(entry, index);
-    if (m_annotations != nullptr) {
-        row.name = m_annotations->nameFor(entry.phoneNumber);
-        row.remark = m_annotations->remarkOfFile(entry.fileName);
-    }
+    // The remark is left for the export to fill: reading every note would cost a large search more than
+    // its criteria.
+    if (m_annotations != nullptr) row.name = m_annotations->nameFor(entry.phoneNumber);
     m_list.insertRow(index, std::move(row));
 }
 

@@ -20,8 +20,9 @@ public:
 
     const std::string& searchFolder() const { return m_folder; }
     void setSearchFolder(std::string folder) { m_folder = std::move(folder); }
-    // Names and notes of the search folder's archive, for matching and for the rows; null (the default)
-    // searches by number only and leaves names and remarks empty. Not owned; made afresh for each search,
+    // Names and notes of the search folder's archive, for matching and for the rows' names; null (the
+    // default) searches by number only and leaves names empty. Remarks are filled only on demand
+    // (SearchResultTable::fillNamesAndRemarks). Not owned; made afresh for each search,
     // so that it holds the notes as they are now.
     void setAnnotations(RecordingAnnotations* annotations) { m_annotations = annotations; }
     const std::vector<RecordingEntry>& records() const { return m_records; }

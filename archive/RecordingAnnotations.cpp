@@ -27,10 +27,11 @@ bool RecordingAnnotations::nameContains(const std::string& phoneNumber, const st
     return !name.empty() && m_namesContaining.count(name) > 0;
 }
 
-const std::set<std::string>& RecordingAnnotations::filesWithText(const std::string& text) {
+const std::unordered_set<std::string>& RecordingAnnotations::filesWithText(const std::string& text) {
     if (!m_haveFiles || m_filesText != text) {
-        m_files.clear();
-        if (m_catalogue != nullptr) m_catalogue->notes().filesWithText(text, m_files);
+        std::set<std::string> files;
+        if (m_catalogue != nullptr) m_catalogue->notes().filesWithText(text, files);
+        m_files = {files.begin(), files.end()};
         m_filesText = text;
         m_haveFiles = true;
     }

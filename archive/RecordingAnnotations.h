@@ -4,6 +4,7 @@
 #include <set>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "archive/ContactDirectory.h"
@@ -35,7 +36,7 @@ public:
     // True when the number's contact is one whose name contains text.
     bool nameContains(const std::string& phoneNumber, const std::string& text);
     // The archived files whose note or a tag contains text, ignoring case.
-    const std::set<std::string>& filesWithText(const std::string& text);
+    const std::unordered_set<std::string>& filesWithText(const std::string& text);
     // The remark of the archive's file of that name.
     std::string remarkOfFile(const std::string& fileName);
     // The remark of the archive's copy of a telephone recording (same content), if it has one.
@@ -54,10 +55,10 @@ private:
     IArchiveCatalogue* m_catalogue;
     std::unordered_map<std::string, std::string> m_names;  // by the number's raw bytes
     std::string m_namesText;                               // the text m_namesContaining was made for
-    std::set<std::string> m_namesContaining;
+    std::unordered_set<std::string> m_namesContaining;
     bool m_haveNamesContaining = false;
     std::string m_filesText;  // the text m_files was made for
-    std::set<std::string> m_files;
+    std::unordered_set<std::string> m_files;
     bool m_haveFiles = false;
     std::map<std::string, RecordingNote> m_notes;
     bool m_haveNotes = false;

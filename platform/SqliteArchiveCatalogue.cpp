@@ -245,8 +245,8 @@ CatalogueOpening openReadOnly(const std::string& path) {
 SqliteArchiveCatalogue::SqliteArchiveCatalogue(sqlite3* db, bool writable)
     : m_db(db),
       m_writable(writable),
-      m_notes(std::make_unique<SqliteRecordingNotes>(db, writable)),
-      m_phonebook(db, writable) {}
+      m_phonebook(db, writable),
+      m_notes(std::make_unique<SqliteRecordingNotes>(db, writable)) {}
 
 SqliteArchiveCatalogue::~SqliteArchiveCatalogue() {
     m_notes.reset();

@@ -38,8 +38,8 @@ private:
     bool m_writable;
     sqlite3_stmt* m_byContent = nullptr;
     sqlite3_stmt* m_byName = nullptr;
-    std::unique_ptr<SqliteRecordingNotes> m_notes;  // on m_db
     SqlitePhonebook m_phonebook;                    // on m_db; prepares nothing that outlives a call
+    std::unique_ptr<SqliteRecordingNotes> m_notes;  // on m_db
 };
 
 // Opens catalogues in the archive folders' .tapelink/ subfolders.

@@ -7,7 +7,8 @@ namespace tapelink {
 
 namespace {
 
-// Live rows only: a replaced recording keeps its note aside with it.
+// Live rows only: a replaced recording keeps its note aside with it. CROSS JOIN keeps the note tables, far
+// smaller than the recordings, as the outer loop.
 constexpr const char* kNoteOf =
     "SELECT n.note FROM recording_notes n JOIN recordings r ON r.id = n.recording_id "
     "WHERE r.file_name = ?1 AND r.state <> 2";
@@ -15,17 +16,28 @@ constexpr const char* kTagsOf =
     "SELECT t.tag FROM recording_tags t JOIN recordings r ON r.id = t.recording_id "
     "WHERE r.file_name = ?1 AND r.state <> 2 ORDER BY t.position";
 constexpr const char* kAllNotes =
-    "SELECT r.file_name, n.note FROM recording_notes n JOIN recordings r ON r.id = n.recording_id "
+    "SELECT r.file_name, n.note FROM recording_notes n CROSS JOIN recordings r ON r.id = n.recording_id "
     "WHERE r.state <> 2";
 constexpr const char* kAllTags =
-    "SELECT r.file_name, t.tag FROM recording_tags t JOIN recordings r ON r.id = t.recording_id "
+    "SELECT r.file_name, t.tag FROM recording_tags t CROSS JOIN recordings r ON r.id = t.recording_id "
     "WHERE r.state <> 2 ORDER BY t.recording_id, t.position";
-// lower() folds ASCII letters only; other scripts are compared as written.
+// LIKE ignores the case of ASCII letters only; other scripts are compared as written. UNION ALL: a file
+// found twice is kept once by the caller's set, cheaper than a temporary table here.
 constexpr const char* kWithText =
-    "SELECT r.file_name FROM recording_notes n JOIN recordings r ON r.id = n.recording_id "
-    "WHERE r.state <> 2 AND instr(lower(n.note), lower(?1)) > 0 "
-    "UNION SELECT r.file_name FROM recording_tags t JOIN recordings r ON r.id = t.recording_id "
-    "WHERE r.state <> 2 AND instr(lower(t.tag), lower(?1)) > 0";
+    "SELECT r.file_name FROM recording_notes n CROSS JOIN recordings r ON r.id = n.recording_id "
+    "WHERE r.state <> 2 AND n.note LIKE ?1 ESCAPE '\\' "
+    "UNION ALL SELECT r.file_name FROM recording_tags t CROSS JOIN recordings r ON r.id = t.recording_id "
+    "WHERE r.state <> 2 AND t.tag LIKE ?1 ESCAPE '\\'";
+
+// A LIKE pattern that finds text anywhere, its own % and _ taken literally.
+std::string containsPattern(const std::string& text) {
+    std::string pattern = "%";
+    for (const char c : text) {
+        if (c == '%' || c == '_' || c == '\\') pattern += '\\';
+        pattern += c;
+    }
+    return pattern + '%';
+}
 
 CatalogueStatus statusOf(int code) {
     code &= 0xFF;
@@ -104,7 +116,7 @@ CatalogueStatus SqliteRecordingNotes::filesWithText(const std::string& text, std
     out.clear();
     if (!m_hasTables) return CatalogueStatus::Ok;
     Statement matching(m_db, kWithText);
-    matching.bind(1, text);
+    matching.bind(1, containsPattern(text));
     const int code = matching.forEachRow([&] { out.insert(matching.text(0)); });
     return code == SQLITE_OK ? CatalogueStatus::Ok : statusOf(code);
 }

@@ -70,6 +70,9 @@ TEST_F(NamesAndNotesSearchTest, NoteTextMatchesNotesAndTagsAndRowsCarryTheRemark
     EXPECT_EQ(search("张", "回"), Shown{});
     search("", "");
     ASSERT_EQ(table.rows().size(), 4u);
+    EXPECT_EQ(table.rows()[1].remark, "");
+    RecordingAnnotations annotations(contacts, catalogue.get());
+    table.fillNamesAndRemarks(annotations, archive());
     EXPECT_EQ(table.rows()[1].remark, "Complaint about billing [重要]");
     EXPECT_EQ(table.rows()[2].remark, "[回访]");
     EXPECT_EQ(table.rows()[0].remark, "");
@@ -79,6 +82,5 @@ TEST_F(NamesAndNotesSearchTest, NoteTextMatchesNotesAndTagsAndRowsCarryTheRemark
     ASSERT_TRUE(same);
     std::vector<RecordingEntry> phone{RecordingEntry::fromInfo("/phone/", "VOA00099.WAV", 4532, *same),
                                       RecordingEntry::fromInfo("/phone/", "VOA00002.WAV", 4533, *same)};
-    RecordingAnnotations annotations(contacts, catalogue.get());
     EXPECT_EQ(annotations.annotate(phone), (std::vector<RowAnnotation>{{"", "[回访]"}, {"", ""}}));
 }
