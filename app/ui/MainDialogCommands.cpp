@@ -17,6 +17,7 @@
 #include "app/ui/MainWindowServices.h"
 #include "app/ui/PhoneListModel.h"
 #include "archive/CatalogueReconciler.h"
+#include "archive/RecordingAnnotations.h"
 #include "archive/ui/CNoteDlg.h"
 #include "archive/ui/CPhonebookDlg.h"
 #include "archive/ui/CPlayDlg.h"
@@ -35,6 +36,30 @@ constexpr const char* kPhoneListName = "录音列表";
 constexpr const char* kSearchListName = "查询结果";
 constexpr const char* kCatalogueFailed = "存档索引无法打开！";
 constexpr const char* kNotArchived = "这个文件不在存档中，无法添加备注！";
+
+// A list's texts with the name and remark of each row, for an export.
+class AnnotatedList : public IListTexts {
+public:
+    AnnotatedList(const IListTexts& list, std::vector<RowAnnotation> annotations)
+        : m_list(list), m_annotations(std::move(annotations)) {}
+    int rowCount() const override { return m_list.rowCount(); }
+    int columnCount() const override { return m_list.columnCount(); }
+    std::string columnTitle(int column) const override { return m_list.columnTitle(column); }
+    std::string cellText(int row, int column) const override { return m_list.cellText(row, column); }
+    std::string nameText(int row) const override { return at(row).name; }
+    std::string remarkText(int row) const override { return at(row).remark; }
+
+private:
+    const RowAnnotation& at(int row) const {
+        static const RowAnnotation kNone;
+        return row >= 0 && static_cast<std::size_t>(row) < m_annotations.size()
+                   ? m_annotations[static_cast<std::size_t>(row)]
+                   : kNone;
+    }
+
+    const IListTexts& m_list;
+    std::vector<RowAnnotation> m_annotations;
+};
 
 }  // namespace
 
@@ -189,7 +214,15 @@ void MainDialogCommands::editNote(const QString& path, QWidget* owner) {
 }
 
 void MainDialogCommands::exportPhoneList() {
-    exportList(m_window.listTexts(), m_window.messages(), QString::fromUtf8(kPhoneListName), &m_window);
+    // Names and remarks are read for the export only; the remark is that of the archive's copy.
+    std::unique_ptr<IArchiveCatalogue> catalogue;
+    const std::string folder = m_window.settingsCopy().uploadFolder();
+    if (!folder.empty())
+        catalogue = m_window.archive().catalogueOpener().open(folder, CatalogueAccess::ReadOnly).catalogue;
+    const std::shared_ptr<const ContactDirectory> contacts = m_window.archive().contactDirectory();
+    RecordingAnnotations annotations(*contacts, catalogue.get());
+    const AnnotatedList list(m_window.listTexts(), annotations.annotate(m_window.phoneList().entries()));
+    exportList(list, m_window.messages(), QString::fromUtf8(kPhoneListName), &m_window);
 }
 
 void MainDialogCommands::exportList(const IListTexts& list, IMessageSink& messages, const QString& listName,

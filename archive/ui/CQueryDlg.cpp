@@ -105,8 +105,13 @@ void CQueryDlg::buildControls() {
         return button;
     };
     connect(makeButton("1025", "查找", dialogRect(504, 5, 53, 13)), &QPushButton::clicked, this, &CQueryDlg::RunSearch);
-    connect(makeButton("1037", "导出EXCEL", dialogRect(504, 21, 53, 13)), &QPushButton::clicked, this,
-            &CQueryDlg::exportRequested);
+    connect(makeButton("1037", "导出EXCEL", dialogRect(504, 21, 53, 13)), &QPushButton::clicked, this, [this] {
+        // The remarks are read for the export only: a search would spend more on them than on its criteria.
+        const std::string folder = m_search.searchFolder();
+        withAnnotations(folder,
+                        [this, &folder](RecordingAnnotations& annotations) { m_model->annotate(annotations, folder); });
+        emit exportRequested();
+    });
 
     m_list = new QTableView(this);
     m_list->setObjectName(QStringLiteral("1026"));
@@ -225,18 +230,18 @@ SearchCriteria CQueryDlg::criteria() const {
     return criteria;
 }
 
-void CQueryDlg::withAnnotations(const std::string& folder, const std::function<void()>& run) {
+void CQueryDlg::withAnnotations(const std::string& folder, const std::function<void(RecordingAnnotations&)>& run) {
     std::unique_ptr<IArchiveCatalogue> catalogue;
     if (m_catalogues != nullptr && !folder.empty())
         catalogue = m_catalogues->open(folder, CatalogueAccess::ReadOnly).catalogue;
     RecordingAnnotations annotations(*m_directory, catalogue.get());
     m_search.setAnnotations(&annotations);
-    run();
+    run(annotations);
     m_search.setAnnotations(nullptr);
 }
 
 void CQueryDlg::RunSearch() {
-    withAnnotations(m_search.searchFolder(), [this] { m_search.RunSearch(criteria()); });
+    withAnnotations(m_search.searchFolder(), [this](RecordingAnnotations&) { m_search.RunSearch(criteria()); });
 }
 
 void CQueryDlg::AddFiles() {
@@ -252,7 +257,7 @@ void CQueryDlg::AddFolder() {
     // A cancelled choice leaves no search folder and an empty list.
     const std::optional<QString> folder = m_chooser.chooseFolder(this);
     const std::string chosen = folder ? localPath(*folder) : std::string();
-    withAnnotations(chosen, [this, &chosen] { m_search.AddFolder(chosen); });
+    withAnnotations(chosen, [this, &chosen](RecordingAnnotations&) { m_search.AddFolder(chosen); });
 }
 
 std::vector<int> CQueryDlg::selectedRows() const {

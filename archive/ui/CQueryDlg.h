@@ -84,7 +84,7 @@ private:
     int firstSelectedRow() const;           // -1 when none is selected
     void stepSelection(int step);
     // Runs one listing or search with the names and notes of folder's archive at hand.
-    void withAnnotations(const std::string& folder, const std::function<void()>& run);
+    void withAnnotations(const std::string& folder, const std::function<void(RecordingAnnotations&)>& run);
 
     std::unique_ptr<IMessageSink> m_ownSink;
     std::unique_ptr<IArchiveFileChooser> m_ownChooser;

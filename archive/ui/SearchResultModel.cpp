@@ -7,7 +7,6 @@ namespace tapelink {
 namespace {
 
 constexpr int kNameColumn = static_cast<int>(kSearchColumnCount);
-constexpr int kNumberColumn = 3;
 constexpr const char* kNameColumnTitle = "姓名";
 
 }  // namespace
@@ -24,7 +23,8 @@ int SearchResultModel::columnCount(const QModelIndex& parent) const {
 
 QVariant SearchResultModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid()) return {};
-    if (role == Qt::DisplayRole && index.column() == kNameColumn) return QString::fromStdString(nameOfRow(index.row()));
+    if (role == Qt::DisplayRole && index.column() == kNameColumn)
+        return QString::fromStdString(m_table.nameText(index.row()));
     if (role == Qt::DisplayRole) return QString::fromStdString(m_table.cellText(index.row(), index.column()));
     if (role == Qt::TextAlignmentRole) return QVariant::fromValue(Qt::AlignLeft | Qt::AlignVCenter);
     return {};
@@ -40,14 +40,14 @@ QVariant SearchResultModel::headerData(int section, Qt::Orientation orientation,
 
 void SearchResultModel::setContactDirectory(std::shared_ptr<const ContactDirectory> directory) {
     m_directory = std::move(directory);
-    if (rowCount() > 0) emit dataChanged(index(0, kNameColumn), index(rowCount() - 1, kNameColumn));
 }
 
-std::string SearchResultModel::nameOfRow(int row) const {
-    if (!m_directory || row < 0 || row >= m_table.rowCount()) return {};
-    // A local recording has no number, and an empty number belongs to no one.
-    const std::string number = m_table.cellText(row, kNumberColumn);
-    return number.empty() ? std::string() : m_directory->nameFor(number);
+void SearchResultModel::annotate(RecordingAnnotations& annotations, const std::string& archiveFolder) {
+    flushPending();
+    std::vector<SearchResultRow> rows = m_table.takeRows();
+    annotations.annotate(rows, archiveFolder);
+    m_table.appendRows(std::move(rows));
+    if (rowCount() > 0) emit dataChanged(index(0, kNameColumn), index(rowCount() - 1, kNameColumn));
 }
 
 void SearchResultModel::removeTableRows(const std::vector<int>& ascendingRows) {
@@ -86,6 +86,7 @@ void SearchResultModel::ListAccess::clearRows() {
 }
 
 void SearchResultModel::ListAccess::insertRow(int position, SearchResultRow row) {
+    if (row.name.empty() && m_model.m_directory) row.name = m_model.m_directory->nameFor(row[kSearchNumberColumn]);
     if (m_model.m_updates > 0 && position == rowCount()) {
         m_model.m_pending.push_back(std::move(row));
         return;

@@ -6,13 +6,14 @@
 
 #include "archive/ContactDirectory.h"
 #include "archive/ISearchResultList.h"
+#include "archive/RecordingAnnotations.h"
 #include "archive/SearchResultTable.h"
 
 namespace tapelink {
 
 // The search dialog's result rows for its list view. The rows live in a plain table, so the view asks only
 // for the cells it paints; rows added in one update reach the view as one insertion. After the nine
-// columns of the rows comes "姓名": the contact each row's number belongs to, looked up as it is painted.
+// columns of the rows comes "姓名": the contact each row's number belongs to.
 class SearchResultModel : public QAbstractTableModel {
     Q_OBJECT
 
@@ -28,9 +29,10 @@ public:
     ISearchResultList& resultList() { return m_access; }
     const IListTexts& texts() const { return m_table; }
 
-    // Where the names come from; null shows no names.
+    // Names rows that arrive without one (files added by hand); null leaves them without.
     void setContactDirectory(std::shared_ptr<const ContactDirectory> directory);
-    std::string nameOfRow(int row) const;
+    // Fills every row's name and, for the files in archiveFolder, its remark, for the export.
+    void annotate(RecordingAnnotations& annotations, const std::string& archiveFolder);
 
     // Removes the given rows (ascending, no repeats); the others keep their numbers.
     void removeTableRows(const std::vector<int>& ascendingRows);

@@ -22,6 +22,7 @@
 #include "tests/gui/GuiFixtures.h"
 #include "tests/gui/ModalDriver.h"
 #include "tests/support/RecordingMessages.h"
+#include "tests/support/RecordingSpreadsheet.h"
 #include "tests/support/TempFolder.h"
 
 using namespace tapelink;
@@ -39,6 +40,20 @@ public:
 private:
     QString m_folder;
 };
+
+// The cells an export wrote, kept when the spreadsheet is let go.
+class SheetLog : public RecordingSpreadsheet {
+public:
+    explicit SheetLog(std::vector<std::string>& cells) : m_cells(cells) {}
+    void release() override { m_cells = cellCalls(); }
+
+private:
+    std::vector<std::string>& m_cells;
+};
+
+bool wrote(const std::vector<std::string>& cells, const std::string& cell) {
+    return std::find(cells.begin(), cells.end(), "putCellText " + cell) != cells.end();
+}
 
 template <typename T>
 T* child(QWidget& window, const char* name) {
@@ -86,6 +101,8 @@ private slots:
         services.searchMessages = &m_messages;
         services.phonebookMessages = &m_messages;
         services.archiveChooser = &archive;
+        std::vector<std::string> sheet;
+        services.makeSpreadsheet = [&sheet] { return std::make_unique<SheetLog>(sheet); };
         auto chooser = [this](QWidget*, const QString&, const QString&) { return QString::fromStdString(uploads()); };
         CTapelinkDlg window(m_settings, m_locator, m_messages, chooser, services);
         window.show();
@@ -113,7 +130,7 @@ private slots:
 
         bool searchSeen = false;
         auto search = whenModal<CQueryDlg>(
-            [this](CQueryDlg& dialog) {
+            [this, &sheet](CQueryDlg& dialog) {
                 QTest::mouseClick(child<QPushButton>(dialog, "1064"), Qt::LeftButton);
                 auto* list = child<QTableView>(dialog, "1026");
                 QCOMPARE(list->model()->headerData(9, Qt::Horizontal).toString(), QStringLiteral("姓名"));
@@ -142,11 +159,31 @@ private slots:
                 child<QLineEdit>(dialog, "1023")->setText(QStringLiteral("张"));
                 QTest::mouseClick(child<QPushButton>(dialog, "1025"), Qt::LeftButton);
                 QCOMPARE(column(list->model(), 1), QStringList{"VOA00002.WAV"});
+                // The search's export carries the name, and the note read for it.
+                child<QLineEdit>(dialog, "1023")->clear();
+                QTest::mouseClick(child<QPushButton>(dialog, "1025"), Qt::LeftButton);
+                QTest::mouseClick(child<QPushButton>(dialog, "1037"), Qt::LeftButton);
+                QVERIFY(wrote(sheet, "1 9 备注"));
+                const QStringList files = column(list->model(), 1);
+                QVERIFY(wrote(sheet, std::to_string(files.indexOf("VOA00002.WAV") + 2) + " 8 张三"));
+                QVERIFY(wrote(sheet, std::to_string(files.indexOf("VOA00003.WAV") + 2) + " 9 客户投诉 [重要] [回访]"));
             },
             &searchSeen);
         window.action(cmd::kSearch)->trigger();
         QVERIFY(searchSeen);
         QVERIFY(m_messages.texts.empty());
+
+        // The phone list's export names the caller and carries the note of the archived copy.
+        window.action(cmd::kExportExcel)->trigger();
+        const auto sheetRow = [&window](const std::string& fileName) {
+            for (int row = 0; row < window.listTexts().rowCount(); ++row) {
+                if (window.listTexts().cellText(row, 1) == fileName) return std::to_string(row + 2);
+            }
+            return std::string("none");
+        };
+        QVERIFY(wrote(sheet, "1 7 姓名") && wrote(sheet, "1 8 备注"));
+        QVERIFY(wrote(sheet, sheetRow("VOA00002.WAV") + " 7 张三"));
+        QVERIFY(wrote(sheet, sheetRow("VOA00003.WAV") + " 8 客户投诉 [重要] [回访]"));
     }
 };
 
