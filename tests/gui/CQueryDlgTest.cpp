@@ -90,7 +90,8 @@ private slots:
     void opensWithItsCaptionControlsAndInitialValues() {
         Fixture f;
         QCOMPARE(f.dialog.windowTitle(), QStringLiteral("quorvalent Audio 语音查询"));
-        QCOMPARE(f.dialog.size(), QSize(899, 411));
+        // 599 x 274 dialog units, and 20 more below for the notes' criterion.
+        QCOMPARE(f.dialog.size(), QSize(899, 441));
         QCOMPARE(f.control<QDateTimeEdit>("1044")->dateTime(), QDateTime(QDate(2010, 3, 1), QTime(0, 0, 0)));
         const QDateTime end = f.control<QDateTimeEdit>("1045")->dateTime();
         QVERIFY(qAbs(end.secsTo(QDateTime::currentDateTime())) < 120);
@@ -151,8 +152,8 @@ private slots:
         f.dialog.show();
         QVERIFY(QTest::qWaitForWindowActive(&f.dialog));
         QTRY_COMPARE(QApplication::focusWidget(), f.control<QWidget>("1044"));
-        const QStringList order = {"1044", "1045", "1021", "1022", "1023", "1025", "1037",
-                                   "1026", "1063", "1064", "1065", "1066", "1044"};
+        const QStringList order = {"1044", "1045", "1021", "1022", "1023",  "1025",     "1037", "1026",
+                                   "1063", "1064", "1065", "1066", "notes", "noteText", "1044"};
         for (int i = 1; i < order.size(); ++i) {
             QWidget* next = f.control<QWidget>(order[i - 1].toLatin1().constData())->nextInFocusChain();
             while (next->parentWidget() != &f.dialog || next->focusPolicy() == Qt::NoFocus) {

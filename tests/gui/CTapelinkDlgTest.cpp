@@ -179,11 +179,13 @@ private slots:
         const QList<QAction*> top = bar->actions();
         QStringList topTexts;
         for (QAction* action : top) topTexts << action->text();
-        QCOMPARE(topTexts, (QStringList{"文件上传", "文件查询", "导出EXCEL", "回收站", "帮助", "退出"}));
+        // "联系人…" follows "文件查询".
+        QCOMPARE(topTexts, (QStringList{"文件上传", "文件查询", "联系人…", "导出EXCEL", "回收站", "帮助", "退出"}));
         QCOMPARE(top[1]->data().toInt(), 32771);
-        QCOMPARE(top[2]->data().toInt(), 32773);
-        QCOMPARE(top[3]->data().toInt(), 32777);
-        QCOMPARE(top[5]->data().toInt(), 32772);
+        QCOMPARE(top[2]->data().toInt(), 32803);
+        QCOMPARE(top[3]->data().toInt(), 32773);
+        QCOMPARE(top[4]->data().toInt(), 32777);
+        QCOMPARE(top[6]->data().toInt(), 32772);
 
         auto checkPopup = [](QMenu* menu, const std::vector<int>& ids, const QStringList& texts) {
             QVERIFY(menu != nullptr);
@@ -200,7 +202,7 @@ private slots:
         checkPopup(top[0]->menu(), {32789, 32790, 32791, 32792, 32793, 32799, 32800, 32801, 32802},
                    uploadTexts + QStringList{"上传新录音", "插入电话机时自动上传新录音", "校验存档", "删除已存档录音"});
         QVERIFY(window->action(32800)->isCheckable());
-        checkPopup(top[4]->menu(), {32776}, {"关于系统"});
+        checkPopup(top[5]->menu(), {32776}, {"关于系统"});
         QMenu* popup = window->findChild<QMenu*>(QStringLiteral("145"));
         QCOMPARE(popup, window->listPopup());
         checkPopup(popup, {32794, 32795, 32796, 32797, 32798}, uploadTexts);
