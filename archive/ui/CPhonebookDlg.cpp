@@ -1,6 +1,7 @@
 #include "archive/ui/CPhonebookDlg.h"
 
 #include <QApplication>
+#include <QCollator>
 #include <QDir>
 #include <QFile>
 #include <QHeaderView>
@@ -106,6 +107,11 @@ void CPhonebookDlg::buildControls() {
 void CPhonebookDlg::reload(std::int64_t selectId) {
     std::vector<Contact> contacts;
     if (m_phonebook.contacts(contacts) != CatalogueStatus::Ok) m_messages.showMessage(kReadFailed);
+    // In the order of the Chinese reading of the names, as people look names up.
+    QCollator collator{QLocale(QLocale::Chinese, QLocale::China)};
+    std::stable_sort(contacts.begin(), contacts.end(), [&collator](const Contact& a, const Contact& b) {
+        return collator.compare(QString::fromStdString(a.name), QString::fromStdString(b.name)) < 0;
+    });
     m_contacts = std::move(contacts);
     m_list->clearSelection();
     m_list->setRowCount(static_cast<int>(m_contacts.size()));

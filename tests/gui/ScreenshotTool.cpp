@@ -12,7 +12,9 @@
 #include <QMessageBox>
 #include <QPainter>
 #include <QProgressBar>
+#include <QScrollBar>
 #include <QTableView>
+#include <QTemporaryDir>
 #include <QTest>
 #include <cstdio>
 #include <functional>
@@ -23,6 +25,11 @@
 #include "app/ui/AppLook.h"
 #include "app/ui/CAboutDlg.h"
 #include "app/ui/CTapelinkDlg.h"
+#include "archive/ArchiveSearch.h"
+#include "archive/SearchResultTable.h"
+#include "archive/ui/CContactDlg.h"
+#include "archive/ui/CNoteDlg.h"
+#include "archive/ui/CPhonebookDlg.h"
 #include "archive/ui/CPlayDlg.h"
 #include "archive/ui/CQueryDlg.h"
 #include "archive/ui/WaveformStrip.h"
@@ -38,6 +45,7 @@
 #include "platform/LinuxDeviceLocator.h"
 #include "platform/SndfileDecoder.h"
 #include "platform/SoundTouchStretcher.h"
+#include "platform/SqliteArchiveCatalogue.h"
 #include "tests/support/FakeAudioDecoder.h"
 #include "tests/support/FakeAudioOutput.h"
 #include "tests/support/FakeMixer.h"
@@ -78,6 +86,23 @@ public:
     bool setPreferences(const ListeningPreferences&) override { return true; }
 };
 
+// One recording's note, kept in memory.
+class NoteInMemory : public IRecordingNotes {
+public:
+    CatalogueStatus noteOf(const std::string&, RecordingNote& out) override {
+        out = note;
+        return CatalogueStatus::Ok;
+    }
+    CatalogueStatus setNote(const std::string&, const RecordingNote& value) override {
+        note = value;
+        return CatalogueStatus::Ok;
+    }
+    CatalogueStatus allNotes(std::map<std::string, RecordingNote>&) override { return CatalogueStatus::Ok; }
+    CatalogueStatus filesWithText(const std::string&, std::set<std::string>&) override { return CatalogueStatus::Ok; }
+
+    RecordingNote note;
+};
+
 // What every picture may use: the main window over the telephone, created once.
 struct ShotContext {
     explicit ShotContext(const std::string& store) : locator(store), archive(PhoneStore(store + "/").voiceFolder()) {}
@@ -91,11 +116,51 @@ struct ShotContext {
     PrintedMessages messages;
     ArchiveFolder archive;
     std::unique_ptr<CTapelinkDlg> window;
+
+    // Contacts for the first numbers of the telephone's list, written the ways people write them, in a
+    // catalogue of their own.
+    IPhonebook& phonebook() {
+        if (!catalogue) {
+            catalogue = SqliteCatalogueOpener()
+                            .open(QFile::encodeName(folder.path()).toStdString(), CatalogueAccess::ReadWrite)
+                            .catalogue;
+            // The first numbers of the archive as the search lists it, so the search shows their names.
+            SearchResultTable list;
+            ArchiveSearch(list, messages).AddFolder(archive.folder());
+            const std::vector<std::pair<const char*, const char*>> people = {
+                {"张伟", "华信通讯有限公司"}, {"王芳", ""}, {"李娜", "市第一人民医院"}, {"刘洋", "顺达物流"}};
+            std::vector<Contact> contacts;
+            int row = 0;
+            for (const auto& [name, company] : people) {
+                while (row < list.rowCount() && list.cellText(row, 3).empty()) ++row;
+                if (row >= list.rowCount()) break;
+                const std::string number = list.cellText(row++, 3);
+                // Mobile numbers as people write them; the others as they are.
+                const bool mobile = number.size() == 11 && number[0] == '1';
+                const std::string written =
+                    mobile ? "+86 " + number.substr(0, 3) + " " + number.substr(3, 4) + " " + number.substr(7) : number;
+                contacts.push_back({0, name, {written}, company});
+            }
+            contacts.push_back({0, "客服热线", {"95588", "400-820-8820"}, "银行"});
+            ContactImportCounts counts;
+            catalogue->phonebook().import(contacts, counts);
+        }
+        return catalogue->phonebook();
+    }
+    std::shared_ptr<const ContactDirectory> contacts() {
+        std::vector<Contact> all;
+        phonebook().contacts(all);
+        return std::make_shared<const ContactDirectory>(all);
+    }
+
+    QTemporaryDir folder;
+    std::unique_ptr<IArchiveCatalogue> catalogue;
 };
 
 // The search dialog over the main window, listing the telephone's voice folder.
 std::unique_ptr<CQueryDlg> searchWithResults(ShotContext& c) {
     auto search = std::make_unique<CQueryDlg>(&c.mainWindow(), &c.messages, &c.archive);
+    search->setContactDirectory(c.contacts());
     search->AddFolder();
     return search;
 }
@@ -238,6 +303,37 @@ std::vector<Shot> shots() {
          [](ShotContext& c) {
              auto search = searchWithResults(c);
              return withCaption(*search);
+         }},
+        {"search-names",
+         [](ShotContext& c) {
+             // Scrolled to the last columns, where "姓名" follows the path.
+             auto search = searchWithResults(c);
+             auto* list = search->findChild<QTableView*>(QStringLiteral("1026"));
+             list->selectRow(1);
+             search->show();
+             QApplication::processEvents();
+             list->horizontalScrollBar()->setValue(list->horizontalScrollBar()->maximum());
+             return withCaption(*search);
+         }},
+        {"phonebook",
+         [](ShotContext& c) {
+             CPhonebookDlg phonebook(c.phonebook(), {}, {}, &c.messages, nullptr, &c.mainWindow());
+             return withCaption(phonebook);
+         }},
+        {"contact-edit",
+         [](ShotContext& c) {
+             Contact contact{7, "张伟", {"+86 138 0013 8000", "010-6552 1234"}, "华信通讯有限公司"};
+             CContactDlg dialog(contact, c.messages, &c.mainWindow());
+             return withCaption(dialog);
+         }},
+        {"note",
+         [](ShotContext& c) {
+             auto search = searchWithResults(c);
+             NoteInMemory notes;
+             notes.note = {"客户投诉：快递三天未到，已答应周五前回电。\n对方希望改送到公司前台。",
+                           {"投诉", "回访", "重要"}};
+             CNoteDlg dialog(notes, c.mainWindow().listTexts().cellText(0, 1), &c.messages, search.get());
+             return withCaption(dialog);
          }},
         {"player",
          [](ShotContext& c) {
