@@ -39,7 +39,7 @@ CContactDlg::CContactDlg(Contact& contact, IMessageSink& messages, QWidget* pare
     m_name->setGeometry(dialogRect(50, 7, 143, 13));
 
     label(this, "电话号码：", 7, 27);
-    label(this, "（每行一个）", 7, 39);
+    label(this, "每行一个", 7, 39);
     QStringList numbers;
     for (const std::string& number : contact.numbers) numbers << QString::fromStdString(number);
     m_numbers = new QPlainTextEdit(numbers.join(QLatin1Char('\n')), this);

@@ -188,12 +188,13 @@ void CPhonebookDlg::importFile() {
     if (!saved(m_phonebook.import(read.contacts, counts))) return;
     reload();
     if (counts.added + counts.updated > 0) emit contactsChanged();
-    QString text = QStringLiteral("导入完毕：新增 %1 个联系人，更新 %2 个，%3 个没有变化。")
+    // Short lines: a message box does not wrap a long line of Chinese text.
+    QString text = QStringLiteral("导入完毕。\n新增 %1 个联系人，更新 %2 个，%3 个没有变化。")
                        .arg(counts.added)
                        .arg(counts.updated)
                        .arg(counts.unchanged);
     if (!read.skipped.empty()) {
-        text += QStringLiteral("\n以下内容无法读取，已跳过：");
+        text += QStringLiteral("\n\n以下内容无法读取，已跳过：");
         for (std::size_t i = 0; i < read.skipped.size() && i < kSkippedShown; ++i)
             text += QStringLiteral("\n  ") + QString::fromStdString(read.skipped[i]);
         if (read.skipped.size() > kSkippedShown) text += QStringLiteral("\n  ……（共 %1 处）").arg(read.skipped.size());
