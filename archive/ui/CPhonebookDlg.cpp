@@ -7,6 +7,7 @@
 #include <QHeaderView>
 #include <QPushButton>
 #include <QTableWidget>
+#include <QTimer>
 #include <algorithm>
 
 #include "archive/IArchiveCatalogue.h"
@@ -87,7 +88,9 @@ void CPhonebookDlg::buildControls() {
         m_list->setHorizontalHeaderItem(column, new QTableWidgetItem(QString::fromUtf8(kColumns[column].title)));
         if (kColumns[column].width > 0) m_list->setColumnWidth(column, kColumns[column].width);
     }
-    connect(m_list, &QTableWidget::cellDoubleClicked, this, [this] { editContact(); });
+    // Queued: editing refills the list, which must not happen inside the list's own double-click.
+    connect(m_list, &QTableWidget::cellDoubleClicked, this,
+            [this] { QTimer::singleShot(0, this, &CPhonebookDlg::editContact); });
 
     const auto button = [this](const char* name, const char* caption, int y) {
         auto* b = new QPushButton(QString::fromUtf8(caption), this);

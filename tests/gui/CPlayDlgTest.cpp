@@ -99,6 +99,20 @@ private slots:
         QCOMPARE(m_output.state(), AudioOutputState::Playing);
     }
 
+    void noteButtonAsksForTheNoteOfTheRecordingPlaying() {
+        m_selection.selected = -1;
+        auto dialog = openPlayer();
+        QVERIFY(!button(*dialog, "notes")->isEnabled());  // nothing was opened
+        m_selection.selected = 3;
+        QTest::mouseClick(button(*dialog, "1027"), Qt::LeftButton);
+        QSignalSpy asked(dialog.get(), &CPlayDlg::noteRequested);
+        QTest::mouseClick(button(*dialog, "notes"), Qt::LeftButton);
+        // The selection moving on after the recording was opened does not change whose note it is.
+        m_selection.selected = 1;
+        QTRY_COMPARE(asked.size(), 1);
+        QCOMPARE(asked.front().front().toString(), QString::fromStdString(m_selection.rows[3]));
+    }
+
     void singleRowIsReplayedFromTheStart() {
         m_selection.rows.resize(1);
         m_selection.selected = 0;
