@@ -12,6 +12,7 @@
 #include "app/ArchivePreferences.h"
 #include "archive/ContactDirectory.h"
 #include "archive/IArchiveCatalogue.h"
+#include "phone/RecordingEntry.h"
 
 namespace tapelink {
 
@@ -69,7 +70,7 @@ private:
     void uploadNew(bool automatic);
     void verify();
     void findArchived();
-    void deleteArchived(const std::vector<std::string>& names);
+    void deleteArchived(const std::vector<RecordingEntry>& archived);
     std::string archiveFolder() const;
 
     CTapelinkDlg& m_window;
