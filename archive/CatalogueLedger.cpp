@@ -31,8 +31,12 @@ std::string asideNameFor(const std::string& folder, const std::string& name) {
 
 }  // namespace
 
-CatalogueLedger::CatalogueLedger(IArchiveCatalogue& catalogue, std::string archiveFolder, std::string command)
-    : m_catalogue(catalogue), m_folder(withTrailingSlash(std::move(archiveFolder))), m_command(std::move(command)) {}
+CatalogueLedger::CatalogueLedger(IArchiveCatalogue& catalogue, std::string archiveFolder, std::string command,
+                                 std::string phoneSerial)
+    : m_catalogue(catalogue),
+      m_folder(withTrailingSlash(std::move(archiveFolder))),
+      m_command(std::move(command)),
+      m_phoneSerial(std::move(phoneSerial)) {}
 
 ReplaceVerdict CatalogueLedger::beforeReplace(const std::string& fileName, const std::string& sha256) {
     const ArchiveFolder folder(m_folder);
@@ -75,6 +79,7 @@ void CatalogueLedger::recordCopies(const std::vector<PlacedCopy>& copies) {
         record.kind = copy.fileName.size() > 2 ? copy.fileName.substr(2, 1) : std::string();
         record.archivedAt = static_cast<std::int64_t>(std::time(nullptr));
         record.archivedBy = m_command;
+        record.phoneSerial = m_phoneSerial;
         changes.upserts.push_back(std::move(record));
     }
     if (m_catalogue.apply(changes) != CatalogueStatus::Ok) m_catalogueFailed = true;

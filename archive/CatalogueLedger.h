@@ -12,7 +12,9 @@ namespace tapelink {
 // replaced), so that an overwrite can always be undone by hand.
 class CatalogueLedger : public IUploadLedger {
 public:
-    CatalogueLedger(IArchiveCatalogue& catalogue, std::string archiveFolder, std::string command);
+    // phoneSerial: the USB serial number of the telephone the copies come from, empty when unknown.
+    CatalogueLedger(IArchiveCatalogue& catalogue, std::string archiveFolder, std::string command,
+                    std::string phoneSerial = {});
 
     ReplaceVerdict beforeReplace(const std::string& fileName, const std::string& sha256) override;
     void recordCopies(const std::vector<PlacedCopy>& copies) override;
@@ -23,6 +25,7 @@ private:
     IArchiveCatalogue& m_catalogue;
     std::string m_folder;  // ends with '/'
     std::string m_command;
+    std::string m_phoneSerial;
     bool m_catalogueFailed = false;
 };
 

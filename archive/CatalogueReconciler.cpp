@@ -58,8 +58,9 @@ ReconcileReport reconcileCatalogue(IArchiveCatalogue& catalogue, const std::stri
         report.folderOpen = false;
         return report;
     }
-    std::vector<CatalogueRecord> rows;
-    report.status = catalogue.liveRecords(rows);
+    // Names, sizes and times only: the full rows of the few files that changed are read as they are hashed.
+    std::vector<CatalogueFileState> rows;
+    report.status = catalogue.liveFileStates(rows);
     if (report.status != CatalogueStatus::Ok) return report;
     std::unordered_map<std::string, std::size_t> rowOfName;
     rowOfName.reserve(rows.size());
@@ -73,7 +74,7 @@ ReconcileReport reconcileCatalogue(IArchiveCatalogue& catalogue, const std::stri
     for (ArchiveFile& file : files) {
         const auto found = rowOfName.find(file.name);
         if (found != rowOfName.end()) {
-            const CatalogueRecord& row = rows[found->second];
+            const CatalogueFileState& row = rows[found->second];
             seen[found->second] = 1;
             if (isLive(row.state) && row.size == file.size && row.mtimeNs == file.mtimeNs) {
                 ++report.unchanged;
@@ -104,13 +105,17 @@ ReconcileReport reconcileCatalogue(IArchiveCatalogue& catalogue, const std::stri
                 continue;
             }
             const ArchiveFile& file = toHash[start + i];
-            const auto found = rowOfName.find(file.name);
-            if (found == rowOfName.end()) {
+            std::optional<CatalogueRecord> row;
+            if (rowOfName.contains(file.name)) {
+                report.status = catalogue.findByName(file.name, row);
+                if (report.status != CatalogueStatus::Ok) return report;
+            }
+            if (!row) {
                 changes.upserts.push_back(foundRecord(file, *hashed[i]));
                 ++report.added;
                 continue;
             }
-            CatalogueRecord record = rehashedRecord(rows[found->second], *hashed[i]);
+            CatalogueRecord record = rehashedRecord(std::move(*row), *hashed[i]);
             ++report.rehashed;
             if (record.state == RecordState::Changed) ++report.changed;
             changes.upserts.push_back(std::move(record));

@@ -48,6 +48,16 @@ struct CatalogueRecord {
     bool operator==(const CatalogueRecord&) const = default;
 };
 
+// What reconciling needs of a row: enough to tell whether its file changed.
+struct CatalogueFileState {
+    std::string fileName;
+    std::uint64_t size = 0;
+    std::int64_t mtimeNs = 0;
+    RecordState state = RecordState::Present;
+
+    bool operator==(const CatalogueFileState&) const = default;
+};
+
 // Changes written in one transaction.
 struct CatalogueChanges {
     std::vector<CatalogueRecord> upserts;                       // each replaces the live (not replaced) row of its name

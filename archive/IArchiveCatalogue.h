@@ -28,6 +28,8 @@ public:
     virtual bool writable() const = 0;
     // Every row that is not Replaced.
     virtual CatalogueStatus liveRecords(std::vector<CatalogueRecord>& out) = 0;
+    // Name, size, time and state of every row that is not Replaced: a cheap read of a large catalogue.
+    virtual CatalogueStatus liveFileStates(std::vector<CatalogueFileState>& out) = 0;
     // Present rows with this content key.
     virtual CatalogueStatus findByContent(const ContentKey& key, std::vector<CatalogueRecord>& out) = 0;
     // The live row of this file name, if any.

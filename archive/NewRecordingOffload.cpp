@@ -27,6 +27,8 @@ constexpr std::size_t kFlushThreads = 8;
 constexpr int kMaxSuffix = 9999;
 
 constexpr const char* kUploadFailed = "文件上传失败！";
+constexpr const char* kUploadFolderWrong = "上传路径错误！";
+constexpr const char* kArchiveFull = "上传路径已满或不能写入，其余新录音未上传！";
 constexpr const char* kArchiveReadOnly = "上传路径不能写入，新录音未上传！";
 
 }  // namespace
@@ -69,7 +71,9 @@ OffloadReport NewRecordingOffload::run(const std::string& driveRoot, const std::
     std::vector<Copied> batch;
     for (std::size_t i = 0; i < wanted.size() && !stop.stop_requested(); ++i) {
         observer.setStatusText(kStatusUploadingPrefix + wanted[i]->fileName);
-        if (voiceFd < 0 || !copyOne(voiceFd, *wanted[i], stop, observer, batch)) {
+        const bool tried = voiceFd >= 0 && copyOne(voiceFd, *wanted[i], stop, observer, batch);
+        if (m_report.folderFailed) break;
+        if (!tried) {
             struct stat info {};
             if (::stat(voiceFolder.c_str(), &info) != 0) {
                 m_report.sourceGone = true;
@@ -123,7 +127,12 @@ bool NewRecordingOffload::copyOne(int voiceFd, const RecordingEntry& entry, std:
     if (status != CopyStatus::Ok) {
         ++m_report.failed;
         publishBatch(batch, observer);
-        observer.showMessage(kUploadFailed, MessageIcon::Warning);
+        // A folder that is full or gone fails every later copy the same way: told once, and the run ends.
+        m_report.folderFailed = status != CopyStatus::Failed;
+        observer.showMessage(status == CopyStatus::TargetFolderMissing   ? kUploadFolderWrong
+                             : status == CopyStatus::TargetFolderRefused ? kArchiveFull
+                                                                         : kUploadFailed,
+                             MessageIcon::Warning);
         return true;
     }
     copied.sha256 = hash.hexDigest();

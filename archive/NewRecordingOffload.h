@@ -17,6 +17,7 @@ struct OffloadReport {
     int failed = 0;
     bool refused = false;          // the archive can't be written; nothing was tried
     bool catalogueFailed = false;  // copies are in place but could not be recorded (the next opening will)
+    bool folderFailed = false;     // the archive folder took no more files (full, gone, refusing); the run ended
     bool stopped = false;
     bool terminated = false;
     bool sourceGone = false;

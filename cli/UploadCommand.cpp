@@ -19,6 +19,7 @@
 #include "cli/UploadNewRun.h"
 #include "phone/UploadEngine.h"
 #include "phone/VolumeMessages.h"
+#include "platform/LinuxDeviceLocator.h"
 
 namespace tapelink::cli {
 
@@ -176,7 +177,7 @@ int UploadCommand::run() {
     OpenArchive archive = folderThere && lock.held() ? openArchive(folder, m_context.messages) : OpenArchive{};
     std::optional<CatalogueLedger> ledger;
     if (archive.catalogue && archive.catalogue->writable()) {
-        ledger.emplace(*archive.catalogue, folder, "upload");
+        ledger.emplace(*archive.catalogue, folder, "upload", LinuxDeviceLocator().phoneSerial(root));
         engine.setLedger(&*ledger);
     }
 

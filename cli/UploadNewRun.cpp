@@ -4,6 +4,7 @@
 #include "cli/ArchiveAccess.h"
 #include "cli/PhoneListScan.h"
 #include "cli/TerminalUploadObserver.h"
+#include "platform/LinuxDeviceLocator.h"
 
 namespace tapelink::cli {
 
@@ -28,7 +29,8 @@ UploadNewResult runUploadNew(const std::string& driveRoot, const std::string& ar
     std::vector<std::string> names;
     for (const auto& row : list.rows) names.push_back(row[1]);
     TerminalUploadObserver observer(std::move(names), OverwritePolicy::None, stop, interrupted);
-    NewRecordingOffload offload(*archive.catalogue, archiveFolder, {"upload --new", {}});
+    NewRecordingOffload offload(*archive.catalogue, archiveFolder,
+                                {"upload --new", LinuxDeviceLocator().phoneSerial(driveRoot)});
     result.report = offload.run(driveRoot, list.entries, stop.get_token(), interrupted, observer);
     result.ran = true;
     return result;

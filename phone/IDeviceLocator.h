@@ -11,6 +11,11 @@ public:
     // The drive root with its trailing '/', or the empty string when no telephone is attached.
     // Never reports an error in any other way.
     virtual std::string FindPhoneDrive() const = 0;
+    // The USB serial number of the disk behind a drive root FindPhoneDrive gave; empty when unknown.
+    virtual std::string phoneSerial(const std::string& driveRoot) const {
+        (void)driveRoot;
+        return {};
+    }
 };
 
 }  // namespace tapelink

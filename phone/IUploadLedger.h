@@ -1,5 +1,7 @@
 #pragma once
 
+#include <memory>
+#include <stop_token>
 #include <string>
 #include <vector>
 
@@ -28,6 +30,16 @@ public:
     virtual ReplaceVerdict beforeReplace(const std::string& fileName, const std::string& sha256) = 0;
     // After a batch of copies was moved into place.
     virtual void recordCopies(const std::vector<PlacedCopy>& copies) = 0;
+};
+
+// Opens the record of an upload folder for one job. Called on the job's own thread, so a slow opening
+// (a large folder to bring up to date, another program holding the archive) never holds up a window.
+class IUploadLedgerSource {
+public:
+    virtual ~IUploadLedgerSource() = default;
+    // Null when no record can be kept for this folder (it is read-only, or its record can't be opened).
+    virtual std::unique_ptr<IUploadLedger> openLedger(const std::string& driveRoot, const std::string& uploadFolder,
+                                                      std::stop_token stop) = 0;
 };
 
 }  // namespace tapelink

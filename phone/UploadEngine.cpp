@@ -96,7 +96,11 @@ void UploadEngine::Terminate() {
 }
 
 UploadReport UploadEngine::WorkerMain(const UploadTask& task, std::stop_token stop, IUploadObserver& observer) {
-    return UploadWorker(task, std::move(stop), m_stopRequest, observer, m_ledger).run();
+    std::unique_ptr<IUploadLedger> opened;
+    if (m_ledgerSource != nullptr && !stop.stop_requested()) {
+        opened = m_ledgerSource->openLedger(task.driveRoot, task.uploadFolder, stop);
+    }
+    return UploadWorker(task, std::move(stop), m_stopRequest, observer, opened ? opened.get() : m_ledger).run();
 }
 
 void UploadEngine::start(std::vector<int> rows) {

@@ -46,6 +46,8 @@ public:
 
     // Tells the workers' copies and replacements to the archive's record; null: nobody keeps one.
     void setLedger(IUploadLedger* ledger) { m_ledger = ledger; }
+    // Or: a ledger opened afresh by each worker for its job's folder.
+    void setLedgerSource(IUploadLedgerSource* source) { m_ledgerSource = source; }
 
     const CategoryCriteria& categoryCriteria() const { return m_criteria; }
     bool stopRequested() const { return m_stopRequest.load(); }
@@ -59,6 +61,7 @@ private:
     CategoryCriteria m_criteria;
     std::atomic<bool> m_stopRequest{false};
     IUploadLedger* m_ledger = nullptr;
+    IUploadLedgerSource* m_ledgerSource = nullptr;
 };
 
 }  // namespace tapelink

@@ -52,6 +52,16 @@ std::string LinuxDeviceLocator::FindPhoneDrive() const {
     return {};
 }
 
+std::string LinuxDeviceLocator::phoneSerial(const std::string& driveRoot) const {
+    if (driveRoot.empty()) return {};
+    for (const auto& volume : listVolumes()) {
+        if (withTrailingSlash(volume.mountPoint) != withTrailingSlash(driveRoot)) continue;
+        const auto disk = findDisk(volume);
+        return disk ? disk->usbSerial : std::string();
+    }
+    return {};
+}
+
 std::vector<MountEntry> LinuxDeviceLocator::listVolumes() const {
     auto volumes = readMountInfo(m_sources.mountInfo);
     // A bind mount of a folder inside a volume (root other than "/") is not a drive root.

@@ -31,6 +31,7 @@ public:
     explicit LinuxDeviceLocator(LinuxLocatorSources sources);
 
     std::string FindPhoneDrive() const override;
+    std::string phoneSerial(const std::string& driveRoot) const override;
 
     const LinuxLocatorSources& sources() const { return m_sources; }
 

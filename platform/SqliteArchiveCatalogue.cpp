@@ -88,6 +88,10 @@ void bindText(sqlite3_stmt* statement, int index, const std::string& value) {
     sqlite3_bind_text(statement, index, value.data(), static_cast<int>(value.size()), SQLITE_TRANSIENT);
 }
 
+RecordState stateOf(int state) {
+    return state >= 0 && state <= 3 ? static_cast<RecordState>(state) : RecordState::Changed;
+}
+
 CatalogueRecord recordFrom(sqlite3_stmt* statement) {
     CatalogueRecord record;
     record.fileName = text(statement, 0);
@@ -103,8 +107,7 @@ CatalogueRecord recordFrom(sqlite3_stmt* statement) {
     record.archivedAt = sqlite3_column_int64(statement, 10);
     record.archivedBy = text(statement, 11);
     record.phoneSerial = text(statement, 12);
-    const int state = sqlite3_column_int(statement, 13);
-    record.state = state >= 0 && state <= 3 ? static_cast<RecordState>(state) : RecordState::Changed;
+    record.state = stateOf(sqlite3_column_int(statement, 13));
     record.replacedName = text(statement, 14);
     return record;
 }
@@ -268,6 +271,22 @@ CatalogueStatus SqliteArchiveCatalogue::liveRecords(std::vector<CatalogueRecord>
     if (statement.code() != SQLITE_OK) return statusOf(statement.code());
     int code = SQLITE_OK;
     while ((code = sqlite3_step(statement.get())) == SQLITE_ROW) out.push_back(recordFrom(statement.get()));
+    return code == SQLITE_DONE ? CatalogueStatus::Ok : statusOf(code);
+}
+
+CatalogueStatus SqliteArchiveCatalogue::liveFileStates(std::vector<CatalogueFileState>& out) {
+    out.clear();
+    Statement statement(m_db, "SELECT file_name, size, mtime_ns, state FROM recordings WHERE state <> 2");
+    if (statement.code() != SQLITE_OK) return statusOf(statement.code());
+    int code = SQLITE_OK;
+    while ((code = sqlite3_step(statement.get())) == SQLITE_ROW) {
+        CatalogueFileState row;
+        row.fileName = text(statement.get(), 0);
+        row.size = static_cast<std::uint64_t>(sqlite3_column_int64(statement.get(), 1));
+        row.mtimeNs = sqlite3_column_int64(statement.get(), 2);
+        row.state = stateOf(sqlite3_column_int(statement.get(), 3));
+        out.push_back(std::move(row));
+    }
     return code == SQLITE_DONE ? CatalogueStatus::Ok : statusOf(code);
 }
 

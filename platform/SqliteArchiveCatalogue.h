@@ -21,6 +21,7 @@ public:
 
     bool writable() const override { return m_writable; }
     CatalogueStatus liveRecords(std::vector<CatalogueRecord>& out) override;
+    CatalogueStatus liveFileStates(std::vector<CatalogueFileState>& out) override;
     CatalogueStatus findByContent(const ContentKey& key, std::vector<CatalogueRecord>& out) override;
     CatalogueStatus findByName(const std::string& fileName, std::optional<CatalogueRecord>& out) override;
     CatalogueStatus apply(const CatalogueChanges& changes) override;

@@ -10,6 +10,7 @@ struct SysfsDisk {
     std::string path;            // the disk's own sysfs folder, links resolved
     bool removable = false;      // its removable flag is 1, or it sits on a USB bus
     std::string identification;  // "ven_...&prod_..." from device/vendor and device/model; empty when unreadable
+    std::string usbSerial;       // the serial attribute of the USB device it sits on; empty when there is none
 
     bool operator==(const SysfsDisk&) const = default;
 };

@@ -34,8 +34,8 @@ struct ArchiveWorkResult {
     std::string setAsidePath;
     OffloadReport offload;
     VerifyReport verify;
-    std::vector<std::string> archivedNames;
-    std::vector<std::string> messages;  // the worker's messages, shown once it has ended
+    std::vector<RecordingEntry> archived;  // verified as archived, in list order
+    std::vector<std::string> messages;     // the worker's messages, shown once it has ended
 };
 
 namespace {
@@ -43,7 +43,6 @@ namespace {
 constexpr const char* kCatalogueFailed = "存档索引无法打开！";
 constexpr const char* kVerifyDone = "存档校验完毕，%1 个文件全部完好。";
 constexpr const char* kNothingArchived = "电话机上没有已确认存档的录音。";
-constexpr const char* kConfirmDelete = "将从电话机删除 %1 条已存档的录音，确定吗？";
 constexpr const char* kTransferDone = "传输完毕！";
 
 QString setAsideText(const std::string& path) {
@@ -252,6 +251,7 @@ void MainArchiveController::uploadNew(bool automatic) {
     if (folder.empty()) return;
     IArchiveCatalogueOpener* catalogues = &opener();
     const std::string root = m_window.driveRoot();
+    const std::string serial = m_window.locator().phoneSerial(root);
     const std::vector<RecordingEntry> entries = m_window.phoneList().entries();
     CTapelinkDlg* window = &m_window;
     WorkerMailbox* mailbox = m_mailbox;
@@ -263,7 +263,7 @@ void MainArchiveController::uploadNew(bool automatic) {
         const std::unique_ptr<IArchiveCatalogue> catalogue = openReconciled(*catalogues, folder, stop, result);
         if (!catalogue) return;
         WindowProgress progress(*mailbox, *window, result);
-        NewRecordingOffload offload(*catalogue, folder, {"上传新录音", {}});
+        NewRecordingOffload offload(*catalogue, folder, {"上传新录音", serial});
         result.offload = offload.run(root, entries, stop, *stopRequest, progress);
     });
 }
@@ -295,24 +295,48 @@ void MainArchiveController::findArchived() {
     const std::string folder = archiveFolder();
     const std::string root = m_window.driveRoot();
     const std::vector<RecordingEntry> entries = m_window.phoneList().entries();
-    ClearingRule rule{m_preferences.clearOlderThanDays, std::time(nullptr)};
     CTapelinkDlg* window = &m_window;
     WorkerMailbox* mailbox = m_mailbox;
     startWork(true, [=](std::stop_token stop, ArchiveWorkResult& result) {
         result.kind = ArchiveWork::FindArchived;
         const std::unique_ptr<IArchiveCatalogue> catalogue = openReconciled(*catalogues, folder, stop, result);
         if (!catalogue) return;
-        result.archivedNames =
-            verifiedArchivedNames(*catalogue, folder, root, entries, rule, stop, progressOnWindow(*mailbox, *window));
+        // Every verified recording: the retention rule is chosen in the confirmation, which shows its count.
+        const std::vector<std::string> names =
+            verifiedArchivedNames(*catalogue, folder, root, entries, {}, stop, progressOnWindow(*mailbox, *window));
+        std::size_t next = 0;
+        for (const RecordingEntry& entry : entries) {
+            if (next < names.size() && entry.fileName == names[next]) {
+                result.archived.push_back(entry);
+                ++next;
+            }
+        }
     });
 }
 
-void MainArchiveController::deleteArchived(const std::vector<std::string>& names) {
-    if (names.empty()) {
+void MainArchiveController::deleteArchived(const std::vector<RecordingEntry>& archived) {
+    if (archived.empty()) {
         m_window.messages().showMessage(kNothingArchived, MessageIcon::Warning);
         return;
     }
-    if (!m_services.confirm(QString::fromUtf8(kConfirmDelete).arg(names.size()), &m_window)) return;
+    const std::time_t now = std::time(nullptr);
+    const auto chosen = [&](std::optional<int> olderThanDays) {
+        std::vector<std::string> names;
+        for (const RecordingEntry& entry : archived) {
+            if (oldEnough(entry, {olderThanDays, now})) names.push_back(entry.fileName);
+        }
+        return names;
+    };
+    const auto choice = m_services.chooseClearing(
+        [&](std::optional<int> olderThanDays) { return static_cast<int>(chosen(olderThanDays).size()); },
+        m_preferences.clearOlderThanDays, &m_window);
+    if (!choice) return;
+    if (m_preferences.clearOlderThanDays != *choice) {
+        m_preferences.clearOlderThanDays = *choice;
+        saveArchivePreferences(m_preferencesPath, m_preferences);
+    }
+    const std::vector<std::string> names = chosen(*choice);
+    if (names.empty()) return;
     PermanentDelete(m_window.driveRoot(), names, m_window.phoneIndex(), m_window.messages());
     m_window.onPhoneRescan();
 }
@@ -366,7 +390,7 @@ void MainArchiveController::onWorkFinished(const std::shared_ptr<ArchiveWorkResu
             break;
         }
         case ArchiveWork::FindArchived:
-            if (result->opened) deleteArchived(result->archivedNames);
+            if (result->opened) deleteArchived(result->archived);
             break;
     }
     if (result->kind != ArchiveWork::Reconcile || m_reconcileAgain) {

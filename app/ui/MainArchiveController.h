@@ -11,6 +11,7 @@
 
 #include "app/ArchivePreferences.h"
 #include "archive/IArchiveCatalogue.h"
+#include "phone/RecordingEntry.h"
 
 namespace tapelink {
 
@@ -60,7 +61,7 @@ private:
     void uploadNew(bool automatic);
     void verify();
     void findArchived();
-    void deleteArchived(const std::vector<std::string>& names);
+    void deleteArchived(const std::vector<RecordingEntry>& archived);
     IArchiveCatalogueOpener& opener();
     std::string archiveFolder() const;
 

@@ -1,9 +1,11 @@
 #pragma once
 
 #include <QObject>
+#include <memory>
 #include <optional>
 #include <string>
 
+#include "archive/CatalogueLedgerSource.h"
 #include "phone/IUploadHost.h"
 #include "phone/IUploadObserver.h"
 #include "phone/UploadEngine.h"
@@ -61,6 +63,9 @@ private:
 
     CTapelinkDlg& m_window;
     const MainWindowServices& m_services;
+    std::unique_ptr<IArchiveCatalogueOpener> m_ownOpener;  // when the services bring none
+    // Every upload records its copies in the upload folder's catalogue.
+    CatalogueLedgerSource m_ledgers;
     // Declared before the job, which joins its worker when it goes.
     UploadEngine m_engine;
     UploadJob m_job;

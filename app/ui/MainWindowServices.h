@@ -8,6 +8,7 @@
 
 #include "app/ui/WorkbookSaveDialog.h"
 #include "archive/IArchiveCatalogue.h"
+#include "archive/ui/CClearArchivedDlg.h"
 #include "archive/ui/CPlayDlg.h"
 #include "archive/ui/IArchiveFileChooser.h"
 #include "common/IMessageSink.h"
@@ -48,6 +49,11 @@ struct MainWindowServices {
     IArchiveFileChooser* archiveChooser = nullptr;
     // A yes/no question titled "提示"; true for yes.
     std::function<bool(const QString& question, QWidget* owner)> confirm = defaultConfirm();
+    // The confirmation of clearing the telephone with its retention rule (CClearArchivedDlg): the rule
+    // chosen, nothing when cancelled.
+    std::function<std::optional<CClearArchivedDlg::Choice>(const CClearArchivedDlg::CountFor& countFor,
+                                                           CClearArchivedDlg::Choice initial, QWidget* owner)>
+        chooseClearing = &CClearArchivedDlg::ask;
     // Opens the upload folder's catalogue; null for the SQLite file in the folder.
     IArchiveCatalogueOpener* catalogueOpener = nullptr;
 

@@ -1,6 +1,11 @@
 // The archive's commands in the main window: the "存档" column, 上传新录音, the remembered automatic
 // upload, 校验存档 and 删除已存档录音, with the real catalogue behind them.
+#include <sqlite3.h>
 #include <QAction>
+#include <QCheckBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QSpinBox>
 #include <QTableView>
 #include <QtTest>
 #include <filesystem>
@@ -27,6 +32,8 @@ private:
     FakeLocator m_locator;
     RecordingMessages m_messages;
     std::vector<QString> m_questions;
+    std::vector<QString> m_prompts;
+    std::vector<CClearArchivedDlg::Choice> m_clearingAnswers;  // taken in turn
 
     std::string phoneRoot() const { return m_folder->path() + "phone/"; }
     std::string uploads() const { return m_folder->path() + "uploads"; }
@@ -36,6 +43,22 @@ private:
         services.confirm = [this](const QString& question, QWidget*) {
             m_questions.push_back(question);
             return true;
+        };
+        // Records what the confirmation would show: its starting rule and the counts with and without a rule.
+        services.chooseClearing = [this](const CClearArchivedDlg::CountFor& countFor, CClearArchivedDlg::Choice initial,
+                                         QWidget*) -> std::optional<CClearArchivedDlg::Choice> {
+            m_questions.push_back(QStringLiteral("%1 %2 %3")
+                                      .arg(initial ? QString::number(*initial) : QStringLiteral("-"))
+                                      .arg(countFor(std::nullopt))
+                                      .arg(countFor(36500)));
+            if (m_clearingAnswers.empty()) return std::nullopt;
+            const auto answer = m_clearingAnswers.front();
+            m_clearingAnswers.erase(m_clearingAnswers.begin());
+            return answer;
+        };
+        services.askOverwrite = [this](const QString& prompt, QWidget*) {
+            m_prompts.push_back(prompt);
+            return OverwriteDecision::YesToAll;
         };
         auto chooser = [this](QWidget*, const QString&, const QString&) { return QString::fromStdString(uploads()); };
         auto window = std::make_unique<CTapelinkDlg>(m_settings, m_locator, m_messages, chooser, services);
@@ -49,6 +72,24 @@ private:
         return texts;
     }
     static void waitIdle(CTapelinkDlg& window) { QTRY_VERIFY(!window.uploadRunning() && !window.archive().isBusy()); }
+    // "state replaced_name" of every row of a file name, oldest first.
+    QStringList catalogueRows(const std::string& fileName) const {
+        sqlite3* db = nullptr;
+        QStringList rows;
+        sqlite3_open_v2((uploads() + "/.tapelink/catalogue.sqlite").c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
+        sqlite3_stmt* statement = nullptr;
+        sqlite3_prepare_v2(db, "SELECT state, replaced_name FROM recordings WHERE file_name = ?1 ORDER BY id", -1,
+                           &statement, nullptr);
+        sqlite3_bind_text(statement, 1, fileName.c_str(), -1, SQLITE_TRANSIENT);
+        while (sqlite3_step(statement) == SQLITE_ROW) {
+            rows << QStringLiteral("%1 %2")
+                        .arg(sqlite3_column_int(statement, 0))
+                        .arg(reinterpret_cast<const char*>(sqlite3_column_text(statement, 1)));
+        }
+        sqlite3_finalize(statement);
+        sqlite3_close(db);
+        return rows;
+    }
 
 private slots:
     void init() {
@@ -58,6 +99,8 @@ private slots:
         m_locator = FakeLocator();
         m_messages = RecordingMessages();
         m_questions.clear();
+        m_prompts.clear();
+        m_clearingAnswers.clear();
         fs::create_directory(uploads());
         buildPhone(phoneRoot(), 3);
         m_locator.root = phoneRoot();
@@ -85,13 +128,79 @@ private slots:
         }
         QTRY_COMPARE(marks(*window).at(clashRow), QStringLiteral("同名不同"));
 
+        // First only what started more than a hundred years ago (nothing), then everything verified; the rule
+        // chosen is offered again next time.
+        m_clearingAnswers = {36500, std::nullopt};
         m_messages.texts.clear();
         window->action(cmd::kDeleteArchived)->trigger();
         waitIdle(*window);
-        QCOMPARE(m_questions, (std::vector<QString>{QStringLiteral("将从电话机删除 2 条已存档的录音，确定吗？")}));
+        QCOMPARE(window->listTexts().rowCount(), 3);
+        window->action(cmd::kDeleteArchived)->trigger();
+        waitIdle(*window);
+        QCOMPARE(m_questions, (std::vector<QString>{"- 2 0", "36500 2 0"}));
+        QCOMPARE(window->archive().preferences().clearOlderThanDays, std::optional<int>());
         QCOMPARE(VolumeBuilder::sortedNames(phoneRoot() + "voice"), std::vector<std::string>{"VOA00001.WAV"});
         QCOMPARE(window->listTexts().rowCount(), 1);
         QCOMPARE(VolumeBuilder::headerOnDisk(phoneRoot()).recordingCount(), 1);
+    }
+
+    void yesToAllOverAnArchivedRecordingKeepsTheOldFileAsideAndSkipsIdenticalOnes() {
+        auto window = makeWindow();
+        window->action(cmd::kUploadNew)->trigger();
+        waitIdle(*window);
+        const auto oldBytes = VolumeBuilder::readBytes(uploads() + "/VOA00001.WAV");
+        // The telephone's counter started again: a new recording under an archived name.
+        VolumeBuilder::writeRecording(phoneRoot() + "voice/VOA00001.WAV",
+                                      VolumeBuilder::info('Z', "999", 12, 1, 2, 3, 4));
+        window->onPhoneRescan();
+        waitIdle(*window);
+
+        m_messages.texts.clear();
+        window->action(cmd::kUploadAll)->trigger();
+        waitIdle(*window);
+        QCOMPARE(m_prompts.size(), std::size_t(1));  // 全是 at the first existing file
+        QCOMPARE(m_messages.texts, (std::vector<std::string>{"传输完毕！"}));
+        QCOMPARE(VolumeBuilder::readBytes(uploads() + "/VOA00001.WAV"),
+                 VolumeBuilder::readBytes(phoneRoot() + "voice/VOA00001.WAV"));
+        std::vector<fs::path> aside;
+        for (const auto& entry : fs::directory_iterator(uploads() + "/.tapelink/replaced")) aside.push_back(entry);
+        QCOMPARE(aside.size(), std::size_t(1));
+        QCOMPARE(VolumeBuilder::readBytes(aside[0]), oldBytes);
+        const QString asideName = QString::fromStdString(aside[0].filename().string());
+        QCOMPARE(catalogueRows("VOA00001.WAV"), (QStringList{"2 " + asideName, "0 "}));
+        // The identical recordings kept their files and their single rows.
+        QCOMPARE(catalogueRows("VOA00002.WAV"), QStringList{"0 "});
+        QTRY_COMPARE(marks(*window), (QStringList{"已存档", "已存档", "已存档"}));
+    }
+
+    void theClearingConfirmationCountsByTheRuleAsItIsChosen() {
+        CClearArchivedDlg dialog([](std::optional<int> days) { return !days ? 5 : *days <= 10 ? 3 : 0; }, std::nullopt);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        auto* question = dialog.findChild<QLabel*>("question");
+        auto* ok = dialog.findChild<QPushButton*>("1");
+        QCOMPARE(question->text(), QStringLiteral("将从电话机删除 5 条已存档的录音，确定吗？"));
+        QVERIFY(!dialog.findChild<QSpinBox*>("days")->isEnabled());
+
+        auto* olderOnly = dialog.findChild<QCheckBox*>("olderOnly");
+        QTest::mouseClick(olderOnly, Qt::LeftButton, {}, QPoint(4, olderOnly->height() / 2));
+        QCOMPARE(question->text(), QStringLiteral("没有符合条件的已存档录音。"));  // 30 days by default
+        QVERIFY(!ok->isEnabled());
+        auto* days = dialog.findChild<QSpinBox*>("days");
+        days->setFocus();
+        QTest::keyClick(days, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(days, "10");
+        QCOMPARE(question->text(), QStringLiteral("将从电话机删除 3 条已存档的录音，确定吗？"));
+        // Every control and its whole text inside the dialog, the question on its lines.
+        for (QWidget* child : dialog.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+            QVERIFY2(dialog.rect().contains(child->geometry()), qPrintable(child->objectName()));
+        }
+        const QRect needed =
+            question->fontMetrics().boundingRect(question->contentsRect(), Qt::TextWordWrap, question->text());
+        QVERIFY(needed.height() <= question->contentsRect().height());
+        QTest::mouseClick(ok, Qt::LeftButton);
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QCOMPARE(dialog.choice(), std::optional<int>(10));
     }
 
     void verifyReportsAChangedFileAndTheAutomaticUploadIsRemembered() {

@@ -34,6 +34,7 @@ std::string FakeSysfs::addDisk(const std::string& name, const FakeDisk& disk) {
                                     : fs::path(m_root) / "devices/pci0000:00" / ("ata" + std::to_string(host));
     fs::create_directories(bus);
     fs::create_symlink(fs::relative(fs::path(m_root) / (disk.onUsb ? "bus/usb" : "bus/scsi"), bus), bus / "subsystem");
+    if (disk.onUsb && !disk.serial.empty()) writeText(bus / "serial", disk.serial);
 
     const fs::path scsiDevice = bus / hostName / "target0:0:0" / (std::to_string(host) + ":0:0:0");
     writeText(scsiDevice / "vendor", disk.vendor);

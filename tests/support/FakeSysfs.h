@@ -11,6 +11,7 @@ struct FakeDisk {
     std::string model = "ZT USB FLASHDISK\n";
     bool removableFlag = true;
     bool onUsb = true;
+    std::string serial = {};  // the USB device's serial attribute; none when empty
 };
 
 // Builds a small sysfs-like tree in a folder: devices/..., class/block links, bus/usb, with the disk

@@ -123,6 +123,20 @@ TEST(DeviceLocator, FindsTheTelephoneOnAPartitionWithBlanksInItsMountPoint) {
     EXPECT_EQ(machine.find(), "/media/user/NO NAME\t1/");
 }
 
+TEST(DeviceLocator, GivesTheUsbSerialNumberOfTheTelephonesDiskOnlyWhenItIsPlainText) {
+    FakeMachine machine;
+    machine.sysfs().addDisk("sdb", {.serial = "ZT20110518A7\n"});
+    machine.sysfs().addPartition("sdb", "sdb1");
+    machine.sysfs().addDisk("sdc", {.serial = "bad\x01serial\n"});
+    machine.sysfs().addDisk("sdd");
+    machine.mounts().add("/dev/sdb1", "/media/a").add("/dev/sdc", "/media/b").add("/dev/sdd", "/media/c");
+    const LinuxDeviceLocator locator(machine.sources());
+    EXPECT_EQ(locator.phoneSerial("/media/a/"), "ZT20110518A7");
+    EXPECT_EQ(locator.phoneSerial("/media/b/"), "");
+    EXPECT_EQ(locator.phoneSerial("/media/c/"), "");
+    EXPECT_EQ(locator.phoneSerial("/media/elsewhere/"), "");
+}
+
 TEST(DeviceLocator, PassesOverOtherDisks) {
     FakeMachine machine;
     machine.sysfs().addDisk("sdb", {.vendor = "Kingston", .model = "ZT USB FLASHDISK"});

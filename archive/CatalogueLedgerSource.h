@@ -1,0 +1,31 @@
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "archive/IArchiveCatalogue.h"
+#include "phone/IUploadLedger.h"
+
+namespace tapelink {
+
+// The telephone's USB serial number for a drive root; empty when unknown.
+using PhoneSerialLookup = std::function<std::string(const std::string& driveRoot)>;
+
+// Gives each upload job a CatalogueLedger over the upload folder's catalogue, opened for writing and
+// brought in line with the folder, and holds the archive's write lock for the job, so a second program
+// adding to the same archive waits and then sees every copy recorded. No ledger where the folder or its
+// catalogue can't be written: the upload itself then reports the folder's failure.
+class CatalogueLedgerSource : public IUploadLedgerSource {
+public:
+    CatalogueLedgerSource(IArchiveCatalogueOpener& catalogues, std::string command, PhoneSerialLookup serialOf = {});
+
+    std::unique_ptr<IUploadLedger> openLedger(const std::string& driveRoot, const std::string& uploadFolder,
+                                              std::stop_token stop) override;
+
+private:
+    IArchiveCatalogueOpener& m_catalogues;
+    std::string m_command;
+    PhoneSerialLookup m_serialOf;
+};
+
+}  // namespace tapelink

@@ -1,0 +1,98 @@
+// The archive's catalogue on a disk that refuses writes: read-only (marks still shown, uploads refused with
+// one clear message) and full (one message, no partial file, catalogue and folder agreeing afterwards).
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+
+#include "tests/fault/SmallDisk.h"
+#include "tests/support/CliRunner.h"
+#include "tests/support/TempFolder.h"
+#include "tests/support/VolumeBuilder.h"
+
+using namespace tapelink;
+using namespace tapelink::test;
+namespace fs = std::filesystem;
+
+class ArchiveFaultTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        VolumeBuilder(phone()).writeIndex(VolumeBuilder::header(4, 5));
+        fs::create_directories(home);
+    }
+    std::string phone() const { return folder.path() + "phone/"; }
+    void record(int serial, std::size_t size) const {
+        const std::string name = "VOA0000" + std::to_string(serial) + ".WAV";
+        VolumeBuilder::writeRecording(phone() + "voice/" + name,
+                                      VolumeBuilder::info('B', "13800" + std::to_string(serial), 21, 3, 4, 5, serial),
+                                      size);
+    }
+    CliResult cli(std::vector<std::string> args) const {
+        args.insert(args.begin(), {"--store", phone()});
+        return runCli(args, {{"HOME", home}});
+    }
+    // The ninth cell of every listed row, in the order of the file names.
+    std::vector<std::string> marks(const std::string& archive) const {
+        std::map<std::string, std::string> cells;
+        for (const std::string& line : splitLines(cli({"list", "--archived", "--to", archive}).out)) {
+            const auto cell = splitCells(line);
+            cells[cell.at(1)] = cell.at(8);
+        }
+        std::vector<std::string> marks;
+        for (const auto& [name, mark] : cells) marks.push_back(mark);
+        return marks;
+    }
+    // Every file in the archive is a whole copy of the telephone's recording of that name.
+    void expectWholeCopies(const std::string& archive) const {
+        for (const std::string& name : VolumeBuilder::sortedNames(archive)) {
+            EXPECT_EQ(VolumeBuilder::readBytes(archive + name), VolumeBuilder::readBytes(phone() + "voice/" + name))
+                << name;
+        }
+    }
+
+    TempFolder folder;
+    std::string home = folder.path() + "home";
+};
+
+TEST_F(ArchiveFaultTest, AReadOnlyArchiveStillShowsItsMarksAndRefusesUploadsWithOneMessage) {
+    SmallDisk disk(4 << 20);
+    if (!disk.mounted()) GTEST_SKIP() << "no tmpfs can be mounted here (needs root)";
+    const std::string archive = disk.path() + "archive/";
+    fs::create_directory(archive);
+    record(1, 20'000);
+    record(2, 20'000);
+    ASSERT_EQ(cli({"upload", "--new", "--to", archive}).exitCode, 0);
+    record(3, 20'000);
+    if (!disk.remountReadOnly()) GTEST_SKIP() << "the tmpfs can't be remounted read-only here";
+
+    EXPECT_EQ(marks(archive), (std::vector<std::string>{"已存档", "已存档", ""}));
+    const CliResult uploaded = cli({"upload", "--new", "--to", archive});
+    EXPECT_EQ(uploaded.exitCode, 1);
+    EXPECT_EQ(uploaded.err, "上传路径不能写入，新录音未上传！\n");
+    EXPECT_EQ(VolumeBuilder::sortedNames(archive), (std::vector<std::string>{"VOA00001.WAV", "VOA00002.WAV"}));
+}
+
+TEST_F(ArchiveFaultTest, AFullArchiveIsToldOnceLeavesNoPartialFileAndAgreesWithItsCatalogueAfterwards) {
+    SmallDisk disk(1 << 20);
+    if (!disk.mounted()) GTEST_SKIP() << "no tmpfs can be mounted here (needs root)";
+    const std::string archive = disk.path() + "archive/";
+    fs::create_directory(archive);
+    for (int serial = 1; serial <= 4; ++serial) record(serial, 300'000);
+
+    const CliResult uploaded = cli({"upload", "--new", "--to", archive});
+    EXPECT_EQ(uploaded.exitCode, 1);
+    EXPECT_EQ(uploaded.err, "上传路径已满或不能写入，其余新录音未上传！\n");
+    const std::size_t copied = VolumeBuilder::sortedNames(archive).size();  // hidden names left out
+    EXPECT_GE(copied, 1u);
+    EXPECT_LT(copied, 4u);
+    expectWholeCopies(archive);
+
+    // The next opening finds the catalogue and the folder in agreement: the copies made, and only they, archived.
+    const CliResult verified = cli({"archive", "verify", archive});
+    EXPECT_EQ(verified.exitCode, 0) << verified.out << verified.err;
+    std::vector<std::string> expected;
+    for (int serial = 1; serial <= 4; ++serial) {
+        expected.push_back(fs::exists(archive + "VOA0000" + std::to_string(serial) + ".WAV") ? "已存档" : "");
+    }
+    EXPECT_EQ(marks(archive), expected);
+}
