@@ -79,14 +79,30 @@ const char* ArchiveSearch::fillResults(const SearchCriteria& criteria) {
 }
 
 bool ArchiveSearch::passes(const RecordingEntry& entry, const SearchCriteria& criteria, const std::string& from,
-                           const std::string& to) const {
-    if (!matchesNumber(entry.phoneNumber, criteria.number)) return false;
+                           const std::string& to) {
+    if (!matchesNumberOrName(entry, criteria.number)) return false;
     if (!matchesSide(entry.direction, criteria.side) || !matchesKind(entry.fileName, criteria.kind)) return false;
-    return entry.startKey >= from && entry.startKey <= to;
+    if (entry.startKey < from || entry.startKey > to) return false;
+    return matchesNote(entry, criteria.noteText);
+}
+
+bool ArchiveSearch::matchesNumberOrName(const RecordingEntry& entry, const std::string& number) {
+    if (matchesNumber(entry.phoneNumber, number)) return true;
+    // A text without digits may still occur in a number ("#"), so the number test above comes first.
+    return isNameText(number) && m_annotations != nullptr && m_annotations->nameContains(entry.phoneNumber, number);
+}
+
+bool ArchiveSearch::matchesNote(const RecordingEntry& entry, const std::string& noteText) {
+    if (noteText.empty()) return true;
+    return m_annotations != nullptr && m_annotations->filesWithText(noteText).count(entry.fileName) > 0;
 }
 
 void ArchiveSearch::AddResultRow(const RecordingEntry& entry, int index) {
-    m_list.insertRow(index, searchResultRow(entry, index));
+    SearchResultRow row = searchResultRow(entry, index);
+    // The remark is left for the export to fill: reading every note would cost a large search more than
+    // its criteria.
+    if (m_annotations != nullptr) row.name = m_annotations->nameFor(entry.phoneNumber);
+    m_list.insertRow(index, std::move(row));
 }
 
 void ArchiveSearch::AddFiles(const std::vector<std::string>& paths) {

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "archive/ISearchResultList.h"
+#include "archive/RecordingAnnotations.h"
 #include "archive/SearchCriteria.h"
 #include "common/IMessageSink.h"
 #include "phone/RecordingEntry.h"
@@ -19,6 +20,11 @@ public:
 
     const std::string& searchFolder() const { return m_folder; }
     void setSearchFolder(std::string folder) { m_folder = std::move(folder); }
+    // Names and notes of the search folder's archive, for matching and for the rows' names; null (the
+    // default) searches by number only and leaves names empty. Remarks are filled only on demand
+    // (SearchResultTable::fillNamesAndRemarks). Not owned; made afresh for each search,
+    // so that it holds the notes as they are now.
+    void setAnnotations(RecordingAnnotations* annotations) { m_annotations = annotations; }
     const std::vector<RecordingEntry>& records() const { return m_records; }
 
     // Empties the result records and refills them from the recordings directly inside folder, in file-name
@@ -41,12 +47,15 @@ private:
     // Fills the list for one search; the message to show, or nullptr.
     const char* fillResults(const SearchCriteria& criteria);
     bool passes(const RecordingEntry& entry, const SearchCriteria& criteria, const std::string& from,
-                const std::string& to) const;
+                const std::string& to);
+    bool matchesNumberOrName(const RecordingEntry& entry, const std::string& number);
+    bool matchesNote(const RecordingEntry& entry, const std::string& noteText);
 
     ISearchResultList& m_list;
     IMessageSink& m_messages;
     std::string m_folder;
     std::vector<RecordingEntry> m_records;
+    RecordingAnnotations* m_annotations = nullptr;
 };
 
 }  // namespace tapelink

@@ -8,6 +8,7 @@
 
 #include "archive/CatalogueRecord.h"
 #include "archive/IPhonebook.h"
+#include "archive/IRecordingNotes.h"
 
 namespace tapelink {
 
@@ -39,6 +40,8 @@ public:
     // Runs many lookups against one unchanging view of the catalogue, which also spares the store a
     // lock and a check for every single lookup.
     virtual void withSnapshot(const std::function<void()>& lookups) = 0;
+    // The notes and tags kept with the rows; lives as long as the catalogue.
+    virtual IRecordingNotes& notes() = 0;
     // The archive's contacts, kept in the same store; writable exactly when the catalogue is.
     virtual IPhonebook& phonebook() = 0;
 };

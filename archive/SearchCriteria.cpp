@@ -28,6 +28,10 @@ bool matchesNumber(const std::string& phoneNumber, const std::string& number) {
     return number.empty() || phoneNumber.find(number) != std::string::npos;
 }
 
+bool isNameText(const std::string& number) {
+    return !number.empty() && number.find_first_of("0123456789") == std::string::npos;
+}
+
 bool matchesSide(int direction, SideChoice side) {
     switch (side) {
         case SideChoice::All:

@@ -29,7 +29,8 @@ struct SearchCriteria {
     SearchDateTime to;
     SideChoice side = SideChoice::All;
     KindChoice kind = KindChoice::All;
-    std::string number;  // empty: any number
+    std::string number;    // empty: any number; without digits: a part of the contact's name
+    std::string noteText;  // empty: any note; else a part of the note or of a tag, ignoring case
 
     bool operator==(const SearchCriteria&) const = default;
 };
@@ -45,6 +46,8 @@ std::string endBound(const SearchDateTime& to);
 
 // The number, side and kind tests of the search on one recording.
 bool matchesNumber(const std::string& phoneNumber, const std::string& number);
+// A number text without digits names a contact.
+bool isNameText(const std::string& number);
 bool matchesSide(int direction, SideChoice side);
 bool matchesKind(const std::string& fileName, KindChoice kind);
 

@@ -11,7 +11,17 @@ namespace tapelink {
 // The search results show the eight columns of every recording list and the full path as a ninth.
 inline constexpr std::size_t kSearchColumnCount = kRecordingColumnCount + 1;
 inline constexpr int kPathColumn = static_cast<int>(kRecordingColumnCount);
-using SearchResultRow = std::array<std::string, kSearchColumnCount>;
+inline constexpr int kSearchNumberColumn = 3;
+
+// The nine cells of a result row, with what the archive adds to it: the contact's name and the remark
+// (note and tags), filled where an archive's phonebook and catalogue are known. The cells alone are
+// what the list's columns show and what the command line prints as a row.
+struct SearchResultRow : std::array<std::string, kSearchColumnCount> {
+    std::string name{};
+    std::string remark{};
+
+    bool operator==(const SearchResultRow&) const = default;
+};
 
 struct SearchColumn {
     const char* title;

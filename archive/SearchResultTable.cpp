@@ -42,4 +42,12 @@ std::string SearchResultTable::cellText(int row, int column) const {
     return m_rows[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)];
 }
 
+std::string SearchResultTable::nameText(int row) const {
+    return row >= 0 && row < rowCount() ? m_rows[static_cast<std::size_t>(row)].name : std::string();
+}
+
+std::string SearchResultTable::remarkText(int row) const {
+    return row >= 0 && row < rowCount() ? m_rows[static_cast<std::size_t>(row)].remark : std::string();
+}
+
 }  // namespace tapelink

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "archive/ISearchResultList.h"
+#include "archive/RecordingAnnotations.h"
 #include "common/IListTexts.h"
 
 namespace tapelink {
@@ -17,10 +18,17 @@ public:
     void appendRows(std::vector<SearchResultRow> rows);
     // Removes the given rows (ascending, no repeats) in one pass; the other rows keep their texts.
     void removeRows(const std::vector<int>& ascendingRows);
+    // Sets every row's name and remark (before an export, or after a note was changed); archiveFolder
+    // is the folder of the annotations' catalogue.
+    void fillNamesAndRemarks(RecordingAnnotations& annotations, const std::string& archiveFolder) {
+        annotations.annotate(m_rows, archiveFolder);
+    }
 
     int columnCount() const override { return static_cast<int>(kSearchColumnCount); }
     std::string columnTitle(int column) const override;
     std::string cellText(int row, int column) const override;
+    std::string nameText(int row) const override;
+    std::string remarkText(int row) const override;
 
     const std::vector<SearchResultRow>& rows() const { return m_rows; }
     std::vector<SearchResultRow> takeRows() { return std::exchange(m_rows, {}); }

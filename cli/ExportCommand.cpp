@@ -6,6 +6,7 @@
 #include "cli/PhoneListScan.h"
 #include "cli/SearchRowCollector.h"
 #include "export/ExcelExporter.h"
+#include "platform/SqliteArchiveCatalogue.h"
 #include "platform/XlsxSpreadsheet.h"
 
 namespace tapelink::cli {
@@ -48,13 +49,28 @@ std::optional<TextTable> ExportCommand::searchResults() {
     SearchRowCollector rows;
     StderrMessages searchMessages;
     FailureTrackingSink messages(searchMessages, kMsgNothingFound);
+    // Names and notes from the folder's catalogue, read without changing it.
+    auto catalogue = SqliteCatalogueOpener().open(m_searchFolder, CatalogueAccess::ReadOnly).catalogue;
+    std::vector<Contact> contacts;
+    if (catalogue) catalogue->phonebook().contacts(contacts);
+    const ContactDirectory directory(contacts);
+    RecordingAnnotations annotations(directory, catalogue.get());
     ArchiveSearch search(rows, messages);
+    search.setAnnotations(&annotations);
     search.setSearchFolder(m_searchFolder);
     search.RunSearch(m_searchOptions.criteria());
     m_failed = messages.failed();
     std::vector<std::string> titles;
     for (const SearchColumn& column : searchColumns()) titles.emplace_back(column.title);
-    return TextTable(std::move(titles), rows.rows());
+    std::vector<std::string> names;
+    std::vector<std::string> remarks;
+    for (const std::vector<std::string>& row : rows.rows()) {
+        names.push_back(row.back());
+        remarks.push_back(annotations.remarkOfFile(row[1]));
+    }
+    TextTable table(std::move(titles), rows.rows());
+    table.setNamesAndRemarks(std::move(names), std::move(remarks));
+    return table;
 }
 
 }  // namespace tapelink::cli

@@ -3,6 +3,8 @@
 #include "archive/ArchiveSearch.h"
 #include "cli/SearchRowCollector.h"
 #include "cli/SearchRowPrinter.h"
+#include "export/SheetLayout.h"
+#include "platform/SqliteArchiveCatalogue.h"
 
 namespace tapelink::cli {
 
@@ -11,23 +13,33 @@ SearchCommand::SearchCommand(CLI::App& parent, CliContext& context)
     m_command->add_option("FOLDER", m_folder, "Folder that holds the recordings (subfolders are not read)")->required();
     m_options.addTo(*m_command);
     m_command->add_flag("--json", m_json, "Print the rows as a JSON array");
+    m_command->add_flag("--names", m_names, "Add the contact's name as a last cell");
 }
 
 int SearchCommand::run() {
     const SearchCriteria criteria = m_options.criteria();
+    // A search only reads: a folder without a catalogue searches by number, as before there was one.
+    auto catalogue = SqliteCatalogueOpener().open(m_folder, CatalogueAccess::ReadOnly).catalogue;
+    std::vector<Contact> contacts;
+    if (catalogue) catalogue->phonebook().contacts(contacts);
+    const ContactDirectory directory(contacts);
+    RecordingAnnotations annotations(directory, catalogue.get());
+    const auto run = [&](ISearchResultList& rows) {
+        ArchiveSearch search(rows, m_context.messages);
+        search.setAnnotations(&annotations);
+        search.setSearchFolder(m_folder);
+        search.RunSearch(criteria);
+    };
     if (!m_json) {
         // Rows go out as they are found, so a large archive is never held in memory.
-        SearchRowPrinter rows;
-        ArchiveSearch search(rows, m_context.messages);
-        search.setSearchFolder(m_folder);
-        search.RunSearch(criteria);
+        SearchRowPrinter rows(m_names);
+        run(rows);
     } else {
         SearchRowCollector rows;
-        ArchiveSearch search(rows, m_context.messages);
-        search.setSearchFolder(m_folder);
-        search.RunSearch(criteria);
+        run(rows);
         std::vector<std::string> titles;
         for (const SearchColumn& column : searchColumns()) titles.emplace_back(column.title);
+        titles.emplace_back(kNameTitle);
         printRows(titles, rows.rows(), true);
     }
     return m_context.messages.anyShown() ? kExitMessage : kExitOk;

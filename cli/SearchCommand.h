@@ -9,7 +9,9 @@
 namespace tapelink::cli {
 
 // tapelink-cli search FOLDER [--from DATE] [--to DATE] [--side ...] [--kind ...] [--number TEXT] [--json]:
-// searches a folder of uploaded recordings as the search dialog does and prints the nine-column rows.
+// [--text TEXT] [--names]: searches a folder of uploaded recordings as the search dialog does and prints the
+// nine-column rows (with --names the contact's name as a tenth; JSON rows always carry "姓名"). Names and
+// notes come from the folder's catalogue, read without changing it.
 class SearchCommand {
 public:
     SearchCommand(CLI::App& parent, CliContext& context);
@@ -22,6 +24,7 @@ private:
     std::string m_folder;
     SearchOptions m_options;
     bool m_json = false;
+    bool m_names = false;
 };
 
 }  // namespace tapelink::cli

@@ -25,7 +25,10 @@ void SearchOptions::addTo(CLI::App& command) {
     command.add_option("--side", m_side, "Side of the call")->check(CLI::IsMember({"all", "caller", "called"}));
     command.add_option("--kind", m_kind, "Kind of recording")
         ->check(CLI::IsMember({"all", "call", "message", "local"}));
-    command.add_option("--number", m_number, "Part of the phone number, at most 16 characters")
+    command.add_option("--text", m_text, "Part of a recording's note or of one of its tags, in any case");
+    command
+        .add_option("--number", m_number,
+                    "Part of the phone number, at most 16 characters; without digits, part of a contact's name")
         ->check([](const std::string& text) {
             return text.size() <= kMaxNumberLength ? std::string() : "the number has more than 16 characters";
         });
@@ -38,6 +41,7 @@ SearchCriteria SearchOptions::criteria() const {
     criteria.side = *parseSide(m_side);
     criteria.kind = *parseKind(m_kind);
     criteria.number = m_number;
+    criteria.noteText = m_text;
     return criteria;
 }
 

@@ -21,6 +21,7 @@ private:
     std::string m_side = "all";
     std::string m_kind = "all";
     std::string m_number;
+    std::string m_text;
 };
 
 }  // namespace tapelink::cli

@@ -7,7 +7,8 @@
 
 namespace tapelink::cli {
 
-// The search's result list kept in the form printRows takes, so that rows are moved, never copied.
+// The search's result list kept in the form printRows takes, so that rows are moved, never copied. Each row
+// ends with the contact's name, after the nine cells.
 class SearchRowCollector : public ISearchResultList {
 public:
     int rowCount() const override { return static_cast<int>(m_rows.size()); }

@@ -10,6 +10,8 @@ namespace tapelink::cli {
 // before its first row.
 class SearchRowPrinter : public ISearchResultList {
 public:
+    // withName: the contact's name is printed as an extra last cell.
+    explicit SearchRowPrinter(bool withName = false) : m_withName(withName) {}
     int rowCount() const override { return m_count; }
     void clearRows() override { m_count = 0; }
     void insertRow(int position, SearchResultRow row) override;
@@ -17,6 +19,7 @@ public:
 private:
     TsvRowWriter m_writer;
     int m_count = 0;
+    bool m_withName;
 };
 
 }  // namespace tapelink::cli

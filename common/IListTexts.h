@@ -13,6 +13,10 @@ public:
     virtual int columnCount() const = 0;
     virtual std::string columnTitle(int column) const = 0;
     virtual std::string cellText(int row, int column) const = 0;
+    // The contact's name and the remark (note, then tags in brackets) of a row, which the exports add after
+    // the list's columns; empty where the list knows none.
+    virtual std::string nameText(int /*row*/) const { return {}; }
+    virtual std::string remarkText(int /*row*/) const { return {}; }
 };
 
 }  // namespace tapelink

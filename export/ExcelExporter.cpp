@@ -42,6 +42,7 @@ bool ExcelExporter::fillWorkbook(const IListTexts& list, ISpreadsheet& spreadshe
             return false;
         }
     }
+    if (!putNamesAndRemarks(list, spreadsheet, exported)) return false;
     return spreadsheet.openWholeColumns() && spreadsheet.autoFitColumns() && spreadsheet.centreHorizontally() &&
            spreadsheet.centreVertically() && spreadsheet.showApplication() && spreadsheet.giveControlToUser();
 }
@@ -50,7 +51,18 @@ bool ExcelExporter::putTitles(const IListTexts& list, ISpreadsheet& spreadsheet,
     for (int column = 0; column < exported; ++column) {
         if (!spreadsheet.putCellText(kTitleRow, column + 1, cutTitle(list.columnTitle(column)))) return false;
     }
-    return spreadsheet.putCellText(kTitleRow, exported + 1, kRemarkTitle);
+    return spreadsheet.putCellText(kTitleRow, exported + 1, kNameTitle) &&
+           spreadsheet.putCellText(kTitleRow, exported + 2, kRemarkTitle);
+}
+
+bool ExcelExporter::putNamesAndRemarks(const IListTexts& list, ISpreadsheet& spreadsheet, int exported) {
+    for (int row = 0; row < list.rowCount(); ++row) {
+        if (!spreadsheet.putCellText(row + kFirstValueRow, exported + 1, list.nameText(row))) return false;
+    }
+    for (int row = 0; row < list.rowCount(); ++row) {
+        if (!spreadsheet.putCellText(row + kFirstValueRow, exported + 2, list.remarkText(row))) return false;
+    }
+    return true;
 }
 
 bool ExcelExporter::putColumn(const IListTexts& list, ISpreadsheet& spreadsheet, int column) {

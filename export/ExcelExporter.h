@@ -26,6 +26,7 @@ public:
 private:
     static bool fillWorkbook(const IListTexts& list, ISpreadsheet& spreadsheet);
     static bool putTitles(const IListTexts& list, ISpreadsheet& spreadsheet, int exported);
+    static bool putNamesAndRemarks(const IListTexts& list, ISpreadsheet& spreadsheet, int exported);
     static bool putColumn(const IListTexts& list, ISpreadsheet& spreadsheet, int column);
     static bool putKindAndNumberColumns(const IListTexts& list, ISpreadsheet& spreadsheet, bool withNumber);
 

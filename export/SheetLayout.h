@@ -6,6 +6,9 @@ namespace tapelink {
 
 // Where the texts of a recording list go on an exported sheet.
 
+// After the list's exported columns: the contact's name, then the remark (the note, then the tags in
+// brackets: "客户投诉 [重要] [回访]").
+inline constexpr const char* kNameTitle = "姓名";
 inline constexpr const char* kRemarkTitle = "备注";
 // The last two list columns (the file size, and the path in the search results) are not exported.
 inline constexpr int kUnexportedColumns = 2;

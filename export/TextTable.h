@@ -20,6 +20,13 @@ public:
     std::string cellText(int row, int column) const override {
         return row >= 0 && row < rowCount() ? at(m_rows[static_cast<std::size_t>(row)], column) : std::string();
     }
+    std::string nameText(int row) const override { return at(m_names, row); }
+    std::string remarkText(int row) const override { return at(m_remarks, row); }
+    // One name and one remark per row, in row order.
+    void setNamesAndRemarks(std::vector<std::string> names, std::vector<std::string> remarks) {
+        m_names = std::move(names);
+        m_remarks = std::move(remarks);
+    }
 
 private:
     static std::string at(const std::vector<std::string>& texts, int index) {
@@ -29,6 +36,8 @@ private:
 
     std::vector<std::string> m_titles;
     std::vector<std::vector<std::string>> m_rows;
+    std::vector<std::string> m_names;
+    std::vector<std::string> m_remarks;
 };
 
 }  // namespace tapelink

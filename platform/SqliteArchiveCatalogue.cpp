@@ -56,6 +56,7 @@ constexpr std::array kMigrations = {
     CREATE TABLE recording_tags(
         recording_id INTEGER NOT NULL REFERENCES recordings(id) ON DELETE CASCADE,
         tag TEXT NOT NULL,
+        position INTEGER NOT NULL,
         PRIMARY KEY(recording_id, tag)) WITHOUT ROWID;
     CREATE INDEX recording_tags_tag ON recording_tags(tag);
     )sql",
@@ -245,9 +246,13 @@ CatalogueOpening openReadOnly(const std::string& path) {
 }  // namespace
 
 SqliteArchiveCatalogue::SqliteArchiveCatalogue(sqlite3* db, bool writable)
-    : m_db(db), m_writable(writable), m_phonebook(db, writable) {}
+    : m_db(db),
+      m_writable(writable),
+      m_phonebook(db, writable),
+      m_notes(std::make_unique<SqliteRecordingNotes>(db, writable)) {}
 
 SqliteArchiveCatalogue::~SqliteArchiveCatalogue() {
+    m_notes.reset();
     sqlite3_finalize(m_byContent);
     sqlite3_finalize(m_byName);
     sqlite3_close(m_db);

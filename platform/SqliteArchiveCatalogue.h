@@ -2,10 +2,12 @@
 
 #include <sqlite3.h>
 
+#include <memory>
 #include <string>
 
 #include "archive/IArchiveCatalogue.h"
 #include "platform/SqlitePhonebook.h"
+#include "platform/SqliteRecordingNotes.h"
 
 namespace tapelink {
 
@@ -26,6 +28,7 @@ public:
     CatalogueStatus findByName(const std::string& fileName, std::optional<CatalogueRecord>& out) override;
     CatalogueStatus apply(const CatalogueChanges& changes) override;
     void withSnapshot(const std::function<void()>& lookups) override;
+    IRecordingNotes& notes() override { return *m_notes; }
     IPhonebook& phonebook() override { return m_phonebook; }
 
 private:
@@ -36,7 +39,8 @@ private:
     bool m_writable;
     sqlite3_stmt* m_byContent = nullptr;
     sqlite3_stmt* m_byName = nullptr;
-    SqlitePhonebook m_phonebook;  // on m_db; prepares nothing that outlives a call
+    SqlitePhonebook m_phonebook;                    // on m_db; prepares nothing that outlives a call
+    std::unique_ptr<SqliteRecordingNotes> m_notes;  // on m_db
 };
 
 // Opens catalogues in the archive folders' .tapelink/ subfolders.

@@ -254,11 +254,11 @@ private slots:
                 child<QPushButton>(search, "1064")->click();
                 QCOMPARE(search.resultTexts().rowCount(), 3);
 
-                // 导出EXCEL: seven exported columns and "备注" in the eighth.
+                // 导出EXCEL: seven exported columns, "姓名" in the eighth and "备注" in the ninth.
                 child<QPushButton>(search, "1037")->click();
                 QCOMPARE(m_sheetCalls.front(), std::string("createApplication"));
                 QCOMPARE(m_sheetCalls.back(), std::string("release"));
-                QVERIFY(std::find(m_sheetCalls.begin(), m_sheetCalls.end(), "putCellText 1 8 备注") !=
+                QVERIFY(std::find(m_sheetCalls.begin(), m_sheetCalls.end(), "putCellText 1 9 备注") !=
                         m_sheetCalls.end());
                 QVERIFY(std::find(m_sheetCalls.begin(), m_sheetCalls.end(), "putCellText 4 2 VOA00003.WAV") !=
                         m_sheetCalls.end());
@@ -304,10 +304,11 @@ private slots:
         for (std::size_t i = 0; i < titles.size(); ++i) {
             expected.putCellText(1, static_cast<int>(i) + 1, titles[i]);
         }
-        expected.putCellText(1, 7, "备注");
+        expected.putCellText(1, 7, "姓名");
+        expected.putCellText(1, 8, "备注");
         const std::vector<std::string> cells(m_sheetCalls.begin() + static_cast<long>(openingCalls().size()),
                                              m_sheetCalls.end() - static_cast<long>(closingCalls().size()));
-        QCOMPARE(cells.size(), std::size_t(7 + 6 * 5));
+        QCOMPARE(cells.size(), std::size_t(8 + 8 * 5));
         QVERIFY(std::equal(expected.calls.begin(), expected.calls.end(), m_sheetCalls.begin()));
         // Row 2 holds the first recording; its kind gets a space before it (the side is 被叫).
         const std::string firstName = window->listTexts().cellText(0, 1);

@@ -46,7 +46,7 @@ protected:
     RecordingMessages messages;
 };
 
-TEST_F(ExcelExporterTest, EmptyPhoneListGivesTheSixTitlesAndRemarkOnly) {
+TEST_F(ExcelExporterTest, EmptyPhoneListGivesTheSixTitlesNameAndRemarkOnly) {
     EXPECT_TRUE(exportList(TextTable(phoneTitles(), {})));
     EXPECT_EQ(spreadsheet.calls, withOpeningAndClosing({
                                      "putCellText 1 1 序号",
@@ -55,7 +55,8 @@ TEST_F(ExcelExporterTest, EmptyPhoneListGivesTheSixTitlesAndRemarkOnly) {
                                      "putCellText 1 4 电话号码",
                                      "putCellText 1 5 主/被叫",
                                      "putCellText 1 6 开始时间",
-                                     "putCellText 1 7 备注",
+                                     "putCellText 1 7 姓名",
+                                     "putCellText 1 8 备注",
                                  }));
     EXPECT_TRUE(messages.texts.empty());
 }
@@ -72,7 +73,8 @@ TEST_F(ExcelExporterTest, PhoneListIsWrittenColumnByColumnWithoutDurationAndSize
                                      "putCellText 1 4 电话号码",
                                      "putCellText 1 5 主/被叫",
                                      "putCellText 1 6 开始时间",
-                                     "putCellText 1 7 备注",
+                                     "putCellText 1 7 姓名",
+                                     "putCellText 1 8 备注",
                                      "putCellText 2 1 1",
                                      "putCellText 3 1 2",
                                      "putCellText 2 2 VOA00001.WAV",
@@ -86,12 +88,17 @@ TEST_F(ExcelExporterTest, PhoneListIsWrittenColumnByColumnWithoutDurationAndSize
                                      "putCellText 3 5 ",
                                      "putCellText 2 6 2011-05-18 09:07",
                                      "putCellText 3 6 2012-01-02 03:04",
+                                     "putCellText 2 7 ",
+                                     "putCellText 3 7 ",
+                                     "putCellText 2 8 ",
+                                     "putCellText 3 8 ",
                                  }));
 }
 
-TEST_F(ExcelExporterTest, SearchListKeepsDurationAndLeavesOutSizeAndPath) {
-    const TextTable list(searchTitles(), {{"1", "VOC00003.WAV", "留言录音", "0755", "被叫", "2010-03-01 00:00",
-                                           "1小时1分1秒", "14303K", "/archive/VOC00003.WAV"}});
+TEST_F(ExcelExporterTest, SearchListKeepsDurationLeavesOutSizeAndPathAndEndsWithNameAndRemark) {
+    TextTable list(searchTitles(), {{"1", "VOC00003.WAV", "留言录音", "0755", "被叫", "2010-03-01 00:00", "1小时1分1秒",
+                                     "14303K", "/archive/VOC00003.WAV"}});
+    list.setNamesAndRemarks({"张三"}, {"客户投诉 [重要]"});
     EXPECT_TRUE(exportList(list));
     EXPECT_EQ(spreadsheet.cellCalls(), (Calls{
                                            "putCellText 1 1 序号",
@@ -101,7 +108,8 @@ TEST_F(ExcelExporterTest, SearchListKeepsDurationAndLeavesOutSizeAndPath) {
                                            "putCellText 1 5 主/被叫",
                                            "putCellText 1 6 开始时间",
                                            "putCellText 1 7 录音时长",
-                                           "putCellText 1 8 备注",
+                                           "putCellText 1 8 姓名",
+                                           "putCellText 1 9 备注",
                                            "putCellText 2 1 1",
                                            "putCellText 2 2 VOC00003.WAV",
                                            "putCellText 2 4 0755",
@@ -109,6 +117,8 @@ TEST_F(ExcelExporterTest, SearchListKeepsDurationAndLeavesOutSizeAndPath) {
                                            "putCellText 2 5 被叫",
                                            "putCellText 2 6 2010-03-01 00:00",
                                            "putCellText 2 7 1小时1分1秒",
+                                           "putCellText 2 8 张三",
+                                           "putCellText 2 9 客户投诉 [重要]",
                                        }));
     EXPECT_EQ(spreadsheet.calls.front(), "createApplication");
     EXPECT_EQ(spreadsheet.calls.back(), "release");
@@ -178,7 +188,7 @@ TEST(SheetLayoutTest, TitlesAreCutAtWholeCharactersWithin99GbkBytes) {
     EXPECT_EQ(cutTitle("ab" + chinese), "ab" + expected49.substr(0, expected49.size() - 3));
 }
 
-TEST(SheetLayoutTest, ListsWithFewColumnsStillGetTheRemarkTitle) {
+TEST(SheetLayoutTest, ListsWithFewColumnsStillGetTheNameAndRemarkColumns) {
     EXPECT_EQ(exportedColumnCount(8), 6);
     EXPECT_EQ(exportedColumnCount(9), 7);
     EXPECT_EQ(exportedColumnCount(1), 0);
@@ -186,5 +196,6 @@ TEST(SheetLayoutTest, ListsWithFewColumnsStillGetTheRemarkTitle) {
     RecordingSpreadsheet spreadsheet;
     RecordingMessages messages;
     EXPECT_TRUE(ExcelExporter(messages).ExportList(TextTable({"序号"}, {{"1"}}), spreadsheet));
-    EXPECT_EQ(spreadsheet.cellCalls(), Calls{"putCellText 1 1 备注"});
+    EXPECT_EQ(spreadsheet.cellCalls(),
+              (Calls{"putCellText 1 1 姓名", "putCellText 1 2 备注", "putCellText 2 1 ", "putCellText 2 2 "}));
 }
