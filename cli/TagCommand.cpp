@@ -30,13 +30,19 @@ TagCommand::TagCommand(CLI::App& parent, CliContext& context)
       m_context(context) {
     m_command->add_option("--archive,--to", m_archive, "Archive (upload) folder (default: the stored one)");
     m_command->add_option("FILE", m_file, "A recording's file name in the archive, or its path")->required();
-    // "-TAG" looks like an option to the parser: the changes are what it leaves over, in their order.
-    m_command->allow_extras();
-    m_command->footer("Changes: +TAG adds a tag, -TAG removes it (at most 20 characters, no spaces or brackets).");
+    // "-TAG" looks like an option to the parser: the changes are what it leaves over, in their order (FILE is
+    // the only positional, so everything after the first change is left over as it stands).
+    m_command->prefix_command();
+    m_command->footer(
+        "Changes after FILE: +TAG adds a tag, -TAG removes it, in the order given. A tag has at most 20 "
+        "characters and no spaces or square brackets.");
 }
 
 int TagCommand::run() {
-    const std::vector<std::string> changes = m_command->remaining();
+    std::vector<std::string> changes = m_command->remaining();
+    // A "--" among the changes only separates them from the options.
+    const auto separator = std::find(changes.begin(), changes.end(), "--");
+    if (separator != changes.end()) changes.erase(separator);
     for (const std::string& change : changes) {
         if (change.size() < 2 || (change[0] != '+' && change[0] != '-') || change.rfind("--", 0) == 0) {
             std::cerr << "Not a tag change (+TAG or -TAG): " << cellText(change) << '\n';
