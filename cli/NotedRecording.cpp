@@ -38,6 +38,11 @@ NotedRecording::NotedRecording(const std::string& folder, const std::string& fil
 }
 
 bool NotedRecording::locate(const std::string& folder, const std::string& file, bool forChange) {
+    std::error_code error;
+    if (!fs::is_directory(folder, error)) {
+        refuse("上传路径错误！");
+        return false;
+    }
     m_fileName = archivedFileName(folder, file);
     if (m_fileName.empty()) {
         refuse("不是存档中的录音：" + cellText(file));
@@ -61,7 +66,6 @@ bool NotedRecording::locate(const std::string& folder, const std::string& file, 
         return false;
     }
     // A recording not catalogued yet (an archive that can only be read) has no note, but is no stranger.
-    std::error_code error;
     if (!record && !(m_catalogue == nullptr && fs::is_regular_file(fs::path(folder) / m_fileName, error))) {
         refuse("存档中没有这个录音：" + cellText(m_fileName));
         return false;
