@@ -61,11 +61,9 @@ TEST_F(NotesCliTest, RefusalsChangeNothing) {
     } cases[] = {
         {note({"VOA00001.WAV", tooLong}), 1, "备注过长，最多 2000 个字！\n"},
         {tag({"VOA00001.WAV", "+乙", "+a b"}), 1, "标签不能含空格或方括号：a b\n"},
-        {tag({"VOA00001.WAV", "+[x]"}), 1, "标签不能含空格或方括号：[x]\n"},
         {tag({"VOA00001.WAV", "+123456789012345678901"}), 1, "标签过长，最多 20 个字：123456789012345678901\n"},
         {note({"../VOA00001.WAV", "x"}), 1, "不是存档中的录音：../VOA00001.WAV\n"},
         {note({archive() + "/../../etc/passwd"}), 1, "不是存档中的录音：" + archive() + "/../../etc/passwd\n"},
-        {note({"..", "x"}), 1, "不是存档中的录音：..\n"},
         {tag({"VOA00009.WAV", "+a"}), 1, "存档中没有这个录音：VOA00009.WAV\n"},
         {tag({"VOA00001.WAV", "重要"}), 2, "Not a tag change (+TAG or -TAG): 重要\n"},
         {runCli({"note", "--archive", folder.path() + "missing", "VOA00001.WAV", "x"}), 1, "上传路径错误！\n"},
