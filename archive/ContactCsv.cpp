@@ -115,6 +115,24 @@ bool columnsFromHeader(const std::vector<std::string>& cells, ContactCsvColumns&
     return true;
 }
 
+// Without a header: name, number, company in this order, in the columns not given for something else.
+void withDefaults(ContactCsvColumns& columns) {
+    if (columns.name < 0 && columns.numbers.empty() && columns.company < 0) {
+        columns = {0, {1}, 2};
+        return;
+    }
+    auto freeColumn = [&] {
+        int column = 0;
+        while (column == columns.name || column == columns.company ||
+               std::find(columns.numbers.begin(), columns.numbers.end(), column) != columns.numbers.end()) {
+            ++column;
+        }
+        return column;
+    };
+    if (columns.name < 0) columns.name = freeColumn();
+    if (columns.numbers.empty()) columns.numbers.push_back(freeColumn());
+}
+
 std::string cellAt(const std::vector<std::string>& cells, int column) {
     return column >= 0 && static_cast<std::size_t>(column) < cells.size() ? cells[static_cast<std::size_t>(column)]
                                                                           : std::string();
@@ -151,7 +169,7 @@ ContactFileContents readContactCsv(const std::string& bytes, const ContactCsvCol
         }
         if (blank(record.cells)) continue;
         if (std::exchange(first, false) && columnsFromHeader(record.cells, columns)) continue;
-        if (columns.name < 0 && columns.numbers.empty() && columns.company < 0) columns = {0, {1}, 2};
+        withDefaults(columns);
         Contact contact;
         contact.name = cellAt(record.cells, columns.name);
         for (const int column : columns.numbers) contact.numbers.push_back(cellAt(record.cells, column));

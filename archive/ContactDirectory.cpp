@@ -54,6 +54,13 @@ std::string ContactDirectory::dialledDigits(const std::string& phoneNumber) {
     return digits;
 }
 
+std::uint64_t ContactDirectory::keyOf(std::string_view digits) {
+    if (digits.empty() || digits.size() > 18) return 0;  // no telephone number is that long
+    std::uint64_t key = 1;
+    for (const char digit : digits) key = key * 10 + static_cast<std::uint64_t>(digit - '0');
+    return key;
+}
+
 ContactDirectory::ContactDirectory(const std::vector<Contact>& contacts) {
     std::unordered_map<std::string, int> nameIndex;
     for (const Contact& contact : contacts) {
@@ -62,21 +69,24 @@ ContactDirectory::ContactDirectory(const std::vector<Contact>& contacts) {
         const int name = slot->second;
         for (const std::string& number : contact.numbers) {
             std::string digits = dialledDigits(number);
-            if (digits.empty()) continue;
-            const auto [exact, fresh] = m_exact.try_emplace(digits, name);
+            const std::uint64_t key = keyOf(digits);
+            if (key == 0) continue;
+            const auto [exact, fresh] = m_exact.try_emplace(key, name);
             if (!fresh && exact->second != name) exact->second = kAmbiguous;
             if (digits.size() >= kTailDigits) {
-                m_tails[digits.substr(digits.size() - kTailDigits)].push_back({std::move(digits), name});
+                const std::uint64_t tail = keyOf(std::string_view(digits).substr(digits.size() - kTailDigits));
+                m_tails[tail].push_back({std::move(digits), name});
             }
         }
     }
 }
 
 int ContactDirectory::nameIndexOf(const std::string& digits) const {
-    if (digits.empty()) return kAmbiguous;
-    if (const auto exact = m_exact.find(digits); exact != m_exact.end()) return exact->second;
+    const std::uint64_t key = keyOf(digits);
+    if (key == 0) return kAmbiguous;
+    if (const auto exact = m_exact.find(key); exact != m_exact.end()) return exact->second;
     if (digits.size() < kTailDigits) return kAmbiguous;
-    const auto tails = m_tails.find(digits.substr(digits.size() - kTailDigits));
+    const auto tails = m_tails.find(keyOf(std::string_view(digits).substr(digits.size() - kTailDigits)));
     if (tails == m_tails.end()) return kAmbiguous;
     int found = kAmbiguous;
     for (const Tail& tail : tails->second) {

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -40,9 +42,13 @@ private:
 
     int nameIndexOf(const std::string& digits) const;
 
+    // Digits as one number, a leading 1 keeping their count ("0755" is 10755): lists ask for a name per
+    // row, and integer keys keep each lookup to a hash and a compare. 0 for no digits or more than 18.
+    static std::uint64_t keyOf(std::string_view digits);
+
     std::vector<std::string> m_names;
-    std::unordered_map<std::string, int> m_exact;                // digits -> name index or kAmbiguous
-    std::unordered_map<std::string, std::vector<Tail>> m_tails;  // last 8 digits -> the numbers ending so
+    std::unordered_map<std::uint64_t, int> m_exact;                // digits -> name index or kAmbiguous
+    std::unordered_map<std::uint64_t, std::vector<Tail>> m_tails;  // last 8 digits -> the numbers ending so
 };
 
 }  // namespace tapelink

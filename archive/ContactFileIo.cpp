@@ -34,7 +34,8 @@ bool looksLikeVcard(const std::string& bytes, const std::string& path) {
 
 ContactFileStatus readContactFile(const std::string& path, const ContactCsvColumns& columns, ContactFileContents& out) {
     out = {};
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Non-blocking: a pipe given as the file is refused below instead of waiting for a writer.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) return ContactFileStatus::Unreadable;
     struct stat info {};
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {

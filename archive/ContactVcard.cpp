@@ -24,8 +24,10 @@ std::string upperAscii(std::string_view text) {
 }
 
 bool isQuotedPrintable(std::string_view line) {
+    // Only the head before the value is looked at, so a long run of continued lines costs no more than once.
     const std::size_t colon = line.find(':');
-    return upperAscii(line.substr(0, colon)).find("QUOTED-PRINTABLE") != std::string::npos;
+    return colon != std::string_view::npos &&
+           upperAscii(line.substr(0, colon)).find("QUOTED-PRINTABLE") != std::string::npos;
 }
 
 // Physical lines joined: a line beginning with a space or tab continues the one before, and so does the

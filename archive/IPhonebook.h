@@ -29,7 +29,8 @@ public:
     // Adds a contact (id 0; id is set) or replaces the stored one with its id.
     virtual CatalogueStatus save(Contact& contact) = 0;
     virtual CatalogueStatus remove(std::int64_t id) = 0;
-    // All in one transaction. A contact already stored under the same name is updated, never duplicated.
+    // All in one transaction. A contact already stored under the same name is updated, never duplicated:
+    // it gains the numbers it lacks and a company the import names; nothing it had is dropped.
     virtual CatalogueStatus import(const std::vector<Contact>& contacts, ContactImportCounts& counts) = 0;
 };
 

@@ -80,42 +80,57 @@ CatalogueStatus SqlitePhonebook::contacts(std::vector<Contact>& out) {
     return code == SQLITE_DONE ? CatalogueStatus::Ok : statusOf(code);
 }
 
-CatalogueStatus SqlitePhonebook::write(Contact& contact, bool numbersChanged) {
+// The statements of writing contacts, prepared once for a whole import.
+struct SqlitePhonebook::Writer {
+    explicit Writer(sqlite3* db)
+        : insert(db, "INSERT INTO contacts(name, company) VALUES(?1, ?2)"),
+          update(db, "UPDATE contacts SET name = ?2, company = ?3 WHERE id = ?1"),
+          clear(db, "DELETE FROM contact_numbers WHERE contact_id = ?1"),
+          add(db, "INSERT INTO contact_numbers(contact_id, number, digits) VALUES(?1, ?2, ?3)") {}
+    int code() const {
+        for (const Statement* statement : {&insert, &update, &clear, &add}) {
+            if (statement->code() != SQLITE_OK) return statement->code();
+        }
+        return SQLITE_OK;
+    }
+    Statement insert;
+    Statement update;
+    Statement clear;
+    Statement add;
+};
+
+CatalogueStatus SqlitePhonebook::write(Writer& writer, Contact& contact, bool numbersChanged) {
     if (contact.id == 0) {
-        Statement insert(m_db, "INSERT INTO contacts(name, company) VALUES(?1, ?2)");
-        if (insert.code() != SQLITE_OK) return statusOf(insert.code());
-        bindText(insert.get(), 1, contact.name);
-        bindText(insert.get(), 2, contact.company);
-        if (const int code = runToEnd(insert.get()); code != SQLITE_OK) return statusOf(code);
+        bindText(writer.insert.get(), 1, contact.name);
+        bindText(writer.insert.get(), 2, contact.company);
+        if (const int code = runToEnd(writer.insert.get()); code != SQLITE_OK) return statusOf(code);
         contact.id = sqlite3_last_insert_rowid(m_db);
     } else {
-        Statement update(m_db, "UPDATE contacts SET name = ?2, company = ?3 WHERE id = ?1");
-        if (update.code() != SQLITE_OK) return statusOf(update.code());
-        sqlite3_bind_int64(update.get(), 1, contact.id);
-        bindText(update.get(), 2, contact.name);
-        bindText(update.get(), 3, contact.company);
-        if (const int code = runToEnd(update.get()); code != SQLITE_OK) return statusOf(code);
+        sqlite3_bind_int64(writer.update.get(), 1, contact.id);
+        bindText(writer.update.get(), 2, contact.name);
+        bindText(writer.update.get(), 3, contact.company);
+        if (const int code = runToEnd(writer.update.get()); code != SQLITE_OK) return statusOf(code);
         if (sqlite3_changes(m_db) == 0) return CatalogueStatus::Failed;  // removed meanwhile
     }
     if (!numbersChanged) return CatalogueStatus::Ok;
-    Statement clear(m_db, "DELETE FROM contact_numbers WHERE contact_id = ?1");
-    Statement add(m_db, "INSERT INTO contact_numbers(contact_id, number, digits) VALUES(?1, ?2, ?3)");
-    if (clear.code() != SQLITE_OK || add.code() != SQLITE_OK) return statusOf(clear.code() | add.code());
-    sqlite3_bind_int64(clear.get(), 1, contact.id);
-    if (const int code = runToEnd(clear.get()); code != SQLITE_OK) return statusOf(code);
+    sqlite3_bind_int64(writer.clear.get(), 1, contact.id);
+    if (const int code = runToEnd(writer.clear.get()); code != SQLITE_OK) return statusOf(code);
     for (const std::string& number : contact.numbers) {
         if (number.empty()) continue;
-        sqlite3_bind_int64(add.get(), 1, contact.id);
-        bindText(add.get(), 2, number);
-        bindText(add.get(), 3, ContactDirectory::dialledDigits(number));
-        if (const int code = runToEnd(add.get()); code != SQLITE_OK) return statusOf(code);
+        sqlite3_bind_int64(writer.add.get(), 1, contact.id);
+        bindText(writer.add.get(), 2, number);
+        bindText(writer.add.get(), 3, ContactDirectory::dialledDigits(number));
+        if (const int code = runToEnd(writer.add.get()); code != SQLITE_OK) return statusOf(code);
     }
     return CatalogueStatus::Ok;
 }
 
 CatalogueStatus SqlitePhonebook::save(Contact& contact) {
     Contact written = contact;
-    const CatalogueStatus status = inTransaction([&] { return write(written, true); });
+    const CatalogueStatus status = inTransaction([&] {
+        Writer writer(m_db);
+        return writer.code() == SQLITE_OK ? write(writer, written, true) : statusOf(writer.code());
+    });
     if (status == CatalogueStatus::Ok) contact.id = written.id;
     return status;
 }
@@ -151,6 +166,8 @@ CatalogueStatus SqlitePhonebook::import(const std::vector<Contact>& contacts, Co
     const CatalogueStatus status = inTransaction([&] {
         std::vector<Contact> stored;
         if (const CatalogueStatus read = this->contacts(stored); read != CatalogueStatus::Ok) return read;
+        Writer writer(m_db);
+        if (writer.code() != SQLITE_OK) return statusOf(writer.code());
         std::map<std::string, Contact*> byName;
         for (Contact& contact : stored) byName.try_emplace(contact.name, &contact);  // the oldest of a name
         for (auto& [name, contact] : incoming) {
@@ -163,7 +180,8 @@ CatalogueStatus SqlitePhonebook::import(const std::vector<Contact>& contacts, Co
             }
             ++(found == byName.end() ? done.added : done.updated);
             const bool numbersChanged = found == byName.end() || target->numbers.size() != numbersBefore;
-            if (const CatalogueStatus written = write(*target, numbersChanged); written != CatalogueStatus::Ok) {
+            if (const CatalogueStatus written = write(writer, *target, numbersChanged);
+                written != CatalogueStatus::Ok) {
                 return written;
             }
         }

@@ -23,7 +23,8 @@ public:
 private:
     template <typename Work>
     CatalogueStatus inTransaction(Work work);
-    CatalogueStatus write(Contact& contact, bool numbersChanged);
+    struct Writer;
+    CatalogueStatus write(Writer& writer, Contact& contact, bool numbersChanged);
 
     sqlite3* m_db;
     bool m_writable;

@@ -47,6 +47,8 @@ TEST(ContactCsv, GbkWithoutHeaderAndColumnsGivenExplicitly) {
     const std::string gbk = "13812345678\t\xD5\xC5\xCE\xB0\t\xB9\xAB\xCB\xBE\n10086\t\xC0\xEE\xC4\xC8\t\n";
     EXPECT_EQ(readContactCsv(gbk, {1, {0}, 2}).contacts,
               (Contacts{{0, "张伟", {"13812345678"}, "公司"}, {0, "李娜", {"10086"}, ""}}));
+    EXPECT_EQ(readContactCsv("13812345678,x,\xD5\xC5\xCE\xB0\n", {-1, {0}, -1}).contacts,
+              (Contacts{{0, "x", {"13812345678"}, ""}}));
     // Without columns: name, number, company; a first row with a number is data, not a header.
     EXPECT_EQ(readContactCsv("Tel Shop,95588\nName,Phone\n").contacts, (Contacts{{0, "Tel Shop", {"95588"}, ""}}));
     EXPECT_EQ(readContactCsv("Company Name,Full Name,Mobile Phone\nACME,Wang Li,+86 139 0000 1111\n").contacts,
