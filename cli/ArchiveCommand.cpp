@@ -9,6 +9,7 @@
 #include "archive/ArchiveLayout.h"
 #include "archive/ArchiveVerify.h"
 #include "cli/ArchiveAccess.h"
+#include "platform/CatalogueCarryOver.h"
 
 namespace tapelink::cli {
 
@@ -62,13 +63,14 @@ int ArchiveCommand::verify(const std::string& folder) {
 
 int ArchiveCommand::rebuild(const std::string& folder) {
     const std::string path = catalogueFolderOf(folder) + kCatalogueFileName;
+    std::string aside;
     if (::access(path.c_str(), F_OK) == 0) {
         char stamp[32];
         const std::time_t now = std::time(nullptr);
         std::tm local{};
         ::localtime_r(&now, &local);
         std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
-        const std::string aside = path + ".old-" + stamp;
+        aside = path + ".old-" + stamp;
         if (std::rename(path.c_str(), aside.c_str()) != 0) {
             std::perror(path.c_str());
             return kExitMessage;
@@ -77,6 +79,12 @@ int ArchiveCommand::rebuild(const std::string& folder) {
     }
     OpenArchive archive = openArchive(folder, m_context.messages);
     if (!archive.catalogue) return kExitMessage;
+    // The folder tells the recordings; only the old catalogue knows the phonebook, the notes and the
+    // replaced recordings.
+    if (!aside.empty() && carryOverCatalogue(path, aside) != CatalogueStatus::Ok) {
+        std::cerr << "The phonebook, notes and tags could not be carried over; they are still in " << aside << '\n';
+        return kExitMessage;
+    }
     std::cout << archive.reconciled.added << " recorded, " << archive.reconciled.unreadable << " unreadable\n";
     return archive.reconciled.unreadable > 0 ? kExitMessage : kExitOk;
 }

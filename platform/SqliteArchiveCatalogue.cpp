@@ -9,10 +9,17 @@
 #include <ctime>
 
 #include "archive/ArchiveLayout.h"
+#include "platform/SqliteStatement.h"
 
 namespace tapelink {
 
 namespace {
+
+using sqlite::bindText;
+using sqlite::runToEnd;
+using sqlite::Statement;
+using sqlite::statusOf;
+using sqlite::text;
 
 // Step i brings a catalogue of version i to version i + 1. Steps are only ever appended.
 constexpr std::array kMigrations = {
@@ -67,28 +74,6 @@ constexpr const char* kColumns =
     "file_name, size, mtime_ns, sha256, current_sha256, has_info, direction, phone_number, start_key, kind, "
     "archived_at, archived_by, phone_serial, state, replaced_name";
 
-// A catalogue that won't open or read as one.
-bool isDamage(int code) {
-    code &= 0xFF;
-    return code == SQLITE_CORRUPT || code == SQLITE_NOTADB;
-}
-
-CatalogueStatus statusOf(int code) {
-    if (isDamage(code)) return CatalogueStatus::Unreadable;
-    if ((code & 0xFF) == SQLITE_READONLY) return CatalogueStatus::ReadOnly;
-    return CatalogueStatus::Failed;
-}
-
-std::string text(sqlite3_stmt* statement, int column) {
-    const auto* bytes = static_cast<const char*>(sqlite3_column_blob(statement, column));
-    return bytes == nullptr ? std::string()
-                            : std::string(bytes, static_cast<std::size_t>(sqlite3_column_bytes(statement, column)));
-}
-
-void bindText(sqlite3_stmt* statement, int index, const std::string& value) {
-    sqlite3_bind_text(statement, index, value.data(), static_cast<int>(value.size()), SQLITE_TRANSIENT);
-}
-
 RecordState stateOf(int state) {
     return state >= 0 && state <= 3 ? static_cast<RecordState>(state) : RecordState::Changed;
 }
@@ -112,28 +97,6 @@ CatalogueRecord recordFrom(sqlite3_stmt* statement) {
     record.replacedName = text(statement, 14);
     return record;
 }
-
-// Runs a statement to its end; the SQLite result code.
-int runToEnd(sqlite3_stmt* statement) {
-    int code = SQLITE_ROW;
-    while ((code = sqlite3_step(statement)) == SQLITE_ROW) {
-    }
-    return code == SQLITE_DONE ? SQLITE_OK : code;
-}
-
-class Statement {
-public:
-    Statement(sqlite3* db, const char* sql) { m_code = sqlite3_prepare_v2(db, sql, -1, &m_statement, nullptr); }
-    ~Statement() { sqlite3_finalize(m_statement); }
-    Statement(const Statement&) = delete;
-    Statement& operator=(const Statement&) = delete;
-    sqlite3_stmt* get() const { return m_statement; }
-    int code() const { return m_code; }
-
-private:
-    sqlite3_stmt* m_statement = nullptr;
-    int m_code = SQLITE_OK;
-};
 
 int readVersion(sqlite3* db, int& version) {
     Statement statement(db, "PRAGMA user_version");

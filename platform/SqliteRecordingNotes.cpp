@@ -2,10 +2,14 @@
 
 #include "archive/IArchiveCatalogue.h"
 #include "archive/NoteRules.h"
+#include "platform/SqliteStatement.h"
 
 namespace tapelink {
 
 namespace {
+
+using sqlite::Statement;
+using sqlite::statusOf;
 
 // Live rows only: a replaced recording keeps its note aside with it. CROSS JOIN keeps the note tables, far
 // smaller than the recordings, as the outer loop.
@@ -38,45 +42,6 @@ std::string containsPattern(const std::string& text) {
     }
     return pattern + '%';
 }
-
-CatalogueStatus statusOf(int code) {
-    code &= 0xFF;
-    if (code == SQLITE_CORRUPT || code == SQLITE_NOTADB) return CatalogueStatus::Unreadable;
-    if (code == SQLITE_READONLY) return CatalogueStatus::ReadOnly;
-    return CatalogueStatus::Failed;
-}
-
-class Statement {
-public:
-    Statement(sqlite3* db, const char* sql) { m_code = sqlite3_prepare_v2(db, sql, -1, &m_statement, nullptr); }
-    ~Statement() { sqlite3_finalize(m_statement); }
-    Statement(const Statement&) = delete;
-    Statement& operator=(const Statement&) = delete;
-    sqlite3_stmt* get() const { return m_statement; }
-    int code() const { return m_code; }
-
-    void bind(int index, const std::string& value) const {
-        sqlite3_bind_text(m_statement, index, value.data(), static_cast<int>(value.size()), SQLITE_TRANSIENT);
-    }
-    std::string text(int column) const {
-        const auto* bytes = static_cast<const char*>(sqlite3_column_blob(m_statement, column));
-        return bytes == nullptr
-                   ? std::string()
-                   : std::string(bytes, static_cast<std::size_t>(sqlite3_column_bytes(m_statement, column)));
-    }
-    // Calls row() for each result row; the final SQLite code, SQLITE_OK when all rows were read.
-    template <typename Row>
-    int forEachRow(Row row) const {
-        if (m_code != SQLITE_OK) return m_code;
-        int code = SQLITE_OK;
-        while ((code = sqlite3_step(m_statement)) == SQLITE_ROW) row();
-        return code == SQLITE_DONE ? SQLITE_OK : code;
-    }
-
-private:
-    sqlite3_stmt* m_statement = nullptr;
-    int m_code = SQLITE_OK;
-};
 
 bool hasNoteTables(sqlite3* db) {
     Statement statement(db, "SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = 'recording_notes'");

@@ -8,6 +8,13 @@
 
 namespace tapelink::sqlite {
 
+// A text column as stored, NUL bytes and all.
+inline std::string text(sqlite3_stmt* statement, int column) {
+    const auto* bytes = static_cast<const char*>(sqlite3_column_blob(statement, column));
+    return bytes == nullptr ? std::string()
+                            : std::string(bytes, static_cast<std::size_t>(sqlite3_column_bytes(statement, column)));
+}
+
 // A prepared statement, finalized when it goes.
 class Statement {
 public:
@@ -17,6 +24,19 @@ public:
     Statement& operator=(const Statement&) = delete;
     sqlite3_stmt* get() const { return m_statement; }
     int code() const { return m_code; }
+
+    void bind(int index, const std::string& value) const {
+        sqlite3_bind_text(m_statement, index, value.data(), static_cast<int>(value.size()), SQLITE_TRANSIENT);
+    }
+    std::string text(int column) const { return sqlite::text(m_statement, column); }
+    // Calls row() for each result row; the final SQLite code, SQLITE_OK when all rows were read.
+    template <typename Row>
+    int forEachRow(Row row) const {
+        if (m_code != SQLITE_OK) return m_code;
+        int code = SQLITE_OK;
+        while ((code = sqlite3_step(m_statement)) == SQLITE_ROW) row();
+        return code == SQLITE_DONE ? SQLITE_OK : code;
+    }
 
 private:
     sqlite3_stmt* m_statement = nullptr;
@@ -28,13 +48,6 @@ inline CatalogueStatus statusOf(int code) {
     if (code == SQLITE_CORRUPT || code == SQLITE_NOTADB) return CatalogueStatus::Unreadable;
     if (code == SQLITE_READONLY) return CatalogueStatus::ReadOnly;
     return CatalogueStatus::Failed;
-}
-
-// A text column as stored, NUL bytes and all.
-inline std::string text(sqlite3_stmt* statement, int column) {
-    const auto* bytes = static_cast<const char*>(sqlite3_column_blob(statement, column));
-    return bytes == nullptr ? std::string()
-                            : std::string(bytes, static_cast<std::size_t>(sqlite3_column_bytes(statement, column)));
 }
 
 inline void bindText(sqlite3_stmt* statement, int index, const std::string& value) {

@@ -13,6 +13,7 @@
 #include "archive/CatalogueReconciler.h"
 #include "archive/NewRecordingOffload.h"
 #include "phone/CatalogueScan.h"
+#include "platform/CatalogueCarryOver.h"
 #include "platform/SqliteArchiveCatalogue.h"
 #include "tests/support/ScriptedUploadObserver.h"
 #include "tests/support/TempFolder.h"
@@ -183,6 +184,52 @@ TEST_F(ArchiveCatalogueTest, OverwriteKeepsTheOldFileAsideAndIdenticalContentIsL
     EXPECT_TRUE(rows.empty());
     const auto aside = fs::directory_iterator(replacedFolderOf(archive()))->path();
     EXPECT_EQ(VolumeBuilder::readBytes(aside), archived);
+}
+
+TEST_F(ArchiveCatalogueTest, RebuildCarriesOverThePhonebookNotesAndReplacedRecordings) {
+    record("VOA00001.WAV", "111", 1);
+    record("VOA00002.WAV", "222", 2);
+    const std::string oldPath = cataloguePath() + ".old";
+    {
+        auto catalogue = open();
+        offload(*catalogue);
+        Contact contact{0, "王伟", {"111"}, "某公司"};
+        ASSERT_EQ(catalogue->phonebook().save(contact), CatalogueStatus::Ok);
+        ASSERT_EQ(catalogue->notes().setNote("VOA00001.WAV", {"回访", {"重要"}}), CatalogueStatus::Ok);
+        ASSERT_EQ(catalogue->notes().setNote("VOA00002.WAV", {"旧的", {}}), CatalogueStatus::Ok);
+        CatalogueLedger(*catalogue, archive(), "upload").beforeReplace("VOA00002.WAV", std::string(64, '0'));
+    }
+    // A file changed since its note was written gets no note: the note was about other content.
+    auto bytes = VolumeBuilder::readBytes(phone() + "voice/VOA00002.WAV");
+    bytes[1000] ^= 0xFF;
+    VolumeBuilder::writeBytes(archive() + "VOA00002.WAV", bytes);
+    fs::rename(cataloguePath(), oldPath);
+
+    auto rebuilt = open();
+    reconcileCatalogue(*rebuilt, archive(), {});
+    ASSERT_EQ(carryOverCatalogue(cataloguePath(), oldPath), CatalogueStatus::Ok);
+    std::vector<Contact> contacts;
+    rebuilt->phonebook().contacts(contacts);
+    ASSERT_EQ(contacts.size(), 1U);
+    EXPECT_EQ(contacts[0].numbers, std::vector<std::string>{"111"});
+    RecordingNote note;
+    rebuilt->notes().noteOf("VOA00001.WAV", note);
+    EXPECT_EQ(note, (RecordingNote{"回访", {"重要"}}));
+    rebuilt->notes().noteOf("VOA00002.WAV", note);
+    EXPECT_TRUE(note.empty());
+    EXPECT_EQ(row(*rebuilt, "VOA00001.WAV")->archivedBy, "test");
+
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(cataloguePath().c_str(), &db), SQLITE_OK);
+    sqlite3_stmt* statement = nullptr;
+    sqlite3_prepare_v2(db,
+                       "SELECT n.note FROM recordings r JOIN recording_notes n ON n.recording_id = r.id "
+                       "WHERE r.state = 2",
+                       -1, &statement, nullptr);
+    ASSERT_EQ(sqlite3_step(statement), SQLITE_ROW);
+    EXPECT_STREQ(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)), "旧的");
+    sqlite3_finalize(statement);
+    sqlite3_close(db);
 }
 
 TEST_F(ArchiveCatalogueTest, ClearingTrustsNeitherSideWithoutHashingItNow) {
