@@ -1,7 +1,10 @@
 #include "cli/ExportCommand.h"
 
+#include <iostream>
+
 #include "archive/ArchiveSearch.h"
 #include "archive/SearchMessages.h"
+#include "cli/ArchiveAccess.h"
 #include "cli/FailureTrackingSink.h"
 #include "cli/PhoneListScan.h"
 #include "cli/SearchRowCollector.h"
@@ -18,11 +21,18 @@ ExportCommand::ExportCommand(CLI::App& parent, CliContext& context)
     source->add_flag("--phone", m_phone, "The telephone's recordings, as the main window lists them");
     source->add_option("--search", m_searchFolder, "The search results of a folder of uploaded recordings");
     source->require_option(1);
+    m_command->add_option("--archive", m_archive,
+                          "With --phone: the archive (upload) folder whose phonebook and notes "
+                          "fill 姓名 and 备注 (default: the stored one)");
     m_searchOptions.addTo(*m_command);
     m_command->add_option("--xlsx", m_xlsx, "Workbook file to write (replaced if it exists)")->required();
 }
 
 int ExportCommand::run() {
+    if (!m_archive.empty() && !m_phone) {
+        std::cerr << "--archive goes with --phone; --search reads the searched folder's catalogue.\n";
+        return kExitUsage;
+    }
     const std::optional<TextTable> list = listToExport();
     if (!list) return kExitMessage;
     XlsxSpreadsheet spreadsheet(m_xlsx);
@@ -39,8 +49,23 @@ std::optional<TextTable> ExportCommand::phoneList() {
     const std::string root = m_context.requirePhone();
     if (root.empty()) return std::nullopt;
     PhoneList list = scanPhoneList(root, m_context.messages);
+    // Names and notes from the archive's catalogue, read without changing it; no archive leaves them empty.
+    const std::string folder = archiveFolderOr(m_archive);
+    std::unique_ptr<IArchiveCatalogue> catalogue;
+    if (!folder.empty()) catalogue = SqliteCatalogueOpener().open(folder, CatalogueAccess::ReadOnly).catalogue;
+    std::vector<Contact> contacts;
+    if (catalogue) catalogue->phonebook().contacts(contacts);
+    const ContactDirectory directory(contacts);
+    std::vector<std::string> names;
+    std::vector<std::string> remarks;
+    for (RowAnnotation& annotation : RecordingAnnotations(directory, catalogue.get()).annotate(list.entries)) {
+        names.push_back(std::move(annotation.name));
+        remarks.push_back(std::move(annotation.remark));
+    }
     const auto& titles = recordingColumnTitles();
-    return TextTable({titles.begin(), titles.end()}, std::move(list.rows));
+    TextTable table({titles.begin(), titles.end()}, std::move(list.rows));
+    table.setNamesAndRemarks(std::move(names), std::move(remarks));
+    return table;
 }
 
 std::optional<TextTable> ExportCommand::searchResults() {

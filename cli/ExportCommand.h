@@ -9,8 +9,9 @@
 
 namespace tapelink::cli {
 
-// tapelink-cli export (--phone | --search FOLDER [search options]) --xlsx FILE: writes a recording list into an xlsx
-// workbook laid out as the window's export lays it out; nothing is opened.
+// tapelink-cli export (--phone [--archive DIR] | --search FOLDER [search options]) --xlsx FILE: writes a recording
+// list into an xlsx workbook laid out as the window's export lays it out; nothing is opened. Names and remarks come
+// from the archive's catalogue (for --phone the stored upload folder unless --archive DIR is given).
 class ExportCommand {
 public:
     ExportCommand(CLI::App& parent, CliContext& context);
@@ -26,6 +27,7 @@ private:
     CLI::App* m_command;
     CliContext& m_context;
     bool m_phone = false;
+    std::string m_archive;
     std::string m_searchFolder;
     SearchOptions m_searchOptions;
     std::string m_xlsx;

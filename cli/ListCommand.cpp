@@ -3,13 +3,16 @@
 #include <iostream>
 
 #include "archive/ArchiveMarks.h"
+#include "archive/RecordingAnnotations.h"
 #include "cli/ArchiveAccess.h"
 #include "cli/FailureTrackingSink.h"
 #include "cli/PhoneListScan.h"
 #include "cli/TsvRowWriter.h"
+#include "export/SheetLayout.h"
 #include "phone/CatalogueScan.h"
 #include "phone/PhoneListRow.h"
 #include "phone/VolumeMessages.h"
+#include "platform/SqliteArchiveCatalogue.h"
 
 namespace tapelink::cli {
 
@@ -21,25 +24,30 @@ constexpr const char* kNoValidIndex =
 // Prints each row as the scan finds it, so a large telephone is listed without holding it in memory.
 class StreamingTableView : public ICatalogueView {
 public:
-    // marked: each row gets the archive's mark as a ninth cell, empty without a catalogue.
-    StreamingTableView(bool marked, IArchiveCatalogue* catalogue) : m_marked(marked), m_catalogue(catalogue) {}
+    // marked: each row gets the archive's mark as a ninth cell, empty without a catalogue. names: each row
+    // gets the contact's name as a last cell.
+    StreamingTableView(bool marked, IArchiveCatalogue* catalogue, RecordingAnnotations* names)
+        : m_marked(marked), m_catalogue(catalogue), m_names(names) {}
     void setStatusText(const std::string&) override {}
     void clearRows() override {}
     void addRecordingRow(const RecordingEntry& entry, int position) override {
         const RecordingRow row = phoneListRow(entry, position);
-        if (!m_marked) {
+        if (!m_marked && m_names == nullptr) {
             m_writer.write(row);
             return;
         }
-        std::array<std::string, kRecordingColumnCount + 1> marked;
-        std::copy(row.begin(), row.end(), marked.begin());
-        if (m_catalogue != nullptr) marked.back() = archiveMarkText(archiveMarkOf(*m_catalogue, entry));
-        m_writer.write(marked);
+        std::vector<std::string> cells(row.begin(), row.end());
+        if (m_marked) {
+            cells.push_back(m_catalogue != nullptr ? archiveMarkText(archiveMarkOf(*m_catalogue, entry)) : "");
+        }
+        if (m_names != nullptr) cells.push_back(m_names->nameFor(entry.phoneNumber));
+        m_writer.write(cells);
     }
 
 private:
     bool m_marked;
     IArchiveCatalogue* m_catalogue;
+    RecordingAnnotations* m_names;
     TsvRowWriter m_writer;
 };
 
@@ -49,42 +57,59 @@ ListCommand::ListCommand(CLI::App& parent, CliContext& context)
     : m_command(parent.add_subcommand("list", "Print the recordings on the telephone")), m_context(context) {
     m_command->add_flag("--json", m_json, "Print the rows as a JSON array");
     m_command->add_flag("--archived", m_archived, "Add a ninth cell: 已存档, 同名不同 or empty");
-    m_command->add_option("--to", m_to, "Archive (upload) folder for --archived (default: the stored one)")
-        ->needs("--archived");
+    m_command->add_flag("--names", m_names, "Add the contact's name (from the archive's phonebook) as a last cell");
+    m_command->add_option("--to", m_to,
+                          "Archive (upload) folder for --archived and the names (default: the stored one)");
 }
 
 int ListCommand::run() {
+    if (!m_to.empty() && !m_archived && !m_names && !m_json) {
+        std::cerr << "--to needs --archived, --names or --json.\n";
+        return kExitUsage;
+    }
     const std::string root = m_context.requirePhone();
     if (root.empty()) return kExitMessage;
     // A read-only telephone is listed in full; being told so is no failure of the listing.
     FailureTrackingSink messages(m_context.messages, kPhoneReadOnly);
+    const std::string folder = m_archived || m_names || m_json ? archiveFolderOr(m_to) : std::string();
     OpenArchive archive;
     if (m_archived) {
-        const std::string folder = archiveFolderOr(m_to);
         if (folder.empty()) {
             std::cerr << "No upload folder: give --to DIR, or pick one in the window first.\n";
             return kExitUsage;
         }
         archive = openArchive(folder, messages);
     }
+    // Names only read the phonebook: listing never creates a catalogue, and a missing archive means no names.
+    std::unique_ptr<IArchiveCatalogue> phonebookSource;
+    if (!archive.catalogue && !folder.empty() && (m_names || m_json)) {
+        phonebookSource = SqliteCatalogueOpener().open(folder, CatalogueAccess::ReadOnly).catalogue;
+    }
+    IArchiveCatalogue* withPhonebook = archive.catalogue ? archive.catalogue.get() : phonebookSource.get();
+    std::vector<Contact> contacts;
+    if (withPhonebook != nullptr) withPhonebook->phonebook().contacts(contacts);
+    const ContactDirectory directory(contacts);
+    RecordingAnnotations names(directory, nullptr);
     ScanResult result;
     if (m_json) {
         PhoneList list = scanPhoneList(root, messages);
         const auto& titles = recordingColumnTitles();
         std::vector<std::string> heads(titles.begin(), titles.end());
-        if (m_archived) {
-            heads.push_back(kArchiveColumnTitle);
-            for (std::size_t i = 0; i < list.rows.size(); ++i) {
+        if (m_archived) heads.push_back(kArchiveColumnTitle);
+        heads.push_back(kNameTitle);
+        for (std::size_t i = 0; i < list.rows.size(); ++i) {
+            if (m_archived) {
                 list.rows[i].push_back(
                     archive.catalogue ? archiveMarkText(archiveMarkOf(*archive.catalogue, list.entries[i])) : "");
             }
+            list.rows[i].push_back(names.nameFor(list.entries[i].phoneNumber));
         }
         printRows(heads, list.rows, true);
         result = list.result;
     } else {
         PhoneIndexHeader header;
         // Without a catalogue (a read-only folder never catalogued) the ninth cell stays empty.
-        StreamingTableView view(m_archived, archive.catalogue.get());
+        StreamingTableView view(m_archived, archive.catalogue.get(), m_names ? &names : nullptr);
         const auto scan = [&] { result = ScanCatalogue(root, header, view, messages); };
         if (archive.catalogue) {
             archive.catalogue->withSnapshot(scan);

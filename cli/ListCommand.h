@@ -6,8 +6,9 @@
 
 namespace tapelink::cli {
 
-// tapelink-cli list [--json] [--archived [--to DIR]]: reads the telephone's catalogue as the main window
-// does and prints it; --archived adds a ninth cell saying what the archive holds of each recording.
+// tapelink-cli list [--json] [--archived] [--names] [--to DIR]: reads the telephone's catalogue as the main
+// window does and prints it; --archived adds a ninth cell saying what the archive holds of each recording,
+// --names a last cell with the contact's name from the archive's phonebook. JSON rows always carry the name.
 class ListCommand {
 public:
     ListCommand(CLI::App& parent, CliContext& context);
@@ -19,6 +20,7 @@ private:
     CliContext& m_context;
     bool m_json = false;
     bool m_archived = false;
+    bool m_names = false;
     std::string m_to;
 };
 

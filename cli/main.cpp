@@ -12,6 +12,8 @@
 #include "cli/ListCommand.h"
 #include "cli/LocateCommand.h"
 #include "cli/MuteCommand.h"
+#include "cli/NoteCommand.h"
+#include "cli/TagCommand.h"
 #include "cli/WatchCommand.h"
 #ifdef TAPELINK_CLI_PLAY
 #include "cli/PlayCommand.h"
@@ -48,6 +50,8 @@ int runCommandLine(int argc, char** argv) {
     UploadCommand upload(app, context);
     ArchiveCommand archive(app, context);
     ContactsCommand contacts(app, context);
+    NoteCommand note(app, context);
+    TagCommand tag(app, context);
 
     try {
         app.parse(argc, argv);
@@ -72,6 +76,8 @@ int runCommandLine(int argc, char** argv) {
     if (upload.command()->parsed()) return upload.run();
     if (archive.command()->parsed()) return archive.run();
     if (contacts.command()->parsed()) return contacts.run();
+    if (note.command()->parsed()) return note.run();
+    if (tag.command()->parsed()) return tag.run();
     return kExitUsage;
 }
 

@@ -126,3 +126,48 @@ TEST(DemoStore, RefusesAFolderThatIsNotEmptyUnlessForcedToReplaceItsContents) {
     EXPECT_EQ(VolumeBuilder::sortedNames(root + "/voice").size(), 3u);  // nothing of the old volume is left
     EXPECT_EQ(VolumeBuilder::headerOnDisk(root + "/").recordingCount(), 3);
 }
+
+TEST(ListCommand, NamesComeFromTheArchivesPhonebookOnlyWhenAskedOrInJson) {
+    TempFolder folder;
+    VolumeBuilder volume(folder.path() + "phone/");
+    volume.writeIndex(VolumeBuilder::header(2, 3));
+    VolumeBuilder::writeRecording(volume.voice() + "VOA00001.WAV",
+                                  VolumeBuilder::info('Z', "13812345678", 22, 3, 1, 9, 0));
+    VolumeBuilder::writeRecording(volume.voice() + "VOA00002.WAV", VolumeBuilder::info('B', "10010", 22, 3, 1, 9, 5));
+    const std::string archive = folder.path() + "archive";
+    const std::string bare = folder.path() + "bare";
+    fs::create_directories(bare);
+    const CliEnvironment env = {{"HOME", folder.path()}, {"TAPELINK_STORE", folder.path() + "phone"}};
+    fs::create_directories(archive);
+    ASSERT_EQ(runCli({"contacts", "--archive", archive, "add", "张伟", "+86 138-1234-5678"}, env).exitCode, 0);
+
+    const auto cells = [&](std::vector<std::string> args) {
+        args.insert(args.begin(), "list");
+        const CliResult result = runCli(args, env);
+        EXPECT_EQ(result.exitCode, 0) << result.err;
+        std::vector<std::vector<std::string>> rows;
+        for (const std::string& line : splitLines(result.out)) rows.push_back(splitCells(line));
+        return rows;
+    };
+    const auto named = cells({"--names", "--to", archive});
+    ASSERT_EQ(named.size(), 2u);
+    EXPECT_EQ(named[0].size(), 9u);
+    EXPECT_EQ(named[0].back(), "张伟");
+    EXPECT_EQ(named[1].back(), "");
+    const auto archived = cells({"--archived", "--names", "--to", archive});
+    ASSERT_EQ(archived.size(), 2u);
+    EXPECT_EQ(archived[0].size(), 10u);
+    EXPECT_EQ(archived[0].back(), "张伟");
+    // The existing table keeps its cells without --names.
+    EXPECT_EQ(cells({"--archived", "--to", archive})[0].size(), 9u);
+
+    auto rows = nlohmann::json::parse(runCli({"list", "--json", "--to", archive}, env).out);
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0]["姓名"], "张伟");
+    EXPECT_EQ(rows[1]["姓名"], "");
+    // An archive without a catalogue gives empty names and stays as it was.
+    rows = nlohmann::json::parse(runCli({"list", "--json", "--to", bare}, env).out);
+    EXPECT_EQ(rows[0]["姓名"], "");
+    EXPECT_TRUE(fs::is_empty(bare));
+    EXPECT_EQ(runCli({"list", "--to", archive}, env).exitCode, 2);
+}

@@ -15,6 +15,7 @@ import xml.etree.ElementTree as ElementTree
 NS = {"m": "http://schemas.openxmlformats.org/spreadsheetml/2006/main"}
 KINDS = {"通话录音", "新通话录音", "本地录音", "新本地录音", "留言录音", "新留言录音"}
 failures = []
+ENVIRONMENT = dict(os.environ)  # HOME points into the test's folder, so no stored upload folder is read
 
 
 def check(condition, what):
@@ -23,7 +24,7 @@ def check(condition, what):
 
 
 def run(cli, *arguments):
-    return subprocess.run([cli, *arguments], capture_output=True, text=True)
+    return subprocess.run([cli, *arguments], capture_output=True, text=True, env=ENVIRONMENT)
 
 
 def column_letters(index):
@@ -179,6 +180,26 @@ def test_search_export(cli, folder):
     check_sheet(os.path.join(folder, "none.xlsx"), titles, [], "search export without results")
 
 
+def test_phone_export_with_names_and_notes(cli, folder):
+    # The archive of test_search_export names a caller and notes the archived copy of one recording.
+    store = os.path.join(folder, "store")
+    archive = os.path.join(folder, "archive")
+    listed = json.loads(run(cli, "--store", store, "list", "--json").stdout)
+    m, row = next((m, row) for m, row in enumerate(listed) if row["电话号码"])
+    check(run(cli, "contacts", "--archive", archive, "add", "王芳", row["电话号码"]).returncode == 0, "contacts add")
+    check(run(cli, "note", "--archive", archive, row["文件名"], "回电").returncode == 0, "note")
+    check(run(cli, "tag", "--archive", archive, row["文件名"], "+重要").returncode == 0, "tag")
+    workbook = os.path.join(folder, "带姓名.xlsx")
+    exported = run(cli, "--store", store, "export", "--phone", "--archive", archive, "--xlsx", workbook)
+    check(exported.returncode == 0, "phone export with names failed: %s" % exported.stderr)
+    texts = {ref: text for ref, (text, _) in read_workbook(workbook)[0].items()}
+    same_number = [k for k, other in enumerate(listed) if other["电话号码"] == row["电话号码"]]
+    check(all(texts["G%d" % (k + 2)] == "王芳" for k in same_number), "phone list: name of %s" % row["电话号码"])
+    check(texts["H%d" % (m + 2)] == "回电 [重要]", "phone list: remark %r" % texts["H%d" % (m + 2)])
+    check(sum(1 for k in range(len(listed)) if texts.get("G%d" % (k + 2))) == len(same_number),
+          "phone list: names beyond the contact's number")
+
+
 def test_failures(cli, folder):
     target = os.path.join(folder, "kept.xlsx")
     with open(target, "w") as file:
@@ -198,8 +219,10 @@ def test_failures(cli, folder):
 def main():
     cli = sys.argv[1]
     with tempfile.TemporaryDirectory() as folder:
+        ENVIRONMENT["HOME"] = folder
         test_phone_export(cli, folder)
         test_search_export(cli, folder)
+        test_phone_export_with_names_and_notes(cli, folder)
         test_failures(cli, folder)
     for failure in failures:
         print("FAIL:", failure)

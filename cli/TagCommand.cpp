@@ -1,0 +1,82 @@
+#include "cli/TagCommand.h"
+
+#include <algorithm>
+#include <iostream>
+
+#include "archive/NoteRules.h"
+#include "cli/ArchiveAccess.h"
+#include "cli/CellText.h"
+#include "cli/NotedRecording.h"
+
+namespace tapelink::cli {
+
+namespace {
+
+// Why a tag can't be stored; empty when it can.
+std::string tagProblem(const std::string& tag) {
+    RecordingNote alone{{}, {tag}};
+    if (checkNote(alone) == NoteProblem::None) return {};
+    if (characterCount(tag) > static_cast<std::size_t>(kMaxTagCharacters)) {
+        return "标签过长，最多 " + std::to_string(kMaxTagCharacters) + " 个字：" + cellText(tag);
+    }
+    return "标签不能含空格或方括号：" + cellText(tag);
+}
+
+}  // namespace
+
+TagCommand::TagCommand(CLI::App& parent, CliContext& context)
+    : m_command(parent.add_subcommand(
+          "tag", "Print the tags of an archived recording on one line, space-separated, or change them")),
+      m_context(context) {
+    m_command->add_option("--archive,--to", m_archive, "Archive (upload) folder (default: the stored one)");
+    m_command->add_option("FILE", m_file, "A recording's file name in the archive, or its path")->required();
+    // "-TAG" looks like an option to the parser: the changes are what it leaves over, in their order (FILE is
+    // the only positional, so everything after the first change is left over as it stands).
+    m_command->prefix_command();
+    m_command->footer(
+        "Changes after FILE: +TAG adds a tag, -TAG removes it, in the order given. A tag has at most 20 "
+        "characters and no spaces or square brackets.");
+}
+
+int TagCommand::run() {
+    std::vector<std::string> changes = m_command->remaining();
+    // A "--" among the changes only separates them from the options.
+    const auto separator = std::find(changes.begin(), changes.end(), "--");
+    if (separator != changes.end()) changes.erase(separator);
+    for (const std::string& change : changes) {
+        if (change.size() < 2 || (change[0] != '+' && change[0] != '-') || change.rfind("--", 0) == 0) {
+            std::cerr << "Not a tag change (+TAG or -TAG): " << cellText(change) << '\n';
+            return kExitUsage;
+        }
+    }
+    const std::string folder = archiveFolderOr(m_archive);
+    if (folder.empty()) {
+        std::cerr << "No upload folder: give --archive DIR, or pick one in the window first.\n";
+        return kExitUsage;
+    }
+    for (const std::string& change : changes) {
+        const std::string problem = change[0] == '+' ? tagProblem(change.substr(1)) : std::string();
+        if (!problem.empty()) {
+            m_context.messages.showMessage(problem, MessageIcon::Warning);
+            return kExitMessage;
+        }
+    }
+    NotedRecording recording(folder, m_file, !changes.empty(), m_context);
+    if (!recording.ready()) return kExitMessage;
+    RecordingNote note;
+    if (!recording.read(note)) return kExitMessage;
+    if (changes.empty()) {
+        std::string line;
+        for (const std::string& tag : note.tags) line += (line.empty() ? "" : " ") + cellText(tag);
+        if (!line.empty()) std::cout << line << '\n';
+        return kExitOk;
+    }
+    for (const std::string& change : changes) {
+        const std::string tag = change.substr(1);
+        std::erase(note.tags, tag);
+        if (change[0] == '+') note.tags.push_back(tag);
+    }
+    return recording.store(note) ? kExitOk : kExitMessage;
+}
+
+}  // namespace tapelink::cli
