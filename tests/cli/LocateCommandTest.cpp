@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <thread>
 
 #include "tests/support/CliProcess.h"
@@ -97,14 +98,18 @@ TEST(WatchCli, PrintsEachNotificationWithTheLocatedRoot) {
     const std::string store = folder.path() + "store";
     CliProcess watch({"watch"}, {{"TAPELINK_STORE", store}});
 
-    // The watcher is ready once it holds its inotify descriptor; creating the folder earlier would be missed.
-    const std::string fds = "/proc/" + std::to_string(watch.pid()) + "/fd";
+    // The watcher is ready once its inotify descriptor holds a watch (fdinfo lists it); creating the folder
+    // earlier would be missed. The descriptor alone comes before the watch, which a loaded machine shows.
+    const std::string process = "/proc/" + std::to_string(watch.pid());
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
     bool ready = false;
     while (!ready && std::chrono::steady_clock::now() < deadline) {
         std::error_code error;
-        for (const auto& entry : fs::directory_iterator(fds, error)) {
-            ready = ready || fs::read_symlink(entry.path(), error).string() == "anon_inode:inotify";
+        for (const auto& entry : fs::directory_iterator(process + "/fd", error)) {
+            if (fs::read_symlink(entry.path(), error).string() != "anon_inode:inotify") continue;
+            std::ifstream info(process + "/fdinfo/" + entry.path().filename().string());
+            const std::string text((std::istreambuf_iterator<char>(info)), std::istreambuf_iterator<char>());
+            ready = ready || text.find("inotify wd:") != std::string::npos;
         }
         if (!ready) std::this_thread::yield();
     }
