@@ -72,6 +72,8 @@ int ArchiveFolder::removeAbandonedCopies(const std::vector<std::string>& partial
 }
 
 std::optional<ArchiveFile> ArchiveFolder::statFile(const std::string& name) const {
+    // A name, never a path: nothing outside the folder is taken for one of its files.
+    if (name.empty() || name.find('/') != std::string::npos) return std::nullopt;
     struct stat info {};
     if (m_fd < 0 || ::fstatat(m_fd, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(info.st_mode)) {
         return std::nullopt;

@@ -131,4 +131,15 @@ ReconcileReport reconcileCatalogue(IArchiveCatalogue& catalogue, const std::stri
     return report;
 }
 
+CatalogueStatus catalogueOneFile(IArchiveCatalogue& catalogue, const std::string& folder, const std::string& name) {
+    const ArchiveFolder archive(folder);
+    const std::optional<ArchiveFile> file = archive.isOpen() ? archive.statFile(name) : std::nullopt;
+    if (!file) return CatalogueStatus::Failed;
+    const auto hashed = archive.hashFiles({name}, std::stop_token{}, {});
+    if (hashed.empty() || !hashed.front()) return CatalogueStatus::Failed;
+    CatalogueChanges changes;
+    changes.upserts.push_back(foundRecord(*file, *hashed.front()));
+    return catalogue.apply(changes);
+}
+
 }  // namespace tapelink

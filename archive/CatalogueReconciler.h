@@ -33,4 +33,7 @@ using HashProgress = std::function<void(int done, int total)>;
 ReconcileReport reconcileCatalogue(IArchiveCatalogue& catalogue, const std::string& folder, std::stop_token stop,
                                    const HashProgress& progress = {});
 
+// Records one file of the folder that has no row yet (one put there by hand), hashing only that file.
+CatalogueStatus catalogueOneFile(IArchiveCatalogue& catalogue, const std::string& folder, const std::string& name);
+
 }  // namespace tapelink

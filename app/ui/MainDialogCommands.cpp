@@ -198,10 +198,10 @@ void MainDialogCommands::editNote(const QString& path, QWidget* owner) {
     }
     std::optional<CatalogueRecord> row;
     if (opening.catalogue->findByName(name, row) == CatalogueStatus::Ok && !row) {
-        // A folder searched for the first time, or a file put there by hand: catalogued now, as the
-        // upload folder is after every change.
+        // A folder searched for the first time, or a file put there by hand: this one file is catalogued
+        // now (hashing a whole folder here would hold the window); the rest wait for their own notes.
         QApplication::setOverrideCursor(Qt::WaitCursor);
-        reconcileCatalogue(*opening.catalogue, folder, std::stop_token{});
+        catalogueOneFile(*opening.catalogue, folder, name);
         QApplication::restoreOverrideCursor();
         opening.catalogue->findByName(name, row);
     }

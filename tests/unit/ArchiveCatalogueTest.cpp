@@ -145,6 +145,18 @@ TEST_F(ArchiveCatalogueTest, ReconcileHashesOnlyWhatChangedAndKeepsRowsOfGoneFil
     EXPECT_FALSE(verified.allGood());
 }
 
+TEST_F(ArchiveCatalogueTest, OneFileIsCataloguedAloneAndOnlyAnArchiveFileCounts) {
+    record("VOA00001.WAV", "111", 1);
+    fs::copy_file(phone() + "voice/VOA00001.WAV", archive() + "VOA00001.WAV");
+    fs::copy_file(phone() + "voice/VOA00001.WAV", archive() + "VOA00002.WAV");
+    auto catalogue = open();
+    ASSERT_EQ(catalogueOneFile(*catalogue, archive(), "VOA00002.WAV"), CatalogueStatus::Ok);
+    EXPECT_EQ(row(*catalogue, "VOA00002.WAV")->phoneNumber, "111");
+    EXPECT_FALSE(row(*catalogue, "VOA00001.WAV"));
+    EXPECT_EQ(catalogueOneFile(*catalogue, archive(), "../archive/VOA00001.WAV"), CatalogueStatus::Failed);
+    EXPECT_EQ(catalogueOneFile(*catalogue, archive(), "VOA00009.WAV"), CatalogueStatus::Failed);
+}
+
 TEST_F(ArchiveCatalogueTest, UnreadableCatalogueIsSetAsideAndRebuiltNewerOneIsLeftAlone) {
     record("VOA00001.WAV", "111", 1);
     {
