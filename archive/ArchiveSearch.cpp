@@ -25,14 +25,16 @@ private:
 
 }  // namespace
 
-bool ArchiveSearch::ScanFolder(const std::string& folder) {
+bool ArchiveSearch::ScanFolder(const std::string& folder, const std::function<bool(const std::string&)>& wanted) {
     ClearRecords();
     if (folder.empty()) return false;
     const std::string prefix = withTrailingSlash(folder);
     const RecordingFolder recordings(prefix);
     if (!recordings.isOpen()) return false;
     std::vector<std::string> names = recordings.listWavNames();
-    std::erase_if(names, [](const std::string& name) { return !isArchiveRecordingName(name); });
+    std::erase_if(names, [&wanted](const std::string& name) {
+        return !isArchiveRecordingName(name) || (wanted && !wanted(name));
+    });
     // The listing order of Linux file systems is arbitrary; name order keeps results stable between runs.
     std::sort(names.begin(), names.end());
     m_records.reserve(names.size());
@@ -68,7 +70,14 @@ const char* ArchiveSearch::fillResults(const SearchCriteria& criteria) {
     const std::string from = startBound(criteria.from);
     const std::string to = endBound(criteria.to);
     if (m_folder.empty()) return kMsgNoSearchFolder;
-    if (!ScanFolder(m_folder)) return kMsgNothingFound;
+    // A note or tag text names its files in the catalogue: only those are read, not the whole folder.
+    std::function<bool(const std::string&)> wanted;
+    if (!criteria.noteText.empty()) {
+        wanted = [this, &criteria](const std::string& name) {
+            return m_annotations != nullptr && m_annotations->filesWithText(criteria.noteText).contains(name);
+        };
+    }
+    if (!ScanFolder(m_folder, wanted)) return kMsgNothingFound;
     int shown = 0;
     for (const RecordingEntry& entry : m_records) {
         if (!passes(entry, criteria, from, to)) continue;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -28,8 +29,9 @@ public:
     const std::vector<RecordingEntry>& records() const { return m_records; }
 
     // Empties the result records and refills them from the recordings directly inside folder, in file-name
-    // order; true when at least one was taken. The result list is not touched.
-    bool ScanFolder(const std::string& folder);
+    // order; true when at least one was taken. The result list is not touched. wanted, when given, picks
+    // the file names worth reading.
+    bool ScanFolder(const std::string& folder, const std::function<bool(const std::string&)>& wanted = {});
     // Empties the result list and shows every result record, numbered from 1, without criteria.
     void RefreshList();
     // The search command: shows the records of the search folder that pass the criteria, or a message.
