@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is needed, builds everything and runs every test: the normal build (unit, gui, cli,
 # fault), every test again under AddressSanitizer and UndefinedBehaviorSanitizer, windows included, the
-# fuzz targets for a bounded time each (FUZZ_SECONDS, default 40: eight targets share the run), and the
+# fuzz targets for a bounded time each (FUZZ_SECONDS, default 30: eight targets share the run), and the
 # worker tests under ThreadSanitizer; the Debian package is built from the normal build, installed and
 # checked.
 # Each step prints how long it took.
@@ -45,7 +45,7 @@ cmake --build build-asan -j "$jobs"
     QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "$jobs" --repeat until-pass:2)
 step_done "address and undefined-behaviour sanitizer build and tests"
 
-FUZZ_SECONDS=${FUZZ_SECONDS:-40} FUZZ_BUILD_JOBS=$jobs bash scripts/fuzz.sh
+FUZZ_SECONDS=${FUZZ_SECONDS:-30} FUZZ_BUILD_JOBS=$jobs bash scripts/fuzz.sh
 step_done "fuzzing"
 
 bash scripts/tsan.sh
