@@ -7,6 +7,7 @@
 
 #include "tests/support/CliProcess.h"
 #include "tests/support/CliRunner.h"
+#include "tests/support/DemoTelephone.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/VolumeBuilder.h"
 
@@ -16,18 +17,8 @@ namespace fs = std::filesystem;
 // The archive commands on a demo telephone, cut off and run side by side.
 class ArchiveCliTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        demo = new TempFolder;
-        const CliResult made =
-            runCli({"demo-store", demo->path() + "phone", "--recordings", "160", "--seed", "9", "--max-seconds", "90"});
-        ASSERT_EQ(made.exitCode, 0) << made.err;
-    }
-    static void TearDownTestSuite() {
-        delete demo;
-        demo = nullptr;
-    }
     void SetUp() override {
-        fs::copy(demo->path() + "phone", phone(), fs::copy_options::recursive);
+        copyDemoTelephone({"--recordings", "160", "--seed", "9", "--max-seconds", "90"}, phone());
         fs::create_directories(out());
         fs::create_directories(home());
         ASSERT_EQ(cli({"list"}).exitCode, 0);  // moves the legacy names once
@@ -60,12 +51,9 @@ protected:
         for (const std::string& name : VolumeBuilder::sortedNames(out())) EXPECT_NE(name[0], '.') << name;
     }
 
-    static TempFolder* demo;
     TempFolder folder;
     std::size_t recordings = 0;
 };
-
-TempFolder* ArchiveCliTest::demo = nullptr;
 
 TEST_F(ArchiveCliTest, KilledUploadLeavesNothingPartialAndTheNextRunCopiesOnlyTheRest) {
     {

@@ -9,6 +9,7 @@
 #include "app/ProfileFolder.h"
 #include "app/SettingsStore.h"
 #include "tests/support/CliRunner.h"
+#include "tests/support/DemoTelephone.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/VolumeBuilder.h"
 
@@ -18,19 +19,8 @@ namespace fs = std::filesystem;
 
 class UploadCommandTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        demo = new TempFolder;
-        const CliResult made =
-            runCli({"demo-store", demo->path() + "phone", "--recordings", "14", "--seed", "5", "--max-seconds", "12"});
-        ASSERT_EQ(made.exitCode, 0) << made.err;
-    }
-    static void TearDownTestSuite() {
-        delete demo;
-        demo = nullptr;
-    }
-
     void SetUp() override {
-        fs::copy(demo->path() + "phone", phone(), fs::copy_options::recursive);
+        copyDemoTelephone({"--recordings", "14", "--seed", "5", "--max-seconds", "12"}, phone());
         fs::create_directories(out());
         fs::create_directories(home());
         // The first scan moves the legacy name, which changes the folder's order; rows are taken from the second.
@@ -65,12 +55,9 @@ protected:
         return VolumeBuilder::readBytes(out() + name) == std::vector<std::uint8_t>{'o', 'l', 'd'};
     }
 
-    static TempFolder* demo;
     TempFolder folder;
     std::vector<std::vector<std::string>> rows;  // the list's rows, as `list` prints them
 };
-
-TempFolder* UploadCommandTest::demo = nullptr;
 
 TEST_F(UploadCommandTest, AllCopiesEveryRecordingByteForByte) {
     const CliResult run = cli({"upload", "--all", "--to", out()});
