@@ -1,11 +1,9 @@
 #include "app/ui/MainWindowServices.h"
 
-#include <QFile>
 #include <QMessageBox>
-#include <QSaveFile>
 
 #include "archive/ContactCsv.h"
-#include "archive/ContactVcard.h"
+#include "archive/ContactFileIo.h"
 #include "phone/ui/CCategoryUploadDlg.h"
 #include "phone/ui/COverwriteDlg.h"
 #include "platform/DesktopSpreadsheetOpener.h"
@@ -13,17 +11,6 @@
 #include "platform/XlsxSpreadsheet.h"
 
 namespace tapelink {
-
-namespace {
-
-// vCard files begin with their first card, after an optional byte-order mark and blank lines.
-bool looksLikeVcard(const QByteArray& bytes) {
-    QByteArray start = bytes.left(4096);
-    if (start.startsWith("\xEF\xBB\xBF")) start.remove(0, 3);
-    return start.trimmed().toUpper().startsWith("BEGIN:VCARD");
-}
-
-}  // namespace
 
 namespace {
 
@@ -51,15 +38,9 @@ ContactFileFormats desktopContactFiles() {
     ContactFileFormats formats;
     formats.read = [](const std::string& path) {
         ContactFileRead read;
-        QFile file(QFile::decodeName(QByteArray::fromStdString(path)));
-        // A phonebook of many thousand contacts is a few megabytes; anything far larger is not one.
-        constexpr qint64 kLargestFile = 64 * 1024 * 1024;
-        if (!file.open(QIODevice::ReadOnly) || file.size() > kLargestFile) return read;
-        const QByteArray bytes = file.readAll();
-        read.opened = true;
-        const ContactFileContents contents =
-            looksLikeVcard(bytes) ? readContactVcard(bytes.toStdString()) : readContactCsv(bytes.toStdString());
-        read.contacts = contents.contacts;
+        ContactFileContents contents;
+        read.opened = readContactFile(path, {}, contents) == ContactFileStatus::Ok;
+        read.contacts = std::move(contents.contacts);
         for (const SkippedLine& skipped : contents.skipped) {
             read.skipped.push_back(QStringLiteral("第 %1 行：%2")
                                        .arg(skipped.line)
@@ -69,15 +50,7 @@ ContactFileFormats desktopContactFiles() {
         return read;
     };
     formats.writeCsv = [](const std::string& path, const std::vector<Contact>& contacts) {
-        // Written beside the target and renamed over it only when complete.
-        QSaveFile file(QFile::decodeName(QByteArray::fromStdString(path)));
-        if (!file.open(QIODevice::WriteOnly)) return false;
-        const std::string text = contactCsvText(contacts);
-        if (file.write(text.data(), static_cast<qint64>(text.size())) != static_cast<qint64>(text.size())) {
-            file.cancelWriting();
-            return false;
-        }
-        return file.commit();
+        return writeContactFile(path, contactCsvText(contacts)) == ContactFileStatus::Ok;
     };
     return formats;
 }
