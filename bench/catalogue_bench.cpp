@@ -10,6 +10,7 @@
 
 #include "archive/ArchiveMarks.h"
 #include "archive/CatalogueReconciler.h"
+#include "bench/SyntheticRecord.h"
 #include "phone/CatalogueScan.h"
 #include "platform/SqliteArchiveCatalogue.h"
 
@@ -40,22 +41,10 @@ int fill(const std::string& archive, int count) {
     if (!catalogue) return 1;
     CatalogueChanges changes;
     for (int i = 0; i < count; ++i) {
-        char name[32];
-        std::snprintf(name, sizeof name, "VOA%05d-%d.WAV", i % 100000, i / 100000 + 2);
-        CatalogueRecord record;
-        record.fileName = name;
-        record.size = 4000 + static_cast<std::uint64_t>(i % 977) * 4000;
-        record.sha256 = std::string(64, 'a');
-        record.hasInfo = true;
-        record.direction = 'B';
-        record.phoneNumber = std::to_string(13800000000LL + i);
         char key[16];
         std::snprintf(key, sizeof key, "%02d%02d%02d%02d%02d", i % 100, i % 12 + 1, i % 28 + 1, i % 24, i % 60);
-        record.startKey = key;
-        record.kind = "A";
-        record.archivedBy = "bench";
         // Present rows without files: the marks read the catalogue as it stands, without reconciling.
-        changes.upserts.push_back(std::move(record));
+        changes.upserts.push_back(syntheticRecord(i, 'B', std::to_string(13800000000LL + i), key));
     }
     return catalogue->apply(changes) == CatalogueStatus::Ok ? 0 : 1;
 }

@@ -15,6 +15,7 @@
 
 #include "archive/RecordingAnnotations.h"
 #include "archive/SearchCriteria.h"
+#include "bench/SyntheticRecord.h"
 #include "platform/SqliteArchiveCatalogue.h"
 
 using namespace tapelink;
@@ -49,19 +50,7 @@ bool fill(const std::string& archive) {
         if (!catalogue) return false;
         CatalogueChanges changes;
         for (int i = 0; i < kRecordings; ++i) {
-            char name[32];
-            std::snprintf(name, sizeof name, "VOA%05d-%d.WAV", i % 100000, i / 100000 + 2);
-            CatalogueRecord record;
-            record.fileName = name;
-            record.size = 4000 + static_cast<std::uint64_t>(i % 977) * 4000;
-            record.sha256 = std::string(64, 'a');
-            record.hasInfo = true;
-            record.direction = 'Z';
-            record.phoneNumber = numberOf((i * 7919) % kNumbers);
-            record.startKey = "2103040506";
-            record.kind = "A";
-            record.archivedBy = "bench";
-            changes.upserts.push_back(std::move(record));
+            changes.upserts.push_back(syntheticRecord(i, 'Z', numberOf((i * 7919) % kNumbers), "2103040506"));
         }
         if (catalogue->apply(changes) != CatalogueStatus::Ok) return false;
     }
