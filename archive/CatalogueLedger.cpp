@@ -4,32 +4,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <ctime>
-
 #include "archive/ArchiveFolder.h"
 #include "archive/ArchiveLayout.h"
+#include "archive/StampedName.h"
 #include "phone/FolderListing.h"
 #include "phone/RecordingEntry.h"
 
 namespace tapelink {
-
-namespace {
-
-// name.YYYYmmdd-HHMMSS, with a counter when that is taken too.
-std::string asideNameFor(const std::string& folder, const std::string& name) {
-    char stamp[32];
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    ::localtime_r(&now, &local);
-    std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
-    std::string aside = name + "." + stamp;
-    for (int attempt = 2; ::access((folder + aside).c_str(), F_OK) == 0; ++attempt) {
-        aside = name + "." + stamp + "-" + std::to_string(attempt);
-    }
-    return aside;
-}
-
-}  // namespace
 
 CatalogueLedger::CatalogueLedger(IArchiveCatalogue& catalogue, std::string archiveFolder, std::string command,
                                  std::string phoneSerial)
@@ -48,7 +29,7 @@ ReplaceVerdict CatalogueLedger::beforeReplace(const std::string& fileName, const
     const std::string replacedFolder = replacedFolderOf(m_folder);
     ::mkdir(catalogueFolderOf(m_folder).c_str(), 0777);
     ::mkdir(replacedFolder.c_str(), 0777);
-    const std::string aside = asideNameFor(replacedFolder, fileName);
+    const std::string aside = freeStampedName(replacedFolder, fileName, ".");
     if (renameNoReplace(m_folder + fileName, replacedFolder + aside)) return ReplaceVerdict::Keep;
     CatalogueChanges changes;
     changes.replaced.emplace_back(fileName, aside);

@@ -3,11 +3,11 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <ctime>
 #include <iostream>
 
 #include "archive/ArchiveLayout.h"
 #include "archive/ArchiveVerify.h"
+#include "archive/StampedName.h"
 #include "cli/ArchiveAccess.h"
 #include "platform/CatalogueCarryOver.h"
 
@@ -65,12 +65,7 @@ int ArchiveCommand::rebuild(const std::string& folder) {
     const std::string path = catalogueFolderOf(folder) + kCatalogueFileName;
     std::string aside;
     if (::access(path.c_str(), F_OK) == 0) {
-        char stamp[32];
-        const std::time_t now = std::time(nullptr);
-        std::tm local{};
-        ::localtime_r(&now, &local);
-        std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
-        aside = path + ".old-" + stamp;
+        aside = freeStampedName("", path, ".old-");
         if (std::rename(path.c_str(), aside.c_str()) != 0) {
             std::perror(path.c_str());
             return kExitMessage;

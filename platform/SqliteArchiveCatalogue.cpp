@@ -6,9 +6,9 @@
 #include <array>
 #include <cerrno>
 #include <cstdio>
-#include <ctime>
 
 #include "archive/ArchiveLayout.h"
+#include "archive/StampedName.h"
 #include "platform/SqliteStatement.h"
 
 namespace tapelink {
@@ -153,15 +153,7 @@ sqlite3* openConnection(const std::string& path, int flags, int& code) {
 
 // The damaged file and its journal keep their content under a new name beside it.
 std::string setAside(const std::string& path) {
-    char stamp[32];
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    ::localtime_r(&now, &local);
-    std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
-    std::string aside = path + ".unreadable-" + stamp;
-    for (int attempt = 2; ::access(aside.c_str(), F_OK) == 0; ++attempt) {
-        aside = path + ".unreadable-" + stamp + "-" + std::to_string(attempt);
-    }
+    const std::string aside = freeStampedName("", path, ".unreadable-");
     if (::rename(path.c_str(), aside.c_str()) != 0) return {};
     ::rename((path + "-journal").c_str(), (aside + "-journal").c_str());
     return aside;

@@ -12,6 +12,7 @@
 #include "archive/CatalogueLedger.h"
 #include "archive/CatalogueReconciler.h"
 #include "archive/NewRecordingOffload.h"
+#include "archive/StampedName.h"
 #include "phone/CatalogueScan.h"
 #include "platform/CatalogueCarryOver.h"
 #include "platform/SqliteArchiveCatalogue.h"
@@ -265,6 +266,18 @@ TEST_F(ArchiveCatalogueTest, ClearingTrustsNeitherSideWithoutHashingItNow) {
               std::vector<std::string>{"VOA00001.WAV"});
     // Recorded 2021-03-04: not older than a hundred years.
     EXPECT_TRUE(verifiedArchivedNames(*catalogue, archive(), phone(), scan(), {36500, now}, {}).empty());
+}
+
+TEST(StampedNameTest, AnEarlierFileKeptAsideTheSameSecondIsNeverTaken) {
+    TempFolder folder;
+    std::vector<std::string> names;
+    for (int i = 0; i < 3; ++i) {
+        names.push_back(freeStampedName(folder.path(), "catalogue.sqlite", ".old-"));
+        VolumeBuilder::writeBytes(folder.path() + names.back(), {'x'});
+    }
+    EXPECT_TRUE(names[0].starts_with("catalogue.sqlite.old-"));
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(std::unique(names.begin(), names.end()), names.end());
 }
 
 TEST(ArchiveNamesTest, SuffixedNamesAreTakenWithTheRestOfTheRulesUnchanged) {
