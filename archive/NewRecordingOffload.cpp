@@ -38,6 +38,7 @@ struct NewRecordingOffload::Copied {
     RecordingEntry entry;
     std::string sha256;
     bool flushed = false;
+    PhoneOrigin origin;
 };
 
 NewRecordingOffload::NewRecordingOffload(IArchiveCatalogue& catalogue, std::string archiveFolder, OffloadOrigin origin)
@@ -52,16 +53,26 @@ OffloadReport NewRecordingOffload::run(const std::string& driveRoot, const std::
         observer.showMessage(kArchiveReadOnly, MessageIcon::Warning);
         return m_report;
     }
-    std::vector<const RecordingEntry*> wanted;
+    // The catalogue first, in one snapshot; then, outside it, the hashing of recordings that only look
+    // archived (same size and metadata block, but no copy recorded from this very file).
+    ArchiveMarker marker(m_catalogue, m_origin.phoneSerial);
+    std::vector<ContentMatch> matches(entries.size());
     m_catalogue.withSnapshot([&] {
-        for (const RecordingEntry& entry : entries) {
-            if (archiveMarkOf(m_catalogue, entry) == ArchiveMark::Archived) {
-                ++m_report.alreadyArchived;
-            } else {
-                wanted.push_back(&entry);
-            }
-        }
+        for (std::size_t i = 0; i < entries.size(); ++i) matches[i] = marker.lookUp(entries[i]);
     });
+    std::vector<const RecordingEntry*> wanted;
+    CatalogueChanges found;
+    for (std::size_t i = 0; i < entries.size() && !stop.stop_requested(); ++i) {
+        marker.confirmByContent(entries[i], matches[i]);
+        if (matches[i].mark != ArchiveMark::Archived) {
+            wanted.push_back(&entries[i]);
+            continue;
+        }
+        ++m_report.alreadyArchived;
+        // Known by content now: the next run knows it from the catalogue alone.
+        if (matches[i].hashed) found.origins.emplace_back(matches[i].archivedAs, matches[i].origin);
+    }
+    if (m_catalogue.apply(found) != CatalogueStatus::Ok) m_report.catalogueFailed = true;
 
     const std::string voiceFolder = PhoneStore(withTrailingSlash(driveRoot)).voiceFolder();
     const int voiceFd = ::open(voiceFolder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -118,7 +129,12 @@ bool NewRecordingOffload::copyOne(int voiceFd, const RecordingEntry& entry, std:
         return false;
     }
     Sha256 hash;
-    Copied copied{TemporaryCopy{}, entry, {}, false};
+    const std::int64_t mtimeNs = static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000LL + info.st_mtim.tv_nsec;
+    Copied copied{TemporaryCopy{},
+                  entry,
+                  {},
+                  false,
+                  {m_origin.phoneSerial, entry.fileName, static_cast<std::uint64_t>(info.st_size), mtimeNs}};
     const CopyStatus status = copied.copy.copyFrom(
         source, m_folder, entry.fileName, stop, [&observer](std::uint64_t bytes) { observer.bytesCopied(bytes); },
         [&hash](const char* data, std::size_t length) { hash.update(data, length); });
@@ -210,6 +226,7 @@ void NewRecordingOffload::publishBatch(std::vector<Copied>& batch, IUploadObserv
         record.archivedBy = m_origin.command;
         record.phoneSerial = m_origin.phoneSerial;
         changes.upserts.push_back(std::move(record));
+        changes.origins.emplace_back(target, copied.origin);
     }
     batch.clear();
     if (m_catalogue.apply(changes) != CatalogueStatus::Ok) m_report.catalogueFailed = true;

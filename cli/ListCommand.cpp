@@ -1,6 +1,7 @@
 #include "cli/ListCommand.h"
 
 #include <iostream>
+#include <optional>
 
 #include "archive/ArchiveMarks.h"
 #include "archive/RecordingAnnotations.h"
@@ -12,6 +13,7 @@
 #include "phone/CatalogueScan.h"
 #include "phone/PhoneListRow.h"
 #include "phone/VolumeMessages.h"
+#include "platform/LinuxDeviceLocator.h"
 #include "platform/SqliteArchiveCatalogue.h"
 
 namespace tapelink::cli {
@@ -26,8 +28,8 @@ class StreamingTableView : public ICatalogueView {
 public:
     // marked: each row gets the archive's mark as a ninth cell, empty without a catalogue. names: each row
     // gets the contact's name as a last cell.
-    StreamingTableView(bool marked, IArchiveCatalogue* catalogue, RecordingAnnotations* names)
-        : m_marked(marked), m_catalogue(catalogue), m_names(names) {}
+    StreamingTableView(bool marked, ArchiveMarker* marker, RecordingAnnotations* names)
+        : m_marked(marked), m_marker(marker), m_names(names) {}
     void setStatusText(const std::string&) override {}
     void clearRows() override {}
     void addRecordingRow(const RecordingEntry& entry, int position) override {
@@ -38,7 +40,7 @@ public:
         }
         std::vector<std::string> cells(row.begin(), row.end());
         if (m_marked) {
-            cells.push_back(m_catalogue != nullptr ? archiveMarkText(archiveMarkOf(*m_catalogue, entry)) : "");
+            cells.push_back(m_marker != nullptr ? archiveMarkText(m_marker->markOf(entry)) : "");
         }
         if (m_names != nullptr) cells.push_back(m_names->nameFor(entry.phoneNumber));
         m_writer.write(cells);
@@ -46,7 +48,7 @@ public:
 
 private:
     bool m_marked;
-    IArchiveCatalogue* m_catalogue;
+    ArchiveMarker* m_marker;
     RecordingAnnotations* m_names;
     TsvRowWriter m_writer;
 };
@@ -90,6 +92,8 @@ int ListCommand::run() {
     if (withPhonebook != nullptr) withPhonebook->phonebook().contacts(contacts);
     const ContactDirectory directory(contacts);
     RecordingAnnotations names(directory, nullptr);
+    std::optional<ArchiveMarker> marker;
+    if (archive.catalogue) marker.emplace(*archive.catalogue, LinuxDeviceLocator().phoneSerial(root));
     ScanResult result;
     if (m_json) {
         PhoneList list = scanPhoneList(root, messages);
@@ -99,8 +103,7 @@ int ListCommand::run() {
         heads.push_back(kNameTitle);
         for (std::size_t i = 0; i < list.rows.size(); ++i) {
             if (m_archived) {
-                list.rows[i].push_back(
-                    archive.catalogue ? archiveMarkText(archiveMarkOf(*archive.catalogue, list.entries[i])) : "");
+                list.rows[i].push_back(marker ? archiveMarkText(marker->markOf(list.entries[i])) : "");
             }
             list.rows[i].push_back(names.nameFor(list.entries[i].phoneNumber));
         }
@@ -109,7 +112,7 @@ int ListCommand::run() {
     } else {
         PhoneIndexHeader header;
         // Without a catalogue (a read-only folder never catalogued) the ninth cell stays empty.
-        StreamingTableView view(m_archived, archive.catalogue.get(), m_names ? &names : nullptr);
+        StreamingTableView view(m_archived, marker ? &*marker : nullptr, m_names ? &names : nullptr);
         const auto scan = [&] { result = ScanCatalogue(root, header, view, messages); };
         if (archive.catalogue) {
             archive.catalogue->withSnapshot(scan);

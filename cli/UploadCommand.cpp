@@ -11,6 +11,7 @@
 #include "app/SettingsStore.h"
 #include "archive/ArchiveWriteLock.h"
 #include "archive/CatalogueLedger.h"
+#include "archive/ReplacedFileKeeper.h"
 #include "cli/ArchiveAccess.h"
 #include "cli/FailureTrackingSink.h"
 #include "cli/NonBlank.h"
@@ -171,14 +172,22 @@ int UploadCommand::run() {
     const PhoneListTexts texts(list);
     UploadEngine engine(texts, host, m_context.messages);
     host.setEngine(engine);
-    // The catalogue records every copy, and keeps what an overwrite would lose.
+    // Nothing is added to an archive without its lock; the catalogue records every copy. Replaced files are
+    // kept aside whether or not the catalogue opens.
     const ArchiveWriteLock lock(folder);
     const bool folderThere = ::access(folder.c_str(), F_OK) == 0;
-    OpenArchive archive = folderThere && lock.held() ? openArchive(folder, m_context.messages) : OpenArchive{};
+    if (folderThere && !lock.held()) {
+        m_context.messages.showMessage(lock.failure(), MessageIcon::Warning);
+        return kExitMessage;
+    }
+    OpenArchive archive = folderThere ? openArchive(folder, m_context.messages) : OpenArchive{};
     std::optional<CatalogueLedger> ledger;
+    ReplacedFileKeeper keeper(folder);
     if (archive.catalogue && archive.catalogue->writable()) {
         ledger.emplace(*archive.catalogue, folder, "upload", LinuxDeviceLocator().phoneSerial(root));
         engine.setLedger(&*ledger);
+    } else {
+        engine.setLedger(&keeper);
     }
 
     if (m_all) {

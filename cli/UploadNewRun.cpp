@@ -1,5 +1,7 @@
 #include "cli/UploadNewRun.h"
 
+#include <unistd.h>
+
 #include "archive/ArchiveWriteLock.h"
 #include "cli/ArchiveAccess.h"
 #include "cli/PhoneListScan.h"
@@ -8,12 +10,6 @@
 
 namespace tapelink::cli {
 
-namespace {
-
-constexpr const char* kArchiveLocked = "上传路径不能写入，新录音未上传！";
-
-}  // namespace
-
 UploadNewResult runUploadNew(const std::string& driveRoot, const std::string& archiveFolder, IMessageSink& messages,
                              std::stop_source stop, const std::atomic<bool>& interrupted) {
     UploadNewResult result;
@@ -21,11 +17,13 @@ UploadNewResult runUploadNew(const std::string& driveRoot, const std::string& ar
     // Held from before the catalogue is read until the last copy is recorded: a second program adding to
     // this archive waits, then sees everything this one copied.
     const ArchiveWriteLock lock(archiveFolder);
-    OpenArchive archive = openArchive(archiveFolder, messages);
-    if (!archive.catalogue) {
-        if (!lock.held()) messages.showMessage(kArchiveLocked, MessageIcon::Warning);
+    if (!lock.held() && ::access(archiveFolder.c_str(), F_OK) == 0) {
+        messages.showMessage(lock.failure(), MessageIcon::Warning);
         return result;
     }
+    // A missing folder is told here.
+    OpenArchive archive = openArchive(archiveFolder, messages);
+    if (!archive.catalogue) return result;
     std::vector<std::string> names;
     for (const auto& row : list.rows) names.push_back(row[1]);
     TerminalUploadObserver observer(std::move(names), OverwritePolicy::None, stop, interrupted);

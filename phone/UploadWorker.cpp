@@ -27,6 +27,7 @@ constexpr const char* kUploadFailed = "文件上传失败！";
 constexpr const char* kUploadFolderWrong = "上传路径错误！";
 constexpr const char* kTransferDone = "传输完毕！";
 constexpr const char* kExistsPrompt = " 文件已经存在，是否覆盖？";
+constexpr const char* kNotKeptAside = " 无法先移入 .tapelink/replaced/ 保存，未覆盖！";
 
 // A recording of the telephone's voice folder, only when it is a regular file there (never through a link).
 class SourceFile {
@@ -114,6 +115,11 @@ UploadWorker::RowOutcome UploadWorker::uploadRow(int row) {
     }
 
     Pending pending{TemporaryCopy{}, target, replace, {}};
+    struct stat sourceInfo {};
+    if (::fstat(source.fd(), &sourceInfo) == 0) {
+        pending.sourceSize = static_cast<std::uint64_t>(sourceInfo.st_size);
+        pending.sourceMtimeNs = sourceInfo.st_mtim.tv_sec * 1000000000LL + sourceInfo.st_mtim.tv_nsec;
+    }
     Sha256 hash;
     std::function<void(const char*, std::size_t)> onData;
     if (m_ledger != nullptr) onData = [&hash](const char* data, std::size_t length) { hash.update(data, length); };
@@ -199,8 +205,9 @@ bool UploadWorker::ledgerAllowsReplace(Pending& pending) {
             ++m_report.alreadyArchived;
             break;
         case ReplaceVerdict::Keep:
+            // The old file could not be put aside: it stays, and the user learns which one.
             ++m_report.failed;
-            if (!terminating()) m_observer.showMessage(kUploadFailed, MessageIcon::Warning);
+            if (!terminating()) m_observer.showMessage(pending.target + kNotKeptAside, MessageIcon::Warning);
             break;
     }
     pending.copy.discard();
@@ -251,7 +258,10 @@ void UploadWorker::publish(Pending& pending, std::error_code flushError) {
     }
     ++m_report.copied;
     m_observer.fileUploaded(pending.target.substr(m_targetFolder.size()));
-    if (m_ledger != nullptr) m_placed.push_back({pending.target.substr(m_targetFolder.size()), pending.sha256});
+    if (m_ledger != nullptr) {
+        m_placed.push_back(
+            {pending.target.substr(m_targetFolder.size()), pending.sha256, pending.sourceSize, pending.sourceMtimeNs});
+    }
 }
 
 void UploadWorker::fileFailed(Pending& pending, const std::error_code& error) {

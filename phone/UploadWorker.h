@@ -37,6 +37,8 @@ private:
         std::string target;
         bool replace = false;
         std::string sha256;  // with a ledger only
+        std::uint64_t sourceSize = 0;
+        std::int64_t sourceMtimeNs = 0;
     };
 
     RowOutcome uploadRow(int row);
