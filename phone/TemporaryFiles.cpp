@@ -48,7 +48,9 @@ bool processAlive(long pid) {
 
 FileDescriptor createTemporaryFile(int folderFd, TemporaryKind kind, const std::string& forName, std::string& name,
                                    int& error) {
-    std::random_device random;
+    // Seeded once per thread: setting up a random_device for every copy cost more than the copy's rename.
+    // The process id in the name keeps a forked child's names apart from its parent's.
+    thread_local std::mt19937 random{std::random_device{}()};
     for (int attempt = 0; attempt < 16; ++attempt) {
         std::string candidate = temporaryName(kind, forName, random());
         FileDescriptor fd(
