@@ -171,6 +171,7 @@ TEST_F(UploadFaultTest, ABatchIsOnDiskBeforeAnyOfItsCopiesGetsItsName) {
         recording("VOA" + std::to_string(10000 + i) + ".WAV", 10'000);
         rows.push_back(i);
     }
+    takePhoneSnapshot();
     std::vector<std::string> namedAtFirstSync;
     {
         FaultInjector syncs({FaultOperation::Sync, "/uploads/", kNoLimit, 0, [&] {
