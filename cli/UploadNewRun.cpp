@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include "archive/ArchiveOnPhone.h"
 #include "archive/ArchiveWriteLock.h"
 #include "cli/ArchiveAccess.h"
 #include "cli/PhoneListScan.h"
@@ -13,6 +14,10 @@ namespace tapelink::cli {
 UploadNewResult runUploadNew(const std::string& driveRoot, const std::string& archiveFolder, IMessageSink& messages,
                              std::stop_source stop, const std::atomic<bool>& interrupted) {
     UploadNewResult result;
+    if (archivePlace(driveRoot, archiveFolder) == ArchivePlace::OnPhone) {
+        messages.showMessage(archiveOnPhoneText(archiveFolder), MessageIcon::Stop);
+        return result;
+    }
     const PhoneList list = scanPhoneList(driveRoot, messages);
     // Held from before the catalogue is read until the last copy is recorded: a second program adding to
     // this archive waits, then sees everything this one copied.
