@@ -9,8 +9,8 @@
 
 #include <algorithm>
 #include <array>
-#include <cerrno>
 #include <atomic>
+#include <cerrno>
 #include <cstring>
 #include <system_error>
 #include <thread>
@@ -57,13 +57,16 @@ std::optional<HashedRecording> hashRecordingAt(int folderFd, const std::string& 
         const std::size_t end = offset + static_cast<std::size_t>(got);
         const std::size_t from = std::max(offset, RecordingInfo::kOffset);
         const std::size_t to = std::min(end, RecordingInfo::kMinimumFileSize);
-        if (from < to) std::memcpy(block.data() + (from - RecordingInfo::kOffset), buffer.data() + (from - offset), to - from);
+        if (from < to) {
+            std::memcpy(block.data() + (from - RecordingInfo::kOffset), buffer.data() + (from - offset), to - from);
+        }
         hash.update(buffer.data(), static_cast<std::size_t>(got));
         offset = end;
     }
     ::close(fd);
     if (!ok) return std::nullopt;
-    HashedRecording hashed{HashedFile{hash.hexDigest(), static_cast<unsigned long long>(info.st_size), mtimeOf(info)}, {}};
+    HashedRecording hashed{HashedFile{hash.hexDigest(), static_cast<unsigned long long>(info.st_size), mtimeOf(info)},
+                           {}};
     if (offset >= RecordingInfo::kMinimumFileSize) hashed.info = RecordingInfo::fromBlock(block);
     return hashed;
 }

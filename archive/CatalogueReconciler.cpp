@@ -3,8 +3,8 @@
 #include <ctime>
 #include <future>
 #include <system_error>
-#include <utility>
 #include <unordered_map>
+#include <utility>
 
 #include "archive/ArchiveFolder.h"
 

@@ -64,8 +64,11 @@ std::vector<std::string> oldCatalogueNames(const std::string& catalogueFolder) {
     return names;
 }
 
-int pruneOldCatalogues(const std::string& catalogueFolder, std::size_t keep) {
-    const std::vector<std::string> names = oldCatalogueNames(catalogueFolder);
+int pruneOldCatalogues(const std::string& catalogueFolder, std::size_t keep, const std::string& justKept) {
+    std::vector<std::string> names = oldCatalogueNames(catalogueFolder);
+    if (const auto kept = std::find(names.begin(), names.end(), justKept); kept != names.end()) {
+        std::rotate(names.begin(), kept, kept + 1);
+    }
     const int folder = ::open(catalogueFolder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     if (folder < 0) return 0;
     int removed = 0;

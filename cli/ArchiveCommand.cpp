@@ -78,18 +78,19 @@ int ArchiveCommand::rebuild(const std::string& folder) {
         std::cerr << "无法读取的存档索引已移至 " << aside << "，其内容未被改动。\n";
     }
     switch (report.outcome) {
-    case RebuildOutcome::LockUnavailable:
-        std::cerr << "无法锁定存档文件夹（" << catalogueFolderOf(folder)
-                  << "write.lock），存档索引未重建，原存档索引保持不变。\n";
-        return kExitMessage;
-    case RebuildOutcome::NewerVersion:
-        std::cerr << "存档索引由更新版本的程序建立，未重建，原存档索引保持不变。\n";
-        return kExitMessage;
-    case RebuildOutcome::Failed:
-        std::cerr << (report.reconciled.folderOpen ? "存档索引重建失败，原存档索引保持不变。\n" : "上传路径错误！\n");
-        return kExitMessage;
-    case RebuildOutcome::Done:
-        break;
+        case RebuildOutcome::LockUnavailable:
+            std::cerr << "无法锁定存档文件夹（" << catalogueFolderOf(folder)
+                      << "write.lock），存档索引未重建，原存档索引保持不变。\n";
+            return kExitMessage;
+        case RebuildOutcome::NewerVersion:
+            std::cerr << "存档索引由更新版本的程序建立，未重建，原存档索引保持不变。\n";
+            return kExitMessage;
+        case RebuildOutcome::Failed:
+            std::cerr << (report.reconciled.folderOpen ? "存档索引重建失败，原存档索引保持不变。\n"
+                                                       : "上传路径错误！\n");
+            return kExitMessage;
+        case RebuildOutcome::Done:
+            break;
     }
     if (!report.keptAs.empty()) std::cerr << "原存档索引已保存为 " << report.keptAs << "\n";
     if (!report.carriedFrom.empty()) {

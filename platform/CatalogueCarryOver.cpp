@@ -134,7 +134,8 @@ bool catalogueHoldsUserData(const std::string& cataloguePath) {
     if (!regularFile(cataloguePath)) return false;
     sqlite3* db = nullptr;
     bool holds = false;
-    if (sqlite3_open_v2(cataloguePath.c_str(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOFOLLOW, nullptr) == SQLITE_OK) {
+    if (sqlite3_open_v2(cataloguePath.c_str(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOFOLLOW, nullptr) ==
+        SQLITE_OK) {
         sqlite::Statement query(db,
                                 "SELECT EXISTS(SELECT 1 FROM contacts) OR EXISTS(SELECT 1 FROM recording_notes) OR "
                                 "EXISTS(SELECT 1 FROM recording_tags)");

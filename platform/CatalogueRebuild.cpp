@@ -119,7 +119,8 @@ RebuildOutcome rebuildLocked(const std::string& archiveFolder, const HashProgres
     if (outcome == RebuildOutcome::Done && currentReadable) {
         const CatalogueStatus carried = carryOverCatalogue(building, path);
         if (carried == CatalogueStatus::NewerVersion) outcome = RebuildOutcome::NewerVersion;
-        if (carried == CatalogueStatus::Failed || carried == CatalogueStatus::ReadOnly) outcome = RebuildOutcome::Failed;
+        if (carried == CatalogueStatus::Failed || carried == CatalogueStatus::ReadOnly)
+            outcome = RebuildOutcome::Failed;
         currentReadable = carried != CatalogueStatus::Unreadable;
     }
     if (outcome == RebuildOutcome::Done) report.carriedFrom = rescueUserData(folder, building);
@@ -129,7 +130,8 @@ RebuildOutcome rebuildLocked(const std::string& archiveFolder, const HashProgres
     }
 
     if (kindOf(path) == Kind::Regular) {
-        const std::string kept = freeStampedName(folder, kCatalogueFileName, currentReadable ? ".old-" : ".unreadable-");
+        const std::string kept =
+            freeStampedName(folder, kCatalogueFileName, currentReadable ? ".old-" : ".unreadable-");
         if (!keepCurrent(path, folder + kept)) {
             removeLeftovers(path);
             return RebuildOutcome::Failed;
@@ -145,7 +147,8 @@ RebuildOutcome rebuildLocked(const std::string& archiveFolder, const HashProgres
         return RebuildOutcome::Failed;
     }
     syncPath(folder, O_DIRECTORY);
-    report.removedOld = pruneOldCatalogues(folder, kOldCataloguesKept);
+    const std::string justKept = report.keptAs.empty() ? std::string() : report.keptAs.substr(folder.size());
+    report.removedOld = pruneOldCatalogues(folder, kOldCataloguesKept, justKept);
     return RebuildOutcome::Done;
 }
 

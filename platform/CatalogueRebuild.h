@@ -17,10 +17,10 @@ enum class RebuildOutcome {
 struct RebuildReport {
     RebuildOutcome outcome = RebuildOutcome::Failed;
     ReconcileReport reconciled;
-    std::string keptAs;                  // the previous catalogue's new name in .tapelink/, if there was one
+    std::string keptAs;                   // the previous catalogue's new name in .tapelink/, if there was one
     std::vector<std::string> setAsideAs;  // an unreadable catalogue, or a link or special file in its place
-    std::string carriedFrom;             // an older catalogue the phonebook and notes were taken from
-    int removedOld = 0;                  // old catalogues removed beyond the number kept
+    std::string carriedFrom;              // an older catalogue the phonebook and notes were taken from
+    int removedOld = 0;                   // old catalogues removed beyond the number kept
 };
 
 // How many catalogues kept by earlier rebuilds stay beside the current one.

@@ -293,11 +293,11 @@ TEST_F(ArchiveCatalogueTest, RebuildKeepsThreeOldCataloguesAndTakesThePhonebookB
         ASSERT_EQ(catalogue->notes().setNote("VOA00001.WAV", {"回访", {}}), CatalogueStatus::Ok);
     }
     // What a rebuild killed halfway by an earlier version left: the phonebook and notes only in an old
-    // catalogue, newer and older ones without them, and a half-built file.
+    // catalogue, newer and older ones without them (one stamped by a clock far ahead), and a half-built file.
     fs::copy_file(cataloguePath(), own + "catalogue.sqlite.old-20200101-000000");
     fs::remove(cataloguePath());
     open().reset();
-    for (const char* stamp : {"20210101-000000", "20190101-000000", "20190101-000000-2", "20190101-000000-10"}) {
+    for (const char* stamp : {"20990101-000000", "20210101-000000", "20190101-000000-2", "20190101-000000-10"}) {
         fs::copy_file(cataloguePath(), own + "catalogue.sqlite.old-" + stamp);
     }
     VolumeBuilder::writeBytes(own + "catalogue.sqlite.new", std::vector<std::uint8_t>(4096, 0x22));
@@ -314,9 +314,9 @@ TEST_F(ArchiveCatalogueTest, RebuildKeepsThreeOldCataloguesAndTakesThePhonebookB
     EXPECT_EQ(note.text, "回访");
     const std::vector<std::string> kept = oldCatalogueNames(own);
     ASSERT_EQ(kept.size(), kOldCataloguesKept);
-    EXPECT_EQ(own + kept[0], report.keptAs);
-    EXPECT_EQ(kept[1], "catalogue.sqlite.old-20210101-000000");
-    EXPECT_EQ(kept[2], "catalogue.sqlite.old-20200101-000000");
+    EXPECT_EQ(kept[0], "catalogue.sqlite.old-20990101-000000");
+    EXPECT_EQ(own + kept[1], report.keptAs);
+    EXPECT_EQ(kept[2], "catalogue.sqlite.old-20210101-000000");
     EXPECT_FALSE(fs::exists(own + "catalogue.sqlite.new"));
 }
 
