@@ -101,6 +101,32 @@ TEST_F(ArchiveCliTest, KilledRebuildAndDamagedCatalogueEndInAnAgreeingCatalogue)
     expectConsistent();
 }
 
+TEST_F(ArchiveCliTest, RebuildsKilledAtAnyMomentKeepThePhonebookAndNotesAndFewOldCatalogues) {
+    ASSERT_EQ(cli({"upload", "--all", "--to", out()}).exitCode, 0);
+    const std::string name = VolumeBuilder::sortedNames(out()).front();
+    const CliEnvironment environment{{"HOME", home()}};
+    ASSERT_EQ(runCli({"note", "--archive", out(), name, "回访"}, environment).exitCode, 0);
+    ASSERT_EQ(runCli({"contacts", "--archive", out(), "add", "王伟", "13800000000"}, environment).exitCode, 0);
+    for (const int delay : {2, 10, 25, 50, 100, 200, 400}) {
+        CliProcess rebuild({"archive", "rebuild", out()}, environment);
+        std::this_thread::sleep_for(std::chrono::milliseconds(delay));
+        rebuild.signal(SIGKILL);
+        std::string ignored;
+        rebuild.finish(ignored, ignored);
+        EXPECT_EQ(runCli({"note", "--archive", out(), name}, environment).out, "回访\n") << delay;
+        EXPECT_NE(runCli({"contacts", "--archive", out(), "list"}, environment).out.find("王伟"), std::string::npos)
+            << delay;
+    }
+    const CliResult rebuilt = cli({"archive", "rebuild", out()});
+    EXPECT_EQ(rebuilt.exitCode, 0) << rebuilt.err;
+    expectConsistent();
+    int old = 0;
+    for (const auto& entry : fs::directory_iterator(out() + ".tapelink")) {
+        old += entry.path().filename().string().starts_with("catalogue.sqlite.old-") ? 1 : 0;
+    }
+    EXPECT_EQ(old, 3);
+}
+
 TEST_F(ArchiveCliTest, ClearingDeletesOnlyVerifiedRecordingsAndUpdatesTheIndex) {
     ASSERT_EQ(cli({"upload", "--new", "--to", out()}).exitCode, 0);
     const std::vector<std::string> archived = VolumeBuilder::sortedNames(out());
