@@ -42,7 +42,7 @@ ArchiveCommand::ArchiveCommand(CLI::App& parent, CliContext& context)
 int ArchiveCommand::run() {
     const std::string folder = archiveFolderOr(m_folder);
     if (folder.empty()) {
-        std::cerr << "No upload folder: give DIR, or pick one in the window first.\n";
+        std::cerr << "没有上传路径：请给出 DIR，或先在窗口中选择一个。\n";
         return kExitUsage;
     }
     return m_verify->parsed() ? verify(folder) : rebuild(folder);
@@ -56,8 +56,8 @@ int ArchiveCommand::verify(const std::string& folder) {
     printNames("missing", report.missing);
     printNames("unrecorded", report.unrecorded);
     printNames("unreadable", report.unreadable);
-    std::cout << report.checked << " checked, " << report.changed.size() << " changed, " << report.missing.size()
-              << " missing, " << report.unrecorded.size() << " unrecorded\n";
+    std::cout << "已校验 " << report.checked << " 个，内容已改变 " << report.changed.size() << " 个，缺失 "
+              << report.missing.size() << " 个，未登记 " << report.unrecorded.size() << " 个\n";
     return report.allGood() ? kExitOk : kExitMessage;
 }
 
@@ -70,17 +70,17 @@ int ArchiveCommand::rebuild(const std::string& folder) {
             std::perror(path.c_str());
             return kExitMessage;
         }
-        std::cerr << "Old catalogue kept as " << aside << '\n';
+        std::cerr << "旧的存档索引已保存为 " << aside << '\n';
     }
     OpenArchive archive = openArchive(folder, m_context.messages);
     if (!archive.catalogue) return kExitMessage;
     // The folder tells the recordings; only the old catalogue knows the phonebook, the notes and the
     // replaced recordings.
     if (!aside.empty() && carryOverCatalogue(path, aside) != CatalogueStatus::Ok) {
-        std::cerr << "The phonebook, notes and tags could not be carried over; they are still in " << aside << '\n';
+        std::cerr << "电话簿、备注和标签未能转入新的存档索引，它们仍在 " << aside << '\n';
         return kExitMessage;
     }
-    std::cout << archive.reconciled.added << " recorded, " << archive.reconciled.unreadable << " unreadable\n";
+    std::cout << "已登记 " << archive.reconciled.added << " 个，无法读取 " << archive.reconciled.unreadable << " 个\n";
     return archive.reconciled.unreadable > 0 ? kExitMessage : kExitOk;
 }
 

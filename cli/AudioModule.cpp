@@ -35,7 +35,7 @@ void* openModule(std::string& error) {
 }  // namespace
 
 const TapelinkAudioCommands* loadAudioCommands(IMessageSink& messages) {
-    const std::string failure = std::string("The audio module ") + kTapelinkAudioModule + " could not be loaded: ";
+    const std::string failure = std::string("无法加载音频模块 ") + kTapelinkAudioModule + "：";
     std::string error;
     void* module = openModule(error);
     if (module == nullptr) {
@@ -50,7 +50,7 @@ const TapelinkAudioCommands* loadAudioCommands(IMessageSink& messages) {
     }
     const TapelinkAudioCommands* commands = entry();
     if (commands == nullptr || commands->abiVersion != kTapelinkAudioAbi) {
-        messages.showMessage(failure + "it belongs to another build of tapelink-cli", MessageIcon::Stop);
+        messages.showMessage(failure + "它属于另一个版本的 tapelink-cli", MessageIcon::Stop);
         return nullptr;
     }
     return commands;

@@ -48,6 +48,9 @@ public:
     // Removes the temporary file now.
     void discard();
 
+    // Why the last copyFrom() failed (the errno of the call that failed); empty after a success.
+    std::error_code lastError() const { return m_error; }
+
     bool holdsFile() const { return !m_path.empty(); }
     const std::string& path() const { return m_path; }
     std::uint64_t size() const { return m_size; }
@@ -66,6 +69,7 @@ private:
     std::string m_name;  // the temporary file's name in that folder
     std::string m_path;
     std::uint64_t m_size = 0;
+    std::error_code m_error;
 };
 
 }  // namespace tapelink
