@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <iostream>
 
@@ -9,6 +10,7 @@
 #include "archive/ArchiveVerify.h"
 #include "archive/StampedName.h"
 #include "cli/ArchiveAccess.h"
+#include "phone/FileErrorText.h"
 #include "platform/CatalogueCarryOver.h"
 
 namespace tapelink::cli {
@@ -67,7 +69,8 @@ int ArchiveCommand::rebuild(const std::string& folder) {
     if (::access(path.c_str(), F_OK) == 0) {
         aside = freeStampedName("", path, ".old-");
         if (std::rename(path.c_str(), aside.c_str()) != 0) {
-            std::perror(path.c_str());
+            std::cerr << "无法移开旧的存档索引 " << path << "（" << errorReasonText({errno, std::generic_category()})
+                      << "）\n";
             return kExitMessage;
         }
         std::cerr << "旧的存档索引已保存为 " << aside << '\n';

@@ -32,10 +32,12 @@ std::string what(const std::string& name) {
     return (startsWith(name, "-") ? "选项 " : "参数 ") + name;
 }
 
-// "[--all, --rows, --names]" as "--all、--rows、--names".
+// "[--all,--rows, --names]" as "--all、--rows、--names".
 std::string optionList(const std::string& text) {
     std::string list = between(text, "[", "]");
-    for (auto at = list.find(", "); at != std::string::npos; at = list.find(", ", at)) list.replace(at, 2, "、");
+    for (auto at = list.find(','); at != std::string::npos; at = list.find(',', at)) {
+        list.replace(at, list.compare(at, 2, ", ") == 0 ? 2 : 1, "、");
+    }
     return list;
 }
 
@@ -61,11 +63,16 @@ std::string subcommandNames(const CLI::App& command) {
 }
 
 std::string extrasText(const CLI::App& command, const std::string& message) {
-    std::string extras = between(message, "expected: ", "");
-    // CLI11 joins the extra words last one first.
-    const auto lastBlank = extras.rfind(' ');
-    const std::string first = lastBlank == std::string::npos ? extras : extras.substr(lastBlank + 1);
-    if (startsWith(first, "-")) return "未知选项：" + first;
+    // The extra words, blank-separated (in an order that depends on where CLI11 found them): an unknown
+    // option is named first, else the first word.
+    const std::string extras = between(message, "expected: ", "");
+    const std::string first = extras.substr(0, extras.find(' '));
+    for (std::size_t start = 0; start < extras.size();) {
+        const auto end = extras.find(' ', start);
+        const std::string word = extras.substr(start, end == std::string::npos ? std::string::npos : end - start);
+        if (startsWith(word, "-")) return "未知选项：" + word;
+        start = end == std::string::npos ? extras.size() : end + 1;
+    }
     const std::string names = subcommandNames(command);
     if (!names.empty()) return "未知命令：" + first + "（可用的命令：" + names + "）";
     return "多余的参数：" + first;
@@ -123,26 +130,31 @@ std::string countText(const std::string& message) {
     return what(name) + " 的值的个数不对";
 }
 
+template <typename Kind>
+bool is(const CLI::Error& error) {
+    return dynamic_cast<const Kind*>(&error) != nullptr;
+}
+
 }  // namespace
 
 std::string usageErrorText(const CLI::App& app, const CLI::Error& error) {
     std::string words;
     const CLI::App& command = *reachedCommand(app, words);
-    const std::string kind = error.get_name();
     const std::string message = cellText(error.what());
+    // By type, not by get_name(): CLI11 gives some errors the subcommand's name instead of the type's.
     std::string text;
-    if (kind == "ExtrasError") {
+    if (is<CLI::ExtrasError>(error)) {
         text = extrasText(command, message);
-    } else if (kind == "RequiredError") {
+    } else if (is<CLI::RequiredError>(error)) {
         text = requiredText(command, message);
-    } else if (kind == "ValidationError" || kind == "ConversionError") {
+    } else if (is<CLI::ValidationError>(error) || is<CLI::ConversionError>(error)) {
         text = valueText(message);
-    } else if (kind == "ArgumentMismatch") {
+    } else if (is<CLI::ArgumentMismatch>(error)) {
         text = countText(message);
-    } else if (kind == "RequiresError") {
+    } else if (is<CLI::RequiresError>(error)) {
         text = "选项 " + message.substr(0, message.find(" requires ")) + " 需要与 " +
                between(message, " requires ", "") + " 一起使用";
-    } else if (kind == "ExcludesError") {
+    } else if (is<CLI::ExcludesError>(error)) {
         text = "选项 " + message.substr(0, message.find(" excludes ")) + " 和 " + between(message, " excludes ", "") +
                " 不能同时使用";
     } else {
