@@ -6,20 +6,22 @@
 #include <string>
 #include <system_error>
 
+#include "phone/FileErrorText.h"
+
 namespace tapelink::cli {
 
 namespace {
 
 std::string loaderError() {
     const char* error = dlerror();
-    return error != nullptr ? error : "unknown error";
+    return error != nullptr ? error : "未知错误";
 }
 
 void* openModule(std::string& error) {
     std::error_code failed;
     const auto executable = std::filesystem::read_symlink("/proc/self/exe", failed);
     if (failed) {
-        error = "/proc/self/exe: " + failed.message();
+        error = "/proc/self/exe：" + errorReasonText(failed);
         return nullptr;
     }
     const auto folder = executable.parent_path();

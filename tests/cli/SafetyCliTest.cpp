@@ -106,7 +106,7 @@ TEST(RowChoiceCliTest, NamesChooseExactlyTheListedFilesAndUnknownNamesDoNothing)
     EXPECT_EQ(uploaded.exitCode, 0) << uploaded.err;
     Names lines = splitLines(uploaded.out);
     std::sort(lines.begin(), lines.end());
-    EXPECT_EQ(lines, (Names{"已上传 2 个，跳过 0 个，失败 0 个", "VOA00002.WAV", "VOC00003.WAV"}));
+    EXPECT_EQ(lines, (Names{"VOA00002.WAV", "VOC00003.WAV", "已上传 2 个，跳过 0 个，失败 0 个"}));
     const CliResult deleted = cli(volume.root(), {"delete", "--names", "VOC00006.WAV,VOA00001.WAV"});
     EXPECT_EQ(deleted.exitCode, 0) << deleted.err;
     EXPECT_EQ(deleted.out.size(), 26u);
