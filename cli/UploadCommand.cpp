@@ -9,6 +9,7 @@
 
 #include "app/ProfileFolder.h"
 #include "app/SettingsStore.h"
+#include "archive/ArchiveOnPhone.h"
 #include "archive/ArchiveWriteLock.h"
 #include "archive/CatalogueLedger.h"
 #include "cli/ArchiveAccess.h"
@@ -140,6 +141,10 @@ int UploadCommand::run() {
     if (folder.empty()) {
         std::cerr << "没有上传路径：请用 --to DIR 指定，或先在窗口中选择一个。\n";
         return kExitUsage;
+    }
+    if (archivePlace(root, folder) == ArchivePlace::OnPhone) {
+        m_context.messages.showMessage(archiveOnPhoneText(folder), MessageIcon::Stop);
+        return kExitMessage;
     }
     if (m_new) return runNew(root, folder);
     std::chrono::year_month_day date{};

@@ -2,12 +2,14 @@
 #include <sqlite3.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "archive/ArchiveLayout.h"
 #include "archive/ArchiveMarks.h"
 #include "archive/ArchiveNames.h"
 #include "archive/ArchiveVerify.h"
+#include "archive/ArchivedClearing.h"
 #include "archive/ArchivedRecordings.h"
 #include "archive/CatalogueLedger.h"
 #include "archive/CatalogueReconciler.h"
@@ -266,6 +268,43 @@ TEST_F(ArchiveCatalogueTest, ClearingTrustsNeitherSideWithoutHashingItNow) {
               std::vector<std::string>{"VOA00001.WAV"});
     // Recorded 2021-03-04: not older than a hundred years.
     EXPECT_TRUE(verifiedArchivedNames(*catalogue, archive(), phone(), scan(), {36500, now}, {}).empty());
+}
+
+TEST_F(ArchiveCatalogueTest, ClearingChecksEachCopyRightBeforeItsRecordingGoes) {
+    for (int i = 1; i <= 4; ++i) record("VOA0000" + std::to_string(i) + ".WAV", std::to_string(i), i);
+    auto catalogue = open();
+    offload(*catalogue);
+    PhoneIndexHeader header;
+    CollectedList list;
+    NullSink sink;
+    ScanCatalogue(phone(), header, list, sink);
+    std::sort(list.entries.begin(), list.entries.end(),
+              [](const RecordingEntry& a, const RecordingEntry& b) { return a.fileName < b.fileName; });
+    // While the first recording is checked, the copies of the others are damaged, removed, and replaced by
+    // the telephone's own file.
+    const auto meanwhile = [&](int done, int) {
+        if (done != 0) return;
+        auto damaged = VolumeBuilder::readBytes(archive() + "VOA00002.WAV");
+        damaged[2000] ^= 1;
+        VolumeBuilder::writeBytes(archive() + "VOA00002.WAV", damaged);
+        fs::remove(archive() + "VOA00003.WAV");
+        fs::remove(archive() + "VOA00004.WAV");
+        fs::create_hard_link(phone() + "voice/VOA00004.WAV", archive() + "VOA00004.WAV");
+    };
+    const ClearingRule rule{std::nullopt, std::time(nullptr)};
+    const ClearingReport report =
+        clearArchived(*catalogue, archive(), phone(), list.entries, rule, header, sink, {}, meanwhile);
+    EXPECT_EQ(report.deleted, std::vector<std::string>{"VOA00001.WAV"});
+    EXPECT_EQ(report.kept, (std::vector<KeptRecording>{{"VOA00002.WAV", KeptReason::CopyChanged},
+                                                       {"VOA00003.WAV", KeptReason::CopyMissing},
+                                                       {"VOA00004.WAV", KeptReason::SameFile}}));
+    EXPECT_EQ(VolumeBuilder::sortedNames(phone() + "voice"),
+              (std::vector<std::string>{"VOA00002.WAV", "VOA00003.WAV", "VOA00004.WAV"}));
+    EXPECT_EQ(VolumeBuilder::headerOnDisk(phone()).recordingCount(), 3);
+    EXPECT_EQ(clearingSummary(report, rule, 2),
+              "未删除 VOA00002.WAV：存档副本内容已改变\n未删除 VOA00003.WAV：存档中缺失\n……（共 3 条未删除）\n"
+              "已删除 1 条录音，保留 3 条未能确认存档的录音（存档中缺失 1 条，存档副本内容已改变 1 条，"
+              "存档副本就是电话机上的这个文件 1 条）。");
 }
 
 TEST(StampedNameTest, AnEarlierFileKeptAsideTheSameSecondIsNeverTaken) {
