@@ -30,7 +30,7 @@ ExportCommand::ExportCommand(CLI::App& parent, CliContext& context)
 
 int ExportCommand::run() {
     if (!m_archive.empty() && !m_phone) {
-        std::cerr << "--archive goes with --phone; --search reads the searched folder's catalogue.\n";
+        std::cerr << "--archive 只能与 --phone 一起使用；--search 读取所查询文件夹自己的存档索引。\n";
         return kExitUsage;
     }
     const std::optional<TextTable> list = listToExport();

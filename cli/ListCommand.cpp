@@ -20,8 +20,7 @@ namespace tapelink::cli {
 
 namespace {
 
-constexpr const char* kNoValidIndex =
-    "The telephone's index system/phone.bin is missing or damaged: no recordings are listed.";
+constexpr const char* kNoValidIndex = "电话机的索引文件 system/phone.bin 缺失或已损坏，未列出任何录音。";
 
 // Prints each row as the scan finds it, so a large telephone is listed without holding it in memory.
 class StreamingTableView : public ICatalogueView {
@@ -66,7 +65,7 @@ ListCommand::ListCommand(CLI::App& parent, CliContext& context)
 
 int ListCommand::run() {
     if (!m_to.empty() && !m_archived && !m_names && !m_json) {
-        std::cerr << "--to needs --archived, --names or --json.\n";
+        std::cerr << "--to 需要与 --archived、--names 或 --json 一起使用。\n";
         return kExitUsage;
     }
     const std::string root = m_context.requirePhone();
@@ -77,7 +76,7 @@ int ListCommand::run() {
     OpenArchive archive;
     if (m_archived) {
         if (folder.empty()) {
-            std::cerr << "No upload folder: give --to DIR, or pick one in the window first.\n";
+            std::cerr << "没有上传路径：请用 --to DIR 指定，或先在窗口中选择一个。\n";
             return kExitUsage;
         }
         archive = openArchive(folder, messages);

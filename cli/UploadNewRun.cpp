@@ -40,8 +40,8 @@ UploadNewResult runUploadNew(const std::string& driveRoot, const std::string& ar
 }
 
 std::string uploadNewSummary(const OffloadReport& report) {
-    return std::to_string(report.archived) + " archived, " + std::to_string(report.alreadyArchived) +
-           " already archived, " + std::to_string(report.failed) + " failed";
+    return "新存档 " + std::to_string(report.archived) + " 个，此前已存档 " + std::to_string(report.alreadyArchived) +
+           " 个，失败 " + std::to_string(report.failed) + " 个";
 }
 
 }  // namespace tapelink::cli

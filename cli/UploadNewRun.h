@@ -19,7 +19,7 @@ struct UploadNewResult {
 UploadNewResult runUploadNew(const std::string& driveRoot, const std::string& archiveFolder, IMessageSink& messages,
                              std::stop_source stop, const std::atomic<bool>& interrupted);
 
-// "N archived, M already archived, F failed"
+// "新存档 N 个，此前已存档 M 个，失败 F 个"
 std::string uploadNewSummary(const OffloadReport& report);
 
 }  // namespace tapelink::cli

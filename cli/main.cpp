@@ -14,6 +14,7 @@
 #include "cli/MuteCommand.h"
 #include "cli/NoteCommand.h"
 #include "cli/TagCommand.h"
+#include "cli/UsageErrorText.h"
 #include "cli/WatchCommand.h"
 #ifdef TAPELINK_CLI_PLAY
 #include "cli/PlayCommand.h"
@@ -29,6 +30,8 @@ int runCommandLine(int argc, char** argv) {
 
     CLI::App app{"Tapelink: the call-recording telephone's recordings from the command line", "tapelink-cli"};
     app.require_subcommand(1);
+    // Help and version go to stdout as CLI11 prints them; a refused command line is told in Chinese.
+    app.failure_message([](const CLI::App* failed, const CLI::Error& error) { return usageErrorText(*failed, error); });
     app.set_version_flag("--version", std::string("tapelink-cli ") + TAPELINK_VERSION);
     CliContext context;
     app.add_option("--store", context.storeOption, "Folder to use as the telephone's drive root")

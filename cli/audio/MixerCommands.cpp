@@ -20,7 +20,7 @@ int printOrSetVolume(std::optional<int> percent, IMessageSink& messages) {
         return kExitOk;
     }
     if (!volume.SetVolume(kWaveOutput, *percent)) {
-        messages.showMessage("The sound output's volume could not be set", MessageIcon::Warning);
+        messages.showMessage("无法设置声音输出的音量", MessageIcon::Warning);
         return kExitMessage;
     }
     return kExitOk;
@@ -34,7 +34,7 @@ int printOrSetMute(std::optional<bool> muted, IMessageSink& messages) {
         return kExitOk;
     }
     if (!volume.SetMute(kWaveOutput, *muted)) {
-        messages.showMessage("The sound output's mute switch could not be set", MessageIcon::Warning);
+        messages.showMessage("无法设置声音输出的静音开关", MessageIcon::Warning);
         return kExitMessage;
     }
     return kExitOk;

@@ -89,7 +89,7 @@ TEST(PlaybackCommandsTest, PlayFastWithSilencesShortenedShowsTheRecordingsOwnTim
     for (const char* speed : {"3", "1.1", "0", "fast"}) {
         const test::CliResult refused = test::runCli({"play", "--speed", speed, file.string()}, noServer());
         EXPECT_EQ(refused.exitCode, 2) << speed;
-        EXPECT_NE(refused.err.find("the speed is one of 0.5, 0.75, 1, 1.25, 1.5, 1.75, 2"), std::string::npos);
+        EXPECT_NE(refused.err.find("速度只能是 0.5、0.75、1、1.25、1.5、1.75、2 之一"), std::string::npos);
     }
     if (!haveSoundServer()) GTEST_SKIP() << "no private sound server (PULSE_SERVER)";
     PcmAudio audio;

@@ -173,7 +173,7 @@ TEST_F(HostileArchiveTest, LinkedOwnFoldersAreRefusedAndTheirTargetsLeftAlone) {
     fs::create_directory_symlink(outside, archive + ".tapelink/replaced");
     const CliResult uploaded = cli({"upload", "--all", "--overwrite", "all", "--to", archive});
     EXPECT_EQ(uploaded.exitCode, 1);
-    EXPECT_NE(uploaded.err.find(archive + "VOA00001.WAV 无法先移入 .tapelink/replaced/ 保存，未覆盖！"),
+    EXPECT_NE(uploaded.err.find("文件上传失败：VOA00001.WAV（旧文件无法先另存到 .tapelink/replaced/，未覆盖）"),
               std::string::npos)
         << uploaded.err;
     for (const char* name : {"VOA00001.WAV", "VOA00002.WAV"}) EXPECT_EQ(VolumeBuilder::readBytes(archive + name), old);
