@@ -76,6 +76,7 @@ int DeleteCommand::run() {
     if (root.empty()) return kExitMessage;
     FailureTrackingSink messages(m_context.messages);
     PhoneList list = scanPhoneList(root, messages);
+    if (!phoneListReadable(list.result, messages)) return kExitMessage;
     std::vector<std::string> listed;
     for (const auto& row : list.rows) listed.push_back(row[1]);
     int status = kExitOk;

@@ -49,6 +49,7 @@ std::optional<TextTable> ExportCommand::phoneList() {
     const std::string root = m_context.requirePhone();
     if (root.empty()) return std::nullopt;
     PhoneList list = scanPhoneList(root, m_context.messages);
+    if (!phoneListReadable(list.result, m_context.messages)) return std::nullopt;
     // Names and notes from the archive's catalogue, read without changing it; no archive leaves them empty.
     const std::string folder = archiveFolderOr(m_archive);
     std::unique_ptr<IArchiveCatalogue> catalogue;

@@ -20,8 +20,6 @@ namespace tapelink::cli {
 
 namespace {
 
-constexpr const char* kNoValidIndex = "电话机的索引文件 system/phone.bin 缺失或已损坏，未列出任何录音。";
-
 // Prints each row as the scan finds it, so a large telephone is listed without holding it in memory.
 class StreamingTableView : public ICatalogueView {
 public:
@@ -96,6 +94,7 @@ int ListCommand::run() {
     ScanResult result;
     if (m_json) {
         PhoneList list = scanPhoneList(root, messages);
+        if (!phoneListReadable(list.result, messages)) return kExitMessage;
         const auto& titles = recordingColumnTitles();
         std::vector<std::string> heads(titles.begin(), titles.end());
         if (m_archived) heads.push_back(kArchiveColumnTitle);
@@ -119,10 +118,9 @@ int ListCommand::run() {
             scan();
         }
     }
-    const bool failed = messages.failed();
-    // The window shows such a telephone as an empty list; a script must be told why nothing came.
-    if (!result.indexValid) std::cerr << kNoValidIndex << '\n';
-    return failed ? kExitMessage : kExitOk;
+    // Rows are printed as they are found, and such a telephone has none.
+    if (!phoneListReadable(result, messages)) return kExitMessage;
+    return messages.failed() ? kExitMessage : kExitOk;
 }
 
 }  // namespace tapelink::cli

@@ -158,6 +158,7 @@ int UploadCommand::run() {
     // a read-only telephone is uploaded all the same.
     FailureTrackingSink scanMessages(m_context.messages, kPhoneReadOnly);
     const PhoneList list = scanPhoneList(root, scanMessages);
+    if (!phoneListReadable(list.result, scanMessages)) return kExitMessage;
     std::vector<std::string> names;
     for (const auto& row : list.rows) names.push_back(row[1]);
     std::vector<int> selected;

@@ -19,6 +19,7 @@ UploadNewResult runUploadNew(const std::string& driveRoot, const std::string& ar
         return result;
     }
     const PhoneList list = scanPhoneList(driveRoot, messages);
+    if (!phoneListReadable(list.result, messages)) return result;
     // Held from before the catalogue is read until the last copy is recorded: a second program adding to
     // this archive waits, then sees everything this one copied.
     const ArchiveWriteLock lock(archiveFolder);

@@ -13,7 +13,7 @@ namespace tapelink::cli {
 // archive's catalogue under the archive's write lock, copy what is not archived yet.
 struct UploadNewResult {
     OffloadReport report;
-    bool ran = false;  // false: the archive could not be opened; a message said why
+    bool ran = false;  // false: the telephone's list or the archive could not be read; a message said why
 };
 
 UploadNewResult runUploadNew(const std::string& driveRoot, const std::string& archiveFolder, IMessageSink& messages,

@@ -16,6 +16,7 @@
 #include "cli/TagCommand.h"
 #include "cli/UsageErrorText.h"
 #include "cli/WatchCommand.h"
+#include "common/ProcessEnd.h"
 #ifdef TAPELINK_CLI_PLAY
 #include "cli/PlayCommand.h"
 #endif
@@ -87,5 +88,7 @@ int runCommandLine(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    return tapelink::cli::guardedRun([&] { return runCommandLine(argc, argv); }, std::cerr);
+    // Every command's objects, the audio module's application object and sound connections included, are gone
+    // when it returns.
+    tapelink::endProcess(tapelink::cli::guardedRun([&] { return runCommandLine(argc, argv); }, std::cerr));
 }

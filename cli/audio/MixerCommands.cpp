@@ -16,7 +16,13 @@ int printOrSetVolume(std::optional<int> percent, IMessageSink& messages) {
     PulseMixer mixer;
     VolumeControl volume(mixer);
     if (!percent) {
-        std::cout << volume.GetVolume(kWaveOutput) << '\n';
+        // A server that can't be reached must not read as silence.
+        const std::optional<int> now = volume.readVolume(kWaveOutput);
+        if (!now) {
+            messages.showMessage("无法读取声音输出的音量", MessageIcon::Warning);
+            return kExitMessage;
+        }
+        std::cout << *now << '\n';
         return kExitOk;
     }
     if (!volume.SetVolume(kWaveOutput, *percent)) {
@@ -30,7 +36,12 @@ int printOrSetMute(std::optional<bool> muted, IMessageSink& messages) {
     PulseMixer mixer;
     VolumeControl volume(mixer);
     if (!muted) {
-        std::cout << (volume.IsMuted(kWaveOutput) ? "on" : "off") << '\n';
+        const std::optional<bool> now = volume.readMute(kWaveOutput);
+        if (!now) {
+            messages.showMessage("无法读取声音输出的静音开关", MessageIcon::Warning);
+            return kExitMessage;
+        }
+        std::cout << (*now ? "on" : "off") << '\n';
         return kExitOk;
     }
     if (!volume.SetMute(kWaveOutput, *muted)) {

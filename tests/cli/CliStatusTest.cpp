@@ -39,12 +39,33 @@ TEST_F(CliStatusTest, AnEmptyOrBlankSelectionIsAUsageErrorAndCopiesNothing) {
     EXPECT_TRUE(VolumeBuilder::sortedNames(out()).empty());
 }
 
-TEST_F(CliStatusTest, ListSaysWhyATelephoneWithoutAValidIndexShowsNothing) {
-    fs::remove(volume.indexPath());
-    const auto result = cli({"list"});
-    EXPECT_EQ(result.exitCode, 0);
-    EXPECT_EQ(result.out, "");
-    EXPECT_EQ(result.err, "电话机的索引文件 system/phone.bin 缺失或已损坏，未列出任何录音。\n");
+// An empty answer would look like an empty telephone: each command says once why it has nothing and fails.
+TEST_F(CliStatusTest, EveryCommandOnTheTelephonesListFailsWithoutAValidIndex) {
+    const std::vector<std::vector<std::string>> commands = {
+        {"list"},
+        {"list", "--json"},
+        {"upload", "--all", "--to", out()},
+        {"upload", "--rows", "1", "--to", out()},
+        {"upload", "--new", "--to", out()},
+        {"export", "--phone", "--xlsx", out() + "list.xlsx"},
+        {"delete", "--rows", "1"},
+    };
+    for (const bool missing : {true, false}) {
+        if (missing) {
+            fs::remove(volume.indexPath());
+        } else {
+            volume.writeIndexBytes(std::vector<std::uint8_t>(124, 0));
+        }
+        for (const auto& command : commands) {
+            const auto result = cli(command);
+            EXPECT_EQ(result.exitCode, 1) << command[0] << ' ' << command[1];
+            EXPECT_EQ(result.out, "") << command[0] << ' ' << command[1];
+            EXPECT_EQ(result.err, "电话机的索引文件 system/phone.bin 缺失或无效，无法读取录音列表。\n")
+                << command[0] << ' ' << command[1];
+        }
+    }
+    EXPECT_TRUE(VolumeBuilder::sortedNames(out()).empty());
+    EXPECT_EQ(VolumeBuilder::sortedNames(volume.voice()), (std::vector<std::string>{"VOA00001.WAV", "VOB00002.WAV"}));
 }
 
 TEST_F(CliStatusTest, WithoutATerminalExistingFilesAreKeptAndTheUserIsToldHowToChoose) {
