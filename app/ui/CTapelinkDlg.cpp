@@ -2,7 +2,7 @@
 
 #include <QAction>
 #include <QCursor>
-#include <QDebug>
+#include <QLoggingCategory>
 #include <QDir>
 #include <QFile>
 #include <QHeaderView>
@@ -31,6 +31,9 @@
 #include "archive/ArchiveOnPhone.h"
 #include "common/ui/DialogFont.h"
 #include "phone/DeviceStatus.h"
+
+// The progress layout's trace, off unless asked for (QT_LOGGING_RULES="tapelink.layout.debug=true").
+Q_LOGGING_CATEGORY(layoutTrace, "tapelink.layout", QtInfoMsg)
 
 namespace tapelink {
 
@@ -331,7 +334,7 @@ void CTapelinkDlg::relayout() {
         m_stopButton->show();
         m_progressBar->show();
         const QRect inClient = bar.translated(-client.topLeft());
-        qDebug("process pos = %d, %d, %d, %d", inClient.left(), inClient.top(), inClient.left() + inClient.width(),
+        qCDebug(layoutTrace, "process pos = %d, %d, %d, %d", inClient.left(), inClient.top(), inClient.left() + inClient.width(),
                inClient.top() + inClient.height());
         listRect.setHeight(std::max(0, client.height() - button.height()));
     } else {
