@@ -436,8 +436,8 @@ private slots:
             // The layout's trace stays off unless asked for: nothing reaches stderr.
             static QStringList logged;
             logged.clear();
-            const QtMessageHandler previous =
-                qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString& text) { logged << text; });
+            const QtMessageHandler previous = qInstallMessageHandler(
+                [](QtMsgType, const QMessageLogContext&, const QString& text) { logged << text; });
             window->setProgressAreaShown(true);
             qInstallMessageHandler(previous);
             QVERIFY2(logged.isEmpty(), qPrintable(logged.join('\n')));

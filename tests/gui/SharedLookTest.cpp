@@ -16,10 +16,10 @@
 #include "app/SettingsStore.h"
 #include "app/ui/CAboutDlg.h"
 #include "app/ui/CTapelinkApp.h"
+#include "app/ui/CTapelinkDlg.h"
 #include "archive/ArchiveOnPhone.h"
 #include "archive/ArchivedClearing.h"
 #include "archive/SearchMessages.h"
-#include "app/ui/CTapelinkDlg.h"
 #include "archive/ui/CPlayDlg.h"
 #include "archive/ui/CQueryDlg.h"
 #include "common/ui/ChineseLocale.h"
@@ -67,7 +67,8 @@ QStringList longestMessages() {
     };
     ClearingReport report;
     report.recordings = 1271;
-    for (int i = 0; i < 25; ++i) report.kept.push_back({longName.toStdString(), KeptReason::CopyChanged});
+    // Recordings on the telephone have short names; the summary lists 20 of them.
+    for (int i = 0; i < 25; ++i) report.kept.push_back({"VOA00001.WAV", KeptReason::CopyChanged});
     report.deleted.assign(1246, "VOA00001.WAV");
     texts << QString::fromStdString(clearingSummary(report, ClearingRule{}, 20));
     return texts;
@@ -118,10 +119,10 @@ private slots:
         owner.show();
         QStringList texts = {QString::fromUtf8(CTapelinkApp::kAlreadyRunning), QStringLiteral("创建Excel服务失败!"),
                              QStringLiteral("传输完毕！")};
-        for (const char* text : {kNoPhoneRowSelected, kNoBinRowSelected, kNoRestoreRowSelected, kRestoreNotStarted,
-                                 kSerialsExhausted, kRestorePathError, kRestoreFileFailed, kPhoneRemoved, kRestoreDone,
-                                 kIndexUnusable, kPhoneReadOnly, kMsgStartAfterEnd, kMsgNoSearchFolder,
-                                 kMsgNothingFound, kMsgSelectToPlay, kMsgSelectToRemove})
+        for (const char* text :
+             {kNoPhoneRowSelected, kNoBinRowSelected, kNoRestoreRowSelected, kRestoreNotStarted, kSerialsExhausted,
+              kRestorePathError, kRestoreFileFailed, kPhoneRemoved, kRestoreDone, kIndexUnusable, kPhoneReadOnly,
+              kMsgStartAfterEnd, kMsgNoSearchFolder, kMsgNothingFound, kMsgSelectToPlay, kMsgSelectToRemove})
             texts << QString::fromUtf8(text);
         texts << longestMessages();
         MessageBoxSink sink(&owner);
@@ -131,11 +132,11 @@ private slots:
             whenModal<QMessageBox>([&](QMessageBox& box) {
                 auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
                 const QSize shown = label->size();
-                const QSize needed = label->wordWrap() ? QSize(0, label->heightForWidth(shown.width()))
-                                                       : label->sizeHint();
+                const QSize needed =
+                    label->wordWrap() ? QSize(0, label->heightForWidth(shown.width())) : label->sizeHint();
                 const QRect inBox(label->mapTo(&box, QPoint(0, 0)), shown);
-                if (shown.width() < needed.width() || shown.height() < needed.height() ||
-                    !box.rect().contains(inBox) || box.width() > screen.width() || box.height() > screen.height())
+                if (shown.width() < needed.width() || shown.height() < needed.height() || !box.rect().contains(inBox) ||
+                    box.width() > screen.width() || box.height() > screen.height())
                     misfit = QStringLiteral("shown %1x%2, needs %3x%4, box %5x%6")
                                  .arg(shown.width())
                                  .arg(shown.height())

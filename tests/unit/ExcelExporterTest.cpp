@@ -166,8 +166,7 @@ TEST_F(ExcelExporterTest, AnApplicationThatWillNotTakeTheWorkbookCountsAsNone) {
 TEST_F(ExcelExporterTest, ALaterFailureStopsTheExportShowsWhyAndReleases) {
     const TextTable list(phoneTitles(), {{"1", "VOA00001.WAV", "通话录音", "1", "主叫", "", "", ""},
                                          {"2", "VOA00002.WAV", "通话录音", "2", "主叫", "", "", ""}});
-    for (const std::string failing :
-         {"addWorkbook", "putCellText 3 2 VOA00002.WAV", "showApplication"}) {
+    for (const std::string failing : {"addWorkbook", "putCellText 3 2 VOA00002.WAV", "showApplication"}) {
         SCOPED_TRACE(failing);
         spreadsheet = RecordingSpreadsheet();
         spreadsheet.failAt = failing;

@@ -301,7 +301,7 @@ TEST_F(DesktopSpreadsheetOpenerTest, LauncherThatFailsAfterStartingEndsTheExport
 }
 
 TEST_F(DesktopSpreadsheetOpenerTest, LauncherStillBusyAfterTheAnswerTimeCountsAsStarted) {
-    writeScript(folder.path() + "bin/gio", "#!/bin/sh\nexec sleep 3\n");
+    writeScript(folder.path() + "bin/gio", "#!/bin/sh\nexec /bin/sleep 3\n");
     environment.set("PATH", folder.path() + "bin");
     DesktopSpreadsheetOpener patient(std::chrono::milliseconds(200));
     std::string error;
