@@ -4,8 +4,8 @@
 
 namespace tapelink {
 
-QString askWorkbookFile(const QString& suggestedPath, QWidget* owner) {
-    QFileDialog dialog(owner, QStringLiteral("保存Excel文件"));
+void prepareWorkbookDialog(QFileDialog& dialog, const QString& suggestedPath) {
+    dialog.setWindowTitle(QStringLiteral("保存Excel文件"));
     dialog.setObjectName(QStringLiteral("workbookSaveDialog"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
@@ -19,6 +19,11 @@ QString askWorkbookFile(const QString& suggestedPath, QWidget* owner) {
     // The one preparation every file dialog gets, so that its columns speak Chinese too.
     prepareFileDialog(dialog);
     dialog.selectFile(suggestedPath);
+}
+
+QString askWorkbookFile(const QString& suggestedPath, QWidget* owner) {
+    QFileDialog dialog(owner);
+    prepareWorkbookDialog(dialog, suggestedPath);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
     return dialog.selectedFiles().constFirst();
 }
