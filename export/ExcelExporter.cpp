@@ -16,13 +16,19 @@ ExportOutcome ExcelExporter::Export(const IListTexts& list, ISpreadsheet& spread
         m_messages.showMessage("创建Excel服务失败!", MessageIcon::Warning);
         return ExportOutcome::NoApplication;
     }
-    const bool done = fillWorkbook(list, spreadsheet);
-    if (!done) {
+    const bool filled = fillWorkbook(list, spreadsheet);
+    if (filled && !spreadsheet.giveControlToUser()) {
+        // The application would not take the workbook: the same as having none, and nothing stays behind.
+        m_messages.showMessage("创建Excel服务失败!", MessageIcon::Warning);
+        spreadsheet.release();
+        return ExportOutcome::NoApplication;
+    }
+    if (!filled) {
         const std::string error = spreadsheet.errorText();
         m_messages.showMessage(error.empty() ? "导出EXCEL失败!" : error, MessageIcon::Warning);
     }
     spreadsheet.release();
-    return done ? ExportOutcome::Exported : ExportOutcome::Failed;
+    return filled ? ExportOutcome::Exported : ExportOutcome::Failed;
 }
 
 bool ExcelExporter::fillWorkbook(const IListTexts& list, ISpreadsheet& spreadsheet) {
@@ -44,7 +50,7 @@ bool ExcelExporter::fillWorkbook(const IListTexts& list, ISpreadsheet& spreadshe
     }
     if (!putNamesAndRemarks(list, spreadsheet, exported)) return false;
     return spreadsheet.openWholeColumns() && spreadsheet.autoFitColumns() && spreadsheet.centreHorizontally() &&
-           spreadsheet.centreVertically() && spreadsheet.showApplication() && spreadsheet.giveControlToUser();
+           spreadsheet.centreVertically() && spreadsheet.showApplication();
 }
 
 bool ExcelExporter::putTitles(const IListTexts& list, ISpreadsheet& spreadsheet, int exported) {

@@ -6,8 +6,8 @@
 
 namespace tapelink {
 
-// NoApplication: no spreadsheet application could be reached ("创建Excel服务失败!" was shown); nothing
-// was created.
+// NoApplication: no spreadsheet application could be reached, or it would not take the finished workbook
+// ("创建Excel服务失败!" was shown); nothing was left behind.
 enum class ExportOutcome { Exported, NoApplication, Failed };
 
 // Copies a recording list (the phone list or the search results) into a new workbook of a

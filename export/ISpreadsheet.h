@@ -26,6 +26,7 @@ public:
     virtual bool centreHorizontally() = 0;
     virtual bool centreVertically() = 0;
     virtual bool showApplication() = 0;
+    // False when the application did not take the workbook; the export then counts as having none.
     virtual bool giveControlToUser() = 0;
     virtual void release() = 0;
 

@@ -165,7 +165,7 @@ RestoreReport RecycleBin::RestoreWorker(const TransferJob& job, const IListTexts
     observer.savePhoneIndexRequested();
     observer.progressEnded();
     if (!report.stopped) {
-        m_messages.showMessage(kRestoreDone);
+        m_messages.showMessage(kRestoreDone, MessageIcon::Information);
         observer.listRefreshRequested();
     }
     observer.phoneRescanRequested();

@@ -1,19 +1,21 @@
 #include "platform/DesktopSpreadsheetOpener.h"
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <sstream>
 #include <vector>
 
 namespace tapelink {
 
 namespace {
+
+constexpr const char* kLauncher = "gio";
 
 // The full path of a program found in PATH, empty when it is not there.
 std::string findProgram(const std::string& name) {
@@ -28,108 +30,130 @@ std::string findProgram(const std::string& name) {
     return {};
 }
 
-std::vector<char*> argumentPointers(std::vector<std::string>& arguments) {
-    std::vector<char*> pointers;
-    for (auto& argument : arguments) pointers.push_back(argument.data());
-    pointers.push_back(nullptr);
-    return pointers;
+// What the watching process saw of the launcher.
+struct LaunchReport {
+    enum Kind : int { Exited, Signalled, NotStarted, StillRunning } kind = NotStarted;
+    int value = 0;  // exit status, signal or errno
+};
+
+long long monotonicMs() {
+    timespec now{};
+    ::clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<long long>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
 }
 
-// Runs a program to its end and returns what it printed on stdout.
-std::string captureOutput(const std::string& program, std::vector<std::string> arguments) {
-    int pipeFds[2];
-    if (::pipe2(pipeFds, O_CLOEXEC) != 0) return {};
-    std::vector<char*> argv = argumentPointers(arguments);
-    const pid_t child = ::fork();
-    if (child == 0) {
-        const int nullFd = ::open("/dev/null", O_RDWR);
-        ::dup2(nullFd, STDIN_FILENO);
-        ::dup2(nullFd, STDERR_FILENO);
-        ::dup2(pipeFds[1], STDOUT_FILENO);
-        ::execv(program.c_str(), argv.data());
-        ::_exit(127);
-    }
-    ::close(pipeFds[1]);
-    std::string output;
-    char buffer[512];
-    ssize_t got = 0;
-    while (child > 0 && ((got = ::read(pipeFds[0], buffer, sizeof buffer)) > 0 || (got < 0 && errno == EINTR))) {
-        if (got > 0) output.append(buffer, static_cast<std::size_t>(got));
-    }
-    ::close(pipeFds[0]);
-    if (child > 0) {
-        int status = 0;
-        while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
-        }
-        if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return {};
-    }
-    return output;
+void writeReport(int fd, LaunchReport report) {
+    [[maybe_unused]] const auto written = ::write(fd, &report, sizeof report);
 }
 
-// Starts a program in a session of its own that outlives this one (the middle child exits at once,
-// so nothing is left to reap). Only the start can fail here: the exec error comes back on a pipe.
-bool startDetached(const std::string& program, std::vector<std::string> arguments, std::string& error) {
-    int pipeFds[2];
-    if (::pipe2(pipeFds, O_CLOEXEC) != 0) {
-        error = std::strerror(errno);
-        return false;
+// In the forked watcher (only async-signal-safe calls): starts the launcher in a new session, waits
+// for its answer up to answerMs and reports it. The watcher then exits, so a launcher still running
+// belongs to nobody here and is never left to reap.
+[[noreturn]] void watchLauncher(const std::string& program, char* const* argv, long long answerMs, int reportFd) {
+    ::setsid();
+    int execPipe[2];
+    if (::pipe2(execPipe, O_CLOEXEC) != 0) {
+        writeReport(reportFd, {LaunchReport::NotStarted, errno});
+        ::_exit(0);
     }
-    std::vector<char*> argv = argumentPointers(arguments);
-    const pid_t child = ::fork();
-    if (child == 0) {
-        ::setsid();
-        if (::fork() != 0) ::_exit(0);
+    const pid_t launcher = ::fork();
+    if (launcher == 0) {
         const int nullFd = ::open("/dev/null", O_RDONLY);
         ::dup2(nullFd, STDIN_FILENO);
         // Nothing of ours (lock files, devices) may stay open in the spreadsheet application.
         ::close_range(3, ~0U, CLOSE_RANGE_CLOEXEC);
-        ::execv(program.c_str(), argv.data());
+        ::execv(program.c_str(), argv);
         const int code = errno;
-        [[maybe_unused]] const auto written = ::write(pipeFds[1], &code, sizeof code);
+        [[maybe_unused]] const auto written = ::write(execPipe[1], &code, sizeof code);
         ::_exit(127);
     }
-    ::close(pipeFds[1]);
-    if (child < 0) {
-        error = std::strerror(errno);
-        ::close(pipeFds[0]);
-        return false;
-    }
-    int status = 0;
-    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    ::close(execPipe[1]);
+    if (launcher < 0) {
+        writeReport(reportFd, {LaunchReport::NotStarted, errno});
+        ::_exit(0);
     }
     int code = 0;
     ssize_t got = 0;
-    while ((got = ::read(pipeFds[0], &code, sizeof code)) < 0 && errno == EINTR) {
+    while ((got = ::read(execPipe[0], &code, sizeof code)) < 0 && errno == EINTR) {
     }
-    ::close(pipeFds[0]);
     if (got == static_cast<ssize_t>(sizeof code)) {
-        error = program + ": " + std::strerror(code);
-        return false;
+        ::waitpid(launcher, nullptr, 0);
+        writeReport(reportFd, {LaunchReport::NotStarted, code});
+        ::_exit(0);
     }
-    return true;
-}
-
-std::string trimmed(const std::string& text) {
-    const auto first = text.find_first_not_of(" \t\r\n");
-    if (first == std::string::npos) return {};
-    return text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
+    const long long deadline = monotonicMs() + answerMs;
+    for (;;) {
+        int status = 0;
+        const pid_t done = ::waitpid(launcher, &status, WNOHANG);
+        if (done == launcher) {
+            writeReport(reportFd, WIFEXITED(status) ? LaunchReport{LaunchReport::Exited, WEXITSTATUS(status)}
+                                                    : LaunchReport{LaunchReport::Signalled, WTERMSIG(status)});
+            ::_exit(0);
+        }
+        if (monotonicMs() >= deadline) {
+            writeReport(reportFd, {LaunchReport::StillRunning, 0});
+            ::_exit(0);
+        }
+        const timespec pause{0, 10 * 1000 * 1000};
+        ::nanosleep(&pause, nullptr);
+    }
 }
 
 }  // namespace
 
-std::string DesktopSpreadsheetOpener::defaultApplication() {
-    const std::string xdgMime = findProgram("xdg-mime");
-    if (xdgMime.empty()) return {};
-    return trimmed(captureOutput(xdgMime, {"xdg-mime", "query", "default", kXlsxMimeType}));
+bool DesktopSpreadsheetOpener::available() {
+    return !findProgram(kLauncher).empty();
 }
 
 bool DesktopSpreadsheetOpener::open(const std::string& path, std::string& error) {
-    if (const std::string gio = findProgram("gio"); !gio.empty())
-        return startDetached(gio, {"gio", "open", path}, error);
-    if (const std::string xdgOpen = findProgram("xdg-open"); !xdgOpen.empty()) {
-        return startDetached(xdgOpen, {"xdg-open", path}, error);
+    const std::string program = findProgram(kLauncher);
+    if (program.empty()) {
+        error = std::string(kLauncher) + ": " + std::strerror(ENOENT);
+        return false;
     }
-    error = "gio, xdg-open: " + std::string(std::strerror(ENOENT));
+    std::vector<std::string> arguments{kLauncher, "open", path};
+    std::vector<char*> argv;
+    for (auto& argument : arguments) argv.push_back(argument.data());
+    argv.push_back(nullptr);
+
+    int reportPipe[2];
+    if (::pipe2(reportPipe, O_CLOEXEC) != 0) {
+        error = std::strerror(errno);
+        return false;
+    }
+    const pid_t watcher = ::fork();
+    if (watcher == 0) watchLauncher(program, argv.data(), m_answerTime.count(), reportPipe[1]);
+    ::close(reportPipe[1]);
+    if (watcher < 0) {
+        error = std::strerror(errno);
+        ::close(reportPipe[0]);
+        return false;
+    }
+    LaunchReport report;
+    ssize_t got = 0;
+    while ((got = ::read(reportPipe[0], &report, sizeof report)) < 0 && errno == EINTR) {
+    }
+    ::close(reportPipe[0]);
+    while (::waitpid(watcher, nullptr, 0) < 0 && errno == EINTR) {
+    }
+    if (got != static_cast<ssize_t>(sizeof report)) {
+        error = program + ": no answer";
+        return false;
+    }
+    switch (report.kind) {
+        case LaunchReport::Exited:
+            if (report.value == 0) return true;
+            error = program + ": exit status " + std::to_string(report.value);
+            return false;
+        case LaunchReport::Signalled:
+            error = program + ": " + ::strsignal(report.value);
+            return false;
+        case LaunchReport::NotStarted:
+            error = program + ": " + std::strerror(report.value);
+            return false;
+        case LaunchReport::StillRunning:
+            return true;
+    }
     return false;
 }
 

@@ -8,10 +8,11 @@ namespace tapelink {
 class ISpreadsheetOpener {
 public:
     virtual ~ISpreadsheetOpener() = default;
-    // The application that opens .xlsx workbooks (a desktop-entry id), empty when there is none.
-    virtual std::string defaultApplication() = 0;
-    // Starts that application on the workbook without waiting for it; false with error set when it
-    // could not be started.
+    // Whether there is a way to open a workbook at all; checked before anything is written.
+    virtual bool available() = 0;
+    // Hands the workbook to the application that opens .xlsx files. True only once the desktop has
+    // said the application was started; false with error set when it said otherwise or could not be
+    // asked. Does not wait for the application itself.
     virtual bool open(const std::string& path, std::string& error) = 0;
 };
 

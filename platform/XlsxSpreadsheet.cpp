@@ -56,8 +56,9 @@ bool XlsxSpreadsheet::fail(std::string error) {
 }
 
 bool XlsxSpreadsheet::createApplication() {
-    // Only a desktop workbook needs an application; the check comes before anything is created.
-    return m_opener == nullptr || !m_opener->defaultApplication().empty();
+    // Only a desktop workbook needs an application; the cheap check comes before anything is created,
+    // the launcher's own answer at the hand-over.
+    return m_opener == nullptr || m_opener->available();
 }
 
 bool XlsxSpreadsheet::openWorkbooks() {

@@ -20,10 +20,9 @@ CTapelinkApp::CTapelinkApp(const IDeviceLocator& locator, std::string profileFol
 
 bool CTapelinkApp::StartUp() {
     if (!m_lock.tryAcquire()) {
-        QMessageBox box(QMessageBox::Warning, QCoreApplication::applicationName(), QString::fromUtf8(kAlreadyRunning),
-                        QMessageBox::Ok);
+        QMessageBox box;
         box.setFont(dialogFont());
-        widenForCaption(box);
+        MessageBoxSink::prepare(box, kAlreadyRunning, MessageIcon::Warning);
         box.exec();
         return false;
     }

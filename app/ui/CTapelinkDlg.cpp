@@ -2,11 +2,11 @@
 
 #include <QAction>
 #include <QCursor>
-#include <QDebug>
 #include <QDir>
 #include <QFile>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QLoggingCategory>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
@@ -29,8 +29,12 @@
 #include "app/ui/PhoneListModel.h"
 #include "archive/ArchiveMarks.h"
 #include "archive/ArchiveOnPhone.h"
+#include "common/ui/ColumnsInSight.h"
 #include "common/ui/DialogFont.h"
 #include "phone/DeviceStatus.h"
+
+// The progress layout's trace, off unless asked for (QT_LOGGING_RULES="tapelink.layout.debug=true").
+Q_LOGGING_CATEGORY(layoutTrace, "tapelink.layout", QtInfoMsg)
 
 namespace tapelink {
 
@@ -144,6 +148,12 @@ CTapelinkDlg::CTapelinkDlg(SettingsStore& settingsStore, const IDeviceLocator& l
 
     resize(dialogUnitsToPixels(font(), 629, 312));
     relayout();
+    // Opened wider where the screen has room, so that 存档 and 姓名 are in sight beside the eight
+    // columns, which keep their widths.
+    if (const int wider = widthToShowAllColumns(*this, *m_list); wider > 0) {
+        resize(width() + wider, height());
+        relayout();
+    }
 }
 
 CTapelinkDlg::~CTapelinkDlg() {
@@ -331,8 +341,8 @@ void CTapelinkDlg::relayout() {
         m_stopButton->show();
         m_progressBar->show();
         const QRect inClient = bar.translated(-client.topLeft());
-        qDebug("process pos = %d, %d, %d, %d", inClient.left(), inClient.top(), inClient.left() + inClient.width(),
-               inClient.top() + inClient.height());
+        qCDebug(layoutTrace, "process pos = %d, %d, %d, %d", inClient.left(), inClient.top(),
+                inClient.left() + inClient.width(), inClient.top() + inClient.height());
         listRect.setHeight(std::max(0, client.height() - button.height()));
     } else {
         m_progressBar->hide();

@@ -422,7 +422,7 @@ void MainArchiveController::onWorkFinished(const std::shared_ptr<ArchiveWorkResu
                 m_window.setStatusText(std::string(report.sourceGone ? kStatusDisconnected : kStatusConnected) +
                                        "，已存档 " + std::to_string(report.archived) + " 条新录音");
                 if (!result->automatic && result->messages.empty())
-                    messages.showMessage(kTransferDone, MessageIcon::Warning);
+                    messages.showMessage(kTransferDone, MessageIcon::Information);
             }
             break;
         }
@@ -431,7 +431,7 @@ void MainArchiveController::onWorkFinished(const std::shared_ptr<ArchiveWorkResu
             if (!result->opened || report.stopped) break;
             if (report.allGood()) {
                 messages.showMessage(QString::fromUtf8(kVerifyDone).arg(report.checked).toStdString(),
-                                     MessageIcon::Warning);
+                                     MessageIcon::Information);
             } else {
                 const QString text = QStringLiteral("存档校验发现问题：\n") + listOf("内容已改变", report.changed) +
                                      listOf("文件缺失", report.missing) + listOf("未记录的文件", report.unrecorded) +

@@ -4,6 +4,7 @@
 
 #include "archive/ContactCsv.h"
 #include "archive/ContactFileIo.h"
+#include "common/ui/MessageBoxSink.h"
 #include "phone/ui/CCategoryUploadDlg.h"
 #include "phone/ui/COverwriteDlg.h"
 #include "platform/DesktopSpreadsheetOpener.h"
@@ -65,8 +66,12 @@ std::function<std::optional<CategoryChoice>(CategoryCriteria&, QWidget*)> MainWi
 
 std::function<bool(const QString&, QWidget*)> MainWindowServices::defaultConfirm() {
     return [](const QString& question, QWidget* owner) {
-        return QMessageBox::question(owner, QStringLiteral("提示"), question, QMessageBox::Yes | QMessageBox::No,
-                                     QMessageBox::No) == QMessageBox::Yes;
+        QMessageBox box(owner);
+        MessageBoxSink::prepare(box, question.toStdString(), MessageIcon::None);
+        box.setIcon(QMessageBox::Question);
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        box.setDefaultButton(QMessageBox::No);
+        return box.exec() == QMessageBox::Yes;
     };
 }
 

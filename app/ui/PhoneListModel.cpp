@@ -13,6 +13,7 @@ bool validColumn(int column) {
 
 constexpr int kMarkColumn = static_cast<int>(kRecordingColumnCount);
 constexpr int kNameColumn = kMarkColumn + 1;
+constexpr int kNumberCellColumn = 3;  // 电话号码
 constexpr const char* kNameColumnTitle = "姓名";
 
 bool shownColumn(int column) {
@@ -86,6 +87,11 @@ QVariant PhoneListModel::data(const QModelIndex& index, int role) const {
         return QString::fromStdString(archiveMark(index.row()));
     }
     if (role == Qt::DisplayRole && index.column() == kNameColumn) return QString::fromStdString(name(index.row()));
+    // The caller's name beside the number, for a window too narrow to show the name column.
+    if (role == Qt::ToolTipRole && index.column() == kNumberCellColumn) {
+        const std::string caller = name(index.row());
+        return caller.empty() ? QVariant() : QVariant(QString::fromStdString(caller));
+    }
     if (role == Qt::DisplayRole) return QString::fromStdString(cellText(index.row(), index.column()));
     if (role == Qt::TextAlignmentRole) return QVariant::fromValue(Qt::AlignLeft | Qt::AlignVCenter);
     return {};

@@ -1,14 +1,12 @@
 #include "app/ui/WorkbookSaveDialog.h"
 
-#include <QFileDialog>
+#include "common/ui/FileDialogs.h"
 
 namespace tapelink {
 
-QString askWorkbookFile(const QString& suggestedPath, QWidget* owner) {
-    // Qt's own dialog, so that its texts are the program's Chinese ones on every desktop.
-    QFileDialog dialog(owner, QStringLiteral("保存Excel文件"));
+void prepareWorkbookDialog(QFileDialog& dialog, const QString& suggestedPath) {
+    dialog.setWindowTitle(QStringLiteral("保存Excel文件"));
     dialog.setObjectName(QStringLiteral("workbookSaveDialog"));
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setNameFilter(QStringLiteral("Excel 工作簿 (*.xlsx)"));
@@ -18,7 +16,14 @@ QString askWorkbookFile(const QString& suggestedPath, QWidget* owner) {
     dialog.setLabelText(QFileDialog::FileType, QStringLiteral("保存类型："));
     dialog.setLabelText(QFileDialog::Accept, QStringLiteral("保存(&S)"));
     dialog.setLabelText(QFileDialog::Reject, QStringLiteral("取消"));
+    // The one preparation every file dialog gets, so that its columns speak Chinese too.
+    prepareFileDialog(dialog);
     dialog.selectFile(suggestedPath);
+}
+
+QString askWorkbookFile(const QString& suggestedPath, QWidget* owner) {
+    QFileDialog dialog(owner);
+    prepareWorkbookDialog(dialog, suggestedPath);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
     return dialog.selectedFiles().constFirst();
 }

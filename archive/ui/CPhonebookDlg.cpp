@@ -191,7 +191,6 @@ void CPhonebookDlg::importFile() {
     if (!saved(m_phonebook.import(read.contacts, counts))) return;
     reload();
     if (counts.added + counts.updated > 0) emit contactsChanged();
-    // Short lines: a message box does not wrap a long line of Chinese text.
     QString text = QStringLiteral("导入完毕。\n新增 %1 个联系人，更新 %2 个，%3 个没有变化。")
                        .arg(counts.added)
                        .arg(counts.updated)
@@ -202,7 +201,7 @@ void CPhonebookDlg::importFile() {
             text += QStringLiteral("\n  ") + QString::fromStdString(read.skipped[i]);
         if (read.skipped.size() > kSkippedShown) text += QStringLiteral("\n  ……（共 %1 处）").arg(read.skipped.size());
     }
-    m_messages.showMessage(text.toStdString());
+    m_messages.showMessage(text.toStdString(), read.skipped.empty() ? MessageIcon::Information : MessageIcon::Warning);
 }
 
 void CPhonebookDlg::exportFile() {

@@ -2,9 +2,11 @@
 #include "common/ui/DialogUnits.h"
 
 #include <QEvent>
+#include <QFile>
 #include <QLabel>
 #include <QPushButton>
 #include <QSlider>
+#include <algorithm>
 
 #include "archive/ui/ListeningControls.h"
 #include "common/ui/DialogFont.h"
@@ -20,6 +22,13 @@ constexpr char kUnmuteCaption[] = "取消静音";
 
 QString qText(const std::string& text) {
     return QString::fromStdString(text);
+}
+
+QString minutesAndSeconds(std::int32_t ms) {
+    const int seconds = std::max(0, ms) / 1000;
+    return QStringLiteral("%1:%2")
+        .arg(seconds / 60, 2, 10, QLatin1Char('0'))
+        .arg(seconds % 60, 2, 10, QLatin1Char('0'));
 }
 
 }  // namespace
@@ -79,6 +88,10 @@ void CPlayDlg::buildControls() {
         l->move(dialogUnits(x), dialogUnits(y));
         l->adjustSize();
     };
+    // In the free row above the position slider: which recording, and how far into it.
+    m_where = new QLabel(this);
+    m_where->setObjectName(QStringLiteral("where"));
+    m_where->setGeometry(dialogRect(4, 5, 274, 12));
     label("MAX", 301, 13);
     label("音量", 300, 33);
     label("MIN", 301, 51);
@@ -170,6 +183,7 @@ void CPlayDlg::applySeek() {
         m_playback.OnPositionScroll(SliderScroll::EndTrack);
     }
     m_seeking = false;
+    showWhere();
 }
 
 void CPlayDlg::Play() {
@@ -187,6 +201,22 @@ void CPlayDlg::open(const std::string& path) {
     m_openedPath = path;
     m_noteButton->setEnabled(!path.empty());
     m_playback.Open(path);
+    m_shownLengthMs = m_playback.lengthMs();
+    showWhere();
+}
+
+void CPlayDlg::showWhere() {
+    if (m_playback.isLoaded()) m_shownLengthMs = m_playback.lengthMs();
+    const std::size_t slash = m_openedPath.rfind('/');
+    const QString name = QFile::decodeName(
+        QByteArray::fromStdString(slash == std::string::npos ? m_openedPath : m_openedPath.substr(slash + 1)));
+    const std::int32_t played = m_playback.isLoaded() ? m_playback.positionMs() : 0;
+    const QString time = minutesAndSeconds(played) + QStringLiteral(" / ") + minutesAndSeconds(m_shownLengthMs);
+    const QString elided = m_where->fontMetrics().elidedText(
+        name, Qt::ElideMiddle,
+        m_where->width() - m_where->fontMetrics().horizontalAdvance(time + QStringLiteral("    ")));
+    m_where->setText(name.isEmpty() ? QString() : elided + QStringLiteral("    ") + time);
+    m_where->setToolTip(name);
 }
 
 void CPlayDlg::TogglePause() {
@@ -263,6 +293,8 @@ int CPlayDlg::positionSlider() const {
 
 void CPlayDlg::setPositionSlider(int position) {
     m_positionSlider->setValue(position);
+    // Every tick, seek and stop comes through here.
+    if (m_where != nullptr) showWhere();
 }
 
 void CPlayDlg::setPauseCaption(const std::string& caption) {

@@ -18,6 +18,8 @@
 class QPushButton;
 class QSlider;
 
+class QLabel;
+
 namespace tapelink {
 
 class ListeningControls;
@@ -82,6 +84,8 @@ private:
     void applySeek();
     void OnDestroy();
     void open(const std::string& path);
+    // The recording's name and "已播放 / 总时长" in the recording's own time.
+    void showWhere();
 
     // IPlaybackView
     int positionSlider() const override;
@@ -110,6 +114,8 @@ private:
     std::string m_openedPath;
     QSlider* m_positionSlider = nullptr;
     QSlider* m_volumeSlider = nullptr;
+    QLabel* m_where = nullptr;
+    std::int32_t m_shownLengthMs = 0;  // the loaded recording's length, kept after 停止
     ListeningControls* m_listening = nullptr;
 };
 

@@ -1,4 +1,5 @@
 #include "archive/ui/CQueryDlg.h"
+#include "common/ui/ColumnsInSight.h"
 #include "common/ui/DialogFont.h"
 #include "common/ui/DialogUnits.h"
 
@@ -56,6 +57,12 @@ CQueryDlg::CQueryDlg(QWidget* parent, IMessageSink* messages, IArchiveFileChoose
     setFixedSize(dialogUnits(599), dialogUnits(kOriginalHeight + kNoteRowHeight));
     buildControls();
     buildNoteControls();
+    // Opened wider where the screen has room, so that 姓名 is in sight after 路径; the list takes the
+    // extra width and every other control keeps its place.
+    if (const int wider = widthToShowAllColumns(*this, *m_list); wider > 0) {
+        setFixedSize(width() + wider, height());
+        m_list->resize(m_list->width() + wider, m_list->height());
+    }
     consumeEnterKeys();
     m_start->setFocus();
 }

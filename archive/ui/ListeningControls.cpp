@@ -95,7 +95,8 @@ void ListeningControls::seekBy(std::int32_t ms) {
 
 void ListeningControls::refresh() {
     const std::shared_ptr<const PcmAudio> audio = m_playback.audio();
-    if (audio != m_shownAudio) {
+    // After 停止 nothing is loaded, and the last recording's waveform stays drawn.
+    if (audio != m_shownAudio && (audio != nullptr || m_playback.isLoaded())) {
         m_shownAudio = audio;
         m_strip->setAudio(audio);
         m_strip->setSkipped(m_playback.skippedSilences());

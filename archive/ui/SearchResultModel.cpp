@@ -8,6 +8,7 @@ namespace {
 
 constexpr int kNameColumn = static_cast<int>(kSearchColumnCount);
 constexpr const char* kNameColumnTitle = "姓名";
+constexpr int kNumberCellColumn = 3;  // 电话号码
 
 }  // namespace
 
@@ -25,6 +26,11 @@ QVariant SearchResultModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid()) return {};
     if (role == Qt::DisplayRole && index.column() == kNameColumn)
         return QString::fromStdString(m_table.nameText(index.row()));
+    // The caller's name beside the number, where the name column is out of sight.
+    if (role == Qt::ToolTipRole && index.column() == kNumberCellColumn) {
+        const std::string caller = m_table.nameText(index.row());
+        return caller.empty() ? QVariant() : QVariant(QString::fromStdString(caller));
+    }
     if (role == Qt::DisplayRole) return QString::fromStdString(m_table.cellText(index.row(), index.column()));
     if (role == Qt::TextAlignmentRole) return QVariant::fromValue(Qt::AlignLeft | Qt::AlignVCenter);
     return {};

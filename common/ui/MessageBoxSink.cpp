@@ -1,7 +1,7 @@
 #include "common/ui/MessageBoxSink.h"
 
+#include <QDialogButtonBox>
 #include <QFontMetrics>
-#include <QLabel>
 
 namespace tapelink {
 
@@ -21,11 +21,12 @@ QWidget* shownOwner(QWidget* owner) {
 void widenForCaption(QMessageBox& box) {
     // A box only as wide as a short text leaves the window manager no room for its caption beside the
     // title bar's icon and buttons, and it shows "···" instead. QMessageBox fixes its own size from its
-    // text's minimum width each time it is shown, so the minimum goes on the text.
-    auto* text = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
-    if (text == nullptr) return;
+    // layout's minimum width each time it is shown. The minimum goes on the button row, which spans the
+    // box: on the text it would replace the text's own minimum and cut a longer text off.
+    auto* buttons = box.findChild<QDialogButtonBox*>();
+    if (buttons == nullptr) return;
     const QFontMetrics metrics(box.font());
-    text->setMinimumWidth(metrics.horizontalAdvance(box.windowTitle()) + kCaptionControlsEm * metrics.height());
+    buttons->setMinimumWidth(metrics.horizontalAdvance(box.windowTitle()) + kCaptionControlsEm * metrics.height());
 }
 
 void MessageBoxSink::showMessage(const std::string& text, MessageIcon icon) {

@@ -12,7 +12,8 @@ namespace tapelink {
 // buttons, each about two and a half lines wide in common window managers, and padding.
 inline constexpr int kCaptionControlsEm = 12;
 
-// Gives a message box, however short its text, the width its caption needs in the title bar.
+// Gives a message box, however short its text, the width its caption needs in the title bar, leaving
+// its text the room it needs.
 void widenForCaption(QMessageBox& box);
 
 // Shows the system's messages as modal boxes captioned "提示", owned by the given window.

@@ -1,5 +1,6 @@
 #include "archive/ui/CPlayDlg.h"
 
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -186,14 +187,24 @@ private slots:
         m_selection.selected = 0;
         auto dialog = openPlayer();
         QSlider* position = slider(*dialog, "1036");
+        auto* where = dialog->findChild<QLabel*>(QStringLiteral("where"));
         m_output.playTo(30000 * kFramesPerMs);
         QTRY_COMPARE(position->value(), 50);
+        QCOMPARE(where->text(), QStringLiteral("VOA00000.WAV    00:30 / 01:00"));
 
         position->setSliderDown(true);
         position->setSliderPosition(25);
         position->setSliderDown(false);
         QTRY_COMPARE(m_output.startFrame, 15000 * kFramesPerMs);
         QCOMPARE(dialog->playback().positionMs(), 15000);
+        QCOMPARE(where->text(), QStringLiteral("VOA00000.WAV    00:15 / 01:00"));
+
+        // After 停止 the recording stays named with its length, and 备注… still edits its note.
+        QTest::mouseClick(button(*dialog, "1010"), Qt::LeftButton);
+        QCOMPARE(where->text(), QStringLiteral("VOA00000.WAV    00:00 / 01:00"));
+        QVERIFY(button(*dialog, "notes")->isEnabled());
+        QCOMPARE(dialog->openedPath(), std::string("/archive/VOA00000.WAV"));
+        QTest::mouseClick(button(*dialog, "1027"), Qt::LeftButton);
 
         position->triggerAction(QAbstractSlider::SliderToMaximum);
         QTRY_COMPARE(m_output.startFrame, 60000 * kFramesPerMs);

@@ -42,7 +42,7 @@ private slots:
         });
         QVERIFY(!app.StartUp());
         QCOMPARE(text, QStringLiteral("录音电话管理软件不允许同时被运行多次！"));
-        QCOMPARE(title, QCoreApplication::applicationName());
+        QCOMPARE(title, QStringLiteral("提示"));
         QCOMPARE(icon, QMessageBox::Warning);
         QCOMPARE(locator.calls, 0);
         QVERIFY(!std::filesystem::exists(folder.path() + "profile"));

@@ -153,6 +153,16 @@ private slots:
         QVERIFY(std::abs(dialog->playback().positionMs() - 45000) <= 60000 / strip->width() + 1);
     }
 
+    void afterStopTheWaveformStaysDrawn() {
+        auto dialog = openPlayer();
+        auto* strip = child<WaveformStrip>(*dialog, "waveform");
+        QTRY_VERIFY(strip->hasPeaks());
+        QTest::mouseClick(child<QPushButton>(*dialog, "1010"), Qt::LeftButton);
+        QVERIFY(!dialog->playback().isLoaded());
+        QTest::qWait(3 * ListeningControls::kRefreshMs);  // the controls' own refreshes come round meanwhile
+        QVERIFY(strip->hasPeaks());
+    }
+
     void demoRecordingPlaysFastWithSilencesShortenedOnTheSoundServer() {
         if (!test::soundServerAvailable()) QSKIP("no private sound server (PULSE_SERVER)");
         test::TempFolder folder;

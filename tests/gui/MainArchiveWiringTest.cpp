@@ -248,6 +248,13 @@ private slots:
             waitIdle(*window);
             window->action(cmd::kUploadNewOnArrival)->trigger();
             QVERIFY(window->archive().preferences().uploadNewOnArrival);
+            // All good is news, not a warning.
+            m_messages = RecordingMessages();
+            window->action(cmd::kVerifyArchive)->trigger();
+            waitIdle(*window);
+            QCOMPARE(m_messages.texts.size(), std::size_t(1));
+            QVERIFY(m_messages.texts[0].rfind("存档校验完毕", 0) == 0);
+            QCOMPARE(m_messages.icons.back(), MessageIcon::Information);
             auto bytes = VolumeBuilder::readBytes(uploads() + "/VOA00002.WAV");
             bytes.back() ^= 0xFF;
             VolumeBuilder::writeBytes(uploads() + "/VOA00002.WAV", bytes);

@@ -77,7 +77,7 @@ private:
     RecordingMessages m_mediaMessages;
     PlayerDevices m_devices{m_decoder, m_output, m_mixer, &m_mediaMessages};
     std::vector<std::string> m_sheetCalls;
-    bool m_noSpreadsheetApplication = false;
+    std::string m_failingSheetStep;  // the step a spreadsheet fails at; empty: none
     QStringList m_suggestedWorkbooks;
     QString m_chosenWorkbook;  // the save dialog's answer; empty: cancelled
 
@@ -88,7 +88,7 @@ private:
         MainWindowServices services;
         services.makeSpreadsheet = [this] {
             auto sheet = std::make_unique<SharedSpreadsheet>(m_sheetCalls);
-            if (m_noSpreadsheetApplication) sheet->failAt = "createApplication";
+            sheet->failAt = m_failingSheetStep;
             return sheet;
         };
         services.chooseWorkbookFile = [this](const QString& suggested, QWidget*) {
@@ -131,7 +131,7 @@ private slots:
         m_mixer = FakeMixer();
         m_mediaMessages = RecordingMessages();
         m_sheetCalls.clear();
-        m_noSpreadsheetApplication = false;
+        m_failingSheetStep.clear();
         m_suggestedWorkbooks.clear();
         m_chosenWorkbook.clear();
         buildPhone(phoneRoot(), 5);
@@ -318,9 +318,17 @@ private slots:
         QVERIFY(std::equal(closing.begin(), closing.end(), m_sheetCalls.end() - static_cast<long>(closing.size())));
     }
 
-    // Without a spreadsheet application the workbook is kept in a file the user picks, or nowhere.
+    // Without a spreadsheet application, or with one that would not take the workbook, the workbook is
+    // kept in a file the user picks, or nowhere.
+    void exportWithoutASpreadsheetApplicationOffersToSaveTheWorkbook_data() {
+        QTest::addColumn<QString>("failing");
+        QTest::newRow("none found") << "createApplication";
+        QTest::newRow("opening failed") << "giveControlToUser";
+    }
+
     void exportWithoutASpreadsheetApplicationOffersToSaveTheWorkbook() {
-        m_noSpreadsheetApplication = true;
+        QFETCH(QString, failing);
+        m_failingSheetStep = failing.toStdString();
         SettingsRecord record;
         record.setUploadFolder(archive());
         m_settings.SetRecord(record);
@@ -345,8 +353,10 @@ private slots:
         QString title;
         QString accept;
         QStringList selected;
+        bool chineseColumns = false;
         QTimer::singleShot(0, this, [&] {
             if (auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
+                chineseColumns = dialog->proxyModel() != nullptr && dialog->viewMode() == QFileDialog::Detail;
                 title = dialog->windowTitle();
                 accept = dialog->labelText(QFileDialog::Accept);
                 selected = dialog->selectedFiles();
@@ -357,6 +367,7 @@ private slots:
         QCOMPARE(title, QStringLiteral("保存Excel文件"));
         QCOMPARE(accept, QStringLiteral("保存(&S)"));
         QCOMPARE(selected, QStringList{suggested});
+        QVERIFY(chineseColumns);  // its folder and date columns are written in Chinese like the others
     }
 };
 

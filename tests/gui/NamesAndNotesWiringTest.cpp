@@ -71,7 +71,11 @@ QStringList namedFiles(QAbstractItemModel* model, int nameColumn) {
     QStringList named;
     for (int row = 0; row < model->rowCount(); ++row) {
         const QString name = model->index(row, nameColumn).data().toString();
-        if (!name.isEmpty()) named << model->index(row, 1).data().toString() + QStringLiteral(": ") + name;
+        // The number cell names its caller too, in its tooltip.
+        const QString tip = model->index(row, 3).data(Qt::ToolTipRole).toString();
+        if (!name.isEmpty() || !tip.isEmpty())
+            named << model->index(row, 1).data().toString() + QStringLiteral(": ") + name +
+                         (tip == name ? QString() : QStringLiteral(" tooltip ") + tip);
     }
     named.sort();
     return named;

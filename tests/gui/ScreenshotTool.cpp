@@ -24,7 +24,10 @@
 #include "app/SettingsStore.h"
 #include "app/ui/AppLook.h"
 #include "app/ui/CAboutDlg.h"
+#include "app/ui/CTapelinkApp.h"
 #include "app/ui/CTapelinkDlg.h"
+#include "app/ui/CommandIds.h"
+#include "app/ui/WorkbookSaveDialog.h"
 #include "archive/ArchiveSearch.h"
 #include "archive/SearchResultTable.h"
 #include "archive/ui/CContactDlg.h"
@@ -235,7 +238,12 @@ std::vector<Shot> shots() {
              window.setStatusText(status);
              return image;
          }},
-        {"menu-upload", [](ShotContext& c) { return popupMenu(*c.mainWindow().listPopup(), c.mainWindow()); }},
+        {"menu-upload",
+         [](ShotContext& c) {
+             // The menu bar's 文件上传 with all its items; the list's right click holds its first five.
+             auto* menu = qobject_cast<QMenu*>(c.mainWindow().action(cmd::kUploadFolder)->parent());
+             return popupMenu(*menu, c.mainWindow());
+         }},
         {"about",
          [](ShotContext& c) {
              CAboutDlg about(&c.mainWindow());
@@ -267,6 +275,31 @@ std::vector<Shot> shots() {
              QMessageBox box(&c.mainWindow());
              MessageBoxSink::prepare(box, "传输完毕！", MessageIcon::Warning);
              return withCaption(box);
+         }},
+        {"message-import",
+         [](ShotContext& c) {
+             QMessageBox box(&c.mainWindow());
+             MessageBoxSink::prepare(box, "导入完毕。\n新增 3 个联系人，更新 0 个，0 个没有变化。",
+                                     MessageIcon::Information);
+             return withCaption(box);
+         }},
+        {"message-second-copy",
+         [](ShotContext& c) {
+             QMessageBox box(&c.mainWindow());
+             MessageBoxSink::prepare(box, CTapelinkApp::kAlreadyRunning, MessageIcon::Warning);
+             return withCaption(box);
+         }},
+        {"message-no-spreadsheet",
+         [](ShotContext& c) {
+             QMessageBox box(&c.mainWindow());
+             MessageBoxSink::prepare(box, "创建Excel服务失败!", MessageIcon::Warning);
+             return withCaption(box);
+         }},
+        {"workbook-save",
+         [](ShotContext& c) {
+             QFileDialog dialog(&c.mainWindow());
+             prepareWorkbookDialog(dialog, QDir::home().filePath(QStringLiteral("录音列表_2026-12-07.xlsx")));
+             return withCaption(dialog, 500);
          }},
         {"folder-picker",
          [](ShotContext& c) {
@@ -306,13 +339,10 @@ std::vector<Shot> shots() {
          }},
         {"search-names",
          [](ShotContext& c) {
-             // Scrolled to the last columns, where "姓名" follows the path.
+             // Opened wide enough that "姓名" shows after the path without scrolling; the number names its caller.
              auto search = searchWithResults(c);
              auto* list = search->findChild<QTableView*>(QStringLiteral("1026"));
              list->selectRow(1);
-             search->show();
-             QApplication::processEvents();
-             list->horizontalScrollBar()->setValue(list->horizontalScrollBar()->maximum());
              return withCaption(*search);
          }},
         {"phonebook",

@@ -15,13 +15,19 @@
 
 #include "app/SettingsStore.h"
 #include "app/ui/CAboutDlg.h"
+#include "app/ui/CTapelinkApp.h"
 #include "app/ui/CTapelinkDlg.h"
+#include "archive/ArchiveOnPhone.h"
+#include "archive/ArchivedClearing.h"
+#include "archive/SearchMessages.h"
 #include "archive/ui/CPlayDlg.h"
 #include "archive/ui/CQueryDlg.h"
 #include "common/ui/ChineseLocale.h"
 #include "common/ui/DialogFont.h"
 #include "common/ui/FileDialogs.h"
 #include "common/ui/MessageBoxSink.h"
+#include "phone/RecycleMessages.h"
+#include "phone/VolumeMessages.h"
 #include "phone/ui/CCategoryUploadDlg.h"
 #include "phone/ui/COverwriteDlg.h"
 #include "phone/ui/CRecycleDlg.h"
@@ -43,6 +49,29 @@ namespace {
 bool hasLatinLetters(QString text) {
     text.remove(QRegularExpression(QStringLiteral("\\(&[A-Za-z]\\)")));
     return text.contains(QRegularExpression(QStringLiteral("[A-Za-z]")));
+}
+
+// The messages with the longest lines and the most lines the windows show, besides the fixed texts:
+// the longest file names a folder holds (255 bytes) included.
+QStringList longestMessages() {
+    const QString longName = QString(85, QChar(0x5F55)) + QStringLiteral(".WAV");
+    const std::string longFolder = "/home/用户/" + QString(60, QChar(0x6863)).toStdString() + "/";
+    QStringList texts = {
+        QStringLiteral("导入完毕。\n新增 3 个联系人，更新 0 个，0 个没有变化。"),
+        QStringLiteral("导入完毕。\n新增 1234 个联系人，更新 5678 个，9012 个没有变化。\n\n以下内容无法读取，已跳过："
+                       "\n  第 3 行：") +
+            longName,
+        QStringLiteral("存档校验发现问题：\n内容已改变：") + longName + QStringLiteral("\n文件缺失：") + longName,
+        QString::fromStdString(archiveOnPhoneText(longFolder)),
+        QStringLiteral("无法写入表格文件：") + QString::fromStdString(longFolder) + longName,
+    };
+    ClearingReport report;
+    report.recordings = 1271;
+    // Recordings on the telephone have short names; the summary lists 20 of them.
+    for (int i = 0; i < 25; ++i) report.kept.push_back({"VOA00001.WAV", KeptReason::CopyChanged});
+    report.deleted.assign(1246, "VOA00001.WAV");
+    texts << QString::fromStdString(clearingSummary(report, ClearingRule{}, 20));
+    return texts;
 }
 
 }  // namespace
@@ -80,6 +109,46 @@ private slots:
         const QFontMetrics metrics(qApp->font());
         QVERIFY2(width >= metrics.horizontalAdvance(QStringLiteral("提示")) + 10 * metrics.height(),
                  qPrintable(QString::number(width)));
+    }
+
+    // Every message shows whole at the windows' font: the text's label is as large as it needs (wrapped
+    // where a line is wider than the box may be), and the box stays on the screen.
+    void everyMessageFitsItsBox() {
+        QWidget owner;
+        owner.setFont(dialogFont());
+        owner.show();
+        QStringList texts = {QString::fromUtf8(CTapelinkApp::kAlreadyRunning), QStringLiteral("创建Excel服务失败!"),
+                             QStringLiteral("传输完毕！")};
+        for (const char* text :
+             {kNoPhoneRowSelected, kNoBinRowSelected, kNoRestoreRowSelected, kRestoreNotStarted, kSerialsExhausted,
+              kRestorePathError, kRestoreFileFailed, kPhoneRemoved, kRestoreDone, kIndexUnusable, kPhoneReadOnly,
+              kMsgStartAfterEnd, kMsgNoSearchFolder, kMsgNothingFound, kMsgSelectToPlay, kMsgSelectToRemove})
+            texts << QString::fromUtf8(text);
+        texts << longestMessages();
+        MessageBoxSink sink(&owner);
+        const QRect screen = owner.screen()->availableGeometry();
+        for (const QString& text : texts) {
+            QString misfit;
+            whenModal<QMessageBox>([&](QMessageBox& box) {
+                auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+                const QSize shown = label->size();
+                const QSize needed =
+                    label->wordWrap() ? QSize(0, label->heightForWidth(shown.width())) : label->sizeHint();
+                const QRect inBox(label->mapTo(&box, QPoint(0, 0)), shown);
+                if (shown.width() < needed.width() || shown.height() < needed.height() || !box.rect().contains(inBox) ||
+                    box.width() > screen.width() || box.height() > screen.height())
+                    misfit = QStringLiteral("shown %1x%2, needs %3x%4, box %5x%6")
+                                 .arg(shown.width())
+                                 .arg(shown.height())
+                                 .arg(needed.width())
+                                 .arg(needed.height())
+                                 .arg(box.width())
+                                 .arg(box.height());
+                box.accept();
+            });
+            sink.showMessage(text.toStdString(), MessageIcon::Warning);
+            QVERIFY2(misfit.isEmpty(), qPrintable(text.left(40) + QStringLiteral(": ") + misfit));
+        }
     }
 
     void everyWindowUsesTheOneFont() {

@@ -187,6 +187,7 @@ TEST_F(RecycleBinTest, RestoreNeverReplacesARecordingAndUsesUpEachTakenSerial) {
     EXPECT_EQ(volume.writtenHeader().nextSerial(), 68);
     EXPECT_EQ(volume.writtenHeader().recordingCount(), 3);
     EXPECT_EQ(log.messages, std::vector<std::string>{kRestoreDone});
+    EXPECT_EQ(log.icons, std::vector<MessageIcon>{MessageIcon::Information});
 }
 
 TEST_F(RecycleBinTest, TakenNamesUpToTheLastSerialEndInTheSerialsMessage) {

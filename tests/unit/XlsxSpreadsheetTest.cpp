@@ -30,14 +30,14 @@ namespace {
 
 class FakeOpener : public ISpreadsheetOpener {
 public:
-    std::string defaultApplication() override { return application; }
+    bool available() override { return present; }
     bool open(const std::string& path, std::string& error) override {
         opened.push_back(path);
         error = openError;
         return openError.empty();
     }
 
-    std::string application = "fake-calc.desktop";
+    bool present = true;
     std::string openError;
     std::vector<std::string> opened;
 };
@@ -101,7 +101,7 @@ void writeScript(const std::string& path, const std::string& text) {
 TEST(XlsxDesktopWorkbookTest, WithoutASpreadsheetApplicationNothingIsCreated) {
     TempFolder parent;
     FakeOpener opener;
-    opener.application.clear();
+    opener.present = false;
     RecordingMessages messages;
     XlsxSpreadsheet spreadsheet(opener, parent.path());
     EXPECT_FALSE(ExcelExporter(messages).ExportList(smallList(), spreadsheet));
@@ -161,15 +161,14 @@ TEST(XlsxDesktopWorkbookTest, UntitledWorkbookInAPrivateFolderIsHandedToTheAppli
     EXPECT_NE(zipMember(workbook, "xl/sharedStrings.xml").find("13800138000"), std::string::npos);
 }
 
-TEST(XlsxDesktopWorkbookTest, ApplicationThatDoesNotStartLeavesNoWorkbookBehind) {
+TEST(XlsxDesktopWorkbookTest, ApplicationThatDoesNotTakeTheWorkbookCountsAsNoneAndLeavesNothing) {
     TempFolder parent;
     FakeOpener opener;
     opener.openError = "no display";
     RecordingMessages messages;
     XlsxSpreadsheet spreadsheet(opener, parent.path());
-    EXPECT_FALSE(ExcelExporter(messages).ExportList(smallList(), spreadsheet));
-    ASSERT_EQ(messages.texts.size(), 1U);
-    EXPECT_NE(messages.texts.front().find("no display"), std::string::npos);
+    EXPECT_EQ(ExcelExporter(messages).Export(smallList(), spreadsheet), ExportOutcome::NoApplication);
+    EXPECT_EQ(messages.texts, std::vector<std::string>{"创建Excel服务失败!"});
     EXPECT_EQ(opener.opened.size(), 1U);
     EXPECT_TRUE(VolumeBuilder::sortedNames(parent.path()).empty());
 }
@@ -248,19 +247,7 @@ protected:
     DesktopSpreadsheetOpener opener;
 };
 
-TEST_F(DesktopSpreadsheetOpenerTest, DefaultApplicationIsTheXlsxHandlerOfTheDesktop) {
-    EXPECT_EQ(opener.defaultApplication(), "");
-
-    std::ofstream(folder.path() + "config/mimeapps.list")
-        << "[Default Applications]\n"
-        << DesktopSpreadsheetOpener::kXlsxMimeType << "=fake-calc.desktop\n";
-    std::ofstream(folder.path() + "data/applications/fake-calc.desktop")
-        << "[Desktop Entry]\nType=Application\nName=Fake\nExec=true %f\nMimeType="
-        << DesktopSpreadsheetOpener::kXlsxMimeType << ";\n";
-    EXPECT_EQ(opener.defaultApplication(), "fake-calc.desktop");
-}
-
-TEST_F(DesktopSpreadsheetOpenerTest, OpensThroughGioWithoutWaitingForIt) {
+TEST_F(DesktopSpreadsheetOpenerTest, OpensThroughGio) {
     const std::string fifo = folder.path() + "opened";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     const int reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
@@ -284,11 +271,41 @@ TEST_F(DesktopSpreadsheetOpenerTest, OpensThroughGioWithoutWaitingForIt) {
 TEST_F(DesktopSpreadsheetOpenerTest, LauncherThatCannotStartIsReported) {
     environment.set("PATH", folder.path() + "bin");
     std::string error;
+    EXPECT_FALSE(opener.available());
     EXPECT_FALSE(opener.open("/tmp/x.xlsx", error));
     EXPECT_FALSE(error.empty());
 
-    writeScript(folder.path() + "bin/xdg-open", "#!/nonexistent/interpreter\n");
+    writeScript(folder.path() + "bin/gio", "#!/nonexistent/interpreter\n");
     error.clear();
+    EXPECT_TRUE(opener.available());
     EXPECT_FALSE(opener.open("/tmp/x.xlsx", error));
-    EXPECT_NE(error.find("xdg-open"), std::string::npos) << error;
+    EXPECT_NE(error.find("gio"), std::string::npos) << error;
+}
+
+// The desktop finds no default application only after the launcher has started: the export shows
+// the failure message, offers nothing half-made and keeps no workbook in the cache.
+TEST_F(DesktopSpreadsheetOpenerTest, LauncherThatFailsAfterStartingEndsTheExportAsWithoutApplication) {
+    writeScript(folder.path() + "bin/gio",
+                "#!/bin/sh\necho 'Failed to find default application for content type' >&2\nexit 2\n");
+    environment.set("PATH", folder.path() + "bin");
+    std::string error;
+    EXPECT_FALSE(opener.open("/tmp/x.xlsx", error));
+    EXPECT_NE(error.find("2"), std::string::npos) << error;
+
+    const std::string cache = folder.path() + "cache";
+    RecordingMessages messages;
+    XlsxSpreadsheet spreadsheet(opener, cache);
+    EXPECT_EQ(ExcelExporter(messages).Export(smallList(), spreadsheet), ExportOutcome::NoApplication);
+    EXPECT_EQ(messages.texts, std::vector<std::string>{"创建Excel服务失败!"});
+    EXPECT_TRUE(VolumeBuilder::sortedNames(cache).empty());
+}
+
+TEST_F(DesktopSpreadsheetOpenerTest, LauncherStillBusyAfterTheAnswerTimeCountsAsStarted) {
+    writeScript(folder.path() + "bin/gio", "#!/bin/sh\nexec /bin/sleep 3\n");
+    environment.set("PATH", folder.path() + "bin");
+    DesktopSpreadsheetOpener patient(std::chrono::milliseconds(200));
+    std::string error;
+    const auto started = std::chrono::steady_clock::now();
+    EXPECT_TRUE(patient.open("/tmp/x.xlsx", error)) << error;
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(2));
 }

@@ -1,0 +1,32 @@
+# The user's guide keeps up with the program: every picture it links is in docs/, and every item of the
+# main window's menus (as MainMenus.cpp builds them) is named in it.
+file(READ "${GUIDE}" guide)
+get_filename_component(docs "${GUIDE}" DIRECTORY)
+set(problems "")
+
+string(REGEX MATCHALL "!\\[[^]]*\\]\\([^)]+\\)" pictures "${guide}")
+foreach(picture IN LISTS pictures)
+    string(REGEX REPLACE "^!\\[[^]]*\\]\\(([^)]+)\\)$" "\\1" file "${picture}")
+    if(NOT EXISTS "${docs}/${file}")
+        string(APPEND problems "picture missing: ${file}\n")
+    endif()
+endforeach()
+
+file(READ "${MENUS}" menus)
+string(REGEX MATCHALL "\\{\"[^\"]+\", k[A-Za-z]+\\}" items "${menus}")
+string(REGEX MATCHALL "addPopup\\(menus, [a-z.]+, \"[^\"]+\"" popups "${menus}")
+list(APPEND items ${popups})
+if(NOT items)
+    message(FATAL_ERROR "no menu items found in ${MENUS}")
+endif()
+foreach(item IN LISTS items)
+    string(REGEX REPLACE "^.*\"([^\"]+)\".*$" "\\1" text "${item}")
+    string(FIND "${guide}" "${text}" at)
+    if(at EQUAL -1)
+        string(APPEND problems "menu item not in the guide: ${text}\n")
+    endif()
+endforeach()
+
+if(problems)
+    message(FATAL_ERROR "${problems}")
+endif()
