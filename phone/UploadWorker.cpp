@@ -99,7 +99,7 @@ UploadReport UploadWorker::run() {
     m_observer.setProgressVisible(false);
     // With the telephone gone the window has already shown it as disconnected; don't contradict it.
     m_observer.setStatusText(m_report.sourceGone ? kStatusDisconnected : kStatusConnected);
-    m_observer.showMessage(kTransferDone, MessageIcon::Warning);
+    m_observer.showMessage(kTransferDone, MessageIcon::Information);
     return m_report;
 }
 

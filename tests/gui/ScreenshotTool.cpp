@@ -273,7 +273,7 @@ std::vector<Shot> shots() {
         {"message-box",
          [](ShotContext& c) {
              QMessageBox box(&c.mainWindow());
-             MessageBoxSink::prepare(box, "传输完毕！", MessageIcon::Warning);
+             MessageBoxSink::prepare(box, "传输完毕！", MessageIcon::Information);
              return withCaption(box);
          }},
         {"message-import",
