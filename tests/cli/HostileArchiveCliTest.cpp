@@ -26,6 +26,7 @@
 #include "tests/support/TempFolder.h"
 #include "tests/support/VolumeBuilder.h"
 
+using namespace tapelink;
 using namespace tapelink::test;
 namespace fs = std::filesystem;
 
@@ -81,27 +82,35 @@ std::map<std::string, Bytes> filesIn(const std::string& folder) {
     return files;
 }
 
-// What an outsider does to the archive or the telephone before a command; Undo ends what lasts only for it.
+// What an outsider does before a command: a change that stays (the first group), or a condition that Undo ends
+// after the command.
 enum class Trouble {
     None,
+    ClockReset,        // the telephone was reset: the same names and keys, other content
+    NewRecordings,     // the telephone recorded new calls
+    CopyChanged,       // an archived copy holds other content
+    CopyRemoved,       // an archived copy is gone
+    CatalogueGarbage,  // catalogue.sqlite overwritten with garbage: its notes and phonebook are gone for good
     OwnFolderLink,     // .tapelink/ is a link to a folder outside
     CatalogueLink,     // catalogue.sqlite is a link to an empty file outside (an empty SQLite database)
     ReplacedLink,      // replaced/ is a link to a folder outside
-    CatalogueGarbage,  // catalogue.sqlite overwritten with garbage: its notes and phonebook are gone for good
     CatalogueFolder,   // a folder where catalogue.sqlite should be
     LockFolder,        // a folder where write.lock should be
-    CopyChanged,       // an archived copy holds other content
-    CopyRemoved,       // an archived copy is gone
     ReadOnly,          // the archive's disk is read-only
     FullDisk,          // the archive's disk is (almost) full
-    ClockReset,        // the telephone was reset: the same names and keys, other content
     ArchiveOnPhone,    // the archive given is the telephone's own voice folder, or a link to it
 };
-constexpr int kTroubles = static_cast<int>(Trouble::ArchiveOnPhone) + 1;
-const char* const kTroubleNames[kTroubles] = {
-    "none",          "own folder link", "catalogue link",  "replaced link", "catalogue garbage",
-    "catalogue dir", "lock dir",        "copy changed",    "copy removed",  "read-only",
-    "full disk",     "clock reset",     "archive on phone"};
+const char* const kTroubleNames[] = {"none",          "clock reset",       "new recordings",  "copy changed",
+                                     "copy removed",  "catalogue garbage", "own folder link", "catalogue link",
+                                     "replaced link", "catalogue dir",     "lock dir",        "read-only",
+                                     "full disk",     "archive on phone"};
+// The telephone's own changes come twice as often: they make what only the telephone holds, which a fault loses.
+const Trouble kChanges[] = {Trouble::ClockReset,      Trouble::NewRecordings, Trouble::ClockReset,
+                            Trouble::NewRecordings,   Trouble::CopyChanged,   Trouble::CopyRemoved,
+                            Trouble::CatalogueGarbage};
+const Trouble kConditions[] = {Trouble::OwnFolderLink,   Trouble::CatalogueLink, Trouble::ReplacedLink,
+                               Trouble::CatalogueFolder, Trouble::LockFolder,    Trouble::ReadOnly,
+                               Trouble::FullDisk,        Trouble::ArchiveOnPhone};
 
 enum class Command { UploadAll, UploadNew, Delete, Rebuild, Verify, SideBySide, Killed, Annotate };
 constexpr int kCommands = static_cast<int>(Command::Annotate) + 1;
@@ -143,18 +152,20 @@ public:
     }
 
     void step(int number) {
-        const auto trouble = static_cast<Trouble>(chance(50) ? 0 : 1 + m_random() % (kTroubles - 1));
+        const Trouble change = chance(35) ? kChanges[m_random() % std::size(kChanges)] : Trouble::None;
+        const Trouble condition = chance(50) ? kConditions[m_random() % std::size(kConditions)] : Trouble::None;
         const auto command = static_cast<Command>(m_random() % kCommands);
         m_where = "seed " + std::to_string(m_seed) + " step " + std::to_string(number) + " (" +
-                  kTroubleNames[static_cast<int>(trouble)] + ", ";
-        m_target = trouble == Trouble::ArchiveOnPhone ? (chance(50) ? outside() + "voice-link" : phone() + "voice/")
-                                                      : m_archive;
-        const bool applied = apply(trouble);
+                  kTroubleNames[static_cast<int>(change)] + " + " + kTroubleNames[static_cast<int>(condition)] + ", ";
+        m_target = condition == Trouble::ArchiveOnPhone ? (chance(50) ? outside() + "voice-link" : phone() + "voice/")
+                                                        : m_archive;
+        apply(change);
+        const bool applied = apply(condition);
         m_outside = outsideTree();
         static const Command kOntoPhone[] = {Command::UploadAll, Command::UploadNew, Command::Delete};
-        run(trouble == Trouble::ArchiveOnPhone ? kOntoPhone[m_random() % 3] : command);
+        run(condition == Trouble::ArchiveOnPhone ? kOntoPhone[m_random() % 3] : command);
         expectOutsideUnchanged();
-        if (applied) undo(trouble);
+        if (applied) undo(condition);
         check(m_where);
     }
 
@@ -297,6 +308,23 @@ private:
                 absorbOutsiderChange();
                 return true;
             }
+            case Trouble::NewRecordings:
+                // Copies of a recording with another start, as the telephone names a new one.
+                for (unsigned i = 0, n = 1 + m_random() % 3; i < n; ++i) {
+                    const auto files = filesIn(phone() + "voice/");
+                    if (files.empty()) break;
+                    Bytes bytes = anyOf(files)->second;
+                    const auto block =
+                        VolumeBuilder::info(chance(50) ? 'B' : 'Z', "1380013" + std::to_string(1000 + m_made),
+                                            19 + m_made % 6, 1 + m_made % 12, 1 + m_made % 28, m_made % 24, m_made % 60)
+                            .toBlock();
+                    std::copy(block.begin(), block.end(), bytes.begin() + RecordingInfo::kOffset);
+                    char name[32];
+                    std::snprintf(name, sizeof name, "VOA%05d.WAV", 100 + m_made++);
+                    VolumeBuilder::writeBytes(phone() + "voice/" + name, bytes);
+                }
+                takeInPhone();
+                return true;
             case Trouble::ArchiveOnPhone:
                 return true;
         }
@@ -544,6 +572,7 @@ private:
     std::set<Bytes> m_toldUnarchived;  // each fault is told once, not again at every later step
     bool m_toldOwnOnPhone = false;
     int m_contactsMade = 0;
+    int m_made = 0;  // new recordings the telephone made
     int m_held = 0;
     bool m_heldNow = false;
 };
