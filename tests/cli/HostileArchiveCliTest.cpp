@@ -132,7 +132,7 @@ public:
         VolumeBuilder::writeBytes(outside() + "other.sqlite", {});
         fs::create_directory_symlink(phone() + "voice", outside() + "voice-link");
         if (m_random() % 2 == 0) {
-            m_disk = std::make_unique<SmallDisk>(4u << 20);
+            m_disk = std::make_unique<SmallDisk>(16u << 20);
             if (!m_disk->mounted()) m_disk.reset();
         }
         m_archive = (m_disk ? m_disk->path() : m_folder.path()) + "archive/";
