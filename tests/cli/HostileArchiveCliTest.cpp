@@ -4,7 +4,8 @@
 // itself, and commands run side by side or killed. After every command each recording ever seen is on the
 // telephone, in its bin or in the archive (its replaced copies too) byte for byte, nothing outside the archive and
 // the telephone changed, no recording is in the archive twice, and the phonebook and the notes still read back.
-// TAPELINK_HOSTILE_STEPS runs more steps per seed, TAPELINK_HOSTILE_SEED only the seed given.
+// TAPELINK_HOSTILE_STEPS runs more steps per seed, TAPELINK_HOSTILE_SEED only the seed given, and
+// TAPELINK_HOSTILE_TRACE prints every step with the exit codes of its commands.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/stat.h>
@@ -13,6 +14,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <iostream>
 #include <map>
 #include <memory>
 #include <random>
@@ -161,6 +163,7 @@ public:
                                                         : m_archive;
         apply(change);
         const bool applied = apply(condition);
+        if (!applied && condition != Trouble::None) m_where.insert(m_where.size() - 2, " (not here)");
         m_outside = outsideTree();
         static const Command kOntoPhone[] = {Command::UploadAll, Command::UploadNew, Command::Delete};
         const auto phoneBefore = filesIn(phone() + "voice/");
@@ -173,6 +176,7 @@ public:
         }
         if (!written.empty()) ADD_FAILURE() << m_where << "files written onto the telephone:" << written;
         if (applied) undo(condition);
+        if (std::getenv("TAPELINK_HOSTILE_TRACE") != nullptr) std::cerr << m_where << m_exitCodes << '\n';
         check(m_where);
     }
 
@@ -425,6 +429,7 @@ private:
     }
 
     void run(Command command) {
+        m_exitCodes = " exit";
         switch (command) {
             case Command::SideBySide: {
                 m_where += "upload --new side by side): ";
@@ -437,6 +442,7 @@ private:
                 for (const auto& process : runs) {
                     std::string out, err;
                     const int code = process->finish(out, err);
+                    m_exitCodes += " " + std::to_string(code);
                     EXPECT_LT(code, 128) << m_where << err;
                     anyDone = anyDone || code == 0;
                 }
@@ -452,7 +458,7 @@ private:
                 std::this_thread::sleep_for(delay);
                 process.signal(SIGKILL);
                 std::string out, err;
-                process.finish(out, err);
+                m_exitCodes += " " + std::to_string(process.finish(out, err));
                 return;
             }
             case Command::Annotate:
@@ -469,6 +475,7 @@ private:
         const std::vector<std::string> args = commandLine(command);
         m_where += shown(args) + "): ";
         const CliResult result = runCli(args, {{"HOME", home()}});
+        m_exitCodes += " " + std::to_string(result.exitCode);
         EXPECT_LT(result.exitCode, 128) << m_where << result.err;
         if (command == Command::UploadNew && result.exitCode == 0) expectPhoneArchived();
     }
@@ -571,6 +578,7 @@ private:
     std::string m_archive;
     std::string m_target;
     std::string m_where;
+    std::string m_exitCodes;  // of the step's commands, for the trace
     std::map<std::string, std::string> m_outside;
     std::map<Bytes, std::string> m_seen;  // every content seen on the telephone, with the name it had
     std::set<Bytes> m_expected;
