@@ -430,6 +430,7 @@ private:
 
     void run(Command command) {
         m_exitCodes = " exit";
+        m_byName = command == Command::UploadAll;
         switch (command) {
             case Command::SideBySide: {
                 m_where += "upload --new side by side): ";
@@ -452,7 +453,7 @@ private:
             case Command::Killed: {
                 static const Command kKillable[] = {Command::UploadNew, Command::Delete, Command::Rebuild};
                 const std::vector<std::string> args = commandLine(kKillable[m_random() % 3]);
-                const auto delay = std::chrono::microseconds(m_random() % 60000);
+                const auto delay = std::chrono::microseconds(m_random() % 30000);
                 m_where += shown(args) + " killed after " + std::to_string(delay.count() / 1000) + " ms): ";
                 CliProcess process(args, {{"HOME", home()}});
                 std::this_thread::sleep_for(delay);
@@ -529,7 +530,8 @@ private:
                 ADD_FAILURE() << where << "a partial or unknown file in the archive: " << name;
             }
             const auto [first, added] = copies.emplace(bytes, name);
-            if (!added && m_toldTwice.insert(bytes).second) {
+            // An upload of every recording by name may copy one that upload --new kept under another name.
+            if (!added && m_toldTwice.insert(bytes).second && !m_byName) {
                 ADD_FAILURE() << where << "one recording twice in the archive: " << first->second << ", " << name;
             }
         }
@@ -588,6 +590,7 @@ private:
     std::set<Bytes> m_toldUnarchived;
     std::set<Bytes> m_toldTwice;  // each fault is told once, not again at every later step
     bool m_toldOwnOnPhone = false;
+    bool m_byName = false;  // the step uploaded every recording by name
     int m_contactsMade = 0;
     int m_made = 0;  // new recordings the telephone made
     int m_held = 0;
