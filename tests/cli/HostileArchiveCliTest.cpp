@@ -247,6 +247,14 @@ private:
         return true;
     }
 
+    // Other content in the second half of a recording, past its header and information, so that its name, size and
+    // key stay the same. Random, so that a second change never gives back the first content.
+    void scramble(Bytes& bytes) {
+        for (std::size_t i = bytes.size() / 2; i < bytes.size(); i += 61) {
+            bytes[i] ^= static_cast<std::uint8_t>(1 + m_random() % 255);
+        }
+    }
+
     bool apply(Trouble trouble) {
         const bool ownThere = isFolder(own()) && !isLink(own());
         switch (trouble) {
@@ -292,7 +300,7 @@ private:
                     fs::remove(m_archive + name);
                 } else {
                     Bytes bytes = VolumeBuilder::readBytes(m_archive + name);
-                    for (std::size_t i = bytes.size() / 2; i < bytes.size(); i += 97) bytes[i] ^= 0x5A;
+                    scramble(bytes);
                     VolumeBuilder::writeBytes(m_archive + name, bytes);
                     m_foreign.insert(bytes);
                 }
@@ -309,11 +317,10 @@ private:
                 m_disk->fillLeaving(m_random() % 40000);
                 return true;
             case Trouble::ClockReset: {
-                // Past the header and the recording's information, so the names, sizes and keys stay the same.
                 for (const auto& [name, bytes] : filesIn(phone() + "voice/")) {
                     if (!chance(50)) continue;
                     Bytes other = bytes;
-                    for (std::size_t i = other.size() / 2; i < other.size(); i += 61) other[i] ^= 0x3C;
+                    scramble(other);
                     VolumeBuilder::writeBytes(phone() + "voice/" + name, other);
                 }
                 absorbOutsiderChange();
