@@ -8,6 +8,7 @@
 #include <cstdio>
 
 #include "archive/ArchiveLayout.h"
+#include "archive/ArchiveOwnFolder.h"
 #include "archive/StampedName.h"
 #include "platform/SqliteStatement.h"
 
@@ -66,6 +67,19 @@ constexpr std::array kMigrations = {
         position INTEGER NOT NULL,
         PRIMARY KEY(recording_id, tag)) WITHOUT ROWID;
     CREATE INDEX recording_tags_tag ON recording_tags(tag);
+    )sql",
+    // Where each copy came from on the telephone, so that a recording already archived is known without
+    // reading it; the digest says which content the row had then.
+    R"sql(
+    CREATE TABLE phone_origins(
+        recording_id INTEGER NOT NULL REFERENCES recordings(id) ON DELETE CASCADE,
+        phone_serial TEXT NOT NULL,
+        phone_name TEXT NOT NULL,
+        size INTEGER NOT NULL,
+        mtime_ns INTEGER NOT NULL,
+        sha256 TEXT NOT NULL);
+    CREATE INDEX phone_origins_file ON phone_origins(phone_name, size, mtime_ns);
+    CREATE INDEX phone_origins_recording ON phone_origins(recording_id);
     )sql",
 };
 constexpr int kCurrentVersion = static_cast<int>(kMigrations.size());
@@ -137,7 +151,8 @@ int migrate(sqlite3* db) {
 
 sqlite3* openConnection(const std::string& path, int flags, int& code) {
     sqlite3* db = nullptr;
-    code = sqlite3_open_v2(path.c_str(), &db, flags | SQLITE_OPEN_NOMUTEX, nullptr);
+    // NOFOLLOW: a link in the catalogue's place would have the tables written into whatever it names.
+    code = sqlite3_open_v2(path.c_str(), &db, flags | SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_NOFOLLOW, nullptr);
     if (code != SQLITE_OK) {
         sqlite3_close(db);
         return nullptr;
@@ -149,6 +164,31 @@ sqlite3* openConnection(const std::string& path, int flags, int& code) {
     // reading of every row read each page from the file once (memory is taken only as pages are read).
     sqlite3_exec(db, "PRAGMA cache_size = -65536", nullptr, nullptr, nullptr);
     return db;
+}
+
+// Absent, or a regular file: anything else (a link, a folder, a pipe) in the catalogue's place is no
+// catalogue, and opening it could write elsewhere or block.
+bool regularOrAbsent(const std::string& path) {
+    struct stat status {};
+    return ::lstat(path.c_str(), &status) != 0 ? errno == ENOENT : S_ISREG(status.st_mode);
+}
+
+constexpr std::array kCompanions = {"-journal", "-wal", "-shm"};
+
+bool companionsRegular(const std::string& path) {
+    for (const char* companion : kCompanions) {
+        if (!regularOrAbsent(path + companion)) return false;
+    }
+    return true;
+}
+
+// A companion that is no regular file was never written by SQLite: it goes aside whole, so SQLite neither
+// follows it nor takes it for a journal to play back.
+void setAsideStrangeCompanions(const std::string& path) {
+    for (const char* companion : kCompanions) {
+        const std::string name = path + companion;
+        if (!regularOrAbsent(name)) ::rename(name.c_str(), freeStampedName("", name, ".unreadable-").c_str());
+    }
 }
 
 // The damaged file and its journal keep their content under a new name beside it.
@@ -181,7 +221,12 @@ CatalogueStatus check(sqlite3* db, bool migrateIt, int& code) {
 
 CatalogueOpening openReadOnly(const std::string& path) {
     CatalogueOpening opening;
-    if (::access(path.c_str(), F_OK) != 0) return opening;
+    if (!regularOrAbsent(path) || !companionsRegular(path)) {
+        opening.status = CatalogueStatus::Unreadable;
+        return opening;
+    }
+    struct stat status {};
+    if (::lstat(path.c_str(), &status) != 0) return opening;
     int code = SQLITE_OK;
     sqlite3* db = openConnection(path, SQLITE_OPEN_READONLY, code);
     if (db == nullptr) {
@@ -210,6 +255,7 @@ SqliteArchiveCatalogue::~SqliteArchiveCatalogue() {
     m_notes.reset();
     sqlite3_finalize(m_byContent);
     sqlite3_finalize(m_byName);
+    sqlite3_finalize(m_byOrigin);
     sqlite3_close(m_db);
 }
 
@@ -281,6 +327,24 @@ CatalogueStatus SqliteArchiveCatalogue::findByName(const std::string& fileName, 
     }
     sqlite3_reset(statement);
     return code == SQLITE_DONE ? CatalogueStatus::Ok : statusOf(code);
+}
+
+CatalogueStatus SqliteArchiveCatalogue::findOrigin(const PhoneOrigin& origin, bool& archived) {
+    archived = false;
+    sqlite3_stmt* statement =
+        prepared(m_byOrigin,
+                 "SELECT 1 FROM phone_origins o JOIN recordings r ON r.id = o.recording_id WHERE o.phone_name = ?1 "
+                 "AND o.size = ?2 AND o.mtime_ns = ?3 AND o.phone_serial = ?4 AND r.state = 0 AND r.sha256 = o.sha256 "
+                 "LIMIT 1");
+    if (statement == nullptr) return CatalogueStatus::Failed;
+    bindText(statement, 1, origin.fileName);
+    sqlite3_bind_int64(statement, 2, static_cast<sqlite3_int64>(origin.size));
+    sqlite3_bind_int64(statement, 3, origin.mtimeNs);
+    bindText(statement, 4, origin.phoneSerial);
+    const int code = sqlite3_step(statement);
+    archived = code == SQLITE_ROW;
+    sqlite3_reset(statement);
+    return code == SQLITE_ROW || code == SQLITE_DONE ? CatalogueStatus::Ok : statusOf(code);
 }
 
 void SqliteArchiveCatalogue::withSnapshot(const std::function<void()>& lookups) {
@@ -357,12 +421,41 @@ CatalogueStatus SqliteArchiveCatalogue::applyInTransaction(const CatalogueChange
         bindText(missing.get(), 1, name);
         if (const int code = runToEnd(missing.get()); code != SQLITE_OK) return statusOf(code);
     }
+    return changes.origins.empty() ? CatalogueStatus::Ok : applyOrigins(changes.origins);
+}
+
+CatalogueStatus SqliteArchiveCatalogue::applyOrigins(const std::vector<std::pair<std::string, PhoneOrigin>>& origins) {
+    // One origin names one content: an older row for the same telephone file gives way.
+    Statement forget(m_db,
+                     "DELETE FROM phone_origins WHERE phone_name = ?2 AND size = ?3 AND mtime_ns = ?4 AND "
+                     "phone_serial = ?5");
+    Statement insert(m_db,
+                     "INSERT INTO phone_origins(recording_id, phone_serial, phone_name, size, mtime_ns, sha256) "
+                     "SELECT id, ?5, ?2, ?3, ?4, sha256 FROM recordings WHERE file_name = ?1 AND state <> 2");
+    for (const Statement* statement : {&forget, &insert}) {
+        if (statement->code() != SQLITE_OK) return statusOf(statement->code());
+    }
+    for (const auto& [fileName, origin] : origins) {
+        for (sqlite3_stmt* statement : {forget.get(), insert.get()}) {
+            sqlite3_reset(statement);
+            bindText(statement, 1, fileName);
+            bindText(statement, 2, origin.fileName);
+            sqlite3_bind_int64(statement, 3, static_cast<sqlite3_int64>(origin.size));
+            sqlite3_bind_int64(statement, 4, origin.mtimeNs);
+            bindText(statement, 5, origin.phoneSerial);
+            if (const int code = runToEnd(statement); code != SQLITE_OK) return statusOf(code);
+        }
+    }
     return CatalogueStatus::Ok;
 }
 
 CatalogueOpening SqliteCatalogueOpener::open(const std::string& archiveFolder, CatalogueAccess access) {
     const std::string folder = catalogueFolderOf(archiveFolder);
     const std::string path = folder + kCatalogueFileName;
+    // A .tapelink/ that is a link, a file or another disk's folder is never used: the catalogue would land
+    // outside the archive.
+    const ArchiveOwnFolder own(archiveFolder, ArchiveOwnFolder::Mode::OpenOnly);
+    if (own.archiveFd() >= 0 && !own.failure().empty()) return {nullptr, CatalogueStatus::Failed, {}};
     if (access == CatalogueAccess::ReadOnly) return openReadOnly(path);
 
     if (::mkdir(folder.c_str(), 0777) != 0 && errno != EEXIST) {
@@ -371,6 +464,14 @@ CatalogueOpening SqliteCatalogueOpener::open(const std::string& archiveFolder, C
         return opening;
     }
     CatalogueOpening opening;
+    setAsideStrangeCompanions(path);
+    if (!regularOrAbsent(path)) {
+        opening.setAsidePath = setAside(path);
+        if (opening.setAsidePath.empty()) {
+            opening.status = CatalogueStatus::Unreadable;
+            return opening;
+        }
+    }
     for (int attempt = 0; attempt < 2; ++attempt) {
         int code = SQLITE_OK;
         sqlite3* db = openConnection(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, code);
@@ -390,6 +491,27 @@ CatalogueOpening SqliteCatalogueOpener::open(const std::string& archiveFolder, C
         opening.setAsidePath = setAside(path);
         if (opening.setAsidePath.empty()) return opening;
     }
+    return opening;
+}
+
+CatalogueOpening openCatalogueToBuild(const std::string& path) {
+    CatalogueOpening opening;
+    opening.status = CatalogueStatus::Failed;
+    struct stat status {};
+    if (::lstat(path.c_str(), &status) == 0 || errno != ENOENT) return opening;
+    int code = SQLITE_OK;
+    sqlite3* db = openConnection(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, code);
+    if (db == nullptr) return opening;
+    // The file is thrown away unless the build ends, and made durable as a whole before it takes the
+    // catalogue's place: no journal, no syncing while it is written.
+    sqlite3_exec(db, "PRAGMA journal_mode = OFF", nullptr, nullptr, nullptr);
+    sqlite3_exec(db, "PRAGMA synchronous = OFF", nullptr, nullptr, nullptr);
+    opening.status = check(db, true, code);
+    if (opening.status != CatalogueStatus::Ok) {
+        sqlite3_close(db);
+        return opening;
+    }
+    opening.catalogue = std::make_unique<SqliteArchiveCatalogue>(db, true);
     return opening;
 }
 

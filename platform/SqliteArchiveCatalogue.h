@@ -26,6 +26,7 @@ public:
     CatalogueStatus liveFileStates(std::vector<CatalogueFileState>& out) override;
     CatalogueStatus findByContent(const ContentKey& key, std::vector<CatalogueRecord>& out) override;
     CatalogueStatus findByName(const std::string& fileName, std::optional<CatalogueRecord>& out) override;
+    CatalogueStatus findOrigin(const PhoneOrigin& origin, bool& archived) override;
     CatalogueStatus apply(const CatalogueChanges& changes) override;
     void withSnapshot(const std::function<void()>& lookups) override;
     IRecordingNotes& notes() override { return *m_notes; }
@@ -34,16 +35,23 @@ public:
 private:
     sqlite3_stmt* prepared(sqlite3_stmt*& slot, const char* sql);
     CatalogueStatus applyInTransaction(const CatalogueChanges& changes);
+    CatalogueStatus applyOrigins(const std::vector<std::pair<std::string, PhoneOrigin>>& origins);
 
     sqlite3* m_db;
     bool m_writable;
     sqlite3_stmt* m_byContent = nullptr;
     sqlite3_stmt* m_byName = nullptr;
+    sqlite3_stmt* m_byOrigin = nullptr;
     SqlitePhonebook m_phonebook;                    // on m_db; prepares nothing that outlives a call
     std::unique_ptr<SqliteRecordingNotes> m_notes;  // on m_db
 };
 
-// Opens catalogues in the archive folders' .tapelink/ subfolders.
+// A new, empty catalogue at path, which must not exist yet, written fast and without a journal: for a
+// file that only takes the catalogue's place once it is complete and made durable.
+CatalogueOpening openCatalogueToBuild(const std::string& path);
+
+// Opens catalogues in the archive folders' .tapelink/ subfolders. A link, folder or other special file in
+// the catalogue's place is never followed: it is set aside as an unreadable catalogue.
 class SqliteCatalogueOpener : public IArchiveCatalogueOpener {
 public:
     CatalogueOpening open(const std::string& archiveFolder, CatalogueAccess access) override;
