@@ -51,6 +51,10 @@ bool SmallDisk::remountReadOnly() {
     return m_mounted && ::mount(nullptr, m_path.c_str(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr) == 0;
 }
 
+bool SmallDisk::remountWritable() {
+    return m_mounted && ::mount(nullptr, m_path.c_str(), nullptr, MS_REMOUNT, nullptr) == 0;
+}
+
 void SmallDisk::freeFiller() {
     ::unlink((m_path + kFiller).c_str());
 }

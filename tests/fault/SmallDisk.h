@@ -25,6 +25,8 @@ public:
     std::uint64_t freeBytes() const;
     // Mounts it again read-only, as a file system does after an error; false where that is not allowed.
     bool remountReadOnly();
+    // Mounts it writable again after remountReadOnly().
+    bool remountWritable();
 
 private:
     std::string m_path;
