@@ -85,9 +85,11 @@ bool isWholeNumber(const Digits& number) {
 std::size_t markerAt(std::string_view text) {
     const std::size_t firstDigit = text.find_first_of("0123456789");
     if (firstDigit == std::string_view::npos) return text.size();
-    for (std::size_t i = firstDigit; i < text.size(); ++i) {
+    for (std::size_t i = firstDigit + 1; i < text.size(); ++i) {
         const char c = text[i];
+        if (c >= '0' && c <= '9') continue;  // most of a caller ID, checked first
         if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '#') return i;
+        if (c != '\xE8' && c != '\xE5') continue;  // the lead byte of every marker word
         for (const std::string_view word : {"\xE8\xBD\xAC", "\xE5\x88\x86\xE6\x9C\xBA", "\xE5\x86\x85\xE7\xBA\xBF"}) {
             if (text.substr(i, word.size()) == word) return i;
         }
@@ -129,8 +131,8 @@ bool ContactDirectory::isExtensionOnly(const std::string& text) {
     std::string_view rest = text;
     while (rest.starts_with(' ')) rest.remove_prefix(1);
     bool marked = false;
-    for (const std::string_view word : {"\xE8\xBD\xAC", "\xE5\x88\x86\xE6\x9C\xBA", "\xE5\x86\x85\xE7\xBA\xBF", "ext", "EXT",
-                                        "Ext", "x", "X", "#"}) {
+    for (const std::string_view word :
+         {"\xE8\xBD\xAC", "\xE5\x88\x86\xE6\x9C\xBA", "\xE5\x86\x85\xE7\xBA\xBF", "ext", "EXT", "Ext", "x", "X", "#"}) {
         if (rest.starts_with(word)) {
             rest.remove_prefix(word.size());
             marked = true;

@@ -61,7 +61,7 @@ private:
     static std::uint64_t keyOf(std::string_view digits);
 
     std::vector<std::string> m_names;
-    std::unordered_map<std::uint64_t, int> m_exact;  // digits -> name index or kAmbiguous
+    std::unordered_map<std::uint64_t, int> m_exact;                // digits -> name index or kAmbiguous
     std::unordered_map<std::uint64_t, std::vector<int>> m_shared;  // digits of kAmbiguous -> the names
     std::unordered_map<std::uint64_t, std::vector<Tail>> m_tails;  // last 8 digits -> the numbers ending so
 };

@@ -154,7 +154,8 @@ public:
             if (upperAscii(std::string_view(number).substr(0, 4)) == "TEL:") number.erase(0, 4);
             for (std::size_t i = 1; i < parts.size(); ++i) {
                 // The extension is kept for display; matching looks at the main number only.
-                if (upperAscii(std::string_view(parts[i]).substr(0, 4)) == "EXT=") number += " 转 " + parts[i].substr(4);
+                if (upperAscii(std::string_view(parts[i]).substr(0, 4)) == "EXT=")
+                    number += " 转 " + parts[i].substr(4);
             }
             m_card.numbers.push_back(std::move(number));
         } else if (property.name == "ORG") {

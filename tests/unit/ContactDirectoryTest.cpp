@@ -87,7 +87,8 @@ TEST(ContactDirectory, ExtensionsAreKeptApartAndTheMainLineMatches) {
     EXPECT_EQ(ContactDirectory::extensionDigits("0571-88886666 转 123"), "123");
     EXPECT_EQ(ContactDirectory::extensionDigits("021-87654321-8012"), "8012");
     // Dashes that group a number's own digits are no extension.
-    for (const char* grouped : {"010-6552-1234", "0755-8888-6666", "+86-10-6552-1234", "138-1234-5678", "400-820-8820"}) {
+    for (const char* grouped :
+         {"010-6552-1234", "0755-8888-6666", "+86-10-6552-1234", "138-1234-5678", "400-820-8820"}) {
         EXPECT_EQ(ContactDirectory::extensionDigits(grouped), "") << grouped;
     }
     EXPECT_EQ(ContactDirectory::dialledDigits("+86-10-6552-1234"), "1065521234");

@@ -105,8 +105,9 @@ TEST(ContactVcard, PhoneAndMailProgramExportsOfEveryVersion) {
 
 TEST(ContactVcard, EncodingIsTheFilesNotEachFields) {
     // GBK without a charset: the bytes of 强伟 and of 转 alone are also valid UTF-8 (ǿΰ, ת), 李娜's are not.
-    const std::string gbk = "BEGIN:VCARD\nFN:\xC7\xBF\xCE\xB0\nTEL:0571-88886666 \xD7\xAA 123\nEND:VCARD\n"
-                            "BEGIN:VCARD\nFN:\xC0\xEE\xC4\xC8\nTEL:95588\nEND:VCARD\n";
+    const std::string gbk =
+        "BEGIN:VCARD\nFN:\xC7\xBF\xCE\xB0\nTEL:0571-88886666 \xD7\xAA 123\nEND:VCARD\n"
+        "BEGIN:VCARD\nFN:\xC0\xEE\xC4\xC8\nTEL:95588\nEND:VCARD\n";
     EXPECT_EQ(readContactVcard(gbk).contacts,
               (Contacts{{0, "强伟", {"0571-88886666 转 123"}, ""}, {0, "李娜", {"95588"}, ""}}));
     // UTF-8 with one field marked GBK: the rest stays UTF-8.
