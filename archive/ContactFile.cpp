@@ -77,6 +77,7 @@ bool isNumberSeparator(std::string_view text, std::size_t at, std::size_t& width
 // line with a digit is a number on its own (at least 5 digits) or an extension; otherwise they are spaces
 // inside one number written over two lines ("0755\n8888 6666").
 std::vector<std::string_view> numberLines(std::string_view text) {
+    if (text.find_first_of("\r\n") == std::string_view::npos) return {text};
     std::vector<std::string_view> lines;
     std::size_t start = 0;
     while (start <= text.size()) {
