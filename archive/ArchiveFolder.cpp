@@ -8,7 +8,9 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <atomic>
+#include <cerrno>
 #include <cstring>
 #include <system_error>
 #include <thread>
@@ -30,6 +32,43 @@ bool isPartialCopyName(const char* name, std::size_t length) {
 
 std::int64_t mtimeOf(const struct stat& info) {
     return static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000LL + info.st_mtim.tv_nsec;
+}
+
+// One opening per file for both its digest and its metadata block, read into the worker's own buffer: a
+// first build hashes every file of the folder.
+std::optional<HashedRecording> hashRecordingAt(int folderFd, const std::string& name, std::vector<char>& buffer) {
+    const int fd = ::openat(folderFd, name.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0) return std::nullopt;
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        return std::nullopt;
+    }
+    ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+    Sha256 hash;
+    std::array<std::uint8_t, RecordingInfo::kSize> block{};
+    std::size_t offset = 0;
+    bool ok = true;
+    for (;;) {
+        const ssize_t got = ::read(fd, buffer.data(), buffer.size());
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) ok = false;
+        if (got <= 0) break;
+        const std::size_t end = offset + static_cast<std::size_t>(got);
+        const std::size_t from = std::max(offset, RecordingInfo::kOffset);
+        const std::size_t to = std::min(end, RecordingInfo::kMinimumFileSize);
+        if (from < to) {
+            std::memcpy(block.data() + (from - RecordingInfo::kOffset), buffer.data() + (from - offset), to - from);
+        }
+        hash.update(buffer.data(), static_cast<std::size_t>(got));
+        offset = end;
+    }
+    ::close(fd);
+    if (!ok) return std::nullopt;
+    HashedRecording hashed{HashedFile{hash.hexDigest(), static_cast<unsigned long long>(info.st_size), mtimeOf(info)},
+                           {}};
+    if (offset >= RecordingInfo::kMinimumFileSize) hashed.info = RecordingInfo::fromBlock(block);
+    return hashed;
 }
 
 }  // namespace
@@ -88,12 +127,9 @@ std::vector<std::optional<HashedRecording>> ArchiveFolder::hashFiles(const std::
     std::atomic<std::size_t> next{0};
     std::atomic<int> done{0};
     auto hashSome = [&](bool reports) {
+        std::vector<char> buffer(1 << 18);
         for (std::size_t i = next++; i < names.size() && !stop.stop_requested(); i = next++) {
-            if (auto file = hashFileAt(m_fd, names[i])) {
-                auto info =
-                    file->size >= RecordingInfo::kMinimumFileSize ? readRecordingInfoAt(m_fd, names[i]) : std::nullopt;
-                results[i] = HashedRecording{std::move(*file), std::move(info)};
-            }
+            results[i] = hashRecordingAt(m_fd, names[i], buffer);
             const int count = ++done;
             if (reports && progress) progress(count);
         }

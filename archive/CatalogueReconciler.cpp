@@ -1,7 +1,10 @@
 #include "archive/CatalogueReconciler.h"
 
 #include <ctime>
+#include <future>
+#include <system_error>
 #include <unordered_map>
+#include <utility>
 
 #include "archive/ArchiveFolder.h"
 
@@ -92,6 +95,13 @@ ReconcileReport reconcileCatalogue(IArchiveCatalogue& catalogue, const std::stri
 
     const int total = static_cast<int>(toHash.size());
     if (progress) progress(0, total);
+    // Each batch is written while the next one is hashed; the catalogue is used by one thread at a time.
+    CatalogueChanges inFlight;
+    std::future<CatalogueStatus> writing;  // after inFlight: waited for before it goes
+    const auto written = [&] {
+        if (writing.valid()) report.status = writing.get();
+        return report.status == CatalogueStatus::Ok;
+    };
     for (std::size_t start = 0; start < toHash.size() && !stop.stop_requested(); start += kBatch) {
         const std::size_t end = std::min(toHash.size(), start + kBatch);
         std::vector<std::string> names;
@@ -99,6 +109,7 @@ ReconcileReport reconcileCatalogue(IArchiveCatalogue& catalogue, const std::stri
         const auto hashed = archive.hashFiles(names, stop, [&](int done) {
             if (progress) progress(static_cast<int>(start) + done, total);
         });
+        if (!written()) return report;
         for (std::size_t i = 0; i < names.size(); ++i) {
             if (!hashed[i]) {
                 if (!stop.stop_requested()) ++report.unreadable;
@@ -121,11 +132,16 @@ ReconcileReport reconcileCatalogue(IArchiveCatalogue& catalogue, const std::stri
             changes.upserts.push_back(std::move(record));
         }
         if (catalogue.writable()) {
-            report.status = catalogue.apply(changes);
-            if (report.status != CatalogueStatus::Ok) return report;
-            changes = {};
+            inFlight = std::exchange(changes, {});
+            try {
+                writing = std::async(std::launch::async, [&] { return catalogue.apply(inFlight); });
+            } catch (const std::system_error&) {
+                report.status = catalogue.apply(inFlight);  // no thread to spare: written now
+                if (report.status != CatalogueStatus::Ok) return report;
+            }
         }
     }
+    if (!written()) return report;
     report.stopped = stop.stop_requested();
     if (catalogue.writable() && !changes.empty()) report.status = catalogue.apply(changes);
     return report;

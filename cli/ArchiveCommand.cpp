@@ -7,9 +7,8 @@
 
 #include "archive/ArchiveLayout.h"
 #include "archive/ArchiveVerify.h"
-#include "archive/StampedName.h"
 #include "cli/ArchiveAccess.h"
-#include "platform/CatalogueCarryOver.h"
+#include "platform/CatalogueRebuild.h"
 
 namespace tapelink::cli {
 
@@ -19,6 +18,14 @@ void drawVerifyProgress(int done, int total) {
     static const bool onTerminal = ::isatty(STDERR_FILENO) == 1;
     if (!onTerminal || total == 0) return;
     std::fprintf(stderr, "\r正在校验存档 %d/%d", done, total);
+    if (done == total) std::fputs("\r\033[K", stderr);
+    std::fflush(stderr);
+}
+
+void drawBuildProgress(int done, int total) {
+    static const bool onTerminal = ::isatty(STDERR_FILENO) == 1;
+    if (!onTerminal || total == 0) return;
+    std::fprintf(stderr, "\r正在建立存档索引 %d/%d", done, total);
     if (done == total) std::fputs("\r\033[K", stderr);
     std::fflush(stderr);
 }
@@ -35,7 +42,7 @@ ArchiveCommand::ArchiveCommand(CLI::App& parent, CliContext& context)
     m_command->require_subcommand(1);
     m_verify = m_command->add_subcommand("verify", "Hash every archived recording again and report differences");
     m_verify->add_option("DIR", m_folder, "Archive folder (default: the stored upload folder)");
-    m_rebuild = m_command->add_subcommand("rebuild", "Set the catalogue aside and build a new one from the folder");
+    m_rebuild = m_command->add_subcommand("rebuild", "根据上传文件夹重建存档索引，保留电话簿、备注和标签");
     m_rebuild->add_option("DIR", m_folder, "Archive folder (default: the stored upload folder)");
 }
 
@@ -62,26 +69,35 @@ int ArchiveCommand::verify(const std::string& folder) {
 }
 
 int ArchiveCommand::rebuild(const std::string& folder) {
-    const std::string path = catalogueFolderOf(folder) + kCatalogueFileName;
-    std::string aside;
-    if (::access(path.c_str(), F_OK) == 0) {
-        aside = freeStampedName("", path, ".old-");
-        if (std::rename(path.c_str(), aside.c_str()) != 0) {
-            std::perror(path.c_str());
-            return kExitMessage;
-        }
-        std::cerr << "Old catalogue kept as " << aside << '\n';
-    }
-    OpenArchive archive = openArchive(folder, m_context.messages);
-    if (!archive.catalogue) return kExitMessage;
-    // The folder tells the recordings; only the old catalogue knows the phonebook, the notes and the
-    // replaced recordings.
-    if (!aside.empty() && carryOverCatalogue(path, aside) != CatalogueStatus::Ok) {
-        std::cerr << "The phonebook, notes and tags could not be carried over; they are still in " << aside << '\n';
+    if (::access(folder.c_str(), F_OK) != 0) {
+        std::cerr << "上传路径错误！\n";
         return kExitMessage;
     }
-    std::cout << archive.reconciled.added << " recorded, " << archive.reconciled.unreadable << " unreadable\n";
-    return archive.reconciled.unreadable > 0 ? kExitMessage : kExitOk;
+    const RebuildReport report = rebuildCatalogue(folder, drawBuildProgress);
+    for (const std::string& aside : report.setAsideAs) {
+        std::cerr << "无法读取的存档索引已移至 " << aside << "，其内容未被改动。\n";
+    }
+    switch (report.outcome) {
+        case RebuildOutcome::LockUnavailable:
+            std::cerr << "无法锁定存档文件夹（" << catalogueFolderOf(folder)
+                      << "write.lock），存档索引未重建，原存档索引保持不变。\n";
+            return kExitMessage;
+        case RebuildOutcome::NewerVersion:
+            std::cerr << "存档索引由更新版本的程序建立，未重建，原存档索引保持不变。\n";
+            return kExitMessage;
+        case RebuildOutcome::Failed:
+            std::cerr << (report.reconciled.folderOpen ? "存档索引重建失败，原存档索引保持不变。\n"
+                                                       : "上传路径错误！\n");
+            return kExitMessage;
+        case RebuildOutcome::Done:
+            break;
+    }
+    if (!report.keptAs.empty()) std::cerr << "原存档索引已保存为 " << report.keptAs << "\n";
+    if (!report.carriedFrom.empty()) {
+        std::cerr << "原存档索引中没有电话簿、备注和标签，已从较早的存档索引 " << report.carriedFrom << " 取回。\n";
+    }
+    std::cout << report.reconciled.added << " recorded, " << report.reconciled.unreadable << " unreadable\n";
+    return report.reconciled.unreadable > 0 ? kExitMessage : kExitOk;
 }
 
 }  // namespace tapelink::cli

@@ -1,15 +1,24 @@
 #include "cli/DeleteCommand.h"
 
 #include <iostream>
+#include <limits>
 
-#include "archive/ArchivedRecordings.h"
+#include "archive/ArchiveOnPhone.h"
+#include "archive/ArchivedClearing.h"
 #include "cli/ArchiveAccess.h"
 #include "cli/FailureTrackingSink.h"
 #include "cli/PhoneListScan.h"
 #include "phone/PhoneListDelete.h"
 #include "phone/RecycleMessages.h"
+#include "phone/VolumeMessages.h"
 
 namespace tapelink::cli {
+
+namespace {
+
+constexpr const char* kNoCatalogue = "上传路径中没有存档索引，没有已确认存档的录音，未删除任何录音。";
+
+}  // namespace
 
 DeleteCommand::DeleteCommand(CLI::App& parent, CliContext& context)
     : m_command(parent.add_subcommand("delete", "Delete recordings from the telephone for good")), m_context(context) {
@@ -32,18 +41,32 @@ int DeleteCommand::runArchived() {
         std::cerr << "No upload folder: give --to DIR, or pick one in the window first.\n";
         return kExitUsage;
     }
+    // Before anything is opened or made in the folder: not even the catalogue goes onto the telephone.
+    if (archivePlace(root, folder) == ArchivePlace::OnPhone) {
+        m_context.messages.showMessage(archiveOnPhoneText(folder), MessageIcon::Stop);
+        return kExitMessage;
+    }
     FailureTrackingSink messages(m_context.messages);
     PhoneList list = scanPhoneList(root, messages);
+    if (!list.result.indexValid) {
+        messages.showMessage(kIndexUnusable, MessageIcon::Stop);
+        return kExitMessage;
+    }
     OpenArchive archive = openArchive(folder, messages);
-    if (!archive.catalogue) return kExitMessage;
+    if (!archive.catalogue) {
+        if (messages.failed()) return kExitMessage;
+        // A folder that can't be written and holds no catalogue: nothing is known to be archived there.
+        std::cout << kNoCatalogue << '\n';
+        return kExitOk;
+    }
     ClearingRule rule;
     if (m_olderThan >= 0) rule.olderThanDays = m_olderThan;
     rule.now = std::time(nullptr);
-    const std::vector<std::string> names =
-        verifiedArchivedNames(*archive.catalogue, folder, root, list.entries, rule, {});
-    if (names.empty()) return messages.failed() ? kExitMessage : kExitOk;
-    PermanentDelete(root, names, list.header, messages, [&](std::size_t i) { std::cout << names[i] << '\n'; });
-    return messages.failed() ? kExitMessage : kExitOk;
+    const ClearingReport report =
+        clearArchived(*archive.catalogue, folder, root, list.entries, rule, list.header, messages, {});
+    for (const std::string& name : report.deleted) std::cout << name << '\n';
+    std::cout << clearingSummary(report, rule, std::numeric_limits<std::size_t>::max()) << '\n';
+    return report.failed() || messages.failed() ? kExitMessage : kExitOk;
 }
 
 int DeleteCommand::run() {

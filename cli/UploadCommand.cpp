@@ -9,6 +9,7 @@
 
 #include "app/ProfileFolder.h"
 #include "app/SettingsStore.h"
+#include "archive/ArchiveOnPhone.h"
 #include "archive/ArchiveWriteLock.h"
 #include "archive/CatalogueLedger.h"
 #include "cli/ArchiveAccess.h"
@@ -139,6 +140,10 @@ int UploadCommand::run() {
     if (folder.empty()) {
         std::cerr << "No upload folder: give --to DIR, or pick one in the window first.\n";
         return kExitUsage;
+    }
+    if (archivePlace(root, folder) == ArchivePlace::OnPhone) {
+        m_context.messages.showMessage(archiveOnPhoneText(folder), MessageIcon::Stop);
+        return kExitMessage;
     }
     if (m_new) return runNew(root, folder);
     std::chrono::year_month_day date{};

@@ -1,5 +1,6 @@
 #include "cli/UploadNewRun.h"
 
+#include "archive/ArchiveOnPhone.h"
 #include "archive/ArchiveWriteLock.h"
 #include "cli/ArchiveAccess.h"
 #include "cli/PhoneListScan.h"
@@ -17,6 +18,10 @@ constexpr const char* kArchiveLocked = "上传路径不能写入，新录音未�
 UploadNewResult runUploadNew(const std::string& driveRoot, const std::string& archiveFolder, IMessageSink& messages,
                              std::stop_source stop, const std::atomic<bool>& interrupted) {
     UploadNewResult result;
+    if (archivePlace(driveRoot, archiveFolder) == ArchivePlace::OnPhone) {
+        messages.showMessage(archiveOnPhoneText(archiveFolder), MessageIcon::Stop);
+        return result;
+    }
     const PhoneList list = scanPhoneList(driveRoot, messages);
     // Held from before the catalogue is read until the last copy is recorded: a second program adding to
     // this archive waits, then sees everything this one copied.

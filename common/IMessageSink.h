@@ -4,7 +4,7 @@
 
 namespace tapelink {
 
-enum class MessageIcon { Warning, Stop, None };
+enum class MessageIcon { Warning, Stop, None, Information };
 
 // Where the core's user-facing messages go: message boxes in the GUI, stderr in the CLI, a list in tests.
 // A call returns once the user has seen the message (a GUI box is dismissed).

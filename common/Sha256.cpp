@@ -44,29 +44,31 @@ std::string Sha256::hexDigest() {
     return text;
 }
 
-std::optional<HashedFile> hashFileAt(int folderFd, const std::string& name) {
-    const int fd = ::openat(folderFd, name.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY);
-    if (fd < 0) return std::nullopt;
+std::optional<HashedFile> hashOpenFile(int fd) {
     struct stat info {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        ::close(fd);
-        return std::nullopt;
-    }
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
     ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
     Sha256 hash;
     std::vector<char> buffer(1 << 18);
-    bool ok = true;
+    off_t offset = 0;
     for (;;) {
-        const ssize_t got = ::read(fd, buffer.data(), buffer.size());
+        const ssize_t got = ::pread(fd, buffer.data(), buffer.size(), offset);
         if (got < 0 && errno == EINTR) continue;
-        if (got < 0) ok = false;
-        if (got <= 0) break;
+        if (got < 0) return std::nullopt;
+        if (got == 0) break;
         hash.update(buffer.data(), static_cast<std::size_t>(got));
+        offset += got;
     }
-    ::close(fd);
-    if (!ok) return std::nullopt;
     return HashedFile{hash.hexDigest(), static_cast<unsigned long long>(info.st_size),
                       static_cast<long long>(info.st_mtim.tv_sec) * 1000000000LL + info.st_mtim.tv_nsec};
+}
+
+std::optional<HashedFile> hashFileAt(int folderFd, const std::string& name) {
+    const int fd = ::openat(folderFd, name.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0) return std::nullopt;
+    auto hashed = hashOpenFile(fd);
+    ::close(fd);
+    return hashed;
 }
 
 }  // namespace tapelink

@@ -30,5 +30,7 @@ struct HashedFile {
     long long mtimeNs = 0;
 };
 std::optional<HashedFile> hashFileAt(int folderFd, const std::string& name);
+// The digest of an open regular file from its first byte, read while the caller keeps it open.
+std::optional<HashedFile> hashOpenFile(int fd);
 
 }  // namespace tapelink

@@ -30,20 +30,23 @@ ScanResult ScanCatalogue(const std::string& driveRoot, PhoneIndexHeader& header,
 
     const std::string voiceFolder = withTrailingSlash(driveRoot) + "voice/";
     RecordingFolder folder(volume.openFolder(PhoneVolume::kVoice));
-    // Restores a killed process left half done; nothing but this program writes such names.
-    if (folder.isOpen() && !mountedReadOnly) removeStaleTemporaries(folder.fd(), TemporaryKind::Restore);
     // Legacy names that can't be moved are listed as they are.
     const AcceptName accept = mountedReadOnly ? AcceptName([](const std::string& name) {
         return isRecordingFileName(name) || isLegacyRecordingName(name);
     })
                                               : AcceptName(isRecordingFileName);
-    result.renamed =
-        scanRecordingFolder(folder, accept, messages, [&](const std::string& name, const FolderRecording& file) {
+    std::vector<std::string> hidden;
+    result.renamed = scanRecordingFolder(
+        folder, accept, messages,
+        [&](const std::string& name, const FolderRecording& file) {
             writeRefused = writeRefused || isLegacyRecordingName(name);
             view.addRecordingRow(RecordingEntry::fromInfo(voiceFolder, name, file.size, file.info),
                                  result.recordingCount);
             ++result.recordingCount;
-        });
+        },
+        &hidden);
+    // Restores a killed process left half done; nothing but this program writes such names.
+    if (folder.isOpen() && !mountedReadOnly) removeStaleTemporaries(folder.fd(), TemporaryKind::Restore, hidden);
     header.setRecordingCount(static_cast<std::uint16_t>(result.recordingCount));
     if (writeRefused) {
         result.readOnly = true;

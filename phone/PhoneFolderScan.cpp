@@ -17,8 +17,8 @@ std::string moveLegacyRecording(int folderFd, const std::string& legacyName, IMe
 }
 
 int scanRecordingFolder(const RecordingFolder& folder, const AcceptName& accept, IMessageSink& messages,
-                        const FoundRecording& found) {
-    std::vector<std::string> names = folder.listWavNames();
+                        const FoundRecording& found, std::vector<std::string>* hidden) {
+    std::vector<std::string> names = folder.listWavNames(hidden);
     int moved = 0;
     for (const std::string& name : names) {
         if (!accept(name) && isLegacyRecordingName(name) && !moveLegacyRecording(folder.fd(), name, messages).empty()) {

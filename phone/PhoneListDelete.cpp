@@ -8,7 +8,8 @@
 namespace tapelink {
 
 PhoneDeleteResult PermanentDelete(const std::string& driveRoot, const std::vector<std::string>& fileNames,
-                                  PhoneIndexHeader& header, IMessageSink& messages, const DeletedCallback& deleted) {
+                                  PhoneIndexHeader& header, IMessageSink& messages, const DeletedCallback& deleted,
+                                  const DeleteGate& mayDelete) {
     PhoneDeleteResult result;
     if (fileNames.empty()) {
         messages.showMessage(kNoPhoneRowSelected);
@@ -26,7 +27,9 @@ PhoneDeleteResult PermanentDelete(const std::string& driveRoot, const std::vecto
     std::string failure;
     for (std::size_t i = 0; i < fileNames.size(); ++i) {
         // Looked up for each file: a folder moved away meanwhile ends the delete instead of being followed.
-        if (const auto error = removeRecording(volume.openFolder(PhoneVolume::kVoice).get(), fileNames[i])) {
+        const FileDescriptor voice = volume.openFolder(PhoneVolume::kVoice);
+        if (mayDelete && voice.valid() && !mayDelete(i, voice.get())) continue;
+        if (const auto error = removeRecording(voice.get(), fileNames[i])) {
             failure = fileErrorText(error, fileNames[i]);
             result.failed = true;
             break;

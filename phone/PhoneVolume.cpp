@@ -76,8 +76,15 @@ bool PhoneVolume::readOnly() const {
 }
 
 FileDescriptor openRegularFileAt(int folderFd, const std::string& name, int flags) {
-    // Looked at before it is opened: opening a device can have effects of its own.
-    if (!isRegularFileAt(folderFd, name)) {
+    return openRegularFileAt(folderFd, FolderPlace(folderFd), name, flags);
+}
+
+FileDescriptor openRegularFileAt(int folderFd, const FolderPlace& place, const std::string& name, int flags,
+                                 std::uint64_t* size) {
+    // A file opened for writing is looked at first as well: an open for writing is the one whose effects on a
+    // device could matter. A read goes by the open alone: O_NONBLOCK keeps a pipe from waiting for a writer,
+    // O_NOCTTY keeps a terminal from becoming ours, and a removable drive is mounted without devices.
+    if ((flags & O_ACCMODE) != O_RDONLY && !isRegularFileAt(folderFd, place, name)) {
         errno = ENOENT;
         return {};
     }
@@ -86,25 +93,24 @@ FileDescriptor openRegularFileAt(int folderFd, const std::string& name, int flag
         if (errno == ELOOP) errno = ENOENT;
         return file;
     }
-    struct stat info {};
-    if (::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode) || !onSameMount(folderFd, file.get())) {
+    struct statx info {};
+    if (::statx(file.get(), "", AT_EMPTY_PATH, FolderPlace::kMask | STATX_SIZE, &info) != 0 ||
+        !place.holdsRegularFile(info)) {
         errno = ENOENT;
         return {};
     }
+    if (size != nullptr) *size = info.stx_size;
     return file;
 }
 
 bool isRegularFileAt(int folderFd, const std::string& name) {
+    return isRegularFileAt(folderFd, FolderPlace(folderFd), name);
+}
+
+bool isRegularFileAt(int folderFd, const FolderPlace& place, const std::string& name) {
     struct statx info {};
-    struct statx folder {};
-    const unsigned mask = STATX_TYPE | STATX_MNT_ID | kStatxMountIdUnique;
-    if (::statx(folderFd, name.c_str(), AT_SYMLINK_NOFOLLOW, mask, &info) != 0 || !S_ISREG(info.stx_mode) ||
-        ::statx(folderFd, "", AT_EMPTY_PATH, mask, &folder) != 0) {
-        return false;
-    }
-    const bool sameDevice = info.stx_dev_major == folder.stx_dev_major && info.stx_dev_minor == folder.stx_dev_minor;
-    const bool mountKnown = (info.stx_mask & folder.stx_mask & (STATX_MNT_ID | kStatxMountIdUnique)) != 0;
-    return sameDevice && (!mountKnown || info.stx_mnt_id == folder.stx_mnt_id);
+    return ::statx(folderFd, name.c_str(), AT_SYMLINK_NOFOLLOW, FolderPlace::kMask, &info) == 0 &&
+           place.holdsRegularFile(info);
 }
 
 }  // namespace tapelink

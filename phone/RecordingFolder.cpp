@@ -23,13 +23,14 @@ bool hasWavExtension(const char* name, std::size_t length) {
 RecordingFolder::RecordingFolder(const std::string& path)
     : m_fd(::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {}
 
-RecordingFolder::RecordingFolder(FileDescriptor phoneFolder) : m_fd(phoneFolder.release()), m_followLinks(false) {}
+RecordingFolder::RecordingFolder(FileDescriptor phoneFolder)
+    : m_fd(phoneFolder.release()), m_followLinks(false), m_place(m_fd) {}
 
 RecordingFolder::~RecordingFolder() {
     if (m_fd >= 0) ::close(m_fd);
 }
 
-std::vector<std::string> RecordingFolder::listWavNames() const {
+std::vector<std::string> RecordingFolder::listWavNames(std::vector<std::string>* hidden) const {
     std::vector<std::string> names;
     if (m_fd < 0) return names;
     const int listFd = ::openat(m_fd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -40,6 +41,10 @@ std::vector<std::string> RecordingFolder::listWavNames() const {
     }
     while (const dirent* entry = ::readdir(dir)) {
         const std::size_t length = std::strlen(entry->d_name);
+        if (hidden != nullptr && entry->d_name[0] == '.' && std::strcmp(entry->d_name, ".") != 0 &&
+            std::strcmp(entry->d_name, "..") != 0) {
+            hidden->emplace_back(entry->d_name, length);
+        }
         if (!hasWavExtension(entry->d_name, length)) continue;
         if (isListable(entry->d_name, entry->d_type)) names.emplace_back(entry->d_name, length);
     }
@@ -50,7 +55,7 @@ std::vector<std::string> RecordingFolder::listWavNames() const {
 bool RecordingFolder::isListable(const char* name, unsigned char type) const {
     // On the telephone a name is looked at again when its file is opened (readRecording), so a plain file
     // costs nothing more here.
-    if (!m_followLinks) return type == DT_REG || (type == DT_UNKNOWN && isRegularFileAt(m_fd, name));
+    if (!m_followLinks) return type == DT_REG || (type == DT_UNKNOWN && isRegularFileAt(m_fd, m_place, name));
     if (type == DT_REG) return true;
     // Only what is surely a regular file gets opened later: opening a device or a pipe is not harmless.
     if (type != DT_UNKNOWN && type != DT_LNK) return false;
@@ -73,19 +78,22 @@ std::vector<ListedFile> RecordingFolder::listWavFiles() const {
 
 std::optional<FolderRecording> RecordingFolder::readRecording(const std::string& name) const {
     if (m_fd < 0) return std::nullopt;
-    // O_NONBLOCK: should a pipe take the name of a listed file, the open must not wait for a writer.
-    const int fd = m_followLinks ? ::openat(m_fd, name.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY)
-                                 : openRegularFileAt(m_fd, name, O_RDONLY).release();
-    if (fd < 0) return std::nullopt;
-    std::optional<FolderRecording> recording;
-    struct stat status {};
-    if (::fstat(fd, &status) == 0 && S_ISREG(status.st_mode)) {
-        if (auto info = readRecordingInfoFrom(fd)) {
-            recording = FolderRecording{static_cast<std::uint64_t>(status.st_size), std::move(*info)};
-        }
+    std::uint64_t size = 0;
+    FileDescriptor file;
+    if (m_followLinks) {
+        // O_NONBLOCK: should a pipe take the name of a listed file, the open must not wait for a writer.
+        file = FileDescriptor(::openat(m_fd, name.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+        struct stat status {};
+        if (!file.valid() || ::fstat(file.get(), &status) != 0 || !S_ISREG(status.st_mode)) return std::nullopt;
+        size = static_cast<std::uint64_t>(status.st_size);
+    } else {
+        // The open and its one statx are all the checking a telephone's file needs, and give its size too.
+        file = openRegularFileAt(m_fd, m_place, name, O_RDONLY, &size);
+        if (!file.valid()) return std::nullopt;
     }
-    ::close(fd);
-    return recording;
+    auto info = readRecordingInfoFrom(file.get());
+    if (!info) return std::nullopt;
+    return FolderRecording{size, std::move(*info)};
 }
 
 }  // namespace tapelink

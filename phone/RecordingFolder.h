@@ -6,6 +6,7 @@
 
 #include "phone/FileDescriptor.h"
 #include "phone/FolderListing.h"
+#include "phone/FolderPlace.h"
 #include "phone/RecordingInfo.h"
 
 namespace tapelink {
@@ -37,7 +38,9 @@ public:
     // The names listWavFiles would give, without looking at each file: the size comes with readRecording.
     // A scan then touches each name once (open, fstat, read), which is markedly cheaper than a stat per
     // name while listing and an open per name afterwards.
-    std::vector<std::string> listWavNames() const;
+    // hidden, when given, gets the names beginning with a dot (other than "." and ".."), so that the
+    // folder's temporary files can be looked at without listing it again.
+    std::vector<std::string> listWavNames(std::vector<std::string>* hidden = nullptr) const;
     // The size and block of a regular file of this folder; nullopt when it is not there, not a regular
     // file, or shorter than the block's end.
     std::optional<FolderRecording> readRecording(const std::string& name) const;
@@ -47,6 +50,7 @@ private:
 
     int m_fd = -1;
     bool m_followLinks = true;
+    FolderPlace m_place;  // on the telephone: what each file opened in it must be on
 };
 
 }  // namespace tapelink

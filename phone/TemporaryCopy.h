@@ -40,6 +40,9 @@ public:
 
     // Waits until the copy's data is on disk.
     std::error_code flush();
+    // Ends the copy's writing as flush() does, for a copy whose data a sync of its whole file system has
+    // already put on disk (see FileSystemSync); the caller vouches for that sync.
+    std::error_code finishSynced();
 
     // Moves the flushed copy to target. Without replace an existing target is never replaced and the
     // error is file_exists; with replace the old file is swapped for the complete copy in one step.
@@ -49,12 +52,15 @@ public:
     void discard();
 
     bool holdsFile() const { return !m_path.empty(); }
+    // The folder the copy is made in, open since before the copy's first byte was written.
+    int folderFd() const { return m_folderFd; }
     const std::string& path() const { return m_path; }
     std::uint64_t size() const { return m_size; }
 
 private:
     bool createIn(const std::string& folder, const std::string& name, int& error);
     void forgetFile();
+    std::error_code finish(std::error_code error);
     CopyStatus copyBlocks(int sourceFd, std::stop_token stop, const std::function<void(std::uint64_t)>& onBlock,
                           const std::function<void(const char*, std::size_t)>& onData);
 

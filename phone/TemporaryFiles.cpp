@@ -48,7 +48,9 @@ bool processAlive(long pid) {
 
 FileDescriptor createTemporaryFile(int folderFd, TemporaryKind kind, const std::string& forName, std::string& name,
                                    int& error) {
-    std::random_device random;
+    // Seeded once per thread: setting up a random_device for every copy cost more than the copy's rename.
+    // The process id in the name keeps a forked child's names apart from its parent's.
+    thread_local std::mt19937 random{std::random_device{}()};
     for (int attempt = 0; attempt < 16; ++attempt) {
         std::string candidate = temporaryName(kind, forName, random());
         FileDescriptor fd(
@@ -77,7 +79,7 @@ bool parseTemporaryName(const std::string& name, TemporaryKind kind, long& pid) 
 }
 
 int removeStaleTemporaries(int folderFd, TemporaryKind kind) {
-    std::vector<std::string> stale;
+    std::vector<std::string> hidden;
     const int listFd = ::openat(folderFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     DIR* dir = listFd >= 0 ? ::fdopendir(listFd) : nullptr;
     if (dir == nullptr) {
@@ -85,15 +87,17 @@ int removeStaleTemporaries(int folderFd, TemporaryKind kind) {
         return 0;
     }
     while (const dirent* entry = ::readdir(dir)) {
-        long pid = 0;
-        if (entry->d_name[0] == '.' && parseTemporaryName(entry->d_name, kind, pid) && !processAlive(pid)) {
-            stale.emplace_back(entry->d_name);
-        }
+        if (entry->d_name[0] == '.') hidden.emplace_back(entry->d_name);
     }
     ::closedir(dir);
+    return removeStaleTemporaries(folderFd, kind, hidden);
+}
 
+int removeStaleTemporaries(int folderFd, TemporaryKind kind, const std::vector<std::string>& listed) {
     int removed = 0;
-    for (const std::string& name : stale) {
+    for (const std::string& name : listed) {
+        long pid = 0;
+        if (!parseTemporaryName(name, kind, pid) || processAlive(pid)) continue;
         const FileDescriptor file = openRegularFileAt(folderFd, name, O_RDONLY);
         // Held by a writer the process id does not show (another machine's): left alone.
         if (!file.valid() || ::flock(file.get(), LOCK_EX | LOCK_NB) != 0) continue;

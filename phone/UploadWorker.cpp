@@ -10,6 +10,7 @@
 
 #include "common/Sha256.h"
 #include "phone/DeviceStatus.h"
+#include "phone/FileSystemSync.h"
 #include "phone/PhoneVolume.h"
 #include "phone/RecordingEntry.h"
 #include "phone/TemporaryFiles.h"
@@ -182,7 +183,10 @@ void UploadWorker::publishPending() {
     m_pending.clear();
     m_pendingBytes = 0;
     const std::vector<std::error_code> flushErrors = flushAll(batch);
+    const int copiedBefore = m_report.copied;
     for (std::size_t i = 0; i < batch.size(); ++i) publish(batch[i], flushErrors[i]);
+    // The new names go to disk before the ledger is told the copies are kept.
+    if (m_report.copied > copiedBefore) syncTargetFolder();
     if (m_ledger != nullptr && !m_placed.empty()) {
         m_ledger->recordCopies(m_placed);
         m_placed.clear();
@@ -209,13 +213,22 @@ bool UploadWorker::ledgerAllowsReplace(Pending& pending) {
 
 std::vector<std::error_code> UploadWorker::flushAll(std::vector<Pending>& batch) {
     std::vector<std::error_code> errors(batch.size());
+    const std::vector<bool> synced = syncFileSystems(batch);
+    std::vector<std::size_t> rest;
+    for (std::size_t i = 0; i < batch.size(); ++i) {
+        if (synced[i]) {
+            errors[i] = batch[i].copy.finishSynced();
+        } else {
+            rest.push_back(i);
+        }
+    }
     std::atomic<std::size_t> next{0};
-    auto flushSome = [&batch, &errors, &next] {
-        for (std::size_t i = next++; i < batch.size(); i = next++) errors[i] = batch[i].copy.flush();
+    auto flushSome = [&batch, &errors, &rest, &next] {
+        for (std::size_t i = next++; i < rest.size(); i = next++) errors[rest[i]] = batch[rest[i]].copy.flush();
     };
     {
         std::vector<std::jthread> helpers;
-        const std::size_t helperCount = batch.size() > 1 ? std::min(kFlushThreads, batch.size()) - 1 : 0;
+        const std::size_t helperCount = rest.size() > 1 ? std::min(kFlushThreads, rest.size()) - 1 : 0;
         for (std::size_t i = 0; i < helperCount; ++i) {
             try {
                 helpers.emplace_back(flushSome);
@@ -226,6 +239,30 @@ std::vector<std::error_code> UploadWorker::flushAll(std::vector<Pending>& batch)
         flushSome();
     }
     return errors;
+}
+
+std::vector<bool> UploadWorker::syncFileSystems(const std::vector<Pending>& batch) {
+    std::vector<bool> synced(batch.size(), false);
+    // So few copies are flushed side by side, sharing one commit; a sync of the whole file system would
+    // also wait for every other program's data there.
+    if (batch.size() <= kFlushThreads) return synced;
+    // Each file system is synced once, through the folder of its earliest copy: that folder was opened
+    // before any of the batch's bytes were written there, so the sync reports a failed write of any of them.
+    // Where it fails, each of its copies is flushed on its own to learn which failed.
+    std::vector<std::pair<dev_t, bool>> systems;
+    for (std::size_t i = 0; i < batch.size(); ++i) {
+        const int folderFd = batch[i].copy.folderFd();
+        struct stat folder {};
+        if (::fstat(folderFd, &folder) != 0) continue;
+        auto system = std::find_if(systems.begin(), systems.end(),
+                                   [&folder](const auto& known) { return known.first == folder.st_dev; });
+        if (system == systems.end()) {
+            const bool covered = syncCoversFilesOf(folderFd) && !syncFileSystemOf(folderFd);
+            system = systems.insert(systems.end(), {folder.st_dev, covered});
+        }
+        synced[i] = system->second;
+    }
+    return synced;
 }
 
 void UploadWorker::publish(Pending& pending, std::error_code flushError) {
@@ -269,6 +306,13 @@ void UploadWorker::fileFailed(Pending& pending, const std::error_code& error) {
 void UploadWorker::tell(const std::string& text) {
     publishPending();
     if (!terminating()) m_observer.showMessage(text, MessageIcon::Warning);
+}
+
+void UploadWorker::syncTargetFolder() const {
+    const FileDescriptor folder(::open(m_targetFolder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    // The copies are in place and complete either way; a failure here only leaves their names to the
+    // file system's own next commit.
+    if (folder.valid()) ::fsync(folder.get());
 }
 
 bool UploadWorker::voiceFolderExists() const {

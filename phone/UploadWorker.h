@@ -19,7 +19,9 @@ namespace tapelink {
 
 // One upload job from its first row to "传输完毕！". Each file is copied into a temporary file in the
 // upload folder; finished copies are flushed and moved into place in small batches, so the cost of
-// waiting for the disk is shared by many files. A batch is always moved into place before the user is
+// waiting for the disk is shared by many files: all of a batch's data is on disk (one sync of the file
+// system where that is enough, each copy's own flush elsewhere) before the first of its copies gets its
+// name, and the folder is synced after the renames. A batch is always moved into place before the user is
 // asked or told anything, so messages follow the order of the rows. A failure of the upload folder itself
 // (gone, not a folder, refusing writes, full) is told once and ends the job: every later file would fail
 // the same way.
@@ -46,10 +48,13 @@ private:
     bool replaceExisting(const std::string& target);
     void publishPending();
     static std::vector<std::error_code> flushAll(std::vector<Pending>& batch);
+    // Which copies a sync of their whole file system has put on disk.
+    static std::vector<bool> syncFileSystems(const std::vector<Pending>& batch);
     void publish(Pending& pending, std::error_code flushError);
     void fileFailed(Pending& pending, const std::error_code& error);
     bool ledgerAllowsReplace(Pending& pending);
     void tell(const std::string& text);
+    void syncTargetFolder() const;
     bool voiceFolderExists() const;
     void removeStaleUploads() const;
     bool terminating() const { return m_stop.stop_requested(); }

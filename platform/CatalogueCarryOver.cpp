@@ -1,6 +1,7 @@
 #include "platform/CatalogueCarryOver.h"
 
 #include <sqlite3.h>
+#include <sys/stat.h>
 
 #include "platform/SqliteStatement.h"
 
@@ -8,13 +9,23 @@ namespace tapelink {
 
 namespace {
 
-// The recordings of the new catalogue matched to the old one's: a live file of the same name and
-// content, or a replaced file of the same name under .tapelink/replaced/.
-constexpr const char* kMatchedRows = R"sql(
-    CREATE TEMP TABLE matched AS
-    SELECT o.id AS old_id, r.id AS new_id FROM old.recordings o JOIN main.recordings r
-        ON r.sha256 = o.sha256 AND ((o.state <> 2 AND r.state <> 2 AND r.file_name = o.file_name) OR
-                                    (o.state = 2 AND r.state = 2 AND r.replaced_name = o.replaced_name));
+// A file whose content differs from what the old catalogue recorded as archived stays changed: the row
+// keeps the archived digest and what the file hashes to now.
+constexpr const char* kChangedFiles = R"sql(
+    UPDATE main.recordings SET current_sha256 = main.recordings.sha256, sha256 = o.sha256, state = 3
+    FROM old.recordings o
+    WHERE o.state <> 2 AND main.recordings.state <> 2 AND main.recordings.file_name = o.file_name AND
+        main.recordings.sha256 <> o.sha256;
+)sql";
+
+// Rows of files no longer in the folder are kept as missing, so verify still tells of them.
+constexpr const char* kMissingFiles = R"sql(
+    INSERT INTO main.recordings(file_name, size, mtime_ns, sha256, current_sha256, has_info, direction,
+        phone_number, start_key, kind, archived_at, archived_by, phone_serial, state, replaced_name)
+    SELECT file_name, size, mtime_ns, sha256, '', has_info, direction, phone_number, start_key,
+        kind, archived_at, archived_by, phone_serial, 1, replaced_name
+    FROM old.recordings o WHERE o.state <> 2 AND NOT EXISTS
+        (SELECT 1 FROM main.recordings r WHERE r.state <> 2 AND r.file_name = o.file_name);
 )sql";
 
 constexpr const char* kRecordings = R"sql(
@@ -31,6 +42,16 @@ constexpr const char* kRecordings = R"sql(
         main.recordings.sha256 = o.sha256;
 )sql";
 
+// The recordings of the new catalogue matched to the old one's: a live file of the same name and
+// content (changed files carry the archived digest by now), or a replaced file of the same name under
+// .tapelink/replaced/.
+constexpr const char* kMatchedRows = R"sql(
+    CREATE TEMP TABLE matched AS
+    SELECT o.id AS old_id, r.id AS new_id FROM old.recordings o JOIN main.recordings r
+        ON r.sha256 = o.sha256 AND ((o.state <> 2 AND r.state <> 2 AND r.file_name = o.file_name) OR
+                                    (o.state = 2 AND r.state = 2 AND r.replaced_name = o.replaced_name));
+)sql";
+
 constexpr const char* kUserData = R"sql(
     INSERT INTO main.contacts(id, name, company) SELECT id, name, company FROM old.contacts;
     INSERT INTO main.contact_numbers(contact_id, number, digits)
@@ -45,8 +66,8 @@ int exec(sqlite3* db, const char* sql) {
     return sqlite3_exec(db, sql, nullptr, nullptr, nullptr);
 }
 
-int oldVersion(sqlite3* db, int& version) {
-    sqlite::Statement statement(db, "PRAGMA old.user_version");
+int versionOf(sqlite3* db, const char* pragma, int& version) {
+    sqlite::Statement statement(db, pragma);
     if (statement.code() != SQLITE_OK) return statement.code();
     const int code = sqlite3_step(statement.get());
     if (code != SQLITE_ROW) return code;
@@ -54,34 +75,74 @@ int oldVersion(sqlite3* db, int& version) {
     return SQLITE_OK;
 }
 
-// The old file is only read.
-int carryOver(sqlite3* db, const std::string& oldPath) {
-    sqlite::Statement attach(db, "ATTACH DATABASE ?1 AS old");
-    if (attach.code() != SQLITE_OK) return attach.code();
-    sqlite::bindText(attach.get(), 1, oldPath);
-    if (const int code = sqlite::runToEnd(attach.get()); code != SQLITE_OK) return code;
-    int version = 0;
-    int code = oldVersion(db, version);
-    if (code == SQLITE_OK) code = exec(db, "BEGIN IMMEDIATE");
-    if (code != SQLITE_OK) return code;
-    code = exec(db, kRecordings);
+bool regularFile(const std::string& path) {
+    struct stat status {};
+    return ::lstat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode);
+}
+
+int carryRows(sqlite3* db, int version, CarryOverScope scope) {
+    int code = SQLITE_OK;
+    if (scope == CarryOverScope::Everything) {
+        for (const char* sql : {kChangedFiles, kMissingFiles, kRecordings}) {
+            if (code == SQLITE_OK) code = exec(db, sql);
+        }
+    }
     if (code == SQLITE_OK && version >= 2) code = exec(db, kMatchedRows);
     if (code == SQLITE_OK && version >= 2) code = exec(db, kUserData);
-    exec(db, code == SQLITE_OK ? "COMMIT" : "ROLLBACK");
     return code;
+}
+
+// The old file is only read (SQLite may play back its hot journal).
+CatalogueStatus carryOver(sqlite3* db, const std::string& oldPath, CarryOverScope scope) {
+    sqlite::Statement attach(db, "ATTACH DATABASE ?1 AS old");
+    if (attach.code() != SQLITE_OK) return sqlite::statusOf(attach.code());
+    sqlite::bindText(attach.get(), 1, oldPath);
+    if (const int code = sqlite::runToEnd(attach.get()); code != SQLITE_OK) return sqlite::statusOf(code);
+    int version = 0;
+    int newVersion = 0;
+    int code = versionOf(db, "PRAGMA old.user_version", version);
+    if (code == SQLITE_OK) code = versionOf(db, "PRAGMA main.user_version", newVersion);
+    if (code != SQLITE_OK) return sqlite::statusOf(code);
+    if (version > newVersion) return CatalogueStatus::NewerVersion;
+    if (version < 1) return CatalogueStatus::Ok;  // made but never written: nothing to carry
+    code = exec(db, "BEGIN IMMEDIATE");
+    if (code != SQLITE_OK) return sqlite::statusOf(code);
+    code = carryRows(db, version, scope);
+    if (code == SQLITE_OK) code = exec(db, "COMMIT");
+    if (code != SQLITE_OK) exec(db, "ROLLBACK");
+    return code == SQLITE_OK ? CatalogueStatus::Ok : sqlite::statusOf(code);
 }
 
 }  // namespace
 
-CatalogueStatus carryOverCatalogue(const std::string& newCataloguePath, const std::string& oldCataloguePath) {
+CatalogueStatus carryOverCatalogue(const std::string& newCataloguePath, const std::string& oldCataloguePath,
+                                   CarryOverScope scope) {
+    // The attached file is opened with the connection's flags: it is not followed either.
+    if (!regularFile(oldCataloguePath)) return CatalogueStatus::Unreadable;
     sqlite3* db = nullptr;
-    int code = sqlite3_open_v2(newCataloguePath.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    int code = sqlite3_open_v2(newCataloguePath.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOFOLLOW, nullptr);
+    CatalogueStatus status = sqlite::statusOf(code);
     if (code == SQLITE_OK) {
         sqlite3_busy_timeout(db, 30000);
-        code = carryOver(db, oldCataloguePath);
+        status = carryOver(db, oldCataloguePath, scope);
     }
     sqlite3_close(db);
-    return code == SQLITE_OK ? CatalogueStatus::Ok : sqlite::statusOf(code);
+    return status;
+}
+
+bool catalogueHoldsUserData(const std::string& cataloguePath) {
+    if (!regularFile(cataloguePath)) return false;
+    sqlite3* db = nullptr;
+    bool holds = false;
+    if (sqlite3_open_v2(cataloguePath.c_str(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOFOLLOW, nullptr) ==
+        SQLITE_OK) {
+        sqlite::Statement query(db,
+                                "SELECT EXISTS(SELECT 1 FROM contacts) OR EXISTS(SELECT 1 FROM recording_notes) OR "
+                                "EXISTS(SELECT 1 FROM recording_tags)");
+        query.forEachRow([&] { holds = sqlite3_column_int(query.get(), 0) != 0; });
+    }
+    sqlite3_close(db);
+    return holds;
 }
 
 }  // namespace tapelink

@@ -137,7 +137,8 @@ int migrate(sqlite3* db) {
 
 sqlite3* openConnection(const std::string& path, int flags, int& code) {
     sqlite3* db = nullptr;
-    code = sqlite3_open_v2(path.c_str(), &db, flags | SQLITE_OPEN_NOMUTEX, nullptr);
+    // NOFOLLOW: a link in the catalogue's place would have the tables written into whatever it names.
+    code = sqlite3_open_v2(path.c_str(), &db, flags | SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_NOFOLLOW, nullptr);
     if (code != SQLITE_OK) {
         sqlite3_close(db);
         return nullptr;
@@ -149,6 +150,31 @@ sqlite3* openConnection(const std::string& path, int flags, int& code) {
     // reading of every row read each page from the file once (memory is taken only as pages are read).
     sqlite3_exec(db, "PRAGMA cache_size = -65536", nullptr, nullptr, nullptr);
     return db;
+}
+
+// Absent, or a regular file: anything else (a link, a folder, a pipe) in the catalogue's place is no
+// catalogue, and opening it could write elsewhere or block.
+bool regularOrAbsent(const std::string& path) {
+    struct stat status {};
+    return ::lstat(path.c_str(), &status) != 0 ? errno == ENOENT : S_ISREG(status.st_mode);
+}
+
+constexpr std::array kCompanions = {"-journal", "-wal", "-shm"};
+
+bool companionsRegular(const std::string& path) {
+    for (const char* companion : kCompanions) {
+        if (!regularOrAbsent(path + companion)) return false;
+    }
+    return true;
+}
+
+// A companion that is no regular file was never written by SQLite: it goes aside whole, so SQLite neither
+// follows it nor takes it for a journal to play back.
+void setAsideStrangeCompanions(const std::string& path) {
+    for (const char* companion : kCompanions) {
+        const std::string name = path + companion;
+        if (!regularOrAbsent(name)) ::rename(name.c_str(), freeStampedName("", name, ".unreadable-").c_str());
+    }
 }
 
 // The damaged file and its journal keep their content under a new name beside it.
@@ -181,7 +207,12 @@ CatalogueStatus check(sqlite3* db, bool migrateIt, int& code) {
 
 CatalogueOpening openReadOnly(const std::string& path) {
     CatalogueOpening opening;
-    if (::access(path.c_str(), F_OK) != 0) return opening;
+    if (!regularOrAbsent(path) || !companionsRegular(path)) {
+        opening.status = CatalogueStatus::Unreadable;
+        return opening;
+    }
+    struct stat status {};
+    if (::lstat(path.c_str(), &status) != 0) return opening;
     int code = SQLITE_OK;
     sqlite3* db = openConnection(path, SQLITE_OPEN_READONLY, code);
     if (db == nullptr) {
@@ -371,6 +402,14 @@ CatalogueOpening SqliteCatalogueOpener::open(const std::string& archiveFolder, C
         return opening;
     }
     CatalogueOpening opening;
+    setAsideStrangeCompanions(path);
+    if (!regularOrAbsent(path)) {
+        opening.setAsidePath = setAside(path);
+        if (opening.setAsidePath.empty()) {
+            opening.status = CatalogueStatus::Unreadable;
+            return opening;
+        }
+    }
     for (int attempt = 0; attempt < 2; ++attempt) {
         int code = SQLITE_OK;
         sqlite3* db = openConnection(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, code);
@@ -390,6 +429,27 @@ CatalogueOpening SqliteCatalogueOpener::open(const std::string& archiveFolder, C
         opening.setAsidePath = setAside(path);
         if (opening.setAsidePath.empty()) return opening;
     }
+    return opening;
+}
+
+CatalogueOpening openCatalogueToBuild(const std::string& path) {
+    CatalogueOpening opening;
+    opening.status = CatalogueStatus::Failed;
+    struct stat status {};
+    if (::lstat(path.c_str(), &status) == 0 || errno != ENOENT) return opening;
+    int code = SQLITE_OK;
+    sqlite3* db = openConnection(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, code);
+    if (db == nullptr) return opening;
+    // The file is thrown away unless the build ends, and made durable as a whole before it takes the
+    // catalogue's place: no journal, no syncing while it is written.
+    sqlite3_exec(db, "PRAGMA journal_mode = OFF", nullptr, nullptr, nullptr);
+    sqlite3_exec(db, "PRAGMA synchronous = OFF", nullptr, nullptr, nullptr);
+    opening.status = check(db, true, code);
+    if (opening.status != CatalogueStatus::Ok) {
+        sqlite3_close(db);
+        return opening;
+    }
+    opening.catalogue = std::make_unique<SqliteArchiveCatalogue>(db, true);
     return opening;
 }
 

@@ -43,7 +43,12 @@ private:
     std::unique_ptr<SqliteRecordingNotes> m_notes;  // on m_db
 };
 
-// Opens catalogues in the archive folders' .tapelink/ subfolders.
+// A new, empty catalogue at path, which must not exist yet, written fast and without a journal: for a
+// file that only takes the catalogue's place once it is complete and made durable.
+CatalogueOpening openCatalogueToBuild(const std::string& path);
+
+// Opens catalogues in the archive folders' .tapelink/ subfolders. A link, folder or other special file in
+// the catalogue's place is never followed: it is set aside as an unreadable catalogue.
 class SqliteCatalogueOpener : public IArchiveCatalogueOpener {
 public:
     CatalogueOpening open(const std::string& archiveFolder, CatalogueAccess access) override;

@@ -28,6 +28,7 @@
 #include "app/ui/MainUploadController.h"
 #include "app/ui/PhoneListModel.h"
 #include "archive/ArchiveMarks.h"
+#include "archive/ArchiveOnPhone.h"
 #include "common/ui/DialogFont.h"
 #include "phone/DeviceStatus.h"
 
@@ -183,8 +184,10 @@ bool CTapelinkDlg::pickUploadFolder() {
     const QString chosen = m_chooseFolder(this, QStringLiteral("Pick a Directory"),
                                           QFile::decodeName(QByteArray::fromStdString(m_settingsCopy.uploadFolder())));
     if (chosen.isEmpty()) return false;
+    const std::string folder = QFile::encodeName(QDir::cleanPath(chosen)).toStdString();
+    if (folderOnPhone(folder, true)) return false;
     SettingsRecord updated = m_settingsCopy;
-    if (!updated.setUploadFolder(QFile::encodeName(QDir::cleanPath(chosen)).toStdString())) {
+    if (!updated.setUploadFolder(folder)) {
         m_messages.showMessage(kUploadFolderTooLong, MessageIcon::Warning);
         return false;
     }
@@ -193,6 +196,13 @@ bool CTapelinkDlg::pickUploadFolder() {
     m_settingsStore.Save();
     m_uploadFolderConfirmed = true;
     m_archive->listChanged();
+    return true;
+}
+
+bool CTapelinkDlg::folderOnPhone(const std::string& folder, bool tell) {
+    if (m_driveRoot.empty() || folder.empty() || archivePlace(m_driveRoot, folder) != ArchivePlace::OnPhone)
+        return false;
+    if (tell) m_messages.showMessage(archiveOnPhoneText(folder), MessageIcon::Stop);
     return true;
 }
 

@@ -77,9 +77,11 @@ public:
     // The settings: the copy taken at opening, saved whenever an upload folder is picked.
     const SettingsRecord& settingsCopy() const { return m_settingsCopy; }
     bool uploadFolderConfirmed() const { return m_uploadFolderConfirmed; }
-    // The upload-folder picker without the refusal check, for the upload's ready check.
-    // True when a folder was picked and stored.
+    // The upload-folder picker: true when a folder was picked and stored. A folder on the telephone is
+    // refused with a message and the stored one kept.
     bool pickUploadFolder();
+    // Whether folder lies on the telephone attached now, telling the user so when tell is set.
+    bool folderOnPhone(const std::string& folder, bool tell);
 
     IMessageSink& messages() { return m_messages; }
     const MainWindowServices& services() const { return m_services; }

@@ -11,19 +11,20 @@
 #include "app/ui/MainWindowServices.h"
 #include "app/ui/PhoneListModel.h"
 #include "archive/ArchiveMarks.h"
+#include "archive/ArchiveOnPhone.h"
 #include "archive/ArchiveVerify.h"
 #include "archive/ArchiveWriteLock.h"
+#include "archive/ArchivedClearing.h"
 #include "archive/ArchivedRecordings.h"
 #include "archive/CatalogueReconciler.h"
 #include "archive/NewRecordingOffload.h"
 #include "phone/DeviceStatus.h"
-#include "phone/PhoneListDelete.h"
 #include "phone/ui/WorkerMailbox.h"
 #include "platform/SqliteArchiveCatalogue.h"
 
 namespace tapelink {
 
-enum class ArchiveWork { Reconcile, UploadNew, Verify, FindArchived };
+enum class ArchiveWork { Reconcile, UploadNew, Verify, FindArchived, Clear };
 
 struct ArchiveWorkResult {
     ArchiveWork kind = ArchiveWork::Reconcile;
@@ -34,7 +35,9 @@ struct ArchiveWorkResult {
     std::string setAsidePath;
     OffloadReport offload;
     VerifyReport verify;
-    std::vector<RecordingEntry> archived;               // verified as archived, in list order
+    std::vector<RecordingEntry> archived;  // verified as archived, in list order
+    ClearingReport clearing;
+    ClearingRule rule;
     std::shared_ptr<const ContactDirectory> directory;  // the phonebook as read by a reconciliation
     std::vector<std::string> messages;                  // the worker's messages, shown once it has ended
 };
@@ -83,6 +86,16 @@ HashProgress progressOnWindow(WorkerMailbox& mailbox, CTapelinkDlg& window) {
         });
     };
 }
+
+// The worker's messages, kept for the window to show once the worker has ended.
+class KeptMessages : public IMessageSink {
+public:
+    explicit KeptMessages(std::vector<std::string>& texts) : m_texts(texts) {}
+    void showMessage(const std::string& text, MessageIcon) override { m_texts.push_back(text); }
+
+private:
+    std::vector<std::string>& m_texts;
+};
 
 class WindowProgress : public IUploadObserver {
 public:
@@ -206,7 +219,7 @@ void MainArchiveController::refreshMarks() {
     const std::vector<RecordingEntry>& entries = m_window.phoneList().entries();
     std::vector<std::string> marks(entries.size());
     const std::string folder = archiveFolder();
-    if (!folder.empty() && !entries.empty()) {
+    if (!folder.empty() && !entries.empty() && !m_window.folderOnPhone(folder, false)) {
         // The catalogue as it stands: read-only, and no worker needed for a lookup per row.
         const CatalogueOpening opening = catalogueOpener().open(folder, CatalogueAccess::ReadOnly);
         if (opening.catalogue) {
@@ -227,7 +240,8 @@ void MainArchiveController::refreshMarks() {
 
 void MainArchiveController::reconcile() {
     const std::string folder = archiveFolder();
-    if (folder.empty()) return;
+    // A folder on the telephone gets no catalogue there; the commands say why when they are chosen.
+    if (folder.empty() || m_window.folderOnPhone(folder, false)) return;
     if (m_thread.joinable() && m_commandRunning) return;  // the command reconciles first anyway
     if (m_thread.joinable()) {
         m_reconcileAgain = true;
@@ -256,7 +270,7 @@ void MainArchiveController::uploadNew(bool automatic) {
     }
     if (!automatic && !m_window.uploadFolderConfirmed() && !m_window.pickUploadFolder()) return;
     const std::string folder = archiveFolder();
-    if (folder.empty()) return;
+    if (folder.empty() || m_window.folderOnPhone(folder, true)) return;
     IArchiveCatalogueOpener* catalogues = &catalogueOpener();
     const std::string root = m_window.driveRoot();
     const std::string serial = m_window.locator().phoneSerial(root);
@@ -282,6 +296,7 @@ void MainArchiveController::verify() {
     if (folder.empty() && !m_window.pickUploadFolder()) return;
     IArchiveCatalogueOpener* catalogues = &catalogueOpener();
     const std::string target = archiveFolder();
+    if (m_window.folderOnPhone(target, true)) return;
     CTapelinkDlg* window = &m_window;
     WorkerMailbox* mailbox = m_mailbox;
     startWork(true, [=](std::stop_token stop, ArchiveWorkResult& result) {
@@ -301,6 +316,7 @@ void MainArchiveController::findArchived() {
     if (archiveFolder().empty() && !m_window.pickUploadFolder()) return;
     IArchiveCatalogueOpener* catalogues = &catalogueOpener();
     const std::string folder = archiveFolder();
+    if (m_window.folderOnPhone(folder, true)) return;
     const std::string root = m_window.driveRoot();
     const std::vector<RecordingEntry> entries = m_window.phoneList().entries();
     CTapelinkDlg* window = &m_window;
@@ -343,10 +359,29 @@ void MainArchiveController::deleteArchived(const std::vector<RecordingEntry>& ar
         m_preferences.clearOlderThanDays = *choice;
         saveArchivePreferences(m_preferencesPath, m_preferences);
     }
-    const std::vector<std::string> names = chosen(*choice);
-    if (names.empty()) return;
-    PermanentDelete(m_window.driveRoot(), names, m_window.phoneIndex(), m_window.messages());
-    m_window.onPhoneRescan();
+    if (chosen(*choice).empty()) return;
+    clearConfirmed(archived, {*choice, now});
+}
+
+void MainArchiveController::clearConfirmed(const std::vector<RecordingEntry>& archived, const ClearingRule& rule) {
+    const std::string root = m_window.driveRoot();
+    const std::string folder = archiveFolder();
+    if (root.empty() || folder.empty() || m_window.folderOnPhone(folder, true)) return;
+    IArchiveCatalogueOpener* catalogues = &catalogueOpener();
+    const PhoneIndexHeader header = m_window.phoneIndex();
+    CTapelinkDlg* window = &m_window;
+    WorkerMailbox* mailbox = m_mailbox;
+    // The count confirmed was an estimate: each recording is checked again now, right before it goes.
+    startWork(true, [=](std::stop_token stop, ArchiveWorkResult& result) {
+        result.kind = ArchiveWork::Clear;
+        result.rule = rule;
+        const std::unique_ptr<IArchiveCatalogue> catalogue = openReconciled(*catalogues, folder, stop, result);
+        if (!catalogue) return;
+        PhoneIndexHeader written = header;
+        KeptMessages messages(result.messages);
+        result.clearing = clearArchived(*catalogue, folder, root, archived, rule, written, messages, stop,
+                                        progressOnWindow(*mailbox, *window));
+    });
 }
 
 void MainArchiveController::onWorkFinished(const std::shared_ptr<ArchiveWorkResult>& result) {
@@ -400,6 +435,16 @@ void MainArchiveController::onWorkFinished(const std::shared_ptr<ArchiveWorkResu
         }
         case ArchiveWork::FindArchived:
             if (result->opened) deleteArchived(result->archived);
+            break;
+        case ArchiveWork::Clear:
+            for (const std::string& text : result->messages) messages.showMessage(text, MessageIcon::Stop);
+            if (result->opened) {
+                const ClearingReport& report = result->clearing;
+                messages.showMessage(clearingSummary(report, result->rule, 20),
+                                     report.failed() ? MessageIcon::Warning : MessageIcon::Information);
+            }
+            // The index written on the telephone is read back with the list.
+            m_window.onPhoneRescan();
             break;
     }
     if (result->kind != ArchiveWork::Reconcile || m_reconcileAgain) {

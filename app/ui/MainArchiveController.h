@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/ArchivePreferences.h"
+#include "archive/ArchivedRecordings.h"
 #include "archive/ContactDirectory.h"
 #include "archive/IArchiveCatalogue.h"
 #include "phone/RecordingEntry.h"
@@ -71,6 +72,7 @@ private:
     void verify();
     void findArchived();
     void deleteArchived(const std::vector<RecordingEntry>& archived);
+    void clearConfirmed(const std::vector<RecordingEntry>& archived, const ClearingRule& rule);
     std::string archiveFolder() const;
 
     CTapelinkDlg& m_window;

@@ -37,6 +37,10 @@ MainUploadController::MainUploadController(CTapelinkDlg& window, const MainWindo
 MainUploadController::~MainUploadController() = default;
 
 bool MainUploadController::runCommand(int id) {
+    const bool upload = id == cmd::kUploadSelected || id == cmd::kPopupUploadSelected || id == cmd::kUploadByCategory ||
+                        id == cmd::kPopupUploadByCategory || id == cmd::kUploadAll || id == cmd::kPopupUploadAll;
+    // A folder not confirmed yet is asked for first, and the picker refuses one on the telephone.
+    if (upload && m_window.uploadFolderConfirmed() && m_window.folderOnPhone(uploadFolder(), true)) return true;
     switch (id) {
         case cmd::kUploadSelected:
         case cmd::kPopupUploadSelected:

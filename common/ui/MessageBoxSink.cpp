@@ -37,9 +37,10 @@ void MessageBoxSink::showMessage(const std::string& text, MessageIcon icon) {
 void MessageBoxSink::prepare(QMessageBox& box, const std::string& text, MessageIcon icon) {
     box.setWindowTitle(QStringLiteral("提示"));
     box.setText(QString::fromStdString(text));
-    box.setIcon(icon == MessageIcon::Warning ? QMessageBox::Warning
-                : icon == MessageIcon::Stop  ? QMessageBox::Critical
-                                             : QMessageBox::NoIcon);
+    box.setIcon(icon == MessageIcon::Warning       ? QMessageBox::Warning
+                : icon == MessageIcon::Stop        ? QMessageBox::Critical
+                : icon == MessageIcon::Information ? QMessageBox::Information
+                                                   : QMessageBox::NoIcon);
     box.setStandardButtons(QMessageBox::Ok);
     widenForCaption(box);
 }

@@ -101,6 +101,32 @@ TEST_F(ArchiveCliTest, KilledRebuildAndDamagedCatalogueEndInAnAgreeingCatalogue)
     expectConsistent();
 }
 
+TEST_F(ArchiveCliTest, RebuildsKilledAtAnyMomentKeepThePhonebookAndNotesAndFewOldCatalogues) {
+    ASSERT_EQ(cli({"upload", "--all", "--to", out()}).exitCode, 0);
+    const std::string name = VolumeBuilder::sortedNames(out()).front();
+    const CliEnvironment environment{{"HOME", home()}};
+    ASSERT_EQ(runCli({"note", "--archive", out(), name, "回访"}, environment).exitCode, 0);
+    ASSERT_EQ(runCli({"contacts", "--archive", out(), "add", "王伟", "13800000000"}, environment).exitCode, 0);
+    for (const int delay : {2, 10, 25, 50, 100, 200, 400}) {
+        CliProcess rebuild({"archive", "rebuild", out()}, environment);
+        std::this_thread::sleep_for(std::chrono::milliseconds(delay));
+        rebuild.signal(SIGKILL);
+        std::string ignored;
+        rebuild.finish(ignored, ignored);
+        EXPECT_EQ(runCli({"note", "--archive", out(), name}, environment).out, "回访\n") << delay;
+        EXPECT_NE(runCli({"contacts", "--archive", out(), "list"}, environment).out.find("王伟"), std::string::npos)
+            << delay;
+    }
+    const CliResult rebuilt = cli({"archive", "rebuild", out()});
+    EXPECT_EQ(rebuilt.exitCode, 0) << rebuilt.err;
+    expectConsistent();
+    int old = 0;
+    for (const auto& entry : fs::directory_iterator(out() + ".tapelink")) {
+        old += entry.path().filename().string().starts_with("catalogue.sqlite.old-") ? 1 : 0;
+    }
+    EXPECT_EQ(old, 3);
+}
+
 TEST_F(ArchiveCliTest, ClearingDeletesOnlyVerifiedRecordingsAndUpdatesTheIndex) {
     ASSERT_EQ(cli({"upload", "--new", "--to", out()}).exitCode, 0);
     const std::vector<std::string> archived = VolumeBuilder::sortedNames(out());
@@ -108,12 +134,49 @@ TEST_F(ArchiveCliTest, ClearingDeletesOnlyVerifiedRecordingsAndUpdatesTheIndex) 
     auto bytes = VolumeBuilder::readBytes(out() + archived[0]);
     bytes[bytes.size() - 1] ^= 0xFF;
     VolumeBuilder::writeBytes(out() + archived[0], bytes);
+    // Nothing old enough: nothing looked at, and the command says so.
+    const CliResult young = cli({"delete", "--archived", "--older-than", "36500", "--to", out()});
+    EXPECT_EQ(young.exitCode, 0) << young.err;
+    EXPECT_EQ(young.out, "电话机上没有早于 36500 天的录音，无需删除。\n");
     const CliResult cleared = cli({"delete", "--archived", "--to", out()});
     EXPECT_EQ(cleared.exitCode, 0) << cleared.err;
-    EXPECT_EQ(splitLines(cleared.out).size(), recordings - 1);
+    const std::vector<std::string> lines = splitLines(cleared.out);
+    ASSERT_EQ(lines.size(), recordings + 1);  // the names deleted, the one kept, the counts
+    EXPECT_EQ(lines[lines.size() - 2], "未删除 " + archived[0] + "：存档副本内容已改变");
+    EXPECT_EQ(lines.back(), "已删除 " + std::to_string(recordings - 1) +
+                                " 条录音，保留 1 条未能确认存档的录音（存档副本内容已改变 1 条）。");
     EXPECT_EQ(VolumeBuilder::sortedNames(phone() + "voice"), std::vector<std::string>{archived[0]});
     EXPECT_EQ(VolumeBuilder::headerOnDisk(phone()).recordingCount(), 1);
     const CliResult verified = cli({"archive", "verify", out()});
     EXPECT_EQ(verified.exitCode, 1);
     EXPECT_NE(verified.out.find("changed\t" + archived[0]), std::string::npos) << verified.out;
+
+    // A broken index: told, and a failure.
+    VolumeBuilder::writeBytes(phone() + "system/phone.bin", {'x'});
+    const CliResult broken = cli({"delete", "--archived", "--to", out()});
+    EXPECT_EQ(broken.exitCode, 1);
+    EXPECT_NE(broken.err.find("system/phone.bin"), std::string::npos) << broken.err;
+    EXPECT_EQ(VolumeBuilder::sortedNames(phone() + "voice"), std::vector<std::string>{archived[0]});
+}
+
+TEST_F(ArchiveCliTest, AnArchiveOnTheTelephoneIsRefusedAndNothingIsWrittenThere) {
+    const std::vector<std::string> before = VolumeBuilder::sortedNames(phone() + "voice");
+    fs::create_directory_symlink(phone() + "voice", folder.path() + "link");
+    for (const std::string& target : {phone() + "voice", folder.path() + "link", phone() + "new/sub", phone()}) {
+        for (const std::vector<std::string>& command :
+             {std::vector<std::string>{"delete", "--archived", "--to", target},
+              {"upload", "--new", "--to", target},
+              {"upload", "--all", "--to", target}}) {
+            const CliResult refused = cli(command);
+            EXPECT_EQ(refused.exitCode, 1) << target << ' ' << command[0];
+            EXPECT_EQ(refused.out, "");
+            EXPECT_NE(refused.err.find("上传路径“" + target + "”在电话机上"), std::string::npos) << refused.err;
+        }
+    }
+    EXPECT_EQ(VolumeBuilder::sortedNames(phone() + "voice"), before);
+    EXPECT_EQ(VolumeBuilder::headerOnDisk(phone()).recordingCount(), recordings);
+    for (const auto& entry : fs::recursive_directory_iterator(phone())) {
+        EXPECT_NE(entry.path().filename(), ".tapelink") << entry.path();
+        EXPECT_NE(entry.path().filename(), "new") << entry.path();
+    }
 }

@@ -81,7 +81,7 @@ TEST(RowChoiceCliTest, RowsActOnWhatWasListedOrOnNothing) {
 
 TEST(RowChoiceCliTest, NamesChooseExactlyTheListedFilesAndUnknownNamesDoNothing) {
     TempFolder folder;
-    VolumeBuilder volume(folder.path());
+    VolumeBuilder volume(folder.path() + "phone/");  // the upload folder beside it, not on it
     fillPhone(volume);
     const std::string out = folder.path() + "out/";
     fs::create_directory(out);

@@ -1,6 +1,7 @@
 #include "tests/fault/FaultInjector.h"
 
 #include <dlfcn.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -29,8 +30,11 @@ bool pathMatches(const ArmedRule& armed, int fd) {
     std::snprintf(link, sizeof link, "/proc/self/fd/%d", fd);
     const ssize_t length = ::readlink(link, path, sizeof path - 1);
     if (length <= 0) return false;
-    path[length] = '\0';
-    return std::string_view(path, static_cast<std::size_t>(length)).find(armed.rule.pathPart) != std::string::npos;
+    std::string name(path, static_cast<std::size_t>(length));
+    // A folder is named with its trailing slash, as its files' paths show it.
+    struct stat info {};
+    if (::fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) name += '/';
+    return name.find(armed.rule.pathPart) != std::string::npos;
 }
 
 ArmedRule* ruleFor(FaultOperation operation, int fd) {
@@ -91,6 +95,13 @@ int FaultInjector::fired() const {
     return armed->fired;
 }
 
+std::uint64_t FaultInjector::used() const {
+    ArmedRule* armed = g_armed.load();
+    if (armed == nullptr) return 0;
+    const std::lock_guard lock(armed->mutex);
+    return armed->used;
+}
+
 }  // namespace tapelink::test
 
 using tapelink::test::allowance;
@@ -136,6 +147,11 @@ ssize_t copy_file_range(int in, off64_t* inOffset, int out, off64_t* outOffset, 
 
 int fsync(int fd) {
     static const auto real = next<int (*)(int)>("fsync");
+    return allowance(FaultOperation::Sync, fd, 0) < 0 ? -1 : real(fd);
+}
+
+int syncfs(int fd) {
+    static const auto real = next<int (*)(int)>("syncfs");
     return allowance(FaultOperation::Sync, fd, 0) < 0 ? -1 : real(fd);
 }
 

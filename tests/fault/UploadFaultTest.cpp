@@ -3,9 +3,12 @@
 // upload folder holds only complete copies, that the telephone is untouched, and that the next upload works.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+
 #include <cerrno>
 #include <filesystem>
 
+#include "phone/FileSystemSync.h"
 #include "phone/UploadWorker.h"
 #include "tests/fault/FaultInjector.h"
 #include "tests/fault/FolderSnapshot.h"
@@ -158,6 +161,30 @@ TEST_F(UploadFaultTest, ADiskFoundFullOnlyWhenFlushingIsToldOnce) {
     }
     EXPECT_EQ(observer.lines("message:"), (Messages{kFailed, kDone}));
     expectCopies(uploads, {});
+}
+
+TEST_F(UploadFaultTest, ABatchIsOnDiskBeforeAnyOfItsCopiesGetsItsName) {
+    const FileDescriptor folder(::open(uploads.c_str(), O_RDONLY | O_DIRECTORY));
+    if (!syncCoversFilesOf(folder.get())) GTEST_SKIP() << "this file system's sync does not cover its files";
+    std::vector<int> rows;
+    for (int i = 0; i < 20; ++i) {
+        recording("VOA" + std::to_string(10000 + i) + ".WAV", 10'000);
+        rows.push_back(i);
+    }
+    takePhoneSnapshot();
+    std::vector<std::string> namedAtFirstSync;
+    {
+        FaultInjector syncs({FaultOperation::Sync, "/uploads/", kNoLimit, 0, [&] {
+                                 for (const auto& [name, bytes] : snapshotOf(uploads)) {
+                                     if (name[0] != '.') namedAtFirstSync.push_back(name);
+                                 }
+                             }});
+        EXPECT_EQ(runAll(uploads).copied, 20);
+        // One sync of the file system before the renames and one of the folder after, not a flush per copy.
+        EXPECT_EQ(syncs.used(), 2u);
+    }
+    EXPECT_EQ(namedAtFirstSync, std::vector<std::string>{});
+    expectCopies(uploads, rows);
 }
 
 TEST_F(UploadFaultTest, TheTelephonesFolderVanishingMidCopyEndsTheJobOnceAndLosesNothing) {

@@ -9,6 +9,7 @@
 #include <QTableView>
 #include <QtTest>
 #include <filesystem>
+#include <functional>
 #include <memory>
 
 #include "app/SettingsStore.h"
@@ -34,6 +35,8 @@ private:
     std::vector<QString> m_questions;
     std::vector<QString> m_prompts;
     std::vector<CClearArchivedDlg::Choice> m_clearingAnswers;  // taken in turn
+    std::function<void()> m_whileConfirming;                   // run while the confirmation is open
+    std::string m_chosenFolder;                                // what the folder chooser answers
 
     std::string phoneRoot() const { return m_folder->path() + "phone/"; }
     std::string uploads() const { return m_folder->path() + "uploads"; }
@@ -51,6 +54,7 @@ private:
                                       .arg(initial ? QString::number(*initial) : QStringLiteral("-"))
                                       .arg(countFor(std::nullopt))
                                       .arg(countFor(36500)));
+            if (m_whileConfirming) m_whileConfirming();
             if (m_clearingAnswers.empty()) return std::nullopt;
             const auto answer = m_clearingAnswers.front();
             m_clearingAnswers.erase(m_clearingAnswers.begin());
@@ -60,7 +64,9 @@ private:
             m_prompts.push_back(prompt);
             return OverwriteDecision::YesToAll;
         };
-        auto chooser = [this](QWidget*, const QString&, const QString&) { return QString::fromStdString(uploads()); };
+        auto chooser = [this](QWidget*, const QString&, const QString&) {
+            return QString::fromStdString(m_chosenFolder);
+        };
         auto window = std::make_unique<CTapelinkDlg>(m_settings, m_locator, m_messages, chooser, services);
         window->show();
         return window;
@@ -101,6 +107,8 @@ private slots:
         m_questions.clear();
         m_prompts.clear();
         m_clearingAnswers.clear();
+        m_whileConfirming = nullptr;
+        m_chosenFolder = uploads();
         fs::create_directory(uploads());
         buildPhone(phoneRoot(), 3);
         m_locator.root = phoneRoot();
@@ -171,6 +179,36 @@ private slots:
         // The identical recordings kept their files and their single rows.
         QCOMPARE(catalogueRows("VOA00002.WAV"), QStringList{"0 "});
         QTRY_COMPARE(marks(*window), (QStringList{"已存档", "已存档", "已存档"}));
+    }
+
+    void aFolderOnTheTelephoneIsRefusedAndClearingChecksAgainAfterTheConfirmation() {
+        auto window = makeWindow();
+        m_chosenFolder = phoneRoot() + "voice";
+        window->action(cmd::kUploadNew)->trigger();
+        waitIdle(*window);
+        QCOMPARE(m_messages.texts.size(), std::size_t(1));
+        QVERIFY(m_messages.texts[0].find("上传路径“" + phoneRoot() + "voice”在电话机上") != std::string::npos);
+        QCOMPARE(window->settingsCopy().uploadFolder(), std::string());
+        QVERIFY(!fs::exists(phoneRoot() + "voice/.tapelink"));
+        QCOMPARE(VolumeBuilder::sortedNames(phoneRoot() + "voice").size(), std::size_t(3));
+
+        m_chosenFolder = uploads();
+        window->action(cmd::kUploadNew)->trigger();
+        waitIdle(*window);
+        // The copy of VOA00002 goes while the user looks at the confirmation: that recording stays.
+        m_clearingAnswers = {std::nullopt};
+        m_whileConfirming = [this] { fs::remove(uploads() + "/VOA00002.WAV"); };
+        m_messages.texts.clear();
+        window->action(cmd::kDeleteArchived)->trigger();
+        waitIdle(*window);
+        QCOMPARE(m_questions.back(), QStringLiteral("- 3 0"));
+        QCOMPARE(VolumeBuilder::sortedNames(phoneRoot() + "voice"), std::vector<std::string>{"VOA00002.WAV"});
+        QCOMPARE(VolumeBuilder::headerOnDisk(phoneRoot()).recordingCount(), 1);
+        QCOMPARE(m_messages.texts,
+                 (std::vector<std::string>{"未删除 VOA00002.WAV：存档中缺失\n"
+                                           "已删除 2 条录音，保留 1 条未能确认存档的录音（存档中缺失 1 条）。"}));
+        QCOMPARE(m_messages.icons.back(), MessageIcon::Information);
+        QCOMPARE(window->listTexts().rowCount(), 1);
     }
 
     void theClearingConfirmationCountsByTheRuleAsItIsChosen() {

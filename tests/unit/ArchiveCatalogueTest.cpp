@@ -2,19 +2,24 @@
 #include <sqlite3.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <future>
 
 #include "archive/ArchiveLayout.h"
 #include "archive/ArchiveMarks.h"
 #include "archive/ArchiveNames.h"
 #include "archive/ArchiveVerify.h"
+#include "archive/ArchiveWriteLock.h"
+#include "archive/ArchivedClearing.h"
 #include "archive/ArchivedRecordings.h"
 #include "archive/CatalogueLedger.h"
 #include "archive/CatalogueReconciler.h"
 #include "archive/NewRecordingOffload.h"
+#include "archive/OldCatalogues.h"
 #include "archive/StampedName.h"
 #include "phone/CatalogueScan.h"
-#include "platform/CatalogueCarryOver.h"
+#include "platform/CatalogueRebuild.h"
 #include "platform/SqliteArchiveCatalogue.h"
 #include "tests/support/ScriptedUploadObserver.h"
 #include "tests/support/TempFolder.h"
@@ -199,10 +204,11 @@ TEST_F(ArchiveCatalogueTest, OverwriteKeepsTheOldFileAsideAndIdenticalContentIsL
     EXPECT_EQ(VolumeBuilder::readBytes(aside), archived);
 }
 
-TEST_F(ArchiveCatalogueTest, RebuildCarriesOverThePhonebookNotesAndReplacedRecordings) {
+TEST_F(ArchiveCatalogueTest, RebuildCarriesOverThePhonebookNotesAndTheStateOfChangedAndGoneFiles) {
     record("VOA00001.WAV", "111", 1);
     record("VOA00002.WAV", "222", 2);
-    const std::string oldPath = cataloguePath() + ".old";
+    record("VOA00003.WAV", "333", 3);
+    record("VOA00004.WAV", "444", 4);
     {
         auto catalogue = open();
         offload(*catalogue);
@@ -210,27 +216,43 @@ TEST_F(ArchiveCatalogueTest, RebuildCarriesOverThePhonebookNotesAndReplacedRecor
         ASSERT_EQ(catalogue->phonebook().save(contact), CatalogueStatus::Ok);
         ASSERT_EQ(catalogue->notes().setNote("VOA00001.WAV", {"回访", {"重要"}}), CatalogueStatus::Ok);
         ASSERT_EQ(catalogue->notes().setNote("VOA00002.WAV", {"旧的", {}}), CatalogueStatus::Ok);
+        ASSERT_EQ(catalogue->notes().setNote("VOA00003.WAV", {"投诉", {"待查"}}), CatalogueStatus::Ok);
+        ASSERT_EQ(catalogue->notes().setNote("VOA00004.WAV", {"已移走", {}}), CatalogueStatus::Ok);
         CatalogueLedger(*catalogue, archive(), "upload").beforeReplace("VOA00002.WAV", std::string(64, '0'));
     }
-    // A file changed since its note was written gets no note: the note was about other content.
+    // 2 overwritten by other content after its copy was set aside; 3 damaged behind the catalogue's back;
+    // 4 gone.
     auto bytes = VolumeBuilder::readBytes(phone() + "voice/VOA00002.WAV");
     bytes[1000] ^= 0xFF;
     VolumeBuilder::writeBytes(archive() + "VOA00002.WAV", bytes);
-    fs::rename(cataloguePath(), oldPath);
+    bytes = VolumeBuilder::readBytes(archive() + "VOA00003.WAV");
+    bytes[1000] ^= 0xFF;
+    VolumeBuilder::writeBytes(archive() + "VOA00003.WAV", bytes);
+    fs::remove(archive() + "VOA00004.WAV");
 
+    const RebuildReport report = rebuildCatalogue(archive());
+    ASSERT_EQ(report.outcome, RebuildOutcome::Done);
+    EXPECT_TRUE(fs::is_regular_file(report.keptAs)) << report.keptAs;
     auto rebuilt = open();
-    reconcileCatalogue(*rebuilt, archive(), {});
-    ASSERT_EQ(carryOverCatalogue(cataloguePath(), oldPath), CatalogueStatus::Ok);
     std::vector<Contact> contacts;
     rebuilt->phonebook().contacts(contacts);
     ASSERT_EQ(contacts.size(), 1U);
     EXPECT_EQ(contacts[0].numbers, std::vector<std::string>{"111"});
-    RecordingNote note;
-    rebuilt->notes().noteOf("VOA00001.WAV", note);
-    EXPECT_EQ(note, (RecordingNote{"回访", {"重要"}}));
-    rebuilt->notes().noteOf("VOA00002.WAV", note);
-    EXPECT_TRUE(note.empty());
+    const auto noteOf = [&](const std::string& name) {
+        RecordingNote note;
+        rebuilt->notes().noteOf(name, note);
+        return note;
+    };
+    EXPECT_EQ(noteOf("VOA00001.WAV"), (RecordingNote{"回访", {"重要"}}));
+    EXPECT_TRUE(noteOf("VOA00002.WAV").empty());  // the note was about the copy set aside
+    EXPECT_EQ(noteOf("VOA00003.WAV"), (RecordingNote{"投诉", {"待查"}}));
+    EXPECT_EQ(noteOf("VOA00004.WAV"), (RecordingNote{"已移走", {}}));
     EXPECT_EQ(row(*rebuilt, "VOA00001.WAV")->archivedBy, "test");
+    EXPECT_EQ(row(*rebuilt, "VOA00003.WAV")->state, RecordState::Changed);
+    EXPECT_EQ(row(*rebuilt, "VOA00004.WAV")->state, RecordState::Missing);
+    const VerifyReport verified = verifyArchive(*rebuilt, archive(), {});
+    EXPECT_EQ(verified.changed, std::vector<std::string>{"VOA00003.WAV"});
+    EXPECT_EQ(verified.missing, std::vector<std::string>{"VOA00004.WAV"});
 
     sqlite3* db = nullptr;
     ASSERT_EQ(sqlite3_open(cataloguePath().c_str(), &db), SQLITE_OK);
@@ -243,6 +265,91 @@ TEST_F(ArchiveCatalogueTest, RebuildCarriesOverThePhonebookNotesAndReplacedRecor
     EXPECT_STREQ(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)), "旧的");
     sqlite3_finalize(statement);
     sqlite3_close(db);
+}
+
+TEST_F(ArchiveCatalogueTest, RebuildWaitsForTheWriteLockAndKeepsWhatWasWrittenUnderIt) {
+    record("VOA00001.WAV", "111", 1);
+    offload(*open());
+    std::future<RebuildReport> rebuilt;
+    {
+        const ArchiveWriteLock lock(archive());
+        ASSERT_TRUE(lock.held());
+        rebuilt = std::async(std::launch::async, [&] { return rebuildCatalogue(archive()); });
+        EXPECT_EQ(rebuilt.wait_for(std::chrono::milliseconds(300)), std::future_status::timeout);
+        ASSERT_EQ(open()->notes().setNote("VOA00001.WAV", {"锁内写的", {}}), CatalogueStatus::Ok);
+    }
+    EXPECT_EQ(rebuilt.get().outcome, RebuildOutcome::Done);
+    RecordingNote note;
+    open()->notes().noteOf("VOA00001.WAV", note);
+    EXPECT_EQ(note.text, "锁内写的");
+}
+
+TEST_F(ArchiveCatalogueTest, RebuildKeepsThreeOldCataloguesAndTakesThePhonebookBackFromAnOldOne) {
+    record("VOA00001.WAV", "111", 1);
+    const std::string own = catalogueFolderOf(archive());
+    {
+        auto catalogue = open();
+        offload(*catalogue);
+        Contact contact{0, "王伟", {"111"}, ""};
+        ASSERT_EQ(catalogue->phonebook().save(contact), CatalogueStatus::Ok);
+        ASSERT_EQ(catalogue->notes().setNote("VOA00001.WAV", {"回访", {}}), CatalogueStatus::Ok);
+    }
+    // What a rebuild killed halfway by an earlier version left: the phonebook and notes only in an old
+    // catalogue, newer and older ones without them (one stamped by a clock far ahead), and a half-built file.
+    fs::copy_file(cataloguePath(), own + "catalogue.sqlite.old-20200101-000000");
+    fs::remove(cataloguePath());
+    open().reset();
+    for (const char* stamp : {"20990101-000000", "20210101-000000", "20190101-000000-2", "20190101-000000-10"}) {
+        fs::copy_file(cataloguePath(), own + "catalogue.sqlite.old-" + stamp);
+    }
+    VolumeBuilder::writeBytes(own + "catalogue.sqlite.new", std::vector<std::uint8_t>(4096, 0x22));
+
+    const RebuildReport report = rebuildCatalogue(archive());
+    ASSERT_EQ(report.outcome, RebuildOutcome::Done);
+    EXPECT_EQ(report.carriedFrom, "catalogue.sqlite.old-20200101-000000");
+    auto rebuilt = open();
+    std::vector<Contact> contacts;
+    rebuilt->phonebook().contacts(contacts);
+    EXPECT_EQ(contacts.size(), 1U);
+    RecordingNote note;
+    rebuilt->notes().noteOf("VOA00001.WAV", note);
+    EXPECT_EQ(note.text, "回访");
+    const std::vector<std::string> kept = oldCatalogueNames(own);
+    ASSERT_EQ(kept.size(), kOldCataloguesKept);
+    EXPECT_EQ(kept[0], "catalogue.sqlite.old-20990101-000000");
+    EXPECT_EQ(own + kept[1], report.keptAs);
+    EXPECT_EQ(kept[2], "catalogue.sqlite.old-20210101-000000");
+    EXPECT_FALSE(fs::exists(own + "catalogue.sqlite.new"));
+}
+
+TEST_F(ArchiveCatalogueTest, ALinkInTheCataloguesPlaceIsSetAsideAndWhatItNamesIsLeftAlone) {
+    record("VOA00001.WAV", "111", 1);
+    const std::string other = folder.path() + "other.sqlite";
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(other.c_str(), &db), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(db, "CREATE TABLE t(x); INSERT INTO t VALUES(1)", nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(db);
+    const auto before = VolumeBuilder::readBytes(other);
+    fs::create_directories(catalogueFolderOf(archive()));
+
+    fs::create_symlink(other, cataloguePath());
+    EXPECT_EQ(opener.open(archive(), CatalogueAccess::ReadOnly).status, CatalogueStatus::Unreadable);
+    {
+        auto catalogue = open();
+        ASSERT_TRUE(catalogue);
+        EXPECT_TRUE(fs::is_symlink(lastSetAside)) << lastSetAside;
+        // A link in the journal's place is not written through either.
+        fs::create_symlink(other, cataloguePath() + "-journal");
+        offload(*open());
+    }
+    fs::remove(cataloguePath());
+    fs::create_symlink(other, cataloguePath());
+    const RebuildReport report = rebuildCatalogue(archive());
+    EXPECT_EQ(report.outcome, RebuildOutcome::Done);
+    ASSERT_EQ(report.setAsideAs.size(), 1U);
+    EXPECT_TRUE(fs::is_symlink(report.setAsideAs[0]));
+    EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(cataloguePath())));
+    EXPECT_EQ(VolumeBuilder::readBytes(other), before);
 }
 
 TEST_F(ArchiveCatalogueTest, ClearingTrustsNeitherSideWithoutHashingItNow) {
@@ -266,6 +373,43 @@ TEST_F(ArchiveCatalogueTest, ClearingTrustsNeitherSideWithoutHashingItNow) {
               std::vector<std::string>{"VOA00001.WAV"});
     // Recorded 2021-03-04: not older than a hundred years.
     EXPECT_TRUE(verifiedArchivedNames(*catalogue, archive(), phone(), scan(), {36500, now}, {}).empty());
+}
+
+TEST_F(ArchiveCatalogueTest, ClearingChecksEachCopyRightBeforeItsRecordingGoes) {
+    for (int i = 1; i <= 4; ++i) record("VOA0000" + std::to_string(i) + ".WAV", std::to_string(i), i);
+    auto catalogue = open();
+    offload(*catalogue);
+    PhoneIndexHeader header;
+    CollectedList list;
+    NullSink sink;
+    ScanCatalogue(phone(), header, list, sink);
+    std::sort(list.entries.begin(), list.entries.end(),
+              [](const RecordingEntry& a, const RecordingEntry& b) { return a.fileName < b.fileName; });
+    // While the first recording is checked, the copies of the others are damaged, removed, and replaced by
+    // the telephone's own file.
+    const auto meanwhile = [&](int done, int) {
+        if (done != 0) return;
+        auto damaged = VolumeBuilder::readBytes(archive() + "VOA00002.WAV");
+        damaged[2000] ^= 1;
+        VolumeBuilder::writeBytes(archive() + "VOA00002.WAV", damaged);
+        fs::remove(archive() + "VOA00003.WAV");
+        fs::remove(archive() + "VOA00004.WAV");
+        fs::create_hard_link(phone() + "voice/VOA00004.WAV", archive() + "VOA00004.WAV");
+    };
+    const ClearingRule rule{std::nullopt, std::time(nullptr)};
+    const ClearingReport report =
+        clearArchived(*catalogue, archive(), phone(), list.entries, rule, header, sink, {}, meanwhile);
+    EXPECT_EQ(report.deleted, std::vector<std::string>{"VOA00001.WAV"});
+    EXPECT_EQ(report.kept, (std::vector<KeptRecording>{{"VOA00002.WAV", KeptReason::CopyChanged},
+                                                       {"VOA00003.WAV", KeptReason::CopyMissing},
+                                                       {"VOA00004.WAV", KeptReason::SameFile}}));
+    EXPECT_EQ(VolumeBuilder::sortedNames(phone() + "voice"),
+              (std::vector<std::string>{"VOA00002.WAV", "VOA00003.WAV", "VOA00004.WAV"}));
+    EXPECT_EQ(VolumeBuilder::headerOnDisk(phone()).recordingCount(), 3);
+    EXPECT_EQ(clearingSummary(report, rule, 2),
+              "未删除 VOA00002.WAV：存档副本内容已改变\n未删除 VOA00003.WAV：存档中缺失\n……（共 3 条未删除）\n"
+              "已删除 1 条录音，保留 3 条未能确认存档的录音（存档中缺失 1 条，存档副本内容已改变 1 条，"
+              "存档副本就是电话机上的这个文件 1 条）。");
 }
 
 TEST(StampedNameTest, AnEarlierFileKeptAsideTheSameSecondIsNeverTaken) {
