@@ -3,13 +3,16 @@
 
 #include "app/ui/AppLook.h"
 #include "app/ui/CTapelinkApp.h"
+#include "common/ProcessEnd.h"
 #include "common/ui/ChineseLocale.h"
 #include "common/ui/DialogFont.h"
 #include "platform/LinuxDeviceLocator.h"
 #include "platform/QtDeviceWatcher.h"
 #include "platform/QtTerminationSignal.h"
 
-int main(int argc, char** argv) {
+namespace {
+
+int runWindows(int argc, char** argv) {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("tapelink"));
     // The window's class on X11 is "tapelink" (the program's name); on Wayland the desktop entry's name
@@ -35,4 +38,11 @@ int main(int argc, char** argv) {
     app.setDeviceWatcher(&watcher);
     app.StartUp();
     return EXIT_SUCCESS;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // The windows, their players and the application object are gone when runWindows returns.
+    tapelink::endProcess(runWindows(argc, argv));
 }

@@ -5,8 +5,7 @@
 #include <unistd.h>
 
 #include "archive/ArchiveFolder.h"
-#include "archive/ArchiveLayout.h"
-#include "archive/StampedName.h"
+#include "archive/ReplacedFileKeeper.h"
 #include "phone/FolderListing.h"
 #include "phone/RecordingEntry.h"
 
@@ -20,19 +19,10 @@ CatalogueLedger::CatalogueLedger(IArchiveCatalogue& catalogue, std::string archi
       m_phoneSerial(std::move(phoneSerial)) {}
 
 ReplaceVerdict CatalogueLedger::beforeReplace(const std::string& fileName, const std::string& sha256) {
-    const ArchiveFolder folder(m_folder);
-    if (const auto current = hashFileAt(folder.fd(), fileName)) {
-        if (current->sha256 == sha256) return ReplaceVerdict::Identical;
-    } else if (!folder.statFile(fileName)) {
-        return ReplaceVerdict::Replace;  // gone meanwhile: nothing to keep
-    }
-    const std::string replacedFolder = replacedFolderOf(m_folder);
-    ::mkdir(catalogueFolderOf(m_folder).c_str(), 0777);
-    ::mkdir(replacedFolder.c_str(), 0777);
-    const std::string aside = freeStampedName(replacedFolder, fileName, ".");
-    if (renameNoReplace(m_folder + fileName, replacedFolder + aside)) return ReplaceVerdict::Keep;
+    const KeptAside kept = keepAsideBeforeReplace(m_folder, fileName, sha256);
+    if (kept.verdict != ReplaceVerdict::Replace || kept.asideName.empty()) return kept.verdict;
     CatalogueChanges changes;
-    changes.replaced.emplace_back(fileName, aside);
+    changes.replaced.emplace_back(fileName, kept.asideName);
     // The file is safe under its new name either way; a row left unmarked shows as missing at the next opening.
     if (m_catalogue.apply(changes) != CatalogueStatus::Ok) m_catalogueFailed = true;
     return ReplaceVerdict::Replace;
@@ -62,6 +52,11 @@ void CatalogueLedger::recordCopies(const std::vector<PlacedCopy>& copies) {
         record.archivedBy = m_command;
         record.phoneSerial = m_phoneSerial;
         changes.upserts.push_back(std::move(record));
+        // The copy has the telephone file's name: the next upload --new knows it without reading it.
+        if (copy.sourceSize > 0) {
+            changes.origins.emplace_back(
+                copy.fileName, PhoneOrigin{m_phoneSerial, copy.fileName, copy.sourceSize, copy.sourceMtimeNs});
+        }
     }
     if (m_catalogue.apply(changes) != CatalogueStatus::Ok) m_catalogueFailed = true;
 }

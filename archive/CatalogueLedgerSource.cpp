@@ -7,6 +7,7 @@
 #include "archive/ArchiveWriteLock.h"
 #include "archive/CatalogueLedger.h"
 #include "archive/CatalogueReconciler.h"
+#include "archive/ReplacedFileKeeper.h"
 
 namespace tapelink {
 
@@ -15,25 +16,28 @@ namespace {
 // The ledger with what it needs kept alive for the job: the lock first, released last.
 class JobLedger : public IUploadLedger {
 public:
-    explicit JobLedger(const std::string& folder) : m_lock(folder) {}
+    explicit JobLedger(const std::string& folder) : m_lock(folder), m_keeper(folder) {}
 
-    bool open(IArchiveCatalogueOpener& catalogues, const std::string& folder, const std::string& command,
+    const ArchiveWriteLock& lock() const { return m_lock; }
+    // Without a catalogue the job still runs, keeping replaced files aside all the same.
+    void open(IArchiveCatalogueOpener& catalogues, const std::string& folder, const std::string& command,
               const std::string& phoneSerial, std::stop_token stop) {
-        if (!m_lock.held()) return false;
         m_catalogue = catalogues.open(folder, CatalogueAccess::ReadWrite).catalogue;
-        if (!m_catalogue || !m_catalogue->writable()) return false;
+        if (!m_catalogue || !m_catalogue->writable()) return;
         // Rows for files put there by hand, so that replacing one keeps its row too.
-        if (reconcileCatalogue(*m_catalogue, folder, std::move(stop)).status != CatalogueStatus::Ok) return false;
+        if (reconcileCatalogue(*m_catalogue, folder, std::move(stop)).status != CatalogueStatus::Ok) return;
         m_ledger.emplace(*m_catalogue, folder, command, phoneSerial);
-        return true;
     }
     ReplaceVerdict beforeReplace(const std::string& fileName, const std::string& sha256) override {
-        return m_ledger->beforeReplace(fileName, sha256);
+        return m_ledger ? m_ledger->beforeReplace(fileName, sha256) : m_keeper.beforeReplace(fileName, sha256);
     }
-    void recordCopies(const std::vector<PlacedCopy>& copies) override { m_ledger->recordCopies(copies); }
+    void recordCopies(const std::vector<PlacedCopy>& copies) override {
+        if (m_ledger) m_ledger->recordCopies(copies);
+    }
 
 private:
     ArchiveWriteLock m_lock;
+    ReplacedFileKeeper m_keeper;
     std::unique_ptr<IArchiveCatalogue> m_catalogue;
     std::optional<CatalogueLedger> m_ledger;
 };
@@ -44,15 +48,23 @@ CatalogueLedgerSource::CatalogueLedgerSource(IArchiveCatalogueOpener& catalogues
                                              PhoneSerialLookup serialOf)
     : m_catalogues(catalogues), m_command(std::move(command)), m_serialOf(std::move(serialOf)) {}
 
-std::unique_ptr<IUploadLedger> CatalogueLedgerSource::openLedger(const std::string& driveRoot,
-                                                                 const std::string& uploadFolder,
-                                                                 std::stop_token stop) {
+LedgerOpening CatalogueLedgerSource::openLedger(const std::string& driveRoot, const std::string& uploadFolder,
+                                                std::stop_token stop) {
+    LedgerOpening opening;
     // A missing folder is the upload's own failure to tell; the lock would make its .tapelink/ alone.
-    if (uploadFolder.empty() || ::access(uploadFolder.c_str(), F_OK) != 0) return nullptr;
+    if (uploadFolder.empty() || ::access(uploadFolder.c_str(), F_OK) != 0) {
+        opening.ledger = std::make_unique<ReplacedFileKeeper>(uploadFolder);
+        return opening;
+    }
     auto ledger = std::make_unique<JobLedger>(uploadFolder);
+    if (!ledger->lock().held()) {
+        opening.refusal = ledger->lock().failure();
+        return opening;
+    }
     const std::string serial = m_serialOf ? m_serialOf(driveRoot) : std::string();
-    if (!ledger->open(m_catalogues, uploadFolder, m_command, serial, std::move(stop))) return nullptr;
-    return ledger;
+    ledger->open(m_catalogues, uploadFolder, m_command, serial, std::move(stop));
+    opening.ledger = std::move(ledger);
+    return opening;
 }
 
 }  // namespace tapelink

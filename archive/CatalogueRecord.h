@@ -58,13 +58,25 @@ struct CatalogueFileState {
     bool operator==(const CatalogueFileState&) const = default;
 };
 
+// Where an archived copy came from: the telephone (its USB serial, empty when unknown), the file's name
+// there, and that file's size and time when it was copied or found to be in the archive.
+struct PhoneOrigin {
+    std::string phoneSerial;
+    std::string fileName;
+    std::uint64_t size = 0;
+    std::int64_t mtimeNs = 0;
+
+    bool operator==(const PhoneOrigin&) const = default;
+};
+
 // Changes written in one transaction.
 struct CatalogueChanges {
     std::vector<CatalogueRecord> upserts;                       // each replaces the live (not replaced) row of its name
     std::vector<std::string> missing;                           // live rows whose file is gone
     std::vector<std::pair<std::string, std::string>> replaced;  // file name, name under .tapelink/replaced/
+    std::vector<std::pair<std::string, PhoneOrigin>> origins;   // live file name (after the upserts), its origin
 
-    bool empty() const { return upserts.empty() && missing.empty() && replaced.empty(); }
+    bool empty() const { return upserts.empty() && missing.empty() && replaced.empty() && origins.empty(); }
 };
 
 }  // namespace tapelink

@@ -33,6 +33,8 @@ public:
     virtual CatalogueStatus liveFileStates(std::vector<CatalogueFileState>& out) = 0;
     // Present rows with this content key.
     virtual CatalogueStatus findByContent(const ContentKey& key, std::vector<CatalogueRecord>& out) = 0;
+    // archived: a present row came from this very file of the telephone and still holds what it held then.
+    virtual CatalogueStatus findOrigin(const PhoneOrigin& origin, bool& archived) = 0;
     // The live row of this file name, if any.
     virtual CatalogueStatus findByName(const std::string& fileName, std::optional<CatalogueRecord>& out) = 0;
     // All of changes, or nothing.

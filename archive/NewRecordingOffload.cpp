@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <ctime>
 #include <thread>
 
@@ -13,8 +14,10 @@
 #include "archive/ArchiveNames.h"
 #include "common/Sha256.h"
 #include "phone/DeviceStatus.h"
+#include "phone/FileErrorText.h"
 #include "phone/PhoneStore.h"
 #include "phone/TemporaryCopy.h"
+#include "phone/UploadMessages.h"
 
 namespace tapelink {
 
@@ -26,8 +29,6 @@ constexpr std::uint64_t kBatchBytes = 32ull << 20;
 constexpr std::size_t kFlushThreads = 8;
 constexpr int kMaxSuffix = 9999;
 
-constexpr const char* kUploadFailed = "文件上传失败！";
-constexpr const char* kUploadFolderWrong = "上传路径错误！";
 constexpr const char* kArchiveFull = "上传路径已满或不能写入，其余新录音未上传！";
 constexpr const char* kArchiveReadOnly = "上传路径不能写入，新录音未上传！";
 
@@ -37,7 +38,8 @@ struct NewRecordingOffload::Copied {
     TemporaryCopy copy;
     RecordingEntry entry;
     std::string sha256;
-    bool flushed = false;
+    std::error_code flushError = std::make_error_code(std::errc::io_error);
+    PhoneOrigin origin;
 };
 
 NewRecordingOffload::NewRecordingOffload(IArchiveCatalogue& catalogue, std::string archiveFolder, OffloadOrigin origin)
@@ -52,16 +54,26 @@ OffloadReport NewRecordingOffload::run(const std::string& driveRoot, const std::
         observer.showMessage(kArchiveReadOnly, MessageIcon::Warning);
         return m_report;
     }
-    std::vector<const RecordingEntry*> wanted;
+    // The catalogue first, in one snapshot; then, outside it, the hashing of recordings that only look
+    // archived (same size and metadata block, but no copy recorded from this very file).
+    ArchiveMarker marker(m_catalogue, m_origin.phoneSerial);
+    std::vector<ContentMatch> matches(entries.size());
     m_catalogue.withSnapshot([&] {
-        for (const RecordingEntry& entry : entries) {
-            if (archiveMarkOf(m_catalogue, entry) == ArchiveMark::Archived) {
-                ++m_report.alreadyArchived;
-            } else {
-                wanted.push_back(&entry);
-            }
-        }
+        for (std::size_t i = 0; i < entries.size(); ++i) matches[i] = marker.lookUp(entries[i]);
     });
+    std::vector<const RecordingEntry*> wanted;
+    CatalogueChanges found;
+    for (std::size_t i = 0; i < entries.size() && !stop.stop_requested(); ++i) {
+        marker.confirmByContent(entries[i], matches[i]);
+        if (matches[i].mark != ArchiveMark::Archived) {
+            wanted.push_back(&entries[i]);
+            continue;
+        }
+        ++m_report.alreadyArchived;
+        // Known by content now: the next run knows it from the catalogue alone.
+        if (matches[i].hashed) found.origins.emplace_back(matches[i].archivedAs, matches[i].origin);
+    }
+    if (m_catalogue.apply(found) != CatalogueStatus::Ok) m_report.catalogueFailed = true;
 
     const std::string voiceFolder = PhoneStore(withTrailingSlash(driveRoot)).voiceFolder();
     const int voiceFd = ::open(voiceFolder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -69,6 +81,7 @@ OffloadReport NewRecordingOffload::run(const std::string& driveRoot, const std::
     observer.setProgressPosition(0);
     observer.setProgressVisible(true);
     std::vector<Copied> batch;
+    std::string goneAt;
     for (std::size_t i = 0; i < wanted.size() && !stop.stop_requested(); ++i) {
         observer.setStatusText(kStatusUploadingPrefix + wanted[i]->fileName);
         const bool tried = voiceFd >= 0 && copyOne(voiceFd, *wanted[i], stop, observer, batch);
@@ -77,11 +90,14 @@ OffloadReport NewRecordingOffload::run(const std::string& driveRoot, const std::
             struct stat info {};
             if (::stat(voiceFolder.c_str(), &info) != 0) {
                 m_report.sourceGone = true;
+                goneAt = wanted[i]->fileName;
                 break;
             }
             ++m_report.failed;
             publishBatch(batch, observer);
-            observer.showMessage(kUploadFailed, MessageIcon::Warning);
+            observer.uploadFailed(wanted[i]->fileName, m_sourceError == ENOENT || voiceFd < 0
+                                                           ? kReasonSourceNotThere
+                                                           : errorReasonText({m_sourceError, std::generic_category()}));
         }
         std::uint64_t batchBytes = 0;
         for (const Copied& copied : batch) batchBytes += copied.copy.size();
@@ -102,7 +118,7 @@ OffloadReport NewRecordingOffload::run(const std::string& driveRoot, const std::
     publishBatch(batch, observer);
     if (m_report.sourceGone) {
         ++m_report.failed;
-        observer.showMessage(kUploadFailed, MessageIcon::Warning);
+        observer.uploadFailed(goneAt, kReasonPhoneGone);
     }
     observer.setProgressVisible(false);
     observer.setStatusText(m_report.sourceGone ? kStatusDisconnected : kStatusConnected);
@@ -114,11 +130,18 @@ bool NewRecordingOffload::copyOne(int voiceFd, const RecordingEntry& entry, std:
     const int source = ::openat(voiceFd, entry.fileName.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
     struct stat info {};
     if (source < 0 || ::fstat(source, &info) != 0 || !S_ISREG(info.st_mode)) {
+        // A link (ELOOP) or a special file is no recording: "not there or not a regular file".
+        m_sourceError = source < 0 && errno != ELOOP ? errno : ENOENT;
         if (source >= 0) ::close(source);
         return false;
     }
     Sha256 hash;
-    Copied copied{TemporaryCopy{}, entry, {}, false};
+    const std::int64_t mtimeNs = static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000LL + info.st_mtim.tv_nsec;
+    Copied copied{TemporaryCopy{},
+                  entry,
+                  {},
+                  std::make_error_code(std::errc::io_error),
+                  {m_origin.phoneSerial, entry.fileName, static_cast<std::uint64_t>(info.st_size), mtimeNs}};
     const CopyStatus status = copied.copy.copyFrom(
         source, m_folder, entry.fileName, stop, [&observer](std::uint64_t bytes) { observer.bytesCopied(bytes); },
         [&hash](const char* data, std::size_t length) { hash.update(data, length); });
@@ -129,10 +152,12 @@ bool NewRecordingOffload::copyOne(int voiceFd, const RecordingEntry& entry, std:
         publishBatch(batch, observer);
         // A folder that is full or gone fails every later copy the same way: told once, and the run ends.
         m_report.folderFailed = status != CopyStatus::Failed;
-        observer.showMessage(status == CopyStatus::TargetFolderMissing   ? kUploadFolderWrong
-                             : status == CopyStatus::TargetFolderRefused ? kArchiveFull
-                                                                         : kUploadFailed,
-                             MessageIcon::Warning);
+        if (status == CopyStatus::Failed) {
+            observer.uploadFailed(entry.fileName, errorReasonText(copied.copy.lastError()));
+        } else {
+            observer.showMessage(status == CopyStatus::TargetFolderMissing ? kUploadFolderWrong : kArchiveFull,
+                                 MessageIcon::Warning);
+        }
         return true;
     }
     copied.sha256 = hash.hexDigest();
@@ -161,7 +186,7 @@ void NewRecordingOffload::publishBatch(std::vector<Copied>& batch, IUploadObserv
     {
         std::atomic<std::size_t> next{0};
         auto flushSome = [&batch, &next] {
-            for (std::size_t i = next++; i < batch.size(); i = next++) batch[i].flushed = !batch[i].copy.flush();
+            for (std::size_t i = next++; i < batch.size(); i = next++) batch[i].flushError = batch[i].copy.flush();
         };
         std::vector<std::jthread> helpers;
         for (std::size_t i = 1; i < std::min(kFlushThreads, batch.size()); ++i) {
@@ -177,8 +202,8 @@ void NewRecordingOffload::publishBatch(std::vector<Copied>& batch, IUploadObserv
     const ArchiveFolder folder(m_folder);
     for (Copied& copied : batch) {
         std::string target;
-        std::error_code error = std::make_error_code(std::errc::io_error);
-        for (int suffix = 1; copied.flushed;) {
+        std::error_code error = copied.flushError;
+        for (int suffix = 1; !copied.flushError;) {
             target = freeNameFor(copied.entry.fileName, suffix);
             if (target.empty()) break;
             error = copied.copy.publish(m_folder + target, false);
@@ -186,10 +211,10 @@ void NewRecordingOffload::publishBatch(std::vector<Copied>& batch, IUploadObserv
             if (error != std::errc::file_exists) break;
             ++suffix;
         }
-        if (error) {
+        if (error || target.empty()) {
             copied.copy.discard();
             ++m_report.failed;
-            observer.showMessage(kUploadFailed, MessageIcon::Warning);
+            observer.uploadFailed(copied.entry.fileName, error ? errorReasonText(error) : kReasonNoFreeName);
             continue;
         }
         ++m_report.archived;
@@ -210,6 +235,7 @@ void NewRecordingOffload::publishBatch(std::vector<Copied>& batch, IUploadObserv
         record.archivedBy = m_origin.command;
         record.phoneSerial = m_origin.phoneSerial;
         changes.upserts.push_back(std::move(record));
+        changes.origins.emplace_back(target, copied.origin);
     }
     batch.clear();
     if (m_catalogue.apply(changes) != CatalogueStatus::Ok) m_report.catalogueFailed = true;

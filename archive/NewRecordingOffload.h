@@ -55,6 +55,7 @@ private:
     OffloadOrigin m_origin;
     OffloadReport m_report;
     std::vector<std::string> m_copiedDigests;
+    int m_sourceError = 0;  // why copyOne() could not open its recording
 };
 
 }  // namespace tapelink

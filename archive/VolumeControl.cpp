@@ -38,13 +38,19 @@ MixerLine VolumeControl::lineFor(int selector) {
 }
 
 int VolumeControl::GetVolume(int selector) {
+    return readVolume(selector).value_or(0);
+}
+
+std::optional<int> VolumeControl::readVolume(int selector) {
     OpenMixer mixer(m_mixer);
-    if (!mixer.isOpen()) return 0;
+    if (!mixer.isOpen()) return std::nullopt;
     const MixerLine line = lineFor(selector);
     const auto maximum = m_mixer.findControl(line, MixerControlKind::Volume);
-    if (!maximum || *maximum == 0) return 0;
+    if (!maximum) return std::nullopt;
+    if (*maximum == 0) return 0;  // a line without a range
+
     const auto value = m_mixer.readControl(line, MixerControlKind::Volume);
-    if (!value) return 0;
+    if (!value) return std::nullopt;
     // Unsigned 32-bit arithmetic, truncating: 32767 of 65535 reads as 49.
     return static_cast<int>(*value * 100u / *maximum);
 }
@@ -60,12 +66,17 @@ bool VolumeControl::SetVolume(int selector, int percent) {
 }
 
 bool VolumeControl::IsMuted(int selector) {
+    return readMute(selector).value_or(false);
+}
+
+std::optional<bool> VolumeControl::readMute(int selector) {
     OpenMixer mixer(m_mixer);
-    if (!mixer.isOpen()) return false;
+    if (!mixer.isOpen()) return std::nullopt;
     const MixerLine line = lineFor(selector);
-    if (!m_mixer.findControl(line, MixerControlKind::Mute)) return false;
+    if (!m_mixer.findControl(line, MixerControlKind::Mute)) return std::nullopt;
     const auto value = m_mixer.readControl(line, MixerControlKind::Mute);
-    return value && *value != 0;
+    if (!value) return std::nullopt;
+    return *value != 0;
 }
 
 bool VolumeControl::SetMute(int selector, bool on) {

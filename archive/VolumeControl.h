@@ -1,5 +1,7 @@
 #pragma once
 
+#include <optional>
+
 #include "archive/ISystemMixer.h"
 
 namespace tapelink {
@@ -14,6 +16,9 @@ public:
     int GetVolume(int selector);
     bool SetVolume(int selector, int percent);
     bool IsMuted(int selector);
+    // The getters without the silence: nothing when the mixer or the line could not be read.
+    std::optional<int> readVolume(int selector);
+    std::optional<bool> readMute(int selector);
     bool SetMute(int selector, bool on);
 
     static MixerLine lineFor(int selector);

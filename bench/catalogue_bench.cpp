@@ -66,9 +66,10 @@ int marks(const std::string& archive, const std::string& phone) {
         auto catalogue = opener.open(archive, CatalogueAccess::ReadOnly).catalogue;
         if (!catalogue) return 1;
         archived = 0;
+        ArchiveMarker marker(*catalogue, {});
         catalogue->withSnapshot([&] {
             for (const RecordingEntry& entry : list.entries) {
-                if (archiveMarkOf(*catalogue, entry) == ArchiveMark::Archived) ++archived;
+                if (marker.lookUp(entry).mark == ArchiveMark::Archived) ++archived;
             }
         });
         marksBest = std::min(marksBest, msSince(start));

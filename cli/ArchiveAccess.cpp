@@ -6,6 +6,7 @@
 
 #include "app/ProfileFolder.h"
 #include "app/SettingsStore.h"
+#include "archive/ArchiveOwnFolder.h"
 #include "platform/SqliteArchiveCatalogue.h"
 
 namespace tapelink::cli {
@@ -38,12 +39,25 @@ std::string catalogueSetAsideText(const std::string& asidePath) {
     return "存档索引已损坏，原文件已保存为 " + asidePath + "，正在根据上传文件夹重建存档索引。";
 }
 
+namespace {
+
+// The archive's own folder refused (a link, a file, another disk's folder): told, and true.
+bool ownFolderRefused(const std::string& folder, IMessageSink& messages) {
+    const ArchiveOwnFolder own(folder, ArchiveOwnFolder::Mode::OpenOnly);
+    if (own.archiveFd() < 0 || own.failure().empty()) return false;
+    messages.showMessage(own.failure(), MessageIcon::Warning);
+    return true;
+}
+
+}  // namespace
+
 OpenArchive openArchive(const std::string& folder, IMessageSink& messages) {
     OpenArchive archive;
     if (::access(folder.c_str(), F_OK) != 0) {
         messages.showMessage(kFolderMissing, MessageIcon::Warning);
         return archive;
     }
+    if (ownFolderRefused(folder, messages)) return archive;
     SqliteCatalogueOpener opener;
     CatalogueOpening opening = opener.open(folder, CatalogueAccess::ReadWrite);
     if (!opening.setAsidePath.empty()) {
@@ -71,6 +85,7 @@ std::unique_ptr<IArchiveCatalogue> openCatalogue(const std::string& folder, Cata
         messages.showMessage(kFolderMissing, MessageIcon::Warning);
         return nullptr;
     }
+    if (ownFolderRefused(folder, messages)) return nullptr;
     CatalogueOpening opening = SqliteCatalogueOpener().open(folder, access);
     if (!opening.setAsidePath.empty()) {
         messages.showMessage(catalogueSetAsideText(opening.setAsidePath), MessageIcon::Warning);

@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <iostream>
 
@@ -49,7 +50,7 @@ ArchiveCommand::ArchiveCommand(CLI::App& parent, CliContext& context)
 int ArchiveCommand::run() {
     const std::string folder = archiveFolderOr(m_folder);
     if (folder.empty()) {
-        std::cerr << "No upload folder: give DIR, or pick one in the window first.\n";
+        std::cerr << "没有上传路径：请给出 DIR，或先在窗口中选择一个。\n";
         return kExitUsage;
     }
     return m_verify->parsed() ? verify(folder) : rebuild(folder);
@@ -63,8 +64,8 @@ int ArchiveCommand::verify(const std::string& folder) {
     printNames("missing", report.missing);
     printNames("unrecorded", report.unrecorded);
     printNames("unreadable", report.unreadable);
-    std::cout << report.checked << " checked, " << report.changed.size() << " changed, " << report.missing.size()
-              << " missing, " << report.unrecorded.size() << " unrecorded\n";
+    std::cout << "已校验 " << report.checked << " 个，内容已改变 " << report.changed.size() << " 个，缺失 "
+              << report.missing.size() << " 个，未登记 " << report.unrecorded.size() << " 个\n";
     return report.allGood() ? kExitOk : kExitMessage;
 }
 
@@ -96,7 +97,7 @@ int ArchiveCommand::rebuild(const std::string& folder) {
     if (!report.carriedFrom.empty()) {
         std::cerr << "原存档索引中没有电话簿、备注和标签，已从较早的存档索引 " << report.carriedFrom << " 取回。\n";
     }
-    std::cout << report.reconciled.added << " recorded, " << report.reconciled.unreadable << " unreadable\n";
+    std::cout << "已登记 " << report.reconciled.added << " 个，无法读取 " << report.reconciled.unreadable << " 个\n";
     return report.reconciled.unreadable > 0 ? kExitMessage : kExitOk;
 }
 

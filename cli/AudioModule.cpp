@@ -6,20 +6,22 @@
 #include <string>
 #include <system_error>
 
+#include "phone/FileErrorText.h"
+
 namespace tapelink::cli {
 
 namespace {
 
 std::string loaderError() {
     const char* error = dlerror();
-    return error != nullptr ? error : "unknown error";
+    return error != nullptr ? error : "未知错误";
 }
 
 void* openModule(std::string& error) {
     std::error_code failed;
     const auto executable = std::filesystem::read_symlink("/proc/self/exe", failed);
     if (failed) {
-        error = "/proc/self/exe: " + failed.message();
+        error = "/proc/self/exe：" + errorReasonText(failed);
         return nullptr;
     }
     const auto folder = executable.parent_path();
@@ -35,7 +37,7 @@ void* openModule(std::string& error) {
 }  // namespace
 
 const TapelinkAudioCommands* loadAudioCommands(IMessageSink& messages) {
-    const std::string failure = std::string("The audio module ") + kTapelinkAudioModule + " could not be loaded: ";
+    const std::string failure = std::string("无法加载音频模块 ") + kTapelinkAudioModule + "：";
     std::string error;
     void* module = openModule(error);
     if (module == nullptr) {
@@ -50,7 +52,7 @@ const TapelinkAudioCommands* loadAudioCommands(IMessageSink& messages) {
     }
     const TapelinkAudioCommands* commands = entry();
     if (commands == nullptr || commands->abiVersion != kTapelinkAudioAbi) {
-        messages.showMessage(failure + "it belongs to another build of tapelink-cli", MessageIcon::Stop);
+        messages.showMessage(failure + "它属于另一个版本的 tapelink-cli", MessageIcon::Stop);
         return nullptr;
     }
     return commands;

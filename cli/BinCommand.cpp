@@ -94,8 +94,8 @@ int BinCommand::restore(const std::string& root) {
     const RestoreReport report = bin.RestoreWorker(TransferJob{*selected}, rows.table, interrupt.token(), observer);
     for (const auto& file : report.restored) std::cout << file.binName << '\t' << file.voiceName << '\n';
     if (report.stopped) {
-        std::cerr << "Interrupted after " << report.restored.size() << " of " << selected->size()
-                  << " recordings; the index was written for them.\n";
+        std::cerr << "已中断：已还原 " << report.restored.size() << " 个录音（共 " << selected->size()
+                  << " 个），索引已为它们写好。\n";
         return kExitInterrupted;
     }
     return messages.failed() ? kExitMessage : kExitOk;

@@ -7,6 +7,7 @@
 #include "cli/ArchiveAccess.h"
 #include "cli/CellText.h"
 #include "cli/NonBlank.h"
+#include "cli/ValueChecks.h"
 
 namespace tapelink::cli {
 
@@ -39,11 +40,10 @@ ContactsCommand::ContactsCommand(CLI::App& parent, CliContext& context)
     m_list = m_command->add_subcommand("list", "Print each contact: name, numbers, company (tab-separated)");
     m_import = m_command->add_subcommand("import", "Add the contacts of a CSV or vCard file (re-importing updates)");
     m_import->add_option("FILE", m_file, "CSV or vCard (.vcf) file")->required();
-    m_import->add_option("--name-column", m_nameColumn, "CSV column of the name (1 = first)")
-        ->check(CLI::PositiveNumber);
+    m_import->add_option("--name-column", m_nameColumn, "CSV column of the name (1 = first)")->check(numberAtLeast(1));
     m_import->add_option("--number-column", m_numberColumns, "CSV column of a number (repeatable)")
-        ->check(CLI::PositiveNumber);
-    m_import->add_option("--company-column", m_companyColumn, "CSV column of the company")->check(CLI::PositiveNumber);
+        ->check(numberAtLeast(1));
+    m_import->add_option("--company-column", m_companyColumn, "CSV column of the company")->check(numberAtLeast(1));
     m_export = m_command->add_subcommand("export", "Write the phonebook as a CSV file (UTF-8)");
     m_export->add_option("FILE", m_file, "CSV file to write")->required()->check(nonBlank());
     m_add = m_command->add_subcommand("add", "Add a contact, or numbers to the contact of that name");
@@ -57,7 +57,7 @@ ContactsCommand::ContactsCommand(CLI::App& parent, CliContext& context)
 int ContactsCommand::run() {
     const std::string folder = archiveFolderOr(m_archive);
     if (folder.empty()) {
-        std::cerr << "No upload folder: give --archive DIR, or pick one in the window first.\n";
+        std::cerr << "没有上传路径：请用 --archive DIR 指定，或先在窗口中选择一个。\n";
         return kExitUsage;
     }
     if (m_list->parsed()) return list(folder);
@@ -110,8 +110,8 @@ int ContactsCommand::importFile(const std::string& folder) {
     if (!told(catalogue->phonebook().import(contents.contacts, counts), m_context.messages, kStoreFailed)) {
         return kExitMessage;
     }
-    std::cout << counts.added << " added, " << counts.updated << " updated, " << counts.unchanged << " unchanged, "
-              << contents.skippedCount << " skipped\n";
+    std::cout << "新增 " << counts.added << " 个，更新 " << counts.updated << " 个，未变 " << counts.unchanged
+              << " 个，跳过 " << contents.skippedCount << " 个\n";
     return contents.contacts.empty() && contents.skippedCount > 0 ? kExitMessage : kExitOk;
 }
 
@@ -126,14 +126,14 @@ int ContactsCommand::exportFile(const std::string& folder) {
         m_context.messages.showMessage("无法写入文件：" + cellText(m_file), MessageIcon::Warning);
         return kExitMessage;
     }
-    std::cout << contacts.size() << " exported\n";
+    std::cout << "已导出 " << contacts.size() << " 个联系人\n";
     return kExitOk;
 }
 
 int ContactsCommand::add(const std::string& folder) {
     for (const std::string& number : m_numbers) {
         if (ContactDirectory::dialledDigits(number).empty()) {
-            std::cerr << "Not a phone number: " << cellText(number) << '\n';
+            std::cerr << "不是电话号码：" << cellText(number) << '\n';
             return kExitUsage;
         }
     }

@@ -8,6 +8,7 @@
 #include "cli/ArchiveAccess.h"
 #include "cli/FailureTrackingSink.h"
 #include "cli/PhoneListScan.h"
+#include "cli/ValueChecks.h"
 #include "phone/PhoneListDelete.h"
 #include "phone/RecycleMessages.h"
 #include "phone/VolumeMessages.h"
@@ -27,7 +28,7 @@ DeleteCommand::DeleteCommand(CLI::App& parent, CliContext& context)
     selection->add_flag("--archived", m_archived, "Every recording verified as archived");
     selection->require_option(1);
     m_command->add_option("--older-than", m_olderThan, "With --archived: only those that started more than DAYS ago")
-        ->check(CLI::NonNegativeNumber)
+        ->check(numberAtLeast(0))
         ->needs("--archived");
     m_command->add_option("--to", m_to, "With --archived: the archive (upload) folder (default: the stored one)")
         ->needs("--archived");
@@ -38,7 +39,7 @@ int DeleteCommand::runArchived() {
     if (root.empty()) return kExitMessage;
     const std::string folder = archiveFolderOr(m_to);
     if (folder.empty()) {
-        std::cerr << "No upload folder: give --to DIR, or pick one in the window first.\n";
+        std::cerr << "没有上传路径：请用 --to DIR 指定，或先在窗口中选择一个。\n";
         return kExitUsage;
     }
     // Before anything is opened or made in the folder: not even the catalogue goes onto the telephone.
@@ -75,6 +76,7 @@ int DeleteCommand::run() {
     if (root.empty()) return kExitMessage;
     FailureTrackingSink messages(m_context.messages);
     PhoneList list = scanPhoneList(root, messages);
+    if (!phoneListReadable(list.result, messages)) return kExitMessage;
     std::vector<std::string> listed;
     for (const auto& row : list.rows) listed.push_back(row[1]);
     int status = kExitOk;

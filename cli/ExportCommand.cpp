@@ -30,7 +30,7 @@ ExportCommand::ExportCommand(CLI::App& parent, CliContext& context)
 
 int ExportCommand::run() {
     if (!m_archive.empty() && !m_phone) {
-        std::cerr << "--archive goes with --phone; --search reads the searched folder's catalogue.\n";
+        std::cerr << "--archive 只能与 --phone 一起使用；--search 读取所查询文件夹自己的存档索引。\n";
         return kExitUsage;
     }
     const std::optional<TextTable> list = listToExport();
@@ -49,6 +49,7 @@ std::optional<TextTable> ExportCommand::phoneList() {
     const std::string root = m_context.requirePhone();
     if (root.empty()) return std::nullopt;
     PhoneList list = scanPhoneList(root, m_context.messages);
+    if (!phoneListReadable(list.result, m_context.messages)) return std::nullopt;
     // Names and notes from the archive's catalogue, read without changing it; no archive leaves them empty.
     const std::string folder = archiveFolderOr(m_archive);
     std::unique_ptr<IArchiveCatalogue> catalogue;

@@ -11,9 +11,9 @@ int guardedRun(const std::function<int()>& command, std::ostream& err) {
     try {
         return command();
     } catch (const std::exception& error) {
-        err << "tapelink-cli: " << cellText(error.what()) << '\n';
+        err << "tapelink-cli：意外错误：" << cellText(error.what()) << '\n';
     } catch (...) {
-        err << "tapelink-cli: unexpected error\n";
+        err << "tapelink-cli：意外错误\n";
     }
     return kExitMessage;
 }

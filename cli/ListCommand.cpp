@@ -1,6 +1,7 @@
 #include "cli/ListCommand.h"
 
 #include <iostream>
+#include <optional>
 
 #include "archive/ArchiveMarks.h"
 #include "archive/RecordingAnnotations.h"
@@ -12,22 +13,20 @@
 #include "phone/CatalogueScan.h"
 #include "phone/PhoneListRow.h"
 #include "phone/VolumeMessages.h"
+#include "platform/LinuxDeviceLocator.h"
 #include "platform/SqliteArchiveCatalogue.h"
 
 namespace tapelink::cli {
 
 namespace {
 
-constexpr const char* kNoValidIndex =
-    "The telephone's index system/phone.bin is missing or damaged: no recordings are listed.";
-
 // Prints each row as the scan finds it, so a large telephone is listed without holding it in memory.
 class StreamingTableView : public ICatalogueView {
 public:
     // marked: each row gets the archive's mark as a ninth cell, empty without a catalogue. names: each row
     // gets the contact's name as a last cell.
-    StreamingTableView(bool marked, IArchiveCatalogue* catalogue, RecordingAnnotations* names)
-        : m_marked(marked), m_catalogue(catalogue), m_names(names) {}
+    StreamingTableView(bool marked, ArchiveMarker* marker, RecordingAnnotations* names)
+        : m_marked(marked), m_marker(marker), m_names(names) {}
     void setStatusText(const std::string&) override {}
     void clearRows() override {}
     void addRecordingRow(const RecordingEntry& entry, int position) override {
@@ -38,7 +37,7 @@ public:
         }
         std::vector<std::string> cells(row.begin(), row.end());
         if (m_marked) {
-            cells.push_back(m_catalogue != nullptr ? archiveMarkText(archiveMarkOf(*m_catalogue, entry)) : "");
+            cells.push_back(m_marker != nullptr ? archiveMarkText(m_marker->markOf(entry)) : "");
         }
         if (m_names != nullptr) cells.push_back(m_names->nameFor(entry.phoneNumber));
         m_writer.write(cells);
@@ -46,7 +45,7 @@ public:
 
 private:
     bool m_marked;
-    IArchiveCatalogue* m_catalogue;
+    ArchiveMarker* m_marker;
     RecordingAnnotations* m_names;
     TsvRowWriter m_writer;
 };
@@ -64,7 +63,7 @@ ListCommand::ListCommand(CLI::App& parent, CliContext& context)
 
 int ListCommand::run() {
     if (!m_to.empty() && !m_archived && !m_names && !m_json) {
-        std::cerr << "--to needs --archived, --names or --json.\n";
+        std::cerr << "--to 需要与 --archived、--names 或 --json 一起使用。\n";
         return kExitUsage;
     }
     const std::string root = m_context.requirePhone();
@@ -75,7 +74,7 @@ int ListCommand::run() {
     OpenArchive archive;
     if (m_archived) {
         if (folder.empty()) {
-            std::cerr << "No upload folder: give --to DIR, or pick one in the window first.\n";
+            std::cerr << "没有上传路径：请用 --to DIR 指定，或先在窗口中选择一个。\n";
             return kExitUsage;
         }
         archive = openArchive(folder, messages);
@@ -90,17 +89,19 @@ int ListCommand::run() {
     if (withPhonebook != nullptr) withPhonebook->phonebook().contacts(contacts);
     const ContactDirectory directory(contacts);
     RecordingAnnotations names(directory, nullptr);
+    std::optional<ArchiveMarker> marker;
+    if (archive.catalogue) marker.emplace(*archive.catalogue, LinuxDeviceLocator().phoneSerial(root));
     ScanResult result;
     if (m_json) {
         PhoneList list = scanPhoneList(root, messages);
+        if (!phoneListReadable(list.result, messages)) return kExitMessage;
         const auto& titles = recordingColumnTitles();
         std::vector<std::string> heads(titles.begin(), titles.end());
         if (m_archived) heads.push_back(kArchiveColumnTitle);
         heads.push_back(kNameTitle);
         for (std::size_t i = 0; i < list.rows.size(); ++i) {
             if (m_archived) {
-                list.rows[i].push_back(
-                    archive.catalogue ? archiveMarkText(archiveMarkOf(*archive.catalogue, list.entries[i])) : "");
+                list.rows[i].push_back(marker ? archiveMarkText(marker->markOf(list.entries[i])) : "");
             }
             list.rows[i].push_back(names.nameFor(list.entries[i].phoneNumber));
         }
@@ -109,7 +110,7 @@ int ListCommand::run() {
     } else {
         PhoneIndexHeader header;
         // Without a catalogue (a read-only folder never catalogued) the ninth cell stays empty.
-        StreamingTableView view(m_archived, archive.catalogue.get(), m_names ? &names : nullptr);
+        StreamingTableView view(m_archived, marker ? &*marker : nullptr, m_names ? &names : nullptr);
         const auto scan = [&] { result = ScanCatalogue(root, header, view, messages); };
         if (archive.catalogue) {
             archive.catalogue->withSnapshot(scan);
@@ -117,10 +118,9 @@ int ListCommand::run() {
             scan();
         }
     }
-    const bool failed = messages.failed();
-    // The window shows such a telephone as an empty list; a script must be told why nothing came.
-    if (!result.indexValid) std::cerr << kNoValidIndex << '\n';
-    return failed ? kExitMessage : kExitOk;
+    // Rows are printed as they are found, and such a telephone has none.
+    if (!phoneListReadable(result, messages)) return kExitMessage;
+    return messages.failed() ? kExitMessage : kExitOk;
 }
 
 }  // namespace tapelink::cli

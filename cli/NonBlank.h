@@ -10,8 +10,7 @@ namespace tapelink::cli {
 inline CLI::Validator nonBlank() {
     return CLI::Validator(
         [](std::string& text) {
-            return text.find_first_not_of(" \t\r\n") == std::string::npos ? std::string("the value is empty")
-                                                                          : std::string();
+            return text.find_first_not_of(" \t\r\n") == std::string::npos ? std::string("值是空的") : std::string();
         },
         "not empty");
 }

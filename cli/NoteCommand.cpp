@@ -18,7 +18,7 @@ NoteCommand::NoteCommand(CLI::App& parent, CliContext& context)
 int NoteCommand::run() {
     const std::string folder = archiveFolderOr(m_archive);
     if (folder.empty()) {
-        std::cerr << "No upload folder: give --archive DIR, or pick one in the window first.\n";
+        std::cerr << "没有上传路径：请用 --archive DIR 指定，或先在窗口中选择一个。\n";
         return kExitUsage;
     }
     NotedRecording recording(folder, m_file, m_text.has_value(), m_context);

@@ -33,4 +33,10 @@ PhoneList scanPhoneList(const std::string& driveRoot, IMessageSink& messages) {
     return list;
 }
 
+bool phoneListReadable(const ScanResult& result, IMessageSink& messages) {
+    if (result.indexValid) return true;
+    messages.showMessage(kNoPhoneList, MessageIcon::Stop);
+    return false;
+}
+
 }  // namespace tapelink::cli

@@ -16,7 +16,7 @@ PlayCommand::PlayCommand(CLI::App& parent, CliContext& context)
                 char* end = nullptr;
                 const double speed = std::strtod(text.c_str(), &end);
                 if (end == text.c_str() || *end != '\0' || speedQuarters(speed) == 0)
-                    return "the speed is one of 0.5, 0.75, 1, 1.25, 1.5, 1.75, 2";
+                    return "速度只能是 0.5、0.75、1、1.25、1.5、1.75、2 之一";
                 return {};
             },
             "SPEED"));
@@ -27,7 +27,7 @@ int PlayCommand::run() {
     const TapelinkAudioCommands* audio = loadAudioCommands(m_context.messages);
     if (audio == nullptr) return kExitMessage;
     if (audio->play == nullptr) {
-        m_context.messages.showMessage("Playback is not built into this tapelink-cli", MessageIcon::Stop);
+        m_context.messages.showMessage("此 tapelink-cli 未包含播放功能", MessageIcon::Stop);
         return kExitMessage;
     }
     std::vector<const char*> files;

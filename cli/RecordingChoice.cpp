@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <iostream>
 
+#include "cli/CellText.h"
 #include "cli/ExitStatus.h"
 #include "cli/NonBlank.h"
 #include "cli/RowList.h"
@@ -28,15 +29,14 @@ std::optional<std::vector<int>> RecordingChoice::resolve(const std::vector<std::
     std::string error;
     if (m_rowsOption->count() > 0) {
         if (!parseRowList(m_rows, static_cast<int>(listedNames.size()), rows, error)) {
-            std::cerr << "--rows: " << error << '\n';
+            std::cerr << "--rows：" << error << '\n';
             exitStatus = kExitUsage;
             return std::nullopt;
         }
         if (renamed > 0) {
-            std::cerr << "The telephone's list changed: " << renamed
-                      << " legacy REC name(s) were renamed while it was read, so the row numbers may have moved. "
-                         "Nothing was done; run `tapelink-cli "
-                      << m_listCommand << "` again and choose anew (or use --names).\n";
+            std::cerr << "电话机的列表已改变：读取时有 " << renamed
+                      << " 个旧的 REC 文件被改名，行号可能已移动。未做任何操作；请重新运行 `tapelink-cli "
+                      << m_listCommand << "` 再选择（或使用 --names）。\n";
             exitStatus = kExitMessage;
             return std::nullopt;
         }
@@ -44,14 +44,14 @@ std::optional<std::vector<int>> RecordingChoice::resolve(const std::vector<std::
     }
     std::vector<std::string> names;
     if (!parseNameList(m_names, names, error)) {
-        std::cerr << "--names: " << error << '\n';
+        std::cerr << "--names：" << error << '\n';
         exitStatus = kExitUsage;
         return std::nullopt;
     }
     for (const std::string& name : names) {
         const auto found = std::find(listedNames.begin(), listedNames.end(), name);
         if (found == listedNames.end()) {
-            std::cerr << "--names: " << name << " is not in the list of `tapelink-cli " << m_listCommand << "`\n";
+            std::cerr << "--names：" << cellText(name) << " 不在 `tapelink-cli " << m_listCommand << "` 的列表中\n";
             exitStatus = kExitUsage;
             return std::nullopt;
         }
@@ -70,7 +70,7 @@ bool parseNameList(const std::string& text, std::vector<std::string>& names, std
         const std::string item = text.substr(start, comma - start);
         start = comma + 1;
         if (item.empty()) {
-            error = "an empty name in '" + text + "'";
+            error = "“" + text + "”中有空的文件名";
             return false;
         }
         names.push_back(item);

@@ -36,14 +36,14 @@ bool parseRowList(const std::string& text, int rowCount, std::vector<int>& rows,
                                                       : parseNumber(trimmed(item.substr(0, dash)), first) &&
                                                             parseNumber(trimmed(item.substr(dash + 1)), last);
         if (!parsed || first > last) {
-            error = "not a row number or range: '" + item + "'";
+            error = "不是行号或行号范围：“" + item + "”";
             return false;
         }
         for (const long number : {first, last}) {
             if (number < 1 || number > rowCount) {
-                error =
-                    "row " + std::to_string(number) + " is not in the list" +
-                    (rowCount > 0 ? " (rows 1 to " + std::to_string(rowCount) + ")" : std::string(", which is empty"));
+                error = "第 " + std::to_string(number) + " 行不在列表中" +
+                        (rowCount > 0 ? "（只有第 1 到 " + std::to_string(rowCount) + " 行）"
+                                      : std::string("（列表是空的）"));
                 return false;
             }
         }

@@ -1,6 +1,7 @@
 #include "cli/SearchOptions.h"
 
 #include "cli/SearchArguments.h"
+#include "cli/ValueChecks.h"
 
 namespace tapelink::cli {
 
@@ -10,7 +11,10 @@ namespace {
 template <auto Parse>
 CLI::Validator acceptedBy(const std::string& description) {
     return CLI::Validator(
-        [description](std::string& text) { return Parse(text) ? std::string() : description + ": " + text; },
+        [description](std::string& text) {
+            return Parse(text) ? std::string()
+                               : "不是 2000 到 2099 年间 YYYY-MM-DD 或 YYYY-MM-DD hh:mm[:ss] 形式的日期：" + text;
+        },
         description);
 }
 
@@ -22,15 +26,14 @@ void SearchOptions::addTo(CLI::App& command) {
         ->check(acceptedBy<parseSearchDate>(dateHelp));
     command.add_option("--to", m_to, "End date, counted up to 23:59 of its day (default now)")
         ->check(acceptedBy<parseSearchDate>(dateHelp));
-    command.add_option("--side", m_side, "Side of the call")->check(CLI::IsMember({"all", "caller", "called"}));
-    command.add_option("--kind", m_kind, "Kind of recording")
-        ->check(CLI::IsMember({"all", "call", "message", "local"}));
+    command.add_option("--side", m_side, "Side of the call")->check(oneOf({"all", "caller", "called"}));
+    command.add_option("--kind", m_kind, "Kind of recording")->check(oneOf({"all", "call", "message", "local"}));
     command.add_option("--text", m_text, "Part of a recording's note or of one of its tags, in any case");
     command
         .add_option("--number", m_number,
                     "Part of the phone number, at most 16 characters; without digits, part of a contact's name")
         ->check([](const std::string& text) {
-            return text.size() <= kMaxNumberLength ? std::string() : "the number has more than 16 characters";
+            return text.size() <= kMaxNumberLength ? std::string() : "号码超过 16 个字符";
         });
 }
 

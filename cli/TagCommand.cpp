@@ -45,13 +45,13 @@ int TagCommand::run() {
     if (separator != changes.end()) changes.erase(separator);
     for (const std::string& change : changes) {
         if (change.size() < 2 || (change[0] != '+' && change[0] != '-') || change.rfind("--", 0) == 0) {
-            std::cerr << "Not a tag change (+TAG or -TAG): " << cellText(change) << '\n';
+            std::cerr << "不是标签修改（应为 +标签 或 -标签）：" << cellText(change) << '\n';
             return kExitUsage;
         }
     }
     const std::string folder = archiveFolderOr(m_archive);
     if (folder.empty()) {
-        std::cerr << "No upload folder: give --archive DIR, or pick one in the window first.\n";
+        std::cerr << "没有上传路径：请用 --archive DIR 指定，或先在窗口中选择一个。\n";
         return kExitUsage;
     }
     for (const std::string& change : changes) {

@@ -14,8 +14,8 @@ namespace {
 
 constexpr int kBarWidth = 30;
 constexpr const char* kNoTerminalToAsk =
-    "No terminal to ask whether to replace existing files: they are kept. Choose with --overwrite all (replace) "
-    "or --overwrite none (keep).";
+    "没有终端可以询问是否覆盖已存在的文件：这些文件保持不变。可用 --overwrite all（覆盖）或 --overwrite none"
+    "（保留）选择。";
 
 }  // namespace
 
@@ -61,6 +61,15 @@ void TerminalUploadObserver::setProgressVisible(bool visible) {
 void TerminalUploadObserver::showMessage(const std::string& text, MessageIcon) {
     clearBar();
     std::cerr << cellText(text) << '\n';
+}
+
+void TerminalUploadObserver::uploadFailed(const std::string& fileName, const std::string& reason) {
+    clearBar();
+    if (fileName.empty()) {
+        std::cerr << "文件上传失败：" << reason << '\n';
+    } else {
+        std::cerr << "文件上传失败：" << cellText(fileName) << "（" << reason << "）\n";
+    }
 }
 
 OverwriteDecision TerminalUploadObserver::askOverwrite(const std::string& promptText) {

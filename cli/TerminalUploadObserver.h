@@ -28,6 +28,8 @@ public:
     void setProgressPosition(int position) override;
     void setProgressVisible(bool visible) override;
     void showMessage(const std::string& text, MessageIcon icon) override;
+    // "文件上传失败：NAME（REASON）": a run with many failures says which files and why.
+    void uploadFailed(const std::string& fileName, const std::string& reason) override;
     OverwriteDecision askOverwrite(const std::string& promptText) override;
     void bytesCopied(std::uint64_t count) override;
     void fileUploaded(const std::string& fileName) override { m_uploaded.push_back(fileName); }

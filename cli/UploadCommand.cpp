@@ -12,12 +12,14 @@
 #include "archive/ArchiveOnPhone.h"
 #include "archive/ArchiveWriteLock.h"
 #include "archive/CatalogueLedger.h"
+#include "archive/ReplacedFileKeeper.h"
 #include "cli/ArchiveAccess.h"
 #include "cli/FailureTrackingSink.h"
 #include "cli/NonBlank.h"
 #include "cli/PhoneListScan.h"
 #include "cli/TerminalUploadObserver.h"
 #include "cli/UploadNewRun.h"
+#include "cli/ValueChecks.h"
 #include "phone/UploadEngine.h"
 #include "phone/VolumeMessages.h"
 #include "platform/LinuxDeviceLocator.h"
@@ -123,7 +125,7 @@ UploadCommand::UploadCommand(CLI::App& parent, CliContext& context)
         ->add_option("--overwrite", m_overwrite,
                      "Existing files: ask, all (replace) or none (keep). Without a terminal to ask on, ask keeps "
                      "them and says so on stderr")
-        ->check(CLI::IsMember({"ask", "all", "none"}));
+        ->check(oneOf({"ask", "all", "none"}));
 }
 
 std::string UploadCommand::uploadFolder() const {
@@ -138,7 +140,7 @@ int UploadCommand::run() {
     if (root.empty()) return kExitMessage;
     const std::string folder = uploadFolder();
     if (folder.empty()) {
-        std::cerr << "No upload folder: give --to DIR, or pick one in the window first.\n";
+        std::cerr << "没有上传路径：请用 --to DIR 指定，或先在窗口中选择一个。\n";
         return kExitUsage;
     }
     if (archivePlace(root, folder) == ArchivePlace::OnPhone) {
@@ -148,7 +150,7 @@ int UploadCommand::run() {
     if (m_new) return runNew(root, folder);
     std::chrono::year_month_day date{};
     if (!m_date.empty() && !parseDate(m_date, date)) {
-        std::cerr << "--date: not a date of the form YYYY-MM-DD: " << m_date << '\n';
+        std::cerr << "--date：不是 YYYY-MM-DD 形式的日期：" << m_date << '\n';
         return kExitUsage;
     }
 
@@ -156,6 +158,7 @@ int UploadCommand::run() {
     // a read-only telephone is uploaded all the same.
     FailureTrackingSink scanMessages(m_context.messages, kPhoneReadOnly);
     const PhoneList list = scanPhoneList(root, scanMessages);
+    if (!phoneListReadable(list.result, scanMessages)) return kExitMessage;
     std::vector<std::string> names;
     for (const auto& row : list.rows) names.push_back(row[1]);
     std::vector<int> selected;
@@ -176,14 +179,22 @@ int UploadCommand::run() {
     const PhoneListTexts texts(list);
     UploadEngine engine(texts, host, m_context.messages);
     host.setEngine(engine);
-    // The catalogue records every copy, and keeps what an overwrite would lose.
+    // Nothing is added to an archive without its lock; the catalogue records every copy. Replaced files are
+    // kept aside whether or not the catalogue opens.
     const ArchiveWriteLock lock(folder);
     const bool folderThere = ::access(folder.c_str(), F_OK) == 0;
-    OpenArchive archive = folderThere && lock.held() ? openArchive(folder, m_context.messages) : OpenArchive{};
+    if (folderThere && !lock.held()) {
+        m_context.messages.showMessage(lock.failure(), MessageIcon::Warning);
+        return kExitMessage;
+    }
+    OpenArchive archive = folderThere ? openArchive(folder, m_context.messages) : OpenArchive{};
     std::optional<CatalogueLedger> ledger;
+    ReplacedFileKeeper keeper(folder);
     if (archive.catalogue && archive.catalogue->writable()) {
         ledger.emplace(*archive.catalogue, folder, "upload", LinuxDeviceLocator().phoneSerial(root));
         engine.setLedger(&*ledger);
+    } else {
+        engine.setLedger(&keeper);
     }
 
     if (m_all) {
@@ -199,15 +210,15 @@ int UploadCommand::run() {
     if (!host.started) return kExitMessage;
     const UploadReport& report = host.report;
     if (report.terminated) {
-        std::cerr << "Interrupted.\n";
+        std::cerr << "已中断。\n";
         return kExitInterrupted;
     }
     // Chosen recordings are named one a line, so a script can check what was done.
     if (m_choice.given()) {
         for (const auto& name : observer.uploadedNames()) std::cout << name << '\n';
     }
-    std::cout << report.copied << " uploaded, " << report.skipped << " skipped, " << report.failed << " failed";
-    if (report.alreadyArchived > 0) std::cout << ", " << report.alreadyArchived << " already archived";
+    std::cout << "已上传 " << report.copied << " 个，跳过 " << report.skipped << " 个，失败 " << report.failed << " 个";
+    if (report.alreadyArchived > 0) std::cout << "，内容已在存档中 " << report.alreadyArchived << " 个";
     std::cout << '\n';
     return report.failed > 0 || scanMessages.failed() ? kExitMessage : kExitOk;
 }
@@ -218,7 +229,7 @@ int UploadCommand::runNew(const std::string& root, const std::string& folder) {
     const UploadNewResult result = runUploadNew(root, folder, m_context.messages, stop, g_interrupted);
     if (!result.ran) return kExitMessage;
     if (result.report.terminated) {
-        std::cerr << "Interrupted.\n";
+        std::cerr << "已中断。\n";
         return kExitInterrupted;
     }
     std::cout << uploadNewSummary(result.report) << '\n';

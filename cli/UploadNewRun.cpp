@@ -1,5 +1,7 @@
 #include "cli/UploadNewRun.h"
 
+#include <unistd.h>
+
 #include "archive/ArchiveOnPhone.h"
 #include "archive/ArchiveWriteLock.h"
 #include "cli/ArchiveAccess.h"
@@ -9,12 +11,6 @@
 
 namespace tapelink::cli {
 
-namespace {
-
-constexpr const char* kArchiveLocked = "上传路径不能写入，新录音未上传！";
-
-}  // namespace
-
 UploadNewResult runUploadNew(const std::string& driveRoot, const std::string& archiveFolder, IMessageSink& messages,
                              std::stop_source stop, const std::atomic<bool>& interrupted) {
     UploadNewResult result;
@@ -23,14 +19,17 @@ UploadNewResult runUploadNew(const std::string& driveRoot, const std::string& ar
         return result;
     }
     const PhoneList list = scanPhoneList(driveRoot, messages);
+    if (!phoneListReadable(list.result, messages)) return result;
     // Held from before the catalogue is read until the last copy is recorded: a second program adding to
     // this archive waits, then sees everything this one copied.
     const ArchiveWriteLock lock(archiveFolder);
-    OpenArchive archive = openArchive(archiveFolder, messages);
-    if (!archive.catalogue) {
-        if (!lock.held()) messages.showMessage(kArchiveLocked, MessageIcon::Warning);
+    if (!lock.held() && ::access(archiveFolder.c_str(), F_OK) == 0) {
+        messages.showMessage(lock.failure(), MessageIcon::Warning);
         return result;
     }
+    // A missing folder is told here.
+    OpenArchive archive = openArchive(archiveFolder, messages);
+    if (!archive.catalogue) return result;
     std::vector<std::string> names;
     for (const auto& row : list.rows) names.push_back(row[1]);
     TerminalUploadObserver observer(std::move(names), OverwritePolicy::None, stop, interrupted);
@@ -42,8 +41,8 @@ UploadNewResult runUploadNew(const std::string& driveRoot, const std::string& ar
 }
 
 std::string uploadNewSummary(const OffloadReport& report) {
-    return std::to_string(report.archived) + " archived, " + std::to_string(report.alreadyArchived) +
-           " already archived, " + std::to_string(report.failed) + " failed";
+    return "新存档 " + std::to_string(report.archived) + " 个，此前已存档 " + std::to_string(report.alreadyArchived) +
+           " 个，失败 " + std::to_string(report.failed) + " 个";
 }
 
 }  // namespace tapelink::cli

@@ -13,13 +13,13 @@ namespace tapelink::cli {
 // archive's catalogue under the archive's write lock, copy what is not archived yet.
 struct UploadNewResult {
     OffloadReport report;
-    bool ran = false;  // false: the archive could not be opened; a message said why
+    bool ran = false;  // false: the telephone's list or the archive could not be read; a message said why
 };
 
 UploadNewResult runUploadNew(const std::string& driveRoot, const std::string& archiveFolder, IMessageSink& messages,
                              std::stop_source stop, const std::atomic<bool>& interrupted);
 
-// "N archived, M already archived, F failed"
+// "新存档 N 个，此前已存档 M 个，失败 F 个"
 std::string uploadNewSummary(const OffloadReport& report);
 
 }  // namespace tapelink::cli

@@ -1,13 +1,14 @@
 #include "cli/VolumeCommand.h"
 
 #include "cli/AudioModule.h"
+#include "cli/ValueChecks.h"
 
 namespace tapelink::cli {
 
 VolumeCommand::VolumeCommand(CLI::App& parent, CliContext& context)
     : m_command(parent.add_subcommand("volume", "Print or set the volume of the sound output in percent")),
       m_context(context) {
-    m_command->add_option("PERCENT", m_percent, "New volume, 0 to 100")->check(CLI::Range(0, 100));
+    m_command->add_option("PERCENT", m_percent, "New volume, 0 to 100")->check(numberInRange(0, 100));
 }
 
 int VolumeCommand::run() {

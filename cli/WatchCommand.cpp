@@ -51,7 +51,7 @@ public:
         if (m_known.empty() || m_known == before) return;
         const UploadNewResult result = runUploadNew(m_known, m_archiveFolder, m_messages, m_stop, m_never);
         std::cout << "upload-new\t" << m_known << '\t'
-                  << (result.ran ? uploadNewSummary(result.report) : std::string("not run")) << std::endl;
+                  << (result.ran ? uploadNewSummary(result.report) : std::string("未运行")) << std::endl;
     }
 
 private:
@@ -75,7 +75,7 @@ int WatchCommand::run() {
     const LinuxDeviceLocator locator(m_context.storeOption);
     MountWatcher watcher(locator.sources().storeFolder);
     if (!watcher.open()) {
-        std::cerr << "tapelink-cli: the mount table can't be watched\n";
+        std::cerr << "tapelink-cli：无法监视挂载表\n";
         return kExitMessage;
     }
 
@@ -90,7 +90,7 @@ int WatchCommand::run() {
     if (m_uploadNew) {
         archiveFolder = archiveFolderOr(m_to);
         if (archiveFolder.empty()) {
-            std::cerr << "No upload folder: give --to DIR, or pick one in the window first.\n";
+            std::cerr << "没有上传路径：请用 --to DIR 指定，或先在窗口中选择一个。\n";
             return kExitUsage;
         }
     }

@@ -14,7 +14,9 @@
 #include "cli/MuteCommand.h"
 #include "cli/NoteCommand.h"
 #include "cli/TagCommand.h"
+#include "cli/UsageErrorText.h"
 #include "cli/WatchCommand.h"
+#include "common/ProcessEnd.h"
 #ifdef TAPELINK_CLI_PLAY
 #include "cli/PlayCommand.h"
 #endif
@@ -29,6 +31,8 @@ int runCommandLine(int argc, char** argv) {
 
     CLI::App app{"Tapelink: the call-recording telephone's recordings from the command line", "tapelink-cli"};
     app.require_subcommand(1);
+    // Help and version go to stdout as CLI11 prints them; a refused command line is told in Chinese.
+    app.failure_message([](const CLI::App* failed, const CLI::Error& error) { return usageErrorText(*failed, error); });
     app.set_version_flag("--version", std::string("tapelink-cli ") + TAPELINK_VERSION);
     CliContext context;
     app.add_option("--store", context.storeOption, "Folder to use as the telephone's drive root")
@@ -84,5 +88,7 @@ int runCommandLine(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    return tapelink::cli::guardedRun([&] { return runCommandLine(argc, argv); }, std::cerr);
+    // Every command's objects, the audio module's application object and sound connections included, are gone
+    // when it returns.
+    tapelink::endProcess(tapelink::cli::guardedRun([&] { return runCommandLine(argc, argv); }, std::cerr));
 }

@@ -8,6 +8,7 @@
 #include <numbers>
 #include <random>
 
+#include "phone/FileErrorText.h"
 #include "phone/PhoneIndexHeader.h"
 
 namespace tapelink {
@@ -111,7 +112,7 @@ bool writeDemoVolume(const std::string& root, const DemoVolumeOptions& options, 
     for (const char* folder : {"system", "voice", "RECYCLE"}) {
         fs::create_directories(base / folder, ec);
         if (ec) {
-            error = (base / folder).string() + ": " + ec.message();
+            error = (base / folder).string() + "：" + errorReasonText(ec);
             return false;
         }
     }
@@ -125,7 +126,7 @@ bool writeDemoVolume(const std::string& root, const DemoVolumeOptions& options, 
         const int voice =
             encoder.prepareVoice(synthesizeVoice(longest, options.seed * 7919u + static_cast<unsigned>(i)));
         if (voice < 0) {
-            error = "the demo audio cannot be encoded";
+            error = "演示录音无法编码";
             return false;
         }
         voices.push_back(voice);
@@ -135,13 +136,13 @@ bool writeDemoVolume(const std::string& root, const DemoVolumeOptions& options, 
         const DemoRecording& recording = plan[i];
         const std::string path = (base / recording.folder / recording.fileName).string();
         if (!encoder.writeCut(path, recording.info, voices[i % voices.size()], recording.seconds)) {
-            error = path + ": cannot be written";
+            error = path + "：无法写入";
             return false;
         }
         if (recording.folder == "voice/") ++voiceCount;
     }
     if (!writeIndex((base / "system" / "phone.bin").string(), voiceCount, static_cast<int>(plan.size()) + 1)) {
-        error = (base / "system" / "phone.bin").string() + ": cannot be written";
+        error = (base / "system" / "phone.bin").string() + "：无法写入";
         return false;
     }
     return true;

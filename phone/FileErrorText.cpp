@@ -1,5 +1,7 @@
 #include "phone/FileErrorText.h"
 
+#include <cerrno>
+
 namespace tapelink {
 
 std::string fileErrorText(std::error_code error, const std::string& fileName) {
@@ -16,6 +18,68 @@ std::string legacyRenameErrorText(std::error_code error, const std::string& lega
         return "无法将 " + legacyName + " 改名为 " + modernName + "，因为 " + modernName + " 已经存在。";
     }
     return fileErrorText(error, legacyName);
+}
+
+std::string errorReasonText(std::error_code error) {
+    if (error.category() != std::generic_category() && error.category() != std::system_category()) {
+        return "未知错误";
+    }
+    switch (error.value()) {
+        case EACCES:
+        case EPERM:
+            return "没有权限";
+        case ENOSPC:
+            return "磁盘已满";
+        case EDQUOT:
+            return "超出磁盘配额";
+        case EROFS:
+            return "只读文件系统";
+        case ENOENT:
+            return "文件不存在";
+        case EEXIST:
+            return "文件已存在";
+        case ENOTDIR:
+            return "路径中有一项不是文件夹";
+        case EISDIR:
+            return "是一个文件夹";
+        case ENOTEMPTY:
+            return "文件夹不是空的";
+        case ELOOP:
+            return "是一个链接";
+        case ENAMETOOLONG:
+            return "文件名太长";
+        case EFBIG:
+            return "文件太大";
+        case EIO:
+            return "读写错误";
+        case EBUSY:
+        case ETXTBSY:
+            return "文件正被使用";
+        case EAGAIN:
+            return "文件被锁定";
+        case EXDEV:
+            return "不在同一个磁盘上";
+        case EMFILE:
+        case ENFILE:
+            return "打开的文件太多";
+        case ENOMEM:
+            return "内存不足";
+        case ENODEV:
+        case ENXIO:
+            return "设备不存在";
+        case ESTALE:
+        case ENOTCONN:
+        case ETIMEDOUT:
+        case EHOSTUNREACH:
+            return "网络共享已断开";
+        case EINTR:
+            return "操作被中断";
+        case EINVAL:
+        case EOPNOTSUPP:
+            return "文件系统不支持此操作";
+        default:
+            return "错误码 " + std::to_string(error.value());
+    }
 }
 
 }  // namespace tapelink

@@ -13,4 +13,8 @@ std::string fileErrorText(std::error_code error, const std::string& fileName);
 // user is told which two files meet, so that one of them can be dealt with; otherwise as fileErrorText.
 std::string legacyRenameErrorText(std::error_code error, const std::string& legacyName, const std::string& modernName);
 
+// Why a file operation failed, in a few words for a message that names the file: "没有权限", "磁盘已满"...
+// Errors without a text of their own give their number, so that they can still be looked up.
+std::string errorReasonText(std::error_code error);
+
 }  // namespace tapelink

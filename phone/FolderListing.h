@@ -22,5 +22,7 @@ std::vector<ListedFile> listWavFiles(const std::string& folder);
 std::error_code renameNoReplace(const std::string& from, const std::string& to);
 // The same for two names in one open folder; links are renamed, never followed.
 std::error_code renameNoReplaceAt(int folderFd, const std::string& from, const std::string& to);
+// The same from one open folder into another.
+std::error_code renameNoReplaceAt(int fromFolderFd, const std::string& from, int toFolderFd, const std::string& to);
 
 }  // namespace tapelink

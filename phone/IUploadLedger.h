@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <stop_token>
 #include <string>
@@ -7,10 +8,13 @@
 
 namespace tapelink {
 
-// A copy an upload put in place: its name in the upload folder and the digest of its content.
+// A copy an upload put in place: its name in the upload folder and the digest of its content, and the size
+// and time of the telephone's file it was copied from (the same name on the telephone).
 struct PlacedCopy {
     std::string fileName;
     std::string sha256;
+    std::uint64_t sourceSize = 0;
+    std::int64_t sourceMtimeNs = 0;
 
     bool operator==(const PlacedCopy&) const = default;
 };
@@ -32,14 +36,21 @@ public:
     virtual void recordCopies(const std::vector<PlacedCopy>& copies) = 0;
 };
 
+// What a job gets to keep its record with.
+struct LedgerOpening {
+    std::unique_ptr<IUploadLedger> ledger;
+    std::string refusal;  // not empty: the job must not run; tells the user why, in Chinese
+};
+
 // Opens the record of an upload folder for one job. Called on the job's own thread, so a slow opening
 // (a large folder to bring up to date, another program holding the archive) never holds up a window.
 class IUploadLedgerSource {
 public:
     virtual ~IUploadLedgerSource() = default;
-    // Null when no record can be kept for this folder (it is read-only, or its record can't be opened).
-    virtual std::unique_ptr<IUploadLedger> openLedger(const std::string& driveRoot, const std::string& uploadFolder,
-                                                      std::stop_token stop) = 0;
+    // A ledger for every job that may run, even where no record can be kept (files replaced are then still
+    // kept aside); a refusal where nothing may be added to the folder (its lock can't be taken).
+    virtual LedgerOpening openLedger(const std::string& driveRoot, const std::string& uploadFolder,
+                                     std::stop_token stop) = 0;
 };
 
 }  // namespace tapelink

@@ -5,6 +5,7 @@
 
 #include "common/IMessageSink.h"
 #include "phone/OverwriteDecision.h"
+#include "phone/UploadMessages.h"
 
 namespace tapelink {
 
@@ -23,6 +24,13 @@ public:
     virtual OverwriteDecision askOverwrite(const std::string& promptText) = 0;
     // Called on the worker's own thread after each block written, for throughput displays.
     virtual void bytesCopied(std::uint64_t count) { (void)count; }
+    // A file that was not uploaded, and why in a few words. A window shows one text for every such file;
+    // a terminal names the file and the reason, so that a run with many failures says which and why.
+    virtual void uploadFailed(const std::string& fileName, const std::string& reason) {
+        (void)fileName;
+        (void)reason;
+        showMessage(kUploadFailed, MessageIcon::Warning);
+    }
     // Called on the worker's own thread once a file has its name in the upload folder.
     virtual void fileUploaded(const std::string& fileName) { (void)fileName; }
 };

@@ -52,7 +52,8 @@ TemporaryCopy::TemporaryCopy(TemporaryCopy&& other) noexcept
       m_lockFd(std::exchange(other.m_lockFd, -1)),
       m_name(std::move(other.m_name)),
       m_path(std::move(other.m_path)),
-      m_size(other.m_size) {
+      m_size(other.m_size),
+      m_error(other.m_error) {
     other.m_name.clear();
     other.m_path.clear();
 }
@@ -68,6 +69,7 @@ TemporaryCopy& TemporaryCopy::operator=(TemporaryCopy&& other) noexcept {
         m_path = std::move(other.m_path);
         other.m_path.clear();
         m_size = other.m_size;
+        m_error = other.m_error;
     }
     return *this;
 }
@@ -160,9 +162,15 @@ CopyStatus TemporaryCopy::copyFrom(int sourceFd, const std::string& folder, cons
                                    const std::function<void(const char*, std::size_t)>& onData) {
     discard();
     int error = 0;
-    if (!createIn(folder, name, error)) return targetFailure(error);
+    m_error = {};
+    if (!createIn(folder, name, error)) {
+        m_error = {error, std::generic_category()};
+        return targetFailure(error);
+    }
     const CopyStatus status = copyBlocks(sourceFd, stop, onBlock, onData);
     if (status != CopyStatus::Ok) {
+        // Kept before discard() can change errno: the user is told why this file failed.
+        if (status != CopyStatus::Cancelled) m_error = {errno, std::generic_category()};
         discard();
         return status;
     }

@@ -51,6 +51,9 @@ public:
     // Removes the temporary file now.
     void discard();
 
+    // Why the last copyFrom() failed (the errno of the call that failed); empty after a success.
+    std::error_code lastError() const { return m_error; }
+
     bool holdsFile() const { return !m_path.empty(); }
     // The folder the copy is made in, open since before the copy's first byte was written.
     int folderFd() const { return m_folderFd; }
@@ -72,6 +75,7 @@ private:
     std::string m_name;  // the temporary file's name in that folder
     std::string m_path;
     std::uint64_t m_size = 0;
+    std::error_code m_error;
 };
 
 }  // namespace tapelink

@@ -96,11 +96,19 @@ void UploadEngine::Terminate() {
 }
 
 UploadReport UploadEngine::WorkerMain(const UploadTask& task, std::stop_token stop, IUploadObserver& observer) {
-    std::unique_ptr<IUploadLedger> opened;
+    LedgerOpening opened;
     if (m_ledgerSource != nullptr && !stop.stop_requested()) {
         opened = m_ledgerSource->openLedger(task.driveRoot, task.uploadFolder, stop);
     }
-    return UploadWorker(task, std::move(stop), m_stopRequest, observer, opened ? opened.get() : m_ledger).run();
+    if (!opened.refusal.empty()) {
+        // Nothing is copied into a folder another program may be writing at the same time.
+        UploadReport refused;
+        refused.folderFailed = true;
+        if (!stop.stop_requested()) observer.showMessage(opened.refusal, MessageIcon::Warning);
+        return refused;
+    }
+    return UploadWorker(task, std::move(stop), m_stopRequest, observer, opened.ledger ? opened.ledger.get() : m_ledger)
+        .run();
 }
 
 void UploadEngine::start(std::vector<int> rows) {

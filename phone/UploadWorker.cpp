@@ -5,15 +5,18 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <system_error>
 #include <thread>
 
 #include "common/Sha256.h"
 #include "phone/DeviceStatus.h"
+#include "phone/FileErrorText.h"
 #include "phone/FileSystemSync.h"
 #include "phone/PhoneVolume.h"
 #include "phone/RecordingEntry.h"
 #include "phone/TemporaryFiles.h"
+#include "phone/UploadMessages.h"
 
 namespace tapelink {
 
@@ -24,8 +27,6 @@ constexpr std::size_t kBatchFiles = 64;
 constexpr std::size_t kFlushThreads = 8;
 constexpr std::uint64_t kBatchBytes = 32ull << 20;
 
-constexpr const char* kUploadFailed = "文件上传失败！";
-constexpr const char* kUploadFolderWrong = "上传路径错误！";
 constexpr const char* kTransferDone = "传输完毕！";
 constexpr const char* kExistsPrompt = " 文件已经存在，是否覆盖？";
 
@@ -33,11 +34,19 @@ constexpr const char* kExistsPrompt = " 文件已经存在，是否覆盖？";
 class SourceFile {
 public:
     SourceFile(int voiceFolderFd, const std::string& name)
-        : m_fd(voiceFolderFd < 0 ? -1 : openRegularFileAt(voiceFolderFd, name, O_RDONLY).release()) {}
+        : m_fd(voiceFolderFd < 0 ? -1 : openRegularFileAt(voiceFolderFd, name, O_RDONLY).release()),
+          m_error(m_fd >= 0           ? 0
+                  : voiceFolderFd < 0 ? ENOENT
+                                      : errno) {}
     ~SourceFile() { close(); }
     SourceFile(const SourceFile&) = delete;
     SourceFile& operator=(const SourceFile&) = delete;
     int fd() const { return m_fd; }
+    // Why it could not be opened, for the user; a file that is not there or not a regular file says so.
+    std::string failureReason() const {
+        return m_error == ENOENT || m_error == 0 ? kReasonSourceNotThere
+                                                 : errorReasonText({m_error, std::generic_category()});
+    }
     void close() {
         if (m_fd >= 0) ::close(m_fd);
         m_fd = -1;
@@ -45,6 +54,7 @@ public:
 
 private:
     int m_fd;
+    int m_error;
 };
 
 bool pathExists(const std::string& path) {
@@ -96,13 +106,13 @@ UploadReport UploadWorker::run() {
 UploadWorker::RowOutcome UploadWorker::uploadRow(int row) {
     const std::string name = m_observer.fileNameOfRow(row);
     // The list is emptied when the telephone is removed.
-    if (name.empty()) return sourceGone();
+    if (name.empty()) return sourceGone(name);
     m_observer.setStatusText(kStatusUploadingPrefix + name);
 
     const std::string target = m_targetFolder + name;
     // The folder is looked up for each file, so a telephone pulled out mid-job is noticed at the next one.
     SourceFile source(m_volume.openFolder(PhoneVolume::kVoice).get(), name);
-    if (source.fd() < 0) return copyFailed();
+    if (source.fd() < 0) return copyFailed(name, source.failureReason());
 
     bool replace = false;
     if (pathExists(target)) {
@@ -115,6 +125,11 @@ UploadWorker::RowOutcome UploadWorker::uploadRow(int row) {
     }
 
     Pending pending{TemporaryCopy{}, target, replace, {}};
+    struct stat sourceInfo {};
+    if (::fstat(source.fd(), &sourceInfo) == 0) {
+        pending.sourceSize = static_cast<std::uint64_t>(sourceInfo.st_size);
+        pending.sourceMtimeNs = sourceInfo.st_mtim.tv_sec * 1000000000LL + sourceInfo.st_mtim.tv_nsec;
+    }
     Sha256 hash;
     std::function<void(const char*, std::size_t)> onData;
     if (m_ledger != nullptr) onData = [&hash](const char* data, std::size_t length) { hash.update(data, length); };
@@ -128,9 +143,9 @@ UploadWorker::RowOutcome UploadWorker::uploadRow(int row) {
             return RowOutcome::EndJob;
         case CopyStatus::TargetFolderMissing:
         case CopyStatus::TargetFolderRefused:
-            return folderFailed(status);
+            return folderFailed(status, name, pending.copy.lastError());
         case CopyStatus::Failed:
-            return copyFailed();
+            return copyFailed(name, errorReasonText(pending.copy.lastError()));
         case CopyStatus::Ok:
             break;
     }
@@ -140,27 +155,31 @@ UploadWorker::RowOutcome UploadWorker::uploadRow(int row) {
     return RowOutcome::Next;
 }
 
-UploadWorker::RowOutcome UploadWorker::copyFailed() {
-    if (!voiceFolderExists()) return sourceGone();
+UploadWorker::RowOutcome UploadWorker::copyFailed(const std::string& name, const std::string& reason) {
+    if (!voiceFolderExists()) return sourceGone(name);
     ++m_report.failed;
-    tell(kUploadFailed);
+    tellFailed(name, reason);
     return RowOutcome::Next;
 }
 
-UploadWorker::RowOutcome UploadWorker::sourceGone() {
+UploadWorker::RowOutcome UploadWorker::sourceGone(const std::string& name) {
     // One message for the whole rest of the job, not one per file that can no longer be read.
     ++m_report.failed;
     m_report.sourceGone = true;
-    tell(kUploadFailed);
+    tellFailed(name, kReasonPhoneGone);
     return RowOutcome::EndJob;
 }
 
-UploadWorker::RowOutcome UploadWorker::folderFailed(CopyStatus status) {
+UploadWorker::RowOutcome UploadWorker::folderFailed(CopyStatus status, const std::string& name, std::error_code error) {
     ++m_report.failed;
     // Copies of earlier rows still waiting for their names may fail on the same folder: one message.
     if (!m_report.folderFailed) {
         m_report.folderFailed = true;
-        tell(status == CopyStatus::TargetFolderMissing ? kUploadFolderWrong : kUploadFailed);
+        if (status == CopyStatus::TargetFolderMissing) {
+            tell(kUploadFolderWrong);
+        } else {
+            tellFailed(name, errorReasonText(error));
+        }
     }
     return RowOutcome::EndJob;
 }
@@ -203,8 +222,9 @@ bool UploadWorker::ledgerAllowsReplace(Pending& pending) {
             ++m_report.alreadyArchived;
             break;
         case ReplaceVerdict::Keep:
+            // The old file could not be put aside: it stays, and the user learns which one.
             ++m_report.failed;
-            if (!terminating()) m_observer.showMessage(kUploadFailed, MessageIcon::Warning);
+            if (!terminating()) m_observer.uploadFailed(name, kReasonNotKeptAside);
             break;
     }
     pending.copy.discard();
@@ -288,24 +308,33 @@ void UploadWorker::publish(Pending& pending, std::error_code flushError) {
     }
     ++m_report.copied;
     m_observer.fileUploaded(pending.target.substr(m_targetFolder.size()));
-    if (m_ledger != nullptr) m_placed.push_back({pending.target.substr(m_targetFolder.size()), pending.sha256});
+    if (m_ledger != nullptr) {
+        m_placed.push_back(
+            {pending.target.substr(m_targetFolder.size()), pending.sha256, pending.sourceSize, pending.sourceMtimeNs});
+    }
 }
 
 void UploadWorker::fileFailed(Pending& pending, const std::error_code& error) {
     pending.copy.discard();
+    const std::string name = pending.target.substr(m_targetFolder.size());
     const CopyStatus status =
         error.category() == std::generic_category() ? targetFailure(error.value()) : CopyStatus::Failed;
     if (status != CopyStatus::Failed) {
-        folderFailed(status);
+        folderFailed(status, name, error);
         return;
     }
     ++m_report.failed;
-    if (!terminating()) m_observer.showMessage(kUploadFailed, MessageIcon::Warning);
+    if (!terminating()) m_observer.uploadFailed(name, errorReasonText(error));
 }
 
 void UploadWorker::tell(const std::string& text) {
     publishPending();
     if (!terminating()) m_observer.showMessage(text, MessageIcon::Warning);
+}
+
+void UploadWorker::tellFailed(const std::string& name, const std::string& reason) {
+    publishPending();
+    if (!terminating()) m_observer.uploadFailed(name, reason);
 }
 
 void UploadWorker::syncTargetFolder() const {

@@ -39,12 +39,14 @@ private:
         std::string target;
         bool replace = false;
         std::string sha256;  // with a ledger only
+        std::uint64_t sourceSize = 0;
+        std::int64_t sourceMtimeNs = 0;
     };
 
     RowOutcome uploadRow(int row);
-    RowOutcome copyFailed();
-    RowOutcome sourceGone();
-    RowOutcome folderFailed(CopyStatus status);
+    RowOutcome copyFailed(const std::string& name, const std::string& reason);
+    RowOutcome sourceGone(const std::string& name);
+    RowOutcome folderFailed(CopyStatus status, const std::string& name, std::error_code error);
     bool replaceExisting(const std::string& target);
     void publishPending();
     static std::vector<std::error_code> flushAll(std::vector<Pending>& batch);
@@ -54,6 +56,7 @@ private:
     void fileFailed(Pending& pending, const std::error_code& error);
     bool ledgerAllowsReplace(Pending& pending);
     void tell(const std::string& text);
+    void tellFailed(const std::string& name, const std::string& reason);
     void syncTargetFolder() const;
     bool voiceFolderExists() const;
     void removeStaleUploads() const;

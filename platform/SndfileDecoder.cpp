@@ -1,14 +1,17 @@
 #include "platform/SndfileDecoder.h"
 
+#include <fcntl.h>
 #include <sndfile.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
-#include <fstream>
-#include <iterator>
+#include <new>
 #include <string_view>
 
+#include "phone/FileDescriptor.h"
 #include "platform/SndfileMemoryFile.h"
 
 namespace tapelink {
@@ -112,16 +115,43 @@ bool SndfileDecoder::decodeBytes(std::vector<std::uint8_t> bytes, PcmAudio& audi
 }
 
 bool SndfileDecoder::decode(const std::string& path, PcmAudio& audio, std::string& error) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
+    // Without blocking on a FIFO, and only a regular file is read: a folder, FIFO or device gets its message
+    // (a stream read of a folder would throw).
+    const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
+    if (!file.valid()) {
         error = path + "：" + (errno == ENOENT ? "文件不存在。" : "无法打开文件。");
         return false;
     }
-    std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) {
-        error = path + "：读取文件时出错。";
+    struct stat status {};
+    if (::fstat(file.get(), &status) != 0) {
+        error = path + "：无法打开文件。";
         return false;
     }
+    if (!S_ISREG(status.st_mode)) {
+        error = path + (S_ISDIR(status.st_mode) ? "：是一个文件夹，不是录音文件。" : "：不是普通文件，不是录音文件。");
+        return false;
+    }
+    std::vector<std::uint8_t> bytes;
+    try {
+        bytes.resize(static_cast<std::size_t>(std::max<off_t>(status.st_size, 0)));
+    } catch (const std::bad_alloc&) {
+        error = path + "：文件太大，无法读入内存。";
+        return false;
+    }
+    std::size_t held = 0;
+    for (;;) {
+        // The file may grow while it is read: take what is there at the end.
+        if (held == bytes.size()) bytes.resize(held + 65536);
+        const ssize_t got = ::read(file.get(), bytes.data() + held, bytes.size() - held);
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) {
+            error = path + "：读取文件时出错。";
+            return false;
+        }
+        if (got == 0) break;
+        held += static_cast<std::size_t>(got);
+    }
+    bytes.resize(held);
     return decodeBytes(std::move(bytes), audio, error);
 }
 

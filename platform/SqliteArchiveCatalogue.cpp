@@ -8,6 +8,7 @@
 #include <cstdio>
 
 #include "archive/ArchiveLayout.h"
+#include "archive/ArchiveOwnFolder.h"
 #include "archive/StampedName.h"
 #include "platform/SqliteStatement.h"
 
@@ -66,6 +67,19 @@ constexpr std::array kMigrations = {
         position INTEGER NOT NULL,
         PRIMARY KEY(recording_id, tag)) WITHOUT ROWID;
     CREATE INDEX recording_tags_tag ON recording_tags(tag);
+    )sql",
+    // Where each copy came from on the telephone, so that a recording already archived is known without
+    // reading it; the digest says which content the row had then.
+    R"sql(
+    CREATE TABLE phone_origins(
+        recording_id INTEGER NOT NULL REFERENCES recordings(id) ON DELETE CASCADE,
+        phone_serial TEXT NOT NULL,
+        phone_name TEXT NOT NULL,
+        size INTEGER NOT NULL,
+        mtime_ns INTEGER NOT NULL,
+        sha256 TEXT NOT NULL);
+    CREATE INDEX phone_origins_file ON phone_origins(phone_name, size, mtime_ns);
+    CREATE INDEX phone_origins_recording ON phone_origins(recording_id);
     )sql",
 };
 constexpr int kCurrentVersion = static_cast<int>(kMigrations.size());
@@ -241,6 +255,7 @@ SqliteArchiveCatalogue::~SqliteArchiveCatalogue() {
     m_notes.reset();
     sqlite3_finalize(m_byContent);
     sqlite3_finalize(m_byName);
+    sqlite3_finalize(m_byOrigin);
     sqlite3_close(m_db);
 }
 
@@ -312,6 +327,24 @@ CatalogueStatus SqliteArchiveCatalogue::findByName(const std::string& fileName, 
     }
     sqlite3_reset(statement);
     return code == SQLITE_DONE ? CatalogueStatus::Ok : statusOf(code);
+}
+
+CatalogueStatus SqliteArchiveCatalogue::findOrigin(const PhoneOrigin& origin, bool& archived) {
+    archived = false;
+    sqlite3_stmt* statement =
+        prepared(m_byOrigin,
+                 "SELECT 1 FROM phone_origins o JOIN recordings r ON r.id = o.recording_id WHERE o.phone_name = ?1 "
+                 "AND o.size = ?2 AND o.mtime_ns = ?3 AND o.phone_serial = ?4 AND r.state = 0 AND r.sha256 = o.sha256 "
+                 "LIMIT 1");
+    if (statement == nullptr) return CatalogueStatus::Failed;
+    bindText(statement, 1, origin.fileName);
+    sqlite3_bind_int64(statement, 2, static_cast<sqlite3_int64>(origin.size));
+    sqlite3_bind_int64(statement, 3, origin.mtimeNs);
+    bindText(statement, 4, origin.phoneSerial);
+    const int code = sqlite3_step(statement);
+    archived = code == SQLITE_ROW;
+    sqlite3_reset(statement);
+    return code == SQLITE_ROW || code == SQLITE_DONE ? CatalogueStatus::Ok : statusOf(code);
 }
 
 void SqliteArchiveCatalogue::withSnapshot(const std::function<void()>& lookups) {
@@ -388,12 +421,41 @@ CatalogueStatus SqliteArchiveCatalogue::applyInTransaction(const CatalogueChange
         bindText(missing.get(), 1, name);
         if (const int code = runToEnd(missing.get()); code != SQLITE_OK) return statusOf(code);
     }
+    return changes.origins.empty() ? CatalogueStatus::Ok : applyOrigins(changes.origins);
+}
+
+CatalogueStatus SqliteArchiveCatalogue::applyOrigins(const std::vector<std::pair<std::string, PhoneOrigin>>& origins) {
+    // One origin names one content: an older row for the same telephone file gives way.
+    Statement forget(m_db,
+                     "DELETE FROM phone_origins WHERE phone_name = ?2 AND size = ?3 AND mtime_ns = ?4 AND "
+                     "phone_serial = ?5");
+    Statement insert(m_db,
+                     "INSERT INTO phone_origins(recording_id, phone_serial, phone_name, size, mtime_ns, sha256) "
+                     "SELECT id, ?5, ?2, ?3, ?4, sha256 FROM recordings WHERE file_name = ?1 AND state <> 2");
+    for (const Statement* statement : {&forget, &insert}) {
+        if (statement->code() != SQLITE_OK) return statusOf(statement->code());
+    }
+    for (const auto& [fileName, origin] : origins) {
+        for (sqlite3_stmt* statement : {forget.get(), insert.get()}) {
+            sqlite3_reset(statement);
+            bindText(statement, 1, fileName);
+            bindText(statement, 2, origin.fileName);
+            sqlite3_bind_int64(statement, 3, static_cast<sqlite3_int64>(origin.size));
+            sqlite3_bind_int64(statement, 4, origin.mtimeNs);
+            bindText(statement, 5, origin.phoneSerial);
+            if (const int code = runToEnd(statement); code != SQLITE_OK) return statusOf(code);
+        }
+    }
     return CatalogueStatus::Ok;
 }
 
 CatalogueOpening SqliteCatalogueOpener::open(const std::string& archiveFolder, CatalogueAccess access) {
     const std::string folder = catalogueFolderOf(archiveFolder);
     const std::string path = folder + kCatalogueFileName;
+    // A .tapelink/ that is a link, a file or another disk's folder is never used: the catalogue would land
+    // outside the archive.
+    const ArchiveOwnFolder own(archiveFolder, ArchiveOwnFolder::Mode::OpenOnly);
+    if (own.archiveFd() >= 0 && !own.failure().empty()) return {nullptr, CatalogueStatus::Failed, {}};
     if (access == CatalogueAccess::ReadOnly) return openReadOnly(path);
 
     if (::mkdir(folder.c_str(), 0777) != 0 && errno != EEXIST) {

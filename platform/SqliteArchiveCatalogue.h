@@ -26,6 +26,7 @@ public:
     CatalogueStatus liveFileStates(std::vector<CatalogueFileState>& out) override;
     CatalogueStatus findByContent(const ContentKey& key, std::vector<CatalogueRecord>& out) override;
     CatalogueStatus findByName(const std::string& fileName, std::optional<CatalogueRecord>& out) override;
+    CatalogueStatus findOrigin(const PhoneOrigin& origin, bool& archived) override;
     CatalogueStatus apply(const CatalogueChanges& changes) override;
     void withSnapshot(const std::function<void()>& lookups) override;
     IRecordingNotes& notes() override { return *m_notes; }
@@ -34,11 +35,13 @@ public:
 private:
     sqlite3_stmt* prepared(sqlite3_stmt*& slot, const char* sql);
     CatalogueStatus applyInTransaction(const CatalogueChanges& changes);
+    CatalogueStatus applyOrigins(const std::vector<std::pair<std::string, PhoneOrigin>>& origins);
 
     sqlite3* m_db;
     bool m_writable;
     sqlite3_stmt* m_byContent = nullptr;
     sqlite3_stmt* m_byName = nullptr;
+    sqlite3_stmt* m_byOrigin = nullptr;
     SqlitePhonebook m_phonebook;                    // on m_db; prepares nothing that outlives a call
     std::unique_ptr<SqliteRecordingNotes> m_notes;  // on m_db
 };

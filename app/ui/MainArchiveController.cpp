@@ -223,9 +223,11 @@ void MainArchiveController::refreshMarks() {
         // The catalogue as it stands: read-only, and no worker needed for a lookup per row.
         const CatalogueOpening opening = catalogueOpener().open(folder, CatalogueAccess::ReadOnly);
         if (opening.catalogue) {
+            // No telephone file is read here: a recording the catalogue can't vouch for stays unmarked.
+            ArchiveMarker marker(*opening.catalogue, m_window.locator().phoneSerial(m_window.driveRoot()));
             opening.catalogue->withSnapshot([&] {
                 for (std::size_t i = 0; i < entries.size(); ++i) {
-                    marks[i] = archiveMarkText(archiveMarkOf(*opening.catalogue, entries[i]));
+                    marks[i] = archiveMarkText(marker.lookUp(entries[i]).mark);
                 }
             });
         }
@@ -282,6 +284,11 @@ void MainArchiveController::uploadNew(bool automatic) {
         result.kind = ArchiveWork::UploadNew;
         result.automatic = automatic;
         const ArchiveWriteLock lock(folder);
+        if (!lock.held()) {
+            // Nothing is added to an archive another program may be writing; the user learns why.
+            result.messages.push_back(lock.failure());
+            return;
+        }
         const std::unique_ptr<IArchiveCatalogue> catalogue = openReconciled(*catalogues, folder, stop, result);
         if (!catalogue) return;
         WindowProgress progress(*mailbox, *window, result);
@@ -401,7 +408,7 @@ void MainArchiveController::onWorkFinished(const std::shared_ptr<ArchiveWorkResu
     if (!result->setAsidePath.empty()) {
         messages.showMessage(setAsideText(result->setAsidePath).toStdString(), MessageIcon::Warning);
     }
-    if (!result->opened && result->kind != ArchiveWork::Reconcile) {
+    if (!result->opened && result->kind != ArchiveWork::Reconcile && result->messages.empty()) {
         messages.showMessage(kCatalogueFailed, MessageIcon::Warning);
     }
     if (result->directory) m_directory = result->directory;

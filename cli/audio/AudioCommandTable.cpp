@@ -23,7 +23,7 @@ int guarded(Work work) noexcept {
     } catch (const std::exception& error) {
         std::cerr << error.what() << '\n';
     } catch (...) {
-        std::cerr << "The audio command failed\n";
+        std::cerr << "音频命令失败\n";
     }
     return kExitMessage;
 }

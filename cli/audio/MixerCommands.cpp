@@ -16,11 +16,17 @@ int printOrSetVolume(std::optional<int> percent, IMessageSink& messages) {
     PulseMixer mixer;
     VolumeControl volume(mixer);
     if (!percent) {
-        std::cout << volume.GetVolume(kWaveOutput) << '\n';
+        // A server that can't be reached must not read as silence.
+        const std::optional<int> now = volume.readVolume(kWaveOutput);
+        if (!now) {
+            messages.showMessage("无法读取声音输出的音量", MessageIcon::Warning);
+            return kExitMessage;
+        }
+        std::cout << *now << '\n';
         return kExitOk;
     }
     if (!volume.SetVolume(kWaveOutput, *percent)) {
-        messages.showMessage("The sound output's volume could not be set", MessageIcon::Warning);
+        messages.showMessage("无法设置声音输出的音量", MessageIcon::Warning);
         return kExitMessage;
     }
     return kExitOk;
@@ -30,11 +36,16 @@ int printOrSetMute(std::optional<bool> muted, IMessageSink& messages) {
     PulseMixer mixer;
     VolumeControl volume(mixer);
     if (!muted) {
-        std::cout << (volume.IsMuted(kWaveOutput) ? "on" : "off") << '\n';
+        const std::optional<bool> now = volume.readMute(kWaveOutput);
+        if (!now) {
+            messages.showMessage("无法读取声音输出的静音开关", MessageIcon::Warning);
+            return kExitMessage;
+        }
+        std::cout << (*now ? "on" : "off") << '\n';
         return kExitOk;
     }
     if (!volume.SetMute(kWaveOutput, *muted)) {
-        messages.showMessage("The sound output's mute switch could not be set", MessageIcon::Warning);
+        messages.showMessage("无法设置声音输出的静音开关", MessageIcon::Warning);
         return kExitMessage;
     }
     return kExitOk;

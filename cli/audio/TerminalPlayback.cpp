@@ -6,7 +6,9 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <exception>
 #include <filesystem>
+#include <functional>
 #include <iostream>
 
 #include "archive/IPlaybackView.h"
@@ -39,6 +41,21 @@ private:
     int m_slider = 0;
 };
 
+// Passes messages on and counts them.
+class CountingSink : public IMessageSink {
+public:
+    explicit CountingSink(IMessageSink& target) : m_target(target) {}
+    void showMessage(const std::string& text, MessageIcon icon) override {
+        ++m_count;
+        m_target.showMessage(text, icon);
+    }
+    int count() const { return m_count; }
+
+private:
+    IMessageSink& m_target;
+    int m_count = 0;
+};
+
 }  // namespace
 
 std::string clockText(std::int32_t ms) {
@@ -59,7 +76,9 @@ void playFiles(const std::vector<std::string>& files, const ListeningPreferences
     SndfileDecoder decoder;
     QtAudioOutput output;
     SoundTouchStretcher stretcher;
-    PlaybackSession session(decoder, output, view, messages, &stretcher);
+    // A file that got a message did not play: it prints no progress line.
+    CountingSink fileMessages(messages);
+    PlaybackSession session(decoder, output, view, fileMessages, &stretcher);
     session.setSpeedQuarters(listening.speedQuarters);
     session.setSkipSilence(listening.skipSilence);
 
@@ -67,6 +86,8 @@ void playFiles(const std::vector<std::string>& files, const ListeningPreferences
     std::size_t next = 0;
     std::string current;
     std::int32_t length = 0;
+    int messagesBefore = 0;
+    bool lineStarted = false;
 
     auto openNext = [&]() {
         if (next == files.size()) {
@@ -74,24 +95,54 @@ void playFiles(const std::vector<std::string>& files, const ListeningPreferences
             return;
         }
         current = std::filesystem::path(files[next]).filename().string();
+        messagesBefore = fileMessages.count();
+        lineStarted = false;
         session.Open(files[next++]);
         length = session.lengthMs();
     };
     auto progressLine = [&](std::int32_t position) {
         return current + "  " + clockText(position) + " / " + clockText(length);
     };
-
-    QObject::connect(&timer, &QTimer::timeout, &app, [&]() {
+    auto tick = [&]() {
         session.OnTimer();
         if (session.isLoaded()) {
-            if (terminal) std::cout << '\r' << progressLine(session.positionMs()) << std::flush;
+            if (terminal && length > 0) {
+                std::cout << '\r' << progressLine(session.positionMs()) << std::flush;
+                lineStarted = true;
+            }
             return;
         }
         // Played to its end, or nothing playable was there.
-        std::cout << (terminal ? "\r" : "") << progressLine(length) << '\n' << std::flush;
+        if (length > 0 && fileMessages.count() == messagesBefore) {
+            std::cout << (terminal ? "\r" : "") << progressLine(length) << '\n' << std::flush;
+        } else if (lineStarted) {
+            std::cout << '\n' << std::flush;  // the device gave up partway: the line stays where it stopped
+        }
         openNext();
-    });
-    QTimer::singleShot(0, &app, openNext);
+    };
+    // Nothing may cross Qt's event loop: an unexpected failure ends this file with its message and the next
+    // one plays.
+    std::function<void()> openNextGuarded;
+    auto guard = [&](const std::function<void()>& work) {
+        std::string why;
+        try {
+            work();
+            return;
+        } catch (const std::exception& error) {
+            why = error.what();
+        } catch (...) {
+        }
+        fileMessages.showMessage(current + "：播放时出错。" + why, MessageIcon::Warning);
+        if (lineStarted) std::cout << '\n' << std::flush;
+        try {
+            session.Stop();
+        } catch (...) {
+        }
+        QTimer::singleShot(0, &app, openNextGuarded);
+    };
+    openNextGuarded = [&] { guard(openNext); };
+    QObject::connect(&timer, &QTimer::timeout, &app, [&] { guard(tick); });
+    QTimer::singleShot(0, &app, openNextGuarded);
     app.exec();
 }
 

@@ -64,8 +64,8 @@ TEST_F(ArchiveCliTest, KilledUploadLeavesNothingPartialAndTheNextRunCopiesOnlyTh
     const std::size_t before = VolumeBuilder::sortedNames(out()).size();
     const CliResult rest = cli({"upload", "--new", "--to", out()});
     EXPECT_EQ(rest.exitCode, 0) << rest.err;
-    EXPECT_EQ(rest.out, std::to_string(recordings - before) + " archived, " + std::to_string(before) +
-                            " already archived, 0 failed\n");
+    EXPECT_EQ(rest.out, "新存档 " + std::to_string(recordings - before) + " 个，此前已存档 " + std::to_string(before) +
+                            " 个，失败 0 个\n");
     EXPECT_EQ(VolumeBuilder::sortedNames(out()).size(), recordings);  // no name with a clash suffix
     const CliResult listed = cli({"list", "--archived", "--to", out()});
     for (const std::string& line : splitLines(listed.out)) EXPECT_EQ(splitCells(line).back(), "已存档") << line;

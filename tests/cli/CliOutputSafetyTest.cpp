@@ -88,9 +88,9 @@ TEST(CliOutputSafety, ControlCharactersNeverSplitARowOrReachTheTerminal) {
 TEST(CliOutputSafety, AnExceptionEndsTheCommandWithAMessageAndStatusOne) {
     std::ostringstream err;
     EXPECT_EQ(tapelink::cli::guardedRun([]() -> int { throw std::runtime_error("broken \x1b name"); }, err), 1);
-    EXPECT_EQ(err.str(), "tapelink-cli: broken " + kReplacement + " name\n");
+    EXPECT_EQ(err.str(), "tapelink-cli：意外错误：broken " + kReplacement + " name\n");
     err.str("");
     EXPECT_EQ(tapelink::cli::guardedRun([]() -> int { throw 42; }, err), 1);
-    EXPECT_EQ(err.str(), "tapelink-cli: unexpected error\n");
+    EXPECT_EQ(err.str(), "tapelink-cli：意外错误\n");
     EXPECT_EQ(tapelink::cli::guardedRun([] { return 0; }, err), 0);
 }

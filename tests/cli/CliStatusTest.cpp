@@ -39,21 +39,41 @@ TEST_F(CliStatusTest, AnEmptyOrBlankSelectionIsAUsageErrorAndCopiesNothing) {
     EXPECT_TRUE(VolumeBuilder::sortedNames(out()).empty());
 }
 
-TEST_F(CliStatusTest, ListSaysWhyATelephoneWithoutAValidIndexShowsNothing) {
-    fs::remove(volume.indexPath());
-    const auto result = cli({"list"});
-    EXPECT_EQ(result.exitCode, 0);
-    EXPECT_EQ(result.out, "");
-    EXPECT_EQ(result.err, "The telephone's index system/phone.bin is missing or damaged: no recordings are listed.\n");
+// An empty answer would look like an empty telephone: each command says once why it has nothing and fails.
+TEST_F(CliStatusTest, EveryCommandOnTheTelephonesListFailsWithoutAValidIndex) {
+    const std::vector<std::vector<std::string>> commands = {
+        {"list"},
+        {"list", "--json"},
+        {"upload", "--all", "--to", out()},
+        {"upload", "--rows", "1", "--to", out()},
+        {"upload", "--new", "--to", out()},
+        {"export", "--phone", "--xlsx", out() + "list.xlsx"},
+        {"delete", "--rows", "1"},
+    };
+    for (const bool missing : {true, false}) {
+        if (missing) {
+            fs::remove(volume.indexPath());
+        } else {
+            volume.writeIndexBytes(std::vector<std::uint8_t>(124, 0));
+        }
+        for (const auto& command : commands) {
+            const auto result = cli(command);
+            EXPECT_EQ(result.exitCode, 1) << command[0] << ' ' << command[1];
+            EXPECT_EQ(result.out, "") << command[0] << ' ' << command[1];
+            EXPECT_EQ(result.err, "电话机的索引文件 system/phone.bin 缺失或无效，无法读取录音列表。\n")
+                << command[0] << ' ' << command[1];
+        }
+    }
+    EXPECT_TRUE(VolumeBuilder::sortedNames(out()).empty());
+    EXPECT_EQ(VolumeBuilder::sortedNames(volume.voice()), (std::vector<std::string>{"VOA00001.WAV", "VOB00002.WAV"}));
 }
 
 TEST_F(CliStatusTest, WithoutATerminalExistingFilesAreKeptAndTheUserIsToldHowToChoose) {
     VolumeBuilder::writeBytes(out() + "VOA00001.WAV", {'o', 'l', 'd'});
     const auto result = cli({"upload", "--all", "--to", out()});
     EXPECT_EQ(result.exitCode, 0) << result.err;
-    EXPECT_EQ(result.out, "1 uploaded, 1 skipped, 0 failed\n");
-    EXPECT_NE(result.err.find("they are kept. Choose with --overwrite all (replace) or --overwrite none (keep)."),
-              std::string::npos)
+    EXPECT_EQ(result.out, "已上传 1 个，跳过 1 个，失败 0 个\n");
+    EXPECT_NE(result.err.find("可用 --overwrite all（覆盖）或 --overwrite none（保留）选择。"), std::string::npos)
         << result.err;
     EXPECT_EQ(VolumeBuilder::readBytes(out() + "VOA00001.WAV").size(), 3u);
 }
@@ -63,7 +83,7 @@ TEST_F(CliStatusTest, AnUploadWhoseScanReportedAFileErrorEndsWithStatusOne) {
     VolumeBuilder::writeRecording(volume.voice() + "VOC00001.WAV", 'B', "2");  // the REC name can't move
     const auto result = cli({"upload", "--all", "--to", out()});
     EXPECT_EQ(result.exitCode, 1);
-    EXPECT_EQ(result.out, "3 uploaded, 0 skipped, 0 failed\n");
+    EXPECT_EQ(result.out, "已上传 3 个，跳过 0 个，失败 0 个\n");
 }
 
 TEST_F(CliStatusTest, TheSearchFindsFilesOfFourGigabytesAndMore) {
@@ -77,4 +97,41 @@ TEST_F(CliStatusTest, TheSearchFindsFilesOfFourGigabytesAndMore) {
     const auto lines = splitLines(result.out);
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_EQ(splitCells(lines[0])[7], "4194304K");
+}
+
+// A refused command line says in Chinese which word was wrong, and where to read the usage; status 2.
+TEST_F(CliStatusTest, ARefusedCommandLineNamesTheWrongWordInChinese) {
+    const struct {
+        std::vector<std::string> args;
+        std::string says;
+        std::string usage;
+    } cases[] = {
+        {{"frobnicate"}, "未知命令：frobnicate（可用的命令：list、", "用 tapelink-cli --help 查看用法。"},
+        {{"list", "--bogus"}, "未知选项：--bogus\n", "用 tapelink-cli list --help 查看用法。"},
+        {{"delete", "--archived", "--older-than", "-5"}, "选项 --older-than 的值不对：-5 小于 0\n", "delete --help"},
+        {{"delete", "--archived", "--older-than", "abc"}, "选项 --older-than 的值不对：“abc”不是数字\n", "delete"},
+        {{"upload", "--all", "--overwrite", "some"},
+         "选项 --overwrite 的值不对：“some”不是可选的值（ask、all、none）\n",
+         "upload"},
+        {{"export", "--phone"}, "缺少必需的选项 --xlsx\n", "用 tapelink-cli export --help 查看用法。"},
+        {{"upload", "--to"}, "选项 --to 缺少值\n", "upload"},
+        {{"archive"}, "缺少命令，可用的命令：verify、rebuild\n", "用 tapelink-cli archive --help 查看用法。"},
+    };
+    for (const auto& each : cases) {
+        const auto result = cli(each.args);
+        EXPECT_EQ(result.exitCode, 2) << result.err;
+        EXPECT_EQ(result.out, "");
+        EXPECT_EQ(result.err.rfind(each.says, 0), 0u) << result.err;
+        EXPECT_NE(result.err.find(each.usage), std::string::npos) << result.err;
+    }
+}
+
+// A window says "文件上传失败！" for each file; a terminal names the file and the reason.
+TEST_F(CliStatusTest, AFileThatFailsToUploadIsNamedWithTheReason) {
+    fs::create_directories(out() + "VOA00001.WAV/inside");
+    const auto result = cli({"upload", "--all", "--to", out(), "--overwrite", "all"});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.err, "文件上传失败：VOA00001.WAV（是一个文件夹）\n传输完毕！\n");
+    EXPECT_EQ(result.out, "已上传 1 个，跳过 0 个，失败 1 个\n");
+    EXPECT_TRUE(fs::is_directory(out() + "VOA00001.WAV/inside"));
 }

@@ -45,14 +45,14 @@ TEST_F(ContactsCliTest, ImportsListsExportsAndEditsThePhonebook) {
 
     CliResult imported = contacts({"import", folder.path() + "phone.vcf"});
     EXPECT_EQ(imported.exitCode, 0);
-    EXPECT_EQ(imported.out, "1 added, 0 updated, 0 unchanged, 1 skipped\n");
+    EXPECT_EQ(imported.out, "新增 1 个，更新 0 个，未变 0 个，跳过 1 个\n");
     EXPECT_EQ(imported.err, folder.path() + "phone.vcf:6: 已跳过：没有电话号码\n");
     imported = contacts(
         {"import", folder.path() + "list.txt", "--name-column", "2", "--number-column", "1", "--company-column", "3"});
     EXPECT_EQ(imported.exitCode, 0);
-    EXPECT_EQ(imported.out, "1 added, 0 updated, 0 unchanged, 1 skipped\n");
+    EXPECT_EQ(imported.out, "新增 1 个，更新 0 个，未变 0 个，跳过 1 个\n");
     EXPECT_EQ(imported.err, folder.path() + "list.txt:2: 已跳过：引号未闭合\n");
-    EXPECT_EQ(contacts({"import", folder.path() + "phone.vcf"}).out, "0 added, 0 updated, 1 unchanged, 1 skipped\n");
+    EXPECT_EQ(contacts({"import", folder.path() + "phone.vcf"}).out, "新增 0 个，更新 0 个，未变 1 个，跳过 1 个\n");
 
     ASSERT_EQ(contacts({"add", "张伟", "0755 8888 6666", "+86 138 1234 5678"}).exitCode, 0);
     ASSERT_EQ(contacts({"add", "前台\t1", "10086", "--company", "移动"}).exitCode, 0);
@@ -63,7 +63,7 @@ TEST_F(ContactsCliTest, ImportsListsExportsAndEditsThePhonebook) {
               "李娜\t010-6552-1234\t甲公司\n");
 
     const CliResult exported = contacts({"export", folder.path() + "out.csv"});
-    EXPECT_EQ(exported.out, "3 exported\n");
+    EXPECT_EQ(exported.out, "已导出 3 个联系人\n");
     EXPECT_EQ(read(folder.path() + "out.csv"),
               "\xEF\xBB\xBF姓名,电话号码,单位\r\n前台\t1,10086,移动\r\n张伟,\"138-1234-5678,0755 8888 6666\",\r\n"
               "李娜,010-6552-1234,甲公司\r\n");

@@ -77,7 +77,7 @@ TEST(FatVolumeCliTest, UploadDeleteAndRestoreKeepTheFileSystemClean) {
 
     EXPECT_EQ(splitLines(cli({"list"}).out).size(), 3u);
     EXPECT_TRUE(fat.cleanAfterRemount());
-    EXPECT_EQ(cli({"upload", "--to", out.path(), "--all"}).out, "3 uploaded, 0 skipped, 0 failed\n");
+    EXPECT_EQ(cli({"upload", "--to", out.path(), "--all"}).out, "已上传 3 个，跳过 0 个，失败 0 个\n");
     EXPECT_EQ(VolumeBuilder::sortedNames(out.path()),
               (std::vector<std::string>{"VOA00001.WAV", "VOB00003.WAV", "VOC00002.WAV"}));
     EXPECT_TRUE(fat.cleanAfterRemount());

@@ -118,7 +118,7 @@ TEST(DemoStore, RefusesAFolderThatIsNotEmptyUnlessForcedToReplaceItsContents) {
 
     const auto refused = runCli({"demo-store", root, "--recordings", "3", "--max-seconds", "2"});
     EXPECT_EQ(refused.exitCode, 1);
-    EXPECT_EQ(refused.err, root + ": the folder is not empty; give --force to replace its contents\n");
+    EXPECT_EQ(refused.err, root + "：文件夹不是空的；用 --force 替换其中的内容\n");
     EXPECT_EQ(VolumeBuilder::sortedNames(root + "/voice"), before);
 
     const auto forced = runCli({"demo-store", root, "--recordings", "3", "--max-seconds", "2", "--force"});

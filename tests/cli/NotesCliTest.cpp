@@ -65,7 +65,7 @@ TEST_F(NotesCliTest, RefusalsChangeNothing) {
         {note({"../VOA00001.WAV", "x"}), 1, "不是存档中的录音：../VOA00001.WAV\n"},
         {note({archive() + "/../../etc/passwd"}), 1, "不是存档中的录音：" + archive() + "/../../etc/passwd\n"},
         {tag({"VOA00009.WAV", "+a"}), 1, "存档中没有这个录音：VOA00009.WAV\n"},
-        {tag({"VOA00001.WAV", "重要"}), 2, "Not a tag change (+TAG or -TAG): 重要\n"},
+        {tag({"VOA00001.WAV", "重要"}), 2, "不是标签修改（应为 +标签 或 -标签）：重要\n"},
         {runCli({"note", "--archive", folder.path() + "missing", "VOA00001.WAV", "x"}), 1, "上传路径错误！\n"},
     };
     for (const auto& each : cases) {

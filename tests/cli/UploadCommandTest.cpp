@@ -62,7 +62,7 @@ protected:
 TEST_F(UploadCommandTest, AllCopiesEveryRecordingByteForByte) {
     const CliResult run = cli({"upload", "--all", "--to", out()});
     EXPECT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_EQ(run.out, std::to_string(rows.size()) + " uploaded, 0 skipped, 0 failed\n");
+    EXPECT_EQ(run.out, "已上传 " + std::to_string(rows.size()) + " 个，跳过 0 个，失败 0 个\n");
     EXPECT_EQ(run.err, "传输完毕！\n");
     std::vector<std::size_t> all(rows.size());
     for (std::size_t i = 0; i < all.size(); ++i) all[i] = i;
@@ -101,8 +101,8 @@ TEST_F(UploadCommandTest, RowsDateAndNumberPickTheListsRows) {
 TEST_F(UploadCommandTest, BadSelectionsCopyNothing) {
     CliResult run = cli({"upload", "--rows", "1," + std::to_string(rows.size() + 1), "--to", out()});
     EXPECT_EQ(run.exitCode, 2);
-    EXPECT_EQ(run.err, "--rows: row " + std::to_string(rows.size() + 1) + " is not in the list (rows 1 to " +
-                           std::to_string(rows.size()) + ")\n");
+    EXPECT_EQ(run.err, "--rows：第 " + std::to_string(rows.size() + 1) + " 行不在列表中（只有第 1 到 " +
+                           std::to_string(rows.size()) + " 行）\n");
     run = cli({"upload", "--rows", "0", "--to", out()});
     EXPECT_EQ(run.exitCode, 2);
     run = cli({"upload", "--date", "2011-02-30", "--to", out()});
@@ -121,16 +121,16 @@ TEST_F(UploadCommandTest, ExistingFilesFollowTheOverwritePolicy) {
     CliResult run = cli({"upload", "--rows", "1-3", "--to", out()});  // ask without a terminal keeps them
     EXPECT_EQ(run.exitCode, 0) << run.err;
     // Each recording uploaded is named before the summary.
-    EXPECT_EQ(run.out, rows[2][1] + "\n1 uploaded, 2 skipped, 0 failed\n");
+    EXPECT_EQ(run.out, rows[2][1] + "\n已上传 1 个，跳过 2 个，失败 0 个\n");
     EXPECT_TRUE(isOld(rows[0][1]));
     EXPECT_TRUE(isOld(rows[1][1]));
 
     run = cli({"upload", "--rows", "1-3", "--overwrite", "none", "--to", out()});
-    EXPECT_EQ(run.out, "0 uploaded, 3 skipped, 0 failed\n");
+    EXPECT_EQ(run.out, "已上传 0 个，跳过 3 个，失败 0 个\n");
 
     // The third file already holds the same content and is left as it is; the two old ones are kept aside.
     run = cli({"upload", "--rows", "1-3", "--overwrite", "all", "--to", out()});
-    EXPECT_EQ(run.out, rows[0][1] + "\n" + rows[1][1] + "\n2 uploaded, 0 skipped, 0 failed, 1 already archived\n");
+    EXPECT_EQ(run.out, rows[0][1] + "\n" + rows[1][1] + "\n已上传 2 个，跳过 0 个，失败 0 个，内容已在存档中 1 个\n");
     EXPECT_TRUE(copiedIntact(rows[0][1], out()));
     EXPECT_TRUE(copiedIntact(rows[1][1], out()));
     EXPECT_EQ(VolumeBuilder::sortedNames(out()), namesOf({0, 1, 2}));
@@ -173,7 +173,7 @@ TEST_F(UploadCommandTest, AskTakesTheAnswersOnATerminal) {
     EXPECT_TRUE(isOld(rows[0][1]));
     EXPECT_TRUE(copiedIntact(rows[1][1], out()));
     EXPECT_TRUE(copiedIntact(rows[2][1], out()));  // 全是 held for the rest of the job
-    EXPECT_NE(seen.find("2 uploaded, 1 skipped, 0 failed"), std::string::npos) << seen;
+    EXPECT_NE(seen.find("已上传 2 个，跳过 1 个，失败 0 个"), std::string::npos) << seen;
 }
 
 TEST_F(UploadCommandTest, TheStoredUploadFolderIsTheDefault) {
@@ -202,7 +202,7 @@ TEST_F(UploadCommandTest, FailuresEndWithTheClosingMessageAndStatusOne) {
     EXPECT_EQ(run.exitCode, 1);
     // One line for the folder, not one per recording.
     EXPECT_EQ(run.err, "上传路径错误！\n传输完毕！\n");
-    EXPECT_EQ(run.out, "0 uploaded, 0 skipped, 1 failed\n");
+    EXPECT_EQ(run.out, "已上传 0 个，跳过 0 个，失败 1 个\n");
     EXPECT_FALSE(fs::exists(folder.path() + "missing"));
 
     fs::remove_all(phone());

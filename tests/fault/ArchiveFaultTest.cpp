@@ -1,5 +1,6 @@
 // The archive's catalogue on a disk that refuses writes: read-only (marks still shown, uploads refused with
-// one clear message) and full (one message, no partial file, catalogue and folder agreeing afterwards).
+// one clear message) and full (one message, no partial file, catalogue and folder agreeing afterwards); and
+// an archive whose own folder is hostile: a catalogue or lock that can't be had, links in .tapelink/.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -68,7 +69,7 @@ TEST_F(ArchiveFaultTest, AReadOnlyArchiveStillShowsItsMarksAndRefusesUploadsWith
     EXPECT_EQ(marks(archive), (std::vector<std::string>{"已存档", "已存档", ""}));
     const CliResult uploaded = cli({"upload", "--new", "--to", archive});
     EXPECT_EQ(uploaded.exitCode, 1);
-    EXPECT_EQ(uploaded.err, "上传路径不能写入，新录音未上传！\n");
+    EXPECT_EQ(uploaded.err, "无法锁定上传路径 " + archive + "（所在磁盘为只读），没有上传任何录音！\n");
     EXPECT_EQ(VolumeBuilder::sortedNames(archive), (std::vector<std::string>{"VOA00001.WAV", "VOA00002.WAV"}));
 }
 
@@ -95,4 +96,86 @@ TEST_F(ArchiveFaultTest, AFullArchiveIsToldOnceLeavesNoPartialFileAndAgreesWithI
         expected.push_back(fs::exists(archive + "VOA0000" + std::to_string(serial) + ".WAV") ? "已存档" : "");
     }
     EXPECT_EQ(marks(archive), expected);
+}
+
+TEST_F(ArchiveFaultTest, AResetTelephonesRecordingsWithTheSameKeysButOtherContentAreArchived) {
+    const std::string archive = folder.path() + "archive/";
+    fs::create_directory(archive);
+    record(1, 20'000);
+    record(2, 20'000);
+    ASSERT_EQ(cli({"upload", "--new", "--to", archive}).out, "2 archived, 0 already archived, 0 failed\n");
+    // Reset, clock too: the same names, numbers, start times and sizes, other sound.
+    for (const char* name : {"VOA00001.WAV", "VOA00002.WAV"}) {
+        std::vector<std::uint8_t> bytes = VolumeBuilder::readBytes(phone() + "voice/" + name);
+        bytes.back() ^= 0xff;
+        VolumeBuilder::writeBytes(phone() + "voice/" + name, bytes);
+    }
+    EXPECT_EQ(marks(archive), (std::vector<std::string>{"同名不同", "同名不同"}));
+    EXPECT_EQ(cli({"upload", "--new", "--to", archive}).out, "2 archived, 0 already archived, 0 failed\n");
+    EXPECT_EQ(marks(archive), (std::vector<std::string>{"已存档", "已存档"}));
+    EXPECT_EQ(VolumeBuilder::sortedNames(archive).size(), 4u);
+}
+
+class HostileArchiveTest : public ArchiveFaultTest {
+protected:
+    void SetUp() override {
+        ArchiveFaultTest::SetUp();
+        record(1, 20'000);
+        record(2, 20'000);
+        fs::create_directories(archive + ".tapelink");
+        for (const char* name : {"VOA00001.WAV", "VOA00002.WAV"}) VolumeBuilder::writeBytes(archive + name, old);
+    }
+    std::vector<std::string> wavNames() const { return VolumeBuilder::sortedNames(archive); }
+
+    std::string archive = folder.path() + "archive/";
+    std::string outside = folder.path() + "outside/";
+    const std::vector<std::uint8_t> old{'o', 'l', 'd'};
+};
+
+TEST_F(HostileArchiveTest, AnOverwriteWithoutACatalogueStillKeepsTheOldFilesAside) {
+    fs::create_directory(archive + ".tapelink/catalogue.sqlite");
+    const CliResult uploaded = cli({"upload", "--all", "--overwrite", "all", "--to", archive});
+    expectWholeCopies(archive);
+    const std::string replaced = archive + ".tapelink/replaced/";
+    ASSERT_EQ(VolumeBuilder::sortedNames(replaced).size(), 2u) << uploaded.err;
+    for (const std::string& name : VolumeBuilder::sortedNames(replaced)) {
+        EXPECT_EQ(VolumeBuilder::readBytes(replaced + name), old) << name;
+    }
+}
+
+TEST_F(HostileArchiveTest, NoUploadRunsWhereTheLockCantBeTaken) {
+    fs::create_directory(archive + ".tapelink/write.lock");
+    for (const auto& selection : {"--all", "--new"}) {
+        const CliResult uploaded = cli({"upload", selection, "--overwrite", "all", "--to", archive});
+        EXPECT_EQ(uploaded.exitCode, 1) << selection;
+        EXPECT_EQ(uploaded.err, "无法锁定上传路径 " + archive + "（" + archive +
+                                    ".tapelink/write.lock 不是普通文件），没有上传任何录音！\n");
+        EXPECT_EQ(uploaded.out, "");
+    }
+    for (const char* name : {"VOA00001.WAV", "VOA00002.WAV"}) EXPECT_EQ(VolumeBuilder::readBytes(archive + name), old);
+}
+
+TEST_F(HostileArchiveTest, LinkedOwnFoldersAreRefusedAndTheirTargetsLeftAlone) {
+    fs::create_directory(outside);
+    fs::remove(archive + ".tapelink");
+    fs::create_directory_symlink(outside, archive + ".tapelink");
+    for (const auto& selection : {"--all", "--new"}) {
+        const CliResult uploaded = cli({"upload", selection, "--overwrite", "all", "--to", archive});
+        EXPECT_EQ(uploaded.exitCode, 1) << selection;
+        EXPECT_EQ(uploaded.err, "存档文件夹 " + archive + ".tapelink/ 是符号链接，不是真正的文件夹，不能使用！\n");
+    }
+    EXPECT_EQ(VolumeBuilder::sortedNames(outside), std::vector<std::string>{});
+    EXPECT_TRUE(fs::is_empty(outside));
+
+    // replaced/ as a link: the overwrite is refused by name and the old file stays.
+    fs::remove(archive + ".tapelink");
+    fs::create_directory(archive + ".tapelink");
+    fs::create_directory_symlink(outside, archive + ".tapelink/replaced");
+    const CliResult uploaded = cli({"upload", "--all", "--overwrite", "all", "--to", archive});
+    EXPECT_EQ(uploaded.exitCode, 1);
+    EXPECT_NE(uploaded.err.find("文件上传失败：VOA00001.WAV（旧文件无法先另存到 .tapelink/replaced/，未覆盖）"),
+              std::string::npos)
+        << uploaded.err;
+    for (const char* name : {"VOA00001.WAV", "VOA00002.WAV"}) EXPECT_EQ(VolumeBuilder::readBytes(archive + name), old);
+    EXPECT_TRUE(fs::is_empty(outside));
 }

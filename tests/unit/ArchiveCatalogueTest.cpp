@@ -81,7 +81,8 @@ protected:
     }
     std::vector<std::string> marks(IArchiveCatalogue& catalogue) const {
         std::vector<std::string> texts;
-        for (const RecordingEntry& entry : scan()) texts.push_back(archiveMarkText(archiveMarkOf(catalogue, entry)));
+        ArchiveMarker marker(catalogue, {});
+        for (const RecordingEntry& entry : scan()) texts.push_back(archiveMarkText(marker.markOf(entry)));
         return texts;
     }
     std::optional<CatalogueRecord> row(IArchiveCatalogue& catalogue, const std::string& name) const {

@@ -101,8 +101,8 @@ TEST_F(PhonebookStoreTest, ReadOnlyOpeningsReadAndRefuseWritesEvenFromAnOlderCat
     sqlite3* db = nullptr;
     ASSERT_EQ(sqlite3_open((catalogueFolderOf(folder.path()) + kCatalogueFileName).c_str(), &db), SQLITE_OK);
     ASSERT_EQ(sqlite3_exec(db,
-                           "DROP TABLE recording_tags; DROP TABLE recording_notes; DROP TABLE contact_numbers; "
-                           "DROP TABLE contacts; PRAGMA user_version = 1",
+                           "DROP TABLE phone_origins; DROP TABLE recording_tags; DROP TABLE recording_notes; "
+                           "DROP TABLE contact_numbers; DROP TABLE contacts; PRAGMA user_version = 1",
                            nullptr, nullptr, nullptr),
               SQLITE_OK);
     sqlite3_close(db);

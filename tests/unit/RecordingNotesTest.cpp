@@ -115,8 +115,9 @@ TEST_F(RecordingNotesTest, CatalogueFromBeforeNotesReadsAsHavingNone) {
     ASSERT_EQ(sqlite3_open((catalogueFolderOf(archive()) + kCatalogueFileName).c_str(), &db), SQLITE_OK);
     // Version 1 had the recordings table only.
     ASSERT_EQ(sqlite3_exec(db,
-                           "PRAGMA foreign_keys = OFF; DROP TABLE recording_tags; DROP TABLE recording_notes; "
-                           "DROP TABLE contact_numbers; DROP TABLE contacts; PRAGMA user_version = 1",
+                           "PRAGMA foreign_keys = OFF; DROP TABLE phone_origins; DROP TABLE recording_tags; "
+                           "DROP TABLE recording_notes; DROP TABLE contact_numbers; DROP TABLE contacts; "
+                           "PRAGMA user_version = 1",
                            nullptr, nullptr, nullptr),
               SQLITE_OK);
     sqlite3_close(db);
