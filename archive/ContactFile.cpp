@@ -1,5 +1,7 @@
 #include "archive/ContactFile.h"
 
+#include <algorithm>
+
 #include "archive/ContactDirectory.h"
 #include "phone/DisplayText.h"
 
@@ -11,6 +13,8 @@ constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 constexpr std::string_view kIdeographicSpace = "\xE3\x80\x80";
 // The longest name, number or company kept; longer fields are no contact's.
 constexpr std::size_t kMaxFieldBytes = 512;
+
+}  // namespace
 
 bool isValidUtf8(std::string_view text) {
     std::size_t i = 0;
@@ -50,10 +54,16 @@ bool isValidUtf8(std::string_view text) {
     return true;
 }
 
+namespace {
+
 bool isNumberSeparator(std::string_view text, std::size_t at, std::size_t& width) {
     const char c = text[at];
     width = 1;
     if (c == ',' || c == ';' || c == '/' || c == '|') return true;
+    if (text.substr(at, 3) == ":::") {  // how one online address book joins a contact's numbers in its CSV
+        width = 3;
+        return true;
+    }
     for (std::string_view wide : {"\xEF\xBC\x8C", "\xEF\xBC\x9B", "\xE3\x80\x81"}) {  // ，；、
         if (text.substr(at, wide.size()) == wide) {
             width = wide.size();
@@ -61,6 +71,39 @@ bool isNumberSeparator(std::string_view text, std::size_t at, std::size_t& width
         }
     }
     return false;
+}
+
+// The lines of a cell that each hold numbers of their own. Line breaks separate numbers only when every
+// line with a digit is a number on its own (at least 5 digits) or an extension; otherwise they are spaces
+// inside one number written over two lines ("0755\n8888 6666").
+std::vector<std::string_view> numberLines(std::string_view text) {
+    if (text.find_first_of("\r\n") == std::string_view::npos) return {text};
+    std::vector<std::string_view> lines;
+    std::size_t start = 0;
+    while (start <= text.size()) {
+        std::size_t end = text.find_first_of("\r\n", start);
+        if (end == std::string_view::npos) end = text.size();
+        lines.push_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+    const bool separate = std::all_of(lines.begin(), lines.end(), [](std::string_view line) {
+        const std::string part(line);
+        const std::size_t digits = ContactDirectory::dialledDigits(part).size();
+        return digits == 0 || digits >= 5 || ContactDirectory::isExtensionOnly(cleanContactText(part));
+    });
+    return separate ? lines : std::vector<std::string_view>{text};
+}
+
+// Adds one part of a list of numbers: a number, or an extension alone that belongs to the number before it.
+void addNumber(std::string part, std::vector<std::string>& numbers) {
+    if (part.size() > kMaxFieldBytes || ContactDirectory::dialledDigits(part).empty()) return;
+    if (ContactDirectory::isExtensionOnly(part)) {
+        if (numbers.empty() || !ContactDirectory::extensionDigits(numbers.back()).empty()) return;
+        std::string joined = numbers.back() + ' ' + part;
+        if (joined.size() <= kMaxFieldBytes) numbers.back() = std::move(joined);
+        return;
+    }
+    numbers.push_back(std::move(part));
 }
 
 }  // namespace
@@ -92,7 +135,7 @@ void ContactFileContents::add(int line, Contact contact) {
 std::string contactFileText(const std::string& bytes) {
     std::string_view text = bytes;
     if (text.starts_with(kByteOrderMark)) text.remove_prefix(kByteOrderMark.size());
-    return isValidUtf8(text) ? std::string(text) : gbkToUtf8(std::string(text));
+    return isValidUtf8(text) ? std::string(text) : gb18030ToUtf8(std::string(text));
 }
 
 std::string cleanContactText(const std::string& text) {
@@ -127,18 +170,16 @@ std::string cleanContactText(const std::string& text) {
 
 std::vector<std::string> contactNumbersIn(const std::string& text) {
     std::vector<std::string> numbers;
-    const std::string_view view = text;
-    std::size_t start = 0;
-    for (std::size_t at = 0; at <= view.size();) {
-        std::size_t width = 1;
-        if (at == view.size() || isNumberSeparator(view, at, width)) {
-            std::string part = cleanContactText(std::string(view.substr(start, at - start)));
-            if (part.size() <= kMaxFieldBytes && !ContactDirectory::dialledDigits(part).empty()) {
-                numbers.push_back(std::move(part));
+    for (const std::string_view line : numberLines(text)) {
+        std::size_t start = 0;
+        for (std::size_t at = 0; at <= line.size();) {
+            std::size_t width = 1;
+            if (at == line.size() || isNumberSeparator(line, at, width)) {
+                addNumber(cleanContactText(std::string(line.substr(start, at - start))), numbers);
+                start = at + width;
             }
-            start = at + width;
+            at += width;
         }
-        at += width;
     }
     return numbers;
 }

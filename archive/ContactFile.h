@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "archive/Contact.h"
@@ -27,11 +28,15 @@ struct ContactFileContents {
     void add(int line, Contact contact);
 };
 
-// Texts of contact files in UTF-8: a byte-order mark dropped, valid UTF-8 kept, anything else read as GBK.
+// Texts of contact files in UTF-8: a byte-order mark dropped, valid UTF-8 kept, anything else read as
+// GB18030 (GBK and its extension).
 std::string contactFileText(const std::string& bytes);
+// Whether bytes are UTF-8 throughout (no overlong forms, surrogates or points past U+10FFFF).
+bool isValidUtf8(std::string_view text);
 // Whitespace (ASCII and the ideographic space) at both ends removed, control characters dropped.
 std::string cleanContactText(const std::string& text);
-// The numbers one cell or field holds: split at commas, semicolons, slashes and the Chinese commas;
+// The numbers one cell or field holds: split at commas, semicolons, slashes, " ::: ", the Chinese commas
+// and line breaks between whole numbers; an extension alone ("ext. 12") joins the number before it;
 // parts without a digit dropped.
 std::vector<std::string> contactNumbersIn(const std::string& text);
 

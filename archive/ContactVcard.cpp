@@ -23,11 +23,15 @@ std::string upperAscii(std::string_view text) {
     return upper;
 }
 
-bool isQuotedPrintable(std::string_view line) {
-    // Only the head before the value is looked at, so a long run of continued lines costs no more than once.
+// Whether the head of a property line (before the value) holds word, in any case.
+bool headHas(std::string_view line, std::string_view word) {
+    // Only the head is looked at, so a long run of continued lines costs no more than once.
     const std::size_t colon = line.find(':');
-    return colon != std::string_view::npos &&
-           upperAscii(line.substr(0, colon)).find("QUOTED-PRINTABLE") != std::string::npos;
+    return colon != std::string_view::npos && upperAscii(line.substr(0, colon)).find(word) != std::string::npos;
+}
+
+bool isQuotedPrintable(std::string_view line) {
+    return headHas(line, "QUOTED-PRINTABLE");
 }
 
 // Physical lines joined: a line beginning with a space or tab continues the one before, and so does the
@@ -103,7 +107,9 @@ struct Property {
     std::string value;
 };
 
-std::optional<Property> propertyOf(const std::string& line) {
+// utf8File: whether the file's values without a CHARSET are UTF-8 taken together, which decides how each
+// of them reads. One field cannot tell: GBK's 转 (D7 AA) is also valid UTF-8, as ת.
+std::optional<Property> propertyOf(const std::string& line, bool utf8File) {
     const std::size_t colon = line.find(':');
     if (colon == std::string::npos) return std::nullopt;
     const std::string head = upperAscii(std::string_view(line).substr(0, colon));
@@ -117,7 +123,9 @@ std::optional<Property> propertyOf(const std::string& line) {
         params.find("QUOTED-PRINTABLE") != std::string::npos ? quotedPrintableDecoded(value) : std::string(value);
     const bool gbk =
         params.find("CHARSET=GB") != std::string::npos || params.find("CHARSET=CP936") != std::string::npos;
-    return Property{std::move(name), gbk ? gbkToUtf8(bytes) : contactFileText(bytes)};
+    const bool utf8 = params.find("CHARSET=UTF") != std::string::npos || (utf8File && !gbk);
+    // Quoted-printable bytes are not the file's, so a value said or taken to be UTF-8 is still checked.
+    return Property{std::move(name), utf8 ? contactFileText(bytes) : gb18030ToUtf8(bytes)};
 }
 
 class CardBuilder {
@@ -141,8 +149,14 @@ public:
             m_given = parts.size() > 1 ? cleanContactText(parts[1]) : std::string();
         } else if (property.name == "TEL") {
             // A tel: URI's parameters (;ext=) follow a semicolon, as a structured value's parts do.
-            std::string number = valueParts(property.value).front();
+            const std::vector<std::string> parts = valueParts(property.value);
+            std::string number = parts.front();
             if (upperAscii(std::string_view(number).substr(0, 4)) == "TEL:") number.erase(0, 4);
+            for (std::size_t i = 1; i < parts.size(); ++i) {
+                // The extension is kept for display; matching looks at the main number only.
+                if (upperAscii(std::string_view(parts[i]).substr(0, 4)) == "EXT=")
+                    number += " 转 " + parts[i].substr(4);
+            }
             m_card.numbers.push_back(std::move(number));
         } else if (property.name == "ORG") {
             m_card.company = valueParts(property.value).front();
@@ -175,10 +189,15 @@ ContactFileContents readContactVcard(const std::string& bytes) {
     ContactFileContents contents;
     std::string_view text = bytes;
     if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
+    const std::vector<LogicalLine> lines = logicalLines(text);
+    // Lines that name their own charset do not count: a GBK field so marked leaves the rest UTF-8.
+    const bool utf8File = std::all_of(lines.begin(), lines.end(), [](const LogicalLine& line) {
+        return headHas(line.text, "CHARSET=") || isValidUtf8(line.text);
+    });
     CardBuilder card;
     bool inJunk = false;
-    for (const LogicalLine& line : logicalLines(text)) {
-        const std::optional<Property> property = propertyOf(line.text);
+    for (const LogicalLine& line : lines) {
+        const std::optional<Property> property = propertyOf(line.text, utf8File);
         const bool begins = property && property->name == "BEGIN" && upperAscii(property->value).starts_with("VCARD");
         const bool ends = property && property->name == "END" && upperAscii(property->value).starts_with("VCARD");
         if (begins) {

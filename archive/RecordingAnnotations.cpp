@@ -24,7 +24,12 @@ bool RecordingAnnotations::nameContains(const std::string& phoneNumber, const st
     }
     if (m_namesContaining.empty()) return false;
     const std::string& name = nameFor(phoneNumber);
-    return !name.empty() && m_namesContaining.count(name) > 0;
+    if (!name.empty()) return m_namesContaining.count(name) > 0;
+    // A number contacts share shows no name, yet it is each of theirs.
+    for (const std::string& fitting : m_contacts.namesFitting(gbkToUtf8(phoneNumber))) {
+        if (m_namesContaining.count(fitting) > 0) return true;
+    }
+    return false;
 }
 
 const std::unordered_set<std::string>& RecordingAnnotations::filesWithText(const std::string& text) {

@@ -33,7 +33,7 @@ public:
 
     // The contact's name for a number as the metadata block holds it; empty when none fits.
     const std::string& nameFor(const std::string& phoneNumber);
-    // True when the number's contact is one whose name contains text.
+    // True when the number is that of a contact whose name contains text, shared with others or not.
     bool nameContains(const std::string& phoneNumber, const std::string& text);
     // The archived files whose note or a tag contains text, ignoring case.
     const std::unordered_set<std::string>& filesWithText(const std::string& text);

@@ -1,5 +1,6 @@
 #include "archive/SearchCriteria.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "phone/CallDirection.h"
@@ -29,7 +30,13 @@ bool matchesNumber(const std::string& phoneNumber, const std::string& number) {
 }
 
 bool isNameText(const std::string& number) {
-    return !number.empty() && number.find_first_of("0123456789") == std::string::npos;
+    if (number.empty()) return false;
+    if (number.find_first_of("0123456789") == std::string::npos) return true;
+    // Digits with a letter or a Chinese character are a name such as 张三2; punctuation keeps a number.
+    return std::any_of(number.begin(), number.end(), [](char c) {
+        const auto byte = static_cast<unsigned char>(c);
+        return byte >= 0x80 || (byte >= 'a' && byte <= 'z') || (byte >= 'A' && byte <= 'Z');
+    });
 }
 
 bool matchesSide(int direction, SideChoice side) {

@@ -29,7 +29,7 @@ struct SearchCriteria {
     SearchDateTime to;
     SideChoice side = SideChoice::All;
     KindChoice kind = KindChoice::All;
-    std::string number;    // empty: any number; without digits: a part of the contact's name
+    std::string number;    // empty: any number; else a part of the number or, see isNameText, of a contact's name
     std::string noteText;  // empty: any note; else a part of the note or of a tag, ignoring case
 
     bool operator==(const SearchCriteria&) const = default;
@@ -46,7 +46,8 @@ std::string endBound(const SearchDateTime& to);
 
 // The number, side and kind tests of the search on one recording.
 bool matchesNumber(const std::string& phoneNumber, const std::string& number);
-// A number text without digits names a contact.
+// A number text without digits, or with a letter or a Chinese character beside its digits, names a
+// contact (and is still looked for in the numbers).
 bool isNameText(const std::string& number);
 bool matchesSide(int direction, SideChoice side);
 bool matchesKind(const std::string& fileName, KindChoice kind);

@@ -41,20 +41,22 @@ std::string startTimeText(const std::string& startKey) {
     return text;
 }
 
-std::string gbkToUtf8(const std::string& gbk) {
-    if (std::all_of(gbk.begin(), gbk.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
-        return gbk;
+namespace {
+
+std::string toUtf8(const std::string& bytes, const char* encoding) {
+    if (std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+        return bytes;
     }
-    iconv_t cd = ::iconv_open("UTF-8", "GBK");
-    if (cd == reinterpret_cast<iconv_t>(-1)) return gbk;
-    std::string out(gbk.size() * 3 + 4, '\0');
-    char* in = const_cast<char*>(gbk.data());
-    std::size_t inLeft = gbk.size();
+    iconv_t cd = ::iconv_open("UTF-8", encoding);
+    if (cd == reinterpret_cast<iconv_t>(-1)) return bytes;
+    std::string out(bytes.size() * 3 + 4, '\0');
+    char* in = const_cast<char*>(bytes.data());
+    std::size_t inLeft = bytes.size();
     char* outPtr = out.data();
     std::size_t outLeft = out.size();
     while (inLeft > 0) {
         if (::iconv(cd, &in, &inLeft, &outPtr, &outLeft) != static_cast<std::size_t>(-1)) break;
-        // A byte that is not GBK shows as U+FFFD and the rest is decoded on.
+        // A byte that is no character of the encoding shows as U+FFFD and the rest is decoded on.
         if (outLeft < 3) break;
         *outPtr++ = '\xEF';
         *outPtr++ = '\xBF';
@@ -66,6 +68,16 @@ std::string gbkToUtf8(const std::string& gbk) {
     ::iconv_close(cd);
     out.resize(out.size() - outLeft);
     return out;
+}
+
+}  // namespace
+
+std::string gbkToUtf8(const std::string& gbk) {
+    return toUtf8(gbk, "GBK");
+}
+
+std::string gb18030ToUtf8(const std::string& gb18030) {
+    return toUtf8(gb18030, "GB18030");
 }
 
 }  // namespace tapelink

@@ -18,5 +18,7 @@ std::string startTimeText(const std::string& startKey);
 
 // GBK bytes (the telephone's code page) as UTF-8; ASCII passes through unchanged.
 std::string gbkToUtf8(const std::string& gbk);
+// GB18030 bytes (GBK and its four-byte extension, as Chinese files outside the telephone use) as UTF-8.
+std::string gb18030ToUtf8(const std::string& gb18030);
 
 }  // namespace tapelink

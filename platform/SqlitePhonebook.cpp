@@ -16,10 +16,12 @@ using sqlite::text;
 
 namespace {
 
-// Two spellings of one number are one number.
+// Two spellings of one number are one number; two extensions of one line are two.
 std::string numberKey(const std::string& number) {
     std::string digits = ContactDirectory::dialledDigits(number);
-    return digits.empty() ? number : digits;
+    if (digits.empty()) return number;
+    const std::string extension = ContactDirectory::extensionDigits(number);
+    return extension.empty() ? digits : digits + '#' + extension;
 }
 
 // Adds what incoming knows to stored: numbers stored lack, and a company when the file names one.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "archive/ContactDirectory.h"
 #include "archive/ContactVcard.h"
@@ -28,6 +29,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         for (const std::string& number : contact.numbers) {
             const std::string name = directory.nameFor(number);
             FUZZ_CHECK(name.empty() || name == contact.name);
+            // A search by name finds the number under the name shown, and under no other.
+            const std::vector<std::string> fitting = directory.namesFitting(number);
+            FUZZ_CHECK(name.empty() || fitting == std::vector<std::string>{name});
         }
     }
     return 0;

@@ -72,3 +72,38 @@ TEST(ContactDirectory, NamesContainingMatchesSubstringsOnceEach) {
     EXPECT_TRUE(ContactDirectory().empty());
     EXPECT_EQ(ContactDirectory().nameFor("10086"), "");
 }
+
+TEST(ContactDirectory, ExtensionsAreKeptApartAndTheMainLineMatches) {
+    const ContactDirectory directory({contact("前台", {"021-87654321-8012"}), contact("杭州", {"0571-88886666 转 123"}),
+                                      contact("北京", {"010-12345678 ext. 12"}), contact("深圳", {"0755-26668888x12"}),
+                                      contact("广州", {"020-83338888 分机 12"}), contact("本地", {"66554433-9"})});
+    EXPECT_EQ(directory.nameFor("02187654321"), "前台");
+    EXPECT_EQ(directory.nameFor("87654321"), "前台");
+    EXPECT_EQ(directory.nameFor("057188886666"), "杭州");
+    EXPECT_EQ(directory.nameFor("01012345678"), "北京");
+    EXPECT_EQ(directory.nameFor("075526668888"), "深圳");
+    EXPECT_EQ(directory.nameFor("02083338888"), "广州");
+    EXPECT_EQ(directory.nameFor("66554433"), "本地");
+    EXPECT_EQ(ContactDirectory::extensionDigits("0571-88886666 转 123"), "123");
+    EXPECT_EQ(ContactDirectory::extensionDigits("021-87654321-8012"), "8012");
+    // Dashes that group a number's own digits are no extension.
+    for (const char* grouped :
+         {"010-6552-1234", "0755-8888-6666", "+86-10-6552-1234", "138-1234-5678", "400-820-8820"}) {
+        EXPECT_EQ(ContactDirectory::extensionDigits(grouped), "") << grouped;
+    }
+    EXPECT_EQ(ContactDirectory::dialledDigits("+86-10-6552-1234"), "1065521234");
+}
+
+TEST(ContactDirectory, ASharedNumberFitsEveryContactThatHasIt) {
+    const ContactDirectory directory({contact("张三", {"13812345678"}), contact("李四", {"0755-88886666"}),
+                                      contact("王五", {"+86 138 1234 5678"}), contact("赵六", {"010-88886666"}),
+                                      contact("旧", {"13900001111 ::: 0571-66667777"})});
+    EXPECT_EQ(directory.nameFor("13812345678"), "");
+    EXPECT_EQ(directory.namesFitting("13812345678"), (std::vector<std::string>{"张三", "王五"}));
+    EXPECT_EQ(directory.namesFitting("88886666"), (std::vector<std::string>{"李四", "赵六"}));
+    EXPECT_EQ(directory.namesFitting("075588886666"), std::vector<std::string>{"李四"});
+    EXPECT_TRUE(directory.namesFitting("13900000000").empty());
+    // A list stored as one number by an older import still matches each of its numbers.
+    EXPECT_EQ(directory.nameFor("057166667777"), "旧");
+    EXPECT_EQ(directory.nameFor("13900001111"), "旧");
+}

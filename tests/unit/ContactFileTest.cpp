@@ -67,6 +67,20 @@ TEST(ContactCsv, ExportReadsBackAsTheSameContacts) {
     EXPECT_TRUE(read.skipped.empty());
 }
 
+TEST(ContactCsv, ListsInOneCellGiveOneNumberEach) {
+    // As an online address book exports: " ::: " between a contact's numbers of one type.
+    const ContactFileContents read = readContactCsv(
+        "Name,Given Name,Phone 1 - Type,Phone 1 - Value,Organization 1 - Name\n"
+        "张伟,伟,* Mobile,+86 138 1234 5678 ::: 021-87654321-8012,甲公司\n"
+        "李娜,娜,Work,\"13900001111\n0755 8888 6666\n转 123\",\n"
+        "王芳,芳,Home,\"0755\n8888 6666\",\n"
+        "赵六,六,Work,ext. 5; 95588,\n");
+    EXPECT_EQ(read.contacts, (Contacts{{0, "张伟", {"+86 138 1234 5678", "021-87654321-8012"}, "甲公司"},
+                                       {0, "李娜", {"13900001111", "0755 8888 6666 转 123"}, ""},
+                                       {0, "王芳", {"0755 8888 6666"}, ""},
+                                       {0, "赵六", {"95588"}, ""}}));
+}
+
 TEST(ContactVcard, PhoneAndMailProgramExportsOfEveryVersion) {
     const std::string file =
         "BEGIN:VCARD\r\nVERSION:2.1\r\n"
@@ -80,13 +94,25 @@ TEST(ContactVcard, PhoneAndMailProgramExportsOfEveryVersion) {
         "BEGIN:VCARD\nVERSION:4.0\nFN:Nobody\nEMAIL:a@b.c\nEND:VCARD\n"
         "BEGIN:VCARD\nVERSION:4.0\nN:王;芳;;;\nTEL;VALUE=uri;TYPE=\"voice,cell\":tel:+86-10-6552-1234;ext=5\n"
         "END:VCARD\n"
-        "BEGIN:VCARD\nFN:\xC0\xEE\xC4\xC8\nTEL:10086";  // cut off, GBK without a charset
+        "BEGIN:VCARD\nFN:李娜\nTEL:10086";  // cut off
     const ContactFileContents read = readContactVcard(file);
     EXPECT_EQ(read.contacts, (Contacts{{0, "张伟", {"138-1234-5678", "(0755)88886666"}, "公司"},
                                        {0, "Na Li", {"+86 139 0000 1111"}, "ACME, Inc."},
-                                       {0, "王芳", {"+86-10-6552-1234"}, ""},
+                                       {0, "王芳", {"+86-10-6552-1234 转 5"}, ""},
                                        {0, "李娜", {"10086"}, ""}}));
     EXPECT_EQ(read.skipped, (Skips{{10, "不是名片内容"}, {21, "没有电话号码"}}));
+}
+
+TEST(ContactVcard, EncodingIsTheFilesNotEachFields) {
+    // GBK without a charset: the bytes of 强伟 and of 转 alone are also valid UTF-8 (ǿΰ, ת), 李娜's are not.
+    const std::string gbk =
+        "BEGIN:VCARD\nFN:\xC7\xBF\xCE\xB0\nTEL:0571-88886666 \xD7\xAA 123\nEND:VCARD\n"
+        "BEGIN:VCARD\nFN:\xC0\xEE\xC4\xC8\nTEL:95588\nEND:VCARD\n";
+    EXPECT_EQ(readContactVcard(gbk).contacts,
+              (Contacts{{0, "强伟", {"0571-88886666 转 123"}, ""}, {0, "李娜", {"95588"}, ""}}));
+    // UTF-8 with one field marked GBK: the rest stays UTF-8.
+    const std::string mixed = "BEGIN:VCARD\nFN:张转\nTEL:10086\nORG;CHARSET=GBK:\xB9\xAB\xCB\xBE\nEND:VCARD\n";
+    EXPECT_EQ(readContactVcard(mixed).contacts, (Contacts{{0, "张转", {"10086"}, "公司"}}));
 }
 
 TEST(ContactFiles, JunkAndGiantLinesGiveSkipsNotContacts) {

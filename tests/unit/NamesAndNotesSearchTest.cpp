@@ -84,3 +84,14 @@ TEST_F(NamesAndNotesSearchTest, NoteTextMatchesNotesAndTagsAndRowsCarryTheRemark
                                       RecordingEntry::fromInfo("/phone/", "VOA00002.WAV", 4533, *same)};
     EXPECT_EQ(annotations.annotate(phone), (std::vector<RowAnnotation>{{"", "[回访]"}, {"", ""}}));
 }
+
+TEST_F(NamesAndNotesSearchTest, ANameFindsItsNumberSharedOrWithDigitsOrAnExtension) {
+    contacts = ContactDirectory({{0, "张三2", {"13812345678"}, ""},
+                                 {0, "王五", {"138 1234 5678"}, ""},
+                                 {0, "李芳6", {"010-87654321-8012"}, ""}});
+    // Shared: the rows show no name, yet each name finds them.
+    EXPECT_EQ(search("王五"), (Shown{"VOA00001.WAV:", "VOA00004.WAV:"}));
+    EXPECT_EQ(search("张三2"), (Shown{"VOA00001.WAV:", "VOA00004.WAV:"}));
+    // The main line of a number with an extension.
+    EXPECT_EQ(search("芳6"), Shown{"VOA00002.WAV:李芳6"});
+}
