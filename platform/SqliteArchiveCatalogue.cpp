@@ -219,6 +219,20 @@ CatalogueStatus check(sqlite3* db, bool migrateIt, int& code) {
     return code == SQLITE_OK ? CatalogueStatus::Ok : statusOf(code);
 }
 
+// A writer killed inside a transaction leaves a hot journal, which a reading connection cannot roll back:
+// every read would fail. A writing connection rolls it back on its first read, where the folder allows.
+void rollBackHotJournal(const std::string& path) {
+    struct stat journal {};
+    if (::lstat((path + "-journal").c_str(), &journal) != 0 || !S_ISREG(journal.st_mode) || journal.st_size == 0) {
+        return;
+    }
+    int code = SQLITE_OK;
+    sqlite3* db = openConnection(path, SQLITE_OPEN_READWRITE, code);
+    if (db == nullptr) return;
+    sqlite3_exec(db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+}
+
 CatalogueOpening openReadOnly(const std::string& path) {
     CatalogueOpening opening;
     if (!regularOrAbsent(path) || !companionsRegular(path)) {
@@ -227,6 +241,7 @@ CatalogueOpening openReadOnly(const std::string& path) {
     }
     struct stat status {};
     if (::lstat(path.c_str(), &status) != 0) return opening;
+    rollBackHotJournal(path);
     int code = SQLITE_OK;
     sqlite3* db = openConnection(path, SQLITE_OPEN_READONLY, code);
     if (db == nullptr) {

@@ -46,8 +46,7 @@ bool merge(Contact& stored, const Contact& incoming) {
 }  // namespace
 
 SqlitePhonebook::SqlitePhonebook(sqlite3* db, bool writable) : m_db(db), m_writable(writable) {
-    Statement statement(m_db, "SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = 'contacts'");
-    m_hasTables = statement.code() == SQLITE_OK && sqlite3_step(statement.get()) == SQLITE_ROW;
+    m_probe = sqlite::probeTable(m_db, "contacts", m_hasTables);
 }
 
 template <typename Work>
@@ -66,7 +65,7 @@ CatalogueStatus SqlitePhonebook::inTransaction(Work work) {
 
 CatalogueStatus SqlitePhonebook::contacts(std::vector<Contact>& out) {
     out.clear();
-    if (!m_hasTables) return CatalogueStatus::Ok;
+    if (!m_hasTables) return m_probe;
     Statement statement(m_db,
                         "SELECT c.id, c.name, c.company, n.number FROM contacts c "
                         "LEFT JOIN contact_numbers n ON n.contact_id = c.id ORDER BY c.name, c.id, n.rowid");

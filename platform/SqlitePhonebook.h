@@ -29,6 +29,7 @@ private:
     sqlite3* m_db;
     bool m_writable;
     bool m_hasTables = false;
+    CatalogueStatus m_probe = CatalogueStatus::Ok;
 };
 
 }  // namespace tapelink

@@ -43,19 +43,14 @@ std::string containsPattern(const std::string& text) {
     return pattern + '%';
 }
 
-bool hasNoteTables(sqlite3* db) {
-    Statement statement(db, "SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = 'recording_notes'");
-    return statement.code() == SQLITE_OK && sqlite3_step(statement.get()) == SQLITE_ROW;
-}
-
 }  // namespace
 
 SqliteRecordingNotes::SqliteRecordingNotes(sqlite3* db, bool writable)
-    : m_db(db), m_writable(writable), m_hasTables(hasNoteTables(db)) {}
+    : m_db(db), m_writable(writable), m_probe(sqlite::probeTable(db, "recording_notes", m_hasTables)) {}
 
 CatalogueStatus SqliteRecordingNotes::noteOf(const std::string& fileName, RecordingNote& out) {
     out = {};
-    if (!m_hasTables) return CatalogueStatus::Ok;
+    if (!m_hasTables) return m_probe;
     Statement note(m_db, kNoteOf);
     note.bind(1, fileName);
     int code = note.forEachRow([&] { out.text = note.text(0); });
@@ -68,7 +63,7 @@ CatalogueStatus SqliteRecordingNotes::noteOf(const std::string& fileName, Record
 
 CatalogueStatus SqliteRecordingNotes::allNotes(std::map<std::string, RecordingNote>& out) {
     out.clear();
-    if (!m_hasTables) return CatalogueStatus::Ok;
+    if (!m_hasTables) return m_probe;
     Statement notes(m_db, kAllNotes);
     int code = notes.forEachRow([&] { out[notes.text(0)].text = notes.text(1); });
     if (code != SQLITE_OK) return statusOf(code);
@@ -79,7 +74,7 @@ CatalogueStatus SqliteRecordingNotes::allNotes(std::map<std::string, RecordingNo
 
 CatalogueStatus SqliteRecordingNotes::filesWithText(const std::string& text, std::set<std::string>& out) {
     out.clear();
-    if (!m_hasTables) return CatalogueStatus::Ok;
+    if (!m_hasTables) return m_probe;
     Statement matching(m_db, kWithText);
     matching.bind(1, containsPattern(text));
     const int code = matching.forEachRow([&] { out.insert(matching.text(0)); });

@@ -23,7 +23,8 @@ private:
 
     sqlite3* m_db;
     bool m_writable;
-    bool m_hasTables;
+    bool m_hasTables = false;
+    CatalogueStatus m_probe;
 };
 
 }  // namespace tapelink

@@ -50,6 +50,17 @@ inline CatalogueStatus statusOf(int code) {
     return CatalogueStatus::Failed;
 }
 
+// Whether the table exists: the answer in exists, and Failed when the catalogue could not be read at
+// all (a hot journal that a reading connection cannot roll back), so that a reader never mistakes an
+// unreadable catalogue for one without the table.
+inline CatalogueStatus probeTable(sqlite3* db, const char* table, bool& exists) {
+    Statement statement(db, "SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ?");
+    statement.bind(1, table);
+    exists = false;
+    const int code = statement.forEachRow([&] { exists = true; });
+    return code == SQLITE_OK ? CatalogueStatus::Ok : CatalogueStatus::Failed;
+}
+
 inline void bindText(sqlite3_stmt* statement, int index, const std::string& value) {
     sqlite3_bind_text(statement, index, value.data(), static_cast<int>(value.size()), SQLITE_TRANSIENT);
 }

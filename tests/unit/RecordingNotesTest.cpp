@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <filesystem>
 
@@ -132,4 +134,37 @@ TEST_F(RecordingNotesTest, CatalogueFromBeforeNotesReadsAsHavingNone) {
     auto writing = open();
     ASSERT_TRUE(writing);
     EXPECT_EQ(writing->notes().setNote("VOA00001.WAV", {"x", {}}), CatalogueStatus::Ok);
+}
+
+// A writer killed inside a transaction leaves its journal behind; a reading opening must still see the
+// notes and the phonebook as they were, not an empty catalogue.
+TEST_F(RecordingNotesTest, AKilledWritersJournalDoesNotHideNotesFromAReader) {
+    put("VOA00001.WAV", "111");
+    {
+        auto writing = open();
+        ASSERT_TRUE(writing);
+        ASSERT_EQ(writing->notes().setNote("VOA00001.WAV", {"回电", {"客户"}}), CatalogueStatus::Ok);
+    }
+    const std::string path = catalogueFolderOf(archive()) + kCatalogueFileName;
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        sqlite3* db = nullptr;
+        sqlite3_open(path.c_str(), &db);
+        // A one-page cache spills the changed pages into the file before the end, as a large write does.
+        sqlite3_exec(db,
+                     "PRAGMA cache_size = 1; BEGIN IMMEDIATE; DELETE FROM recording_tags; "
+                     "DELETE FROM recording_notes; DELETE FROM recordings",
+                     nullptr, nullptr, nullptr);
+        ::_exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(fs::exists(path + "-journal"));
+
+    auto reading = open(CatalogueAccess::ReadOnly);
+    ASSERT_TRUE(reading);
+    const RecordingNote note = noteOf(*reading, "VOA00001.WAV");
+    EXPECT_EQ(note.text, "回电");
+    EXPECT_EQ(note.tags, std::vector<std::string>{"客户"});
 }
