@@ -128,10 +128,14 @@ TEST_F(CliStatusTest, ARefusedCommandLineNamesTheWrongWordInChinese) {
 
 // A window says "文件上传失败！" for each file; a terminal names the file and the reason.
 TEST_F(CliStatusTest, AFileThatFailsToUploadIsNamedWithTheReason) {
-    fs::create_directories(out() + "VOA00001.WAV/inside");
+    // The old copy has nowhere to be kept aside, so it is not overwritten.
+    const std::vector<std::uint8_t> old = {'o', 'l', 'd'};
+    VolumeBuilder::writeBytes(out() + "VOA00001.WAV", old);
+    fs::create_directories(out() + ".tapelink");
+    VolumeBuilder::writeBytes(out() + ".tapelink/replaced", old);
     const auto result = cli({"upload", "--all", "--to", out(), "--overwrite", "all"});
     EXPECT_EQ(result.exitCode, 1);
-    EXPECT_EQ(result.err, "文件上传失败：VOA00001.WAV（是一个文件夹）\n传输完毕！\n");
+    EXPECT_EQ(result.err, "文件上传失败：VOA00001.WAV（旧文件无法先另存到 .tapelink/replaced/，未覆盖）\n传输完毕！\n");
     EXPECT_EQ(result.out, "已上传 1 个，跳过 0 个，失败 1 个\n");
-    EXPECT_TRUE(fs::is_directory(out() + "VOA00001.WAV/inside"));
+    EXPECT_EQ(VolumeBuilder::readBytes(out() + "VOA00001.WAV"), old);
 }

@@ -103,7 +103,7 @@ TEST_F(ArchiveFaultTest, AResetTelephonesRecordingsWithTheSameKeysButOtherConten
     fs::create_directory(archive);
     record(1, 20'000);
     record(2, 20'000);
-    ASSERT_EQ(cli({"upload", "--new", "--to", archive}).out, "2 archived, 0 already archived, 0 failed\n");
+    ASSERT_EQ(cli({"upload", "--new", "--to", archive}).out, "新存档 2 个，此前已存档 0 个，失败 0 个\n");
     // Reset, clock too: the same names, numbers, start times and sizes, other sound.
     for (const char* name : {"VOA00001.WAV", "VOA00002.WAV"}) {
         std::vector<std::uint8_t> bytes = VolumeBuilder::readBytes(phone() + "voice/" + name);
@@ -111,7 +111,7 @@ TEST_F(ArchiveFaultTest, AResetTelephonesRecordingsWithTheSameKeysButOtherConten
         VolumeBuilder::writeBytes(phone() + "voice/" + name, bytes);
     }
     EXPECT_EQ(marks(archive), (std::vector<std::string>{"同名不同", "同名不同"}));
-    EXPECT_EQ(cli({"upload", "--new", "--to", archive}).out, "2 archived, 0 already archived, 0 failed\n");
+    EXPECT_EQ(cli({"upload", "--new", "--to", archive}).out, "新存档 2 个，此前已存档 0 个，失败 0 个\n");
     EXPECT_EQ(marks(archive), (std::vector<std::string>{"已存档", "已存档"}));
     EXPECT_EQ(VolumeBuilder::sortedNames(archive).size(), 4u);
 }
