@@ -6,7 +6,7 @@
 #include <cerrno>
 
 #include "archive/ArchiveLayout.h"
-#include "archive/SystemErrorText.h"
+#include "phone/FileErrorText.h"
 #include "phone/RecordingEntry.h"
 
 namespace tapelink {
@@ -30,7 +30,7 @@ FileDescriptor openSubfolder(int parentFd, const std::string& name, bool create,
         }
         // mkdir then open: whatever appears meanwhile gets the same checks below.
         if (::mkdirat(parentFd, name.c_str(), 0777) != 0 && errno != EEXIST) {
-            reason = "无法建立（" + systemErrorText(errno) + "）";
+            reason = "无法建立（" + errorReasonText({errno, std::generic_category()}) + "）";
             return {};
         }
         fd = FileDescriptor(::openat(parentFd, name.c_str(), kFlags));
@@ -41,7 +41,7 @@ FileDescriptor openSubfolder(int parentFd, const std::string& name, bool create,
         if (::fstatat(parentFd, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0) {
             reason = S_ISLNK(info.st_mode) ? "是符号链接，不是真正的文件夹" : "不是文件夹";
         } else {
-            reason = "无法打开（" + systemErrorText(error) + "）";
+            reason = "无法打开（" + errorReasonText({error, std::generic_category()}) + "）";
         }
         return {};
     }
@@ -60,7 +60,8 @@ ArchiveOwnFolder::ArchiveOwnFolder(const std::string& archiveFolder, Mode mode)
     : m_path(catalogueFolderOf(archiveFolder)),
       m_archive(::open(withTrailingSlash(archiveFolder).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
     if (!m_archive.valid()) {
-        m_failure = "上传路径 " + archiveFolder + " 无法打开（" + systemErrorText(errno) + "），不能使用！";
+        m_failure = "上传路径 " + archiveFolder + " 无法打开（" + errorReasonText({errno, std::generic_category()}) +
+                    "），不能使用！";
         return;
     }
     std::string reason;

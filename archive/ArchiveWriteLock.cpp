@@ -9,7 +9,7 @@
 
 #include "archive/ArchiveLayout.h"
 #include "archive/ArchiveOwnFolder.h"
-#include "archive/SystemErrorText.h"
+#include "phone/FileErrorText.h"
 
 namespace tapelink {
 
@@ -36,7 +36,8 @@ ArchiveWriteLock::ArchiveWriteLock(const std::string& archiveFolder) {
         const int error = errno;
         struct stat info {};
         const bool other = ::fstatat(own.fd(), kLockName, &info, AT_SYMLINK_NOFOLLOW) == 0 && !S_ISREG(info.st_mode);
-        m_failure = lockFailureText(archiveFolder, other ? lockPath + " 不是普通文件" : systemErrorText(error));
+        m_failure = lockFailureText(
+            archiveFolder, other ? lockPath + " 不是普通文件" : errorReasonText({error, std::generic_category()}));
         return;
     }
     struct stat info {};
@@ -49,7 +50,8 @@ ArchiveWriteLock::ArchiveWriteLock(const std::string& archiveFolder) {
         if (errno == EINTR) continue;
         const int error = errno;
         ::close(fd);
-        m_failure = lockFailureText(archiveFolder, "所在文件系统无法加锁：" + systemErrorText(error));
+        m_failure = lockFailureText(archiveFolder,
+                                    "所在文件系统无法加锁：" + errorReasonText({error, std::generic_category()}));
         return;
     }
     m_fd = fd;

@@ -7,8 +7,8 @@
 
 #include "archive/ArchiveOwnFolder.h"
 #include "archive/StampedName.h"
-#include "archive/SystemErrorText.h"
 #include "common/Sha256.h"
+#include "phone/FileErrorText.h"
 #include "phone/FolderListing.h"
 
 namespace tapelink {
@@ -62,7 +62,7 @@ KeptAside keepAsideBeforeReplace(const std::string& archiveFolder, const std::st
             return kept;
         }
         if (error != std::errc::file_exists) {
-            kept.failure = notKeptText(fileName, systemErrorText(error.value()));
+            kept.failure = notKeptText(fileName, errorReasonText(error));
             return kept;
         }
     }

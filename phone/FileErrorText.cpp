@@ -76,7 +76,10 @@ std::string errorReasonText(std::error_code error) {
             return "操作被中断";
         case EINVAL:
         case EOPNOTSUPP:
+        case ENOSYS:
             return "文件系统不支持此操作";
+        case ENOLCK:
+            return "锁资源不足";
         default:
             return "错误码 " + std::to_string(error.value());
     }

@@ -69,7 +69,7 @@ TEST_F(ArchiveFaultTest, AReadOnlyArchiveStillShowsItsMarksAndRefusesUploadsWith
     EXPECT_EQ(marks(archive), (std::vector<std::string>{"已存档", "已存档", ""}));
     const CliResult uploaded = cli({"upload", "--new", "--to", archive});
     EXPECT_EQ(uploaded.exitCode, 1);
-    EXPECT_EQ(uploaded.err, "无法锁定上传路径 " + archive + "（所在磁盘为只读），没有上传任何录音！\n");
+    EXPECT_EQ(uploaded.err, "无法锁定上传路径 " + archive + "（只读文件系统），没有上传任何录音！\n");
     EXPECT_EQ(VolumeBuilder::sortedNames(archive), (std::vector<std::string>{"VOA00001.WAV", "VOA00002.WAV"}));
 }
 
