@@ -1,10 +1,10 @@
 #include "cli/SearchCommand.h"
 
 #include "archive/ArchiveSearch.h"
+#include "archive/CatalogueSession.h"
 #include "cli/SearchRowCollector.h"
 #include "cli/SearchRowPrinter.h"
 #include "export/SheetLayout.h"
-#include "platform/SqliteArchiveCatalogue.h"
 
 namespace tapelink::cli {
 
@@ -19,11 +19,12 @@ SearchCommand::SearchCommand(CLI::App& parent, CliContext& context)
 int SearchCommand::run() {
     const SearchCriteria criteria = m_options.criteria();
     // A search only reads: a folder without a catalogue searches by number, as before there was one.
-    auto catalogue = SqliteCatalogueOpener().open(m_folder, CatalogueAccess::ReadOnly).catalogue;
+    CatalogueSession archive(*m_context.catalogues, m_folder);
+    archive.open(CatalogueAccess::ReadOnly);
     std::vector<Contact> contacts;
-    if (catalogue) catalogue->phonebook().contacts(contacts);
+    if (archive.isOpen()) archive.phonebook()->contacts(contacts);
     const ContactDirectory directory(contacts);
-    RecordingAnnotations annotations(directory, catalogue.get());
+    RecordingAnnotations annotations(directory, archive.catalogue(), archive.notes());
     const auto run = [&](ISearchResultList& rows) {
         ArchiveSearch search(rows, m_context.messages);
         search.setAnnotations(&annotations);

@@ -13,14 +13,13 @@
 #include "archive/ArchiveMarks.h"
 #include "archive/ArchiveOnPhone.h"
 #include "archive/ArchiveVerify.h"
-#include "archive/ArchiveWriteLock.h"
 #include "archive/ArchivedClearing.h"
 #include "archive/ArchivedRecordings.h"
-#include "archive/CatalogueReconciler.h"
+#include "archive/CatalogueFailureText.h"
+#include "archive/CatalogueSession.h"
 #include "archive/NewRecordingOffload.h"
 #include "phone/DeviceStatus.h"
 #include "phone/ui/WorkerMailbox.h"
-#include "platform/SqliteArchiveCatalogue.h"
 
 namespace tapelink {
 
@@ -44,7 +43,6 @@ struct ArchiveWorkResult {
 
 namespace {
 
-constexpr const char* kCatalogueFailed = "存档索引无法打开！";
 constexpr const char* kVerifyDone = "存档校验完毕，%1 个文件全部完好。";
 constexpr const char* kNothingArchived = "电话机上没有已确认存档的录音。";
 constexpr const char* kTransferDone = "传输完毕！";
@@ -63,18 +61,14 @@ QString listOf(const char* title, const std::vector<std::string>& names) {
     return text + QStringLiteral("\n");
 }
 
-// The offload's reports, carried to the window's progress area and caption; its messages kept for the end.
 // Opens the folder's catalogue and brings it up to date with the folder, telling result how the opening
-// went; null when no catalogue could be opened.
-std::unique_ptr<IArchiveCatalogue> openReconciled(IArchiveCatalogueOpener& catalogues, const std::string& folder,
-                                                  std::stop_token stop, ArchiveWorkResult& result) {
-    CatalogueOpening opening = catalogues.open(folder, CatalogueAccess::ReadWrite);
-    result.setAsidePath = opening.setAsidePath;
-    result.status = opening.status;
-    if (!opening.catalogue) return nullptr;
-    result.opened = true;
-    reconcileCatalogue(*opening.catalogue, folder, stop);
-    return std::move(opening.catalogue);
+// went; false when no catalogue could be opened.
+bool openReconciled(CatalogueSession& session, std::stop_token stop, ArchiveWorkResult& result) {
+    session.openReconciled(std::move(stop));
+    result.setAsidePath = session.setAsidePath();
+    result.status = session.status();
+    result.opened = session.isOpen();
+    return result.opened;
 }
 
 // Hashing progress, shown in the window's progress bar from the worker.
@@ -146,10 +140,8 @@ MainArchiveController::~MainArchiveController() {
     m_mailbox->close();
 }
 
-IArchiveCatalogueOpener& MainArchiveController::catalogueOpener() {
-    if (m_services.catalogueOpener != nullptr) return *m_services.catalogueOpener;
-    if (!m_ownOpener) m_ownOpener = std::make_unique<SqliteCatalogueOpener>();
-    return *m_ownOpener;
+IArchiveCatalogueOpener& MainArchiveController::catalogueOpener() const {
+    return *m_services.catalogueOpener;
 }
 
 std::string MainArchiveController::archiveFolder() const {
@@ -221,15 +213,18 @@ void MainArchiveController::refreshMarks() {
     const std::string folder = archiveFolder();
     if (!folder.empty() && !entries.empty() && !m_window.folderOnPhone(folder, false)) {
         // The catalogue as it stands: read-only, and no worker needed for a lookup per row.
-        const CatalogueOpening opening = catalogueOpener().open(folder, CatalogueAccess::ReadOnly);
-        if (opening.catalogue) {
+        CatalogueSession session(catalogueOpener(), folder);
+        session.open(CatalogueAccess::ReadOnly);
+        if (session.isOpen()) {
             // No telephone file is read here: a recording the catalogue can't vouch for stays unmarked.
-            ArchiveMarker marker(*opening.catalogue, m_window.locator().phoneSerial(m_window.driveRoot()));
-            opening.catalogue->withSnapshot([&] {
+            ArchiveMarker marker(*session.catalogue(), m_window.locator().phoneSerial(m_window.driveRoot()));
+            const CatalogueStatus read = session.catalogue()->withSnapshot([&] {
                 for (std::size_t i = 0; i < entries.size(); ++i) {
                     marks[i] = archiveMarkText(marker.lookUp(entries[i]).mark);
                 }
             });
+            // Marks read without a steady view may be wrong: none are shown rather than wrong ones.
+            if (read != CatalogueStatus::Ok) marks.assign(entries.size(), {});
         }
     }
     m_window.phoneList().setArchiveMarks(std::move(marks));
@@ -252,14 +247,10 @@ void MainArchiveController::reconcile() {
     IArchiveCatalogueOpener* catalogues = &catalogueOpener();
     startWork(false, [catalogues, folder](std::stop_token stop, ArchiveWorkResult& result) {
         result.kind = ArchiveWork::Reconcile;
-        CatalogueOpening opening = catalogues->open(folder, CatalogueAccess::ReadWrite);
-        result.setAsidePath = opening.setAsidePath;
-        result.status = opening.status;
-        if (!opening.catalogue) return;
-        result.opened = true;
-        result.status = reconcileCatalogue(*opening.catalogue, folder, stop).status;
+        CatalogueSession session(*catalogues, folder);
+        if (!openReconciled(session, stop, result)) return;
         std::vector<Contact> contacts;
-        if (opening.catalogue->phonebook().contacts(contacts) == CatalogueStatus::Ok)
+        if (session.phonebook()->contacts(contacts) == CatalogueStatus::Ok)
             result.directory = std::make_shared<const ContactDirectory>(contacts);
     });
 }
@@ -283,16 +274,16 @@ void MainArchiveController::uploadNew(bool automatic) {
     startWork(true, [=](std::stop_token stop, ArchiveWorkResult& result) {
         result.kind = ArchiveWork::UploadNew;
         result.automatic = automatic;
-        const ArchiveWriteLock lock(folder);
-        if (!lock.held()) {
+        CatalogueSession session(*catalogues, folder);
+        const std::unique_ptr<IArchiveWriteLock> lock = session.writeLock();
+        if (!lock->held()) {
             // Nothing is added to an archive another program may be writing; the user learns why.
-            result.messages.push_back(lock.failure());
+            result.messages.push_back(lock->failure());
             return;
         }
-        const std::unique_ptr<IArchiveCatalogue> catalogue = openReconciled(*catalogues, folder, stop, result);
-        if (!catalogue) return;
+        if (!openReconciled(session, stop, result)) return;
         WindowProgress progress(*mailbox, *window, result);
-        NewRecordingOffload offload(*catalogue, folder, {"上传新录音", serial});
+        NewRecordingOffload offload(*session.catalogue(), folder, {"上传新录音", serial});
         result.offload = offload.run(root, entries, stop, *stopRequest, progress);
     });
 }
@@ -308,9 +299,9 @@ void MainArchiveController::verify() {
     WorkerMailbox* mailbox = m_mailbox;
     startWork(true, [=](std::stop_token stop, ArchiveWorkResult& result) {
         result.kind = ArchiveWork::Verify;
-        const std::unique_ptr<IArchiveCatalogue> catalogue = openReconciled(*catalogues, target, stop, result);
-        if (!catalogue) return;
-        result.verify = verifyArchive(*catalogue, target, stop, progressOnWindow(*mailbox, *window));
+        CatalogueSession session(*catalogues, target);
+        if (!openReconciled(session, stop, result)) return;
+        result.verify = verifyArchive(*session.catalogue(), target, stop, progressOnWindow(*mailbox, *window));
     });
 }
 
@@ -330,11 +321,11 @@ void MainArchiveController::findArchived() {
     WorkerMailbox* mailbox = m_mailbox;
     startWork(true, [=](std::stop_token stop, ArchiveWorkResult& result) {
         result.kind = ArchiveWork::FindArchived;
-        const std::unique_ptr<IArchiveCatalogue> catalogue = openReconciled(*catalogues, folder, stop, result);
-        if (!catalogue) return;
+        CatalogueSession session(*catalogues, folder);
+        if (!openReconciled(session, stop, result)) return;
         // Every verified recording: the retention rule is chosen in the confirmation, which shows its count.
         const std::vector<std::string> names =
-            verifiedArchivedNames(*catalogue, folder, root, entries, {}, stop, progressOnWindow(*mailbox, *window));
+            verifiedArchivedNames(*session.catalogue(), folder, root, entries, {}, stop, progressOnWindow(*mailbox, *window));
         std::size_t next = 0;
         for (const RecordingEntry& entry : entries) {
             if (next < names.size() && entry.fileName == names[next]) {
@@ -382,11 +373,11 @@ void MainArchiveController::clearConfirmed(const std::vector<RecordingEntry>& ar
     startWork(true, [=](std::stop_token stop, ArchiveWorkResult& result) {
         result.kind = ArchiveWork::Clear;
         result.rule = rule;
-        const std::unique_ptr<IArchiveCatalogue> catalogue = openReconciled(*catalogues, folder, stop, result);
-        if (!catalogue) return;
+        CatalogueSession session(*catalogues, folder);
+        if (!openReconciled(session, stop, result)) return;
         PhoneIndexHeader written = header;
         KeptMessages messages(result.messages);
-        result.clearing = clearArchived(*catalogue, folder, root, archived, rule, written, messages, stop,
+        result.clearing = clearArchived(*session.catalogue(), folder, root, archived, rule, written, messages, stop,
                                         progressOnWindow(*mailbox, *window));
     });
 }
@@ -408,8 +399,10 @@ void MainArchiveController::onWorkFinished(const std::shared_ptr<ArchiveWorkResu
     if (!result->setAsidePath.empty()) {
         messages.showMessage(setAsideText(result->setAsidePath).toStdString(), MessageIcon::Warning);
     }
-    if (!result->opened && result->kind != ArchiveWork::Reconcile && result->messages.empty()) {
-        messages.showMessage(kCatalogueFailed, MessageIcon::Warning);
+    const bool failed = !result->opened && result->kind != ArchiveWork::Reconcile && result->messages.empty();
+    // A lost connection is told whenever it happens, the worker's own reconciliation included.
+    if (failed || result->status == CatalogueStatus::ConnectionLost) {
+        messages.showMessage(catalogueFailureText(result->status, false), MessageIcon::Warning);
     }
     if (result->directory) m_directory = result->directory;
     switch (result->kind) {

@@ -51,7 +51,7 @@ public:
     const ArchivePreferences& preferences() const { return m_preferences; }
 
     // Opens the catalogues of archive folders (the upload folder's, or a searched folder's).
-    IArchiveCatalogueOpener& catalogueOpener();
+    IArchiveCatalogueOpener& catalogueOpener() const;
     // The upload folder's phonebook as last read; never null.
     std::shared_ptr<const ContactDirectory> contactDirectory() const { return m_directory; }
     // The phonebook was changed: it is read again on the worker, and the names follow.
@@ -79,7 +79,6 @@ private:
     const MainWindowServices& m_services;
     std::string m_preferencesPath;
     ArchivePreferences m_preferences;
-    std::unique_ptr<IArchiveCatalogueOpener> m_ownOpener;
     std::shared_ptr<const ContactDirectory> m_directory = std::make_shared<ContactDirectory>();
     WorkerMailbox* m_mailbox;
     std::atomic<bool> m_stopRequest{false};

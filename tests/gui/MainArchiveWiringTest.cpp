@@ -42,7 +42,7 @@ private:
     std::string uploads() const { return m_folder->path() + "uploads"; }
 
     std::unique_ptr<CTapelinkDlg> makeWindow() {
-        MainWindowServices services;
+        MainWindowServices services = servicesWithCatalogues();
         services.confirm = [this](const QString& question, QWidget*) {
             m_questions.push_back(question);
             return true;

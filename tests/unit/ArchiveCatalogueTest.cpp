@@ -16,7 +16,8 @@
 #include "archive/CatalogueLedger.h"
 #include "archive/CatalogueReconciler.h"
 #include "archive/NewRecordingOffload.h"
-#include "archive/OldCatalogues.h"
+#include "platform/SqliteCatalogueFiles.h"
+#include "platform/OldCatalogues.h"
 #include "archive/StampedName.h"
 #include "phone/CatalogueScan.h"
 #include "platform/CatalogueRebuild.h"
@@ -69,10 +70,10 @@ protected:
         ScanCatalogue(phone(), header, list, sink);
         return list.entries;
     }
-    std::unique_ptr<IArchiveCatalogue> open() {
+    std::shared_ptr<SqliteArchiveCatalogue> open() {
         CatalogueOpening opening = opener.open(archive(), CatalogueAccess::ReadWrite);
         lastSetAside = opening.setAsidePath;
-        return std::move(opening.catalogue);
+        return std::static_pointer_cast<SqliteArchiveCatalogue>(opening.catalogue);
     }
     OffloadReport offload(IArchiveCatalogue& catalogue) {
         ScriptedUploadObserver observer;
