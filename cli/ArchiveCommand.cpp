@@ -84,8 +84,7 @@ int ArchiveCommand::rebuild(const std::string& folder) {
             std::cerr << "存档索引由更新版本的程序建立，未重建，原存档索引保持不变。\n";
             return kExitMessage;
         case RebuildOutcome::Failed:
-            std::cerr << (report.folderOpen ? "存档索引重建失败，原存档索引保持不变。\n"
-                                                       : "上传路径错误！\n");
+            std::cerr << (report.folderOpen ? "存档索引重建失败，原存档索引保持不变。\n" : "上传路径错误！\n");
             return kExitMessage;
         case RebuildOutcome::Done:
             break;

@@ -11,7 +11,7 @@ namespace tapelink::cli {
 
 // What every command shares: the global options and the way output is printed.
 struct CliContext {
-    std::string storeOption;  // --store DIR
+    std::string storeOption;                        // --store DIR
     IArchiveCatalogueOpener* catalogues = nullptr;  // the archives' catalogues: the program's one opener
     StderrMessages messages;
 

@@ -68,7 +68,8 @@ int ContactsCommand::run() {
 }
 
 int ContactsCommand::list(const std::string& folder) {
-    const OpenArchive archive = openCatalogue(*m_context.catalogues, folder, CatalogueAccess::ReadOnly, m_context.messages);
+    const OpenArchive archive =
+        openCatalogue(*m_context.catalogues, folder, CatalogueAccess::ReadOnly, m_context.messages);
     if (m_context.messages.anyShown()) return kExitMessage;
     std::vector<Contact> contacts;
     if (archive.phonebook && !told(archive.phonebook->contacts(contacts), m_context.messages, kReadFailed)) {
@@ -101,7 +102,8 @@ int ContactsCommand::importFile(const std::string& folder) {
         std::cerr << cellText(m_file) << ": 另有 " << contents.skippedCount - static_cast<int>(contents.skipped.size())
                   << " 处已跳过\n";
     }
-    const OpenArchive archive = openCatalogue(*m_context.catalogues, folder, CatalogueAccess::ReadWrite, m_context.messages);
+    const OpenArchive archive =
+        openCatalogue(*m_context.catalogues, folder, CatalogueAccess::ReadWrite, m_context.messages);
     if (!archive.phonebook) {
         if (!m_context.messages.anyShown()) m_context.messages.showMessage(kReadOnly, MessageIcon::Warning);
         return kExitMessage;
@@ -116,7 +118,8 @@ int ContactsCommand::importFile(const std::string& folder) {
 }
 
 int ContactsCommand::exportFile(const std::string& folder) {
-    const OpenArchive archive = openCatalogue(*m_context.catalogues, folder, CatalogueAccess::ReadOnly, m_context.messages);
+    const OpenArchive archive =
+        openCatalogue(*m_context.catalogues, folder, CatalogueAccess::ReadOnly, m_context.messages);
     if (m_context.messages.anyShown()) return kExitMessage;
     std::vector<Contact> contacts;
     if (archive.phonebook && !told(archive.phonebook->contacts(contacts), m_context.messages, kReadFailed)) {
@@ -137,7 +140,8 @@ int ContactsCommand::add(const std::string& folder) {
             return kExitUsage;
         }
     }
-    const OpenArchive archive = openCatalogue(*m_context.catalogues, folder, CatalogueAccess::ReadWrite, m_context.messages);
+    const OpenArchive archive =
+        openCatalogue(*m_context.catalogues, folder, CatalogueAccess::ReadWrite, m_context.messages);
     if (!archive.phonebook) {
         if (!m_context.messages.anyShown()) m_context.messages.showMessage(kReadOnly, MessageIcon::Warning);
         return kExitMessage;
@@ -146,11 +150,12 @@ int ContactsCommand::add(const std::string& folder) {
     ContactImportCounts counts;
     const Contact contact{0, m_name, m_numbers, m_company};
     return told(archive.phonebook->import({contact}, counts), m_context.messages, kStoreFailed) ? kExitOk
-                                                                                                    : kExitMessage;
+                                                                                                : kExitMessage;
 }
 
 int ContactsCommand::remove(const std::string& folder) {
-    const OpenArchive archive = openCatalogue(*m_context.catalogues, folder, CatalogueAccess::ReadWrite, m_context.messages);
+    const OpenArchive archive =
+        openCatalogue(*m_context.catalogues, folder, CatalogueAccess::ReadWrite, m_context.messages);
     if (!archive.phonebook) {
         if (!m_context.messages.anyShown()) m_context.messages.showMessage(kReadOnly, MessageIcon::Warning);
         return kExitMessage;

@@ -3,8 +3,8 @@
 #include <iostream>
 
 #include "archive/ArchiveSearch.h"
-#include "archive/SearchMessages.h"
 #include "archive/CatalogueSession.h"
+#include "archive/SearchMessages.h"
 #include "cli/ArchiveAccess.h"
 #include "cli/FailureTrackingSink.h"
 #include "cli/PhoneListScan.h"
@@ -59,7 +59,8 @@ std::optional<TextTable> ExportCommand::phoneList() {
     const ContactDirectory directory(contacts);
     std::vector<std::string> names;
     std::vector<std::string> remarks;
-    for (RowAnnotation& annotation : RecordingAnnotations(directory, archive.catalogue(), archive.notes()).annotate(list.entries)) {
+    for (RowAnnotation& annotation :
+         RecordingAnnotations(directory, archive.catalogue(), archive.notes()).annotate(list.entries)) {
         names.push_back(std::move(annotation.name));
         remarks.push_back(std::move(annotation.remark));
     }

@@ -114,7 +114,8 @@ int ListCommand::run() {
         if (archive.catalogue) {
             // Marks read without one steady view of the catalogue may be wrong: the listing says so.
             const CatalogueStatus read = archive.catalogue->withSnapshot(scan);
-            if (read != CatalogueStatus::Ok) messages.showMessage(catalogueFailureText(read, false), MessageIcon::Warning);
+            if (read != CatalogueStatus::Ok)
+                messages.showMessage(catalogueFailureText(read, false), MessageIcon::Warning);
         } else {
             scan();
         }

@@ -225,7 +225,8 @@ int UploadCommand::run() {
 int UploadCommand::runNew(const std::string& root, const std::string& folder) {
     std::stop_source stop;
     catchInterrupts();
-    const UploadNewResult result = runUploadNew(*m_context.catalogues, root, folder, m_context.messages, stop, g_interrupted);
+    const UploadNewResult result =
+        runUploadNew(*m_context.catalogues, root, folder, m_context.messages, stop, g_interrupted);
     if (!result.ran) return kExitMessage;
     if (result.report.terminated) {
         std::cerr << "已中断。\n";

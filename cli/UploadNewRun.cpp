@@ -10,8 +10,9 @@
 
 namespace tapelink::cli {
 
-UploadNewResult runUploadNew(IArchiveCatalogueOpener& catalogues, const std::string& driveRoot, const std::string& archiveFolder, IMessageSink& messages,
-                             std::stop_source stop, const std::atomic<bool>& interrupted) {
+UploadNewResult runUploadNew(IArchiveCatalogueOpener& catalogues, const std::string& driveRoot,
+                             const std::string& archiveFolder, IMessageSink& messages, std::stop_source stop,
+                             const std::atomic<bool>& interrupted) {
     UploadNewResult result;
     if (archivePlace(driveRoot, archiveFolder) == ArchivePlace::OnPhone) {
         messages.showMessage(archiveOnPhoneText(archiveFolder), MessageIcon::Stop);

@@ -50,7 +50,8 @@ public:
         const std::string before = m_known;
         NotificationPrinter::deviceArrived();
         if (m_known.empty() || m_known == before) return;
-        const UploadNewResult result = runUploadNew(m_catalogues, m_known, m_archiveFolder, m_messages, m_stop, m_never);
+        const UploadNewResult result =
+            runUploadNew(m_catalogues, m_known, m_archiveFolder, m_messages, m_stop, m_never);
         std::cout << "upload-new\t" << m_known << '\t'
                   << (result.ran ? uploadNewSummary(result.report) : std::string("未运行")) << std::endl;
     }

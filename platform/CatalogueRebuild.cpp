@@ -8,13 +8,13 @@
 #include <cerrno>
 
 #include "archive/ArchiveLayout.h"
-#include "platform/SqliteCatalogueFiles.h"
 #include "archive/ArchiveWriteLock.h"
 #include "archive/CatalogueReconciler.h"
-#include "platform/OldCatalogues.h"
 #include "archive/StampedName.h"
 #include "platform/CatalogueCarryOver.h"
+#include "platform/OldCatalogues.h"
 #include "platform/SqliteArchiveCatalogue.h"
+#include "platform/SqliteCatalogueFiles.h"
 
 namespace tapelink {
 

@@ -8,11 +8,11 @@
 #include <cstdio>
 
 #include "archive/ArchiveLayout.h"
-#include "platform/SqliteCatalogueFiles.h"
 #include "archive/ArchiveOwnFolder.h"
 #include "archive/ArchiveWriteLock.h"
 #include "archive/StampedName.h"
 #include "platform/CatalogueRebuild.h"
+#include "platform/SqliteCatalogueFiles.h"
 #include "platform/SqliteStatement.h"
 
 namespace tapelink {

@@ -16,7 +16,8 @@ class CTapelinkApp {
 public:
     // catalogues: the program's one catalogue opener, handed to the windows.
     CTapelinkApp(const IDeviceLocator& locator, IArchiveCatalogueOpener& catalogues,
-                 std::string profileFolder = profileFolderPath(), std::string lockFolder = InstanceLock::defaultLockFolder());
+                 std::string profileFolder = profileFolderPath(),
+                 std::string lockFolder = InstanceLock::defaultLockFolder());
 
     // Device arrivals and removals reach the main window through this watcher while it runs.
     void setDeviceWatcher(QtDeviceWatcher* watcher) { m_watcher = watcher; }

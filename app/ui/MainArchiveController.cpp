@@ -324,8 +324,8 @@ void MainArchiveController::findArchived() {
         CatalogueSession session(*catalogues, folder);
         if (!openReconciled(session, stop, result)) return;
         // Every verified recording: the retention rule is chosen in the confirmation, which shows its count.
-        const std::vector<std::string> names =
-            verifiedArchivedNames(*session.catalogue(), folder, root, entries, {}, stop, progressOnWindow(*mailbox, *window));
+        const std::vector<std::string> names = verifiedArchivedNames(*session.catalogue(), folder, root, entries, {},
+                                                                     stop, progressOnWindow(*mailbox, *window));
         std::size_t next = 0;
         for (const RecordingEntry& entry : entries) {
             if (next < names.size() && entry.fileName == names[next]) {

@@ -177,8 +177,8 @@ void MainDialogCommands::openPhonebook() {
         m_window.messages().showMessage(catalogueFailureText(session.status(), false));
         return;
     }
-    CPhonebookDlg phonebook(*session.phonebook(), m_services.contactFiles, folder,
-                            m_services.phonebookMessages, m_services.contactChooser, &m_window);
+    CPhonebookDlg phonebook(*session.phonebook(), m_services.contactFiles, folder, m_services.phonebookMessages,
+                            m_services.contactChooser, &m_window);
     bool changed = false;
     connect(&phonebook, &CPhonebookDlg::contactsChanged, this, [&changed] { changed = true; });
     const auto front = m_devices.push({[this] { m_window.onDeviceArrival(); }, [this] { m_window.onDeviceRemoval(); }});

@@ -4,8 +4,8 @@
 #include <filesystem>
 
 #include "archive/ArchiveLayout.h"
-#include "platform/SqliteCatalogueFiles.h"
 #include "platform/SqliteArchiveCatalogue.h"
+#include "platform/SqliteCatalogueFiles.h"
 #include "tests/support/TempFolder.h"
 
 using namespace tapelink;
@@ -14,7 +14,8 @@ using namespace tapelink::test;
 class PhonebookStoreTest : public ::testing::Test {
 protected:
     std::shared_ptr<SqliteArchiveCatalogue> open(CatalogueAccess access = CatalogueAccess::ReadWrite) {
-        return std::static_pointer_cast<SqliteArchiveCatalogue>(SqliteCatalogueOpener().open(folder.path(), access).catalogue);
+        return std::static_pointer_cast<SqliteArchiveCatalogue>(
+            SqliteCatalogueOpener().open(folder.path(), access).catalogue);
     }
     static std::vector<Contact> stored(SqliteArchiveCatalogue& catalogue) {
         std::vector<Contact> contacts;

@@ -9,8 +9,8 @@
 #include "archive/CatalogueLedger.h"
 #include "archive/CatalogueReconciler.h"
 #include "archive/NoteRules.h"
-#include "platform/SqliteCatalogueFiles.h"
 #include "platform/SqliteArchiveCatalogue.h"
+#include "platform/SqliteCatalogueFiles.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/VolumeBuilder.h"
 
