@@ -129,8 +129,8 @@ CTapelinkDlg::CTapelinkDlg(SettingsStore& settingsStore, const IDeviceLocator& l
     const std::string settingsPath = m_settingsStore.path();
     const std::size_t slash = settingsPath.rfind('/');
     m_archive = new MainArchiveController(
-        *this, m_services,
-        archivePreferencesPath(slash == std::string::npos ? profileFolderPath() : settingsPath.substr(0, slash)));
+        static_cast<IArchiveWindow&>(*this), m_services,
+        archivePreferencesPath(slash == std::string::npos ? profileFolderPath() : settingsPath.substr(0, slash)), this);
     connect(m_archive, &MainArchiveController::workerEnded, this, [this] {
         if (!m_pendingClose || m_uploads->isRunning()) return;
         const int result = *m_pendingClose;

@@ -6,8 +6,8 @@
 #include <ctime>
 #include <system_error>
 
-#include "app/ui/CTapelinkDlg.h"
 #include "app/ui/CommandIds.h"
+#include "app/ui/IArchiveWindow.h"
 #include "app/ui/MainWindowServices.h"
 #include "app/ui/PhoneListModel.h"
 #include "archive/ArchiveMarks.h"
@@ -72,7 +72,7 @@ bool openReconciled(CatalogueSession& session, std::stop_token stop, ArchiveWork
 }
 
 // Hashing progress, shown in the window's progress bar from the worker.
-HashProgress progressOnWindow(WorkerMailbox& mailbox, CTapelinkDlg& window) {
+HashProgress progressOnWindow(WorkerMailbox& mailbox, IArchiveWindow& window) {
     return [mailbox = &mailbox, window = &window](int done, int total) {
         mailbox->post([window, done, total] {
             window->progressBar()->setRange(0, total);
@@ -93,17 +93,17 @@ private:
 
 class WindowProgress : public IUploadObserver {
 public:
-    WindowProgress(WorkerMailbox& mailbox, CTapelinkDlg& window, ArchiveWorkResult& result)
+    WindowProgress(WorkerMailbox& mailbox, IArchiveWindow& window, ArchiveWorkResult& result)
         : m_mailbox(mailbox), m_window(&window), m_result(result) {}
     std::string fileNameOfRow(int) override { return {}; }
     void setStatusText(const std::string& statusText) override {
-        post([statusText](CTapelinkDlg& window) { window.setStatusText(statusText); });
+        post([statusText](IArchiveWindow& window) { window.setStatusText(statusText); });
     }
     void setProgressRange(int maximum) override {
-        post([maximum](CTapelinkDlg& window) { window.progressBar()->setRange(0, maximum); });
+        post([maximum](IArchiveWindow& window) { window.progressBar()->setRange(0, maximum); });
     }
     void setProgressPosition(int position) override {
-        post([position](CTapelinkDlg& window) { window.progressBar()->setValue(position); });
+        post([position](IArchiveWindow& window) { window.progressBar()->setValue(position); });
     }
     void setProgressVisible(bool) override {}
     void showMessage(const std::string& text, MessageIcon) override { m_result.messages.push_back(text); }
@@ -112,20 +112,20 @@ public:
 private:
     template <typename F>
     void post(F fn) {
-        CTapelinkDlg* window = m_window;
+        IArchiveWindow* window = m_window;
         m_mailbox.post([window, fn] { fn(*window); });
     }
 
     WorkerMailbox& m_mailbox;
-    CTapelinkDlg* m_window;
+    IArchiveWindow* m_window;
     ArchiveWorkResult& m_result;
 };
 
 }  // namespace
 
-MainArchiveController::MainArchiveController(CTapelinkDlg& window, const MainWindowServices& services,
-                                             std::string preferencesPath)
-    : QObject(&window),
+MainArchiveController::MainArchiveController(IArchiveWindow& window, const MainWindowServices& services,
+                                             std::string preferencesPath, QObject* parent)
+    : QObject(parent),
       m_window(window),
       m_services(services),
       m_preferencesPath(std::move(preferencesPath)),
@@ -268,7 +268,7 @@ void MainArchiveController::uploadNew(bool automatic) {
     const std::string root = m_window.driveRoot();
     const std::string serial = m_window.locator().phoneSerial(root);
     const std::vector<RecordingEntry> entries = m_window.phoneList().entries();
-    CTapelinkDlg* window = &m_window;
+    IArchiveWindow* window = &m_window;
     WorkerMailbox* mailbox = m_mailbox;
     const std::atomic<bool>* stopRequest = &m_stopRequest;
     startWork(true, [=](std::stop_token stop, ArchiveWorkResult& result) {
@@ -295,7 +295,7 @@ void MainArchiveController::verify() {
     IArchiveCatalogueOpener* catalogues = &catalogueOpener();
     const std::string target = archiveFolder();
     if (m_window.folderOnPhone(target, true)) return;
-    CTapelinkDlg* window = &m_window;
+    IArchiveWindow* window = &m_window;
     WorkerMailbox* mailbox = m_mailbox;
     startWork(true, [=](std::stop_token stop, ArchiveWorkResult& result) {
         result.kind = ArchiveWork::Verify;
@@ -317,7 +317,7 @@ void MainArchiveController::findArchived() {
     if (m_window.folderOnPhone(folder, true)) return;
     const std::string root = m_window.driveRoot();
     const std::vector<RecordingEntry> entries = m_window.phoneList().entries();
-    CTapelinkDlg* window = &m_window;
+    IArchiveWindow* window = &m_window;
     WorkerMailbox* mailbox = m_mailbox;
     startWork(true, [=](std::stop_token stop, ArchiveWorkResult& result) {
         result.kind = ArchiveWork::FindArchived;
@@ -351,7 +351,7 @@ void MainArchiveController::deleteArchived(const std::vector<RecordingEntry>& ar
     };
     const auto choice = m_services.chooseClearing(
         [&](std::optional<int> olderThanDays) { return static_cast<int>(chosen(olderThanDays).size()); },
-        m_preferences.clearOlderThanDays, &m_window);
+        m_preferences.clearOlderThanDays, m_window.dialogOwner());
     if (!choice) return;
     if (m_preferences.clearOlderThanDays != *choice) {
         m_preferences.clearOlderThanDays = *choice;
@@ -367,7 +367,7 @@ void MainArchiveController::clearConfirmed(const std::vector<RecordingEntry>& ar
     if (root.empty() || folder.empty() || m_window.folderOnPhone(folder, true)) return;
     IArchiveCatalogueOpener* catalogues = &catalogueOpener();
     const PhoneIndexHeader header = m_window.phoneIndex();
-    CTapelinkDlg* window = &m_window;
+    IArchiveWindow* window = &m_window;
     WorkerMailbox* mailbox = m_mailbox;
     // The count confirmed was an estimate: each recording is checked again now, right before it goes.
     startWork(true, [=](std::stop_token stop, ArchiveWorkResult& result) {

@@ -17,7 +17,7 @@
 
 namespace tapelink {
 
-class CTapelinkDlg;
+class IArchiveWindow;
 class WorkerMailbox;
 struct MainWindowServices;
 struct ArchiveWorkResult;
@@ -30,7 +30,8 @@ struct ArchiveWorkResult;
 class MainArchiveController : public QObject {
     Q_OBJECT
 public:
-    MainArchiveController(CTapelinkDlg& window, const MainWindowServices& services, std::string preferencesPath);
+    MainArchiveController(IArchiveWindow& window, const MainWindowServices& services, std::string preferencesPath,
+                          QObject* parent);
     ~MainArchiveController() override;
 
     // Runs one of the archive's commands; false for any other id.
@@ -75,7 +76,7 @@ private:
     void clearConfirmed(const std::vector<RecordingEntry>& archived, const ClearingRule& rule);
     std::string archiveFolder() const;
 
-    CTapelinkDlg& m_window;
+    IArchiveWindow& m_window;
     const MainWindowServices& m_services;
     std::string m_preferencesPath;
     ArchivePreferences m_preferences;
