@@ -12,6 +12,8 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "common/ui/MessageBoxSink.h"
+
 namespace tapelink {
 
 namespace {
@@ -65,17 +67,22 @@ ScrollingMessageBox::ScrollingMessageBox(const QString& text, const QPixmap& ico
     column->addLayout(row, 1);
     column->addWidget(buttons);
 
-    // As wide as the text's longest line up to a readable measure, and as tall as the free screen allows.
+    // As wide as the text's longest line up to a readable measure and at least as the caption needs beside the
+    // title bar's controls; as tall as the text up to three quarters of the free screen.
     const QRect screen = freeArea(parent);
     const QFontMetrics metrics(textLabel->font());
     const int scrollBar = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
     const int textWidth = std::min(metrics.boundingRect(QRect(0, 0, 1 << 20, 1 << 20), 0, text).width(),
                                    kWidestTextEm * metrics.height());
-    const int chrome = sizeHint().width() - m_area->sizeHint().width();
-    const int width = std::min(screen.width() - kFrameAllowance, textWidth + scrollBar + chrome + metrics.height());
+    const QMargins margins = column->contentsMargins();
+    const int chrome = iconLabel->sizeHint().width() + row->spacing() + margins.left() + margins.right();
+    const int captionWidth = metrics.horizontalAdvance(windowTitle()) + kCaptionControlsEm * metrics.height();
+    const int width = std::min(screen.width() - kFrameAllowance,
+                               std::max(captionWidth, textWidth + scrollBar + chrome + metrics.height()));
+    const int height = textLabel->heightForWidth(textWidth) + buttons->sizeHint().height() + margins.top() +
+                       margins.bottom() + 2 * metrics.height();
     setMaximumSize(screen.size() - QSize(kFrameAllowance, kFrameAllowance));
-    resize(width, std::min(screen.height() - kFrameAllowance,
-                           textLabel->heightForWidth(textWidth) + buttons->sizeHint().height() + 4 * metrics.height()));
+    resize(width, std::min(screen.height() * 3 / 4, height));
     buttons->button(QDialogButtonBox::Ok)->setFocus();
 }
 
