@@ -30,7 +30,7 @@ BinRows binRows(const RecycleBin& bin) {
     for (const auto& entry : bin.RefreshList(&rows.renamed)) {
         texts.push_back(recycleBinRow(entry, static_cast<int>(texts.size())));
         rows.names.push_back(entry.fileName);
-        rows.fields.push_back(recordingFields(entry));
+        rows.fields.push_back(recordingFields(entry, texts.back()[kSideColumn]));
     }
     rows.table = RowTable(std::move(texts));
     return rows;

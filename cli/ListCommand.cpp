@@ -132,7 +132,7 @@ int ListCommand::run() {
         heads.push_back(kNameTitle);
         std::vector<nlohmann::ordered_json> fields;
         for (std::size_t i = 0; i < list.rows.size(); ++i) {
-            fields.push_back(recordingFields(list.entries[i]));
+            fields.push_back(recordingFields(list.entries[i], list.rows[i][kSideColumn]));
             if (m_archived) {
                 const ArchiveState state =
                     marker ? archiveState(*archive.catalogue, *marker, list.entries[i]) : ArchiveState{};

@@ -5,7 +5,6 @@
 #include <unistd.h>
 
 #include "cli/CellText.h"
-#include "phone/CallDirection.h"
 #include "phone/DisplayText.h"
 #include "phone/RecordingKind.h"
 
@@ -38,7 +37,7 @@ const char* kindWord(RecordingKind kind) {
 
 }  // namespace
 
-nlohmann::ordered_json recordingFields(const RecordingEntry& entry) {
+nlohmann::ordered_json recordingFields(const RecordingEntry& entry, const std::string& sideText) {
     nlohmann::ordered_json fields;
     fields["file"] = cellText(entry.fileName);
     fields["bytes"] = entry.size;
@@ -46,10 +45,10 @@ nlohmann::ordered_json recordingFields(const RecordingEntry& entry) {
     fields["start"] = isoStart(entry.startKey);
     const auto letter = kindOfFileName(entry.fileName);
     fields["kind"] = letter ? nlohmann::ordered_json(kindWord(letter->kind)) : nullptr;
-    // As the 呼叫类型 column shows it: a message was always a call to this telephone.
-    if (letter && letter->kind == RecordingKind::Call) {
-        fields["direction"] = entry.direction == static_cast<int>(CallDirection::Called) ? "called" : "caller";
-    } else if (letter && letter->kind == RecordingKind::Message) {
+    // The lists differ in which kinds show a side: the word always says what the row's cell says.
+    if (sideText == "主叫") {
+        fields["direction"] = "caller";
+    } else if (sideText == "被叫") {
         fields["direction"] = "called";
     } else {
         fields["direction"] = nullptr;

@@ -15,17 +15,18 @@ namespace tapelink::cli {
 
 namespace {
 
-// Each result's fields, read again from its file; with a catalogue also "sha256", the digest recorded for a
-// file whose content is as archived (null for any other).
+// Each result's fields, read again from its file, and "sha256": the digest the catalogue recorded for a file
+// whose content is as archived (null for any other, and without a catalogue).
 std::vector<nlohmann::ordered_json> resultFields(const std::vector<std::vector<std::string>>& rows,
                                                  IArchiveCatalogue* catalogue) {
     std::vector<nlohmann::ordered_json> fields;
     for (const std::vector<std::string>& row : rows) {
         const auto entry = recordingAt(row[kPathColumn]);
-        fields.push_back(entry ? recordingFields(*entry) : nlohmann::ordered_json());
-        if (!entry || catalogue == nullptr) continue;
+        fields.push_back(entry ? recordingFields(*entry, row[kSideColumn]) : nlohmann::ordered_json());
+        if (!entry) continue;
         std::optional<CatalogueRecord> record;
-        const bool known = catalogue->findByName(entry->fileName, record) == CatalogueStatus::Ok && record &&
+        const bool known = catalogue != nullptr &&
+                           catalogue->findByName(entry->fileName, record) == CatalogueStatus::Ok && record &&
                            record->state == RecordState::Present && !record->sha256.empty();
         fields.back()["sha256"] = known ? nlohmann::ordered_json(record->sha256) : nullptr;
     }
