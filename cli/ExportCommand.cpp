@@ -39,7 +39,8 @@ int ExportCommand::run() {
     }
     // The telephone's list is exported whole: a filter that would be ignored is refused instead.
     if (m_phone && !m_searchOptions.given().empty()) {
-        std::cerr << m_searchOptions.given() << " 只能与 --search 一起使用（--to 是结束日期；存档文件夹请用 --archive DIR）。\n";
+        std::cerr << m_searchOptions.given()
+                  << " 只能与 --search 一起使用（--to 是结束日期；存档文件夹请用 --archive DIR）。\n";
         return kExitUsage;
     }
     if (!m_phone) {

@@ -138,7 +138,8 @@ int ListCommand::run() {
                     marker ? archiveState(*archive.catalogue, *marker, list.entries[i]) : ArchiveState{};
                 list.rows[i].push_back(archiveMarkText(state.mark));
                 fields.back()["archive_state"] = archiveStateWord(state.mark);
-                fields.back()["sha256"] = state.sha256.empty() ? nlohmann::ordered_json() : nlohmann::ordered_json(state.sha256);
+                fields.back()["sha256"] =
+                    state.sha256.empty() ? nlohmann::ordered_json() : nlohmann::ordered_json(state.sha256);
             }
             list.rows[i].push_back(names.nameFor(list.entries[i].phoneNumber));
         }

@@ -13,8 +13,9 @@ template <auto Parse>
 CLI::Validator acceptedBy(const std::string& description, const std::string& hint = {}) {
     return CLI::Validator(
         [description, hint](std::string& text) {
-            return Parse(text) ? std::string()
-                               : "不是 2000 到 2099 年间 YYYY-MM-DD 或 YYYY-MM-DD hh:mm[:ss] 形式的日期：" + text + hint;
+            return Parse(text)
+                       ? std::string()
+                       : "不是 2000 到 2099 年间 YYYY-MM-DD 或 YYYY-MM-DD hh:mm[:ss] 形式的日期：" + text + hint;
         },
         description);
 }
@@ -24,23 +25,25 @@ CLI::Validator acceptedBy(const std::string& description, const std::string& hin
 void SearchOptions::addTo(CLI::App& command) {
     const std::string dateHelp = "YYYY-MM-DD or YYYY-MM-DD hh:mm[:ss] from 2000 to 2099";
     m_options.clear();
-    m_options.push_back(command.add_option("--from", m_from, "Start date, counted from 00:00 of its day (default 2010-03-01)")
-                            ->check(acceptedBy<parseSearchDate>(dateHelp)));
+    m_options.push_back(
+        command.add_option("--from", m_from, "Start date, counted from 00:00 of its day (default 2010-03-01)")
+            ->check(acceptedBy<parseSearchDate>(dateHelp)));
     m_options.push_back(
         command.add_option("--to", m_to, "End date, counted up to 23:59 of its day (default now)")
             ->check(acceptedBy<parseSearchDate>(dateHelp, "（--to 是结束日期；存档文件夹请用 --archive DIR）")));
     m_options.push_back(
         command.add_option("--side", m_side, "Side of the call")->check(oneOf({"all", "caller", "called"})));
-    m_options.push_back(command.add_option("--kind", m_kind, "Kind of recording")
-                            ->check(oneOf({"all", "call", "message", "local"})));
+    m_options.push_back(
+        command.add_option("--kind", m_kind, "Kind of recording")->check(oneOf({"all", "call", "message", "local"})));
     m_options.push_back(
         command.add_option("--text", m_text, "Part of a recording's note or of one of its tags, in any case"));
-    m_options.push_back(command
-        .add_option("--number", m_number,
-                    "Part of the phone number, at most 16 characters; without digits, part of a contact's name")
-        ->check([](const std::string& text) {
-            return text.size() <= kMaxNumberLength ? std::string() : "号码超过 16 个字符";
-        }));
+    m_options.push_back(
+        command
+            .add_option("--number", m_number,
+                        "Part of the phone number, at most 16 characters; without digits, part of a contact's name")
+            ->check([](const std::string& text) {
+                return text.size() <= kMaxNumberLength ? std::string() : "号码超过 16 个字符";
+            }));
 }
 
 std::string SearchOptions::given() const {

@@ -56,7 +56,8 @@ TEST_F(NotesCliTest, APathNamesItsArchiveAndJsonShowsTheStoredWords) {
     ASSERT_EQ(runCli({"note", archive() + "VOA00001.WAV", "回电"}, home).exitCode, 0);
     const CliResult tagged = runCli({"tag", archive() + "VOA00001.WAV", "+重要", "--json"}, home);
     ASSERT_EQ(tagged.exitCode, 0) << tagged.err;
-    EXPECT_EQ(tagged.out, "{\n  \"file\": \"VOA00001.WAV\",\n  \"note\": \"回电\",\n  \"tags\": [\n    \"重要\"\n  ]\n}\n");
+    EXPECT_EQ(tagged.out,
+              "{\n  \"file\": \"VOA00001.WAV\",\n  \"note\": \"回电\",\n  \"tags\": [\n    \"重要\"\n  ]\n}\n");
     EXPECT_EQ(runCli({"note", "--to", archive(), "--json", "VOA00001.WAV"}, home).out, tagged.out);
     const CliResult bare = runCli({"note", "VOA00001.WAV"}, home);
     EXPECT_EQ(bare.exitCode, 2);
