@@ -48,12 +48,12 @@ bool ownFolderRefused(const std::string& folder, IMessageSink& messages) {
     return true;
 }
 
-}  // namespace
-
 // The stores the session handed out, which outlive it.
 OpenArchive storesOf(const CatalogueSession& session) {
     return {session.sharedCatalogue(), session.sharedPhonebook(), session.sharedNotes(), session.reconciled()};
 }
+
+}  // namespace
 
 OpenArchive openArchive(IArchiveCatalogueOpener& catalogues, const std::string& folder, IMessageSink& messages) {
     if (::access(folder.c_str(), F_OK) != 0) {

@@ -76,7 +76,7 @@ int SearchCommand::run() {
         std::vector<std::string> titles;
         for (const SearchColumn& column : searchColumns()) titles.emplace_back(column.title);
         titles.emplace_back(kNameTitle);
-        printJsonRows(titles, rows.rows(), resultFields(rows.rows(), catalogue.get()));
+        printJsonRows(titles, rows.rows(), resultFields(rows.rows(), archive.catalogue()));
     }
     return m_context.messages.anyShown() ? kExitMessage : kExitOk;
 }
