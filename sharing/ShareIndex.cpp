@@ -10,7 +10,8 @@ TextTable shareIndexTable(const std::vector<ShareItem>& items, const std::vector
     const auto& columns = searchColumns();
     const int exported = exportedColumnCount(static_cast<int>(columns.size()));
     std::vector<std::string> titles;
-    for (int column = 0; column < exported; ++column) titles.emplace_back(columns[static_cast<std::size_t>(column)].title);
+    for (int column = 0; column < exported; ++column)
+        titles.emplace_back(columns[static_cast<std::size_t>(column)].title);
     titles.emplace_back(kShareNameTitle);
     for (std::size_t column = static_cast<std::size_t>(exported); column < columns.size(); ++column) {
         titles.emplace_back(columns[column].title);

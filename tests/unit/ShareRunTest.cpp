@@ -70,12 +70,13 @@ TEST_F(ShareRunTest, ZipHoldsUtf8NamesAndTheIndex) {
     EXPECT_EQ(report.size, fs::file_size(plan.targetPath));
 
     // Each entry: its flag bits (0x800 is the UTF-8 flag) and name; then the index's share-name column.
-    const std::string script = "import zipfile,sys,re\n"
-                               "z=zipfile.ZipFile(sys.argv[1])\n"
-                               "for i in z.infolist(): print(i.flag_bits & 0x800, i.filename)\n"
-                               "x=zipfile.ZipFile(z.open('录音清单.xlsx'))\n"
-                               "s=x.read('xl/sharedStrings.xml').decode()\n"
-                               "print('index:', ' '.join(re.findall(r'<t[^>]*>([^<]*mp3)</t>', s)))\n";
+    const std::string script =
+        "import zipfile,sys,re\n"
+        "z=zipfile.ZipFile(sys.argv[1])\n"
+        "for i in z.infolist(): print(i.flag_bits & 0x800, i.filename)\n"
+        "x=zipfile.ZipFile(z.open('录音清单.xlsx'))\n"
+        "s=x.read('xl/sharedStrings.xml').decode()\n"
+        "print('index:', ' '.join(re.findall(r'<t[^>]*>([^<]*mp3)</t>', s)))\n";
     const std::string scriptPath = m_out.path() + "check.py";
     std::ofstream(scriptPath) << script;
     FILE* pipe = ::popen(("python3 '" + scriptPath + "' '" + plan.targetPath + "'").c_str(), "r");
