@@ -46,7 +46,7 @@ bool ZipShareWriter::begin(std::string& error) {
     if (m_zip == nullptr) {
         zip_error_t failure;
         zip_error_init_with_code(&failure, code);
-        error = zip_error_strerror(&failure);
+        error = std::string("压缩包创建失败（") + zip_error_strerror(&failure) + "）。";
         zip_error_fini(&failure);
         abandon();
         return false;
@@ -112,7 +112,7 @@ std::string ZipShareWriter::zipErrorText() const {
     if (zip_error_system_type(failure) == ZIP_ET_SYS && zip_error_code_system(failure) != 0) {
         return shareErrorText(zip_error_code_system(failure));
     }
-    return zip_error_strerror(failure);
+    return std::string("压缩包写入失败（") + zip_error_strerror(failure) + "）。";
 }
 
 }  // namespace tapelink

@@ -37,7 +37,9 @@ std::vector<std::string> entryNames(int folderFd) {
 }  // namespace
 
 bool FolderShareWriter::begin(std::string& error) {
-    if (::mkdir(m_folder.c_str(), 0777) != 0 && errno != EEXIST) {
+    if (::mkdir(m_folder.c_str(), 0777) == 0) {
+        m_madeFolder = true;
+    } else if (errno != EEXIST) {
         error = shareErrorText(errno);
         return false;
     }
@@ -68,9 +70,14 @@ bool FolderShareWriter::begin(std::string& error) {
 bool FolderShareWriter::add(const std::string& name, const std::vector<std::uint8_t>& bytes, std::string& error) {
     FileDescriptor file(
         ::openat(m_stagingFd.get(), name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644));
-    if (!file.valid() || !writeAll(file.get(), bytes.data(), bytes.size()) || ::fsync(file.get()) != 0 ||
-        !file.close()) {
+    if (!file.valid()) {
         error = shareErrorText(errno);
+        return false;
+    }
+    if (!writeAll(file.get(), bytes.data(), bytes.size()) || ::fsync(file.get()) != 0 || !file.close()) {
+        error = shareErrorText(errno);
+        // The part written so far would keep the staging folder from being removed.
+        ::unlinkat(m_stagingFd.get(), name.c_str(), 0);
         return false;
     }
     m_written.push_back(name);
@@ -92,6 +99,7 @@ bool FolderShareWriter::commit(std::string& error) {
     ::fsync(m_folderFd.get());
     m_written.clear();
     removeStaging();
+    m_madeFolder = false;
     return true;
 }
 
@@ -99,6 +107,9 @@ void FolderShareWriter::abandon() {
     for (const std::string& name : m_written) ::unlinkat(m_stagingFd.get(), name.c_str(), 0);
     m_written.clear();
     removeStaging();
+    // A folder this share made goes too; rmdir leaves it if anything else has appeared in it meanwhile.
+    if (m_madeFolder) ::rmdir(m_folder.c_str());
+    m_madeFolder = false;
 }
 
 void FolderShareWriter::removeStaging() {

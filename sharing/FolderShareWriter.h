@@ -8,7 +8,8 @@
 
 namespace tapelink {
 
-// Writes a share's files into a folder (made when missing, its parent must exist). Each file is written and
+// Writes a share's files into a folder (made when missing, its parent must exist, and removed again when the
+// share fails). Each file is written and
 // flushed in a hidden staging folder inside it; commit moves them to their names without replacing anything,
 // so the folder never shows a partial file and a failure takes back what this share put there.
 class FolderShareWriter : public IShareWriter {
@@ -35,6 +36,7 @@ private:
     std::vector<std::string> m_taken;
     std::vector<std::string> m_written;
     std::uint64_t m_size = 0;
+    bool m_madeFolder = false;
 };
 
 }  // namespace tapelink

@@ -25,8 +25,16 @@ std::string shareErrorText(int errorNumber) {
             return "没有写入权限。";
         case ENOENT:
             return "所在的文件夹不存在。";
+        case EISDIR:
+            return "同名的文件夹已存在。";
+        case ENOTDIR:
+            return "路径中有一部分不是文件夹。";
+        case ENAMETOOLONG:
+            return "路径过长。";
+        case EIO:
+            return "读写磁盘出错。";
         default:
-            return std::strerror(errorNumber);
+            return std::string("系统错误（") + std::strerror(errorNumber) + "）。";
     }
 }
 

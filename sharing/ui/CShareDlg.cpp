@@ -218,6 +218,8 @@ void CShareDlg::offerDesktop(const ShareReport& report, const SharePlan& plan, Q
     }
     QMessageBox box(owner);
     MessageBoxSink::prepare(box, text.toStdString(), MessageIcon::Information);
+    // The three choices stand in for the box's own 确定.
+    box.setStandardButtons(QMessageBox::NoButton);
     QPushButton* open = box.addButton(QStringLiteral("打开文件夹"), QMessageBox::AcceptRole);
     open->setObjectName(QStringLiteral("openFolder"));
     QPushButton* mail = nullptr;

@@ -163,6 +163,31 @@ TEST_F(ShareRunTest, ProtectedOrReadOnlyTargetsGetAClearMessageAndStayUntouched)
     }
 }
 
+TEST_F(ShareRunTest, AFullDiskGetsAClearMessageAndKeepsOnlyWhatWasThere) {
+    test::TestMount mount;
+    if (!mount.mounted()) GTEST_SKIP() << "no tmpfs mount here";
+    // 64 KB free: a file of that size is written first, the disk filled, then the first file removed.
+    const std::vector<std::uint8_t> chunk(64 * 1024, 0x5A);
+    test::VolumeBuilder::writeBytes(mount.path() + "room", chunk);
+    {
+        std::ofstream fill(mount.path() + "fill", std::ios::binary);
+        while (fill.write(reinterpret_cast<const char*>(chunk.data()), static_cast<std::streamsize>(chunk.size()))) {
+        }
+    }
+    fs::remove(mount.path() + "room");
+    SharePlan plan;
+    plan.items = {recording("VOA00001.WAV", 20.0), recording("VOA00002.WAV", 20.0), recording("VOA00003.WAV", 20.0)};
+    plan.format = ShareFormat::Wav;
+    for (ShareTarget target : {ShareTarget::Zip, ShareTarget::Folder}) {
+        plan.target = target;
+        plan.targetPath = mount.path() + "分享";
+        const ShareReport report = share(plan);
+        EXPECT_EQ(report.outcome, ShareOutcome::Failed);
+        EXPECT_NE(report.message.find("磁盘空间不足"), std::string::npos) << report.message;
+        EXPECT_EQ(entries(mount.path()), std::vector<std::string>{"fill"});
+    }
+}
+
 TEST_F(ShareRunTest, AStoppedShareLeavesNothing) {
     SharePlan plan;
     plan.items = {recording("VOA00001.WAV", 1.0), recording("VOA00002.WAV", 1.0)};
