@@ -55,6 +55,12 @@ ShareCommand::ShareCommand(CLI::App& parent, CliContext& context)
 }
 
 int ShareCommand::run() {
+    for (const char* criterion : {"--from", "--to", "--side", "--kind", "--number", "--text"}) {
+        if (!m_files.empty() && m_command->count(criterion) > 0) {
+            std::cerr << "查询条件 " << criterion << " 只能与 --search 一起使用；指定的文件都会被分享。\n";
+            return kExitUsage;
+        }
+    }
     const std::optional<std::vector<ShareItem>> items = m_files.empty() ? searchItems() : fileItems();
     if (!items) return kExitMessage;
 
