@@ -7,6 +7,8 @@
 #include "archive/ArchiveSearch.h"
 #include "archive/RecordingAnnotations.h"
 #include "archive/SearchMessages.h"
+#include "cli/ArchiveAccess.h"
+#include "cli/ArchiveOption.h"
 #include "cli/CellText.h"
 #include "cli/FailureTrackingSink.h"
 #include "cli/InterruptStop.h"
@@ -42,9 +44,14 @@ ShareCommand::ShareCommand(CLI::App& parent, CliContext& context)
     : m_command(parent.add_subcommand("share", "Convert recordings for sending, into a zip file or a folder")),
       m_context(context) {
     CLI::Option_group* source = m_command->add_option_group("source", "The recordings to share");
-    source->add_option("--search", m_searchFolder, "The search results of a folder of uploaded recordings");
+    source
+        ->add_option("--search", m_searchFolder,
+                     "The search results of a folder of uploaded recordings (without a value: the archive)")
+        ->expected(0, 1);
     source->add_option("FILE", m_files, "Recording files to share");
     source->require_option(1);
+    ArchiveOption(*m_command, m_archive,
+                  "With --search: the archive (upload) folder searched (default: the stored one)");
     m_searchOptions.addTo(*m_command);
     m_command->add_option("--format", m_format, "mp3 (plays everywhere; the default) or wav (the original files)")
         ->check(CLI::IsMember({"mp3", "wav"}));
@@ -55,9 +62,21 @@ ShareCommand::ShareCommand(CLI::App& parent, CliContext& context)
 }
 
 int ShareCommand::run() {
-    for (const char* criterion : {"--from", "--to", "--side", "--kind", "--number", "--text"}) {
-        if (!m_files.empty() && m_command->count(criterion) > 0) {
-            std::cerr << "查询条件 " << criterion << " 只能与 --search 一起使用；指定的文件都会被分享。\n";
+    if (!m_files.empty()) {
+        // Named files are shared whole: a filter or a folder that would be ignored is refused instead.
+        if (!m_searchOptions.given().empty() || !m_archive.empty()) {
+            std::cerr << (m_archive.empty() ? m_searchOptions.given() : std::string("--archive"))
+                      << " 只能与 --search 一起使用；指定的文件都会被分享。\n";
+            return kExitUsage;
+        }
+    } else {
+        if (!m_archive.empty() && !m_searchFolder.empty()) {
+            std::cerr << "存档文件夹只能给出一次：--search DIR 或 --search --archive DIR。\n";
+            return kExitUsage;
+        }
+        m_searchFolder = archiveFolderOr(m_searchFolder.empty() ? m_archive : m_searchFolder);
+        if (m_searchFolder.empty()) {
+            std::cerr << "没有上传路径：请用 --archive DIR 指定，或先在窗口中选择一个。\n";
             return kExitUsage;
         }
     }
@@ -72,6 +91,7 @@ int ShareCommand::run() {
     const std::string phone = m_context.locatePhone();
     if (!phone.empty()) plan.protectedFolders.push_back(phone);
     if (!m_searchFolder.empty()) plan.protectedFolders.push_back(m_searchFolder);
+    if (const std::string stored = archiveFolderOr({}); !stored.empty()) plan.protectedFolders.push_back(stored);
 
     LibraryShareTools tools;
     const std::unique_ptr<IAudioEncoder> encoder = tools.encoder(plan.format);

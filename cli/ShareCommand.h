@@ -11,7 +11,8 @@
 
 namespace tapelink::cli {
 
-// tapelink-cli share (--search FOLDER [search options] | FILE…) --format mp3|wav (--zip OUT.zip | --folder DIR):
+// tapelink-cli share (--search [FOLDER] [search options] | FILE…) [--archive DIR] --format mp3|wav
+// (--zip OUT.zip | --folder DIR):
 // the recordings converted, with readable names and an index workbook, in a zip file or a folder.
 class ShareCommand {
 public:
@@ -27,6 +28,7 @@ private:
     CLI::App* m_command;
     CliContext& m_context;
     std::string m_searchFolder;
+    std::string m_archive;
     SearchOptions m_searchOptions;
     std::vector<std::string> m_files;
     std::string m_format = "mp3";
