@@ -24,6 +24,8 @@ bash bench/demo_store.sh "$build"
 # The archive catalogue: marks, reconciliation, rebuild and upload --new against their baselines.
 bash bench/catalogue.sh "$build"
 bash bench/upload_new.sh "$build"
+# Sharing: 100 recordings converted to MP3 by tapelink-cli share against sox converting the same files.
+bash bench/share.sh "$build"
 # The phonebook: importing 5,000 vCard contacts against the sqlite3 shell importing the same as CSV.
 bash bench/contacts.sh "$build"
 # Names and notes: 200,000 catalogued recordings searched by name and by note or tag, against the sqlite3 shell.

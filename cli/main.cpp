@@ -22,6 +22,7 @@
 #include "cli/PlayCommand.h"
 #endif
 #include "cli/SearchCommand.h"
+#include "cli/ShareCommand.h"
 #include "cli/UploadCommand.h"
 #include "cli/VolumeCommand.h"
 
@@ -60,6 +61,7 @@ int runCommandLine(int argc, char** argv) {
     ContactsCommand contacts(app, context);
     NoteCommand note(app, context);
     TagCommand tag(app, context);
+    ShareCommand share(app, context);
 
     try {
         app.parse(argc, argv);
@@ -86,6 +88,7 @@ int runCommandLine(int argc, char** argv) {
     if (contacts.command()->parsed()) return contacts.run();
     if (note.command()->parsed()) return note.run();
     if (tag.command()->parsed()) return tag.run();
+    if (share.command()->parsed()) return share.run();
     return kExitUsage;
 }
 

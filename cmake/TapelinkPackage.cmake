@@ -18,7 +18,8 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${TAPELINK_HOMEPAGE})
 # with it); the rest are loaded at run time: Qt's Chinese texts, a font with the Chinese characters, and
 # the SVG image and icon-engine plugins that draw the icon.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-translations-l10n, fonts-wqy-microhei | fonts-noto-cjk, libqt6svg6")
+# xdg-utils hands a shared zip to the mail program (xdg-email).
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-translations-l10n, fonts-wqy-microhei | fonts-noto-cjk, libqt6svg6, xdg-utils")
 # The Wayland platform plugin: Wayland sessions show the windows natively with it, through XWayland without.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland")
 # The first line is the synopsis; CPack indents the rest and turns the empty line into a paragraph break.

@@ -7,7 +7,7 @@ packages=(
     build-essential cmake ninja-build pkg-config git
     libgtest-dev libgmock-dev libbenchmark-dev
     libcli11-dev nlohmann-json3-dev
-    libsndfile1-dev libpulse-dev libxlsxwriter-dev
+    libsndfile1-dev libpulse-dev libxlsxwriter-dev libzip-dev
     qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev qt6-svg-dev qt6-qpa-plugins libqt6svg6
     fonts-wqy-microhei
     xvfb xauth x11-apps imagemagick

@@ -32,6 +32,8 @@ inline constexpr int kPopupUploadSelected = 32795;
 inline constexpr int kPopupUploadByCategory = 32796;
 inline constexpr int kPopupUploadAll = 32797;
 inline constexpr int kPopupDeletePermanently = 32798;
+// "分享…" after the pop-up's own items.
+inline constexpr int kPopupShare = 32804;
 
 // Control ids of the main window.
 inline constexpr int kPhoneList = 1003;

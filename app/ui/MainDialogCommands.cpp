@@ -28,6 +28,7 @@
 #include "export/ExcelExporter.h"
 #include "phone/PhoneListDelete.h"
 #include "phone/ui/CRecycleDlg.h"
+#include "sharing/ui/CShareDlg.h"
 
 namespace tapelink {
 
@@ -85,6 +86,9 @@ bool MainDialogCommands::runCommand(int id) {
             return true;
         case cmd::kContacts:
             openPhonebook();
+            return true;
+        case cmd::kPopupShare:
+            sharePhoneSelection();
             return true;
         default:
             return false;
@@ -150,9 +154,46 @@ void MainDialogCommands::openSearch() {
     connect(&search, &CQueryDlg::exportRequested, this, [this, &search, &exportMessages] {
         exportList(search.resultTexts(), exportMessages, QString::fromUtf8(kSearchListName), &search);
     });
+    connect(&search, &CQueryDlg::shareRequested, this, [this, &search] {
+        std::vector<ShareItem> items;
+        for (SearchResultRow& row : search.selectedResults()) items.push_back({row[kPathColumn], std::move(row)});
+        shareRecordings(std::move(items), {search.searchFolder()}, &search);
+    });
     const auto front =
         m_devices.push({[&search] { search.notifyDeviceArrived(); }, [&search] { search.notifyDeviceRemoved(); }});
     search.exec();
+}
+
+void MainDialogCommands::sharePhoneSelection() {
+    const std::vector<int> rows = m_window.selectedRows();
+    if (rows.empty()) {
+        m_window.messages().showMessage("请先选择要分享的录音。");
+        return;
+    }
+    // Names by the archive's phonebook, as the list shows them.
+    const auto directory = m_window.archive().contactDirectory();
+    RecordingAnnotations annotations(*directory, nullptr);
+    std::vector<ShareItem> items;
+    for (const int row : rows) {
+        const RecordingEntry& entry = m_window.phoneList().entry(row);
+        SearchResultRow result = searchResultRow(entry, static_cast<int>(items.size()));
+        result.name = annotations.nameFor(entry.phoneNumber);
+        items.push_back({result[kPathColumn], std::move(result)});
+    }
+    shareRecordings(std::move(items), {}, &m_window);
+}
+
+void MainDialogCommands::shareRecordings(std::vector<ShareItem> items, std::vector<std::string> protectedFolders,
+                                         QWidget* owner) {
+    if (items.empty()) return;
+    if (!m_window.driveRoot().empty()) protectedFolders.push_back(m_window.driveRoot());
+    const std::string uploadFolder = m_window.settingsCopy().uploadFolder();
+    if (!uploadFolder.empty()) protectedFolders.push_back(uploadFolder);
+    CShareDlg share(std::move(items), std::move(protectedFolders), *m_services.shareTools, owner,
+                    owner == &m_window ? nullptr : m_services.searchMessages);
+    share.setOffer(m_services.shareOffer);
+    // Device changes go on to the window in front of this one, as they did before it opened.
+    share.exec();
 }
 
 void MainDialogCommands::openPlayer(CQueryDlg& search) {

@@ -5,6 +5,7 @@
 
 #include "common/IListTexts.h"
 #include "common/IMessageSink.h"
+#include "sharing/SharePlan.h"
 
 namespace tapelink {
 
@@ -15,8 +16,9 @@ struct MainWindowServices;
 
 // The main window's commands that work on the telephone's files or open a window of their own:
 // "永久删除" (32793, 32798), "回收站" (32777), "文件查询" (32771) with its player and export, and
-// "导出EXCEL" (32773), "联系人…" (32803), and the notes the search and the player open. Each dialog runs modally over
-// its owner and takes the device notifications while it is open, passing them on towards the main window.
+// "导出EXCEL" (32773), "联系人…" (32803), "分享…" (32804), and the notes the search and the player open. Each dialog
+// runs modally over its owner and takes the device notifications while it is open, passing them on towards the main
+// window.
 class MainDialogCommands : public QObject {
     Q_OBJECT
 public:
@@ -32,9 +34,13 @@ public:
     void openPhonebook();
     // The note dialog of the recording at path, over owner, on the catalogue of the recording's folder.
     void editNote(const QString& path, QWidget* owner);
+    // 分享… for the telephone list's selected recordings.
+    void sharePhoneSelection();
 
 private:
     void openPlayer(CQueryDlg& search);
+    // The share dialog over owner; the telephone and the upload folder are never written into.
+    void shareRecordings(std::vector<ShareItem> items, std::vector<std::string> protectedFolders, QWidget* owner);
     // listName names the workbook kept by the save dialog when no spreadsheet application is there.
     void exportList(const IListTexts& list, IMessageSink& messages, const QString& listName, QWidget* owner);
 

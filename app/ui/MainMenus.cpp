@@ -61,6 +61,7 @@ MainMenus buildMainMenus(QWidget* owner) {
                                 {"分类上传", kPopupUploadByCategory},
                                 {"全部上传", kPopupUploadAll},
                                 {"永久删除", kPopupDeletePermanently}});
+    addCommand(menus, menus.listPopup, {"分享…", kPopupShare});
     menus.listPopup->setObjectName(QString::number(kListPopupMenu));
     return menus;
 }

@@ -9,6 +9,7 @@
 #include "phone/ui/COverwriteDlg.h"
 #include "platform/DesktopSpreadsheetOpener.h"
 #include "platform/ExportCache.h"
+#include "platform/LibraryShareTools.h"
 #include "platform/XlsxSpreadsheet.h"
 
 namespace tapelink {
@@ -26,6 +27,10 @@ public:
 };
 
 }  // namespace
+
+std::shared_ptr<IShareTools> desktopShareTools() {
+    return std::make_shared<LibraryShareTools>();
+}
 
 std::unique_ptr<ISpreadsheet> desktopSpreadsheet() {
     return std::make_unique<DesktopWorkbook>();

@@ -17,6 +17,8 @@
 #include "export/ISpreadsheet.h"
 #include "phone/CategoryCriteria.h"
 #include "phone/OverwriteDecision.h"
+#include "sharing/IShareTools.h"
+#include "sharing/ui/CShareDlg.h"
 
 class QWidget;
 
@@ -28,6 +30,8 @@ std::unique_ptr<ISpreadsheet> desktopSpreadsheet();
 std::unique_ptr<ISpreadsheet> workbookFile(const std::string& path);
 // CSV and vCard files read, and CSV written, by the core's contact file formats.
 ContactFileFormats desktopContactFiles();
+// MP3 conversion, zip files and index workbooks for "分享…".
+std::shared_ptr<IShareTools> desktopShareTools();
 
 // What the main window's commands show and drive besides their own windows. Every member defaults to
 // the desktop's version; tests replace them, so that no prompt blocks, no spreadsheet application is
@@ -66,6 +70,10 @@ struct MainWindowServices {
     // Opens the archive folders' catalogues and hands out their write locks: the program's one opener,
     // made in main. Required.
     IArchiveCatalogueOpener* catalogueOpener = nullptr;
+    // "分享…": what converts and writes a share, and what is offered once it is written (the folder, the mail
+    // program).
+    std::shared_ptr<IShareTools> shareTools = desktopShareTools();
+    CShareDlg::Offer shareOffer = &CShareDlg::offerDesktop;
 
 private:
     static std::function<bool(const QString&, QWidget*)> defaultConfirm();

@@ -196,6 +196,10 @@ void CQueryDlg::showRowMenu(const QPoint& at) {
     auto* menu = new QMenu(this);
     menu->setAttribute(Qt::WA_DeleteOnClose);
     menu->addAction(QStringLiteral("备注…"), this, &CQueryDlg::EditNote)->setObjectName(QStringLiteral("noteItem"));
+    // Queued like 备注…: the share dialog runs its own loop.
+    menu->addAction(QStringLiteral("分享…"), this,
+                    [this] { QTimer::singleShot(0, this, [this] { emit shareRequested(); }); })
+        ->setObjectName(QStringLiteral("shareItem"));
     menu->popup(m_list->viewport()->mapToGlobal(at));
 }
 
@@ -209,6 +213,21 @@ void CQueryDlg::EditNote() {
     // Queued: the note dialog runs its own loop, which must not run inside the click or menu that asked.
     const QString target = QFile::decodeName(QByteArray::fromStdString(path));
     QTimer::singleShot(0, this, [this, target] { emit noteRequested(target); });
+}
+
+std::vector<SearchResultRow> CQueryDlg::selectedResults() const {
+    std::vector<SearchResultRow> rows;
+    const IListTexts& texts = m_model->texts();
+    for (const int row : selectedRows()) {
+        SearchResultRow result;
+        for (std::size_t column = 0; column < result.size(); ++column) {
+            result[column] = texts.cellText(row, static_cast<int>(column));
+        }
+        result.name = texts.nameText(row);
+        result.remark = texts.remarkText(row);
+        rows.push_back(std::move(result));
+    }
+    return rows;
 }
 
 void CQueryDlg::setContactDirectory(std::shared_ptr<const ContactDirectory> directory) {

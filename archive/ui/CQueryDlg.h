@@ -48,6 +48,8 @@ public:
     void SelectNext() override;
     void SelectPrevious() override;
 
+    // The selected result rows (ascending), with their names and remarks, for "分享…".
+    std::vector<SearchResultRow> selectedResults() const;
     // The result list as text, for the export.
     const IListTexts& resultTexts() const;
     const std::string& searchFolder() const { return m_search.searchFolder(); }
@@ -71,6 +73,7 @@ signals:
     void playRequested();                     // 播放: the owner opens the player over this dialog
     void exportRequested();                   // 导出EXCEL: the owner exports resultTexts()
     void noteRequested(const QString& path);  // 备注…: the owner opens the note of this recording
+    void shareRequested();                    // 分享…: the owner shares selectedResults()
     void deviceArrived();
     void deviceRemoved();
 

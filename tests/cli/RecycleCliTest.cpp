@@ -49,7 +49,9 @@ TEST_F(RecycleCliTest, BinListPrintsTheBinsRowsAsTheWindowShowsThem) {
     EXPECT_EQ(json.out,
               "[\n  {\n    \"序号\": \"1\",\n    \"文件名\": \"VOC00004.WAV\",\n    \"录音类型\": \"留言录音\",\n"
               "    \"电话号码\": \"0203\",\n    \"主/被叫\": \"被叫\",\n    \"开始时间\": \"2011-05-18 09:07\",\n"
-              "    \"录音时长\": \"2秒\",\n    \"文件长度\": \"4K\"\n  }\n]\n");
+              "    \"录音时长\": \"2秒\",\n    \"文件长度\": \"4K\",\n    \"file\": \"VOC00004.WAV\",\n"
+              "    \"bytes\": 4532,\n    \"seconds\": 2,\n    \"start\": \"2011-05-18T09:07:00\",\n"
+              "    \"kind\": \"message\",\n    \"direction\": \"called\"\n  }\n]\n");
     EXPECT_TRUE(fs::exists(volume.recycle() + "VOC00004.WAV"));
 }
 

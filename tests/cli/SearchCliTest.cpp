@@ -135,3 +135,21 @@ TEST_F(SearchCliTest, BadArgumentsAreUsageErrors) {
         EXPECT_EQ(result.out, "");
     }
 }
+
+TEST_F(SearchCliTest, ShareTakesTheSearchCriteriaAndLeavesNothingOnBadInput) {
+    recording("VOC00002.WAV", 'Z', "0138", 11, 5, 18, 9, 7);
+    recording("VOA00001.WAV", 'Z', "021", 10, 3, 1, 0, 0);
+    const std::string out = work.path() + "out";
+    CliResult result = runCli({"share", "--search", archive(), "--number", "0138", "--format", "wav", "--folder", out});
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(VolumeBuilder::sortedNames(out),
+              (std::vector<std::string>{"2011-05-18_0907_0138_留言.wav", "录音清单.xlsx"}));
+    EXPECT_EQ(VolumeBuilder::readBytes(out + "/2011-05-18_0907_0138_留言.wav"),
+              VolumeBuilder::readBytes(archive() + "VOC00002.WAV"));
+
+    // These recordings hold no audio libsndfile reads: MP3 is refused, naming the file, and no zip is left.
+    result = runCli({"share", "--search", archive(), "--zip", work.path() + "share.zip"});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_NE(result.err.find("无法转换录音 " + archive()), std::string::npos) << result.err;
+    EXPECT_EQ(VolumeBuilder::sortedNames(work.path()), (std::vector<std::string>{"archive", "out"}));
+}

@@ -179,7 +179,7 @@ TEST_F(UploadCommandTest, AskTakesTheAnswersOnATerminal) {
 TEST_F(UploadCommandTest, TheStoredUploadFolderIsTheDefault) {
     CliResult run = cli({"upload", "--all"});
     EXPECT_EQ(run.exitCode, 2);
-    EXPECT_NE(run.err.find("--to"), std::string::npos);
+    EXPECT_NE(run.err.find("--archive"), std::string::npos);
 
     const std::string stored = folder.path() + "stored";
     fs::create_directory(stored);

@@ -8,6 +8,7 @@
 #include <QFileDialog>
 #include <QFontMetrics>
 #include <QImage>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPainter>
@@ -47,10 +48,12 @@
 #include "phone/ui/CCategoryUploadDlg.h"
 #include "phone/ui/COverwriteDlg.h"
 #include "phone/ui/CRecycleDlg.h"
+#include "platform/LibraryShareTools.h"
 #include "platform/LinuxDeviceLocator.h"
 #include "platform/SndfileDecoder.h"
 #include "platform/SoundTouchStretcher.h"
 #include "platform/SqliteArchiveCatalogue.h"
+#include "sharing/ui/CShareDlg.h"
 #include "tests/support/FakeAudioDecoder.h"
 #include "tests/support/FakeAudioOutput.h"
 #include "tests/support/FakeMixer.h"
@@ -365,6 +368,23 @@ std::vector<Shot> shots() {
          [](ShotContext& c) {
              auto search = searchWithResults(c);
              return withCaption(*search);
+         }},
+        {"share",
+         [](ShotContext& c) {
+             // Three search results chosen for sharing, as the right-click's 分享… opens it.
+             auto search = searchWithResults(c);
+             auto* list = search->findChild<QTableView*>(QStringLiteral("1026"));
+             list->selectionModel()->select(QItemSelection(list->model()->index(0, 0), list->model()->index(2, 0)),
+                                            QItemSelectionModel::Select | QItemSelectionModel::Rows);
+             std::vector<ShareItem> items;
+             for (SearchResultRow& row : search->selectedResults()) {
+                 items.push_back({row[kPathColumn], std::move(row)});
+             }
+             LibraryShareTools tools;
+             CShareDlg share(std::move(items), {}, tools, search.get());
+             share.findChild<QLineEdit*>(QStringLiteral("target"))
+                 ->setText(QDir::home().filePath(QStringLiteral("录音分享_20261207_0930.zip")));
+             return withCaption(share);
          }},
         {"search-names",
          [](ShotContext& c) {
