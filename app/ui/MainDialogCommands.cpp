@@ -172,7 +172,7 @@ void MainDialogCommands::sharePhoneSelection() {
     }
     // Names by the archive's phonebook, as the list shows them.
     const auto directory = m_window.archive().contactDirectory();
-    RecordingAnnotations annotations(*directory, nullptr);
+    RecordingAnnotations annotations(*directory, nullptr, nullptr);
     std::vector<ShareItem> items;
     for (const int row : rows) {
         const RecordingEntry& entry = m_window.phoneList().entry(row);
