@@ -9,6 +9,7 @@
 #include "platform/LinuxDeviceLocator.h"
 #include "platform/QtDeviceWatcher.h"
 #include "platform/QtTerminationSignal.h"
+#include "platform/SqliteArchiveCatalogue.h"
 
 namespace {
 
@@ -34,7 +35,9 @@ int runWindows(int argc, char** argv) {
                      &QApplication::closeAllWindows);
     termination.start();
 
-    tapelink::CTapelinkApp app(locator);
+    // The archives' catalogues: SQLite files in each archive folder.
+    tapelink::SqliteCatalogueOpener catalogues;
+    tapelink::CTapelinkApp app(locator, catalogues);
     app.setDeviceWatcher(&watcher);
     app.StartUp();
     return EXIT_SUCCESS;

@@ -23,13 +23,14 @@ std::string lockFailureText(const std::string& archiveFolder, const std::string&
 
 }  // namespace
 
-ArchiveWriteLock::ArchiveWriteLock(const std::string& archiveFolder) {
+ArchiveWriteLock::ArchiveWriteLock(const std::string& archiveFolder)
+    : m_place(catalogueFolderOf(archiveFolder) + kLockName) {
     const ArchiveOwnFolder own(archiveFolder, ArchiveOwnFolder::Mode::Create);
     if (!own.isOpen()) {
         m_failure = own.failure();
         return;
     }
-    const std::string lockPath = catalogueFolderOf(archiveFolder) + kLockName;
+    const std::string& lockPath = m_place;
     // O_NONBLOCK: a pipe put in its place must not hold the open up.
     const int fd = ::openat(own.fd(), kLockName, O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0666);
     if (fd < 0) {

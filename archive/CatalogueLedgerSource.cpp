@@ -4,9 +4,8 @@
 
 #include <optional>
 
-#include "archive/ArchiveWriteLock.h"
 #include "archive/CatalogueLedger.h"
-#include "archive/CatalogueReconciler.h"
+#include "archive/CatalogueSession.h"
 #include "archive/ReplacedFileKeeper.h"
 
 namespace tapelink {
@@ -16,17 +15,16 @@ namespace {
 // The ledger with what it needs kept alive for the job: the lock first, released last.
 class JobLedger : public IUploadLedger {
 public:
-    explicit JobLedger(const std::string& folder) : m_lock(folder), m_keeper(folder) {}
+    JobLedger(IArchiveCatalogueOpener& catalogues, const std::string& folder)
+        : m_lock(catalogues.writeLock(folder)), m_session(catalogues, folder), m_keeper(folder) {}
 
-    const ArchiveWriteLock& lock() const { return m_lock; }
+    const IArchiveWriteLock& lock() const { return *m_lock; }
     // Without a catalogue the job still runs, keeping replaced files aside all the same.
-    void open(IArchiveCatalogueOpener& catalogues, const std::string& folder, const std::string& command,
-              const std::string& phoneSerial, std::stop_token stop) {
-        m_catalogue = catalogues.open(folder, CatalogueAccess::ReadWrite).catalogue;
-        if (!m_catalogue || !m_catalogue->writable()) return;
+    void open(const std::string& command, const std::string& phoneSerial, std::stop_token stop) {
         // Rows for files put there by hand, so that replacing one keeps its row too.
-        if (reconcileCatalogue(*m_catalogue, folder, std::move(stop)).status != CatalogueStatus::Ok) return;
-        m_ledger.emplace(*m_catalogue, folder, command, phoneSerial);
+        if (m_session.openReconciled(std::move(stop)) != CatalogueStatus::Ok) return;
+        if (!m_session.catalogue()->writable()) return;
+        m_ledger.emplace(*m_session.catalogue(), m_session.folder(), command, phoneSerial);
     }
     ReplaceVerdict beforeReplace(const std::string& fileName, const std::string& sha256) override {
         return m_ledger ? m_ledger->beforeReplace(fileName, sha256) : m_keeper.beforeReplace(fileName, sha256);
@@ -36,9 +34,9 @@ public:
     }
 
 private:
-    ArchiveWriteLock m_lock;
+    std::unique_ptr<IArchiveWriteLock> m_lock;
+    CatalogueSession m_session;
     ReplacedFileKeeper m_keeper;
-    std::unique_ptr<IArchiveCatalogue> m_catalogue;
     std::optional<CatalogueLedger> m_ledger;
 };
 
@@ -56,13 +54,13 @@ LedgerOpening CatalogueLedgerSource::openLedger(const std::string& driveRoot, co
         opening.ledger = std::make_unique<ReplacedFileKeeper>(uploadFolder);
         return opening;
     }
-    auto ledger = std::make_unique<JobLedger>(uploadFolder);
+    auto ledger = std::make_unique<JobLedger>(m_catalogues, uploadFolder);
     if (!ledger->lock().held()) {
         opening.refusal = ledger->lock().failure();
         return opening;
     }
     const std::string serial = m_serialOf ? m_serialOf(driveRoot) : std::string();
-    ledger->open(m_catalogues, uploadFolder, m_command, serial, std::move(stop));
+    ledger->open(m_command, serial, std::move(stop));
     opening.ledger = std::move(ledger);
     return opening;
 }

@@ -22,9 +22,6 @@ struct ReconcileReport {
     bool operator==(const ReconcileReport&) const = default;
 };
 
-// Progress of the hashing part: hashing(0, total) once before the first file, then as files are done.
-using HashProgress = std::function<void(int done, int total)>;
-
 // Brings the catalogue in line with the folder: a listing and a stat per file, hashing only files that
 // are new or whose size or modification time changed. Rows of files that are gone are marked missing,
 // never dropped; a file whose content no longer matches its row is marked changed, keeping the digest

@@ -6,7 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "archive/CatalogueRebuildReport.h"
 #include "archive/CatalogueRecord.h"
+#include "archive/IArchiveWriteLock.h"
 #include "archive/IPhonebook.h"
 #include "archive/IRecordingNotes.h"
 
@@ -14,10 +16,11 @@ namespace tapelink {
 
 enum class CatalogueStatus {
     Ok,
-    Unreadable,    // the store is damaged or not a catalogue
-    ReadOnly,      // opened for reading only; nothing can be recorded
-    NewerVersion,  // written by a later version of the program
-    Failed,        // any other error (disk full, locked for too long)
+    Unreadable,      // the store is damaged or not a catalogue
+    ReadOnly,        // opened for reading only; nothing can be recorded
+    NewerVersion,    // written by a later version of the program
+    Failed,          // any other error (disk full, locked for too long)
+    ConnectionLost,  // the store is reached over a connection that broke; trying again may work
 };
 
 // The record of what one archive folder holds. Implementations keep it where they like (a file in the
@@ -40,29 +43,37 @@ public:
     // All of changes, or nothing.
     virtual CatalogueStatus apply(const CatalogueChanges& changes) = 0;
     // Runs many lookups against one unchanging view of the catalogue, which also spares the store a
-    // lock and a check for every single lookup.
-    virtual void withSnapshot(const std::function<void()>& lookups) = 0;
-    // The notes and tags kept with the rows; lives as long as the catalogue.
-    virtual IRecordingNotes& notes() = 0;
-    // The archive's contacts, kept in the same store; writable exactly when the catalogue is.
-    virtual IPhonebook& phonebook() = 0;
+    // lock and a check for every single lookup. The lookups run even where no such view could be had
+    // (each then reports its own failure); the status says whether the view was taken and ended cleanly.
+    virtual CatalogueStatus withSnapshot(const std::function<void()>& lookups) = 0;
 };
 
 enum class CatalogueAccess { ReadOnly, ReadWrite };
 
+// The three stores of an archive, handed out separately so that a backend may keep them apart (a
+// phonebook shared by a team, notes kept per desk). Each is null exactly when the catalogue is; each
+// lives as long as any holder keeps it, and all are writable exactly when the catalogue is.
 struct CatalogueOpening {
-    std::unique_ptr<IArchiveCatalogue> catalogue;  // null when none could be opened
+    std::shared_ptr<IArchiveCatalogue> catalogue;  // null when none could be opened
+    std::shared_ptr<IPhonebook> phonebook;
+    std::shared_ptr<IRecordingNotes> notes;
     CatalogueStatus status = CatalogueStatus::Ok;
     std::string setAsidePath;  // an unreadable catalogue was moved here and a new, empty one created
 };
 
 // Opens the catalogue of an archive folder. ReadWrite creates it on first use and falls back to a
 // read-only opening (status ReadOnly) where the folder can't be written. ReadOnly never creates anything
-// and gives no catalogue where there is none yet.
+// and gives no catalogue where there is none yet. Each program makes one opener and hands it to
+// whatever needs an archive.
 class IArchiveCatalogueOpener {
 public:
     virtual ~IArchiveCatalogueOpener() = default;
     virtual CatalogueOpening open(const std::string& archiveFolder, CatalogueAccess access) = 0;
+    // Waits for the archive's write lock: while it is held, no other program adds to the archive, so
+    // a copy and the catalogue's record of it are one step for everyone else.
+    virtual std::unique_ptr<IArchiveWriteLock> writeLock(const std::string& archiveFolder) = 0;
+    // Builds the catalogue anew from the folder, keeping the phonebook, notes and tags, under the lock.
+    virtual RebuildReport rebuild(const std::string& archiveFolder, const HashProgress& progress) = 0;
 };
 
 }  // namespace tapelink

@@ -12,6 +12,7 @@
 #include "archive/ArchiveFolder.h"
 #include "archive/ArchiveMarks.h"
 #include "archive/ArchiveNames.h"
+#include "archive/CatalogueFailureText.h"
 #include "common/Sha256.h"
 #include "phone/DeviceStatus.h"
 #include "phone/FileErrorText.h"
@@ -58,9 +59,15 @@ OffloadReport NewRecordingOffload::run(const std::string& driveRoot, const std::
     // archived (same size and metadata block, but no copy recorded from this very file).
     ArchiveMarker marker(m_catalogue, m_origin.phoneSerial);
     std::vector<ContentMatch> matches(entries.size());
-    m_catalogue.withSnapshot([&] {
+    const CatalogueStatus read = m_catalogue.withSnapshot([&] {
         for (std::size_t i = 0; i < entries.size(); ++i) matches[i] = marker.lookUp(entries[i]);
     });
+    if (read != CatalogueStatus::Ok) {
+        // What is archived is not known: nothing is copied on a guess.
+        m_report.refused = true;
+        observer.showMessage(catalogueFailureText(read), MessageIcon::Warning);
+        return m_report;
+    }
     std::vector<const RecordingEntry*> wanted;
     CatalogueChanges found;
     for (std::size_t i = 0; i < entries.size() && !stop.stop_requested(); ++i) {

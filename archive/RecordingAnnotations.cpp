@@ -35,7 +35,7 @@ bool RecordingAnnotations::nameContains(const std::string& phoneNumber, const st
 const std::unordered_set<std::string>& RecordingAnnotations::filesWithText(const std::string& text) {
     if (!m_haveFiles || m_filesText != text) {
         std::set<std::string> files;
-        if (m_catalogue != nullptr) m_catalogue->notes().filesWithText(text, files);
+        if (m_noteStore != nullptr) m_noteStore->filesWithText(text, files);
         m_files = {files.begin(), files.end()};
         m_filesText = text;
         m_haveFiles = true;
@@ -45,7 +45,7 @@ const std::unordered_set<std::string>& RecordingAnnotations::filesWithText(const
 
 const std::map<std::string, RecordingNote>& RecordingAnnotations::notes() {
     if (!m_haveNotes) {
-        if (m_catalogue != nullptr) m_catalogue->notes().allNotes(m_notes);
+        if (m_noteStore != nullptr) m_noteStore->allNotes(m_notes);
         m_haveNotes = true;
     }
     return m_notes;

@@ -26,10 +26,10 @@ struct RowAnnotation {
 // its catalogue. Made for one list or one search; notes and names are read once and then looked up.
 class RecordingAnnotations {
 public:
-    // catalogue may be null (no archive, or none could be opened): remarks are then empty and no file
-    // has a note.
-    RecordingAnnotations(const ContactDirectory& contacts, IArchiveCatalogue* catalogue)
-        : m_contacts(contacts), m_catalogue(catalogue) {}
+    // catalogue and notes, the archive's stores, may be null (no archive, or none could be opened):
+    // remarks are then empty and no file has a note.
+    RecordingAnnotations(const ContactDirectory& contacts, IArchiveCatalogue* catalogue, IRecordingNotes* notes)
+        : m_contacts(contacts), m_catalogue(catalogue), m_noteStore(notes) {}
 
     // The contact's name for a number as the metadata block holds it; empty when none fits.
     const std::string& nameFor(const std::string& phoneNumber);
@@ -53,6 +53,7 @@ private:
 
     const ContactDirectory& m_contacts;
     IArchiveCatalogue* m_catalogue;
+    IRecordingNotes* m_noteStore;
     std::unordered_map<std::string, std::string> m_names;  // by the number's raw bytes
     std::string m_namesText;                               // the text m_namesContaining was made for
     std::unordered_set<std::string> m_namesContaining;

@@ -96,11 +96,11 @@ std::vector<Contact> contactsOf(const std::string& archive) {
 }
 
 // The rows that pass, with their name, as the search fills them.
-double timeSearch(IArchiveCatalogue& catalogue, const ContactDirectory& contacts,
+double timeSearch(const CatalogueOpening& catalogue, const ContactDirectory& contacts,
                   const std::vector<RecordingEntry>& entries, const std::string& name, const std::string& note,
                   std::size_t& found) {
     const auto start = std::chrono::steady_clock::now();
-    RecordingAnnotations annotations(contacts, &catalogue);
+    RecordingAnnotations annotations(contacts, catalogue.catalogue.get(), catalogue.notes.get());
     std::vector<RowAnnotation> shown;
     for (const RecordingEntry& entry : entries) {
         if (!name.empty() && !annotations.nameContains(entry.phoneNumber, name)) continue;
@@ -133,9 +133,9 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "bench_names_notes: could not fill the catalogue in %s\n", archive.c_str());
         return 1;
     }
-    auto catalogue = SqliteCatalogueOpener().open(archive, CatalogueAccess::ReadOnly).catalogue;
+    const CatalogueOpening opening = SqliteCatalogueOpener().open(archive, CatalogueAccess::ReadOnly);
     std::vector<CatalogueRecord> records;
-    if (!catalogue || catalogue->liveRecords(records) != CatalogueStatus::Ok) return 1;
+    if (!opening.catalogue || opening.catalogue->liveRecords(records) != CatalogueStatus::Ok) return 1;
     std::vector<RecordingEntry> entries;
     for (const CatalogueRecord& record : records) {
         entries.push_back({record.size, record.fileName, record.direction, record.phoneNumber, record.startKey, "/"});
@@ -163,7 +163,7 @@ int main(int argc, char** argv) {
         std::size_t found = 0;
         // Taking turns, so that both see the same load on the machine.
         for (int run = 0; run < kRuns; ++run) {
-            ours = std::min(ours, timeSearch(*catalogue, contacts, entries, c.name, c.note, found));
+            ours = std::min(ours, timeSearch(opening, contacts, entries, c.name, c.note, found));
             shell = std::min(shell, timeShell(archive, c.query));
         }
         std::printf(

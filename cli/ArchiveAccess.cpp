@@ -7,14 +7,13 @@
 #include "app/ProfileFolder.h"
 #include "app/SettingsStore.h"
 #include "archive/ArchiveOwnFolder.h"
-#include "platform/SqliteArchiveCatalogue.h"
+#include "archive/CatalogueFailureText.h"
+#include "archive/CatalogueSession.h"
 
 namespace tapelink::cli {
 
 namespace {
 
-constexpr const char* kCatalogueFailed = "存档索引无法打开！";
-constexpr const char* kCatalogueNewer = "存档索引由更新版本的程序建立，无法打开！";
 constexpr const char* kFolderMissing = "上传路径错误！";
 
 // A progress line on stderr, only on a terminal, only while there is hashing to wait for.
@@ -49,53 +48,53 @@ bool ownFolderRefused(const std::string& folder, IMessageSink& messages) {
     return true;
 }
 
-}  // namespace
-
-OpenArchive openArchive(const std::string& folder, IMessageSink& messages) {
-    OpenArchive archive;
-    if (::access(folder.c_str(), F_OK) != 0) {
-        messages.showMessage(kFolderMissing, MessageIcon::Warning);
-        return archive;
-    }
-    if (ownFolderRefused(folder, messages)) return archive;
-    SqliteCatalogueOpener opener;
-    CatalogueOpening opening = opener.open(folder, CatalogueAccess::ReadWrite);
-    if (!opening.setAsidePath.empty()) {
-        messages.showMessage(catalogueSetAsideText(opening.setAsidePath), MessageIcon::Warning);
-    }
-    if (!opening.catalogue) {
-        // A read-only folder without a catalogue: an empty one stands in, so marks and listings still work.
-        if (opening.status == CatalogueStatus::ReadOnly || opening.status == CatalogueStatus::Ok) return archive;
-        messages.showMessage(opening.status == CatalogueStatus::NewerVersion ? kCatalogueNewer : kCatalogueFailed,
-                             MessageIcon::Warning);
-        return archive;
-    }
-    archive.catalogue = std::move(opening.catalogue);
-    archive.reconciled = reconcileCatalogue(*archive.catalogue, folder, {}, drawProgress);
-    if (archive.reconciled.status != CatalogueStatus::Ok) {
-        messages.showMessage(kCatalogueFailed, MessageIcon::Warning);
-        archive.catalogue.reset();
-    }
-    return archive;
+// The stores the session handed out, which outlive it.
+OpenArchive storesOf(const CatalogueSession& session) {
+    return {session.sharedCatalogue(), session.sharedPhonebook(), session.sharedNotes(), session.reconciled()};
 }
 
-std::unique_ptr<IArchiveCatalogue> openCatalogue(const std::string& folder, CatalogueAccess access,
-                                                 IMessageSink& messages) {
+}  // namespace
+
+OpenArchive openArchive(IArchiveCatalogueOpener& catalogues, const std::string& folder, IMessageSink& messages) {
     if (::access(folder.c_str(), F_OK) != 0) {
         messages.showMessage(kFolderMissing, MessageIcon::Warning);
-        return nullptr;
+        return {};
     }
-    if (ownFolderRefused(folder, messages)) return nullptr;
-    CatalogueOpening opening = SqliteCatalogueOpener().open(folder, access);
-    if (!opening.setAsidePath.empty()) {
-        messages.showMessage(catalogueSetAsideText(opening.setAsidePath), MessageIcon::Warning);
+    if (ownFolderRefused(folder, messages)) return {};
+    CatalogueSession session(catalogues, folder);
+    session.open(CatalogueAccess::ReadWrite);
+    if (!session.setAsidePath().empty()) {
+        messages.showMessage(catalogueSetAsideText(session.setAsidePath()), MessageIcon::Warning);
     }
-    const bool fine = opening.status == CatalogueStatus::Ok || opening.status == CatalogueStatus::ReadOnly;
-    if (!opening.catalogue && !fine) {
-        messages.showMessage(opening.status == CatalogueStatus::NewerVersion ? kCatalogueNewer : kCatalogueFailed,
-                             MessageIcon::Warning);
+    session.reconcile({}, drawProgress);
+    if (!session.isOpen()) {
+        // A read-only folder without a catalogue: an empty one stands in, so marks and listings still work.
+        if (session.status() == CatalogueStatus::ReadOnly || session.status() == CatalogueStatus::Ok) return {};
+        messages.showMessage(catalogueFailureText(session.status()), MessageIcon::Warning);
+        return {};
     }
-    return std::move(opening.catalogue);
+    if (session.reconciled().status != CatalogueStatus::Ok) {
+        messages.showMessage(catalogueFailureText(session.reconciled().status, false), MessageIcon::Warning);
+        return {};
+    }
+    return storesOf(session);
+}
+
+OpenArchive openCatalogue(IArchiveCatalogueOpener& catalogues, const std::string& folder, CatalogueAccess access,
+                          IMessageSink& messages) {
+    if (::access(folder.c_str(), F_OK) != 0) {
+        messages.showMessage(kFolderMissing, MessageIcon::Warning);
+        return {};
+    }
+    if (ownFolderRefused(folder, messages)) return {};
+    CatalogueSession session(catalogues, folder);
+    session.open(access);
+    if (!session.setAsidePath().empty()) {
+        messages.showMessage(catalogueSetAsideText(session.setAsidePath()), MessageIcon::Warning);
+    }
+    const bool fine = session.status() == CatalogueStatus::Ok || session.status() == CatalogueStatus::ReadOnly;
+    if (!session.isOpen() && !fine) messages.showMessage(catalogueFailureText(session.status()), MessageIcon::Warning);
+    return storesOf(session);
 }
 
 }  // namespace tapelink::cli

@@ -12,23 +12,25 @@ namespace tapelink::cli {
 // The upload folder given with --to, else the one stored in the settings; empty when neither is there.
 std::string archiveFolderOr(const std::string& to);
 
-// The catalogue of an archive folder, opened for the commands and brought in line with the folder.
+// The stores of an archive folder as a command opened them, each null when none could be opened.
 struct OpenArchive {
-    std::unique_ptr<IArchiveCatalogue> catalogue;  // null when none could be opened
+    std::shared_ptr<IArchiveCatalogue> catalogue;
+    std::shared_ptr<IPhonebook> phonebook;
+    std::shared_ptr<IRecordingNotes> notes;
     ReconcileReport reconciled;
 };
 
 // Opens the catalogue for writing where the folder allows it (else read-only) and reconciles it, with
 // a progress line on a terminal. An unreadable catalogue is set aside and rebuilt after one message.
 // Failures are told through messages; the catalogue is then null.
-OpenArchive openArchive(const std::string& folder, IMessageSink& messages);
+OpenArchive openArchive(IArchiveCatalogueOpener& catalogues, const std::string& folder, IMessageSink& messages);
 
 // The catalogue of an archive folder as it stands, without reconciling it with the folder (for what the
 // catalogue keeps beside the recordings, such as the phonebook). Null without a message where there is no
 // catalogue and none can be made (a read-only folder, or ReadOnly access); failures are told through
 // messages, and the catalogue is then null too.
-std::unique_ptr<IArchiveCatalogue> openCatalogue(const std::string& folder, CatalogueAccess access,
-                                                 IMessageSink& messages);
+OpenArchive openCatalogue(IArchiveCatalogueOpener& catalogues, const std::string& folder, CatalogueAccess access,
+                          IMessageSink& messages);
 
 // The one message shown when a damaged catalogue was set aside.
 std::string catalogueSetAsideText(const std::string& asidePath);

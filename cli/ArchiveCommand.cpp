@@ -6,12 +6,10 @@
 #include <cstdio>
 #include <iostream>
 
-#include "archive/ArchiveLayout.h"
 #include "archive/ArchiveVerify.h"
 #include "cli/ArchiveAccess.h"
 #include "cli/ArchiveOption.h"
 #include "cli/CellText.h"
-#include "platform/CatalogueRebuild.h"
 
 namespace tapelink::cli {
 
@@ -63,7 +61,7 @@ int ArchiveCommand::run() {
 }
 
 int ArchiveCommand::verify(const std::string& folder) {
-    OpenArchive archive = openArchive(folder, m_context.messages);
+    OpenArchive archive = openArchive(*m_context.catalogues, folder, m_context.messages);
     if (!archive.catalogue) return kExitMessage;
     const VerifyReport report = verifyArchive(*archive.catalogue, folder, {}, drawVerifyProgress);
     if (m_json) {
@@ -93,21 +91,19 @@ int ArchiveCommand::rebuild(const std::string& folder) {
         std::cerr << "上传路径错误！\n";
         return kExitMessage;
     }
-    const RebuildReport report = rebuildCatalogue(folder, drawBuildProgress);
+    const RebuildReport report = m_context.catalogues->rebuild(folder, drawBuildProgress);
     for (const std::string& aside : report.setAsideAs) {
         std::cerr << "无法读取的存档索引已移至 " << aside << "，其内容未被改动。\n";
     }
     switch (report.outcome) {
         case RebuildOutcome::LockUnavailable:
-            std::cerr << "无法锁定存档文件夹（" << catalogueFolderOf(folder)
-                      << "write.lock），存档索引未重建，原存档索引保持不变。\n";
+            std::cerr << "无法锁定存档文件夹（" << report.lockPlace << "），存档索引未重建，原存档索引保持不变。\n";
             return kExitMessage;
         case RebuildOutcome::NewerVersion:
             std::cerr << "存档索引由更新版本的程序建立，未重建，原存档索引保持不变。\n";
             return kExitMessage;
         case RebuildOutcome::Failed:
-            std::cerr << (report.reconciled.folderOpen ? "存档索引重建失败，原存档索引保持不变。\n"
-                                                       : "上传路径错误！\n");
+            std::cerr << (report.folderOpen ? "存档索引重建失败，原存档索引保持不变。\n" : "上传路径错误！\n");
             return kExitMessage;
         case RebuildOutcome::Done:
             break;
@@ -116,8 +112,8 @@ int ArchiveCommand::rebuild(const std::string& folder) {
     if (!report.carriedFrom.empty()) {
         std::cerr << "原存档索引中没有电话簿、备注和标签，已从较早的存档索引 " << report.carriedFrom << " 取回。\n";
     }
-    std::cout << "已登记 " << report.reconciled.added << " 个，无法读取 " << report.reconciled.unreadable << " 个\n";
-    return report.reconciled.unreadable > 0 ? kExitMessage : kExitOk;
+    std::cout << "已登记 " << report.added << " 个，无法读取 " << report.unreadable << " 个\n";
+    return report.unreadable > 0 ? kExitMessage : kExitOk;
 }
 
 }  // namespace tapelink::cli

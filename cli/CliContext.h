@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "archive/IArchiveCatalogue.h"
 #include "cli/ExitStatus.h"
 #include "cli/StderrMessages.h"
 
@@ -11,7 +12,8 @@ namespace tapelink::cli {
 
 // What every command shares: the global options and the way output is printed.
 struct CliContext {
-    std::string storeOption;  // --store DIR
+    std::string storeOption;                        // --store DIR
+    IArchiveCatalogueOpener* catalogues = nullptr;  // the archives' catalogues: the program's one opener
     StderrMessages messages;
 
     // The telephone's drive root with its trailing '/': --store, then TAPELINK_STORE, then the

@@ -71,10 +71,11 @@ int ContactsCommand::run() {
 }
 
 int ContactsCommand::list(const std::string& folder) {
-    const auto catalogue = openCatalogue(folder, CatalogueAccess::ReadOnly, m_context.messages);
+    const OpenArchive archive =
+        openCatalogue(*m_context.catalogues, folder, CatalogueAccess::ReadOnly, m_context.messages);
     if (m_context.messages.anyShown()) return kExitMessage;
     std::vector<Contact> contacts;
-    if (catalogue && !told(catalogue->phonebook().contacts(contacts), m_context.messages, kReadFailed)) {
+    if (archive.phonebook && !told(archive.phonebook->contacts(contacts), m_context.messages, kReadFailed)) {
         return kExitMessage;
     }
     if (m_json) {
@@ -115,13 +116,14 @@ int ContactsCommand::importFile(const std::string& folder) {
         std::cerr << cellText(m_file) << ": 另有 " << contents.skippedCount - static_cast<int>(contents.skipped.size())
                   << " 处已跳过\n";
     }
-    const auto catalogue = openCatalogue(folder, CatalogueAccess::ReadWrite, m_context.messages);
-    if (!catalogue) {
+    const OpenArchive archive =
+        openCatalogue(*m_context.catalogues, folder, CatalogueAccess::ReadWrite, m_context.messages);
+    if (!archive.phonebook) {
         if (!m_context.messages.anyShown()) m_context.messages.showMessage(kReadOnly, MessageIcon::Warning);
         return kExitMessage;
     }
     ContactImportCounts counts;
-    if (!told(catalogue->phonebook().import(contents.contacts, counts), m_context.messages, kStoreFailed)) {
+    if (!told(archive.phonebook->import(contents.contacts, counts), m_context.messages, kStoreFailed)) {
         return kExitMessage;
     }
     std::cout << "新增 " << counts.added << " 个，更新 " << counts.updated << " 个，未变 " << counts.unchanged
@@ -130,10 +132,11 @@ int ContactsCommand::importFile(const std::string& folder) {
 }
 
 int ContactsCommand::exportFile(const std::string& folder) {
-    const auto catalogue = openCatalogue(folder, CatalogueAccess::ReadOnly, m_context.messages);
+    const OpenArchive archive =
+        openCatalogue(*m_context.catalogues, folder, CatalogueAccess::ReadOnly, m_context.messages);
     if (m_context.messages.anyShown()) return kExitMessage;
     std::vector<Contact> contacts;
-    if (catalogue && !told(catalogue->phonebook().contacts(contacts), m_context.messages, kReadFailed)) {
+    if (archive.phonebook && !told(archive.phonebook->contacts(contacts), m_context.messages, kReadFailed)) {
         return kExitMessage;
     }
     if (writeContactFile(m_file, contactCsvText(contacts)) != ContactFileStatus::Ok) {
@@ -151,25 +154,27 @@ int ContactsCommand::add(const std::string& folder) {
             return kExitUsage;
         }
     }
-    const auto catalogue = openCatalogue(folder, CatalogueAccess::ReadWrite, m_context.messages);
-    if (!catalogue) {
+    const OpenArchive archive =
+        openCatalogue(*m_context.catalogues, folder, CatalogueAccess::ReadWrite, m_context.messages);
+    if (!archive.phonebook) {
         if (!m_context.messages.anyShown()) m_context.messages.showMessage(kReadOnly, MessageIcon::Warning);
         return kExitMessage;
     }
     // As an import of one contact: a name already there gains the numbers instead of a twin.
     ContactImportCounts counts;
     const Contact contact{0, m_name, m_numbers, m_company};
-    return told(catalogue->phonebook().import({contact}, counts), m_context.messages, kStoreFailed) ? kExitOk
-                                                                                                    : kExitMessage;
+    return told(archive.phonebook->import({contact}, counts), m_context.messages, kStoreFailed) ? kExitOk
+                                                                                                : kExitMessage;
 }
 
 int ContactsCommand::remove(const std::string& folder) {
-    const auto catalogue = openCatalogue(folder, CatalogueAccess::ReadWrite, m_context.messages);
-    if (!catalogue) {
+    const OpenArchive archive =
+        openCatalogue(*m_context.catalogues, folder, CatalogueAccess::ReadWrite, m_context.messages);
+    if (!archive.phonebook) {
         if (!m_context.messages.anyShown()) m_context.messages.showMessage(kReadOnly, MessageIcon::Warning);
         return kExitMessage;
     }
-    IPhonebook& phonebook = catalogue->phonebook();
+    IPhonebook& phonebook = *archive.phonebook;
     std::vector<Contact> contacts;
     if (!told(phonebook.contacts(contacts), m_context.messages, kReadFailed)) return kExitMessage;
     int removed = 0;

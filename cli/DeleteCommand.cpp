@@ -54,7 +54,7 @@ int DeleteCommand::runArchived() {
         messages.showMessage(kIndexUnusable, MessageIcon::Stop);
         return kExitMessage;
     }
-    OpenArchive archive = openArchive(folder, messages);
+    OpenArchive archive = openArchive(*m_context.catalogues, folder, messages);
     if (!archive.catalogue) {
         if (messages.failed()) return kExitMessage;
         // A folder that can't be written and holds no catalogue: nothing is known to be archived there.

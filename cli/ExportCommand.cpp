@@ -3,6 +3,7 @@
 #include <iostream>
 
 #include "archive/ArchiveSearch.h"
+#include "archive/CatalogueSession.h"
 #include "archive/SearchMessages.h"
 #include "cli/ArchiveAccess.h"
 #include "cli/ArchiveOption.h"
@@ -10,7 +11,6 @@
 #include "cli/PhoneListScan.h"
 #include "cli/SearchRowCollector.h"
 #include "export/ExcelExporter.h"
-#include "platform/SqliteArchiveCatalogue.h"
 #include "platform/XlsxSpreadsheet.h"
 
 namespace tapelink::cli {
@@ -69,14 +69,15 @@ std::optional<TextTable> ExportCommand::phoneList() {
     if (!phoneListReadable(list.result, m_context.messages)) return std::nullopt;
     // Names and notes from the archive's catalogue, read without changing it; no archive leaves them empty.
     const std::string folder = archiveFolderOr(m_archive);
-    std::unique_ptr<IArchiveCatalogue> catalogue;
-    if (!folder.empty()) catalogue = SqliteCatalogueOpener().open(folder, CatalogueAccess::ReadOnly).catalogue;
+    CatalogueSession archive(*m_context.catalogues, folder);
+    if (!folder.empty()) archive.open(CatalogueAccess::ReadOnly);
     std::vector<Contact> contacts;
-    if (catalogue) catalogue->phonebook().contacts(contacts);
+    if (archive.isOpen()) archive.phonebook()->contacts(contacts);
     const ContactDirectory directory(contacts);
     std::vector<std::string> names;
     std::vector<std::string> remarks;
-    for (RowAnnotation& annotation : RecordingAnnotations(directory, catalogue.get()).annotate(list.entries)) {
+    for (RowAnnotation& annotation :
+         RecordingAnnotations(directory, archive.catalogue(), archive.notes()).annotate(list.entries)) {
         names.push_back(std::move(annotation.name));
         remarks.push_back(std::move(annotation.remark));
     }
@@ -93,11 +94,12 @@ std::optional<TextTable> ExportCommand::searchResults() {
     StderrMessages searchMessages;
     FailureTrackingSink messages(searchMessages, kMsgNothingFound);
     // Names and notes from the folder's catalogue, read without changing it.
-    auto catalogue = SqliteCatalogueOpener().open(m_searchFolder, CatalogueAccess::ReadOnly).catalogue;
+    CatalogueSession archive(*m_context.catalogues, m_searchFolder);
+    archive.open(CatalogueAccess::ReadOnly);
     std::vector<Contact> contacts;
-    if (catalogue) catalogue->phonebook().contacts(contacts);
+    if (archive.isOpen()) archive.phonebook()->contacts(contacts);
     const ContactDirectory directory(contacts);
-    RecordingAnnotations annotations(directory, catalogue.get());
+    RecordingAnnotations annotations(directory, archive.catalogue(), archive.notes());
     ArchiveSearch search(rows, messages);
     search.setAnnotations(&annotations);
     search.setSearchFolder(m_searchFolder);

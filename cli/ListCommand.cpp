@@ -4,6 +4,8 @@
 #include <optional>
 
 #include "archive/ArchiveMarks.h"
+#include "archive/CatalogueFailureText.h"
+#include "archive/CatalogueSession.h"
 #include "archive/RecordingAnnotations.h"
 #include "cli/ArchiveAccess.h"
 #include "cli/ArchiveOption.h"
@@ -16,7 +18,6 @@
 #include "phone/PhoneListRow.h"
 #include "phone/VolumeMessages.h"
 #include "platform/LinuxDeviceLocator.h"
-#include "platform/SqliteArchiveCatalogue.h"
 
 namespace tapelink::cli {
 
@@ -108,18 +109,16 @@ int ListCommand::run() {
             std::cerr << "没有上传路径：请用 --archive DIR 指定，或先在窗口中选择一个。\n";
             return kExitUsage;
         }
-        archive = openArchive(folder, messages);
+        archive = openArchive(*m_context.catalogues, folder, messages);
     }
     // Names only read the phonebook: listing never creates a catalogue, and a missing archive means no names.
-    std::unique_ptr<IArchiveCatalogue> phonebookSource;
-    if (!archive.catalogue && !folder.empty() && (m_names || m_json)) {
-        phonebookSource = SqliteCatalogueOpener().open(folder, CatalogueAccess::ReadOnly).catalogue;
-    }
-    IArchiveCatalogue* withPhonebook = archive.catalogue ? archive.catalogue.get() : phonebookSource.get();
+    CatalogueSession phonebookSource(*m_context.catalogues, folder);
+    if (!archive.catalogue && !folder.empty() && (m_names || m_json)) phonebookSource.open(CatalogueAccess::ReadOnly);
+    IPhonebook* phonebook = archive.phonebook ? archive.phonebook.get() : phonebookSource.phonebook();
     std::vector<Contact> contacts;
-    if (withPhonebook != nullptr) withPhonebook->phonebook().contacts(contacts);
+    if (phonebook != nullptr) phonebook->contacts(contacts);
     const ContactDirectory directory(contacts);
-    RecordingAnnotations names(directory, nullptr);
+    RecordingAnnotations names(directory, nullptr, nullptr);
     std::optional<ArchiveMarker> marker;
     if (archive.catalogue) marker.emplace(*archive.catalogue, LinuxDeviceLocator().phoneSerial(root));
     ScanResult result;
@@ -151,7 +150,10 @@ int ListCommand::run() {
         StreamingTableView view(m_archived, marker ? &*marker : nullptr, m_names ? &names : nullptr);
         const auto scan = [&] { result = ScanCatalogue(root, header, view, messages); };
         if (archive.catalogue) {
-            archive.catalogue->withSnapshot(scan);
+            // Marks read without one steady view of the catalogue may be wrong: the listing says so.
+            const CatalogueStatus read = archive.catalogue->withSnapshot(scan);
+            if (read != CatalogueStatus::Ok)
+                messages.showMessage(catalogueFailureText(read, false), MessageIcon::Warning);
         } else {
             scan();
         }

@@ -55,24 +55,24 @@ bool NotedRecording::locate(const std::string& folder, const std::string& file, 
         return false;
     }
     if (forChange) {
-        m_catalogue = openArchive(folder, m_context.messages).catalogue;
+        m_archive = openArchive(*m_context.catalogues, folder, m_context.messages);
         if (m_context.messages.anyShown()) return false;
-        if (!m_catalogue || !m_catalogue->writable()) {
+        if (!m_archive.catalogue || !m_archive.catalogue->writable()) {
             refuse(kReadOnly);
             return false;
         }
     } else {
         // Reading never creates a catalogue.
-        m_catalogue = openCatalogue(folder, CatalogueAccess::ReadOnly, m_context.messages);
+        m_archive = openCatalogue(*m_context.catalogues, folder, CatalogueAccess::ReadOnly, m_context.messages);
         if (m_context.messages.anyShown()) return false;
     }
     std::optional<CatalogueRecord> record;
-    if (m_catalogue && m_catalogue->findByName(m_fileName, record) != CatalogueStatus::Ok) {
+    if (m_archive.catalogue && m_archive.catalogue->findByName(m_fileName, record) != CatalogueStatus::Ok) {
         refuse(kReadFailed);
         return false;
     }
     // A recording not catalogued yet (an archive that can only be read) has no note, but is no stranger.
-    if (!record && !(m_catalogue == nullptr && fs::is_regular_file(fs::path(folder) / m_fileName, error))) {
+    if (!record && !(m_archive.catalogue == nullptr && fs::is_regular_file(fs::path(folder) / m_fileName, error))) {
         refuse("存档中没有这个录音：" + cellText(m_fileName));
         return false;
     }
@@ -81,8 +81,8 @@ bool NotedRecording::locate(const std::string& folder, const std::string& file, 
 
 bool NotedRecording::read(RecordingNote& note) {
     note = {};
-    if (m_catalogue == nullptr) return true;
-    if (m_catalogue->notes().noteOf(m_fileName, note) == CatalogueStatus::Ok) return true;
+    if (m_archive.catalogue == nullptr) return true;
+    if (m_archive.notes->noteOf(m_fileName, note) == CatalogueStatus::Ok) return true;
     refuse(kReadFailed);
     return false;
 }
@@ -98,7 +98,7 @@ bool NotedRecording::store(RecordingNote note) {
         case NoteProblem::None:
             break;
     }
-    const CatalogueStatus status = m_catalogue->notes().setNote(m_fileName, note);
+    const CatalogueStatus status = m_archive.notes->setNote(m_fileName, note);
     if (status == CatalogueStatus::Ok) return true;
     refuse(status == CatalogueStatus::ReadOnly ? kReadOnly : kStoreFailed);
     return false;

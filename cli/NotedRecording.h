@@ -6,6 +6,7 @@
 
 #include "archive/IArchiveCatalogue.h"
 #include "archive/RecordingNote.h"
+#include "cli/ArchiveAccess.h"
 #include "cli/CliContext.h"
 
 namespace tapelink::cli {
@@ -31,7 +32,7 @@ private:
     void refuse(const std::string& text);
 
     CliContext& m_context;
-    std::unique_ptr<IArchiveCatalogue> m_catalogue;  // null: a read-only archive never catalogued
+    OpenArchive m_archive;  // no stores: a read-only archive never catalogued
     std::string m_fileName;
     bool m_ready = false;
 };

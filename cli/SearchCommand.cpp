@@ -3,13 +3,13 @@
 #include <iostream>
 
 #include "archive/ArchiveSearch.h"
+#include "archive/CatalogueSession.h"
 #include "cli/ArchiveAccess.h"
 #include "cli/ArchiveOption.h"
 #include "cli/RecordingFields.h"
 #include "cli/SearchRowCollector.h"
 #include "cli/SearchRowPrinter.h"
 #include "export/SheetLayout.h"
-#include "platform/SqliteArchiveCatalogue.h"
 
 namespace tapelink::cli {
 
@@ -54,11 +54,12 @@ int SearchCommand::run() {
     }
     const SearchCriteria criteria = m_options.criteria();
     // A search only reads: a folder without a catalogue searches by number, as before there was one.
-    auto catalogue = SqliteCatalogueOpener().open(m_folder, CatalogueAccess::ReadOnly).catalogue;
+    CatalogueSession archive(*m_context.catalogues, m_folder);
+    archive.open(CatalogueAccess::ReadOnly);
     std::vector<Contact> contacts;
-    if (catalogue) catalogue->phonebook().contacts(contacts);
+    if (archive.isOpen()) archive.phonebook()->contacts(contacts);
     const ContactDirectory directory(contacts);
-    RecordingAnnotations annotations(directory, catalogue.get());
+    RecordingAnnotations annotations(directory, archive.catalogue(), archive.notes());
     const auto run = [&](ISearchResultList& rows) {
         ArchiveSearch search(rows, m_context.messages);
         search.setAnnotations(&annotations);
@@ -75,7 +76,7 @@ int SearchCommand::run() {
         std::vector<std::string> titles;
         for (const SearchColumn& column : searchColumns()) titles.emplace_back(column.title);
         titles.emplace_back(kNameTitle);
-        printJsonRows(titles, rows.rows(), resultFields(rows.rows(), catalogue.get()));
+        printJsonRows(titles, rows.rows(), resultFields(rows.rows(), archive.catalogue()));
     }
     return m_context.messages.anyShown() ? kExitMessage : kExitOk;
 }

@@ -5,6 +5,7 @@
 #include <map>
 
 #include "archive/ArchiveSearch.h"
+#include "archive/CatalogueSession.h"
 #include "archive/RecordingAnnotations.h"
 #include "archive/SearchMessages.h"
 #include "cli/ArchiveAccess.h"
@@ -14,7 +15,6 @@
 #include "cli/InterruptStop.h"
 #include "cli/SearchRowCollector.h"
 #include "platform/LibraryShareTools.h"
-#include "platform/SqliteArchiveCatalogue.h"
 #include "sharing/ShareRun.h"
 
 namespace tapelink::cli {
@@ -117,11 +117,12 @@ std::optional<std::vector<ShareItem>> ShareCommand::searchItems() {
     SearchRowCollector rows;
     StderrMessages searchMessages;
     FailureTrackingSink messages(searchMessages, kMsgNothingFound);
-    auto catalogue = SqliteCatalogueOpener().open(m_searchFolder, CatalogueAccess::ReadOnly).catalogue;
+    CatalogueSession archive(*m_context.catalogues, m_searchFolder);
+    archive.open(CatalogueAccess::ReadOnly);
     std::vector<Contact> contacts;
-    if (catalogue) catalogue->phonebook().contacts(contacts);
+    if (archive.isOpen()) archive.phonebook()->contacts(contacts);
     const ContactDirectory directory(contacts);
-    RecordingAnnotations annotations(directory, catalogue.get());
+    RecordingAnnotations annotations(directory, archive.catalogue(), archive.notes());
     ArchiveSearch search(rows, messages);
     search.setAnnotations(&annotations);
     search.setSearchFolder(m_searchFolder);
@@ -157,13 +158,14 @@ std::optional<std::vector<ShareItem>> ShareCommand::fileItems() {
         byFolder[std::filesystem::path(items[i].path).parent_path().string()].push_back(i);
     }
     for (const auto& [folder, indexes] : byFolder) {
-        auto catalogue = SqliteCatalogueOpener().open(folder, CatalogueAccess::ReadOnly).catalogue;
+        CatalogueSession archive(*m_context.catalogues, folder);
+        archive.open(CatalogueAccess::ReadOnly);
         std::vector<Contact> contacts;
-        if (catalogue) catalogue->phonebook().contacts(contacts);
+        if (archive.isOpen()) archive.phonebook()->contacts(contacts);
         const ContactDirectory directory(contacts);
         std::vector<SearchResultRow> rows;
         for (const std::size_t i : indexes) rows.push_back(items[i].row);
-        RecordingAnnotations(directory, catalogue.get()).annotate(rows, folder + "/");
+        RecordingAnnotations(directory, archive.catalogue(), archive.notes()).annotate(rows, folder + "/");
         for (std::size_t k = 0; k < indexes.size(); ++k) items[indexes[k]].row = std::move(rows[k]);
     }
     return items;

@@ -10,7 +10,6 @@
 #include "app/ProfileFolder.h"
 #include "app/SettingsStore.h"
 #include "archive/ArchiveOnPhone.h"
-#include "archive/ArchiveWriteLock.h"
 #include "archive/CatalogueLedger.h"
 #include "archive/ReplacedFileKeeper.h"
 #include "cli/ArchiveAccess.h"
@@ -182,13 +181,13 @@ int UploadCommand::run() {
     host.setEngine(engine);
     // Nothing is added to an archive without its lock; the catalogue records every copy. Replaced files are
     // kept aside whether or not the catalogue opens.
-    const ArchiveWriteLock lock(folder);
+    const std::unique_ptr<IArchiveWriteLock> lock = m_context.catalogues->writeLock(folder);
     const bool folderThere = ::access(folder.c_str(), F_OK) == 0;
-    if (folderThere && !lock.held()) {
-        m_context.messages.showMessage(lock.failure(), MessageIcon::Warning);
+    if (folderThere && !lock->held()) {
+        m_context.messages.showMessage(lock->failure(), MessageIcon::Warning);
         return kExitMessage;
     }
-    OpenArchive archive = folderThere ? openArchive(folder, m_context.messages) : OpenArchive{};
+    OpenArchive archive = folderThere ? openArchive(*m_context.catalogues, folder, m_context.messages) : OpenArchive{};
     std::optional<CatalogueLedger> ledger;
     ReplacedFileKeeper keeper(folder);
     if (archive.catalogue && archive.catalogue->writable()) {
@@ -227,7 +226,8 @@ int UploadCommand::run() {
 int UploadCommand::runNew(const std::string& root, const std::string& folder) {
     std::stop_source stop;
     catchInterrupts();
-    const UploadNewResult result = runUploadNew(root, folder, m_context.messages, stop, g_interrupted);
+    const UploadNewResult result =
+        runUploadNew(*m_context.catalogues, root, folder, m_context.messages, stop, g_interrupted);
     if (!result.ran) return kExitMessage;
     if (result.report.terminated) {
         std::cerr << "已中断。\n";

@@ -3,7 +3,6 @@
 #include <unistd.h>
 
 #include "archive/ArchiveOnPhone.h"
-#include "archive/ArchiveWriteLock.h"
 #include "cli/ArchiveAccess.h"
 #include "cli/PhoneListScan.h"
 #include "cli/TerminalUploadObserver.h"
@@ -11,8 +10,9 @@
 
 namespace tapelink::cli {
 
-UploadNewResult runUploadNew(const std::string& driveRoot, const std::string& archiveFolder, IMessageSink& messages,
-                             std::stop_source stop, const std::atomic<bool>& interrupted) {
+UploadNewResult runUploadNew(IArchiveCatalogueOpener& catalogues, const std::string& driveRoot,
+                             const std::string& archiveFolder, IMessageSink& messages, std::stop_source stop,
+                             const std::atomic<bool>& interrupted) {
     UploadNewResult result;
     if (archivePlace(driveRoot, archiveFolder) == ArchivePlace::OnPhone) {
         messages.showMessage(archiveOnPhoneText(archiveFolder), MessageIcon::Stop);
@@ -22,13 +22,13 @@ UploadNewResult runUploadNew(const std::string& driveRoot, const std::string& ar
     if (!phoneListReadable(list.result, messages)) return result;
     // Held from before the catalogue is read until the last copy is recorded: a second program adding to
     // this archive waits, then sees everything this one copied.
-    const ArchiveWriteLock lock(archiveFolder);
-    if (!lock.held() && ::access(archiveFolder.c_str(), F_OK) == 0) {
-        messages.showMessage(lock.failure(), MessageIcon::Warning);
+    const std::unique_ptr<IArchiveWriteLock> lock = catalogues.writeLock(archiveFolder);
+    if (!lock->held() && ::access(archiveFolder.c_str(), F_OK) == 0) {
+        messages.showMessage(lock->failure(), MessageIcon::Warning);
         return result;
     }
     // A missing folder is told here.
-    OpenArchive archive = openArchive(archiveFolder, messages);
+    OpenArchive archive = openArchive(catalogues, archiveFolder, messages);
     if (!archive.catalogue) return result;
     std::vector<std::string> names;
     for (const auto& row : list.rows) names.push_back(row[1]);

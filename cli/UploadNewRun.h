@@ -4,6 +4,7 @@
 #include <stop_token>
 #include <string>
 
+#include "archive/IArchiveCatalogue.h"
 #include "archive/NewRecordingOffload.h"
 #include "common/IMessageSink.h"
 
@@ -16,8 +17,9 @@ struct UploadNewResult {
     bool ran = false;  // false: the telephone's list or the archive could not be read; a message said why
 };
 
-UploadNewResult runUploadNew(const std::string& driveRoot, const std::string& archiveFolder, IMessageSink& messages,
-                             std::stop_source stop, const std::atomic<bool>& interrupted);
+UploadNewResult runUploadNew(IArchiveCatalogueOpener& catalogues, const std::string& driveRoot,
+                             const std::string& archiveFolder, IMessageSink& messages, std::stop_source stop,
+                             const std::atomic<bool>& interrupted);
 
 // "新存档 N 个，此前已存档 M 个，失败 F 个"
 std::string uploadNewSummary(const OffloadReport& report);

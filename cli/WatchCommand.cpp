@@ -40,9 +40,10 @@ protected:
 // Uploads the new recordings of a telephone that was not there at the last notification.
 class ArrivalUploader : public NotificationPrinter {
 public:
-    ArrivalUploader(const IDeviceLocator& locator, std::string archiveFolder, IMessageSink& messages,
-                    std::stop_source stop)
+    ArrivalUploader(const IDeviceLocator& locator, IArchiveCatalogueOpener& catalogues, std::string archiveFolder,
+                    IMessageSink& messages, std::stop_source stop)
         : NotificationPrinter(locator),
+          m_catalogues(catalogues),
           m_archiveFolder(std::move(archiveFolder)),
           m_messages(messages),
           m_stop(std::move(stop)) {}
@@ -50,12 +51,14 @@ public:
         const std::string before = m_known;
         NotificationPrinter::deviceArrived();
         if (m_known.empty() || m_known == before) return;
-        const UploadNewResult result = runUploadNew(m_known, m_archiveFolder, m_messages, m_stop, m_never);
+        const UploadNewResult result =
+            runUploadNew(m_catalogues, m_known, m_archiveFolder, m_messages, m_stop, m_never);
         std::cout << "upload-new\t" << m_known << '\t'
                   << (result.ran ? uploadNewSummary(result.report) : std::string("未运行")) << std::endl;
     }
 
 private:
+    IArchiveCatalogueOpener& m_catalogues;
     std::string m_archiveFolder;
     IMessageSink& m_messages;
     std::stop_source m_stop;
@@ -97,7 +100,7 @@ int WatchCommand::run() {
     }
     std::stop_source uploadStop;
     NotificationPrinter plainPrinter(locator);
-    ArrivalUploader uploader(locator, archiveFolder, m_context.messages, uploadStop);
+    ArrivalUploader uploader(locator, *m_context.catalogues, archiveFolder, m_context.messages, uploadStop);
     IDeviceChangeObserver& printer = m_uploadNew ? static_cast<IDeviceChangeObserver&>(uploader) : plainPrinter;
     std::atomic<bool> failed = false;
     std::jthread worker([&](std::stop_token stop) {

@@ -17,6 +17,7 @@
 #include "cli/UsageErrorText.h"
 #include "cli/WatchCommand.h"
 #include "common/ProcessEnd.h"
+#include "platform/SqliteArchiveCatalogue.h"
 #ifdef TAPELINK_CLI_PLAY
 #include "cli/PlayCommand.h"
 #endif
@@ -35,7 +36,10 @@ int runCommandLine(int argc, char** argv) {
     // Help and version go to stdout as CLI11 prints them; a refused command line is told in Chinese.
     app.failure_message([](const CLI::App* failed, const CLI::Error& error) { return usageErrorText(*failed, error); });
     app.set_version_flag("--version", std::string("tapelink-cli ") + TAPELINK_VERSION);
+    // The archives' catalogues: SQLite files in each archive folder.
+    tapelink::SqliteCatalogueOpener catalogues;
     CliContext context;
+    context.catalogues = &catalogues;
     app.add_option("--store", context.storeOption, "Folder to use as the telephone's drive root")
         ->envname("TAPELINK_STORE");
 

@@ -9,10 +9,12 @@
 
 #include "archive/ArchiveLayout.h"
 #include "archive/ArchiveWriteLock.h"
-#include "archive/OldCatalogues.h"
+#include "archive/CatalogueReconciler.h"
 #include "archive/StampedName.h"
 #include "platform/CatalogueCarryOver.h"
+#include "platform/OldCatalogues.h"
 #include "platform/SqliteArchiveCatalogue.h"
+#include "platform/SqliteCatalogueFiles.h"
 
 namespace tapelink {
 
@@ -93,8 +95,11 @@ RebuildOutcome build(const std::string& archiveFolder, const std::string& buildi
                      RebuildReport& report) {
     CatalogueOpening opening = openCatalogueToBuild(building);
     if (!opening.catalogue) return RebuildOutcome::Failed;
-    report.reconciled = reconcileCatalogue(*opening.catalogue, archiveFolder, {}, progress);
-    const bool built = report.reconciled.folderOpen && report.reconciled.status == CatalogueStatus::Ok;
+    const ReconcileReport reconciled = reconcileCatalogue(*opening.catalogue, archiveFolder, {}, progress);
+    report.added = reconciled.added;
+    report.unreadable = reconciled.unreadable;
+    report.folderOpen = reconciled.folderOpen;
+    const bool built = reconciled.folderOpen && reconciled.status == CatalogueStatus::Ok;
     return built ? RebuildOutcome::Done : RebuildOutcome::Failed;
 }
 
@@ -159,6 +164,7 @@ RebuildReport rebuildCatalogue(const std::string& archiveFolder, const HashProgr
     const ArchiveWriteLock lock(archiveFolder);
     if (!lock.held()) {
         report.outcome = RebuildOutcome::LockUnavailable;
+        report.lockPlace = lock.place();
         return report;
     }
     report.outcome = rebuildLocked(archiveFolder, progress, report);

@@ -1,27 +1,11 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
-#include <vector>
 
-#include "archive/CatalogueReconciler.h"
+#include "archive/CatalogueRebuildReport.h"
 
 namespace tapelink {
-
-enum class RebuildOutcome {
-    Done,
-    LockUnavailable,  // the archive's write lock could not be taken; nothing was changed
-    NewerVersion,     // the catalogue was written by a later version; nothing was changed
-    Failed,           // the new catalogue could not be made; the old one stays in place
-};
-
-struct RebuildReport {
-    RebuildOutcome outcome = RebuildOutcome::Failed;
-    ReconcileReport reconciled;
-    std::string keptAs;                   // the previous catalogue's new name in .tapelink/, if there was one
-    std::vector<std::string> setAsideAs;  // an unreadable catalogue, or a link or special file in its place
-    std::string carriedFrom;              // an older catalogue the phonebook and notes were taken from
-    int removedOld = 0;                   // old catalogues removed beyond the number kept
-};
 
 // How many catalogues kept by earlier rebuilds stay beside the current one.
 inline constexpr std::size_t kOldCataloguesKept = 3;

@@ -9,7 +9,10 @@
 
 #include "archive/ArchiveLayout.h"
 #include "archive/ArchiveOwnFolder.h"
+#include "archive/ArchiveWriteLock.h"
 #include "archive/StampedName.h"
+#include "platform/CatalogueRebuild.h"
+#include "platform/SqliteCatalogueFiles.h"
 #include "platform/SqliteStatement.h"
 
 namespace tapelink {
@@ -233,6 +236,14 @@ void rollBackHotJournal(const std::string& path) {
     sqlite3_close(db);
 }
 
+// The catalogue and the two stores kept in the same file, which keep the connection alive between them.
+void handOut(CatalogueOpening& opening, sqlite3* db, bool writable) {
+    auto catalogue = std::make_shared<SqliteArchiveCatalogue>(db, writable);
+    opening.phonebook = std::shared_ptr<IPhonebook>(catalogue, &catalogue->phonebook());
+    opening.notes = std::shared_ptr<IRecordingNotes>(catalogue, &catalogue->notes());
+    opening.catalogue = std::move(catalogue);
+}
+
 CatalogueOpening openReadOnly(const std::string& path) {
     CatalogueOpening opening;
     if (!regularOrAbsent(path) || !companionsRegular(path)) {
@@ -253,7 +264,7 @@ CatalogueOpening openReadOnly(const std::string& path) {
         sqlite3_close(db);
         return opening;
     }
-    opening.catalogue = std::make_unique<SqliteArchiveCatalogue>(db, false);
+    handOut(opening, db, false);
     opening.status = CatalogueStatus::ReadOnly;
     return opening;
 }
@@ -362,11 +373,13 @@ CatalogueStatus SqliteArchiveCatalogue::findOrigin(const PhoneOrigin& origin, bo
     return code == SQLITE_ROW || code == SQLITE_DONE ? CatalogueStatus::Ok : statusOf(code);
 }
 
-void SqliteArchiveCatalogue::withSnapshot(const std::function<void()>& lookups) {
+CatalogueStatus SqliteArchiveCatalogue::withSnapshot(const std::function<void()>& lookups) {
     // One read transaction: the shared lock is taken once, not around each statement.
-    const bool began = sqlite3_exec(m_db, "BEGIN", nullptr, nullptr, nullptr) == SQLITE_OK;
+    const int began = sqlite3_exec(m_db, "BEGIN", nullptr, nullptr, nullptr);
     lookups();
-    if (began) sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr);
+    if (began != SQLITE_OK) return statusOf(began);
+    const int ended = sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr);
+    return ended == SQLITE_OK ? CatalogueStatus::Ok : statusOf(ended);
 }
 
 CatalogueStatus SqliteArchiveCatalogue::apply(const CatalogueChanges& changes) {
@@ -470,7 +483,11 @@ CatalogueOpening SqliteCatalogueOpener::open(const std::string& archiveFolder, C
     // A .tapelink/ that is a link, a file or another disk's folder is never used: the catalogue would land
     // outside the archive.
     const ArchiveOwnFolder own(archiveFolder, ArchiveOwnFolder::Mode::OpenOnly);
-    if (own.archiveFd() >= 0 && !own.failure().empty()) return {nullptr, CatalogueStatus::Failed, {}};
+    if (own.archiveFd() >= 0 && !own.failure().empty()) {
+        CatalogueOpening refused;
+        refused.status = CatalogueStatus::Failed;
+        return refused;
+    }
     if (access == CatalogueAccess::ReadOnly) return openReadOnly(path);
 
     if (::mkdir(folder.c_str(), 0777) != 0 && errno != EEXIST) {
@@ -498,7 +515,7 @@ CatalogueOpening SqliteCatalogueOpener::open(const std::string& archiveFolder, C
         }
         opening.status = check(db, true, code);
         if (opening.status == CatalogueStatus::Ok) {
-            opening.catalogue = std::make_unique<SqliteArchiveCatalogue>(db, true);
+            handOut(opening, db, true);
             return opening;
         }
         sqlite3_close(db);
@@ -526,8 +543,16 @@ CatalogueOpening openCatalogueToBuild(const std::string& path) {
         sqlite3_close(db);
         return opening;
     }
-    opening.catalogue = std::make_unique<SqliteArchiveCatalogue>(db, true);
+    handOut(opening, db, true);
     return opening;
+}
+
+std::unique_ptr<IArchiveWriteLock> SqliteCatalogueOpener::writeLock(const std::string& archiveFolder) {
+    return std::make_unique<ArchiveWriteLock>(archiveFolder);
+}
+
+RebuildReport SqliteCatalogueOpener::rebuild(const std::string& archiveFolder, const HashProgress& progress) {
+    return rebuildCatalogue(archiveFolder, progress);
 }
 
 }  // namespace tapelink

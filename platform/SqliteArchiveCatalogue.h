@@ -28,9 +28,10 @@ public:
     CatalogueStatus findByName(const std::string& fileName, std::optional<CatalogueRecord>& out) override;
     CatalogueStatus findOrigin(const PhoneOrigin& origin, bool& archived) override;
     CatalogueStatus apply(const CatalogueChanges& changes) override;
-    void withSnapshot(const std::function<void()>& lookups) override;
-    IRecordingNotes& notes() override { return *m_notes; }
-    IPhonebook& phonebook() override { return m_phonebook; }
+    CatalogueStatus withSnapshot(const std::function<void()>& lookups) override;
+    // Kept in the same file, on the same connection.
+    SqliteRecordingNotes& notes() { return *m_notes; }
+    SqlitePhonebook& phonebook() { return m_phonebook; }
 
 private:
     sqlite3_stmt* prepared(sqlite3_stmt*& slot, const char* sql);
@@ -55,6 +56,9 @@ CatalogueOpening openCatalogueToBuild(const std::string& path);
 class SqliteCatalogueOpener : public IArchiveCatalogueOpener {
 public:
     CatalogueOpening open(const std::string& archiveFolder, CatalogueAccess access) override;
+    // An flock on a file in the archive's own folder.
+    std::unique_ptr<IArchiveWriteLock> writeLock(const std::string& archiveFolder) override;
+    RebuildReport rebuild(const std::string& archiveFolder, const HashProgress& progress) override;
 };
 
 }  // namespace tapelink

@@ -15,8 +15,12 @@
 
 namespace tapelink {
 
-CTapelinkApp::CTapelinkApp(const IDeviceLocator& locator, std::string profileFolder, std::string lockFolder)
-    : m_locator(locator), m_profileFolder(std::move(profileFolder)), m_lock(std::move(lockFolder)) {}
+CTapelinkApp::CTapelinkApp(const IDeviceLocator& locator, IArchiveCatalogueOpener& catalogues,
+                           std::string profileFolder, std::string lockFolder)
+    : m_locator(locator),
+      m_catalogues(catalogues),
+      m_profileFolder(std::move(profileFolder)),
+      m_lock(std::move(lockFolder)) {}
 
 bool CTapelinkApp::StartUp() {
     if (!m_lock.tryAcquire()) {
@@ -44,6 +48,7 @@ bool CTapelinkApp::StartUp() {
     MessageBoxSink messages;
     MainWindowServices services;
     services.listening = &listening;
+    services.catalogueOpener = &m_catalogues;
     CTapelinkDlg window(settings, m_locator, messages, systemFolderChooser(), std::move(services));
     messages.setOwner(&window);
     if (m_watcher != nullptr) {

@@ -4,6 +4,7 @@
 
 #include "app/InstanceLock.h"
 #include "app/ProfileFolder.h"
+#include "archive/IArchiveCatalogue.h"
 #include "phone/IDeviceLocator.h"
 #include "platform/QtDeviceWatcher.h"
 
@@ -13,8 +14,10 @@ namespace tapelink {
 // window, run modally until it closes.
 class CTapelinkApp {
 public:
-    explicit CTapelinkApp(const IDeviceLocator& locator, std::string profileFolder = profileFolderPath(),
-                          std::string lockFolder = InstanceLock::defaultLockFolder());
+    // catalogues: the program's one catalogue opener, handed to the windows.
+    CTapelinkApp(const IDeviceLocator& locator, IArchiveCatalogueOpener& catalogues,
+                 std::string profileFolder = profileFolderPath(),
+                 std::string lockFolder = InstanceLock::defaultLockFolder());
 
     // Device arrivals and removals reach the main window through this watcher while it runs.
     void setDeviceWatcher(QtDeviceWatcher* watcher) { m_watcher = watcher; }
@@ -26,6 +29,7 @@ public:
 
 private:
     const IDeviceLocator& m_locator;
+    IArchiveCatalogueOpener& m_catalogues;
     QtDeviceWatcher* m_watcher = nullptr;
     std::string m_profileFolder;
     // Held for the life of the application object, which is the life of the process.

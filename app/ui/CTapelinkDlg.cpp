@@ -133,7 +133,8 @@ CTapelinkDlg::CTapelinkDlg(SettingsStore& settingsStore, const IDeviceLocator& l
     connect(m_uploads, &MainUploadController::workerEnded, this, &CTapelinkDlg::onUploadWorkerEnded);
     m_commands = new MainDialogCommands(*this, *m_deviceChanges, m_services);
     connect(this, &CTapelinkDlg::commandTriggered, this, &CTapelinkDlg::dispatchCommand);
-    m_archive = new MainArchiveController(*this, m_services, archivePreferencesPath(profileFolder));
+    m_archive = new MainArchiveController(static_cast<IArchiveWindow&>(*this), m_services,
+                                          archivePreferencesPath(profileFolder), this);
     connect(m_archive, &MainArchiveController::workerEnded, this, [this] {
         if (!m_pendingClose || m_uploads->isRunning()) return;
         const int result = *m_pendingClose;

@@ -11,6 +11,7 @@
 #include "app/SettingsRecord.h"
 #include "app/SettingsStore.h"
 #include "app/ui/FolderChooser.h"
+#include "app/ui/IArchiveWindow.h"
 #include "app/ui/MainWindowServices.h"
 #include "common/IListTexts.h"
 #include "common/IMessageSink.h"
@@ -38,7 +39,7 @@ class PhoneListModel;
 // through the device locator whenever a device arrives or goes, and holds the process's one
 // in-memory copy of the telephone's index header. The commands are carried out by MainUploadController
 // (uploads) and MainDialogCommands (delete, recycle bin, search, export).
-class CTapelinkDlg : public QDialog, private ICatalogueView {
+class CTapelinkDlg : public QDialog, private ICatalogueView, private IArchiveWindow {
     Q_OBJECT
 public:
     CTapelinkDlg(SettingsStore& settingsStore, const IDeviceLocator& locator, IMessageSink& messages,
@@ -47,15 +48,15 @@ public:
     ~CTapelinkDlg() override;
 
     // The telephone.
-    const std::string& driveRoot() const { return m_driveRoot; }
-    const IDeviceLocator& locator() const { return m_locator; }
-    PhoneIndexHeader& phoneIndex() { return m_phoneIndex; }
+    const std::string& driveRoot() const override { return m_driveRoot; }
+    const IDeviceLocator& locator() const override { return m_locator; }
+    PhoneIndexHeader& phoneIndex() override { return m_phoneIndex; }
     const std::string& statusText() const { return m_statusText; }
     // Shows the status in the caption at once.
     void setStatusText(const std::string& statusText) override;
 
     // The phone list.
-    PhoneListModel& phoneList() { return *m_model; }
+    PhoneListModel& phoneList() override { return *m_model; }
     const IListTexts& listTexts() const;
     QTableView* listView() const { return m_list; }
     // Selected rows in ascending order.
@@ -63,34 +64,34 @@ public:
 
     // The progress area of an upload.
     bool progressAreaShown() const { return m_progressAreaShown; }
-    void setProgressAreaShown(bool shown);
-    QProgressBar* progressBar() const { return m_progressBar; }
+    void setProgressAreaShown(bool shown) override;
+    QProgressBar* progressBar() const override { return m_progressBar; }
     QPushButton* stopButton() const { return m_stopButton; }
     // The window's client area below the menu bar, in window coordinates.
     QRect clientRect() const;
 
     // While an upload runs, every command but "退出" does nothing. The upload sets this from the start of
     // its worker until the worker has ended (after its last message is dismissed).
-    bool uploadRunning() const { return m_uploadRunning; }
-    void setUploadRunning(bool running) { m_uploadRunning = running; }
+    bool uploadRunning() const override { return m_uploadRunning; }
+    void setUploadRunning(bool running) override { m_uploadRunning = running; }
     MainUploadController& uploads() { return *m_uploads; }
     MainArchiveController& archive() { return *m_archive; }
 
     // The settings: the copy taken at opening, saved whenever an upload folder is picked.
-    const SettingsRecord& settingsCopy() const { return m_settingsCopy; }
-    bool uploadFolderConfirmed() const { return m_uploadFolderConfirmed; }
+    const SettingsRecord& settingsCopy() const override { return m_settingsCopy; }
+    bool uploadFolderConfirmed() const override { return m_uploadFolderConfirmed; }
     // The upload-folder picker: true when a folder was picked and stored. A folder on the telephone is
     // refused with a message and the stored one kept.
-    bool pickUploadFolder();
+    bool pickUploadFolder() override;
     // Whether folder lies on the telephone attached now, telling the user so when tell is set.
-    bool folderOnPhone(const std::string& folder, bool tell);
+    bool folderOnPhone(const std::string& folder, bool tell) override;
 
-    IMessageSink& messages() { return m_messages; }
+    IMessageSink& messages() override { return m_messages; }
     const MainWindowServices& services() const { return m_services; }
     // Where the device watcher's notifications go: to the dialog in front, which passes them on to this
     // window, or straight to onDeviceArrival and onDeviceRemoval when no dialog is open.
     DeviceChangeRouter& deviceChanges() { return *m_deviceChanges; }
-    QAction* action(int id) const;
+    QAction* action(int id) const override;
     QMenuBar* mainMenu() const { return m_menuBar; }
     QMenu* listPopup() const { return m_listPopup; }
     // The column widths the user dragged, kept in the profile folder for every list.
@@ -103,7 +104,7 @@ public slots:
     void onDeviceArrival();
     void onDeviceRemoval();
     // Reads the catalogue again (after the recycle bin restored recordings), without asking the locator.
-    void onPhoneRescan();
+    void onPhoneRescan() override;
 
 signals:
     // A command handled elsewhere was chosen while no upload runs: 32790-32793, 32795-32798,
@@ -126,6 +127,7 @@ private:
     void dispatchCommand(int id);
     void onUploadWorkerEnded();
 
+    QWidget* dialogOwner() override { return this; }
     // ICatalogueView: the scan's rows are collected and shown in one go.
     void clearRows() override;
     void addRecordingRow(const RecordingEntry& entry, int position) override;

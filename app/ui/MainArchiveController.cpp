@@ -6,21 +6,20 @@
 #include <ctime>
 #include <system_error>
 
-#include "app/ui/CTapelinkDlg.h"
 #include "app/ui/CommandIds.h"
+#include "app/ui/IArchiveWindow.h"
 #include "app/ui/MainWindowServices.h"
 #include "app/ui/PhoneListModel.h"
 #include "archive/ArchiveMarks.h"
 #include "archive/ArchiveOnPhone.h"
 #include "archive/ArchiveVerify.h"
-#include "archive/ArchiveWriteLock.h"
 #include "archive/ArchivedClearing.h"
 #include "archive/ArchivedRecordings.h"
-#include "archive/CatalogueReconciler.h"
+#include "archive/CatalogueFailureText.h"
+#include "archive/CatalogueSession.h"
 #include "archive/NewRecordingOffload.h"
 #include "phone/DeviceStatus.h"
 #include "phone/ui/WorkerMailbox.h"
-#include "platform/SqliteArchiveCatalogue.h"
 
 namespace tapelink {
 
@@ -44,7 +43,6 @@ struct ArchiveWorkResult {
 
 namespace {
 
-constexpr const char* kCatalogueFailed = "存档索引无法打开！";
 constexpr const char* kVerifyDone = "存档校验完毕，%1 个文件全部完好。";
 constexpr const char* kNothingArchived = "电话机上没有已确认存档的录音。";
 constexpr const char* kTransferDone = "传输完毕！";
@@ -65,22 +63,18 @@ QString listOf(const char* title, const std::vector<std::string>& names) {
     return text + QStringLiteral("\n");
 }
 
-// The offload's reports, carried to the window's progress area and caption; its messages kept for the end.
 // Opens the folder's catalogue and brings it up to date with the folder, telling result how the opening
-// went; null when no catalogue could be opened.
-std::unique_ptr<IArchiveCatalogue> openReconciled(IArchiveCatalogueOpener& catalogues, const std::string& folder,
-                                                  std::stop_token stop, ArchiveWorkResult& result) {
-    CatalogueOpening opening = catalogues.open(folder, CatalogueAccess::ReadWrite);
-    result.setAsidePath = opening.setAsidePath;
-    result.status = opening.status;
-    if (!opening.catalogue) return nullptr;
-    result.opened = true;
-    reconcileCatalogue(*opening.catalogue, folder, stop);
-    return std::move(opening.catalogue);
+// went; false when no catalogue could be opened.
+bool openReconciled(CatalogueSession& session, std::stop_token stop, ArchiveWorkResult& result) {
+    session.openReconciled(std::move(stop));
+    result.setAsidePath = session.setAsidePath();
+    result.status = session.status();
+    result.opened = session.isOpen();
+    return result.opened;
 }
 
 // Hashing progress, shown in the window's progress bar from the worker.
-HashProgress progressOnWindow(WorkerMailbox& mailbox, CTapelinkDlg& window) {
+HashProgress progressOnWindow(WorkerMailbox& mailbox, IArchiveWindow& window) {
     return [mailbox = &mailbox, window = &window](int done, int total) {
         mailbox->post([window, done, total] {
             window->progressBar()->setRange(0, total);
@@ -101,17 +95,17 @@ private:
 
 class WindowProgress : public IUploadObserver {
 public:
-    WindowProgress(WorkerMailbox& mailbox, CTapelinkDlg& window, ArchiveWorkResult& result)
+    WindowProgress(WorkerMailbox& mailbox, IArchiveWindow& window, ArchiveWorkResult& result)
         : m_mailbox(mailbox), m_window(&window), m_result(result) {}
     std::string fileNameOfRow(int) override { return {}; }
     void setStatusText(const std::string& statusText) override {
-        post([statusText](CTapelinkDlg& window) { window.setStatusText(statusText); });
+        post([statusText](IArchiveWindow& window) { window.setStatusText(statusText); });
     }
     void setProgressRange(int maximum) override {
-        post([maximum](CTapelinkDlg& window) { window.progressBar()->setRange(0, maximum); });
+        post([maximum](IArchiveWindow& window) { window.progressBar()->setRange(0, maximum); });
     }
     void setProgressPosition(int position) override {
-        post([position](CTapelinkDlg& window) { window.progressBar()->setValue(position); });
+        post([position](IArchiveWindow& window) { window.progressBar()->setValue(position); });
     }
     void setProgressVisible(bool) override {}
     void showMessage(const std::string& text, MessageIcon) override { m_result.messages.push_back(text); }
@@ -120,20 +114,20 @@ public:
 private:
     template <typename F>
     void post(F fn) {
-        CTapelinkDlg* window = m_window;
+        IArchiveWindow* window = m_window;
         m_mailbox.post([window, fn] { fn(*window); });
     }
 
     WorkerMailbox& m_mailbox;
-    CTapelinkDlg* m_window;
+    IArchiveWindow* m_window;
     ArchiveWorkResult& m_result;
 };
 
 }  // namespace
 
-MainArchiveController::MainArchiveController(CTapelinkDlg& window, const MainWindowServices& services,
-                                             std::string preferencesPath)
-    : QObject(&window),
+MainArchiveController::MainArchiveController(IArchiveWindow& window, const MainWindowServices& services,
+                                             std::string preferencesPath, QObject* parent)
+    : QObject(parent),
       m_window(window),
       m_services(services),
       m_preferencesPath(std::move(preferencesPath)),
@@ -148,10 +142,8 @@ MainArchiveController::~MainArchiveController() {
     m_mailbox->close();
 }
 
-IArchiveCatalogueOpener& MainArchiveController::catalogueOpener() {
-    if (m_services.catalogueOpener != nullptr) return *m_services.catalogueOpener;
-    if (!m_ownOpener) m_ownOpener = std::make_unique<SqliteCatalogueOpener>();
-    return *m_ownOpener;
+IArchiveCatalogueOpener& MainArchiveController::catalogueOpener() const {
+    return *m_services.catalogueOpener;
 }
 
 std::string MainArchiveController::archiveFolder() const {
@@ -223,15 +215,18 @@ void MainArchiveController::refreshMarks() {
     const std::string folder = archiveFolder();
     if (!folder.empty() && !entries.empty() && !m_window.folderOnPhone(folder, false)) {
         // The catalogue as it stands: read-only, and no worker needed for a lookup per row.
-        const CatalogueOpening opening = catalogueOpener().open(folder, CatalogueAccess::ReadOnly);
-        if (opening.catalogue) {
+        CatalogueSession session(catalogueOpener(), folder);
+        session.open(CatalogueAccess::ReadOnly);
+        if (session.isOpen()) {
             // No telephone file is read here: a recording the catalogue can't vouch for stays unmarked.
-            ArchiveMarker marker(*opening.catalogue, m_window.locator().phoneSerial(m_window.driveRoot()));
-            opening.catalogue->withSnapshot([&] {
+            ArchiveMarker marker(*session.catalogue(), m_window.locator().phoneSerial(m_window.driveRoot()));
+            const CatalogueStatus read = session.catalogue()->withSnapshot([&] {
                 for (std::size_t i = 0; i < entries.size(); ++i) {
                     marks[i] = archiveMarkText(marker.lookUp(entries[i]).mark);
                 }
             });
+            // Marks read without a steady view may be wrong: none are shown rather than wrong ones.
+            if (read != CatalogueStatus::Ok) marks.assign(entries.size(), {});
         }
     }
     m_window.phoneList().setArchiveMarks(std::move(marks));
@@ -254,14 +249,10 @@ void MainArchiveController::reconcile() {
     IArchiveCatalogueOpener* catalogues = &catalogueOpener();
     startWork(false, [catalogues, folder](std::stop_token stop, ArchiveWorkResult& result) {
         result.kind = ArchiveWork::Reconcile;
-        CatalogueOpening opening = catalogues->open(folder, CatalogueAccess::ReadWrite);
-        result.setAsidePath = opening.setAsidePath;
-        result.status = opening.status;
-        if (!opening.catalogue) return;
-        result.opened = true;
-        result.status = reconcileCatalogue(*opening.catalogue, folder, stop).status;
+        CatalogueSession session(*catalogues, folder);
+        if (!openReconciled(session, stop, result)) return;
         std::vector<Contact> contacts;
-        if (opening.catalogue->phonebook().contacts(contacts) == CatalogueStatus::Ok)
+        if (session.phonebook()->contacts(contacts) == CatalogueStatus::Ok)
             result.directory = std::make_shared<const ContactDirectory>(contacts);
     });
 }
@@ -279,22 +270,22 @@ void MainArchiveController::uploadNew(bool automatic) {
     const std::string root = m_window.driveRoot();
     const std::string serial = m_window.locator().phoneSerial(root);
     const std::vector<RecordingEntry> entries = m_window.phoneList().entries();
-    CTapelinkDlg* window = &m_window;
+    IArchiveWindow* window = &m_window;
     WorkerMailbox* mailbox = m_mailbox;
     const std::atomic<bool>* stopRequest = &m_stopRequest;
     startWork(true, [=](std::stop_token stop, ArchiveWorkResult& result) {
         result.kind = ArchiveWork::UploadNew;
         result.automatic = automatic;
-        const ArchiveWriteLock lock(folder);
-        if (!lock.held()) {
+        CatalogueSession session(*catalogues, folder);
+        const std::unique_ptr<IArchiveWriteLock> lock = session.writeLock();
+        if (!lock->held()) {
             // Nothing is added to an archive another program may be writing; the user learns why.
-            result.messages.push_back(lock.failure());
+            result.messages.push_back(lock->failure());
             return;
         }
-        const std::unique_ptr<IArchiveCatalogue> catalogue = openReconciled(*catalogues, folder, stop, result);
-        if (!catalogue) return;
+        if (!openReconciled(session, stop, result)) return;
         WindowProgress progress(*mailbox, *window, result);
-        NewRecordingOffload offload(*catalogue, folder, {"上传新录音", serial});
+        NewRecordingOffload offload(*session.catalogue(), folder, {"上传新录音", serial});
         result.offload = offload.run(root, entries, stop, *stopRequest, progress);
     });
 }
@@ -306,13 +297,13 @@ void MainArchiveController::verify() {
     IArchiveCatalogueOpener* catalogues = &catalogueOpener();
     const std::string target = archiveFolder();
     if (m_window.folderOnPhone(target, true)) return;
-    CTapelinkDlg* window = &m_window;
+    IArchiveWindow* window = &m_window;
     WorkerMailbox* mailbox = m_mailbox;
     startWork(true, [=](std::stop_token stop, ArchiveWorkResult& result) {
         result.kind = ArchiveWork::Verify;
-        const std::unique_ptr<IArchiveCatalogue> catalogue = openReconciled(*catalogues, target, stop, result);
-        if (!catalogue) return;
-        result.verify = verifyArchive(*catalogue, target, stop, progressOnWindow(*mailbox, *window));
+        CatalogueSession session(*catalogues, target);
+        if (!openReconciled(session, stop, result)) return;
+        result.verify = verifyArchive(*session.catalogue(), target, stop, progressOnWindow(*mailbox, *window));
     });
 }
 
@@ -328,15 +319,15 @@ void MainArchiveController::findArchived() {
     if (m_window.folderOnPhone(folder, true)) return;
     const std::string root = m_window.driveRoot();
     const std::vector<RecordingEntry> entries = m_window.phoneList().entries();
-    CTapelinkDlg* window = &m_window;
+    IArchiveWindow* window = &m_window;
     WorkerMailbox* mailbox = m_mailbox;
     startWork(true, [=](std::stop_token stop, ArchiveWorkResult& result) {
         result.kind = ArchiveWork::FindArchived;
-        const std::unique_ptr<IArchiveCatalogue> catalogue = openReconciled(*catalogues, folder, stop, result);
-        if (!catalogue) return;
+        CatalogueSession session(*catalogues, folder);
+        if (!openReconciled(session, stop, result)) return;
         // Every verified recording: the retention rule is chosen in the confirmation, which shows its count.
-        const std::vector<std::string> names =
-            verifiedArchivedNames(*catalogue, folder, root, entries, {}, stop, progressOnWindow(*mailbox, *window));
+        const std::vector<std::string> names = verifiedArchivedNames(*session.catalogue(), folder, root, entries, {},
+                                                                     stop, progressOnWindow(*mailbox, *window));
         std::size_t next = 0;
         for (const RecordingEntry& entry : entries) {
             if (next < names.size() && entry.fileName == names[next]) {
@@ -362,7 +353,7 @@ void MainArchiveController::deleteArchived(const std::vector<RecordingEntry>& ar
     };
     const auto choice = m_services.chooseClearing(
         [&](std::optional<int> olderThanDays) { return static_cast<int>(chosen(olderThanDays).size()); },
-        m_preferences.clearOlderThanDays, &m_window);
+        m_preferences.clearOlderThanDays, m_window.dialogOwner());
     if (!choice) return;
     if (m_preferences.clearOlderThanDays != *choice) {
         m_preferences.clearOlderThanDays = *choice;
@@ -378,17 +369,17 @@ void MainArchiveController::clearConfirmed(const std::vector<RecordingEntry>& ar
     if (root.empty() || folder.empty() || m_window.folderOnPhone(folder, true)) return;
     IArchiveCatalogueOpener* catalogues = &catalogueOpener();
     const PhoneIndexHeader header = m_window.phoneIndex();
-    CTapelinkDlg* window = &m_window;
+    IArchiveWindow* window = &m_window;
     WorkerMailbox* mailbox = m_mailbox;
     // The count confirmed was an estimate: each recording is checked again now, right before it goes.
     startWork(true, [=](std::stop_token stop, ArchiveWorkResult& result) {
         result.kind = ArchiveWork::Clear;
         result.rule = rule;
-        const std::unique_ptr<IArchiveCatalogue> catalogue = openReconciled(*catalogues, folder, stop, result);
-        if (!catalogue) return;
+        CatalogueSession session(*catalogues, folder);
+        if (!openReconciled(session, stop, result)) return;
         PhoneIndexHeader written = header;
         KeptMessages messages(result.messages);
-        result.clearing = clearArchived(*catalogue, folder, root, archived, rule, written, messages, stop,
+        result.clearing = clearArchived(*session.catalogue(), folder, root, archived, rule, written, messages, stop,
                                         progressOnWindow(*mailbox, *window));
     });
 }
@@ -410,8 +401,10 @@ void MainArchiveController::onWorkFinished(const std::shared_ptr<ArchiveWorkResu
     if (!result->setAsidePath.empty()) {
         messages.showMessage(setAsideText(result->setAsidePath).toStdString(), MessageIcon::Warning);
     }
-    if (!result->opened && result->kind != ArchiveWork::Reconcile && result->messages.empty()) {
-        messages.showMessage(kCatalogueFailed, MessageIcon::Warning);
+    const bool failed = !result->opened && result->kind != ArchiveWork::Reconcile && result->messages.empty();
+    // A lost connection is told whenever it happens, the worker's own reconciliation included.
+    if (failed || result->status == CatalogueStatus::ConnectionLost) {
+        messages.showMessage(catalogueFailureText(result->status, false), MessageIcon::Warning);
     }
     if (result->directory) m_directory = result->directory;
     switch (result->kind) {

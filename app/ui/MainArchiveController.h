@@ -17,7 +17,7 @@
 
 namespace tapelink {
 
-class CTapelinkDlg;
+class IArchiveWindow;
 class WorkerMailbox;
 struct MainWindowServices;
 struct ArchiveWorkResult;
@@ -30,7 +30,8 @@ struct ArchiveWorkResult;
 class MainArchiveController : public QObject {
     Q_OBJECT
 public:
-    MainArchiveController(CTapelinkDlg& window, const MainWindowServices& services, std::string preferencesPath);
+    MainArchiveController(IArchiveWindow& window, const MainWindowServices& services, std::string preferencesPath,
+                          QObject* parent);
     ~MainArchiveController() override;
 
     // Runs one of the archive's commands; false for any other id.
@@ -51,7 +52,7 @@ public:
     const ArchivePreferences& preferences() const { return m_preferences; }
 
     // Opens the catalogues of archive folders (the upload folder's, or a searched folder's).
-    IArchiveCatalogueOpener& catalogueOpener();
+    IArchiveCatalogueOpener& catalogueOpener() const;
     // The upload folder's phonebook as last read; never null.
     std::shared_ptr<const ContactDirectory> contactDirectory() const { return m_directory; }
     // The phonebook was changed: it is read again on the worker, and the names follow.
@@ -75,11 +76,10 @@ private:
     void clearConfirmed(const std::vector<RecordingEntry>& archived, const ClearingRule& rule);
     std::string archiveFolder() const;
 
-    CTapelinkDlg& m_window;
+    IArchiveWindow& m_window;
     const MainWindowServices& m_services;
     std::string m_preferencesPath;
     ArchivePreferences m_preferences;
-    std::unique_ptr<IArchiveCatalogueOpener> m_ownOpener;
     std::shared_ptr<const ContactDirectory> m_directory = std::make_shared<ContactDirectory>();
     WorkerMailbox* m_mailbox;
     std::atomic<bool> m_stopRequest{false};

@@ -16,7 +16,9 @@
 #include "app/ui/MainArchiveController.h"
 #include "app/ui/MainWindowServices.h"
 #include "app/ui/PhoneListModel.h"
+#include "archive/CatalogueFailureText.h"
 #include "archive/CatalogueReconciler.h"
+#include "archive/CatalogueSession.h"
 #include "archive/RecordingAnnotations.h"
 #include "archive/ui/CNoteDlg.h"
 #include "archive/ui/CPhonebookDlg.h"
@@ -35,7 +37,6 @@ namespace {
 constexpr int kFileNameColumn = 1;
 constexpr const char* kPhoneListName = "录音列表";
 constexpr const char* kSearchListName = "查询结果";
-constexpr const char* kCatalogueFailed = "存档索引无法打开！";
 constexpr const char* kNotArchived = "这个文件不在存档中，无法添加备注！";
 
 // A list's texts with the name and remark of each row, for an export.
@@ -171,7 +172,7 @@ void MainDialogCommands::sharePhoneSelection() {
     }
     // Names by the archive's phonebook, as the list shows them.
     const auto directory = m_window.archive().contactDirectory();
-    RecordingAnnotations annotations(*directory, nullptr);
+    RecordingAnnotations annotations(*directory, nullptr, nullptr);
     std::vector<ShareItem> items;
     for (const int row : rows) {
         const RecordingEntry& entry = m_window.phoneList().entry(row);
@@ -212,13 +213,13 @@ void MainDialogCommands::openPlayer(CQueryDlg& search) {
 void MainDialogCommands::openPhonebook() {
     if (m_window.settingsCopy().uploadFolder().empty() && !m_window.pickUploadFolder()) return;
     const std::string folder = m_window.settingsCopy().uploadFolder();
-    const CatalogueOpening opening = m_window.archive().catalogueOpener().open(folder, CatalogueAccess::ReadWrite);
-    if (!opening.catalogue) {
-        m_window.messages().showMessage(kCatalogueFailed);
+    CatalogueSession session(m_window.archive().catalogueOpener(), folder);
+    if (session.open(CatalogueAccess::ReadWrite); !session.isOpen()) {
+        m_window.messages().showMessage(catalogueFailureText(session.status(), false));
         return;
     }
-    CPhonebookDlg phonebook(opening.catalogue->phonebook(), m_services.contactFiles, folder,
-                            m_services.phonebookMessages, m_services.contactChooser, &m_window);
+    CPhonebookDlg phonebook(*session.phonebook(), m_services.contactFiles, folder, m_services.phonebookMessages,
+                            m_services.contactChooser, &m_window);
     bool changed = false;
     connect(&phonebook, &CPhonebookDlg::contactsChanged, this, [&changed] { changed = true; });
     const auto front = m_devices.push({[this] { m_window.onDeviceArrival(); }, [this] { m_window.onDeviceRemoval(); }});
@@ -232,36 +233,36 @@ void MainDialogCommands::editNote(const QString& path, QWidget* owner) {
     const std::string name = QFile::encodeName(file.fileName()).toStdString();
     MessageBoxSink boxes(owner);
     IMessageSink& messages = m_services.searchMessages != nullptr ? *m_services.searchMessages : boxes;
-    const CatalogueOpening opening = m_window.archive().catalogueOpener().open(folder, CatalogueAccess::ReadWrite);
-    if (!opening.catalogue) {
-        messages.showMessage(kCatalogueFailed);
+    CatalogueSession session(m_window.archive().catalogueOpener(), folder);
+    if (session.open(CatalogueAccess::ReadWrite); !session.isOpen()) {
+        messages.showMessage(catalogueFailureText(session.status(), false));
         return;
     }
+    IArchiveCatalogue& catalogue = *session.catalogue();
     std::optional<CatalogueRecord> row;
-    if (opening.catalogue->findByName(name, row) == CatalogueStatus::Ok && !row) {
+    if (catalogue.findByName(name, row) == CatalogueStatus::Ok && !row) {
         // A folder searched for the first time, or a file put there by hand: this one file is catalogued
         // now (hashing a whole folder here would hold the window); the rest wait for their own notes.
         QApplication::setOverrideCursor(Qt::WaitCursor);
-        catalogueOneFile(*opening.catalogue, folder, name);
+        catalogueOneFile(catalogue, folder, name);
         QApplication::restoreOverrideCursor();
-        opening.catalogue->findByName(name, row);
+        catalogue.findByName(name, row);
     }
     if (!row) {
         messages.showMessage(kNotArchived);
         return;
     }
-    CNoteDlg note(opening.catalogue->notes(), name, &messages, owner);
+    CNoteDlg note(*session.notes(), name, &messages, owner);
     note.exec();
 }
 
 void MainDialogCommands::exportPhoneList() {
     // Names and remarks are read for the export only; the remark is that of the archive's copy.
-    std::unique_ptr<IArchiveCatalogue> catalogue;
     const std::string folder = m_window.settingsCopy().uploadFolder();
-    if (!folder.empty())
-        catalogue = m_window.archive().catalogueOpener().open(folder, CatalogueAccess::ReadOnly).catalogue;
+    CatalogueSession session(m_window.archive().catalogueOpener(), folder);
+    if (!folder.empty()) session.open(CatalogueAccess::ReadOnly);
     const std::shared_ptr<const ContactDirectory> contacts = m_window.archive().contactDirectory();
-    RecordingAnnotations annotations(*contacts, catalogue.get());
+    RecordingAnnotations annotations(*contacts, session.catalogue(), session.notes());
     const AnnotatedList list(m_window.listTexts(), annotations.annotate(m_window.phoneList().entries()));
     exportList(list, m_window.messages(), QString::fromUtf8(kPhoneListName), &m_window);
 }

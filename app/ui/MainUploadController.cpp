@@ -5,7 +5,6 @@
 #include "app/ui/CTapelinkDlg.h"
 #include "app/ui/CommandIds.h"
 #include "app/ui/MainWindowServices.h"
-#include "platform/SqliteArchiveCatalogue.h"
 
 namespace tapelink {
 
@@ -13,20 +12,13 @@ namespace {
 
 constexpr int kFileNameColumn = 1;
 
-IArchiveCatalogueOpener& catalogueOpener(const MainWindowServices& services,
-                                         std::unique_ptr<IArchiveCatalogueOpener>& own) {
-    if (services.catalogueOpener != nullptr) return *services.catalogueOpener;
-    own = std::make_unique<SqliteCatalogueOpener>();
-    return *own;
-}
-
 }  // namespace
 
 MainUploadController::MainUploadController(CTapelinkDlg& window, const MainWindowServices& services)
     : QObject(&window),
       m_window(window),
       m_services(services),
-      m_ledgers(catalogueOpener(services, m_ownOpener), "上传",
+      m_ledgers(*services.catalogueOpener, "上传",
                 [locator = &window.locator()](const std::string& root) { return locator->phoneSerial(root); }),
       m_engine(window.listTexts(), *this, window.messages()),
       m_job(m_engine, *this) {

@@ -63,7 +63,6 @@ private:
 
     CTapelinkDlg& m_window;
     const MainWindowServices& m_services;
-    std::unique_ptr<IArchiveCatalogueOpener> m_ownOpener;  // when the services bring none
     // Every upload records its copies in the upload folder's catalogue.
     CatalogueLedgerSource m_ledgers;
     // Declared before the job, which joins its worker when it goes.

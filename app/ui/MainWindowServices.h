@@ -67,7 +67,8 @@ struct MainWindowServices {
     std::function<std::optional<CClearArchivedDlg::Choice>(const CClearArchivedDlg::CountFor& countFor,
                                                            CClearArchivedDlg::Choice initial, QWidget* owner)>
         chooseClearing = &CClearArchivedDlg::ask;
-    // Opens the upload folder's catalogue; null for the SQLite file in the folder.
+    // Opens the archive folders' catalogues and hands out their write locks: the program's one opener,
+    // made in main. Required.
     IArchiveCatalogueOpener* catalogueOpener = nullptr;
     // "分享…": what converts and writes a share, and what is offered once it is written (the folder, the mail
     // program).

@@ -261,10 +261,9 @@ SearchCriteria CQueryDlg::criteria() const {
 }
 
 void CQueryDlg::withAnnotations(const std::string& folder, const std::function<void(RecordingAnnotations&)>& run) {
-    std::unique_ptr<IArchiveCatalogue> catalogue;
-    if (m_catalogues != nullptr && !folder.empty())
-        catalogue = m_catalogues->open(folder, CatalogueAccess::ReadOnly).catalogue;
-    RecordingAnnotations annotations(*m_directory, catalogue.get());
+    CatalogueOpening opening;
+    if (m_catalogues != nullptr && !folder.empty()) opening = m_catalogues->open(folder, CatalogueAccess::ReadOnly);
+    RecordingAnnotations annotations(*m_directory, opening.catalogue.get(), opening.notes.get());
     m_search.setAnnotations(&annotations);
     run(annotations);
     m_search.setAnnotations(nullptr);

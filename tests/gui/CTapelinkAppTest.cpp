@@ -11,6 +11,7 @@
 #include "app/ui/CTapelinkDlg.h"
 #include "app/ui/CommandIds.h"
 #include "phone/DeviceStatus.h"
+#include "platform/SqliteArchiveCatalogue.h"
 #include "tests/gui/GuiFixtures.h"
 #include "tests/gui/ModalDriver.h"
 #include "tests/support/TempFolder.h"
@@ -21,6 +22,8 @@ using namespace tapelink::test;
 class CTapelinkAppTest : public QObject {
     Q_OBJECT
 
+    SqliteCatalogueOpener m_catalogues;
+
 private slots:
     void aSecondCopyIsRefused() {
         TempFolder folder;
@@ -28,7 +31,7 @@ private slots:
         QVERIFY(running.tryAcquire());
 
         FakeLocator locator;
-        CTapelinkApp app(locator, folder.path() + "profile", folder.path() + "lock");
+        CTapelinkApp app(locator, m_catalogues, folder.path() + "profile", folder.path() + "lock");
         QString text;
         QString title;
         QMessageBox::Icon icon = QMessageBox::NoIcon;
@@ -59,7 +62,7 @@ private slots:
 
         FakeLocator locator;
         locator.root = folder.path() + "phone/";
-        CTapelinkApp app(locator, profile, folder.path() + "lock");
+        CTapelinkApp app(locator, m_catalogues, profile, folder.path() + "lock");
         std::string uploadFolder;
         QString caption;
         int rows = -1;
@@ -84,7 +87,7 @@ private slots:
         TempFolder folder;
         const std::string profile = folder.path() + "Tapelink";
         FakeLocator locator;
-        CTapelinkApp app(locator, profile, folder.path() + "lock");
+        CTapelinkApp app(locator, m_catalogues, profile, folder.path() + "lock");
         bool opened = false;
         QTimer::singleShot(0, this, [&] {
             if (auto* window = qobject_cast<CTapelinkDlg*>(QApplication::activeModalWidget())) {
@@ -102,7 +105,7 @@ private slots:
         qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(folder.path() + "config"));
         const std::string profile = folder.path() + "Tapelink";
         FakeLocator locator;
-        CTapelinkApp app(locator, profile, folder.path() + "lock");
+        CTapelinkApp app(locator, m_catalogues, profile, folder.path() + "lock");
         bool picked = false;
         QTimer::singleShot(0, this, [&] {
             if (auto* window = qobject_cast<CTapelinkDlg*>(QApplication::activeModalWidget())) {

@@ -66,7 +66,7 @@ private:
             return m_chosen;
         };
         // No prompt, dialog or spreadsheet application of the desktop.
-        MainWindowServices services;
+        MainWindowServices services = servicesWithCatalogues();
         services.askCategory = [](CategoryCriteria&, QWidget*) { return std::optional<CategoryChoice>(); };
         services.askOverwrite = [](const QString&, QWidget*) { return OverwriteDecision::No; };
         services.makeSpreadsheet = [this]() -> std::unique_ptr<ISpreadsheet> {

@@ -3,7 +3,9 @@
 #include <cstdio>
 #include <string>
 
+#include "app/ui/MainWindowServices.h"
 #include "phone/IDeviceLocator.h"
+#include "platform/SqliteArchiveCatalogue.h"
 #include "tests/support/VolumeBuilder.h"
 
 namespace tapelink::test {
@@ -31,6 +33,15 @@ inline void buildPhone(const std::string& root, int count, int firstSerial = 1) 
         VolumeBuilder::writeRecording(volume.voice() + name,
                                       VolumeBuilder::info('B', "1380013800" + std::to_string(i % 10), 11, 5, 18, 9, i));
     }
+}
+
+// The main window's services as the program makes them: the archives' catalogues in SQLite files. The
+// opener keeps no state, so one serves every test.
+inline MainWindowServices servicesWithCatalogues() {
+    static SqliteCatalogueOpener catalogues;
+    MainWindowServices services;
+    services.catalogueOpener = &catalogues;
+    return services;
 }
 
 }  // namespace tapelink::test

@@ -17,6 +17,7 @@
 #include "app/ui/CommandIds.h"
 #include "app/ui/MainArchiveController.h"
 #include "tests/gui/GuiFixtures.h"
+#include "tests/support/LostConnectionOpener.h"
 #include "tests/support/RecordingMessages.h"
 #include "tests/support/TempFolder.h"
 
@@ -41,8 +42,9 @@ private:
     std::string phoneRoot() const { return m_folder->path() + "phone/"; }
     std::string uploads() const { return m_folder->path() + "uploads"; }
 
-    std::unique_ptr<CTapelinkDlg> makeWindow() {
-        MainWindowServices services;
+    std::unique_ptr<CTapelinkDlg> makeWindow(IArchiveCatalogueOpener* catalogues = nullptr) {
+        MainWindowServices services = servicesWithCatalogues();
+        if (catalogues != nullptr) services.catalogueOpener = catalogues;
         services.confirm = [this](const QString& question, QWidget*) {
             m_questions.push_back(question);
             return true;
@@ -281,6 +283,18 @@ private slots:
         QVERIFY(fs::exists(uploads() + "/VOA00007.WAV"));
         QVERIFY(m_messages.texts.empty());
         QVERIFY(window->windowTitle().contains(QStringLiteral("已存档 1 条新录音")));
+    }
+
+    void aConnectionLostWhileReconcilingIsTold() {
+        LostConnectionOpener lost;
+        auto window = makeWindow(&lost);
+        waitIdle(*window);
+        m_messages = RecordingMessages();
+        window->action(cmd::kVerifyArchive)->trigger();
+        waitIdle(*window);
+        QVERIFY(lost.openings > 0);
+        const auto& texts = m_messages.texts;
+        QVERIFY(std::find(texts.begin(), texts.end(), "与存档的连接已断开，请重试。") != texts.end());
     }
 };
 

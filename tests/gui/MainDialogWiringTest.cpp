@@ -85,7 +85,7 @@ private:
     std::string archive() const { return m_folder->path() + "archive/"; }
 
     std::unique_ptr<CTapelinkDlg> makeWindow() {
-        MainWindowServices services;
+        MainWindowServices services = servicesWithCatalogues();
         services.makeSpreadsheet = [this] {
             auto sheet = std::make_unique<SharedSpreadsheet>(m_sheetCalls);
             sheet->failAt = m_failingSheetStep;

@@ -66,7 +66,7 @@ private:
     std::string voice(const std::string& name) const { return phoneRoot() + "voice/" + name; }
 
     std::unique_ptr<CTapelinkDlg> makeWindow() {
-        MainWindowServices services;
+        MainWindowServices services = servicesWithCatalogues();
         services.askOverwrite = [this](const QString& prompt, QWidget*) {
             m_prompts.push_back(prompt.toStdString());
             if (m_duringPrompt) m_duringPrompt();

@@ -101,7 +101,7 @@ private slots:
         buildPhone(m_folder.path() + "phone/", 3);  // numbers 13800138000, ...01, ...02
         m_locator.root = m_folder.path() + "phone/";
         FolderChoice archive(QString::fromStdString(uploads()));
-        MainWindowServices services;
+        MainWindowServices services = servicesWithCatalogues();
         services.searchMessages = &m_messages;
         services.phonebookMessages = &m_messages;
         services.archiveChooser = &archive;

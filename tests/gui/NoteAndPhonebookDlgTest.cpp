@@ -118,7 +118,7 @@ private slots:
         SqliteCatalogueOpener opener;
         const CatalogueOpening opening = opener.open(folder.path(), CatalogueAccess::ReadWrite);
         QVERIFY(opening.catalogue != nullptr);
-        IPhonebook& phonebook = opening.catalogue->phonebook();
+        IPhonebook& phonebook = *opening.phonebook;
         RecordingMessages messages;
         FakeContactChooser chooser;
         CPhonebookDlg window(phonebook, desktopContactFiles(), folder.path(), &messages, &chooser);

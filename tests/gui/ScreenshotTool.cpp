@@ -128,11 +128,16 @@ struct ShotContext {
         }
     }
     CTapelinkDlg& mainWindow() {
-        if (!window) window = std::make_unique<CTapelinkDlg>(settings, locator, messages, FolderChooser{});
+        if (!window) {
+            MainWindowServices services;
+            services.catalogueOpener = &catalogues;
+            window = std::make_unique<CTapelinkDlg>(settings, locator, messages, FolderChooser{}, services);
+        }
         return *window;
     }
 
     SettingsStore settings;
+    SqliteCatalogueOpener catalogues;
     LinuxDeviceLocator locator;
     PrintedMessages messages;
     ArchiveFolder archive;
@@ -141,10 +146,8 @@ struct ShotContext {
     // Contacts for the first numbers of the telephone's list, written the ways people write them, in a
     // catalogue of their own.
     IPhonebook& phonebook() {
-        if (!catalogue) {
-            catalogue = SqliteCatalogueOpener()
-                            .open(QFile::encodeName(folder.path()).toStdString(), CatalogueAccess::ReadWrite)
-                            .catalogue;
+        if (!catalogue.catalogue) {
+            catalogue = catalogues.open(QFile::encodeName(folder.path()).toStdString(), CatalogueAccess::ReadWrite);
             // The first numbers of the archive as the search lists it, so the search shows their names.
             SearchResultTable list;
             ArchiveSearch(list, messages).AddFolder(archive.folder());
@@ -164,9 +167,9 @@ struct ShotContext {
             }
             contacts.push_back({0, "客服热线", {"95588", "400-820-8820"}, "银行"});
             ContactImportCounts counts;
-            catalogue->phonebook().import(contacts, counts);
+            catalogue.phonebook->import(contacts, counts);
         }
-        return catalogue->phonebook();
+        return *catalogue.phonebook;
     }
     std::shared_ptr<const ContactDirectory> contacts() {
         std::vector<Contact> all;
@@ -175,7 +178,7 @@ struct ShotContext {
     }
 
     QTemporaryDir folder;
-    std::unique_ptr<IArchiveCatalogue> catalogue;
+    CatalogueOpening catalogue;
 };
 
 // The search dialog over the main window, listing the telephone's voice folder.

@@ -204,7 +204,7 @@ private slots:
         FakeAudioOutput output;
         FakeMixer mixer;
         SettingsStore settings;
-        CTapelinkDlg main(settings, locator, messages, FolderChooser{});
+        CTapelinkDlg main(settings, locator, messages, FolderChooser{}, servicesWithCatalogues());
         CAboutDlg about;
         COverwriteDlg overwrite(QStringLiteral("x"));
         CCategoryUploadDlg category(criteria);

@@ -16,11 +16,13 @@
 #include "archive/CatalogueLedger.h"
 #include "archive/CatalogueReconciler.h"
 #include "archive/NewRecordingOffload.h"
-#include "archive/OldCatalogues.h"
 #include "archive/StampedName.h"
 #include "phone/CatalogueScan.h"
 #include "platform/CatalogueRebuild.h"
+#include "platform/OldCatalogues.h"
 #include "platform/SqliteArchiveCatalogue.h"
+#include "platform/SqliteCatalogueFiles.h"
+#include "tests/support/LostConnectionOpener.h"
 #include "tests/support/ScriptedUploadObserver.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/VolumeBuilder.h"
@@ -69,10 +71,10 @@ protected:
         ScanCatalogue(phone(), header, list, sink);
         return list.entries;
     }
-    std::unique_ptr<IArchiveCatalogue> open() {
+    std::shared_ptr<SqliteArchiveCatalogue> open() {
         CatalogueOpening opening = opener.open(archive(), CatalogueAccess::ReadWrite);
         lastSetAside = opening.setAsidePath;
-        return std::move(opening.catalogue);
+        return std::static_pointer_cast<SqliteArchiveCatalogue>(opening.catalogue);
     }
     OffloadReport offload(IArchiveCatalogue& catalogue) {
         ScriptedUploadObserver observer;
@@ -434,4 +436,15 @@ TEST(ArchiveNamesTest, SuffixedNamesAreTakenWithTheRestOfTheRulesUnchanged) {
                              "VOA00001-2x.WAV", "VOA00001-1234567890.WAV"}) {
         EXPECT_FALSE(isArchiveRecordingName(name)) << name;
     }
+}
+
+TEST_F(ArchiveCatalogueTest, AnOffloadCopiesNothingWhereTheCatalogueCannotBeRead) {
+    record("VOA00001.WAV", "111", 1);
+    LostConnectionOpener lost;
+    const CatalogueOpening opening = lost.open(archive(), CatalogueAccess::ReadWrite);
+    ASSERT_TRUE(opening.catalogue);
+    const OffloadReport report = offload(*opening.catalogue);
+    EXPECT_TRUE(report.refused);
+    EXPECT_EQ(report.archived, 0);
+    EXPECT_FALSE(fs::exists(archive() + "VOA00001.WAV"));
 }

@@ -18,11 +18,11 @@ protected:
         put("VOA00002.WAV", "01087654321", 2);
         put("VOA00003.WAV", "95588", 3);
         put("VOA00004.WAV", "13812345678", 4);
-        catalogue = SqliteCatalogueOpener().open(archive(), CatalogueAccess::ReadWrite).catalogue;
-        ASSERT_TRUE(catalogue);
-        reconcileCatalogue(*catalogue, archive(), {});
-        catalogue->notes().setNote("VOA00002.WAV", {"Complaint about billing", {"重要"}});
-        catalogue->notes().setNote("VOA00003.WAV", {"", {"回访"}});
+        opening = SqliteCatalogueOpener().open(archive(), CatalogueAccess::ReadWrite);
+        ASSERT_TRUE(opening.catalogue);
+        reconcileCatalogue(*opening.catalogue, archive(), {});
+        opening.notes->setNote("VOA00002.WAV", {"Complaint about billing", {"重要"}});
+        opening.notes->setNote("VOA00003.WAV", {"", {"回访"}});
     }
     std::string archive() const { return folder.path(); }
     void put(const std::string& name, const std::string& number, int minute) const {
@@ -34,7 +34,7 @@ protected:
         criteria.to = {2099, 12, 31, 23, 59, 59};
         criteria.number = number;
         criteria.noteText = noteText;
-        RecordingAnnotations annotations(contacts, catalogue.get());
+        RecordingAnnotations annotations(contacts, opening.catalogue.get(), opening.notes.get());
         ArchiveSearch search(table, messages);
         search.setAnnotations(&annotations);
         search.setSearchFolder(archive());
@@ -46,7 +46,7 @@ protected:
     using Shown = std::vector<std::string>;
 
     TempFolder folder;
-    std::unique_ptr<IArchiveCatalogue> catalogue;
+    CatalogueOpening opening;
     ContactDirectory contacts{{{0, "张三", {"+86 138-1234-5678"}, ""},
                                {0, "Li Si", {"010-87654321"}, "ACME"},
                                {0, "张三丰", {"13900000000"}, ""}}};
@@ -71,7 +71,7 @@ TEST_F(NamesAndNotesSearchTest, NoteTextMatchesNotesAndTagsAndRowsCarryTheRemark
     search("", "");
     ASSERT_EQ(table.rows().size(), 4u);
     EXPECT_EQ(table.rows()[1].remark, "");
-    RecordingAnnotations annotations(contacts, catalogue.get());
+    RecordingAnnotations annotations(contacts, opening.catalogue.get(), opening.notes.get());
     table.fillNamesAndRemarks(annotations, archive());
     EXPECT_EQ(table.rows()[1].remark, "Complaint about billing [重要]");
     EXPECT_EQ(table.rows()[2].remark, "[回访]");

@@ -5,6 +5,7 @@
 
 #include "archive/ArchiveLayout.h"
 #include "platform/SqliteArchiveCatalogue.h"
+#include "platform/SqliteCatalogueFiles.h"
 #include "tests/support/TempFolder.h"
 
 using namespace tapelink;
@@ -12,10 +13,11 @@ using namespace tapelink::test;
 
 class PhonebookStoreTest : public ::testing::Test {
 protected:
-    std::unique_ptr<IArchiveCatalogue> open(CatalogueAccess access = CatalogueAccess::ReadWrite) {
-        return std::move(SqliteCatalogueOpener().open(folder.path(), access).catalogue);
+    std::shared_ptr<SqliteArchiveCatalogue> open(CatalogueAccess access = CatalogueAccess::ReadWrite) {
+        return std::static_pointer_cast<SqliteArchiveCatalogue>(
+            SqliteCatalogueOpener().open(folder.path(), access).catalogue);
     }
-    static std::vector<Contact> stored(IArchiveCatalogue& catalogue) {
+    static std::vector<Contact> stored(SqliteArchiveCatalogue& catalogue) {
         std::vector<Contact> contacts;
         EXPECT_EQ(catalogue.phonebook().contacts(contacts), CatalogueStatus::Ok);
         for (Contact& contact : contacts) contact.id = 0;

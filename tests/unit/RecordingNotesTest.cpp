@@ -10,6 +10,7 @@
 #include "archive/CatalogueReconciler.h"
 #include "archive/NoteRules.h"
 #include "platform/SqliteArchiveCatalogue.h"
+#include "platform/SqliteCatalogueFiles.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/VolumeBuilder.h"
 
@@ -23,17 +24,17 @@ protected:
     void put(const std::string& name, const std::string& number) const {
         VolumeBuilder::writeRecording(archive() + name, VolumeBuilder::info('Z', number, 21, 3, 4, 5, 6), 4532);
     }
-    std::unique_ptr<IArchiveCatalogue> open(CatalogueAccess access = CatalogueAccess::ReadWrite) {
-        auto catalogue = opener.open(archive(), access).catalogue;
+    std::shared_ptr<SqliteArchiveCatalogue> open(CatalogueAccess access = CatalogueAccess::ReadWrite) {
+        auto catalogue = std::static_pointer_cast<SqliteArchiveCatalogue>(opener.open(archive(), access).catalogue);
         if (catalogue && catalogue->writable()) reconcileCatalogue(*catalogue, archive(), {});
         return catalogue;
     }
-    static RecordingNote noteOf(IArchiveCatalogue& catalogue, const std::string& name) {
+    static RecordingNote noteOf(SqliteArchiveCatalogue& catalogue, const std::string& name) {
         RecordingNote note;
         EXPECT_EQ(catalogue.notes().noteOf(name, note), CatalogueStatus::Ok);
         return note;
     }
-    static std::set<std::string> withText(IArchiveCatalogue& catalogue, const std::string& text) {
+    static std::set<std::string> withText(SqliteArchiveCatalogue& catalogue, const std::string& text) {
         std::set<std::string> files;
         EXPECT_EQ(catalogue.notes().filesWithText(text, files), CatalogueStatus::Ok);
         return files;

@@ -1,4 +1,4 @@
-#include "archive/OldCatalogues.h"
+#include "platform/OldCatalogues.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -9,7 +9,7 @@
 #include <array>
 #include <charconv>
 
-#include "archive/ArchiveLayout.h"
+#include "platform/SqliteCatalogueFiles.h"
 
 namespace tapelink {
 
