@@ -15,7 +15,7 @@
 #include <system_error>
 #include <thread>
 
-#include "phone/TemporaryFiles.h"
+#include "common/fs/TemporaryFiles.h"
 
 namespace tapelink {
 

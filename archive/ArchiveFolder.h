@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "common/Sha256.h"
-#include "phone/RecordingInfo.h"
+#include "recording/RecordingInfo.h"
 
 namespace tapelink {
 

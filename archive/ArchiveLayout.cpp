@@ -1,6 +1,6 @@
 #include "archive/ArchiveLayout.h"
 
-#include "phone/RecordingEntry.h"
+#include "recording/RecordingEntry.h"
 
 namespace tapelink {
 

@@ -6,7 +6,7 @@
 #include <cerrno>
 #include <filesystem>
 
-#include "phone/FileDescriptor.h"
+#include "common/fs/FileDescriptor.h"
 
 namespace tapelink {
 

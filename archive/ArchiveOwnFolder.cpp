@@ -6,8 +6,8 @@
 #include <cerrno>
 
 #include "archive/ArchiveLayout.h"
-#include "phone/FileErrorText.h"
-#include "phone/RecordingEntry.h"
+#include "common/fs/FileErrorText.h"
+#include "recording/RecordingEntry.h"
 
 namespace tapelink {
 

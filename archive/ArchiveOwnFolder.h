@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "phone/FileDescriptor.h"
+#include "common/fs/FileDescriptor.h"
 
 namespace tapelink {
 

@@ -8,8 +8,8 @@
 #include "archive/ArchiveOwnFolder.h"
 #include "archive/StampedName.h"
 #include "common/Sha256.h"
-#include "phone/FileErrorText.h"
-#include "phone/FolderListing.h"
+#include "common/fs/FileErrorText.h"
+#include "common/fs/FolderListing.h"
 
 namespace tapelink {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <utility>
 
-#include "archive/CatalogueRecord.h"
+#include "catalogue/CatalogueRecord.h"
 
 namespace tapelink {
 

@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "archive/ArchiveMarks.h"
-#include "archive/CatalogueReconciler.h"
 #include "bench/SyntheticRecord.h"
+#include "catalogue/ArchiveMarks.h"
+#include "catalogue/CatalogueReconciler.h"
 #include "phone/CatalogueScan.h"
 #include "platform/SqliteArchiveCatalogue.h"
 

@@ -9,7 +9,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "archive/ContactDirectory.h"
+#include "contacts/ContactDirectory.h"
 
 using namespace tapelink;
 

@@ -8,13 +8,13 @@
 #include <functional>
 #include <vector>
 
-#include "archive/ListeningStream.h"
-#include "archive/SilenceMap.h"
-#include "archive/WaveformPeaks.h"
 #include "phone/DemoVolume.h"
 #include "platform/SndfileDecoder.h"
 #include "platform/SndfileWavEncoder.h"
 #include "platform/SoundTouchStretcher.h"
+#include "playback/ListeningStream.h"
+#include "playback/SilenceMap.h"
+#include "playback/WaveformPeaks.h"
 
 namespace {
 

@@ -13,10 +13,10 @@
 #include <string>
 #include <vector>
 
-#include "archive/RecordingAnnotations.h"
-#include "archive/SearchCriteria.h"
 #include "bench/SyntheticRecord.h"
 #include "platform/SqliteArchiveCatalogue.h"
+#include "search/RecordingAnnotations.h"
+#include "search/SearchCriteria.h"
 
 using namespace tapelink;
 

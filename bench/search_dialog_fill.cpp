@@ -6,8 +6,8 @@
 #include <QTableView>
 #include <cstdio>
 
-#include "archive/ui/CQueryDlg.h"
 #include "common/IMessageSink.h"
+#include "search/ui/CQueryDlg.h"
 
 namespace {
 

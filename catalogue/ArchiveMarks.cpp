@@ -1,4 +1,4 @@
-#include "archive/ArchiveMarks.h"
+#include "catalogue/ArchiveMarks.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

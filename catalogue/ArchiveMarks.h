@@ -4,8 +4,8 @@
 #include <utility>
 #include <vector>
 
-#include "archive/IArchiveCatalogue.h"
-#include "phone/RecordingEntry.h"
+#include "catalogue/IArchiveCatalogue.h"
+#include "recording/RecordingEntry.h"
 
 namespace tapelink {
 

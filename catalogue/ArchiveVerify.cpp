@@ -1,4 +1,4 @@
-#include "archive/ArchiveVerify.h"
+#include "catalogue/ArchiveVerify.h"
 
 #include <algorithm>
 #include <unordered_map>

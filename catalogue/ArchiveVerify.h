@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "archive/CatalogueReconciler.h"
-#include "archive/IArchiveCatalogue.h"
+#include "catalogue/CatalogueReconciler.h"
+#include "catalogue/IArchiveCatalogue.h"
 
 namespace tapelink {
 

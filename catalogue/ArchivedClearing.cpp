@@ -1,4 +1,4 @@
-#include "archive/ArchivedClearing.h"
+#include "catalogue/ArchivedClearing.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -6,9 +6,9 @@
 #include <map>
 #include <optional>
 
-#include "archive/ArchiveMarks.h"
+#include "catalogue/ArchiveMarks.h"
 #include "common/Sha256.h"
-#include "phone/FileDescriptor.h"
+#include "common/fs/FileDescriptor.h"
 #include "phone/PhoneVolume.h"
 
 namespace tapelink {

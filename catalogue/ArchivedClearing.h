@@ -6,12 +6,12 @@
 #include <string>
 #include <vector>
 
-#include "archive/ArchivedRecordings.h"
-#include "archive/IArchiveCatalogue.h"
+#include "catalogue/ArchivedRecordings.h"
+#include "catalogue/IArchiveCatalogue.h"
 #include "common/IMessageSink.h"
 #include "phone/PhoneIndexHeader.h"
 #include "phone/PhoneListDelete.h"
-#include "phone/RecordingEntry.h"
+#include "recording/RecordingEntry.h"
 
 namespace tapelink {
 

@@ -1,9 +1,9 @@
-#include "archive/ArchivedRecordings.h"
+#include "catalogue/ArchivedRecordings.h"
 
 #include <fcntl.h>
 #include <unistd.h>
 
-#include "archive/ArchiveMarks.h"
+#include "catalogue/ArchiveMarks.h"
 #include "common/Sha256.h"
 #include "phone/PhoneStore.h"
 

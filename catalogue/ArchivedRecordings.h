@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "archive/IArchiveCatalogue.h"
-#include "phone/RecordingEntry.h"
+#include "catalogue/IArchiveCatalogue.h"
+#include "recording/RecordingEntry.h"
 
 namespace tapelink {
 

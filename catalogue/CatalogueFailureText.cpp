@@ -1,4 +1,4 @@
-#include "archive/CatalogueFailureText.h"
+#include "catalogue/CatalogueFailureText.h"
 
 namespace tapelink {
 

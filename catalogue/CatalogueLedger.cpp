@@ -1,4 +1,4 @@
-#include "archive/CatalogueLedger.h"
+#include "catalogue/CatalogueLedger.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -6,8 +6,8 @@
 
 #include "archive/ArchiveFolder.h"
 #include "archive/ReplacedFileKeeper.h"
-#include "phone/FolderListing.h"
-#include "phone/RecordingEntry.h"
+#include "common/fs/FolderListing.h"
+#include "recording/RecordingEntry.h"
 
 namespace tapelink {
 

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "archive/IArchiveCatalogue.h"
+#include "catalogue/IArchiveCatalogue.h"
 #include "phone/IUploadLedger.h"
 
 namespace tapelink {

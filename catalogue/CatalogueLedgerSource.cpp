@@ -1,12 +1,12 @@
-#include "archive/CatalogueLedgerSource.h"
+#include "catalogue/CatalogueLedgerSource.h"
 
 #include <unistd.h>
 
 #include <optional>
 
-#include "archive/CatalogueLedger.h"
-#include "archive/CatalogueSession.h"
 #include "archive/ReplacedFileKeeper.h"
+#include "catalogue/CatalogueLedger.h"
+#include "catalogue/CatalogueSession.h"
 
 namespace tapelink {
 

@@ -3,7 +3,7 @@
 #include <functional>
 #include <string>
 
-#include "archive/IArchiveCatalogue.h"
+#include "catalogue/IArchiveCatalogue.h"
 #include "phone/IUploadLedger.h"
 
 namespace tapelink {

@@ -1,4 +1,4 @@
-#include "archive/CatalogueReconciler.h"
+#include "catalogue/CatalogueReconciler.h"
 
 #include <ctime>
 #include <future>

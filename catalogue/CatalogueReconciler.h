@@ -4,7 +4,7 @@
 #include <stop_token>
 #include <string>
 
-#include "archive/IArchiveCatalogue.h"
+#include "catalogue/IArchiveCatalogue.h"
 
 namespace tapelink {
 

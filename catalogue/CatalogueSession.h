@@ -4,8 +4,8 @@
 #include <stop_token>
 #include <string>
 
-#include "archive/CatalogueReconciler.h"
-#include "archive/IArchiveCatalogue.h"
+#include "catalogue/CatalogueReconciler.h"
+#include "catalogue/IArchiveCatalogue.h"
 
 namespace tapelink {
 

@@ -6,22 +6,14 @@
 #include <string>
 #include <vector>
 
-#include "archive/CatalogueRebuildReport.h"
-#include "archive/CatalogueRecord.h"
-#include "archive/IArchiveWriteLock.h"
-#include "archive/IPhonebook.h"
-#include "archive/IRecordingNotes.h"
+#include "catalogue/CatalogueRebuildReport.h"
+#include "catalogue/CatalogueRecord.h"
+#include "catalogue/IArchiveWriteLock.h"
+#include "common/CatalogueStatus.h"
+#include "contacts/IPhonebook.h"
+#include "contacts/IRecordingNotes.h"
 
 namespace tapelink {
-
-enum class CatalogueStatus {
-    Ok,
-    Unreadable,      // the store is damaged or not a catalogue
-    ReadOnly,        // opened for reading only; nothing can be recorded
-    NewerVersion,    // written by a later version of the program
-    Failed,          // any other error (disk full, locked for too long)
-    ConnectionLost,  // the store is reached over a connection that broke; trying again may work
-};
 
 // The record of what one archive folder holds. Implementations keep it where they like (a file in the
 // folder, a server shared by a team); callers only see rows.

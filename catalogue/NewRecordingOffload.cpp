@@ -1,4 +1,4 @@
-#include "archive/NewRecordingOffload.h"
+#include "catalogue/NewRecordingOffload.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -10,14 +10,14 @@
 #include <thread>
 
 #include "archive/ArchiveFolder.h"
-#include "archive/ArchiveMarks.h"
 #include "archive/ArchiveNames.h"
-#include "archive/CatalogueFailureText.h"
+#include "catalogue/ArchiveMarks.h"
+#include "catalogue/CatalogueFailureText.h"
 #include "common/Sha256.h"
+#include "common/fs/FileErrorText.h"
+#include "common/fs/TemporaryCopy.h"
 #include "phone/DeviceStatus.h"
-#include "phone/FileErrorText.h"
 #include "phone/PhoneStore.h"
-#include "phone/TemporaryCopy.h"
 #include "phone/UploadMessages.h"
 
 namespace tapelink {

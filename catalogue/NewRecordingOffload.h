@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "archive/IArchiveCatalogue.h"
+#include "catalogue/IArchiveCatalogue.h"
 #include "phone/IUploadObserver.h"
-#include "phone/RecordingEntry.h"
+#include "recording/RecordingEntry.h"
 
 namespace tapelink {
 

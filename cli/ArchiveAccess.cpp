@@ -4,11 +4,11 @@
 
 #include <cstdio>
 
-#include "app/ProfileFolder.h"
-#include "app/SettingsStore.h"
 #include "archive/ArchiveOwnFolder.h"
-#include "archive/CatalogueFailureText.h"
-#include "archive/CatalogueSession.h"
+#include "catalogue/CatalogueFailureText.h"
+#include "catalogue/CatalogueSession.h"
+#include "settings/ProfileFolder.h"
+#include "settings/SettingsStore.h"
 
 namespace tapelink::cli {
 

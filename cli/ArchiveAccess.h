@@ -3,8 +3,8 @@
 #include <memory>
 #include <string>
 
-#include "archive/CatalogueReconciler.h"
-#include "archive/IArchiveCatalogue.h"
+#include "catalogue/CatalogueReconciler.h"
+#include "catalogue/IArchiveCatalogue.h"
 #include "common/IMessageSink.h"
 
 namespace tapelink::cli {

@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <iostream>
 
-#include "archive/ArchiveVerify.h"
+#include "catalogue/ArchiveVerify.h"
 #include "cli/ArchiveAccess.h"
 #include "cli/ArchiveOption.h"
 #include "cli/CellText.h"

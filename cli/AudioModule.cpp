@@ -6,7 +6,7 @@
 #include <string>
 #include <system_error>
 
-#include "phone/FileErrorText.h"
+#include "common/fs/FileErrorText.h"
 
 namespace tapelink::cli {
 

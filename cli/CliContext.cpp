@@ -5,8 +5,8 @@
 #include "cli/CellText.h"
 #include "cli/TsvRowWriter.h"
 #include "phone/DeviceStatus.h"
-#include "phone/RecordingEntry.h"
 #include "platform/LinuxDeviceLocator.h"
+#include "recording/RecordingEntry.h"
 
 namespace tapelink::cli {
 

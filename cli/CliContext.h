@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "archive/IArchiveCatalogue.h"
+#include "catalogue/IArchiveCatalogue.h"
 #include "cli/ExitStatus.h"
 #include "cli/StderrMessages.h"
 

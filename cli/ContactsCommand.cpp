@@ -2,12 +2,12 @@
 
 #include <iostream>
 
-#include "archive/ContactDirectory.h"
-#include "archive/ContactFileIo.h"
 #include "cli/ArchiveAccess.h"
 #include "cli/CellText.h"
 #include "cli/NonBlank.h"
 #include "cli/ValueChecks.h"
+#include "contacts/ContactDirectory.h"
+#include "contacts/ContactFileIo.h"
 
 namespace tapelink::cli {
 

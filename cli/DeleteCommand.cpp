@@ -4,7 +4,7 @@
 #include <limits>
 
 #include "archive/ArchiveOnPhone.h"
-#include "archive/ArchivedClearing.h"
+#include "catalogue/ArchivedClearing.h"
 #include "cli/ArchiveAccess.h"
 #include "cli/ArchiveOption.h"
 #include "cli/FailureTrackingSink.h"

@@ -4,12 +4,12 @@
 #include <filesystem>
 #include <iostream>
 
-#include "archive/ContactFileIo.h"
-#include "archive/ContactVcard.h"
-#include "archive/DemoPhonebook.h"
 #include "cli/NonBlank.h"
 #include "cli/ValueChecks.h"
-#include "phone/FileErrorText.h"
+#include "common/fs/FileErrorText.h"
+#include "contacts/ContactFileIo.h"
+#include "contacts/ContactVcard.h"
+#include "contacts/DemoPhonebook.h"
 #include "platform/SndfileWavEncoder.h"
 
 namespace tapelink::cli {

@@ -2,9 +2,7 @@
 
 #include <iostream>
 
-#include "archive/ArchiveSearch.h"
-#include "archive/CatalogueSession.h"
-#include "archive/SearchMessages.h"
+#include "catalogue/CatalogueSession.h"
 #include "cli/ArchiveAccess.h"
 #include "cli/ArchiveOption.h"
 #include "cli/FailureTrackingSink.h"
@@ -12,6 +10,8 @@
 #include "cli/SearchRowCollector.h"
 #include "export/ExcelExporter.h"
 #include "platform/XlsxSpreadsheet.h"
+#include "search/ArchiveSearch.h"
+#include "search/SearchMessages.h"
 
 namespace tapelink::cli {
 

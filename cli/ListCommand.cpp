@@ -3,10 +3,9 @@
 #include <iostream>
 #include <optional>
 
-#include "archive/ArchiveMarks.h"
-#include "archive/CatalogueFailureText.h"
-#include "archive/CatalogueSession.h"
-#include "archive/RecordingAnnotations.h"
+#include "catalogue/ArchiveMarks.h"
+#include "catalogue/CatalogueFailureText.h"
+#include "catalogue/CatalogueSession.h"
 #include "cli/ArchiveAccess.h"
 #include "cli/ArchiveOption.h"
 #include "cli/FailureTrackingSink.h"
@@ -18,6 +17,7 @@
 #include "phone/PhoneListRow.h"
 #include "phone/VolumeMessages.h"
 #include "platform/LinuxDeviceLocator.h"
+#include "search/RecordingAnnotations.h"
 
 namespace tapelink::cli {
 

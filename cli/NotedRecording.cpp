@@ -2,9 +2,9 @@
 
 #include <filesystem>
 
-#include "archive/NoteRules.h"
 #include "cli/ArchiveAccess.h"
 #include "cli/CellText.h"
+#include "contacts/NoteRules.h"
 
 namespace tapelink::cli {
 

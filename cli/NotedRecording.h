@@ -4,10 +4,10 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
-#include "archive/IArchiveCatalogue.h"
-#include "archive/RecordingNote.h"
+#include "catalogue/IArchiveCatalogue.h"
 #include "cli/ArchiveAccess.h"
 #include "cli/CliContext.h"
+#include "contacts/RecordingNote.h"
 
 namespace tapelink::cli {
 

@@ -2,8 +2,8 @@
 
 #include <cstdlib>
 
-#include "archive/PlaybackSpeed.h"
 #include "cli/AudioModule.h"
+#include "playback/PlaybackSpeed.h"
 
 namespace tapelink::cli {
 

@@ -5,8 +5,8 @@
 #include <unistd.h>
 
 #include "cli/CellText.h"
-#include "phone/DisplayText.h"
-#include "phone/RecordingKind.h"
+#include "recording/DisplayText.h"
+#include "recording/RecordingKind.h"
 
 namespace tapelink::cli {
 

@@ -3,7 +3,7 @@
 #include <optional>
 #include <string_view>
 
-#include "archive/SearchCriteria.h"
+#include "search/SearchCriteria.h"
 
 namespace tapelink::cli {
 

@@ -2,14 +2,14 @@
 
 #include <iostream>
 
-#include "archive/ArchiveSearch.h"
-#include "archive/CatalogueSession.h"
+#include "catalogue/CatalogueSession.h"
 #include "cli/ArchiveAccess.h"
 #include "cli/ArchiveOption.h"
 #include "cli/RecordingFields.h"
 #include "cli/SearchRowCollector.h"
 #include "cli/SearchRowPrinter.h"
 #include "export/SheetLayout.h"
+#include "search/ArchiveSearch.h"
 
 namespace tapelink::cli {
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "archive/SearchCriteria.h"
+#include "search/SearchCriteria.h"
 
 namespace tapelink::cli {
 

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "archive/ISearchResultList.h"
+#include "search/ISearchResultList.h"
 
 namespace tapelink::cli {
 

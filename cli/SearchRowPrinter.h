@@ -1,7 +1,7 @@
 #pragma once
 
-#include "archive/ISearchResultList.h"
 #include "cli/TsvRowWriter.h"
+#include "search/ISearchResultList.h"
 
 namespace tapelink::cli {
 

@@ -4,10 +4,7 @@
 #include <iostream>
 #include <map>
 
-#include "archive/ArchiveSearch.h"
-#include "archive/CatalogueSession.h"
-#include "archive/RecordingAnnotations.h"
-#include "archive/SearchMessages.h"
+#include "catalogue/CatalogueSession.h"
 #include "cli/ArchiveAccess.h"
 #include "cli/ArchiveOption.h"
 #include "cli/CellText.h"
@@ -15,6 +12,9 @@
 #include "cli/InterruptStop.h"
 #include "cli/SearchRowCollector.h"
 #include "platform/LibraryShareTools.h"
+#include "search/ArchiveSearch.h"
+#include "search/RecordingAnnotations.h"
+#include "search/SearchMessages.h"
 #include "sharing/ShareRun.h"
 
 namespace tapelink::cli {

@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <iostream>
 
-#include "archive/NoteRules.h"
 #include "cli/ArchiveOption.h"
 #include "cli/CellText.h"
 #include "cli/NotedRecording.h"
+#include "contacts/NoteRules.h"
 
 namespace tapelink::cli {
 

@@ -7,11 +7,9 @@
 #include <cstdio>
 #include <iostream>
 
-#include "app/ProfileFolder.h"
-#include "app/SettingsStore.h"
 #include "archive/ArchiveOnPhone.h"
-#include "archive/CatalogueLedger.h"
 #include "archive/ReplacedFileKeeper.h"
+#include "catalogue/CatalogueLedger.h"
 #include "cli/ArchiveAccess.h"
 #include "cli/ArchiveOption.h"
 #include "cli/FailureTrackingSink.h"
@@ -23,6 +21,8 @@
 #include "phone/UploadEngine.h"
 #include "phone/VolumeMessages.h"
 #include "platform/LinuxDeviceLocator.h"
+#include "settings/ProfileFolder.h"
+#include "settings/SettingsStore.h"
 
 namespace tapelink::cli {
 

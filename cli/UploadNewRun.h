@@ -4,8 +4,8 @@
 #include <stop_token>
 #include <string>
 
-#include "archive/IArchiveCatalogue.h"
-#include "archive/NewRecordingOffload.h"
+#include "catalogue/IArchiveCatalogue.h"
+#include "catalogue/NewRecordingOffload.h"
 #include "common/IMessageSink.h"
 
 namespace tapelink::cli {

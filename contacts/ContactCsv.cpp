@@ -1,10 +1,10 @@
-#include "archive/ContactCsv.h"
+#include "contacts/ContactCsv.h"
 
 #include <algorithm>
 #include <string_view>
 #include <utility>
 
-#include "archive/ContactDirectory.h"
+#include "contacts/ContactDirectory.h"
 
 namespace tapelink {
 

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "archive/ContactFile.h"
+#include "contacts/ContactFile.h"
 
 namespace tapelink {
 

@@ -1,9 +1,9 @@
-#include "archive/ContactDirectory.h"
+#include "contacts/ContactDirectory.h"
 
 #include <algorithm>
 #include <string_view>
 
-#include "archive/ContactFile.h"
+#include "contacts/ContactFile.h"
 
 namespace tapelink {
 

@@ -6,7 +6,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "archive/Contact.h"
+#include "contacts/Contact.h"
 
 namespace tapelink {
 

@@ -1,9 +1,9 @@
-#include "archive/ContactFile.h"
+#include "contacts/ContactFile.h"
 
 #include <algorithm>
 
-#include "archive/ContactDirectory.h"
-#include "phone/DisplayText.h"
+#include "contacts/ContactDirectory.h"
+#include "recording/DisplayText.h"
 
 namespace tapelink {
 

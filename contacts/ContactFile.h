@@ -4,7 +4,7 @@
 #include <string_view>
 #include <vector>
 
-#include "archive/Contact.h"
+#include "contacts/Contact.h"
 
 namespace tapelink {
 

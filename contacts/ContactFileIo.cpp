@@ -1,4 +1,4 @@
-#include "archive/ContactFileIo.h"
+#include "contacts/ContactFileIo.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -7,8 +7,8 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "archive/ContactVcard.h"
-#include "phone/WriteAll.h"
+#include "common/fs/WriteAll.h"
+#include "contacts/ContactVcard.h"
 
 namespace tapelink {
 

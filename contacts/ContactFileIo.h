@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "archive/ContactCsv.h"
-#include "archive/ContactFile.h"
+#include "contacts/ContactCsv.h"
+#include "contacts/ContactFile.h"
 
 namespace tapelink {
 

@@ -1,10 +1,10 @@
-#include "archive/ContactVcard.h"
+#include "contacts/ContactVcard.h"
 
 #include <algorithm>
 #include <optional>
 #include <string_view>
 
-#include "phone/DisplayText.h"
+#include "recording/DisplayText.h"
 
 namespace tapelink {
 

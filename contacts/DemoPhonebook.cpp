@@ -1,4 +1,4 @@
-#include "archive/DemoPhonebook.h"
+#include "contacts/DemoPhonebook.h"
 
 #include <iterator>
 #include <set>

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "archive/Contact.h"
+#include "contacts/Contact.h"
 #include "phone/DemoVolume.h"
 
 namespace tapelink {

@@ -3,12 +3,10 @@
 #include <cstdint>
 #include <vector>
 
-#include "archive/CatalogueRecord.h"
-#include "archive/Contact.h"
+#include "common/CatalogueStatus.h"
+#include "contacts/Contact.h"
 
 namespace tapelink {
-
-enum class CatalogueStatus;
 
 // What one import changed.
 struct ContactImportCounts {

@@ -4,11 +4,10 @@
 #include <set>
 #include <string>
 
-#include "archive/RecordingNote.h"
+#include "common/CatalogueStatus.h"
+#include "contacts/RecordingNote.h"
 
 namespace tapelink {
-
-enum class CatalogueStatus;
 
 // Notes and tags of the archive's recordings. They belong to the catalogue's row of the recording, so
 // they stay with it when the file is set aside as replaced.

@@ -1,4 +1,4 @@
-#include "archive/NoteRules.h"
+#include "contacts/NoteRules.h"
 
 #include <algorithm>
 

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "archive/RecordingNote.h"
+#include "contacts/RecordingNote.h"
 
 namespace tapelink {
 

@@ -1,12 +1,12 @@
 #include "phone/CatalogueScan.h"
 
+#include "common/fs/TemporaryFiles.h"
 #include "phone/DeviceStatus.h"
 #include "phone/PhoneFolderScan.h"
 #include "phone/PhoneIndexFile.h"
 #include "phone/PhoneVolume.h"
-#include "phone/RecordingKind.h"
-#include "phone/TemporaryFiles.h"
 #include "phone/VolumeMessages.h"
+#include "recording/RecordingKind.h"
 
 namespace tapelink {
 

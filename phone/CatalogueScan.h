@@ -4,7 +4,7 @@
 
 #include "common/IMessageSink.h"
 #include "phone/PhoneIndexHeader.h"
-#include "phone/RecordingEntry.h"
+#include "recording/RecordingEntry.h"
 
 namespace tapelink {
 

@@ -8,7 +8,7 @@
 #include <numbers>
 #include <random>
 
-#include "phone/FileErrorText.h"
+#include "common/fs/FileErrorText.h"
 #include "phone/PhoneIndexHeader.h"
 
 namespace tapelink {

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "phone/IWavEncoder.h"
-#include "phone/RecordingInfo.h"
+#include "recording/RecordingInfo.h"
 
 namespace tapelink {
 

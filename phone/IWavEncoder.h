@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "phone/RecordingInfo.h"
+#include "recording/RecordingInfo.h"
 
 namespace tapelink {
 

@@ -1,9 +1,9 @@
 #include "phone/PhoneFolderScan.h"
 
-#include "phone/CallDirection.h"
-#include "phone/FileErrorText.h"
-#include "phone/FolderListing.h"
-#include "phone/RecordingKind.h"
+#include "common/fs/FileErrorText.h"
+#include "common/fs/FolderListing.h"
+#include "recording/CallDirection.h"
+#include "recording/RecordingKind.h"
 
 namespace tapelink {
 

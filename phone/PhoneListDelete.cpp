@@ -1,6 +1,6 @@
 #include "phone/PhoneListDelete.h"
 
-#include "phone/FileErrorText.h"
+#include "common/fs/FileErrorText.h"
 #include "phone/PhoneIndexFile.h"
 #include "phone/PhoneVolume.h"
 #include "phone/RecycleMessages.h"

@@ -1,8 +1,8 @@
 #include "phone/PhoneListRow.h"
 
-#include "phone/CallDirection.h"
-#include "phone/DisplayText.h"
-#include "phone/RecordingKind.h"
+#include "recording/CallDirection.h"
+#include "recording/DisplayText.h"
+#include "recording/RecordingKind.h"
 
 namespace tapelink {
 

@@ -4,8 +4,8 @@
 
 #include <cstdint>
 
-#include "phone/FileDescriptor.h"
-#include "phone/FolderPlace.h"
+#include "common/fs/FileDescriptor.h"
+#include "common/fs/FolderPlace.h"
 #include "phone/VolumeIdentity.h"
 
 namespace tapelink {

@@ -4,10 +4,10 @@
 #include <string>
 #include <vector>
 
-#include "phone/FileDescriptor.h"
-#include "phone/FolderListing.h"
-#include "phone/FolderPlace.h"
-#include "phone/RecordingInfo.h"
+#include "common/fs/FileDescriptor.h"
+#include "common/fs/FolderListing.h"
+#include "common/fs/FolderPlace.h"
+#include "recording/RecordingInfo.h"
 
 namespace tapelink {
 

@@ -7,14 +7,14 @@
 #include <cerrno>
 #include <cstdio>
 
-#include "phone/FileErrorText.h"
+#include "common/fs/FileErrorText.h"
 #include "phone/PhoneFolderScan.h"
 #include "phone/PhoneIndexFile.h"
 #include "phone/PhoneVolume.h"
-#include "phone/RecordingKind.h"
 #include "phone/RecycleMessages.h"
 #include "phone/RestoreCopy.h"
 #include "phone/VolumeMessages.h"
+#include "recording/RecordingKind.h"
 
 namespace tapelink {
 

@@ -13,8 +13,8 @@
 #include "phone/PhoneIndexFile.h"
 #include "phone/PhoneIndexHeader.h"
 #include "phone/PhoneStore.h"
-#include "phone/RecordingEntry.h"
 #include "phone/TransferJob.h"
+#include "recording/RecordingEntry.h"
 
 namespace tapelink {
 

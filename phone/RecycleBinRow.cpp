@@ -1,7 +1,7 @@
 #include "phone/RecycleBinRow.h"
 
 #include "phone/PhoneListRow.h"
-#include "phone/RecordingKind.h"
+#include "recording/RecordingKind.h"
 
 namespace tapelink {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "phone/RecordingEntry.h"
+#include "recording/RecordingEntry.h"
 
 namespace tapelink {
 

@@ -6,11 +6,11 @@
 #include <cerrno>
 #include <vector>
 
-#include "phone/FileTimes.h"
-#include "phone/FolderListing.h"
+#include "common/fs/FileTimes.h"
+#include "common/fs/FolderListing.h"
+#include "common/fs/TemporaryFiles.h"
+#include "common/fs/WriteAll.h"
 #include "phone/PhoneVolume.h"
-#include "phone/TemporaryFiles.h"
-#include "phone/WriteAll.h"
 
 namespace tapelink {
 

@@ -10,13 +10,13 @@
 #include <thread>
 
 #include "common/Sha256.h"
+#include "common/fs/FileErrorText.h"
+#include "common/fs/FileSystemSync.h"
+#include "common/fs/TemporaryFiles.h"
 #include "phone/DeviceStatus.h"
-#include "phone/FileErrorText.h"
-#include "phone/FileSystemSync.h"
 #include "phone/PhoneVolume.h"
-#include "phone/RecordingEntry.h"
-#include "phone/TemporaryFiles.h"
 #include "phone/UploadMessages.h"
+#include "recording/RecordingEntry.h"
 
 namespace tapelink {
 

@@ -7,11 +7,11 @@
 #include <system_error>
 #include <vector>
 
+#include "common/fs/TemporaryCopy.h"
 #include "phone/IUploadLedger.h"
 #include "phone/IUploadObserver.h"
 #include "phone/OverwriteDecision.h"
 #include "phone/PhoneVolume.h"
-#include "phone/TemporaryCopy.h"
 #include "phone/UploadReport.h"
 #include "phone/UploadTask.h"
 

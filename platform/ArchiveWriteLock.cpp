@@ -1,4 +1,4 @@
-#include "archive/ArchiveWriteLock.h"
+#include "platform/ArchiveWriteLock.h"
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -9,7 +9,7 @@
 
 #include "archive/ArchiveLayout.h"
 #include "archive/ArchiveOwnFolder.h"
-#include "phone/FileErrorText.h"
+#include "common/fs/FileErrorText.h"
 
 namespace tapelink {
 

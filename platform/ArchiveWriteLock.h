@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "archive/IArchiveWriteLock.h"
+#include "catalogue/IArchiveWriteLock.h"
 
 namespace tapelink {
 

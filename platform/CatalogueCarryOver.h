@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "archive/IArchiveCatalogue.h"
+#include "catalogue/IArchiveCatalogue.h"
 
 namespace tapelink {
 

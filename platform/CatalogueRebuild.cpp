@@ -8,9 +8,9 @@
 #include <cerrno>
 
 #include "archive/ArchiveLayout.h"
-#include "archive/ArchiveWriteLock.h"
-#include "archive/CatalogueReconciler.h"
 #include "archive/StampedName.h"
+#include "catalogue/CatalogueReconciler.h"
+#include "platform/ArchiveWriteLock.h"
 #include "platform/CatalogueCarryOver.h"
 #include "platform/OldCatalogues.h"
 #include "platform/SqliteArchiveCatalogue.h"

@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <string>
 
-#include "archive/CatalogueRebuildReport.h"
+#include "catalogue/CatalogueRebuildReport.h"
 
 namespace tapelink {
 

@@ -6,7 +6,7 @@
 #include <cstdlib>
 
 #include "phone/PhoneIdentification.h"
-#include "phone/RecordingEntry.h"
+#include "recording/RecordingEntry.h"
 
 namespace tapelink {
 

@@ -3,7 +3,7 @@
 #include <memory>
 #include <string>
 
-#include "archive/ISystemMixer.h"
+#include "playback/ISystemMixer.h"
 
 namespace tapelink {
 

@@ -2,8 +2,8 @@
 
 #include <memory>
 
-#include "archive/IAudioOutput.h"
-#include "archive/IPcmSource.h"
+#include "playback/IAudioOutput.h"
+#include "playback/IPcmSource.h"
 
 class QAudioSink;
 

@@ -11,7 +11,7 @@
 #include <new>
 #include <string_view>
 
-#include "phone/FileDescriptor.h"
+#include "common/fs/FileDescriptor.h"
 #include "platform/SndfileMemoryFile.h"
 
 namespace tapelink {

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "archive/IAudioDecoder.h"
+#include "playback/IAudioDecoder.h"
 
 namespace tapelink {
 

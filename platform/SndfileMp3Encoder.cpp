@@ -4,9 +4,9 @@
 
 #include <cstdlib>
 
-#include "archive/PcmAudio.h"
 #include "platform/SndfileDecoder.h"
 #include "platform/SndfileMemoryFile.h"
+#include "playback/PcmAudio.h"
 
 namespace tapelink {
 

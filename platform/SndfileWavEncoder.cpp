@@ -1,6 +1,6 @@
 #include "platform/SndfileWavEncoder.h"
 
-#include "phone/WriteAll.h"
+#include "common/fs/WriteAll.h"
 #include "platform/SndfileMemoryFile.h"
 
 #include <fcntl.h>

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "archive/ITimeStretcher.h"
+#include "playback/ITimeStretcher.h"
 
 namespace tapelink {
 

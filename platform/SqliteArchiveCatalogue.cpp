@@ -9,8 +9,8 @@
 
 #include "archive/ArchiveLayout.h"
 #include "archive/ArchiveOwnFolder.h"
-#include "archive/ArchiveWriteLock.h"
 #include "archive/StampedName.h"
+#include "platform/ArchiveWriteLock.h"
 #include "platform/CatalogueRebuild.h"
 #include "platform/SqliteCatalogueFiles.h"
 #include "platform/SqliteStatement.h"

@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "archive/IArchiveCatalogue.h"
+#include "catalogue/IArchiveCatalogue.h"
 #include "platform/SqlitePhonebook.h"
 #include "platform/SqliteRecordingNotes.h"
 

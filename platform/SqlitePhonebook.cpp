@@ -3,7 +3,7 @@
 #include <map>
 #include <set>
 
-#include "archive/ContactDirectory.h"
+#include "contacts/ContactDirectory.h"
 #include "platform/SqliteStatement.h"
 
 namespace tapelink {

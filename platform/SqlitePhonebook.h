@@ -2,8 +2,8 @@
 
 #include <sqlite3.h>
 
-#include "archive/IArchiveCatalogue.h"
-#include "archive/IPhonebook.h"
+#include "catalogue/IArchiveCatalogue.h"
+#include "contacts/IPhonebook.h"
 
 namespace tapelink {
 

@@ -1,7 +1,7 @@
 #include "platform/SqliteRecordingNotes.h"
 
-#include "archive/IArchiveCatalogue.h"
-#include "archive/NoteRules.h"
+#include "catalogue/IArchiveCatalogue.h"
+#include "contacts/NoteRules.h"
 #include "platform/SqliteStatement.h"
 
 namespace tapelink {

@@ -2,7 +2,7 @@
 
 #include <sqlite3.h>
 
-#include "archive/IRecordingNotes.h"
+#include "contacts/IRecordingNotes.h"
 
 namespace tapelink {
 

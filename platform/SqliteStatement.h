@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "archive/IArchiveCatalogue.h"
+#include "catalogue/IArchiveCatalogue.h"
 
 namespace tapelink::sqlite {
 

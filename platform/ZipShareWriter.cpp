@@ -10,7 +10,7 @@
 #include <cstring>
 #include <filesystem>
 
-#include "phone/FileDescriptor.h"
+#include "common/fs/FileDescriptor.h"
 #include "sharing/ShareReport.h"
 
 namespace tapelink {

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "archive/PcmAudio.h"
+#include "playback/PcmAudio.h"
 
 namespace tapelink {
 

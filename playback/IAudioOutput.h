@@ -4,7 +4,7 @@
 #include <memory>
 #include <string>
 
-#include "archive/IPcmSource.h"
+#include "playback/IPcmSource.h"
 
 namespace tapelink {
 

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "archive/IPcmStage.h"
+#include "playback/IPcmStage.h"
 
 namespace tapelink {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "archive/PlaybackSpeed.h"
+#include "playback/PlaybackSpeed.h"
 
 namespace tapelink {
 

@@ -1,10 +1,10 @@
-#include "archive/ListeningStream.h"
+#include "playback/ListeningStream.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 
-#include "archive/PlaybackSpeed.h"
+#include "playback/PlaybackSpeed.h"
 
 namespace tapelink {
 

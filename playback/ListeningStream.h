@@ -4,10 +4,10 @@
 #include <memory>
 #include <vector>
 
-#include "archive/IPcmSource.h"
-#include "archive/ITimeStretcher.h"
-#include "archive/PcmAudio.h"
-#include "archive/SilenceMap.h"
+#include "playback/IPcmSource.h"
+#include "playback/ITimeStretcher.h"
+#include "playback/PcmAudio.h"
+#include "playback/SilenceMap.h"
 
 namespace tapelink {
 

@@ -4,15 +4,15 @@
 #include <memory>
 #include <string>
 
-#include "archive/IAudioDecoder.h"
-#include "archive/IAudioOutput.h"
-#include "archive/IPlaybackView.h"
-#include "archive/ITimeStretcher.h"
-#include "archive/ListeningStream.h"
-#include "archive/PcmAudio.h"
-#include "archive/PlaybackSpeed.h"
-#include "archive/SilenceMap.h"
 #include "common/IMessageSink.h"
+#include "playback/IAudioDecoder.h"
+#include "playback/IAudioOutput.h"
+#include "playback/IPlaybackView.h"
+#include "playback/ITimeStretcher.h"
+#include "playback/ListeningStream.h"
+#include "playback/PcmAudio.h"
+#include "playback/PlaybackSpeed.h"
+#include "playback/SilenceMap.h"
 
 namespace tapelink {
 

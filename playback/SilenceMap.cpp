@@ -1,4 +1,4 @@
-#include "archive/SilenceMap.h"
+#include "playback/SilenceMap.h"
 
 #include <algorithm>
 #include <cmath>

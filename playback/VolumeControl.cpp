@@ -1,4 +1,4 @@
-#include "archive/VolumeControl.h"
+#include "playback/VolumeControl.h"
 
 #include <algorithm>
 

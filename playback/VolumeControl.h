@@ -2,7 +2,7 @@
 
 #include <optional>
 
-#include "archive/ISystemMixer.h"
+#include "playback/ISystemMixer.h"
 
 namespace tapelink {
 

@@ -1,4 +1,4 @@
-#include "archive/WaveformPeaks.h"
+#include "playback/WaveformPeaks.h"
 
 #include <algorithm>
 

@@ -4,7 +4,7 @@
 #include <stop_token>
 #include <vector>
 
-#include "archive/PcmAudio.h"
+#include "playback/PcmAudio.h"
 
 namespace tapelink {
 

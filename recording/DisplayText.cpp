@@ -1,4 +1,4 @@
-#include "phone/DisplayText.h"
+#include "recording/DisplayText.h"
 
 #include <iconv.h>
 

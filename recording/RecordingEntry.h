@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "phone/RecordingInfo.h"
+#include "recording/RecordingInfo.h"
 
 namespace tapelink {
 

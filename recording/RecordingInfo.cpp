@@ -1,4 +1,4 @@
-#include "phone/RecordingInfo.h"
+#include "recording/RecordingInfo.h"
 
 #include <fcntl.h>
 #include <unistd.h>

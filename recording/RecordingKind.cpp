@@ -1,4 +1,4 @@
-#include "phone/RecordingKind.h"
+#include "recording/RecordingKind.h"
 
 namespace tapelink {
 

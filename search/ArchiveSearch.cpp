@@ -1,11 +1,11 @@
-#include "archive/ArchiveSearch.h"
+#include "search/ArchiveSearch.h"
 
 #include <algorithm>
 
 #include "archive/ArchiveNames.h"
-#include "archive/SearchMessages.h"
-#include "phone/CallDirection.h"
 #include "phone/RecordingFolder.h"
+#include "recording/CallDirection.h"
+#include "search/SearchMessages.h"
 
 namespace tapelink {
 

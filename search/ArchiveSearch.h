@@ -5,11 +5,11 @@
 #include <utility>
 #include <vector>
 
-#include "archive/ISearchResultList.h"
-#include "archive/RecordingAnnotations.h"
-#include "archive/SearchCriteria.h"
 #include "common/IMessageSink.h"
-#include "phone/RecordingEntry.h"
+#include "recording/RecordingEntry.h"
+#include "search/ISearchResultList.h"
+#include "search/RecordingAnnotations.h"
+#include "search/SearchCriteria.h"
 
 namespace tapelink {
 

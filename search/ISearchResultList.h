@@ -1,6 +1,6 @@
 #pragma once
 
-#include "archive/SearchResultRow.h"
+#include "search/SearchResultRow.h"
 
 namespace tapelink {
 

@@ -1,8 +1,8 @@
-#include "archive/RecordingAnnotations.h"
+#include "search/RecordingAnnotations.h"
 
-#include "archive/ArchiveMarks.h"
-#include "archive/NoteRules.h"
-#include "phone/DisplayText.h"
+#include "catalogue/ArchiveMarks.h"
+#include "contacts/NoteRules.h"
+#include "recording/DisplayText.h"
 
 namespace tapelink {
 

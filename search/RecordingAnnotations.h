@@ -7,10 +7,10 @@
 #include <unordered_set>
 #include <vector>
 
-#include "archive/ContactDirectory.h"
-#include "archive/IArchiveCatalogue.h"
-#include "archive/SearchResultRow.h"
-#include "phone/RecordingEntry.h"
+#include "catalogue/IArchiveCatalogue.h"
+#include "contacts/ContactDirectory.h"
+#include "recording/RecordingEntry.h"
+#include "search/SearchResultRow.h"
 
 namespace tapelink {
 

@@ -1,9 +1,9 @@
-#include "archive/SearchCriteria.h"
+#include "search/SearchCriteria.h"
 
 #include <algorithm>
 #include <cstdio>
 
-#include "phone/CallDirection.h"
+#include "recording/CallDirection.h"
 
 namespace tapelink {
 

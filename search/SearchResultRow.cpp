@@ -1,10 +1,10 @@
-#include "archive/SearchResultRow.h"
+#include "search/SearchResultRow.h"
 
 #include <sys/stat.h>
 
-#include "phone/CallDirection.h"
-#include "phone/DisplayText.h"
-#include "phone/RecordingKind.h"
+#include "recording/CallDirection.h"
+#include "recording/DisplayText.h"
+#include "recording/RecordingKind.h"
 
 namespace tapelink {
 

@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "phone/RecordingEntry.h"
+#include "recording/RecordingEntry.h"
 
 namespace tapelink {
 

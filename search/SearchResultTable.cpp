@@ -1,4 +1,4 @@
-#include "archive/SearchResultTable.h"
+#include "search/SearchResultTable.h"
 
 #include <algorithm>
 #include <iterator>

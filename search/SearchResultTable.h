@@ -3,9 +3,9 @@
 #include <utility>
 #include <vector>
 
-#include "archive/ISearchResultList.h"
-#include "archive/RecordingAnnotations.h"
 #include "common/IListTexts.h"
+#include "search/ISearchResultList.h"
+#include "search/RecordingAnnotations.h"
 
 namespace tapelink {
 

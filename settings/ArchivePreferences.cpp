@@ -1,4 +1,4 @@
-#include "app/ArchivePreferences.h"
+#include "settings/ArchivePreferences.h"
 
 #include <charconv>
 #include <cstdio>

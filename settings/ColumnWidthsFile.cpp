@@ -1,4 +1,4 @@
-#include "app/ColumnWidthsFile.h"
+#include "settings/ColumnWidthsFile.h"
 
 #include <algorithm>
 #include <charconv>

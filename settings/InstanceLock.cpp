@@ -1,4 +1,4 @@
-#include "app/InstanceLock.h"
+#include "settings/InstanceLock.h"
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -7,7 +7,7 @@
 
 #include <cstdlib>
 
-#include "app/ProfileFolder.h"
+#include "settings/ProfileFolder.h"
 
 namespace tapelink {
 

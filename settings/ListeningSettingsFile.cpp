@@ -1,4 +1,4 @@
-#include "app/ListeningSettingsFile.h"
+#include "settings/ListeningSettingsFile.h"
 
 #include <cstdio>
 #include <cstdlib>

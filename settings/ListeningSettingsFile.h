@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "archive/ListeningPreferences.h"
+#include "playback/ListeningPreferences.h"
 
 namespace tapelink {
 

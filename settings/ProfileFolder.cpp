@@ -1,4 +1,4 @@
-#include "app/ProfileFolder.h"
+#include "settings/ProfileFolder.h"
 
 #include <pwd.h>
 #include <sys/stat.h>

@@ -1,4 +1,4 @@
-#include "app/SettingsRecord.h"
+#include "settings/SettingsRecord.h"
 
 #include <algorithm>
 #include <cstring>

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "app/SettingsRecord.h"
+#include "settings/SettingsRecord.h"
 
 namespace tapelink {
 

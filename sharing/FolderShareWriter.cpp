@@ -8,8 +8,8 @@
 #include <cerrno>
 #include <random>
 
-#include "phone/FolderListing.h"
-#include "phone/WriteAll.h"
+#include "common/fs/FolderListing.h"
+#include "common/fs/WriteAll.h"
 #include "sharing/ShareReport.h"
 
 namespace tapelink {

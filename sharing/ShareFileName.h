@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "archive/SearchResultRow.h"
+#include "search/SearchResultRow.h"
 #include "sharing/SharePlan.h"
 
 namespace tapelink {

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "archive/SearchResultRow.h"
+#include "search/SearchResultRow.h"
 
 namespace tapelink {
 

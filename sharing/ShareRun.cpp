@@ -9,8 +9,8 @@
 #include <cstring>
 #include <filesystem>
 
+#include "common/fs/FileDescriptor.h"
 #include "export/ExcelExporter.h"
-#include "phone/FileDescriptor.h"
 #include "sharing/ShareFileName.h"
 #include "sharing/ShareIndex.h"
 #include "sharing/ShareNameSet.h"

@@ -4,14 +4,14 @@
 #include <QMessageBox>
 #include <QSettings>
 
-#include "app/ListeningSettingsFile.h"
-#include "app/SettingsStore.h"
 #include "app/ui/AppLook.h"
 #include "app/ui/CTapelinkDlg.h"
 #include "app/ui/DeviceChangeRouter.h"
 #include "common/ui/DialogFont.h"
 #include "common/ui/MessageBoxSink.h"
 #include "platform/ExportCache.h"
+#include "settings/ListeningSettingsFile.h"
+#include "settings/SettingsStore.h"
 
 namespace tapelink {
 

@@ -2,11 +2,11 @@
 
 #include <string>
 
-#include "app/InstanceLock.h"
-#include "app/ProfileFolder.h"
-#include "archive/IArchiveCatalogue.h"
+#include "catalogue/IArchiveCatalogue.h"
 #include "phone/IDeviceLocator.h"
 #include "platform/QtDeviceWatcher.h"
+#include "settings/InstanceLock.h"
+#include "settings/ProfileFolder.h"
 
 namespace tapelink {
 

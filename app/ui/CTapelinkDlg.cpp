@@ -16,8 +16,6 @@
 #include <algorithm>
 #include <array>
 
-#include "app/ArchivePreferences.h"
-#include "app/ProfileFolder.h"
 #include "app/ui/AppLook.h"
 #include "app/ui/CAboutDlg.h"
 #include "app/ui/CommandIds.h"
@@ -27,12 +25,14 @@
 #include "app/ui/MainMenus.h"
 #include "app/ui/MainUploadController.h"
 #include "app/ui/PhoneListModel.h"
-#include "archive/ArchiveMarks.h"
 #include "archive/ArchiveOnPhone.h"
+#include "catalogue/ArchiveMarks.h"
 #include "common/ui/ColumnsInSight.h"
 #include "common/ui/DialogFont.h"
 #include "common/ui/RememberedColumnWidths.h"
 #include "phone/DeviceStatus.h"
+#include "settings/ArchivePreferences.h"
+#include "settings/ProfileFolder.h"
 
 // The progress layout's trace, off unless asked for (QT_LOGGING_RULES="tapelink.layout.debug=true").
 Q_LOGGING_CATEGORY(layoutTrace, "tapelink.layout", QtInfoMsg)

@@ -7,9 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "app/ColumnWidthsFile.h"
-#include "app/SettingsRecord.h"
-#include "app/SettingsStore.h"
 #include "app/ui/FolderChooser.h"
 #include "app/ui/IArchiveWindow.h"
 #include "app/ui/MainWindowServices.h"
@@ -18,6 +15,9 @@
 #include "phone/CatalogueScan.h"
 #include "phone/IDeviceLocator.h"
 #include "phone/PhoneIndexHeader.h"
+#include "settings/ColumnWidthsFile.h"
+#include "settings/SettingsRecord.h"
+#include "settings/SettingsStore.h"
 
 class QAction;
 class QMenu;

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "archive/ui/CPlayDlg.h"
 #include "platform/PulseMixer.h"
 #include "platform/QtAudioOutput.h"
 #include "platform/SndfileDecoder.h"
 #include "platform/SoundTouchStretcher.h"
+#include "playback/ui/CPlayDlg.h"
 
 namespace tapelink {
 

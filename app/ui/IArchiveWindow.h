@@ -2,10 +2,10 @@
 
 #include <string>
 
-#include "app/SettingsRecord.h"
 #include "common/IMessageSink.h"
 #include "phone/IDeviceLocator.h"
 #include "phone/PhoneIndexHeader.h"
+#include "settings/SettingsRecord.h"
 
 class QAction;
 class QProgressBar;

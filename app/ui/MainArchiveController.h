@@ -9,11 +9,11 @@
 #include <thread>
 #include <vector>
 
-#include "app/ArchivePreferences.h"
-#include "archive/ArchivedRecordings.h"
-#include "archive/ContactDirectory.h"
-#include "archive/IArchiveCatalogue.h"
-#include "phone/RecordingEntry.h"
+#include "catalogue/ArchivedRecordings.h"
+#include "catalogue/IArchiveCatalogue.h"
+#include "contacts/ContactDirectory.h"
+#include "recording/RecordingEntry.h"
+#include "settings/ArchivePreferences.h"
 
 namespace tapelink {
 

@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "archive/CatalogueLedgerSource.h"
+#include "catalogue/CatalogueLedgerSource.h"
 #include "phone/IUploadHost.h"
 #include "phone/IUploadObserver.h"
 #include "phone/UploadEngine.h"

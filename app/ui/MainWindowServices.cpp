@@ -2,9 +2,9 @@
 
 #include <QMessageBox>
 
-#include "archive/ContactCsv.h"
-#include "archive/ContactFileIo.h"
 #include "common/ui/MessageBoxSink.h"
+#include "contacts/ContactCsv.h"
+#include "contacts/ContactFileIo.h"
 #include "phone/ui/CCategoryUploadDlg.h"
 #include "phone/ui/COverwriteDlg.h"
 #include "platform/DesktopSpreadsheetOpener.h"

@@ -7,16 +7,16 @@
 #include <string>
 
 #include "app/ui/WorkbookSaveDialog.h"
-#include "archive/IArchiveCatalogue.h"
-#include "archive/ui/CClearArchivedDlg.h"
-#include "archive/ui/CPlayDlg.h"
-#include "archive/ui/ContactFileFormats.h"
-#include "archive/ui/IArchiveFileChooser.h"
-#include "archive/ui/IContactFileChooser.h"
+#include "catalogue/IArchiveCatalogue.h"
+#include "catalogue/ui/CClearArchivedDlg.h"
 #include "common/IMessageSink.h"
+#include "contacts/ui/ContactFileFormats.h"
+#include "contacts/ui/IContactFileChooser.h"
 #include "export/ISpreadsheet.h"
 #include "phone/CategoryCriteria.h"
 #include "phone/OverwriteDecision.h"
+#include "playback/ui/CPlayDlg.h"
+#include "search/ui/IArchiveFileChooser.h"
 #include "sharing/IShareTools.h"
 #include "sharing/ui/CShareDlg.h"
 

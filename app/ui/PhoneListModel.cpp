@@ -1,6 +1,6 @@
 #include "app/ui/PhoneListModel.h"
 
-#include "archive/ArchiveMarks.h"
+#include "catalogue/ArchiveMarks.h"
 #include "phone/PhoneListRow.h"
 
 namespace tapelink {

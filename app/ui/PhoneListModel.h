@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "common/IListTexts.h"
-#include "phone/RecordingEntry.h"
+#include "recording/RecordingEntry.h"
 
 namespace tapelink {
 

@@ -1,4 +1,4 @@
-#include "archive/ui/CClearArchivedDlg.h"
+#include "catalogue/ui/CClearArchivedDlg.h"
 
 #include <QApplication>
 #include <QCheckBox>

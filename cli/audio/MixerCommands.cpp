@@ -2,9 +2,9 @@
 
 #include <iostream>
 
-#include "archive/VolumeControl.h"
 #include "cli/ExitStatus.h"
 #include "platform/PulseMixer.h"
+#include "playback/VolumeControl.h"
 
 namespace tapelink::cli {
 

@@ -11,11 +11,11 @@
 #include <functional>
 #include <iostream>
 
-#include "archive/IPlaybackView.h"
-#include "archive/PlaybackSession.h"
 #include "platform/QtAudioOutput.h"
 #include "platform/SndfileDecoder.h"
 #include "platform/SoundTouchStretcher.h"
+#include "playback/IPlaybackView.h"
+#include "playback/PlaybackSession.h"
 
 namespace tapelink::cli {
 

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "archive/ListeningPreferences.h"
 #include "common/IMessageSink.h"
+#include "playback/ListeningPreferences.h"
 
 namespace tapelink::cli {
 

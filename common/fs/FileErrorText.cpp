@@ -1,4 +1,4 @@
-#include "phone/FileErrorText.h"
+#include "common/fs/FileErrorText.h"
 
 #include <cerrno>
 

@@ -1,4 +1,4 @@
-#include "phone/FileSystemSync.h"
+#include "common/fs/FileSystemSync.h"
 
 #include <linux/magic.h>
 #include <sys/statfs.h>

@@ -1,4 +1,4 @@
-#include "phone/FileTimes.h"
+#include "common/fs/FileTimes.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

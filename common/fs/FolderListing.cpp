@@ -1,6 +1,4 @@
-#include "phone/FolderListing.h"
-
-#include "phone/RecordingFolder.h"
+#include "common/fs/FolderListing.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -13,10 +11,6 @@
 #include <cstring>
 
 namespace tapelink {
-
-std::vector<ListedFile> listWavFiles(const std::string& folder) {
-    return RecordingFolder(folder).listWavFiles();
-}
 
 std::error_code renameNoReplace(const std::string& from, const std::string& to) {
     return renameNoReplaceAt(AT_FDCWD, from, to);

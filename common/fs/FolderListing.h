@@ -14,10 +14,6 @@ struct ListedFile {
     bool operator==(const ListedFile&) const = default;
 };
 
-// The regular files of one folder whose names end in ".wav" in any case, in the folder's own listing
-// order. Folders are left out. A folder that can't be read gives an empty list.
-std::vector<ListedFile> listWavFiles(const std::string& folder);
-
 // Renames without ever replacing an existing file; the error is set when the rename did not happen.
 std::error_code renameNoReplace(const std::string& from, const std::string& to);
 // The same for two names in one open folder; links are renamed, never followed.

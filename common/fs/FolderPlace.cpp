@@ -1,4 +1,4 @@
-#include "phone/FolderPlace.h"
+#include "common/fs/FolderPlace.h"
 
 #include <fcntl.h>
 

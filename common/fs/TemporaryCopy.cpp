@@ -1,4 +1,4 @@
-#include "phone/TemporaryCopy.h"
+#include "common/fs/TemporaryCopy.h"
 
 #include <fcntl.h>
 #include <stdio.h>
@@ -10,10 +10,10 @@
 #include <utility>
 #include <vector>
 
-#include "phone/FileTimes.h"
-#include "phone/FolderListing.h"
-#include "phone/TemporaryFiles.h"
-#include "phone/WriteAll.h"
+#include "common/fs/FileTimes.h"
+#include "common/fs/FolderListing.h"
+#include "common/fs/TemporaryFiles.h"
+#include "common/fs/WriteAll.h"
 
 namespace tapelink {
 

@@ -1,4 +1,4 @@
-#include "phone/TemporaryFiles.h"
+#include "common/fs/TemporaryFiles.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -10,8 +10,6 @@
 #include <cstdio>
 #include <random>
 #include <vector>
-
-#include "phone/PhoneVolume.h"
 
 namespace tapelink {
 

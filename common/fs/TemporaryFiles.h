@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "phone/FileDescriptor.h"
+#include "common/fs/FileDescriptor.h"
 
 namespace tapelink {
 

@@ -1,4 +1,4 @@
-#include "phone/WriteAll.h"
+#include "common/fs/WriteAll.h"
 
 #include <unistd.h>
 

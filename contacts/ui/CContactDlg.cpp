@@ -1,4 +1,4 @@
-#include "archive/ui/CContactDlg.h"
+#include "contacts/ui/CContactDlg.h"
 
 #include <QApplication>
 #include <QLabel>

@@ -2,8 +2,8 @@
 
 #include <QDialog>
 
-#include "archive/Contact.h"
 #include "common/IMessageSink.h"
+#include "contacts/Contact.h"
 
 class QLineEdit;
 class QPlainTextEdit;

@@ -1,4 +1,4 @@
-#include "archive/ui/CNoteDlg.h"
+#include "contacts/ui/CNoteDlg.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -8,11 +8,11 @@
 #include <QRegularExpression>
 #include <algorithm>
 
-#include "archive/IArchiveCatalogue.h"
-#include "archive/NoteRules.h"
+#include "common/CatalogueStatus.h"
 #include "common/ui/DialogFont.h"
 #include "common/ui/DialogUnits.h"
 #include "common/ui/MessageBoxSink.h"
+#include "contacts/NoteRules.h"
 
 namespace tapelink {
 

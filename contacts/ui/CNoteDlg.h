@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "archive/IRecordingNotes.h"
 #include "common/IMessageSink.h"
+#include "contacts/IRecordingNotes.h"
 
 class QLabel;
 class QLineEdit;

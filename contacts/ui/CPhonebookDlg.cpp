@@ -1,4 +1,4 @@
-#include "archive/ui/CPhonebookDlg.h"
+#include "contacts/ui/CPhonebookDlg.h"
 
 #include <QApplication>
 #include <QCollator>
@@ -10,12 +10,12 @@
 #include <QTimer>
 #include <algorithm>
 
-#include "archive/IArchiveCatalogue.h"
-#include "archive/ui/CContactDlg.h"
-#include "archive/ui/ContactFileChooser.h"
+#include "common/CatalogueStatus.h"
 #include "common/ui/DialogFont.h"
 #include "common/ui/DialogUnits.h"
 #include "common/ui/MessageBoxSink.h"
+#include "contacts/ui/CContactDlg.h"
+#include "contacts/ui/ContactFileChooser.h"
 
 namespace tapelink {
 

@@ -6,11 +6,11 @@
 #include <string>
 #include <vector>
 
-#include "archive/Contact.h"
-#include "archive/IPhonebook.h"
-#include "archive/ui/ContactFileFormats.h"
-#include "archive/ui/IContactFileChooser.h"
 #include "common/IMessageSink.h"
+#include "contacts/Contact.h"
+#include "contacts/IPhonebook.h"
+#include "contacts/ui/ContactFileFormats.h"
+#include "contacts/ui/IContactFileChooser.h"
 
 class QTableWidget;
 

@@ -1,4 +1,4 @@
-#include "archive/ui/ContactFileChooser.h"
+#include "contacts/ui/ContactFileChooser.h"
 
 #include <QDir>
 #include <QFileDialog>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "archive/ui/IContactFileChooser.h"
+#include "contacts/ui/IContactFileChooser.h"
 
 namespace tapelink {
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "archive/Contact.h"
+#include "contacts/Contact.h"
 
 namespace tapelink {
 

@@ -8,7 +8,7 @@
 #include "common/IMessageSink.h"
 #include "phone/IDeviceLocator.h"
 #include "phone/PhoneIndexHeader.h"
-#include "phone/RecordingEntry.h"
+#include "recording/RecordingEntry.h"
 
 class QProgressBar;
 class QPushButton;

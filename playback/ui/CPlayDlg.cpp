@@ -1,4 +1,4 @@
-#include "archive/ui/CPlayDlg.h"
+#include "playback/ui/CPlayDlg.h"
 #include "common/ui/DialogUnits.h"
 
 #include <QEvent>
@@ -8,8 +8,8 @@
 #include <QSlider>
 #include <algorithm>
 
-#include "archive/ui/ListeningControls.h"
 #include "common/ui/DialogFont.h"
+#include "playback/ui/ListeningControls.h"
 
 namespace tapelink {
 

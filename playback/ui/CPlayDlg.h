@@ -3,17 +3,17 @@
 #include <QDialog>
 #include <QTimer>
 
-#include "archive/IAudioDecoder.h"
-#include "archive/IAudioOutput.h"
-#include "archive/IPlaybackView.h"
-#include "archive/ISelectionService.h"
-#include "archive/ISystemMixer.h"
-#include "archive/ITimeStretcher.h"
-#include "archive/ListeningPreferences.h"
-#include "archive/PlaybackSession.h"
-#include "archive/VolumeControl.h"
 #include "common/IMessageSink.h"
 #include "common/ui/MessageBoxSink.h"
+#include "playback/IAudioDecoder.h"
+#include "playback/IAudioOutput.h"
+#include "playback/IPlaybackView.h"
+#include "playback/ISelectionService.h"
+#include "playback/ISystemMixer.h"
+#include "playback/ITimeStretcher.h"
+#include "playback/ListeningPreferences.h"
+#include "playback/PlaybackSession.h"
+#include "playback/VolumeControl.h"
 
 class QPushButton;
 class QSlider;

@@ -1,11 +1,11 @@
-#include "archive/ui/ListeningControls.h"
+#include "playback/ui/ListeningControls.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QShortcut>
 
-#include "archive/ui/WaveformStrip.h"
 #include "common/ui/DialogUnits.h"
+#include "playback/ui/WaveformStrip.h"
 
 namespace tapelink {
 

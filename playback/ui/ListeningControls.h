@@ -5,8 +5,8 @@
 
 #include <functional>
 
-#include "archive/ListeningPreferences.h"
-#include "archive/PlaybackSession.h"
+#include "playback/ListeningPreferences.h"
+#include "playback/PlaybackSession.h"
 
 class QCheckBox;
 class QComboBox;

@@ -1,4 +1,4 @@
-#include "archive/ui/WaveformStrip.h"
+#include "playback/ui/WaveformStrip.h"
 
 #include <QMouseEvent>
 #include <QPainter>

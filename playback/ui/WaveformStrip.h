@@ -7,9 +7,9 @@
 #include <thread>
 #include <vector>
 
-#include "archive/PcmAudio.h"
-#include "archive/SilenceMap.h"
-#include "archive/WaveformPeaks.h"
+#include "playback/PcmAudio.h"
+#include "playback/SilenceMap.h"
+#include "playback/WaveformPeaks.h"
 
 namespace tapelink {
 

@@ -1,4 +1,4 @@
-#include "archive/ui/ArchiveFileChooser.h"
+#include "search/ui/ArchiveFileChooser.h"
 
 #include <QDir>
 #include <QFileDialog>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "archive/ui/IArchiveFileChooser.h"
+#include "search/ui/IArchiveFileChooser.h"
 
 namespace tapelink {
 

@@ -1,4 +1,4 @@
-#include "archive/ui/CQueryDlg.h"
+#include "search/ui/CQueryDlg.h"
 #include "common/ui/ColumnsInSight.h"
 #include "common/ui/DialogFont.h"
 #include "common/ui/DialogUnits.h"
@@ -15,12 +15,12 @@
 #include <QTableView>
 #include <QTimer>
 
-#include "archive/SearchMessages.h"
-#include "archive/ui/ArchiveFileChooser.h"
-#include "archive/ui/SearchResultModel.h"
 #include "common/ui/MessageBoxSink.h"
 #include "common/ui/RememberedColumnWidths.h"
 #include "common/ui/RightAlignedCalendar.h"
+#include "search/SearchMessages.h"
+#include "search/ui/ArchiveFileChooser.h"
+#include "search/ui/SearchResultModel.h"
 
 namespace tapelink {
 

@@ -6,14 +6,14 @@
 #include <string>
 #include <vector>
 
-#include "archive/ArchiveSearch.h"
-#include "archive/ContactDirectory.h"
-#include "archive/IArchiveCatalogue.h"
-#include "archive/ISelectionService.h"
-#include "archive/ui/IArchiveFileChooser.h"
+#include "catalogue/IArchiveCatalogue.h"
 #include "common/IColumnWidthStore.h"
 #include "common/IListTexts.h"
 #include "common/IMessageSink.h"
+#include "contacts/ContactDirectory.h"
+#include "playback/ISelectionService.h"
+#include "search/ArchiveSearch.h"
+#include "search/ui/IArchiveFileChooser.h"
 
 class QComboBox;
 class QDateTimeEdit;

@@ -1,4 +1,4 @@
-#include "archive/ui/SearchResultModel.h"
+#include "search/ui/SearchResultModel.h"
 
 #include <algorithm>
 

@@ -4,10 +4,10 @@
 #include <memory>
 #include <vector>
 
-#include "archive/ContactDirectory.h"
-#include "archive/ISearchResultList.h"
-#include "archive/RecordingAnnotations.h"
-#include "archive/SearchResultTable.h"
+#include "contacts/ContactDirectory.h"
+#include "search/ISearchResultList.h"
+#include "search/RecordingAnnotations.h"
+#include "search/SearchResultTable.h"
 
 namespace tapelink {
 

@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "archive/VolumeControl.h"
+#include "playback/VolumeControl.h"
 #include "tests/audio/SoundServer.h"
 
 namespace tapelink {

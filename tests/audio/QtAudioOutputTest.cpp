@@ -4,10 +4,10 @@
 
 #include <cmath>
 
-#include "archive/PlaybackSession.h"
 #include "platform/SndfileDecoder.h"
 #include "platform/SndfileWavEncoder.h"
 #include "platform/SoundTouchStretcher.h"
+#include "playback/PlaybackSession.h"
 #include "tests/audio/SoundServer.h"
 #include "tests/support/FakePlaybackView.h"
 #include "tests/support/RecordingMessages.h"

@@ -6,8 +6,8 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "app/ProfileFolder.h"
-#include "app/SettingsStore.h"
+#include "settings/ProfileFolder.h"
+#include "settings/SettingsStore.h"
 #include "tests/support/CliRunner.h"
 #include "tests/support/DemoTelephone.h"
 #include "tests/support/TempFolder.h"

@@ -6,8 +6,8 @@
 #include <cerrno>
 #include <filesystem>
 
-#include "app/SettingsStore.h"
 #include "phone/PhoneStore.h"
+#include "settings/SettingsStore.h"
 #include "tests/fault/FaultInjector.h"
 #include "tests/fault/FolderSnapshot.h"
 #include "tests/fault/SmallDisk.h"

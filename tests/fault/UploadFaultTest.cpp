@@ -8,7 +8,7 @@
 #include <cerrno>
 #include <filesystem>
 
-#include "phone/FileSystemSync.h"
+#include "common/fs/FileSystemSync.h"
 #include "phone/UploadWorker.h"
 #include "tests/fault/FaultInjector.h"
 #include "tests/fault/FolderSnapshot.h"

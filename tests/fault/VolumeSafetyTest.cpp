@@ -10,12 +10,12 @@
 
 #include <filesystem>
 
+#include "common/fs/TemporaryFiles.h"
 #include "phone/CatalogueScan.h"
 #include "phone/DeviceStatus.h"
 #include "phone/PhoneListDelete.h"
 #include "phone/RecycleBin.h"
 #include "phone/RowTable.h"
-#include "phone/TemporaryFiles.h"
 #include "phone/VolumeMessages.h"
 #include "tests/fault/FolderSnapshot.h"
 #include "tests/support/RecordingMessages.h"

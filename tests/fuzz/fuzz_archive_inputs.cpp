@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <string>
 
-#include "app/ArchivePreferences.h"
 #include "archive/ArchiveNames.h"
+#include "settings/ArchivePreferences.h"
 #include "tests/fuzz/FuzzScratch.h"
 
 using namespace tapelink;

@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <string>
 
-#include "archive/ContactCsv.h"
-#include "archive/ContactDirectory.h"
+#include "contacts/ContactCsv.h"
+#include "contacts/ContactDirectory.h"
 #include "tests/fuzz/FuzzScratch.h"
 
 using namespace tapelink;

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "archive/ContactDirectory.h"
-#include "archive/ContactVcard.h"
+#include "contacts/ContactDirectory.h"
+#include "contacts/ContactVcard.h"
 #include "tests/fuzz/FuzzScratch.h"
 
 using namespace tapelink;

@@ -11,10 +11,10 @@
 #include <set>
 #include <vector>
 
-#include "phone/CallDirection.h"
 #include "phone/CatalogueScan.h"
-#include "phone/RecordingKind.h"
 #include "phone/RecycleBin.h"
+#include "recording/CallDirection.h"
+#include "recording/RecordingKind.h"
 #include "tests/fuzz/FuzzScratch.h"
 
 using namespace tapelink;

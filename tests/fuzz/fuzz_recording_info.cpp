@@ -5,13 +5,13 @@
 #include <cstring>
 #include <string>
 
-#include "archive/SearchResultRow.h"
-#include "phone/CallDirection.h"
-#include "phone/DisplayText.h"
 #include "phone/PhoneListRow.h"
-#include "phone/RecordingEntry.h"
-#include "phone/RecordingInfo.h"
 #include "phone/RecycleBinRow.h"
+#include "recording/CallDirection.h"
+#include "recording/DisplayText.h"
+#include "recording/RecordingEntry.h"
+#include "recording/RecordingInfo.h"
+#include "search/SearchResultRow.h"
 #include "tests/fuzz/FuzzScratch.h"
 
 using namespace tapelink;

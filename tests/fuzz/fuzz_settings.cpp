@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "app/SettingsStore.h"
+#include "settings/SettingsStore.h"
 #include "tests/fuzz/FuzzScratch.h"
 
 using namespace tapelink;

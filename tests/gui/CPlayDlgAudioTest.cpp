@@ -1,4 +1,4 @@
-#include "archive/ui/CPlayDlg.h"
+#include "playback/ui/CPlayDlg.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -11,11 +11,11 @@
 #include <cmath>
 #include <memory>
 
-#include "archive/ui/ListeningControls.h"
-#include "archive/ui/WaveformStrip.h"
 #include "platform/QtAudioOutput.h"
 #include "platform/SndfileDecoder.h"
 #include "platform/SndfileWavEncoder.h"
+#include "playback/ui/ListeningControls.h"
+#include "playback/ui/WaveformStrip.h"
 #include "tests/audio/SoundServer.h"
 #include "tests/support/FakeMixer.h"
 #include "tests/support/FakeSelection.h"

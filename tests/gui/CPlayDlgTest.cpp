@@ -1,4 +1,4 @@
-#include "archive/ui/CPlayDlg.h"
+#include "playback/ui/CPlayDlg.h"
 
 #include <QLabel>
 #include <QMessageBox>

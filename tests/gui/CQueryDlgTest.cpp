@@ -10,9 +10,9 @@
 #include <QTest>
 #include <filesystem>
 
-#include "app/ColumnWidthsFile.h"
-#include "archive/SearchMessages.h"
-#include "archive/ui/CQueryDlg.h"
+#include "search/SearchMessages.h"
+#include "search/ui/CQueryDlg.h"
+#include "settings/ColumnWidthsFile.h"
 #include "tests/support/RecordingMessages.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/VolumeBuilder.h"

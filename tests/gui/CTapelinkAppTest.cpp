@@ -5,13 +5,13 @@
 #include <QtTest>
 #include <filesystem>
 
-#include "app/InstanceLock.h"
-#include "app/SettingsRecord.h"
 #include "app/ui/CTapelinkApp.h"
 #include "app/ui/CTapelinkDlg.h"
 #include "app/ui/CommandIds.h"
 #include "phone/DeviceStatus.h"
 #include "platform/SqliteArchiveCatalogue.h"
+#include "settings/InstanceLock.h"
+#include "settings/SettingsRecord.h"
 #include "tests/gui/GuiFixtures.h"
 #include "tests/gui/ModalDriver.h"
 #include "tests/support/TempFolder.h"

@@ -14,7 +14,6 @@
 #include <QtTest>
 #include <memory>
 
-#include "app/SettingsStore.h"
 #include "app/ui/AppLook.h"
 #include "app/ui/CAboutDlg.h"
 #include "app/ui/CTapelinkDlg.h"
@@ -23,6 +22,7 @@
 #include "common/ui/DialogFont.h"
 #include "phone/DeviceStatus.h"
 #include "phone/PhoneListRow.h"
+#include "settings/SettingsStore.h"
 #include "tests/gui/GuiFixtures.h"
 #include "tests/gui/ModalDriver.h"
 #include "tests/support/RecordingMessages.h"

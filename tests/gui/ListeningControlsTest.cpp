@@ -1,4 +1,4 @@
-#include "archive/ui/ListeningControls.h"
+#include "playback/ui/ListeningControls.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -8,13 +8,13 @@
 
 #include <memory>
 
-#include "archive/ui/CPlayDlg.h"
-#include "archive/ui/WaveformStrip.h"
 #include "phone/DemoVolume.h"
 #include "platform/QtAudioOutput.h"
 #include "platform/SndfileDecoder.h"
 #include "platform/SndfileWavEncoder.h"
 #include "platform/SoundTouchStretcher.h"
+#include "playback/ui/CPlayDlg.h"
+#include "playback/ui/WaveformStrip.h"
 #include "tests/audio/SoundServer.h"
 #include "tests/support/FakeAudioDecoder.h"
 #include "tests/support/FakeAudioOutput.h"

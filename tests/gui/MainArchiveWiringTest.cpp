@@ -12,10 +12,10 @@
 #include <functional>
 #include <memory>
 
-#include "app/SettingsStore.h"
 #include "app/ui/CTapelinkDlg.h"
 #include "app/ui/CommandIds.h"
 #include "app/ui/MainArchiveController.h"
+#include "settings/SettingsStore.h"
 #include "tests/gui/GuiFixtures.h"
 #include "tests/support/LostConnectionOpener.h"
 #include "tests/support/RecordingMessages.h"

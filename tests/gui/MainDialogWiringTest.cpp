@@ -12,16 +12,16 @@
 #include <filesystem>
 #include <memory>
 
-#include "app/SettingsRecord.h"
-#include "app/SettingsStore.h"
 #include "app/ui/CTapelinkDlg.h"
 #include "app/ui/CommandIds.h"
 #include "app/ui/DeviceChangeRouter.h"
 #include "app/ui/WorkbookSaveDialog.h"
-#include "archive/ui/CPlayDlg.h"
-#include "archive/ui/CQueryDlg.h"
 #include "phone/DeviceStatus.h"
 #include "phone/ui/CRecycleDlg.h"
+#include "playback/ui/CPlayDlg.h"
+#include "search/ui/CQueryDlg.h"
+#include "settings/SettingsRecord.h"
+#include "settings/SettingsStore.h"
 #include "tests/gui/GuiFixtures.h"
 #include "tests/gui/ModalDriver.h"
 #include "tests/support/FakeAudioDecoder.h"

@@ -11,10 +11,10 @@
 #include <functional>
 #include <memory>
 
-#include "app/SettingsStore.h"
 #include "app/ui/CTapelinkDlg.h"
 #include "app/ui/CommandIds.h"
 #include "phone/DeviceStatus.h"
+#include "settings/SettingsStore.h"
 #include "tests/gui/GuiFixtures.h"
 #include "tests/gui/ModalDriver.h"
 #include "tests/support/RecordingMessages.h"

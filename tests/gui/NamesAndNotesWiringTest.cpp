@@ -11,14 +11,14 @@
 #include <filesystem>
 #include <memory>
 
-#include "app/SettingsStore.h"
 #include "app/ui/CTapelinkDlg.h"
 #include "app/ui/CommandIds.h"
 #include "app/ui/MainArchiveController.h"
-#include "archive/ui/CContactDlg.h"
-#include "archive/ui/CNoteDlg.h"
-#include "archive/ui/CPhonebookDlg.h"
-#include "archive/ui/CQueryDlg.h"
+#include "contacts/ui/CContactDlg.h"
+#include "contacts/ui/CNoteDlg.h"
+#include "contacts/ui/CPhonebookDlg.h"
+#include "search/ui/CQueryDlg.h"
+#include "settings/SettingsStore.h"
 #include "tests/gui/GuiFixtures.h"
 #include "tests/gui/ModalDriver.h"
 #include "tests/support/RecordingMessages.h"

@@ -8,10 +8,10 @@
 #include <fstream>
 
 #include "app/ui/MainWindowServices.h"
-#include "archive/ContactCsv.h"
-#include "archive/ui/CContactDlg.h"
-#include "archive/ui/CNoteDlg.h"
-#include "archive/ui/CPhonebookDlg.h"
+#include "contacts/ContactCsv.h"
+#include "contacts/ui/CContactDlg.h"
+#include "contacts/ui/CNoteDlg.h"
+#include "contacts/ui/CPhonebookDlg.h"
 #include "platform/SqliteArchiveCatalogue.h"
 #include "tests/gui/ModalDriver.h"
 #include "tests/support/RecordingMessages.h"

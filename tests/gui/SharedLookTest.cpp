@@ -16,15 +16,11 @@
 #include <QtTest>
 #include <fstream>
 
-#include "app/SettingsStore.h"
 #include "app/ui/CAboutDlg.h"
 #include "app/ui/CTapelinkApp.h"
 #include "app/ui/CTapelinkDlg.h"
 #include "archive/ArchiveOnPhone.h"
-#include "archive/ArchivedClearing.h"
-#include "archive/SearchMessages.h"
-#include "archive/ui/CPlayDlg.h"
-#include "archive/ui/CQueryDlg.h"
+#include "catalogue/ArchivedClearing.h"
 #include "common/ui/ChineseLocale.h"
 #include "common/ui/DialogFont.h"
 #include "common/ui/FileDialogs.h"
@@ -35,6 +31,10 @@
 #include "phone/ui/CCategoryUploadDlg.h"
 #include "phone/ui/COverwriteDlg.h"
 #include "phone/ui/CRecycleDlg.h"
+#include "playback/ui/CPlayDlg.h"
+#include "search/SearchMessages.h"
+#include "search/ui/CQueryDlg.h"
+#include "settings/SettingsStore.h"
 #include "tests/gui/GuiFixtures.h"
 #include "tests/gui/ModalDriver.h"
 #include "tests/support/FakeAudioDecoder.h"

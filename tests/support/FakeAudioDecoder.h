@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "archive/IAudioDecoder.h"
+#include "playback/IAudioDecoder.h"
 
 namespace tapelink::test {
 

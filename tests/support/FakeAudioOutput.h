@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "archive/IAudioOutput.h"
+#include "playback/IAudioOutput.h"
 
 namespace tapelink::test {
 

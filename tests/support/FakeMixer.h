@@ -5,7 +5,7 @@
 #include <optional>
 #include <utility>
 
-#include "archive/ISystemMixer.h"
+#include "playback/ISystemMixer.h"
 
 namespace tapelink::test {
 

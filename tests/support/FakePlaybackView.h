@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "archive/IPlaybackView.h"
+#include "playback/IPlaybackView.h"
 
 namespace tapelink::test {
 

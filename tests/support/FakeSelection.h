@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "archive/ISelectionService.h"
+#include "playback/ISelectionService.h"
 
 namespace tapelink::test {
 

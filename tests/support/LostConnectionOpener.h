@@ -1,6 +1,6 @@
 #pragma once
 
-#include "archive/IArchiveCatalogue.h"
+#include "catalogue/IArchiveCatalogue.h"
 
 namespace tapelink::test {
 

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "archive/PcmAudio.h"
+#include "playback/PcmAudio.h"
 
 namespace tapelink::test {
 

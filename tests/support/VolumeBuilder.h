@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "phone/PhoneIndexHeader.h"
-#include "phone/RecordingInfo.h"
+#include "recording/RecordingInfo.h"
 
 namespace tapelink::test {
 

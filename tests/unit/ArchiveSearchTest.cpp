@@ -2,9 +2,9 @@
 
 #include <filesystem>
 
-#include "archive/ArchiveSearch.h"
-#include "archive/SearchMessages.h"
-#include "archive/SearchResultTable.h"
+#include "search/ArchiveSearch.h"
+#include "search/SearchMessages.h"
+#include "search/SearchResultTable.h"
 #include "tests/support/RecordingMessages.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/VolumeBuilder.h"

@@ -1,4 +1,4 @@
-#include "archive/CatalogueSession.h"
+#include "catalogue/CatalogueSession.h"
 
 #include <gtest/gtest.h>
 

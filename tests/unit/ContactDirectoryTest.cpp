@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "archive/ContactDirectory.h"
+#include "contacts/ContactDirectory.h"
 
 using namespace tapelink;
 

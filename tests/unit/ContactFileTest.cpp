@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
-#include "archive/ContactCsv.h"
-#include "archive/ContactDirectory.h"
-#include "archive/ContactVcard.h"
-#include "archive/DemoPhonebook.h"
+#include "contacts/ContactCsv.h"
+#include "contacts/ContactDirectory.h"
+#include "contacts/ContactVcard.h"
+#include "contacts/DemoPhonebook.h"
 
 using namespace tapelink;
 

@@ -6,12 +6,13 @@
 #include <fstream>
 #include <set>
 
+#include "common/fs/FolderListing.h"
 #include "phone/CatalogueScan.h"
 #include "phone/DemoVolume.h"
-#include "phone/FolderListing.h"
 #include "phone/PhoneStore.h"
-#include "phone/RecordingKind.h"
+#include "phone/RecordingFolder.h"
 #include "platform/SndfileWavEncoder.h"
+#include "recording/RecordingKind.h"
 #include "tests/support/RecordingMessages.h"
 #include "tests/support/TempFolder.h"
 
@@ -54,10 +55,10 @@ TEST(DemoVolume, WritesAPlayableVolumeWithConsistentCounters) {
     ASSERT_EQ(PhoneStore(folder.path()).readHeader(header), IndexReadResult::Ok);
     EXPECT_EQ(header.recordingCount(), 8);
     EXPECT_EQ(header.nextSerial(), 12);
-    EXPECT_EQ(listWavFiles(folder.path() + "voice/").size(), 8u);
-    EXPECT_EQ(listWavFiles(folder.path() + "RECYCLE/").size(), 3u);
+    EXPECT_EQ(RecordingFolder(folder.path() + "voice/").listWavFiles().size(), 8u);
+    EXPECT_EQ(RecordingFolder(folder.path() + "RECYCLE/").listWavFiles().size(), 3u);
 
-    for (const auto& file : listWavFiles(folder.path() + "voice/")) {
+    for (const auto& file : RecordingFolder(folder.path() + "voice/").listWavFiles()) {
         const std::string path = folder.path() + "voice/" + file.name;
         SF_INFO info{};
         SNDFILE* sound = sf_open(path.c_str(), SFM_READ, &info);

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "phone/DisplayText.h"
 #include "phone/PhoneListRow.h"
-#include "phone/RecordingInfo.h"
+#include "recording/DisplayText.h"
+#include "recording/RecordingInfo.h"
 
 using namespace tapelink;
 

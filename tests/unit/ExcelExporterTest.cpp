@@ -6,7 +6,7 @@
 #include "export/ExcelExporter.h"
 #include "export/SheetLayout.h"
 #include "export/TextTable.h"
-#include "phone/RecordingEntry.h"
+#include "recording/RecordingEntry.h"
 #include "tests/support/RecordingMessages.h"
 #include "tests/support/RecordingSpreadsheet.h"
 

@@ -1,9 +1,9 @@
-#include "app/ListeningSettingsFile.h"
+#include "settings/ListeningSettingsFile.h"
 
 #include <gtest/gtest.h>
 
-#include "app/ProfileFolder.h"
-#include "app/SettingsStore.h"
+#include "settings/ProfileFolder.h"
+#include "settings/SettingsStore.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/VolumeBuilder.h"
 

@@ -1,11 +1,11 @@
-#include "archive/ListeningStream.h"
+#include "playback/ListeningStream.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 
-#include "archive/PlaybackSession.h"
 #include "platform/SoundTouchStretcher.h"
+#include "playback/PlaybackSession.h"
 #include "tests/support/FakeAudioDecoder.h"
 #include "tests/support/FakeAudioOutput.h"
 #include "tests/support/FakePlaybackView.h"

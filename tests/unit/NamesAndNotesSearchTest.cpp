@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
-#include "archive/ArchiveSearch.h"
-#include "archive/CatalogueReconciler.h"
-#include "archive/SearchResultTable.h"
+#include "catalogue/CatalogueReconciler.h"
 #include "platform/SqliteArchiveCatalogue.h"
+#include "search/ArchiveSearch.h"
+#include "search/SearchResultTable.h"
 #include "tests/support/RecordingMessages.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/VolumeBuilder.h"

@@ -1,4 +1,4 @@
-#include "archive/PlaybackSession.h"
+#include "playback/PlaybackSession.h"
 
 #include <gtest/gtest.h>
 

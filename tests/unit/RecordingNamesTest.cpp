@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "phone/RecordingKind.h"
+#include "recording/RecordingKind.h"
 
 using namespace tapelink;
 

@@ -6,9 +6,9 @@
 #include <filesystem>
 
 #include "archive/ArchiveLayout.h"
-#include "archive/CatalogueLedger.h"
-#include "archive/CatalogueReconciler.h"
-#include "archive/NoteRules.h"
+#include "catalogue/CatalogueLedger.h"
+#include "catalogue/CatalogueReconciler.h"
+#include "contacts/NoteRules.h"
 #include "platform/SqliteArchiveCatalogue.h"
 #include "platform/SqliteCatalogueFiles.h"
 #include "tests/support/TempFolder.h"

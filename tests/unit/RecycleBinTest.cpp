@@ -5,7 +5,7 @@
 #include <functional>
 #include <map>
 
-#include "phone/FileDescriptor.h"
+#include "common/fs/FileDescriptor.h"
 #include "phone/RecycleBin.h"
 #include "phone/RecycleBinRow.h"
 #include "phone/RecycleMessages.h"

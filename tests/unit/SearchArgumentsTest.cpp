@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "archive/SearchCriteria.h"
 #include "cli/SearchArguments.h"
+#include "search/SearchCriteria.h"
 
 using namespace tapelink;
 using namespace tapelink::cli;

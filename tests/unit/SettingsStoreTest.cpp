@@ -8,9 +8,9 @@
 #include <filesystem>
 #include <future>
 
-#include "app/InstanceLock.h"
-#include "app/ProfileFolder.h"
-#include "app/SettingsStore.h"
+#include "settings/InstanceLock.h"
+#include "settings/ProfileFolder.h"
+#include "settings/SettingsStore.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/VolumeBuilder.h"
 

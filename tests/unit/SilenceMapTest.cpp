@@ -1,8 +1,8 @@
-#include "archive/SilenceMap.h"
+#include "playback/SilenceMap.h"
 
 #include <gtest/gtest.h>
 
-#include "archive/WaveformPeaks.h"
+#include "playback/WaveformPeaks.h"
 #include "tests/support/SyntheticSpeech.h"
 
 namespace tapelink {
