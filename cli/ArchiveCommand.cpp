@@ -9,6 +9,8 @@
 #include "archive/ArchiveLayout.h"
 #include "archive/ArchiveVerify.h"
 #include "cli/ArchiveAccess.h"
+#include "cli/ArchiveOption.h"
+#include "cli/CellText.h"
 #include "platform/CatalogueRebuild.h"
 
 namespace tapelink::cli {
@@ -42,15 +44,19 @@ ArchiveCommand::ArchiveCommand(CLI::App& parent, CliContext& context)
       m_context(context) {
     m_command->require_subcommand(1);
     m_verify = m_command->add_subcommand("verify", "Hash every archived recording again and report differences");
-    m_verify->add_option("DIR", m_folder, "Archive folder (default: the stored upload folder)");
+    m_verify->add_flag("--json", m_json,
+                       "Print one JSON object: checked, and the file names changed, missing, unrecorded, unreadable");
     m_rebuild = m_command->add_subcommand("rebuild", "根据上传文件夹重建存档索引，保留电话簿、备注和标签");
-    m_rebuild->add_option("DIR", m_folder, "Archive folder (default: the stored upload folder)");
+    for (CLI::App* sub : {m_verify, m_rebuild}) {
+        CLI::Option* folder = sub->add_option("DIR", m_folder, "Archive folder (default: the stored upload folder)");
+        ArchiveOption(*sub, m_folder, "The same folder, as every command names the archive").excludes(folder);
+    }
 }
 
 int ArchiveCommand::run() {
     const std::string folder = archiveFolderOr(m_folder);
     if (folder.empty()) {
-        std::cerr << "没有上传路径：请给出 DIR，或先在窗口中选择一个。\n";
+        std::cerr << "没有上传路径：请给出 DIR 或用 --archive DIR 指定，或先在窗口中选择一个。\n";
         return kExitUsage;
     }
     return m_verify->parsed() ? verify(folder) : rebuild(folder);
@@ -60,6 +66,19 @@ int ArchiveCommand::verify(const std::string& folder) {
     OpenArchive archive = openArchive(folder, m_context.messages);
     if (!archive.catalogue) return kExitMessage;
     const VerifyReport report = verifyArchive(*archive.catalogue, folder, {}, drawVerifyProgress);
+    if (m_json) {
+        const auto names = [](const std::vector<std::string>& list) {
+            auto array = nlohmann::ordered_json::array();
+            for (const std::string& name : list) array.push_back(cellText(name));
+            return array;
+        };
+        printJson({{"checked", report.checked},
+                   {"changed", names(report.changed)},
+                   {"missing", names(report.missing)},
+                   {"unrecorded", names(report.unrecorded)},
+                   {"unreadable", names(report.unreadable)}});
+        return report.allGood() ? kExitOk : kExitMessage;
+    }
     printNames("changed", report.changed);
     printNames("missing", report.missing);
     printNames("unrecorded", report.unrecorded);

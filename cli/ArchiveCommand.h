@@ -7,9 +7,9 @@
 
 namespace tapelink::cli {
 
-// tapelink-cli archive verify [DIR]: hashes every recording of the archive again and lists the changed,
+// tapelink-cli archive verify [DIR | --archive DIR]: hashes every recording of the archive again and lists the changed,
 // missing and unrecorded files (status 1 when there is any).
-// tapelink-cli archive rebuild [DIR]: sets the catalogue aside and builds a new one from the folder.
+// tapelink-cli archive rebuild [DIR | --archive DIR]: sets the catalogue aside and builds a new one from the folder.
 class ArchiveCommand {
 public:
     ArchiveCommand(CLI::App& parent, CliContext& context);
@@ -25,6 +25,7 @@ private:
     CLI::App* m_rebuild;
     CliContext& m_context;
     std::string m_folder;
+    bool m_json = false;
 };
 
 }  // namespace tapelink::cli

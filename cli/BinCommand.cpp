@@ -5,6 +5,7 @@
 #include "cli/FailureTrackingSink.h"
 #include "cli/InterruptStop.h"
 #include "cli/PhoneListScan.h"
+#include "cli/RecordingFields.h"
 #include "phone/RecycleBin.h"
 #include "phone/RecycleBinRow.h"
 #include "phone/RecycleMessages.h"
@@ -19,6 +20,7 @@ constexpr int kExitInterrupted = 130;
 struct BinRows {
     RowTable table;
     std::vector<std::string> names;
+    std::vector<nlohmann::ordered_json> fields;  // of each row, for --json
     int renamed = 0;
 };
 
@@ -28,6 +30,7 @@ BinRows binRows(const RecycleBin& bin) {
     for (const auto& entry : bin.RefreshList(&rows.renamed)) {
         texts.push_back(recycleBinRow(entry, static_cast<int>(texts.size())));
         rows.names.push_back(entry.fileName);
+        rows.fields.push_back(recordingFields(entry, texts.back()[kSideColumn]));
     }
     rows.table = RowTable(std::move(texts));
     return rows;
@@ -77,7 +80,11 @@ int BinCommand::list(const std::string& root) {
     const auto& titles = recordingColumnTitles();
     std::vector<std::vector<std::string>> printed;
     for (const auto& row : rows.table.rows()) printed.emplace_back(row.begin(), row.end());
-    printRows({titles.begin(), titles.end()}, printed, m_json);
+    if (m_json) {
+        printJsonRows({titles.begin(), titles.end()}, printed, rows.fields);
+    } else {
+        printRows({titles.begin(), titles.end()}, printed, false);
+    }
     return messages.failed() ? kExitMessage : kExitOk;
 }
 

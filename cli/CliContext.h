@@ -1,5 +1,6 @@
 #pragma once
 
+#include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
 
@@ -22,5 +23,13 @@ struct CliContext {
 
 // Rows as tab-separated lines, or with json as an array of objects keyed by the column titles.
 void printRows(const std::vector<std::string>& titles, const std::vector<std::vector<std::string>>& rows, bool json);
+
+// Rows as a JSON array of objects keyed by the column titles, each followed by its row of fields (a null
+// row adds nothing).
+void printJsonRows(const std::vector<std::string>& titles, const std::vector<std::vector<std::string>>& rows,
+                   const std::vector<nlohmann::ordered_json>& fields);
+
+// A JSON document on stdout, invalid UTF-8 replaced by U+FFFD.
+void printJson(const nlohmann::ordered_json& document);
 
 }  // namespace tapelink::cli

@@ -37,7 +37,10 @@ ContactsCommand::ContactsCommand(CLI::App& parent, CliContext& context)
       m_context(context) {
     m_command->require_subcommand(1);
     m_command->add_option("--archive", m_archive, "Archive folder (default: the stored upload folder)");
+    // "contacts list --archive DIR" as well as "contacts --archive DIR list".
+    m_command->fallthrough();
     m_list = m_command->add_subcommand("list", "Print each contact: name, numbers, company (tab-separated)");
+    m_list->add_flag("--json", m_json, "Print the contacts as a JSON array of {name, numbers, company}");
     m_import = m_command->add_subcommand("import", "Add the contacts of a CSV or vCard file (re-importing updates)");
     m_import->add_option("FILE", m_file, "CSV or vCard (.vcf) file")->required();
     m_import->add_option("--name-column", m_nameColumn, "CSV column of the name (1 = first)")->check(numberAtLeast(1));
@@ -73,6 +76,17 @@ int ContactsCommand::list(const std::string& folder) {
     std::vector<Contact> contacts;
     if (catalogue && !told(catalogue->phonebook().contacts(contacts), m_context.messages, kReadFailed)) {
         return kExitMessage;
+    }
+    if (m_json) {
+        auto array = nlohmann::ordered_json::array();
+        for (const Contact& contact : contacts) {
+            nlohmann::ordered_json numbers = nlohmann::ordered_json::array();
+            for (const std::string& number : contact.numbers) numbers.push_back(cellText(number));
+            array.push_back(
+                {{"name", cellText(contact.name)}, {"numbers", numbers}, {"company", cellText(contact.company)}});
+        }
+        printJson(array);
+        return kExitOk;
     }
     std::string out;
     for (const Contact& contact : contacts) {

@@ -38,6 +38,7 @@ private:
     int m_nameColumn = 0;  // 1-based; 0: from the header
     std::vector<int> m_numberColumns;
     int m_companyColumn = 0;
+    bool m_json = false;  // list --json
 };
 
 }  // namespace tapelink::cli

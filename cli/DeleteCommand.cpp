@@ -6,6 +6,7 @@
 #include "archive/ArchiveOnPhone.h"
 #include "archive/ArchivedClearing.h"
 #include "cli/ArchiveAccess.h"
+#include "cli/ArchiveOption.h"
 #include "cli/FailureTrackingSink.h"
 #include "cli/PhoneListScan.h"
 #include "cli/ValueChecks.h"
@@ -30,8 +31,8 @@ DeleteCommand::DeleteCommand(CLI::App& parent, CliContext& context)
     m_command->add_option("--older-than", m_olderThan, "With --archived: only those that started more than DAYS ago")
         ->check(numberAtLeast(0))
         ->needs("--archived");
-    m_command->add_option("--to", m_to, "With --archived: the archive (upload) folder (default: the stored one)")
-        ->needs("--archived");
+    ArchiveOption(*m_command, m_to, "With --archived: the archive (upload) folder (default: the stored one)", true)
+        .needs("--archived");
 }
 
 int DeleteCommand::runArchived() {
@@ -39,7 +40,7 @@ int DeleteCommand::runArchived() {
     if (root.empty()) return kExitMessage;
     const std::string folder = archiveFolderOr(m_to);
     if (folder.empty()) {
-        std::cerr << "没有上传路径：请用 --to DIR 指定，或先在窗口中选择一个。\n";
+        std::cerr << "没有上传路径：请用 --archive DIR 指定，或先在窗口中选择一个。\n";
         return kExitUsage;
     }
     // Before anything is opened or made in the folder: not even the catalogue goes onto the telephone.

@@ -9,7 +9,7 @@ namespace tapelink::cli {
 
 // tapelink-cli delete (--rows LIST | --names NAMES): deletes recordings of the phone list for good, as the main
 // window's 永久删除 does, with the index counters written. Prints the name of each file deleted. tapelink-cli delete
-// --archived [--older-than DAYS] [--to DIR]: the same for exactly the recordings whose content is in the archive,
+// --archived [--older-than DAYS] [--archive DIR]: the same for exactly the recordings whose content is in the archive,
 // hashed now on both sides.
 class DeleteCommand {
 public:

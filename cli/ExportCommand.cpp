@@ -5,6 +5,7 @@
 #include "archive/ArchiveSearch.h"
 #include "archive/SearchMessages.h"
 #include "cli/ArchiveAccess.h"
+#include "cli/ArchiveOption.h"
 #include "cli/FailureTrackingSink.h"
 #include "cli/PhoneListScan.h"
 #include "cli/SearchRowCollector.h"
@@ -19,19 +20,35 @@ ExportCommand::ExportCommand(CLI::App& parent, CliContext& context)
     // Exactly one list source; each source is one option of this group.
     CLI::Option_group* source = m_command->add_option_group("source", "The list to export");
     source->add_flag("--phone", m_phone, "The telephone's recordings, as the main window lists them");
-    source->add_option("--search", m_searchFolder, "The search results of a folder of uploaded recordings");
+    source
+        ->add_option("--search", m_searchFolder,
+                     "The search results of a folder of uploaded recordings (without a value: the archive)")
+        ->expected(0, 1);
     source->require_option(1);
-    m_command->add_option("--archive", m_archive,
-                          "With --phone: the archive (upload) folder whose phonebook and notes "
-                          "fill 姓名 and 备注 (default: the stored one)");
+    ArchiveOption(*m_command, m_archive,
+                  "The archive (upload) folder: with --phone the one whose phonebook and notes fill 姓名 and 备注, "
+                  "with --search the one searched (default: the stored one)");
     m_searchOptions.addTo(*m_command);
     m_command->add_option("--xlsx", m_xlsx, "Workbook file to write (replaced if it exists)")->required();
 }
 
 int ExportCommand::run() {
-    if (!m_archive.empty() && !m_phone) {
-        std::cerr << "--archive 只能与 --phone 一起使用；--search 读取所查询文件夹自己的存档索引。\n";
+    if (!m_archive.empty() && !m_searchFolder.empty()) {
+        std::cerr << "存档文件夹只能给出一次：--search DIR 或 --search --archive DIR。\n";
         return kExitUsage;
+    }
+    // The telephone's list is exported whole: a filter that would be ignored is refused instead.
+    if (m_phone && !m_searchOptions.given().empty()) {
+        std::cerr << m_searchOptions.given()
+                  << " 只能与 --search 一起使用（--to 是结束日期；存档文件夹请用 --archive DIR）。\n";
+        return kExitUsage;
+    }
+    if (!m_phone) {
+        m_searchFolder = archiveFolderOr(m_searchFolder.empty() ? m_archive : m_searchFolder);
+        if (m_searchFolder.empty()) {
+            std::cerr << "没有上传路径：请用 --archive DIR 指定，或先在窗口中选择一个。\n";
+            return kExitUsage;
+        }
     }
     const std::optional<TextTable> list = listToExport();
     if (!list) return kExitMessage;

@@ -9,7 +9,7 @@
 
 namespace tapelink::cli {
 
-// tapelink-cli export (--phone [--archive DIR] | --search FOLDER [search options]) --xlsx FILE: writes a recording
+// tapelink-cli export (--phone | --search [FOLDER] [search options]) [--archive DIR] --xlsx FILE: writes a recording
 // list into an xlsx workbook laid out as the window's export lays it out; nothing is opened. Names and remarks come
 // from the archive's catalogue (for --phone the stored upload folder unless --archive DIR is given).
 class ExportCommand {

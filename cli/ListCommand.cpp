@@ -6,8 +6,10 @@
 #include "archive/ArchiveMarks.h"
 #include "archive/RecordingAnnotations.h"
 #include "cli/ArchiveAccess.h"
+#include "cli/ArchiveOption.h"
 #include "cli/FailureTrackingSink.h"
 #include "cli/PhoneListScan.h"
+#include "cli/RecordingFields.h"
 #include "cli/TsvRowWriter.h"
 #include "export/SheetLayout.h"
 #include "phone/CatalogueScan.h"
@@ -50,6 +52,35 @@ private:
     TsvRowWriter m_writer;
 };
 
+struct ArchiveState {
+    ArchiveMark mark = ArchiveMark::None;
+    std::string sha256;  // of the archived copy with the same content, where there is one
+};
+
+ArchiveState archiveState(IArchiveCatalogue& catalogue, ArchiveMarker& marker, const RecordingEntry& entry) {
+    ContentMatch match = marker.lookUp(entry);
+    marker.confirmByContent(entry, match);
+    ArchiveState state{match.mark, {}};
+    std::optional<CatalogueRecord> record;
+    if (match.mark == ArchiveMark::Archived && catalogue.findByName(match.archivedAs, record) == CatalogueStatus::Ok &&
+        record) {
+        state.sha256 = record->sha256;
+    }
+    return state;
+}
+
+const char* archiveStateWord(ArchiveMark mark) {
+    switch (mark) {
+        case ArchiveMark::Archived:
+            return "archived";
+        case ArchiveMark::SameNameDifferent:
+            return "same-name-different";
+        case ArchiveMark::None:
+            break;
+    }
+    return "none";
+}
+
 }  // namespace
 
 ListCommand::ListCommand(CLI::App& parent, CliContext& context)
@@ -57,13 +88,13 @@ ListCommand::ListCommand(CLI::App& parent, CliContext& context)
     m_command->add_flag("--json", m_json, "Print the rows as a JSON array");
     m_command->add_flag("--archived", m_archived, "Add a ninth cell: 已存档, 同名不同 or empty");
     m_command->add_flag("--names", m_names, "Add the contact's name (from the archive's phonebook) as a last cell");
-    m_command->add_option("--to", m_to,
-                          "Archive (upload) folder for --archived and the names (default: the stored one)");
+    ArchiveOption(*m_command, m_to, "Archive (upload) folder for --archived and the names (default: the stored one)",
+                  true);
 }
 
 int ListCommand::run() {
     if (!m_to.empty() && !m_archived && !m_names && !m_json) {
-        std::cerr << "--to 需要与 --archived、--names 或 --json 一起使用。\n";
+        std::cerr << "--archive 需要与 --archived、--names 或 --json 一起使用。\n";
         return kExitUsage;
     }
     const std::string root = m_context.requirePhone();
@@ -74,7 +105,7 @@ int ListCommand::run() {
     OpenArchive archive;
     if (m_archived) {
         if (folder.empty()) {
-            std::cerr << "没有上传路径：请用 --to DIR 指定，或先在窗口中选择一个。\n";
+            std::cerr << "没有上传路径：请用 --archive DIR 指定，或先在窗口中选择一个。\n";
             return kExitUsage;
         }
         archive = openArchive(folder, messages);
@@ -99,13 +130,20 @@ int ListCommand::run() {
         std::vector<std::string> heads(titles.begin(), titles.end());
         if (m_archived) heads.push_back(kArchiveColumnTitle);
         heads.push_back(kNameTitle);
+        std::vector<nlohmann::ordered_json> fields;
         for (std::size_t i = 0; i < list.rows.size(); ++i) {
+            fields.push_back(recordingFields(list.entries[i], list.rows[i][kSideColumn]));
             if (m_archived) {
-                list.rows[i].push_back(marker ? archiveMarkText(marker->markOf(list.entries[i])) : "");
+                const ArchiveState state =
+                    marker ? archiveState(*archive.catalogue, *marker, list.entries[i]) : ArchiveState{};
+                list.rows[i].push_back(archiveMarkText(state.mark));
+                fields.back()["archive_state"] = archiveStateWord(state.mark);
+                fields.back()["sha256"] =
+                    state.sha256.empty() ? nlohmann::ordered_json() : nlohmann::ordered_json(state.sha256);
             }
             list.rows[i].push_back(names.nameFor(list.entries[i].phoneNumber));
         }
-        printRows(heads, list.rows, true);
+        printJsonRows(heads, list.rows, fields);
         result = list.result;
     } else {
         PhoneIndexHeader header;

@@ -6,7 +6,7 @@
 
 namespace tapelink::cli {
 
-// tapelink-cli list [--json] [--archived] [--names] [--to DIR]: reads the telephone's catalogue as the main
+// tapelink-cli list [--json] [--archived] [--names] [--archive DIR]: reads the telephone's catalogue as the main
 // window does and prints it; --archived adds a ninth cell saying what the archive holds of each recording,
 // --names a last cell with the contact's name from the archive's phonebook. JSON rows always carry the name.
 class ListCommand {
@@ -21,7 +21,7 @@ private:
     bool m_json = false;
     bool m_archived = false;
     bool m_names = false;
-    std::string m_to;
+    std::string m_to;  // --archive
 };
 
 }  // namespace tapelink::cli

@@ -20,6 +20,7 @@ private:
     CLI::App* m_command;
     CliContext& m_context;
     std::string m_archive;
+    bool m_json = false;
     std::string m_file;
     std::optional<std::string> m_text;
 };

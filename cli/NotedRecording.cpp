@@ -18,6 +18,12 @@ constexpr const char* kReadFailed = "备注和标签读取失败！";
 
 }  // namespace
 
+std::string archiveOfRecording(const std::string& archive, const std::string& file) {
+    if (!archive.empty() || file.find('/') == std::string::npos) return archiveFolderOr(archive);
+    const fs::path folder = fs::path(file).parent_path();
+    return folder.empty() ? std::string("/") : folder.string();
+}
+
 std::string archivedFileName(const std::string& folder, const std::string& file) {
     if (file.empty() || file == "." || file == "..") return {};
     if (file.find('/') == std::string::npos) return file;
@@ -96,6 +102,12 @@ bool NotedRecording::store(RecordingNote note) {
     if (status == CatalogueStatus::Ok) return true;
     refuse(status == CatalogueStatus::ReadOnly ? kReadOnly : kStoreFailed);
     return false;
+}
+
+nlohmann::ordered_json NotedRecording::json(const RecordingNote& note) const {
+    auto tags = nlohmann::ordered_json::array();
+    for (const std::string& tag : note.tags) tags.push_back(cellText(tag));
+    return {{"file", cellText(m_fileName)}, {"note", cellText(note.text)}, {"tags", tags}};
 }
 
 void NotedRecording::refuse(const std::string& text) {

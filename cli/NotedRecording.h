@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <nlohmann/json.hpp>
 #include <string>
 
 #include "archive/IArchiveCatalogue.h"
@@ -22,6 +23,8 @@ public:
     bool read(RecordingNote& note);
     // Checks and stores the note; false after a message saying why nothing was stored.
     bool store(RecordingNote note);
+    // What --json prints of the recording's note: {"file", "note", "tags"}.
+    nlohmann::ordered_json json(const RecordingNote& note) const;
 
 private:
     bool locate(const std::string& folder, const std::string& file, bool forChange);
@@ -32,6 +35,10 @@ private:
     std::string m_fileName;
     bool m_ready = false;
 };
+
+// The archive a note or tag command works on: archive when given, else the folder of a path, else the stored
+// upload folder (empty when there is none).
+std::string archiveOfRecording(const std::string& archive, const std::string& file);
 
 // The file name in folder that file names, or empty when it leads anywhere else.
 std::string archivedFileName(const std::string& folder, const std::string& file);

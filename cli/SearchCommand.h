@@ -8,7 +8,8 @@
 
 namespace tapelink::cli {
 
-// tapelink-cli search FOLDER [--from DATE] [--to DATE] [--side ...] [--kind ...] [--number TEXT] [--json]:
+// tapelink-cli search [FOLDER | --archive DIR] [--from DATE] [--to DATE] [--side ...] [--kind ...] [--number TEXT]
+// [--json]:
 // [--text TEXT] [--names]: searches a folder of uploaded recordings as the search dialog does and prints the
 // nine-column rows (with --names the contact's name as a tenth; JSON rows always carry "姓名"). Names and
 // notes come from the folder's catalogue, read without changing it.

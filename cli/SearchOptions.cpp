@@ -8,12 +8,14 @@ namespace tapelink::cli {
 namespace {
 
 // CLI11 validators that accept exactly what the parsing functions accept.
+// hint follows the refusal: --to was once the archive folder in other commands.
 template <auto Parse>
-CLI::Validator acceptedBy(const std::string& description) {
+CLI::Validator acceptedBy(const std::string& description, const std::string& hint = {}) {
     return CLI::Validator(
-        [description](std::string& text) {
-            return Parse(text) ? std::string()
-                               : "不是 2000 到 2099 年间 YYYY-MM-DD 或 YYYY-MM-DD hh:mm[:ss] 形式的日期：" + text;
+        [description, hint](std::string& text) {
+            return Parse(text)
+                       ? std::string()
+                       : "不是 2000 到 2099 年间 YYYY-MM-DD 或 YYYY-MM-DD hh:mm[:ss] 形式的日期：" + text + hint;
         },
         description);
 }
@@ -22,19 +24,34 @@ CLI::Validator acceptedBy(const std::string& description) {
 
 void SearchOptions::addTo(CLI::App& command) {
     const std::string dateHelp = "YYYY-MM-DD or YYYY-MM-DD hh:mm[:ss] from 2000 to 2099";
-    command.add_option("--from", m_from, "Start date, counted from 00:00 of its day (default 2010-03-01)")
-        ->check(acceptedBy<parseSearchDate>(dateHelp));
-    command.add_option("--to", m_to, "End date, counted up to 23:59 of its day (default now)")
-        ->check(acceptedBy<parseSearchDate>(dateHelp));
-    command.add_option("--side", m_side, "Side of the call")->check(oneOf({"all", "caller", "called"}));
-    command.add_option("--kind", m_kind, "Kind of recording")->check(oneOf({"all", "call", "message", "local"}));
-    command.add_option("--text", m_text, "Part of a recording's note or of one of its tags, in any case");
-    command
-        .add_option("--number", m_number,
-                    "Part of the phone number, at most 16 characters; without digits, part of a contact's name")
-        ->check([](const std::string& text) {
-            return text.size() <= kMaxNumberLength ? std::string() : "号码超过 16 个字符";
-        });
+    m_options.clear();
+    m_options.push_back(
+        command.add_option("--from", m_from, "Start date, counted from 00:00 of its day (default 2010-03-01)")
+            ->check(acceptedBy<parseSearchDate>(dateHelp)));
+    m_options.push_back(
+        command.add_option("--to", m_to, "End date, counted up to 23:59 of its day (default now)")
+            ->check(acceptedBy<parseSearchDate>(dateHelp, "（--to 是结束日期；存档文件夹请用 --archive DIR）")));
+    m_options.push_back(
+        command.add_option("--side", m_side, "Side of the call")->check(oneOf({"all", "caller", "called"})));
+    m_options.push_back(
+        command.add_option("--kind", m_kind, "Kind of recording")->check(oneOf({"all", "call", "message", "local"})));
+    m_options.push_back(
+        command.add_option("--text", m_text, "Part of a recording's note or of one of its tags, in any case"));
+    m_options.push_back(
+        command
+            .add_option("--number", m_number,
+                        "Part of the phone number, at most 16 characters; without digits, part of a contact's name")
+            ->check([](const std::string& text) {
+                return text.size() <= kMaxNumberLength ? std::string() : "号码超过 16 个字符";
+            }));
+}
+
+std::string SearchOptions::given() const {
+    std::string names;
+    for (const CLI::Option* option : m_options) {
+        if (option->count() > 0) names += (names.empty() ? "" : "、") + option->get_name();
+    }
+    return names;
 }
 
 SearchCriteria SearchOptions::criteria() const {

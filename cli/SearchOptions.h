@@ -2,6 +2,7 @@
 
 #include <CLI/CLI.hpp>
 #include <string>
+#include <vector>
 
 #include "archive/SearchCriteria.h"
 
@@ -14,6 +15,8 @@ public:
     void addTo(CLI::App& command);
     // Valid once the command line has been parsed: the options were checked while parsing.
     SearchCriteria criteria() const;
+    // The options of these that the command line gave ("--to、--kind"), empty when none.
+    std::string given() const;
 
 private:
     std::string m_from = "2010-03-01";
@@ -22,6 +25,7 @@ private:
     std::string m_kind = "all";
     std::string m_number;
     std::string m_text;
+    std::vector<const CLI::Option*> m_options;
 };
 
 }  // namespace tapelink::cli

@@ -14,6 +14,7 @@
 #include "archive/CatalogueLedger.h"
 #include "archive/ReplacedFileKeeper.h"
 #include "cli/ArchiveAccess.h"
+#include "cli/ArchiveOption.h"
 #include "cli/FailureTrackingSink.h"
 #include "cli/NonBlank.h"
 #include "cli/PhoneListScan.h"
@@ -113,7 +114,7 @@ bool parseDate(const std::string& text, std::chrono::year_month_day& date) {
 UploadCommand::UploadCommand(CLI::App& parent, CliContext& context)
     : m_command(parent.add_subcommand("upload", "Copy recordings from the telephone into the upload folder")),
       m_context(context) {
-    m_command->add_option("--to", m_to, "Upload folder (default: the one stored in the settings)");
+    ArchiveOption(*m_command, m_to, "Upload (archive) folder (default: the one stored in the settings)", true);
     auto* selection = m_command->add_option_group("selection", "Which recordings to upload");
     selection->add_flag("--all", m_all, "Every recording");
     m_choice.addOptions(selection, "list", false);
@@ -140,7 +141,7 @@ int UploadCommand::run() {
     if (root.empty()) return kExitMessage;
     const std::string folder = uploadFolder();
     if (folder.empty()) {
-        std::cerr << "没有上传路径：请用 --to DIR 指定，或先在窗口中选择一个。\n";
+        std::cerr << "没有上传路径：请用 --archive DIR 指定，或先在窗口中选择一个。\n";
         return kExitUsage;
     }
     if (archivePlace(root, folder) == ArchivePlace::OnPhone) {

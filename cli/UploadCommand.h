@@ -8,7 +8,7 @@
 
 namespace tapelink::cli {
 
-// tapelink-cli upload [--to DIR] (--all | --rows LIST | --names NAMES | --date YYYY-MM-DD | --number TEXT
+// tapelink-cli upload [--archive DIR] (--all | --rows LIST | --names NAMES | --date YYYY-MM-DD | --number TEXT
 //                      | --new)
 //                     [--overwrite ask|all|none]
 // Scans the telephone as the main window does, then uploads the chosen rows with the window's rules. With

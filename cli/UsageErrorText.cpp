@@ -84,6 +84,8 @@ std::string requiredText(const CLI::App& command, const std::string& message) {
         if (!left.empty() && !startsWith(left.front(), "-")) {
             return "未知命令：" + left.front() + "（可用的命令：" + subcommandNames(command) + "）";
         }
+        // An option no command takes, in place of the command ("tapelink-cli -V").
+        if (!left.empty()) return "未知选项：" + left.front() + "；缺少命令，可用的命令：" + subcommandNames(command);
         return "缺少命令，可用的命令：" + subcommandNames(command);
     }
     if (startsWith(message, "Exactly 1 option from")) {
@@ -155,7 +157,7 @@ std::string usageErrorText(const CLI::App& app, const CLI::Error& error) {
         text = "选项 " + message.substr(0, message.find(" requires ")) + " 需要与 " +
                between(message, " requires ", "") + " 一起使用";
     } else if (is<CLI::ExcludesError>(error)) {
-        text = "选项 " + message.substr(0, message.find(" excludes ")) + " 和 " + between(message, " excludes ", "") +
+        text = what(message.substr(0, message.find(" excludes "))) + " 和 " + between(message, " excludes ", "") +
                " 不能同时使用";
     } else {
         text = "命令行参数不对：" + message;

@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "cli/ArchiveAccess.h"
+#include "cli/ArchiveOption.h"
 #include "cli/UploadNewRun.h"
 #include "phone/IDeviceChangeObserver.h"
 #include "platform/LinuxDeviceLocator.h"
@@ -67,8 +68,8 @@ WatchCommand::WatchCommand(CLI::App& parent, CliContext& context)
     : m_command(parent.add_subcommand("watch", "Print a line for every device arrival and removal")),
       m_context(context) {
     m_command->add_flag("--upload-new", m_uploadNew, "Upload the new recordings of each telephone that arrives");
-    m_command->add_option("--to", m_to, "Archive (upload) folder for --upload-new (default: the stored one)")
-        ->needs("--upload-new");
+    ArchiveOption(*m_command, m_to, "Archive (upload) folder for --upload-new (default: the stored one)", true)
+        .needs("--upload-new");
 }
 
 int WatchCommand::run() {
@@ -90,7 +91,7 @@ int WatchCommand::run() {
     if (m_uploadNew) {
         archiveFolder = archiveFolderOr(m_to);
         if (archiveFolder.empty()) {
-            std::cerr << "没有上传路径：请用 --to DIR 指定，或先在窗口中选择一个。\n";
+            std::cerr << "没有上传路径：请用 --archive DIR 指定，或先在窗口中选择一个。\n";
             return kExitUsage;
         }
     }

@@ -7,7 +7,7 @@
 namespace tapelink::cli {
 
 // tapelink-cli watch: prints "arrival" or "removal", a tab and the located drive root for every device
-// change, until SIGINT or SIGTERM ends it (status 0). With --upload-new [--to DIR], each arrival of a
+// change, until SIGINT or SIGTERM ends it (status 0). With --upload-new [--archive DIR], each arrival of a
 // telephone also uploads its new recordings into the archive and prints one line for the run.
 class WatchCommand {
 public:

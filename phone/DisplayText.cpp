@@ -7,13 +7,17 @@
 
 namespace tapelink {
 
-std::string durationText(std::int64_t fileSize) {
+std::int64_t durationSeconds(std::int64_t fileSize) {
     // Signed 64-bit with truncating division: no size a file can have wraps, and a file shorter than its
     // header still shows one second.
     const std::int64_t audio = fileSize - 512;
     std::int64_t seconds = audio / 4000;
     if (audio % 4000 >= 20) ++seconds;
-    if (seconds == 0) seconds = 1;
+    return seconds == 0 ? 1 : seconds;
+}
+
+std::string durationText(std::int64_t fileSize) {
+    const std::int64_t seconds = durationSeconds(fileSize);
     const std::int64_t h = seconds / 3600;
     const std::int64_t m = (seconds % 3600) / 60;
     const std::int64_t s = seconds % 60;

@@ -9,6 +9,8 @@ namespace tapelink {
 
 // "1小时1分1秒": estimated from the file size at 4000 bytes of audio per second after the 512-byte header.
 std::string durationText(std::int64_t fileSize);
+// The seconds that text shows.
+std::int64_t durationSeconds(std::int64_t fileSize);
 
 // "2K": kilobytes, rounding half a kilobyte up, never below 1.
 std::string sizeText(std::int64_t fileSize);

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Writes tapelink-cli's manual page from the program's own texts: its --help and --version, and, as the
 # COMMANDS section, the --help of every command and of the commands under it (such as "bin list").
-# Usage: cli-manual.sh TAPELINK_CLI HELP2MAN OUTPUT
+# The sections no --help holds (output rules, exit status, environment) come from SECTIONS, written by hand.
+# Usage: cli-manual.sh TAPELINK_CLI HELP2MAN OUTPUT SECTIONS
 set -euo pipefail
-cli=$1 help2man=$2 out=$3
+cli=$1 help2man=$2 out=$3 sections=$4
 include=$(mktemp)
 trap 'rm -f "$include"' EXIT
 
@@ -26,10 +27,7 @@ describe() {
 {
     echo '[COMMANDS]'
     describe
-    echo '[ENVIRONMENT]'
-    echo '.TP'
-    echo '.B TAPELINK_STORE'
-    echo "A folder to use as the telephone's drive root, as --store does."
+    cat "$sections"
     echo '[SEE ALSO]'
     echo '.BR tapelink (1)'
 } >"$include"

@@ -36,6 +36,7 @@ if /usr/bin/tapelink-cli volume >"$work/volume.out" 2>&1; then :; fi
 # The manuals: installed where man finds them, and the CLI's page lists its commands' own help.
 man -w tapelink-cli >/dev/null && man -w tapelink >/dev/null || fail "man does not find the manual pages"
 zcat /usr/share/man/man1/tapelink-cli.1.gz | grep -q '^\.SS "bin restore"' || fail "the manual lacks bin restore"
+zcat /usr/share/man/man1/tapelink-cli.1.gz | grep -q '^\.SH "EXIT STATUS"' || fail "the manual lacks EXIT STATUS"
 
 # The window program starts offscreen from its installed path and ends with status 0 on SIGTERM.
 mkdir -p "$work/home" "$work/run" && chmod 700 "$work/run"

@@ -31,6 +31,7 @@
 #include "archive/ArchiveOnPhone.h"
 #include "common/ui/ColumnsInSight.h"
 #include "common/ui/DialogFont.h"
+#include "common/ui/RememberedColumnWidths.h"
 #include "phone/DeviceStatus.h"
 
 // The progress layout's trace, off unless asked for (QT_LOGGING_RULES="tapelink.layout.debug=true").
@@ -49,6 +50,7 @@ constexpr int kBarGap = 5;
 constexpr int kBarTopOffset = 2;
 constexpr int kBarHeight = 15;
 constexpr int kCellPadding = 16;
+constexpr const char* kMainListColumns = "main";
 constexpr const char* kUploadFolderTooLong = "所选文件夹的路径太长（最多259个字节），请选择其他文件夹！";
 
 }  // namespace
@@ -117,6 +119,12 @@ CTapelinkDlg::CTapelinkDlg(SettingsStore& settingsStore, const IDeviceLocator& l
         list->fontMetrics().horizontalAdvance(QString::fromUtf8(kArchiveColumnTitle)));
     list->horizontalHeader()->resizeSection(static_cast<int>(kColumnWidths.size()), markWidth + kCellPadding);
     list->horizontalHeader()->resizeSection(static_cast<int>(kColumnWidths.size()) + 1, kNameColumnWidth);
+    // archive.ini and columns.ini beside config.ini: the fixed-size record has no room for them.
+    const std::string settingsPath = m_settingsStore.path();
+    const std::size_t slash = settingsPath.rfind('/');
+    const std::string profileFolder = slash == std::string::npos ? profileFolderPath() : settingsPath.substr(0, slash);
+    m_columnWidths->Load(columnWidthsFilePath(profileFolder));
+    rememberColumnWidths(*list, m_columnWidths, kMainListColumns);
     connect(list, &QWidget::customContextMenuRequested, this, [this] { m_listPopup->popup(QCursor::pos()); });
     m_list = list;
 
@@ -125,12 +133,7 @@ CTapelinkDlg::CTapelinkDlg(SettingsStore& settingsStore, const IDeviceLocator& l
     connect(m_uploads, &MainUploadController::workerEnded, this, &CTapelinkDlg::onUploadWorkerEnded);
     m_commands = new MainDialogCommands(*this, *m_deviceChanges, m_services);
     connect(this, &CTapelinkDlg::commandTriggered, this, &CTapelinkDlg::dispatchCommand);
-    // archive.ini beside config.ini: the fixed-size record has no room for the archive's choices.
-    const std::string settingsPath = m_settingsStore.path();
-    const std::size_t slash = settingsPath.rfind('/');
-    m_archive = new MainArchiveController(
-        *this, m_services,
-        archivePreferencesPath(slash == std::string::npos ? profileFolderPath() : settingsPath.substr(0, slash)));
+    m_archive = new MainArchiveController(*this, m_services, archivePreferencesPath(profileFolder));
     connect(m_archive, &MainArchiveController::workerEnded, this, [this] {
         if (!m_pendingClose || m_uploads->isRunning()) return;
         const int result = *m_pendingClose;

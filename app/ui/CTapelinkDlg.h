@@ -2,10 +2,12 @@
 
 #include <QDialog>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "app/ColumnWidthsFile.h"
 #include "app/SettingsRecord.h"
 #include "app/SettingsStore.h"
 #include "app/ui/FolderChooser.h"
@@ -91,6 +93,8 @@ public:
     QAction* action(int id) const;
     QMenuBar* mainMenu() const { return m_menuBar; }
     QMenu* listPopup() const { return m_listPopup; }
+    // The column widths the user dragged, kept in the profile folder for every list.
+    const std::shared_ptr<ColumnWidthsFile>& columnWidths() const { return m_columnWidths; }
 
 public slots:
     // Closing during an upload stops the worker at its next block; the window closes once it has ended.
@@ -140,6 +144,8 @@ private:
     bool m_progressAreaShown = false;
     bool m_uploadRunning = false;
     std::vector<RecordingEntry> m_scannedEntries;
+    // Shared with the lists' keepers, which write the last drag when their list goes after this window.
+    std::shared_ptr<ColumnWidthsFile> m_columnWidths = std::make_shared<ColumnWidthsFile>();
 
     PhoneListModel* m_model = nullptr;
     QTableView* m_list = nullptr;

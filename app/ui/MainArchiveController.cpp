@@ -48,6 +48,8 @@ constexpr const char* kCatalogueFailed = "存档索引无法打开！";
 constexpr const char* kVerifyDone = "存档校验完毕，%1 个文件全部完好。";
 constexpr const char* kNothingArchived = "电话机上没有已确认存档的录音。";
 constexpr const char* kTransferDone = "传输完毕！";
+// The report scrolls, so it can name many; past this the count stands for the rest.
+constexpr std::size_t kListedNames = 200;
 
 QString setAsideText(const std::string& path) {
     return QStringLiteral("存档索引已损坏，原文件已保存为 %1，已根据上传文件夹重建存档索引。")
@@ -57,9 +59,9 @@ QString setAsideText(const std::string& path) {
 QString listOf(const char* title, const std::vector<std::string>& names) {
     if (names.empty()) return {};
     QString text = QString::fromUtf8(title) + QStringLiteral("：");
-    for (std::size_t i = 0; i < names.size() && i < 20; ++i)
+    for (std::size_t i = 0; i < names.size() && i < kListedNames; ++i)
         text += QStringLiteral("\n  ") + QString::fromStdString(names[i]);
-    if (names.size() > 20) text += QStringLiteral("\n  ……（共 %1 个）").arg(names.size());
+    if (names.size() > kListedNames) text += QStringLiteral("\n  ……（共 %1 个）").arg(names.size());
     return text + QStringLiteral("\n");
 }
 

@@ -135,7 +135,7 @@ void MainDialogCommands::openRecycleBin() {
 }
 
 void MainDialogCommands::openSearch() {
-    CQueryDlg search(&m_window, m_services.searchMessages, m_services.archiveChooser);
+    CQueryDlg search(&m_window, m_services.searchMessages, m_services.archiveChooser, m_window.columnWidths());
     connect(&search, &CQueryDlg::deviceArrived, &m_window, &CTapelinkDlg::onDeviceArrival);
     connect(&search, &CQueryDlg::deviceRemoved, &m_window, &CTapelinkDlg::onDeviceRemoval);
     connect(&search, &CQueryDlg::playRequested, this, [this, &search] { openPlayer(search); });

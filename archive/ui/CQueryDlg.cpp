@@ -19,6 +19,7 @@
 #include "archive/ui/ArchiveFileChooser.h"
 #include "archive/ui/SearchResultModel.h"
 #include "common/ui/MessageBoxSink.h"
+#include "common/ui/RememberedColumnWidths.h"
 #include "common/ui/RightAlignedCalendar.h"
 
 namespace tapelink {
@@ -32,6 +33,7 @@ SearchDateTime toSearchDate(const QDateTime& value) {
 }
 
 constexpr int kNameColumnWidth = 90;
+constexpr const char* kSearchListColumns = "search";
 // The dialog grows by this many dialog units for the notes' criterion below the original controls.
 constexpr int kOriginalHeight = 274;
 constexpr int kNoteRowHeight = 20;
@@ -43,7 +45,8 @@ std::string localPath(const QString& path) {
 
 }  // namespace
 
-CQueryDlg::CQueryDlg(QWidget* parent, IMessageSink* messages, IArchiveFileChooser* chooser)
+CQueryDlg::CQueryDlg(QWidget* parent, IMessageSink* messages, IArchiveFileChooser* chooser,
+                     std::shared_ptr<IColumnWidthStore> columnWidths)
     : QDialog(parent),
       m_ownSink(messages != nullptr ? nullptr : std::make_unique<MessageBoxSink>(this)),
       m_ownChooser(chooser != nullptr ? nullptr : std::make_unique<ArchiveFileChooser>()),
@@ -57,6 +60,7 @@ CQueryDlg::CQueryDlg(QWidget* parent, IMessageSink* messages, IArchiveFileChoose
     setFixedSize(dialogUnits(599), dialogUnits(kOriginalHeight + kNoteRowHeight));
     buildControls();
     buildNoteControls();
+    rememberColumnWidths(*m_list, std::move(columnWidths), kSearchListColumns);
     // Opened wider where the screen has room, so that 姓名 is in sight after 路径; the list takes the
     // extra width and every other control keeps its place.
     if (const int wider = widthToShowAllColumns(*this, *m_list); wider > 0) {

@@ -11,6 +11,7 @@
 #include "archive/IArchiveCatalogue.h"
 #include "archive/ISelectionService.h"
 #include "archive/ui/IArchiveFileChooser.h"
+#include "common/IColumnWidthStore.h"
 #include "common/IListTexts.h"
 #include "common/IMessageSink.h"
 
@@ -34,9 +35,11 @@ class CQueryDlg : public QDialog, public ISelectionService {
     Q_OBJECT
 
 public:
-    // Without a sink or chooser the dialog shows message boxes and the platform's file dialogs.
+    // Without a sink or chooser the dialog shows message boxes and the platform's file dialogs; without a
+    // width store the result list opens with its default widths and forgets the user's.
     explicit CQueryDlg(QWidget* parent = nullptr, IMessageSink* messages = nullptr,
-                       IArchiveFileChooser* chooser = nullptr);
+                       IArchiveFileChooser* chooser = nullptr,
+                       std::shared_ptr<IColumnWidthStore> columnWidths = nullptr);
     ~CQueryDlg() override;
 
     // Selection services for the player. The step operations clear only the first selected row, wrap

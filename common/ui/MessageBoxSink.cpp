@@ -3,6 +3,8 @@
 #include <QDialogButtonBox>
 #include <QFontMetrics>
 
+#include "common/ui/ScrollingMessageBox.h"
+
 namespace tapelink {
 
 namespace {
@@ -30,8 +32,15 @@ void widenForCaption(QMessageBox& box) {
 }
 
 void MessageBoxSink::showMessage(const std::string& text, MessageIcon icon) {
-    QMessageBox box(shownOwner(m_owner));
+    QWidget* owner = shownOwner(m_owner);
+    QMessageBox box(owner);
     prepare(box, text, icon);
+    // A plain box grows with its text, past the bottom of the screen and its 确定 with it.
+    if (ScrollingMessageBox::needed(box.text(), box.font(), owner)) {
+        ScrollingMessageBox tall(box.text(), box.iconPixmap(), box.font(), owner);
+        tall.exec();
+        return;
+    }
     box.exec();
 }
 

@@ -40,6 +40,35 @@ TEST_F(CliStatusTest, AnEmptyOrBlankSelectionIsAUsageErrorAndCopiesNothing) {
     EXPECT_TRUE(VolumeBuilder::sortedNames(out()).empty());
 }
 
+// --archive names the archive in every command; the old --to still works and --help names it as the old name.
+TEST_F(CliStatusTest, TheArchiveIsNamedArchiveEverywhereAndTheOldSpellingStillWorks) {
+    for (const char* command : {"list", "upload", "delete", "watch", "note", "tag"}) {
+        const auto help = cli({command, "--help"}).out;
+        EXPECT_NE(help.find("--archive"), std::string::npos) << command;
+        EXPECT_NE(help.find("Old name of --archive (别名，将来移除)"), std::string::npos) << command;
+    }
+    for (const char* command : {"search", "export"}) {
+        EXPECT_NE(cli({command, "--help"}).out.find("--archive"), std::string::npos) << command;
+    }
+    EXPECT_EQ(cli({"upload", "--rows", "1", "--to", out()}).exitCode, 0);
+    EXPECT_EQ(cli({"upload", "--rows", "2", "--archive", out()}).exitCode, 0);
+    EXPECT_EQ(VolumeBuilder::sortedNames(out()), (std::vector<std::string>{"VOA00001.WAV", "VOB00002.WAV"}));
+    const auto marked = cli({"list", "--archived", "--to", out()});
+    EXPECT_EQ(marked.out, cli({"list", "--archived", "--archive", out()}).out);
+    EXPECT_NE(marked.out.find("已存档"), std::string::npos) << marked.out;
+    EXPECT_EQ(cli({"archive", "verify", "--archive", out()}).out, cli({"archive", "verify", out()}).out);
+    // In export --to is the end date: a folder there is refused, pointing at --archive.
+    const auto dated = cli({"export", "--phone", "--to", out(), "--xlsx", out() + "list.xlsx"});
+    EXPECT_EQ(dated.exitCode, 2);
+    EXPECT_NE(dated.err.find("存档文件夹请用 --archive DIR"), std::string::npos) << dated.err;
+}
+
+TEST_F(CliStatusTest, AnUnknownCommandOrOptionIsNamedInChinese) {
+    EXPECT_EQ(cli({"frobnicate"}).err.rfind("未知命令：frobnicate（可用的命令：", 0), 0u);
+    EXPECT_EQ(cli({"-V"}).err.rfind("未知选项：-V；", 0), 0u);
+    EXPECT_EQ(cli({"list", "--frob"}).err, "未知选项：--frob\n用 tapelink-cli list --help 查看用法。\n");
+}
+
 // An empty answer would look like an empty telephone: each command says once why it has nothing and fails.
 TEST_F(CliStatusTest, EveryCommandOnTheTelephonesListFailsWithoutAValidIndex) {
     const std::vector<std::vector<std::string>> commands = {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
 
 #include "tests/fault/SmallDisk.h"
 #include "tests/support/CliRunner.h"
@@ -47,6 +48,20 @@ TEST_F(NotesCliTest, NotesAndTagsAreSetReadAndFound) {
     ASSERT_EQ(note({"VOA00001.WAV", ""}).exitCode, 0);
     EXPECT_EQ(note({"VOA00001.WAV"}).out, "");
     EXPECT_EQ(tag({"VOA00001.WAV"}).out, "VIP 跟进 重要\n");
+}
+
+// A path names its archive; a bare name needs --archive (or its old name --to) or a stored folder.
+TEST_F(NotesCliTest, APathNamesItsArchiveAndJsonShowsTheStoredWords) {
+    const std::map<std::string, std::string> home{{"HOME", folder.path()}};
+    ASSERT_EQ(runCli({"note", archive() + "VOA00001.WAV", "回电"}, home).exitCode, 0);
+    const CliResult tagged = runCli({"tag", archive() + "VOA00001.WAV", "+重要", "--json"}, home);
+    ASSERT_EQ(tagged.exitCode, 0) << tagged.err;
+    EXPECT_EQ(tagged.out,
+              "{\n  \"file\": \"VOA00001.WAV\",\n  \"note\": \"回电\",\n  \"tags\": [\n    \"重要\"\n  ]\n}\n");
+    EXPECT_EQ(runCli({"note", "--to", archive(), "--json", "VOA00001.WAV"}, home).out, tagged.out);
+    const CliResult bare = runCli({"note", "VOA00001.WAV"}, home);
+    EXPECT_EQ(bare.exitCode, 2);
+    EXPECT_EQ(bare.err, "没有上传路径：请用 --archive DIR 指定，或先在窗口中选择一个。\n");
 }
 
 TEST_F(NotesCliTest, RefusalsChangeNothing) {

@@ -1,13 +1,18 @@
 #include "archive/ui/CPlayDlg.h"
 
 #include <QApplication>
+#include <QLabel>
 #include <QMouseEvent>
+#include <QPushButton>
+#include <QSignalSpy>
 #include <QSlider>
 #include <QTest>
 
 #include <cmath>
 #include <memory>
 
+#include "archive/ui/ListeningControls.h"
+#include "archive/ui/WaveformStrip.h"
 #include "platform/QtAudioOutput.h"
 #include "platform/SndfileDecoder.h"
 #include "platform/SndfileWavEncoder.h"
@@ -36,6 +41,16 @@ int newestStream() {
         if (ok) newest = std::max(newest, number);
     }
     return newest;
+}
+
+// The played part of "name    mm:ss / mm:ss" in seconds; -1 when the label does not read so.
+int playedSeconds(const QLabel& where) {
+    const QString time = where.text().section(QStringLiteral("    "), -1).section(QStringLiteral(" / "), 0, 0);
+    bool minutesOk = false;
+    bool secondsOk = false;
+    const int minutes = time.section(':', 0, 0).toInt(&minutesOk);
+    const int seconds = time.section(':', 1, 1).toInt(&secondsOk);
+    return minutesOk && secondsOk && time.size() == 5 ? minutes * 60 + seconds : -1;
 }
 
 }  // namespace
@@ -116,6 +131,36 @@ private slots:
         const int heldTo = m_slider->sliderPosition();
         QTest::mouseRelease(m_slider, Qt::LeftButton, {}, nearTrackEnd());
         expectOneSeekAndPlayingOn(before, heldTo);
+    }
+
+    // The played time runs on with the real stream's clock and shows the sought place after a seek; 停止 keeps the
+    // recording's waveform and 备注… on the recording that was loaded.
+    void playedTimeFollowsThePlayAndTheSeekAndStopKeepsTheRecording() {
+        const auto* where = m_dialog->findChild<QLabel*>(QStringLiteral("where"));
+        QVERIFY(where->text().startsWith(QStringLiteral("VOA00001.WAV")));
+        QVERIFY(where->text().endsWith(QStringLiteral(" / 01:00")));
+        QTRY_VERIFY_WITH_TIMEOUT(playedSeconds(*where) >= 1, kWaitMs);
+
+        const int before = newestStream();
+        const int page = m_slider->value() + m_slider->pageStep();
+        QTest::mousePress(m_slider, Qt::LeftButton, {}, nearTrackEnd());
+        QTest::mouseRelease(m_slider, Qt::LeftButton, {}, nearTrackEnd());
+        QTRY_COMPARE_WITH_TIMEOUT(newestStream(), before + 1, kWaitMs);
+        const int sought = kRecordingMs / 1000 * page / 100;
+        QVERIFY2(playedSeconds(*where) >= sought && playedSeconds(*where) <= sought + 2, qPrintable(where->text()));
+        QTRY_VERIFY_WITH_TIMEOUT(playedSeconds(*where) > sought, kWaitMs);
+
+        auto* strip = m_dialog->findChild<WaveformStrip*>(QStringLiteral("waveform"));
+        QTRY_VERIFY_WITH_TIMEOUT(strip->hasPeaks(), kWaitMs);
+        QTest::mouseClick(m_dialog->findChild<QPushButton*>(QStringLiteral("1010")), Qt::LeftButton);
+        QVERIFY(!m_dialog->playback().isLoaded());
+        QTest::qWait(3 * ListeningControls::kRefreshMs);
+        QVERIFY(strip->hasPeaks());
+        QCOMPARE(where->text().section(QStringLiteral("    "), -1), QStringLiteral("00:00 / 01:00"));
+        QSignalSpy asked(m_dialog.get(), &CPlayDlg::noteRequested);
+        QTest::mouseClick(m_dialog->findChild<QPushButton*>(QStringLiteral("notes")), Qt::LeftButton);
+        QTRY_COMPARE(asked.size(), 1);
+        QCOMPARE(asked.front().front().toString(), QString::fromStdString(m_selection.rows.front()));
     }
 
     // As the window system delivers a quick click: both events already queued when the press is handled.

@@ -10,6 +10,7 @@
 #include <QTest>
 #include <filesystem>
 
+#include "app/ColumnWidthsFile.h"
 #include "archive/SearchMessages.h"
 #include "archive/ui/CQueryDlg.h"
 #include "tests/support/RecordingMessages.h"
@@ -129,6 +130,24 @@ private slots:
         }
         QCOMPARE(f.list()->selectionMode(), QAbstractItemView::ExtendedSelection);
         QVERIFY(!header->sectionsClickable());
+    }
+
+    void resizedColumnWidthsComeBackNextTime() {
+        test::TempFolder profile;
+        const std::string path = columnWidthsFilePath(profile.path());
+        auto store = std::make_shared<ColumnWidthsFile>();
+        store->Load(path);
+        RecordingMessages messages;
+        {
+            CQueryDlg dialog(nullptr, &messages, nullptr, store);
+            dialog.findChild<QTableView*>(QStringLiteral("1026"))->horizontalHeader()->resizeSection(8, 260);
+        }
+        auto reread = std::make_shared<ColumnWidthsFile>();
+        reread->Load(path);
+        CQueryDlg dialog(nullptr, &messages, nullptr, reread);
+        const QHeaderView* header = dialog.findChild<QTableView*>(QStringLiteral("1026"))->horizontalHeader();
+        QCOMPARE(header->sectionSize(8), 260);
+        QCOMPARE(header->sectionSize(0), 40);
     }
 
     void aClickOnTheDatePickersArrowDropsItsCalendarRightAlignedUnderIt() {

@@ -162,6 +162,42 @@ private slots:
         QCOMPARE(texts.cellText(3, 0), std::string());
     }
 
+    void draggedColumnWidthsComeBackNextStart() {
+        buildPhone(phoneRoot(), 2);
+        m_locator.root = phoneRoot();
+        const int dragged = 3;
+        int draggedWidth = 0;
+        {
+            auto window = makeWindow();
+            window->show();
+            QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+            QHeaderView* header = window->listView()->horizontalHeader();
+            const int before = header->sectionSize(dragged);
+            // The user drags the right edge of 电话号码 40 pixels to the right.
+            const int edge = header->sectionViewportPosition(dragged) + before - 1;
+            const int y = header->height() / 2;
+            QTest::mousePress(header->viewport(), Qt::LeftButton, {}, QPoint(edge, y));
+            QTest::mouseMove(header->viewport(), QPoint(edge + 20, y));
+            QTest::mouseMove(header->viewport(), QPoint(edge + 40, y));
+            QTest::mouseRelease(header->viewport(), Qt::LeftButton, {}, QPoint(edge + 40, y));
+            draggedWidth = header->sectionSize(dragged);
+            QCOMPARE(draggedWidth, before + 40);
+        }
+        // config.ini keeps its fixed record; the widths have a file of their own.
+        QVERIFY(!VolumeBuilder::readBytes(m_folder->path() + "columns.ini").empty());
+        {
+            auto window = makeWindow();
+            QHeaderView* header = window->listView()->horizontalHeader();
+            QCOMPARE(header->sectionSize(dragged), draggedWidth);
+            QCOMPARE(header->sectionSize(0), 60);
+        }
+        // A damaged file is passed over: the default widths.
+        const std::string damaged = "main=60,100,90,170x,80\n\xff=1\n";
+        VolumeBuilder::writeBytes(m_folder->path() + "columns.ini", {damaged.begin(), damaged.end()});
+        auto window = makeWindow();
+        QCOMPARE(window->listView()->horizontalHeader()->sectionSize(dragged), 110);
+    }
+
     void selectedRowsAreAscending() {
         buildPhone(phoneRoot(), 12);
         m_locator.root = phoneRoot();

@@ -21,6 +21,7 @@
 #include <iostream>
 #include <vector>
 
+#include "app/ProfileFolder.h"
 #include "app/SettingsStore.h"
 #include "app/ui/AppLook.h"
 #include "app/ui/CAboutDlg.h"
@@ -40,6 +41,7 @@
 #include "common/ui/DialogFont.h"
 #include "common/ui/FileDialogs.h"
 #include "common/ui/MessageBoxSink.h"
+#include "common/ui/ScrollingMessageBox.h"
 #include "phone/DeviceStatus.h"
 #include "phone/PhoneStore.h"
 #include "phone/ui/CCategoryUploadDlg.h"
@@ -108,7 +110,20 @@ public:
 
 // What every picture may use: the main window over the telephone, created once.
 struct ShotContext {
-    explicit ShotContext(const std::string& store) : locator(store), archive(PhoneStore(store + "/").voiceFolder()) {}
+    // Without an archive folder the search lists the telephone's voice folder as if it were one.
+    ShotContext(const std::string& store, const std::string& archiveFolder)
+        : locator(store), archive(archiveFolder.empty() ? PhoneStore(store + "/").voiceFolder() : archiveFolder) {
+        if (archiveFolder.empty()) return;
+        // The profile as a user's who picked the archive as the upload folder, so the lists mark what it holds.
+        const std::string profile = profileFolderPath();
+        ensureProfileFolder(profile);
+        settings.Load(settingsFilePath(profile));
+        SettingsRecord record = settings.GetRecord();
+        if (record.setUploadFolder(archiveFolder)) {
+            settings.SetRecord(record);
+            if (!settings.Save()) std::cerr << "could not store the upload folder\n";
+        }
+    }
     CTapelinkDlg& mainWindow() {
         if (!window) window = std::make_unique<CTapelinkDlg>(settings, locator, messages, FolderChooser{});
         return *window;
@@ -253,7 +268,7 @@ std::vector<Shot> shots() {
          [](ShotContext& c) {
              // A long upload folder: it is shortened in the middle so the file name and the question show.
              const std::string target =
-                 "/home/user/录音存档/2026年/第四季度/十二月/来自客户服务部门的通话录音备份/"
+                 "/home/用户/录音/2026年/第四季度/十二月/来自客户服务部门的通话录音备份/"
                  "VeryLongFolderNameWithoutAnyBlanks/" +
                  c.mainWindow().listTexts().cellText(0, 1);
              COverwriteDlg prompt(QString::fromStdString(target + " 文件已经存在，是否覆盖？"), &c.mainWindow());
@@ -288,6 +303,17 @@ std::vector<Shot> shots() {
              QMessageBox box(&c.mainWindow());
              MessageBoxSink::prepare(box, CTapelinkApp::kAlreadyRunning, MessageIcon::Warning);
              return withCaption(box);
+         }},
+        {"verify-report",
+         [](ShotContext& c) {
+             // The check's report of many missing files: it scrolls inside a box that fits the screen.
+             QString text = QStringLiteral("存档校验发现问题：\n文件缺失：");
+             for (int i = 1; i <= 200; ++i) text += QStringLiteral("\n  VOA%1.WAV").arg(i, 5, 10, QLatin1Char('0'));
+             text += QStringLiteral("\n  ……（共 1271 个）\n");
+             QMessageBox box;
+             MessageBoxSink::prepare(box, "", MessageIcon::Warning);
+             ScrollingMessageBox report(text, box.iconPixmap(), c.mainWindow().font(), &c.mainWindow());
+             return withCaption(report);
          }},
         {"message-no-spreadsheet",
          [](ShotContext& c) {
@@ -408,13 +434,13 @@ int main(int argc, char** argv) {
     // As the program does.
     installChineseLocale(application);
     QApplication::setFont(dialogFont());
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: %s OUTPUT_FOLDER TELEPHONE_FOLDER\n", argv[0]);
+    if (argc != 3 && argc != 4) {
+        std::fprintf(stderr, "usage: %s OUTPUT_FOLDER TELEPHONE_FOLDER [ARCHIVE_FOLDER]\n", argv[0]);
         return 2;
     }
     const QString output = QString::fromLocal8Bit(argv[1]);
     QDir().mkpath(output);
-    ShotContext context(argv[2]);
+    ShotContext context(argv[2], argc == 4 ? argv[3] : "");
     int failures = 0;
     for (const Shot& shot : shots()) {
         const QString path = output + QLatin1Char('/') + QLatin1String(shot.name) + QStringLiteral(".png");

@@ -1,5 +1,6 @@
 // What every window shares: Qt's own texts in Chinese, the one font, message boxes and file dialogs.
 #include <QDateTimeEdit>
+#include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QFontInfo>
 #include <QHeaderView>
@@ -7,6 +8,8 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QStyleOptionViewItem>
 #include <QTableView>
 #include <QTreeView>
@@ -26,6 +29,7 @@
 #include "common/ui/DialogFont.h"
 #include "common/ui/FileDialogs.h"
 #include "common/ui/MessageBoxSink.h"
+#include "common/ui/ScrollingMessageBox.h"
 #include "phone/RecycleMessages.h"
 #include "phone/VolumeMessages.h"
 #include "phone/ui/CCategoryUploadDlg.h"
@@ -149,6 +153,44 @@ private slots:
             sink.showMessage(text.toStdString(), MessageIcon::Warning);
             QVERIFY2(misfit.isEmpty(), qPrintable(text.left(40) + QStringLiteral(": ") + misfit));
         }
+    }
+
+    // A report of hundreds of lines scrolls inside a box that stays on the screen, with 确定 in reach.
+    void aLongReportScrollsInsideABoxOnTheScreen() {
+        QWidget owner;
+        owner.setFont(dialogFont());
+        owner.show();
+        QString text = QStringLiteral("存档校验发现问题：\n文件缺失：");
+        for (int i = 0; i < 300; ++i) text += QStringLiteral("\n  VOA%1.WAV").arg(i, 5, 10, QLatin1Char('0'));
+        const QRect screen = owner.screen()->availableGeometry();
+        bool seen = false;
+        QString misfit;
+        whenModal<QDialog>(
+            [&](QDialog& shown) {
+                auto* scrolling = qobject_cast<ScrollingMessageBox*>(&shown);
+                if (scrolling == nullptr) {
+                    misfit = QStringLiteral("a box %1 high that does not scroll").arg(shown.height());
+                    return;
+                }
+                ScrollingMessageBox& box = *scrolling;
+                const QScrollBar* bar = box.textArea()->verticalScrollBar();
+                const auto* label = box.findChild<QLabel*>(QStringLiteral("text"));
+                const QPushButton* ok = box.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok);
+                if (box.frameGeometry().height() > screen.height() || box.frameGeometry().width() > screen.width())
+                    misfit = QStringLiteral("box %1x%2").arg(box.width()).arg(box.height());
+                else if (!bar->isVisible() || bar->maximum() == 0)
+                    misfit = QStringLiteral("the text does not scroll");
+                else if (label->text() != text || label->height() < label->heightForWidth(label->width()))
+                    misfit = QStringLiteral("the text is cut");
+                else if (!ok->isVisible() || ok->text() != QStringLiteral("确定") ||
+                         !box.rect().contains(QRect(ok->mapTo(&box, QPoint(0, 0)), ok->size())))
+                    misfit = QStringLiteral("确定 out of sight");
+                box.accept();
+            },
+            &seen);
+        MessageBoxSink(&owner).showMessage(text.toStdString(), MessageIcon::Warning);
+        QVERIFY(seen);
+        QVERIFY2(misfit.isEmpty(), qPrintable(misfit));
     }
 
     void everyWindowUsesTheOneFont() {
