@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <sstream>
 
 #include "tests/support/CliRunner.h"
 #include "tests/support/TempFolder.h"
@@ -153,6 +154,27 @@ TEST_F(CliStatusTest, ARefusedCommandLineNamesTheWrongWordInChinese) {
         EXPECT_EQ(result.err.rfind(each.says, 0), 0u) << result.err;
         EXPECT_NE(result.err.find(each.usage), std::string::npos) << result.err;
     }
+}
+
+// Each command the help lists is offered by the "unknown command" message in the same order and parses its own
+// command line.
+TEST_F(CliStatusTest, EveryCommandOfTheHelpIsOfferedAndAnswersItsOwnHelp) {
+    const auto help = cli({"--help"});
+    ASSERT_EQ(help.exitCode, 0);
+    std::vector<std::string> names;
+    std::istringstream lines(help.out.substr(help.out.find("Subcommands:\n") + 13));
+    for (std::string line; std::getline(lines, line) && line.starts_with("  ");) {
+        names.push_back(line.substr(2, line.find(' ', 2) - 2));
+    }
+    ASSERT_GE(names.size(), 10u) << help.out;
+    std::string offered;
+    for (const auto& name : names) {
+        offered += (offered.empty() ? "" : "、") + name;
+        const auto own = cli({name, "--help"});
+        EXPECT_EQ(own.exitCode, 0) << name;
+        EXPECT_NE(own.out.find("Usage: tapelink-cli " + name + " "), std::string::npos) << own.out;
+    }
+    EXPECT_EQ(cli({"frobnicate"}).err.rfind("未知命令：frobnicate（可用的命令：" + offered + "）\n", 0), 0u);
 }
 
 // A window says "文件上传失败！" for each file; a terminal names the file and the reason.
