@@ -1,5 +1,7 @@
 #include "common/fs/TemporaryFiles.h"
 
+#include "common/fs/RegularFileAt.h"
+
 #include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
