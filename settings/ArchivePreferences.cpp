@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <fstream>
 
+#include "settings/SettingsFileWrite.h"
+
 namespace tapelink {
 
 namespace {
@@ -42,18 +44,11 @@ ArchivePreferences loadArchivePreferences(const std::string& path) {
 }
 
 bool saveArchivePreferences(const std::string& path, const ArchivePreferences& preferences) {
-    const std::string temporary = path + ".new";
-    {
-        std::ofstream out(temporary, std::ios::trunc);
-        out << kUploadNewKey << '=' << (preferences.uploadNewOnArrival ? 1 : 0) << '\n';
-        if (preferences.clearOlderThanDays) out << kOlderThanKey << '=' << *preferences.clearOlderThanDays << '\n';
-        out.flush();
-        if (!out) {
-            std::remove(temporary.c_str());
-            return false;
-        }
+    std::string text = std::string(kUploadNewKey) + '=' + (preferences.uploadNewOnArrival ? "1" : "0") + '\n';
+    if (preferences.clearOlderThanDays) {
+        text += std::string(kOlderThanKey) + '=' + std::to_string(*preferences.clearOlderThanDays) + '\n';
     }
-    return std::rename(temporary.c_str(), path.c_str()) == 0;
+    return replaceSettingsFile(path, text);
 }
 
 }  // namespace tapelink

@@ -6,6 +6,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "settings/SettingsFileWrite.h"
+
 namespace tapelink {
 
 namespace {
@@ -105,23 +107,7 @@ bool ColumnWidthsFile::setColumnWidths(const std::string& list, const std::vecto
     if (!validName(list) || !validWidths(widths)) return false;
     if (columnWidths(list) == widths) return true;
     m_lists[list] = widths;
-    if (m_path.empty()) return false;
-    const std::string temporary = m_path + ".new";
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        out << format(m_lists);
-        out.flush();
-        if (!out) {
-            out.close();
-            std::remove(temporary.c_str());
-            return false;
-        }
-    }
-    if (std::rename(temporary.c_str(), m_path.c_str()) != 0) {
-        std::remove(temporary.c_str());
-        return false;
-    }
-    return true;
+    return replaceSettingsFile(m_path, format(m_lists));
 }
 
 }  // namespace tapelink

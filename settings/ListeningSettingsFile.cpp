@@ -5,6 +5,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "settings/SettingsFileWrite.h"
+
 namespace tapelink {
 
 namespace {
@@ -61,23 +63,7 @@ void ListeningSettingsFile::Load(const std::string& path) {
 
 bool ListeningSettingsFile::setPreferences(const ListeningPreferences& preferences) {
     m_preferences = preferences;
-    if (m_path.empty()) return false;
-    const std::string temporary = m_path + ".new";
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        out << format(preferences);
-        out.flush();
-        if (!out) {
-            out.close();
-            std::remove(temporary.c_str());
-            return false;
-        }
-    }
-    if (std::rename(temporary.c_str(), m_path.c_str()) != 0) {
-        std::remove(temporary.c_str());
-        return false;
-    }
-    return true;
+    return replaceSettingsFile(m_path, format(preferences));
 }
 
 }  // namespace tapelink

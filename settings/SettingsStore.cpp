@@ -6,6 +6,8 @@
 
 #include <cstdio>
 
+#include "settings/SettingsFileWrite.h"
+
 namespace tapelink {
 
 bool SettingsStore::Load(const std::string& path) {
@@ -37,22 +39,7 @@ bool SettingsStore::Load(const std::string& path) {
 }
 
 bool SettingsStore::Save() const {
-    if (m_path.empty()) return false;
-    const std::string temporary = m_path + ".new";
-    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) return false;
-    std::size_t written = 0;
-    while (written < m_record.bytes.size()) {
-        const ssize_t n = ::write(fd, m_record.bytes.data() + written, m_record.bytes.size() - written);
-        if (n <= 0) break;
-        written += static_cast<std::size_t>(n);
-    }
-    const bool complete = written == m_record.bytes.size() && ::fsync(fd) == 0;
-    if (::close(fd) != 0 || !complete || std::rename(temporary.c_str(), m_path.c_str()) != 0) {
-        std::remove(temporary.c_str());
-        return false;
-    }
-    return true;
+    return replaceSettingsFile(m_path, m_record.bytes);
 }
 
 }  // namespace tapelink
