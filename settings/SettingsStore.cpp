@@ -39,7 +39,8 @@ bool SettingsStore::Load(const std::string& path) {
 }
 
 bool SettingsStore::Save() const {
-    return replaceSettingsFile(m_path, m_record.bytes);
+    return replaceSettingsFile(
+        m_path, std::string_view(reinterpret_cast<const char*>(m_record.bytes.data()), m_record.bytes.size()));
 }
 
 }  // namespace tapelink
