@@ -1,4 +1,5 @@
 #include "cli/ExportCommand.h"
+#include "cli/AnnotatedSearch.h"
 
 #include <iostream>
 
@@ -10,7 +11,6 @@
 #include "cli/SearchRowCollector.h"
 #include "export/ExcelExporter.h"
 #include "platform/XlsxSpreadsheet.h"
-#include "search/ArchiveSearch.h"
 #include "search/SearchMessages.h"
 
 namespace tapelink::cli {
@@ -94,16 +94,7 @@ std::optional<TextTable> ExportCommand::searchResults() {
     StderrMessages searchMessages;
     FailureTrackingSink messages(searchMessages, kMsgNothingFound);
     // Names and notes from the folder's catalogue, read without changing it.
-    CatalogueSession archive(*m_context.catalogues, m_searchFolder);
-    archive.open(CatalogueAccess::ReadOnly);
-    std::vector<Contact> contacts;
-    if (archive.isOpen()) archive.phonebook()->contacts(contacts);
-    const ContactDirectory directory(contacts);
-    RecordingAnnotations annotations(directory, archive.catalogue(), archive.notes());
-    ArchiveSearch search(rows, messages);
-    search.setAnnotations(&annotations);
-    search.setSearchFolder(m_searchFolder);
-    search.RunSearch(m_searchOptions.criteria());
+    AnnotatedSearch(*m_context.catalogues, m_searchFolder).run(m_searchOptions.criteria(), rows, messages);
     m_failed = messages.failed();
     std::vector<std::string> titles;
     for (const SearchColumn& column : searchColumns()) titles.emplace_back(column.title);

@@ -1,15 +1,15 @@
 #include "cli/SearchCommand.h"
+#include "cli/AnnotatedSearch.h"
 
 #include <iostream>
 
-#include "catalogue/CatalogueSession.h"
 #include "cli/ArchiveAccess.h"
 #include "cli/ArchiveOption.h"
 #include "cli/RecordingFields.h"
 #include "cli/SearchRowCollector.h"
 #include "cli/SearchRowPrinter.h"
 #include "export/SheetLayout.h"
-#include "search/ArchiveSearch.h"
+#include "search/ISearchResultList.h"
 
 namespace tapelink::cli {
 
@@ -53,19 +53,8 @@ int SearchCommand::run() {
         return kExitUsage;
     }
     const SearchCriteria criteria = m_options.criteria();
-    // A search only reads: a folder without a catalogue searches by number, as before there was one.
-    CatalogueSession archive(*m_context.catalogues, m_folder);
-    archive.open(CatalogueAccess::ReadOnly);
-    std::vector<Contact> contacts;
-    if (archive.isOpen()) archive.phonebook()->contacts(contacts);
-    const ContactDirectory directory(contacts);
-    RecordingAnnotations annotations(directory, archive.catalogue(), archive.notes());
-    const auto run = [&](ISearchResultList& rows) {
-        ArchiveSearch search(rows, m_context.messages);
-        search.setAnnotations(&annotations);
-        search.setSearchFolder(m_folder);
-        search.RunSearch(criteria);
-    };
+    AnnotatedSearch archive(*m_context.catalogues, m_folder);
+    const auto run = [&](ISearchResultList& rows) { archive.run(criteria, rows, m_context.messages); };
     if (!m_json) {
         // Rows go out as they are found, so a large archive is never held in memory.
         SearchRowPrinter rows(m_names);

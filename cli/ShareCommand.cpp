@@ -1,4 +1,5 @@
 #include "cli/ShareCommand.h"
+#include "cli/AnnotatedSearch.h"
 
 #include <filesystem>
 #include <iostream>
@@ -12,7 +13,6 @@
 #include "cli/InterruptStop.h"
 #include "cli/SearchRowCollector.h"
 #include "platform/LibraryShareTools.h"
-#include "search/ArchiveSearch.h"
 #include "search/RecordingAnnotations.h"
 #include "search/SearchMessages.h"
 #include "sharing/ShareRun.h"
@@ -117,16 +117,7 @@ std::optional<std::vector<ShareItem>> ShareCommand::searchItems() {
     SearchRowCollector rows;
     StderrMessages searchMessages;
     FailureTrackingSink messages(searchMessages, kMsgNothingFound);
-    CatalogueSession archive(*m_context.catalogues, m_searchFolder);
-    archive.open(CatalogueAccess::ReadOnly);
-    std::vector<Contact> contacts;
-    if (archive.isOpen()) archive.phonebook()->contacts(contacts);
-    const ContactDirectory directory(contacts);
-    RecordingAnnotations annotations(directory, archive.catalogue(), archive.notes());
-    ArchiveSearch search(rows, messages);
-    search.setAnnotations(&annotations);
-    search.setSearchFolder(m_searchFolder);
-    search.RunSearch(m_searchOptions.criteria());
+    AnnotatedSearch(*m_context.catalogues, m_searchFolder).run(m_searchOptions.criteria(), rows, messages);
     if (messages.failed() || rows.rows().empty()) return std::nullopt;
 
     std::vector<ShareItem> items;
