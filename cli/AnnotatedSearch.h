@@ -22,6 +22,7 @@ public:
 
     void run(const SearchCriteria& criteria, ISearchResultList& rows, IMessageSink& messages);
     IArchiveCatalogue* catalogue() const { return m_archive.catalogue(); }
+    RecordingAnnotations& annotations() { return m_annotations; }
 
 private:
     CatalogueSession m_archive;

@@ -94,7 +94,8 @@ std::optional<TextTable> ExportCommand::searchResults() {
     StderrMessages searchMessages;
     FailureTrackingSink messages(searchMessages, kMsgNothingFound);
     // Names and notes from the folder's catalogue, read without changing it.
-    AnnotatedSearch(*m_context.catalogues, m_searchFolder).run(m_searchOptions.criteria(), rows, messages);
+    AnnotatedSearch search(*m_context.catalogues, m_searchFolder);
+    search.run(m_searchOptions.criteria(), rows, messages);
     m_failed = messages.failed();
     std::vector<std::string> titles;
     for (const SearchColumn& column : searchColumns()) titles.emplace_back(column.title);
@@ -102,7 +103,7 @@ std::optional<TextTable> ExportCommand::searchResults() {
     std::vector<std::string> remarks;
     for (const std::vector<std::string>& row : rows.rows()) {
         names.push_back(row.back());
-        remarks.push_back(annotations.remarkOfFile(row[1]));
+        remarks.push_back(search.annotations().remarkOfFile(row[1]));
     }
     TextTable table(std::move(titles), rows.rows());
     table.setNamesAndRemarks(std::move(names), std::move(remarks));

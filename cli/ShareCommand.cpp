@@ -117,7 +117,8 @@ std::optional<std::vector<ShareItem>> ShareCommand::searchItems() {
     SearchRowCollector rows;
     StderrMessages searchMessages;
     FailureTrackingSink messages(searchMessages, kMsgNothingFound);
-    AnnotatedSearch(*m_context.catalogues, m_searchFolder).run(m_searchOptions.criteria(), rows, messages);
+    AnnotatedSearch search(*m_context.catalogues, m_searchFolder);
+    search.run(m_searchOptions.criteria(), rows, messages);
     if (messages.failed() || rows.rows().empty()) return std::nullopt;
 
     std::vector<ShareItem> items;
@@ -125,7 +126,7 @@ std::optional<std::vector<ShareItem>> ShareCommand::searchItems() {
         ShareItem item;
         std::copy_n(cells.begin(), item.row.size(), item.row.begin());
         item.row.name = cells.back();
-        item.row.remark = annotations.remarkOfFile(cells[1]);
+        item.row.remark = search.annotations().remarkOfFile(cells[1]);
         item.path = item.row[kPathColumn];
         items.push_back(std::move(item));
     }
