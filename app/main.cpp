@@ -9,7 +9,7 @@
 #include "platform/LinuxDeviceLocator.h"
 #include "platform/QtDeviceWatcher.h"
 #include "platform/QtTerminationSignal.h"
-#include "platform/SqliteArchiveCatalogue.h"
+#include "platform/SqliteCatalogueOpener.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include "catalogue/ArchiveMarks.h"
 #include "catalogue/CatalogueReconciler.h"
 #include "phone/CatalogueScan.h"
-#include "platform/SqliteArchiveCatalogue.h"
+#include "platform/SqliteCatalogueOpener.h"
 
 using namespace tapelink;
 

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "bench/SyntheticRecord.h"
-#include "platform/SqliteArchiveCatalogue.h"
+#include "platform/SqliteCatalogueOpener.h"
 #include "search/RecordingAnnotations.h"
 #include "search/SearchCriteria.h"
 

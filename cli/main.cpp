@@ -4,7 +4,7 @@
 #include "cli/CommandRegistry.h"
 #include "cli/GuardedRun.h"
 #include "common/ProcessEnd.h"
-#include "platform/SqliteArchiveCatalogue.h"
+#include "platform/SqliteCatalogueOpener.h"
 
 int main(int argc, char** argv) {
     using namespace tapelink::cli;

@@ -13,8 +13,8 @@
 #include "platform/ArchiveWriteLock.h"
 #include "platform/CatalogueCarryOver.h"
 #include "platform/OldCatalogues.h"
-#include "platform/SqliteArchiveCatalogue.h"
 #include "platform/SqliteCatalogueFiles.h"
+#include "platform/SqliteCatalogueOpener.h"
 
 namespace tapelink {
 

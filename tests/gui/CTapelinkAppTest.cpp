@@ -9,7 +9,7 @@
 #include "app/ui/CTapelinkDlg.h"
 #include "app/ui/CommandIds.h"
 #include "phone/DeviceStatus.h"
-#include "platform/SqliteArchiveCatalogue.h"
+#include "platform/SqliteCatalogueOpener.h"
 #include "settings/InstanceLock.h"
 #include "settings/SettingsRecord.h"
 #include "tests/gui/GuiFixtures.h"

@@ -5,7 +5,7 @@
 
 #include "app/ui/MainWindowServices.h"
 #include "phone/IDeviceLocator.h"
-#include "platform/SqliteArchiveCatalogue.h"
+#include "platform/SqliteCatalogueOpener.h"
 #include "tests/support/VolumeBuilder.h"
 
 namespace tapelink::test {

@@ -12,7 +12,7 @@
 #include "contacts/ui/CContactDlg.h"
 #include "contacts/ui/CNoteDlg.h"
 #include "contacts/ui/CPhonebookDlg.h"
-#include "platform/SqliteArchiveCatalogue.h"
+#include "platform/SqliteCatalogueOpener.h"
 #include "tests/gui/ModalDriver.h"
 #include "tests/support/RecordingMessages.h"
 #include "tests/support/TempFolder.h"

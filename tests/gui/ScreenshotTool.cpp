@@ -45,7 +45,7 @@
 #include "platform/LinuxDeviceLocator.h"
 #include "platform/SndfileDecoder.h"
 #include "platform/SoundTouchStretcher.h"
-#include "platform/SqliteArchiveCatalogue.h"
+#include "platform/SqliteCatalogueOpener.h"
 #include "playback/ui/CPlayDlg.h"
 #include "playback/ui/WaveformStrip.h"
 #include "search/ArchiveSearch.h"

@@ -22,6 +22,7 @@
 #include "platform/OldCatalogues.h"
 #include "platform/SqliteArchiveCatalogue.h"
 #include "platform/SqliteCatalogueFiles.h"
+#include "platform/SqliteCatalogueOpener.h"
 #include "tests/support/LostConnectionOpener.h"
 #include "tests/support/ScriptedUploadObserver.h"
 #include "tests/support/TempFolder.h"

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/SqliteArchiveCatalogue.h"
+#include "platform/SqliteCatalogueOpener.h"
 #include "tests/support/LostConnectionOpener.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/VolumeBuilder.h"

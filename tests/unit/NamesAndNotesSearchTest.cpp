@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "catalogue/CatalogueReconciler.h"
-#include "platform/SqliteArchiveCatalogue.h"
+#include "platform/SqliteCatalogueOpener.h"
 #include "search/ArchiveSearch.h"
 #include "search/SearchResultTable.h"
 #include "tests/support/RecordingMessages.h"

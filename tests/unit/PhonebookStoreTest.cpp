@@ -6,6 +6,7 @@
 #include "archive/ArchiveLayout.h"
 #include "platform/SqliteArchiveCatalogue.h"
 #include "platform/SqliteCatalogueFiles.h"
+#include "platform/SqliteCatalogueOpener.h"
 #include "tests/support/TempFolder.h"
 
 using namespace tapelink;

@@ -11,6 +11,7 @@
 #include "contacts/NoteRules.h"
 #include "platform/SqliteArchiveCatalogue.h"
 #include "platform/SqliteCatalogueFiles.h"
+#include "platform/SqliteCatalogueOpener.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/VolumeBuilder.h"
 
