@@ -2,8 +2,8 @@
 # Installs what is needed, builds everything and runs every test: the normal build (unit, gui, cli,
 # fault), every test again under AddressSanitizer and UndefinedBehaviorSanitizer, windows included, the
 # fuzz targets for a bounded time each (FUZZ_SECONDS, default 30: eight targets share the run), and the
-# worker tests under ThreadSanitizer; the Debian package is built from the normal build, installed and
-# checked.
+# worker and listening tests under ThreadSanitizer; the Debian package is built from the normal build,
+# installed and checked.
 # Each step prints how long it took.
 set -euo pipefail
 cd "$(dirname "$0")/.."
