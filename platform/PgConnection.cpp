@@ -35,6 +35,8 @@ PgConnection::PgConnection(const std::string& settings) {
         return;
     }
     m_status = TeamStatus::Ok;
+    // The server's notices ("already exists, skipping") are no news to a user.
+    PQsetNoticeProcessor(m_connection.get(), [](void*, const char*) {}, nullptr);
     // The tables live in their own schema; nothing of the person's own is looked up first.
     if (!exec("SET search_path TO tapelink, pg_catalog").ok()) m_status = TeamStatus::ConnectionLost;
 }
@@ -57,6 +59,8 @@ PgResult PgConnection::exec(const std::string& sql, const std::vector<PgParam>& 
     if (!m_connection || PQstatus(m_connection.get()) != CONNECTION_OK) {
         return PgResult(nullptr, m_connection ? TeamStatus::ConnectionLost : TeamStatus::Failed);
     }
+    // Without parameters a text may hold several statements (a schema step).
+    if (params.empty()) return adopt(PQexec(m_connection.get(), sql.c_str()));
     std::vector<const char*> values;
     std::vector<int> lengths;
     std::vector<int> formats;
@@ -65,10 +69,8 @@ PgResult PgConnection::exec(const std::string& sql, const std::vector<PgParam>& 
         lengths.push_back(static_cast<int>(param.value.size()));
         formats.push_back(param.binary ? 1 : 0);
     }
-    PGresult* result = PQexecParams(m_connection.get(), sql.c_str(), static_cast<int>(params.size()), nullptr,
-                                    values.data(), lengths.data(), formats.data(), 0);
-    const TeamStatus status = statusOf(result);
-    return PgResult(result, status);
+    return adopt(PQexecParams(m_connection.get(), sql.c_str(), static_cast<int>(params.size()), nullptr,
+                              values.data(), lengths.data(), formats.data(), 0));
 }
 
 void PgConnection::rollback() {
