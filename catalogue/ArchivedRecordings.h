@@ -3,8 +3,8 @@
 #include <ctime>
 #include <functional>
 #include <optional>
-#include <stop_token>
 #include <set>
+#include <stop_token>
 #include <string>
 #include <vector>
 

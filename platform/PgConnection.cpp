@@ -36,7 +36,8 @@ PgConnection::PgConnection(const std::string& settings) {
     }
     m_status = TeamStatus::Ok;
     // The server's notices ("already exists, skipping") are no news to a user.
-    PQsetNoticeProcessor(m_connection.get(), [](void*, const char*) {}, nullptr);
+    PQsetNoticeProcessor(
+        m_connection.get(), [](void*, const char*) {}, nullptr);
     // The tables live in their own schema; nothing of the person's own is looked up first.
     if (!exec("SET search_path TO tapelink, pg_catalog").ok()) m_status = TeamStatus::ConnectionLost;
 }
@@ -69,8 +70,8 @@ PgResult PgConnection::exec(const std::string& sql, const std::vector<PgParam>& 
         lengths.push_back(static_cast<int>(param.value.size()));
         formats.push_back(param.binary ? 1 : 0);
     }
-    return adopt(PQexecParams(m_connection.get(), sql.c_str(), static_cast<int>(params.size()), nullptr,
-                              values.data(), lengths.data(), formats.data(), 0));
+    return adopt(PQexecParams(m_connection.get(), sql.c_str(), static_cast<int>(params.size()), nullptr, values.data(),
+                              lengths.data(), formats.data(), 0));
 }
 
 void PgConnection::rollback() {

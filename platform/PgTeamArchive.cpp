@@ -65,8 +65,16 @@ TeamStatus PgTeamArchive::publishInTransaction(const TeamRecording& r, const std
     const PgResult row = m_connection.exec(
         "INSERT INTO recordings(desk, phone_serial, name, number, direction, kind, start_key, duration, size, sha256) "
         "VALUES ($1, $2, $3, $4, $5, $6, $7, $8, $9, $10) ON CONFLICT (desk, sha256) DO NOTHING",
-        {{r.desk}, {r.phoneSerial}, {r.name}, {r.number}, {std::to_string(r.direction)}, {r.kind}, {r.startKey},
-         {std::to_string(r.durationSeconds)}, {std::to_string(r.size)}, {r.sha256}});
+        {{r.desk},
+         {r.phoneSerial},
+         {r.name},
+         {r.number},
+         {std::to_string(r.direction)},
+         {r.kind},
+         {r.startKey},
+         {std::to_string(r.durationSeconds)},
+         {std::to_string(r.size)},
+         {r.sha256}});
     if (!row.ok()) return row.status();
     // Published before: the server keeps what it has.
     if (row.affected() == 0) return TeamStatus::Ok;
@@ -81,8 +89,7 @@ TeamStatus PgTeamArchive::publishInTransaction(const TeamRecording& r, const std
     return noted.status();
 }
 
-TeamStatus PgTeamArchive::publish(const TeamRecording& recording, const std::string& audio,
-                                  const RecordingNote& note) {
+TeamStatus PgTeamArchive::publish(const TeamRecording& recording, const std::string& audio, const RecordingNote& note) {
     const TeamStatus begun = m_connection.begin();
     if (begun != TeamStatus::Ok) return begun;
     return inTransaction(publishInTransaction(recording, audio, note));
@@ -98,9 +105,14 @@ TeamStatus PgTeamArchive::confirmed(const std::string& desk, std::set<std::strin
 TeamStatus PgTeamArchive::search(const TeamSearchCriteria& wanted, std::vector<TeamRecording>& out) {
     out.clear();
     const SearchCriteria& c = wanted.criteria;
-    const PgResult rows = m_connection.exec(
-        kSearch, {{startBound(c.from)}, {endBound(c.to)}, {wanted.desk}, {c.number}, {sideDirection(c.side)},
-                  {kindLetters(c.kind)}, {c.noteText}, {std::to_string(wanted.limit)}});
+    const PgResult rows = m_connection.exec(kSearch, {{startBound(c.from)},
+                                                      {endBound(c.to)},
+                                                      {wanted.desk},
+                                                      {c.number},
+                                                      {sideDirection(c.side)},
+                                                      {kindLetters(c.kind)},
+                                                      {c.noteText},
+                                                      {std::to_string(wanted.limit)}});
     for (int i = 0; i < rows.rows(); ++i) {
         TeamRecording r;
         r.desk = rows.text(i, 0);

@@ -13,10 +13,10 @@ namespace tapelink {
 
 // What one round of publishing did.
 struct PublishReport {
-    std::size_t published = 0;     // newly confirmed by the server (stored now or held already)
-    std::size_t unpublished = 0;   // left for a later round
-    std::size_t unreadable = 0;    // the archived file is gone or no longer holds what was archived
-    TeamStatus status = TeamStatus::Ok;  // Ok, or why the round stopped early
+    std::size_t published = 0;                    // newly confirmed by the server (stored now or held already)
+    std::size_t unpublished = 0;                  // left for a later round
+    std::size_t unreadable = 0;                   // the archived file is gone or no longer holds what was archived
+    TeamStatus status = TeamStatus::Ok;           // Ok, or why the round stopped early
     CatalogueStatus local = CatalogueStatus::Ok;  // of the archive's own catalogue
 };
 

@@ -123,7 +123,8 @@ TEST_F(TeamArchiveTest, EachPersonSeesHearsAndAnnotatesOnlyTheDesksGrantedToHim)
     EXPECT_EQ(note.editedBy, server.role("alice"));
 
     // Any client is held to the same rules.
-    EXPECT_EQ(server.psql(server.role("alice"), "SELECT desk FROM tapelink.recordings ORDER BY desk"), "front\nsales\n");
+    EXPECT_EQ(server.psql(server.role("alice"), "SELECT desk FROM tapelink.recordings ORDER BY desk"),
+              "front\nsales\n");
     EXPECT_EQ(server.psql(server.role("bob"), "SELECT count(*) FROM tapelink.audio"), "1\n");
     EXPECT_EQ(server.psql(server.role("bob"), "DELETE FROM tapelink.recordings WHERE desk = 'front'"), "DELETE 0\n");
     EXPECT_NE(server.psql(server.role("alice"), "UPDATE tapelink.notes SET note = 'x' WHERE desk = 'sales'"),

@@ -66,7 +66,8 @@ bool TeamServer::stopImmediately() {
 
 bool TeamServer::start() {
     const std::string folder = environment("TAPELINK_PG_DIR");
-    return runServerProgram("-w -l '" + folder + "/server.log' -o \"" + environment("TAPELINK_PG_OPTIONS") + "\" start");
+    return runServerProgram("-w -l '" + folder + "/server.log' -o \"" + environment("TAPELINK_PG_OPTIONS") +
+                            "\" start");
 }
 
 }  // namespace tapelink::test
