@@ -34,18 +34,28 @@ std::string sideDirection(SideChoice side) {
     return std::to_string(static_cast<int>(side == SideChoice::Caller ? CallDirection::Caller : CallDirection::Called));
 }
 
+// A text to look for inside others with LIKE: its own % and _ and the escape character taken literally.
+std::string likePart(const std::string& text) {
+    std::string escaped;
+    for (const char c : text) {
+        if (c == '%' || c == '_' || c == '\\') escaped += '\\';
+        escaped += c;
+    }
+    return escaped;
+}
+
 constexpr const char* kSearch = R"sql(
 SELECT desk, phone_serial, name, number, direction, kind, start_key, duration, size, sha256
 FROM recordings r
 WHERE start_key >= $1 AND start_key <= $2
   AND ($3 = '' OR desk = $3)
-  AND ($4 = '' OR strpos(number, $4) > 0)
+  AND ($4 = '' OR number LIKE '%' || $4 || '%')
   AND ($5 = '' OR direction = $5::integer)
   AND ($6 = '' OR strpos($6, substr(name, 3, 1)) > 0)
   AND ($7 = '' OR EXISTS (
       SELECT 1 FROM notes n WHERE n.desk = r.desk AND n.sha256 = r.sha256
-        AND (strpos(lower(n.note), lower($7)) > 0
-             OR EXISTS (SELECT 1 FROM unnest(n.tags) t WHERE strpos(lower(t), lower($7)) > 0))))
+        AND (lower(n.note) LIKE '%' || lower($7) || '%'
+             OR EXISTS (SELECT 1 FROM unnest(n.tags) t WHERE lower(t) LIKE '%' || lower($7) || '%'))))
 ORDER BY start_key DESC, id DESC
 LIMIT $8
 )sql";
@@ -108,10 +118,10 @@ TeamStatus PgTeamArchive::search(const TeamSearchCriteria& wanted, std::vector<T
     const PgResult rows = m_connection.exec(kSearch, {{startBound(c.from)},
                                                       {endBound(c.to)},
                                                       {wanted.desk},
-                                                      {c.number},
+                                                      {likePart(c.number)},
                                                       {sideDirection(c.side)},
                                                       {kindLetters(c.kind)},
-                                                      {c.noteText},
+                                                      {likePart(c.noteText)},
                                                       {std::to_string(wanted.limit)}});
     for (int i = 0; i < rows.rows(); ++i) {
         TeamRecording r;

@@ -203,3 +203,38 @@ TEST_F(TeamArchiveTest, FourDesksPublishingAtOnceStoreEveryRecordingOnce) {
                           "WHERE encode(sha256(a.bytes), 'hex') = r.sha256 AND length(a.bytes) = r.size"),
               std::to_string(total) + "\n");
 }
+
+TEST_F(TeamArchiveTest, SearchTakesTheArchiveSearchsCriteriaAndTheDesk) {
+    makeTeam({"front", "sales"});
+    grant("alice", "front", "hear");
+    grant("alice", "sales", "hear");
+    const TeamRecording first = publishOne("front", 1);
+    publishOne("front", 2);
+    const TeamRecording third = publishOne("sales", 3);
+    PgTeamArchive frontDesk(server.settings(server.role("front")));
+    ASSERT_EQ(frontDesk.setNote("front", first.sha256, {"Call back", {"VIP"}}), TeamStatus::Ok);
+    PgTeamArchive alice(server.settings(server.role("alice")));
+    const auto names = [&](const TeamSearchCriteria& criteria) {
+        std::vector<TeamRecording> found;
+        EXPECT_EQ(alice.search(criteria, found), TeamStatus::Ok);
+        std::vector<std::string> names;
+        for (const TeamRecording& r : found) names.push_back(r.name);
+        return names;
+    };
+    TeamSearchCriteria criteria = everything();
+    criteria.criteria.number = third.number.substr(4);
+    EXPECT_EQ(names(criteria), std::vector<std::string>{third.name});
+    criteria.criteria.number = "%";
+    EXPECT_TRUE(names(criteria).empty());
+    criteria = everything();
+    criteria.criteria.noteText = "call BACK";
+    EXPECT_EQ(names(criteria), std::vector<std::string>{first.name});
+    criteria.criteria.noteText = "vi";
+    EXPECT_EQ(names(criteria), std::vector<std::string>{first.name});
+    criteria = everything();
+    criteria.desk = "sales";
+    EXPECT_EQ(names(criteria), std::vector<std::string>{third.name});
+    criteria = everything();
+    criteria.criteria.side = SideChoice::Called;
+    EXPECT_TRUE(names(criteria).empty());
+}

@@ -1,0 +1,177 @@
+// The team archive on the server of scripts/pg-server.sh (PGHOST, PGPORT, PGUSER as its administrator):
+// publishing 5,000 small recordings one transaction each against psql's \copy of the same rows and bytes, and
+// the team search over 1,000,000 rows, as a person granted the desk, against the same SQL through psql.
+// Usage: bench_team [RECORDINGS [ROWS]]
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <random>
+#include <string>
+
+#include "common/Sha256.h"
+#include "platform/PgTeamAdmin.h"
+#include "platform/PgTeamArchive.h"
+
+using namespace tapelink;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+double secondsSince(Clock::time_point start) {
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+std::string output(const std::string& command) {
+    std::string text;
+    FILE* pipe = ::popen(command.c_str(), "r");
+    char buffer[4096];
+    std::size_t got = 0;
+    while (pipe != nullptr && (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) text.append(buffer, got);
+    if (pipe != nullptr) ::pclose(pipe);
+    return text;
+}
+
+// The milliseconds psql's \timing gave for the last statement of sql.
+double psqlMilliseconds(const std::string& database, const std::string& role, const std::string& sql) {
+    const std::string text = output("psql -X -q -d " + database + " -U " + role + " -c '\\timing on' -c \"" + sql +
+                                    "\" 2>&1 | grep '^Time:' | tail -1");
+    return text.size() > 6 ? std::atof(text.c_str() + 6) : -1;
+}
+
+std::string hex(const std::string& bytes) {
+    static const char* digits = "0123456789abcdef";
+    std::string text;
+    for (const unsigned char c : bytes) {
+        text += digits[c >> 4];
+        text += digits[c & 15];
+    }
+    return text;
+}
+
+TeamRecording recording(const std::string& desk, int index, std::string& audio) {
+    std::mt19937 random(static_cast<unsigned>(index));
+    audio.assign(8192, '\0');
+    for (char& c : audio) c = static_cast<char>(random());
+    TeamRecording r{desk, "SN", "VOA" + std::to_string(10000 + index) + ".WAV", "138" + std::to_string(10000000 + index),
+                    'Z', "A", "2406011200", 2, audio.size(), ""};
+    Sha256 digest;
+    digest.update(audio.data(), audio.size());
+    r.sha256 = digest.hexDigest();
+    return r;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const int count = argc > 1 ? std::atoi(argv[1]) : 5000;
+    const int rows = argc > 2 ? std::atoi(argv[2]) : 1000000;
+    const std::string database = "tapelink_bench_" + std::to_string(::getpid());
+    PgConnection server("dbname=postgres");
+    if (server.status() != TeamStatus::Ok || !server.exec("CREATE DATABASE " + database).ok()) {
+        std::fprintf(stderr, "no PostgreSQL server: source scripts/pg-server.sh and run start_pg_server\n");
+        return 1;
+    }
+    {
+        PgConnection admin("dbname=" + database);
+        const PgTeamAdmin team(admin);
+        team.init();
+        team.addDesk("front", database + "_front");
+        team.addDesk("copied", database + "_front");
+        team.addUser(database + "_reader");
+        team.grant(database + "_reader", "front", "hear");
+
+        // Publishing, one transaction per recording, as the desk's own role.
+        PgTeamArchive desk("dbname=" + database + " user=" + database + "_front");
+        const std::string copyFile = "/tmp/" + database + ".copy";
+        std::ofstream copy(copyFile);
+        auto start = Clock::now();
+        for (int i = 0; i < count; ++i) {
+            std::string audio;
+            const TeamRecording r = recording("front", i, audio);
+            desk.publish(r, audio, {});
+        }
+        const double published = secondsSince(start);
+        for (int i = 0; i < count; ++i) {
+            std::string audio;
+            const TeamRecording r = recording("copied", i, audio);
+            copy << r.desk << '\t' << r.phoneSerial << '\t' << r.name << '\t' << r.number << "\t90\tA\t" << r.startKey
+                 << "\t2\t" << r.size << '\t' << r.sha256 << "\t\\\\x" << hex(audio) << '\n';
+        }
+        copy.close();
+        start = Clock::now();
+        // The same rows and bytes in two statements: rows into a scratch table, then into both tables.
+        const int copyStatus = std::system(("psql -X -q -d " + database +
+                     " -c 'CREATE TEMP TABLE c(desk text, phone_serial text, name text, number text, direction int, kind "
+                     "text, start_key text, duration int, size bigint, sha256 text, bytes bytea)' -c \"\\copy c FROM '" +
+                     copyFile +
+                     "'\" -c 'INSERT INTO tapelink.recordings(desk, phone_serial, name, number, direction, kind, "
+                     "start_key, duration, size, sha256) SELECT desk, phone_serial, name, number, direction, kind, "
+                     "start_key, duration, size, sha256 FROM c' -c 'INSERT INTO tapelink.audio SELECT desk, sha256, "
+                     "bytes FROM c'")
+                        .c_str());
+        const double copied = secondsSince(start);
+        if (copyStatus != 0) std::fprintf(stderr, "psql \\copy failed\n");
+        std::remove(copyFile.c_str());
+        std::printf("team publish: %d recordings %.2f s, psql \\copy %.2f s, ratio %.2f\n", count, published, copied,
+                    published / copied);
+
+        // A large archive: rows made by the server, a note on every hundredth.
+        admin.exec("INSERT INTO recordings(desk, phone_serial, name, number, direction, kind, start_key, duration, "
+                   "size, sha256) SELECT 'front', 'SN', 'VOA' || i || '.WAV', '139' || lpad((i::bigint * 7919 % "
+                   "100000000)::text, 8, '0'), CASE WHEN i % 2 = 0 THEN 90 ELSE 66 END, 'A', to_char(timestamp "
+                   "'2015-01-01' + i * interval '3 minutes', 'YYMMDDHH24MI'), 60, 240512, md5(i::text) || 'x' FROM "
+                   "generate_series(1, " +
+                   std::to_string(rows) + ") i");
+        admin.exec("INSERT INTO notes(desk, sha256, note) SELECT desk, sha256, '回电 客户 ' || id FROM recordings "
+                   "WHERE id % 100 = 0");
+        admin.exec("ANALYZE");
+    }
+    PgTeamArchive reader("dbname=" + database + " user=" + database + "_reader");
+    struct Case {
+        const char* what;
+        TeamSearchCriteria criteria;
+        std::string sql;
+    };
+    TeamSearchCriteria base;
+    base.criteria.from = kEarliestSearchDate;
+    base.criteria.to = kLatestSearchDate;
+    const std::string all = "start_key >= '0001010000' AND start_key <= '9912312359'";
+    const std::string tail = " ORDER BY start_key DESC, id DESC LIMIT 10000";
+    TeamSearchCriteria number = base;
+    number.criteria.number = "3800791";
+    TeamSearchCriteria range = base;
+    range.criteria.from = {2016, 1, 1, 0, 0, 0};
+    range.criteria.to = {2016, 1, 7, 0, 0, 0};
+    TeamSearchCriteria noted = base;
+    noted.criteria.noteText = "客户 5000";
+    const Case cases[] = {
+        {"number", number, "SELECT * FROM tapelink.recordings WHERE " + all + " AND number LIKE '%3800791%'" + tail},
+        {"date range", range,
+         "SELECT * FROM tapelink.recordings WHERE start_key >= '1601010000' AND start_key <= '1601072359'" + tail},
+        {"note", noted,
+         "SELECT * FROM tapelink.recordings r WHERE " + all +
+             " AND EXISTS (SELECT 1 FROM tapelink.notes n WHERE n.desk = r.desk AND n.sha256 = r.sha256 AND "
+             "lower(n.note) LIKE '%客户 5000%')" +
+             tail},
+    };
+    for (const Case& c : cases) {
+        std::vector<TeamRecording> found;
+        double best = 1e9;
+        for (int run = 0; run < 5; ++run) {
+            const auto start = Clock::now();
+            reader.search(c.criteria, found);
+            best = std::min(best, secondsSince(start) * 1000);
+        }
+        double baseline = 1e9;
+        for (int run = 0; run < 5; ++run) {
+            baseline = std::min(baseline, psqlMilliseconds(database, database + "_reader", c.sql));
+        }
+        std::printf("team search by %s over %d rows: %zu found, %.1f ms, psql %.1f ms, ratio %.2f\n", c.what, rows,
+                    found.size(), best, baseline, best / baseline);
+    }
+    PgConnection cleanup("dbname=postgres");
+    cleanup.exec("DROP DATABASE " + database + " WITH (FORCE)");
+    for (const char* role : {"_front", "_reader"}) cleanup.exec("DROP ROLE \"" + database + role + "\"");
+    return 0;
+}
