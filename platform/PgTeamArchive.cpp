@@ -46,21 +46,25 @@ std::string likePart(const std::string& text) {
 
 constexpr const char* kSearch = R"sql(
 SELECT desk, phone_serial, name, number, direction, kind, start_key, duration, size, sha256
-FROM recordings r
+FROM recordings
 WHERE start_key >= $1 AND start_key <= $2
   AND ($3 = '' OR desk = $3)
   AND ($4 = '' OR number LIKE '%' || $4 || '%')
   AND ($5 = '' OR direction = $5::integer)
   AND ($6 = '' OR strpos($6, substr(name, 3, 1)) > 0)
-  AND ($7 = '' OR EXISTS (
-      SELECT 1 FROM notes n WHERE n.desk = r.desk AND n.sha256 = r.sha256
-        AND (lower(n.note) LIKE '%' || lower($7) || '%'
-             OR EXISTS (SELECT 1 FROM unnest(n.tags) t WHERE lower(t) LIKE '%' || lower($7) || '%'))))
+  AND ($7 = '' OR (desk, sha256) IN (
+      SELECT n.desk, n.sha256 FROM notes n
+      WHERE lower(n.note) LIKE '%' || lower($7) || '%'
+         OR EXISTS (SELECT 1 FROM unnest(n.tags) t WHERE lower(t) LIKE '%' || lower($7) || '%')))
 ORDER BY start_key DESC, id DESC
 LIMIT $8
 )sql";
 
 }  // namespace
+
+const char* teamSearchSql() {
+    return kSearch;
+}
 
 TeamStatus PgTeamArchive::inTransaction(TeamStatus status) {
     if (status != TeamStatus::Ok) {
@@ -70,11 +74,16 @@ TeamStatus PgTeamArchive::inTransaction(TeamStatus status) {
     return m_connection.commit();
 }
 
-TeamStatus PgTeamArchive::publishInTransaction(const TeamRecording& r, const std::string& audio,
-                                               const RecordingNote& note) {
-    const PgResult row = m_connection.exec(
-        "INSERT INTO recordings(desk, phone_serial, name, number, direction, kind, start_key, duration, size, sha256) "
-        "VALUES ($1, $2, $3, $4, $5, $6, $7, $8, $9, $10) ON CONFLICT (desk, sha256) DO NOTHING",
+TeamStatus PgTeamArchive::publish(const TeamRecording& r, const std::string& audio, const RecordingNote& note) {
+    // One statement, so one transaction and one round trip: content the desk published before inserts no row
+    // and so no bytes and no note, and counts as published.
+    const PgResult published = m_connection.exec(
+        "WITH row AS (INSERT INTO recordings(desk, phone_serial, name, number, direction, kind, start_key, duration, "
+        "size, sha256) VALUES ($1, $2, $3, $4, $5, $6, $7, $8, $9, $10) ON CONFLICT (desk, sha256) DO NOTHING "
+        "RETURNING desk, sha256), "
+        "bytes AS (INSERT INTO audio(desk, sha256, bytes) SELECT desk, sha256, $11 FROM row) "
+        "INSERT INTO notes(desk, sha256, note, tags) "
+        "SELECT desk, sha256, $12, ARRAY(SELECT json_array_elements_text($13::json)) FROM row WHERE $14",
         {{r.desk},
          {r.phoneSerial},
          {r.name},
@@ -84,25 +93,12 @@ TeamStatus PgTeamArchive::publishInTransaction(const TeamRecording& r, const std
          {r.startKey},
          {std::to_string(r.durationSeconds)},
          {std::to_string(r.size)},
-         {r.sha256}});
-    if (!row.ok()) return row.status();
-    // Published before: the server keeps what it has.
-    if (row.affected() == 0) return TeamStatus::Ok;
-    const PgResult bytes = m_connection.exec("INSERT INTO audio(desk, sha256, bytes) VALUES ($1, $2, $3)",
-                                             {{r.desk}, {r.sha256}, {audio, true}});
-    if (!bytes.ok()) return bytes.status();
-    if (note.empty()) return TeamStatus::Ok;
-    const PgResult noted = m_connection.exec(
-        "INSERT INTO notes(desk, sha256, note, tags) "
-        "VALUES ($1, $2, $3, ARRAY(SELECT json_array_elements_text($4::json)))",
-        {{r.desk}, {r.sha256}, {note.text}, {tagsJson(note.tags)}});
-    return noted.status();
-}
-
-TeamStatus PgTeamArchive::publish(const TeamRecording& recording, const std::string& audio, const RecordingNote& note) {
-    const TeamStatus begun = m_connection.begin();
-    if (begun != TeamStatus::Ok) return begun;
-    return inTransaction(publishInTransaction(recording, audio, note));
+         {r.sha256},
+         {audio, true},
+         {note.text},
+         {tagsJson(note.tags)},
+         {note.empty() ? "false" : "true"}});
+    return published.status();
 }
 
 TeamStatus PgTeamArchive::confirmed(const std::string& desk, std::set<std::string>& sha256s) {

@@ -27,11 +27,13 @@ public:
     TeamStatus remove(const std::string& desk, const std::string& sha256) override;
 
 private:
-    TeamStatus publishInTransaction(const TeamRecording& recording, const std::string& audio,
-                                    const RecordingNote& note);
     TeamStatus inTransaction(TeamStatus status);
 
     PgConnection m_connection;
 };
+
+// The search's statement: $1-$2 start keys, $3 desk, $4 a LIKE part of the number, $5 direction, $6 kind letters,
+// $7 a LIKE part of a note or tag, $8 the limit; an empty text leaves its criterion out.
+const char* teamSearchSql();
 
 }  // namespace tapelink
