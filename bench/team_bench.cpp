@@ -39,7 +39,8 @@ std::string output(const std::string& command) {
 double psqlMilliseconds(const std::string& database, const std::string& role, const std::vector<std::string>& values) {
     const std::string script = "/tmp/" + database + ".sql";
     std::ofstream sql(script);
-    sql << "PREPARE s(text, text, text, text, text, text, text, text) AS " << teamSearchSql() << ";\n\\timing on\n";
+    sql << "SET search_path TO tapelink, pg_catalog;\nPREPARE s(text, text, text, text, text, text, text, bigint) AS "
+        << teamSearchSql() << ";\n\\timing on\n";
     std::string arguments;
     for (const std::string& value : values) arguments += (arguments.empty() ? "'" : ", '") + value + "'";
     for (int run = 0; run < 5; ++run) sql << "EXECUTE s(" << arguments << ");\n";
@@ -71,8 +72,16 @@ TeamRecording recording(const std::string& desk, int index, std::string& audio) 
     std::mt19937 random(static_cast<unsigned>(index));
     audio.assign(8192, '\0');
     for (char& c : audio) c = static_cast<char>(random());
-    TeamRecording r{desk, "SN", "VOA" + std::to_string(10000 + index) + ".WAV", "138" + std::to_string(10000000 + index),
-                    'Z', "A", "2406011200", 2, audio.size(), ""};
+    TeamRecording r{desk,
+                    "SN",
+                    "VOA" + std::to_string(10000 + index) + ".WAV",
+                    "138" + std::to_string(10000000 + index),
+                    'Z',
+                    "A",
+                    "2406011200",
+                    2,
+                    audio.size(),
+                    ""};
     Sha256 digest;
     digest.update(audio.data(), audio.size());
     r.sha256 = digest.hexDigest();
@@ -119,15 +128,16 @@ int main(int argc, char** argv) {
         copy.close();
         start = Clock::now();
         // The same rows and bytes in two statements: rows into a scratch table, then into both tables.
-        const int copyStatus = std::system(("psql -X -q -d " + database +
-                     " -c 'CREATE TEMP TABLE c(desk text, phone_serial text, name text, number text, direction int, kind "
-                     "text, start_key text, duration int, size bigint, sha256 text, bytes bytea)' -c \"\\copy c FROM '" +
-                     copyFile +
-                     "'\" -c 'INSERT INTO tapelink.recordings(desk, phone_serial, name, number, direction, kind, "
-                     "start_key, duration, size, sha256) SELECT desk, phone_serial, name, number, direction, kind, "
-                     "start_key, duration, size, sha256 FROM c' -c 'INSERT INTO tapelink.audio SELECT desk, sha256, "
-                     "bytes FROM c'")
-                        .c_str());
+        const int copyStatus = std::system(
+            ("psql -X -q -d " + database +
+             " -c 'CREATE TEMP TABLE c(desk text, phone_serial text, name text, number text, direction int, kind "
+             "text, start_key text, duration int, size bigint, sha256 text, bytes bytea)' -c \"\\copy c FROM '" +
+             copyFile +
+             "'\" -c 'INSERT INTO tapelink.recordings(desk, phone_serial, name, number, direction, kind, "
+             "start_key, duration, size, sha256) SELECT desk, phone_serial, name, number, direction, kind, "
+             "start_key, duration, size, sha256 FROM c' -c 'INSERT INTO tapelink.audio SELECT desk, sha256, "
+             "bytes FROM c'")
+                .c_str());
         const double copied = secondsSince(start);
         if (copyStatus != 0) std::fprintf(stderr, "psql \\copy failed\n");
         std::remove(copyFile.c_str());
@@ -135,14 +145,16 @@ int main(int argc, char** argv) {
                     published / copied);
 
         // A large archive: rows made by the server, a note on every hundredth.
-        admin.exec("INSERT INTO recordings(desk, phone_serial, name, number, direction, kind, start_key, duration, "
-                   "size, sha256) SELECT 'front', 'SN', 'VOA' || i || '.WAV', '139' || lpad((i::bigint * 7919 % "
-                   "100000000)::text, 8, '0'), CASE WHEN i % 2 = 0 THEN 90 ELSE 66 END, 'A', to_char(timestamp "
-                   "'2015-01-01' + i * interval '3 minutes', 'YYMMDDHH24MI'), 60, 240512, md5(i::text) || 'x' FROM "
-                   "generate_series(1, " +
-                   std::to_string(rows) + ") i");
-        admin.exec("INSERT INTO notes(desk, sha256, note) SELECT desk, sha256, '回电 客户 ' || id FROM recordings "
-                   "WHERE id % 100 = 0");
+        admin.exec(
+            "INSERT INTO recordings(desk, phone_serial, name, number, direction, kind, start_key, duration, "
+            "size, sha256) SELECT 'front', 'SN', 'VOA' || i || '.WAV', '139' || lpad((i::bigint * 7919 % "
+            "100000000)::text, 8, '0'), CASE WHEN i % 2 = 0 THEN 90 ELSE 66 END, 'A', to_char(timestamp "
+            "'2015-01-01' + i * interval '3 minutes', 'YYMMDDHH24MI'), 60, 240512, md5(i::text) || 'x' FROM "
+            "generate_series(1, " +
+            std::to_string(rows) + ") i");
+        admin.exec(
+            "INSERT INTO notes(desk, sha256, note) SELECT desk, sha256, '回电 客户 ' || id FROM recordings "
+            "WHERE id % 100 = 0");
         admin.exec("ANALYZE");
     }
     PgTeamArchive reader("dbname=" + database + " user=" + database + "_reader");

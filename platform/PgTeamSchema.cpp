@@ -97,21 +97,6 @@ constexpr std::array kSteps = {
     CREATE INDEX recordings_start ON recordings(start_key);
     CREATE INDEX recordings_number ON recordings(number);
     )sql",
-    // Searching for a part of a number or of a note: trigram indexes, which LIKE '%part%' uses from three
-    // characters on. The extension may live in another schema already; its operator class is named there.
-    R"sql(
-    CREATE EXTENSION IF NOT EXISTS pg_trgm WITH SCHEMA tapelink;
-    DO $$
-    DECLARE
-        home text := (SELECT n.nspname FROM pg_extension e JOIN pg_namespace n ON n.oid = e.extnamespace
-                      WHERE e.extname = 'pg_trgm');
-    BEGIN
-        EXECUTE format('CREATE INDEX recordings_number_parts ON tapelink.recordings USING gin (number %I.gin_trgm_ops)',
-                       home);
-        EXECUTE format('CREATE INDEX notes_text_parts ON tapelink.notes USING gin (lower(note) %I.gin_trgm_ops)',
-                       home);
-    END $$;
-    )sql",
 };
 static_assert(kSteps.size() == kTeamSchemaVersion);
 
