@@ -19,6 +19,7 @@
 #include "cli/SearchCommand.h"
 #include "cli/ShareCommand.h"
 #include "cli/TagCommand.h"
+#include "cli/TeamCommand.h"
 #include "cli/UploadCommand.h"
 #include "cli/UsageErrorText.h"
 #include "cli/VolumeCommand.h"
@@ -78,6 +79,7 @@ constexpr auto kCommands = std::to_array<CommandFactory>({
     make<NoteCommand>,
     make<TagCommand>,
     make<ShareCommand>,
+    make<TeamCommand>,
 });
 
 }  // namespace

@@ -24,6 +24,18 @@ using sqlite::runToEnd;
 using sqlite::Statement;
 using sqlite::statusOf;
 
+// What a team's server confirmed holding, by desk and content: kept apart from the rows, since a desk's
+// confirmation outlives a row set aside or rebuilt.
+constexpr const char* teamConfirmedStep() {
+    return R"sql(
+    CREATE TABLE team_confirmed(
+        desk TEXT NOT NULL,
+        sha256 TEXT NOT NULL,
+        confirmed_at INTEGER NOT NULL,
+        PRIMARY KEY(desk, sha256)) WITHOUT ROWID;
+    )sql";
+}
+
 // Step i brings a catalogue of version i to version i + 1. Steps are only ever appended.
 constexpr std::array kMigrations = {
     R"sql(
@@ -83,6 +95,7 @@ constexpr std::array kMigrations = {
     CREATE INDEX phone_origins_file ON phone_origins(phone_name, size, mtime_ns);
     CREATE INDEX phone_origins_recording ON phone_origins(recording_id);
     )sql",
+    teamConfirmedStep(),
 };
 constexpr int kCurrentVersion = static_cast<int>(kMigrations.size());
 
@@ -212,6 +225,7 @@ void handOut(CatalogueOpening& opening, sqlite3* db, bool writable) {
     auto catalogue = std::make_shared<SqliteArchiveCatalogue>(db, writable);
     opening.phonebook = std::shared_ptr<IPhonebook>(catalogue, &catalogue->phonebook());
     opening.notes = std::shared_ptr<IRecordingNotes>(catalogue, &catalogue->notes());
+    opening.published = std::shared_ptr<ITeamPublishLedger>(catalogue, &catalogue->published());
     opening.catalogue = std::move(catalogue);
 }
 
