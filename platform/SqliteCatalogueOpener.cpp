@@ -24,6 +24,14 @@ using sqlite::runToEnd;
 using sqlite::Statement;
 using sqlite::statusOf;
 
+// A recording converted to a smaller file keeps its row: the row gains that file's name and digest.
+constexpr const char* compactFilesStep() {
+    return R"sql(
+    ALTER TABLE recordings ADD COLUMN compact_name TEXT NOT NULL DEFAULT '';
+    ALTER TABLE recordings ADD COLUMN compact_sha256 TEXT NOT NULL DEFAULT '';
+    )sql";
+}
+
 // Step i brings a catalogue of version i to version i + 1. Steps are only ever appended.
 constexpr std::array kMigrations = {
     R"sql(
@@ -83,6 +91,7 @@ constexpr std::array kMigrations = {
     CREATE INDEX phone_origins_file ON phone_origins(phone_name, size, mtime_ns);
     CREATE INDEX phone_origins_recording ON phone_origins(recording_id);
     )sql",
+    compactFilesStep(),
 };
 constexpr int kCurrentVersion = static_cast<int>(kMigrations.size());
 
