@@ -16,6 +16,7 @@ export HOME="$work/home"
 mkdir -p "$HOME"
 
 "$cli" demo-store "$work/phone" --recordings "$count" --seed 28 --max-seconds 75 >/dev/null
+mkdir "$work/archive"
 "$cli" --store "$work/phone" upload --new --archive "$work/archive" >/dev/null
 files=("$work"/archive/*.WAV)
 wav_bytes=$(du -cb "${files[@]}" | tail -1 | cut -f1)

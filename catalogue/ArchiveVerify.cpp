@@ -66,7 +66,8 @@ VerifyReport verifyArchive(IArchiveCatalogue& catalogue, const std::string& fold
                 continue;
             }
             ++report.checked;
-            if (compactHashed[i]->file.sha256 != compactRows[i]->compactSha256) report.changed.push_back(compactNames[i]);
+            if (compactHashed[i]->file.sha256 != compactRows[i]->compactSha256)
+                report.changed.push_back(compactNames[i]);
         }
     }
     for (auto* list : {&report.changed, &report.missing, &report.unrecorded, &report.unreadable}) {

@@ -78,7 +78,8 @@ private:
         if (!copy.valid() || ::fstat(copy.get(), &info) != 0 || !S_ISREG(info.st_mode)) return KeptReason::CopyMissing;
         if (sameFile(info, phone)) return KeptReason::SameFile;
         const auto inArchive = hashOpenFile(copy.get());
-        if (!inArchive || inArchive->sha256 != (compact ? row.compactSha256 : row.sha256)) return KeptReason::CopyChanged;
+        if (!inArchive || inArchive->sha256 != (compact ? row.compactSha256 : row.sha256))
+            return KeptReason::CopyChanged;
         m_heldCopy = std::move(copy);
         return std::nullopt;
     }

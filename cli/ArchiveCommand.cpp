@@ -68,8 +68,8 @@ ArchiveCommand::ArchiveCommand(CLI::App& parent, CliContext& context)
     m_verify->add_flag("--json", m_json,
                        "Print one JSON object: checked, and the file names changed, missing, unrecorded, unreadable");
     m_rebuild = m_command->add_subcommand("rebuild", "根据上传文件夹重建存档索引，保留电话簿、备注和标签");
-    m_compact = m_command->add_subcommand(
-        "compact", "将已存档的录音转换为Ogg Opus（原录音在压缩文件写好并登记后才删除）");
+    m_compact =
+        m_command->add_subcommand("compact", "将已存档的录音转换为Ogg Opus（原录音在压缩文件写好并登记后才删除）");
     m_compact->add_option("--older-than", m_olderThanDays, "只压缩开始于 DAYS 天以前的通话（默认：全部）")
         ->check(CLI::NonNegativeNumber);
     m_compact->add_flag("--json", m_json, "Print one JSON object: compacted, bytes before, after and saved, failures");
@@ -151,8 +151,8 @@ int ArchiveCommand::compact(const std::string& folder) {
         return kExitMessage;
     }
     if (::access(folder.c_str(), W_OK) != 0) {
-        std::cerr << "存档文件夹 " << folder << " 不能写入（" << errorReasonText(std::error_code(errno, std::generic_category()))
-                  << "），未压缩任何录音。\n";
+        std::cerr << "存档文件夹 " << folder << " 不能写入（"
+                  << errorReasonText(std::error_code(errno, std::generic_category())) << "），未压缩任何录音。\n";
         return kExitMessage;
     }
     CatalogueSession session(*m_context.catalogues, folder);

@@ -26,8 +26,9 @@ std::vector<nlohmann::ordered_json> resultFields(const std::vector<std::vector<s
         // A compacted recording's file holds no metadata block: its row in the catalogue keeps it.
         if (catalogue != nullptr && catalogue->findByName(row[kFileNameColumn], record) == CatalogueStatus::Ok &&
             record && record->compacted() && row[kPathColumn].ends_with("/" + record->compactName)) {
-            entry = RecordingEntry{record->size, record->fileName, record->direction, record->phoneNumber,
-                                   record->startKey, {}, record->compactName};
+            entry = RecordingEntry{record->size,        record->fileName, record->direction,
+                                   record->phoneNumber, record->startKey, {},
+                                   record->compactName};
         } else {
             entry = recordingAt(row[kPathColumn]);
         }

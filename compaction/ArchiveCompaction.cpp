@@ -75,9 +75,8 @@ CompactionReport ArchiveCompaction::run(const CompactionChoice& choice, std::sto
     if (report.status != CatalogueStatus::Ok) return report;
     std::vector<CatalogueRecord> planned = planCompaction(rows, choice);
     // Compact rows whose original is gone are done already.
-    std::erase_if(planned, [&](const CatalogueRecord& row) {
-        return row.compacted() && !existsAt(folder.get(), row.fileName);
-    });
+    std::erase_if(planned,
+                  [&](const CatalogueRecord& row) { return row.compacted() && !existsAt(folder.get(), row.fileName); });
     report.planned = static_cast<int>(planned.size());
     if (progress) progress(0, report.planned);
     for (std::size_t i = 0; i < planned.size(); ++i) {

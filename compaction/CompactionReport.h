@@ -17,21 +17,23 @@ struct CompactionFailure {
 };
 
 struct CompactionReport {
-    int planned = 0;    // recordings with an original to convert or to remove
-    int compacted = 0;  // originals now held by a compact file and removed
-    int cleaned = 0;    // temporary files of an earlier run, cut short, that were removed
+    int planned = 0;                // recordings with an original to convert or to remove
+    int compacted = 0;              // originals now held by a compact file and removed
+    int cleaned = 0;                // temporary files of an earlier run, cut short, that were removed
     std::uint64_t bytesBefore = 0;  // of the originals compacted
     std::uint64_t bytesAfter = 0;   // of their compact files
     std::vector<CompactionFailure> failures;
     bool folderOpen = true;
     bool stopped = false;
-    bool diskFull = false;  // the run ended early: nothing more fits beside the originals
+    bool diskFull = false;                         // the run ended early: nothing more fits beside the originals
     CatalogueStatus status = CatalogueStatus::Ok;  // of reading and writing the catalogue
 
     std::int64_t bytesSaved() const {
         return static_cast<std::int64_t>(bytesBefore) - static_cast<std::int64_t>(bytesAfter);
     }
-    bool allGood() const { return folderOpen && !stopped && !diskFull && status == CatalogueStatus::Ok && failures.empty(); }
+    bool allGood() const {
+        return folderOpen && !stopped && !diskFull && status == CatalogueStatus::Ok && failures.empty();
+    }
 };
 
 }  // namespace tapelink

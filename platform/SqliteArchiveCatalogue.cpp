@@ -104,9 +104,10 @@ CatalogueStatus SqliteArchiveCatalogue::liveRecords(std::vector<CatalogueRecord>
 
 CatalogueStatus SqliteArchiveCatalogue::liveFileStates(std::vector<CatalogueFileState>& out) {
     out.clear();
-    Statement statement(m_db, m_selected == kColumns
-                                  ? "SELECT file_name, size, mtime_ns, state, compact_name FROM recordings WHERE state <> 2"
-                                  : "SELECT file_name, size, mtime_ns, state, '' FROM recordings WHERE state <> 2");
+    Statement statement(m_db,
+                        m_selected == kColumns
+                            ? "SELECT file_name, size, mtime_ns, state, compact_name FROM recordings WHERE state <> 2"
+                            : "SELECT file_name, size, mtime_ns, state, '' FROM recordings WHERE state <> 2");
     if (statement.code() != SQLITE_OK) return statusOf(statement.code());
     int code = SQLITE_OK;
     while ((code = sqlite3_step(statement.get())) == SQLITE_ROW) {
@@ -125,7 +126,7 @@ CatalogueStatus SqliteArchiveCatalogue::findByContent(const ContentKey& key, std
     out.clear();
     const std::string sql = "SELECT " + m_selected +
                             " FROM recordings WHERE state = 0 AND size = ?1 AND start_key = ?2 AND "
-                                   "phone_number = ?3 AND direction = ?4";
+                            "phone_number = ?3 AND direction = ?4";
     sqlite3_stmt* statement = prepared(m_byContent, sql.c_str());
     if (statement == nullptr) return CatalogueStatus::Failed;
     sqlite3_bind_int64(statement, 1, static_cast<sqlite3_int64>(key.size));
@@ -205,8 +206,9 @@ CatalogueStatus SqliteArchiveCatalogue::applyInTransaction(const CatalogueChange
                      "archived_at = ?11, archived_by = ?12, phone_serial = ?13, state = ?14, replaced_name = ?15, "
                      "compact_name = ?16, compact_sha256 = ?17 "
                      "WHERE file_name = ?1 AND state <> 2");
-    const std::string insertSql = std::string("INSERT INTO recordings(") + kColumns +
-                                  ") VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14, ?15, ?16, ?17)";
+    const std::string insertSql =
+        std::string("INSERT INTO recordings(") + kColumns +
+        ") VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14, ?15, ?16, ?17)";
     Statement insert(m_db, insertSql.c_str());
     Statement missing(m_db, "UPDATE recordings SET state = 1 WHERE file_name = ?1 AND state IN (0, 3)");
     Statement replaced(m_db, "UPDATE recordings SET state = 2, replaced_name = ?2 WHERE file_name = ?1 AND state <> 2");

@@ -47,7 +47,8 @@ namespace {
 
 constexpr const char* kVerifyDone = "存档校验完毕，%1 个文件全部完好。";
 constexpr const char* kCompactQuestion =
-    "将上传文件夹中已存档的录音转换为Opus格式（约为原大小的一半以下），每个转换后的文件校验无误并登记后才删除原WAV文件。是否继续？";
+    "将上传文件夹中已存档的录音转换为Opus格式（约为原大小的一半以下），每个转换后的文件校验无误并登记后才删除原WAV文件"
+    "。是否继续？";
 constexpr const char* kNothingArchived = "电话机上没有已确认存档的录音。";
 constexpr const char* kTransferDone = "传输完毕！";
 // The report scrolls, so it can name many; past this the count stands for the rest.
@@ -85,9 +86,11 @@ void showCompactionSummary(const CompactionReport& report, IMessageSink& message
     if (report.diskFull) text += QStringLiteral("\n上传文件夹所在的磁盘已满，压缩已停止，其余录音未改动。");
     if (report.stopped) text += QStringLiteral("\n压缩已停止，其余录音未改动。");
     std::vector<std::string> failed;
-    for (const CompactionFailure& failure : report.failures) failed.push_back(failure.fileName + "（" + failure.reason + "）");
+    for (const CompactionFailure& failure : report.failures)
+        failed.push_back(failure.fileName + "（" + failure.reason + "）");
     text += QStringLiteral("\n") + listOf("未压缩", failed);
-    messages.showMessage(text.trimmed().toStdString(), report.allGood() ? MessageIcon::Information : MessageIcon::Warning);
+    messages.showMessage(text.trimmed().toStdString(),
+                         report.allGood() ? MessageIcon::Information : MessageIcon::Warning);
 }
 
 // Opens the folder's catalogue and brings it up to date with the folder, telling result how the opening

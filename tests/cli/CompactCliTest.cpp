@@ -45,8 +45,10 @@ protected:
     void SetUp() override {
         copyDemoTelephone({"--recordings", "24", "--seed", "5", "--max-seconds", "40"}, phone());
         fs::create_directories(home());
+        fs::create_directories(out());
         ASSERT_EQ(cli({"upload", "--new", "--archive", out()}).exitCode, 0);
-        for (const std::string& name : VolumeBuilder::sortedNames(out())) originalFrames[stem(name)] = decodedFrames(out() + name);
+        for (const std::string& name : VolumeBuilder::sortedNames(out()))
+            originalFrames[stem(name)] = decodedFrames(out() + name);
         ASSERT_FALSE(originalFrames.empty());
     }
 
@@ -88,7 +90,8 @@ TEST_F(CompactCliTest, CompactFilesDecodeToTheOriginalLengthAndStayTheRecording)
     for (const std::string& name : VolumeBuilder::sortedNames(out())) {
         ASSERT_TRUE(name.ends_with(".opus")) << name;
         after += fs::file_size(out() + name);
-        EXPECT_LE(std::llabs(decodedFrames(out() + name) - originalFrames[stem(name)]), SndfileOpusEncoder::kFrameSamples)
+        EXPECT_LE(std::llabs(decodedFrames(out() + name) - originalFrames[stem(name)]),
+                  SndfileOpusEncoder::kFrameSamples)
             << name;
     }
     EXPECT_EQ(summary["bytes_after"], after);
@@ -105,7 +108,8 @@ TEST_F(CompactCliTest, CompactFilesDecodeToTheOriginalLengthAndStayTheRecording)
     EXPECT_EQ(splitLines(cli({"search", "--archive", out(), "--text", "回访"}).out).size(), 1u);
 
     // Shared as WAV, a compact recording becomes a WAV file again.
-    const CliResult shared = cli({"share", "--search", "--archive", out(), "--format", "wav", "--folder", folder.path() + "sent"});
+    const CliResult shared =
+        cli({"share", "--search", "--archive", out(), "--format", "wav", "--folder", folder.path() + "sent"});
     ASSERT_EQ(shared.exitCode, 0) << shared.err;
     int wavs = 0;
     for (const auto& entry : fs::directory_iterator(folder.path() + "sent")) {

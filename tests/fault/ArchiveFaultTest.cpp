@@ -195,7 +195,8 @@ protected:
     }
     std::map<std::string, std::vector<std::uint8_t>> contents(const std::string& archive) const {
         std::map<std::string, std::vector<std::uint8_t>> files;
-        for (const std::string& name : VolumeBuilder::sortedNames(archive)) files[name] = VolumeBuilder::readBytes(archive + name);
+        for (const std::string& name : VolumeBuilder::sortedNames(archive))
+            files[name] = VolumeBuilder::readBytes(archive + name);
         return files;
     }
 
