@@ -105,7 +105,9 @@ TEST_F(PhonebookStoreTest, ReadOnlyOpeningsReadAndRefuseWritesEvenFromAnOlderCat
     ASSERT_EQ(sqlite3_open((catalogueFolderOf(folder.path()) + kCatalogueFileName).c_str(), &db), SQLITE_OK);
     ASSERT_EQ(sqlite3_exec(db,
                            "DROP TABLE phone_origins; DROP TABLE recording_tags; DROP TABLE recording_notes; "
-                           "DROP TABLE contact_numbers; DROP TABLE contacts; PRAGMA user_version = 1",
+                           "DROP TABLE contact_numbers; DROP TABLE contacts; "
+                           "ALTER TABLE recordings DROP COLUMN compact_name; "
+                           "ALTER TABLE recordings DROP COLUMN compact_sha256; PRAGMA user_version = 1",
                            nullptr, nullptr, nullptr),
               SQLITE_OK);
     sqlite3_close(db);
