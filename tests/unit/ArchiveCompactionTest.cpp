@@ -1,0 +1,100 @@
+// The order of a compaction at the catalogue's refusal: a compact file the catalogue could not record is
+// taken away again and the original stays; a run that finds an original beside its recorded compact file
+// finishes it. The encoder halves the bytes: what matters here is the order of the steps, not Opus.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "catalogue/CatalogueReconciler.h"
+#include "compaction/ArchiveCompaction.h"
+#include "platform/SqliteCatalogueOpener.h"
+#include "tests/support/TempFolder.h"
+#include "tests/support/VolumeBuilder.h"
+
+using namespace tapelink;
+using namespace tapelink::test;
+namespace fs = std::filesystem;
+
+namespace {
+
+class HalvingEncoder : public IAudioEncoder {
+public:
+    bool encode(const std::vector<std::uint8_t>& original, std::vector<std::uint8_t>& encoded, std::string&) override {
+        encoded.assign(original.begin(), original.begin() + static_cast<std::ptrdiff_t>(original.size() / 2));
+        return true;
+    }
+};
+
+// The archive's catalogue, refusing every change once refuse is set.
+class RefusingCatalogue : public IArchiveCatalogue {
+public:
+    explicit RefusingCatalogue(IArchiveCatalogue& real) : m_real(real) {}
+    bool refuse = false;
+    bool writable() const override { return true; }
+    CatalogueStatus liveRecords(std::vector<CatalogueRecord>& out) override { return m_real.liveRecords(out); }
+    CatalogueStatus liveFileStates(std::vector<CatalogueFileState>& out) override { return m_real.liveFileStates(out); }
+    CatalogueStatus findByContent(const ContentKey& key, std::vector<CatalogueRecord>& out) override {
+        return m_real.findByContent(key, out);
+    }
+    CatalogueStatus findOrigin(const PhoneOrigin& origin, bool& archived) override {
+        return m_real.findOrigin(origin, archived);
+    }
+    CatalogueStatus findByName(const std::string& name, std::optional<CatalogueRecord>& out) override {
+        return m_real.findByName(name, out);
+    }
+    CatalogueStatus apply(const CatalogueChanges& changes) override {
+        return refuse ? CatalogueStatus::Failed : m_real.apply(changes);
+    }
+    CatalogueStatus withSnapshot(const std::function<void()>& lookups) override { return m_real.withSnapshot(lookups); }
+
+private:
+    IArchiveCatalogue& m_real;
+};
+
+}  // namespace
+
+class ArchiveCompactionTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        fs::create_directories(archive());
+        for (const char* name : {"VOA00001.WAV", "VOA00002.WAV"}) {
+            VolumeBuilder::writeRecording(archive() + name, VolumeBuilder::info('B', "138", 21, 3, 4, 5, 6), 9000);
+        }
+        opening = opener.open(archive(), CatalogueAccess::ReadWrite);
+        ASSERT_TRUE(opening.catalogue);
+        ASSERT_EQ(reconcileCatalogue(*opening.catalogue, archive(), {}).added, 2);
+    }
+    std::string archive() const { return folder.path() + "archive/"; }
+
+    TempFolder folder;
+    SqliteCatalogueOpener opener;
+    CatalogueOpening opening;
+    HalvingEncoder encoder;
+};
+
+TEST_F(ArchiveCompactionTest, ACompactFileTheCatalogueRefusedIsTakenAwayAndTheOriginalStays) {
+    const auto original = VolumeBuilder::readBytes(archive() + "VOA00001.WAV");
+    RefusingCatalogue refusing(*opening.catalogue);
+    refusing.refuse = true;
+    const CompactionReport report = ArchiveCompaction(refusing, archive(), encoder).run({}, {});
+    EXPECT_NE(report.status, CatalogueStatus::Ok);
+    EXPECT_EQ(report.compacted, 0);
+    EXPECT_EQ(VolumeBuilder::sortedNames(archive()), (std::vector<std::string>{"VOA00001.WAV", "VOA00002.WAV"}));
+    EXPECT_EQ(VolumeBuilder::readBytes(archive() + "VOA00001.WAV"), original);
+}
+
+TEST_F(ArchiveCompactionTest, AnOriginalLeftBesideItsRecordedCompactFileIsRemovedByTheNextRun) {
+    const auto original = VolumeBuilder::readBytes(archive() + "VOA00001.WAV");
+    ASSERT_EQ(ArchiveCompaction(*opening.catalogue, archive(), encoder).run({}, {}).compacted, 2);
+    // As a run killed after recording the compact file and before removing the original leaves it.
+    VolumeBuilder::writeBytes(archive() + "VOA00001.WAV", original);
+    const CompactionReport again = ArchiveCompaction(*opening.catalogue, archive(), encoder).run({}, {});
+    EXPECT_EQ(again.planned, 1);
+    EXPECT_EQ(again.compacted, 1);
+    EXPECT_EQ(VolumeBuilder::sortedNames(archive()), (std::vector<std::string>{"VOA00001.opus", "VOA00002.opus"}));
+    std::optional<CatalogueRecord> row;
+    ASSERT_EQ(opening.catalogue->findByName("VOA00001.WAV", row), CatalogueStatus::Ok);
+    ASSERT_TRUE(row);
+    EXPECT_EQ(row->compactName, "VOA00001.opus");
+    EXPECT_EQ(row->size, original.size());
+}
