@@ -12,7 +12,8 @@ namespace tapelink {
 
 bool SndfileWavShareEncoder::encode(const std::vector<std::uint8_t>& original, std::vector<std::uint8_t>& encoded,
                                     std::string& error) {
-    if (original.size() >= 4 && std::memcmp(original.data(), "RIFF", 4) == 0) {
+    // Only a compact file (an Ogg stream) is converted: everything else goes as it is, byte for byte.
+    if (original.size() < 4 || std::memcmp(original.data(), "OggS", 4) != 0) {
         encoded = original;
         return true;
     }
