@@ -104,6 +104,10 @@ TEST_F(CompactCliTest, CompactFilesDecodeToTheOriginalLengthAndStayTheRecording)
     ASSERT_EQ(rows.size(), originalFrames.size()) << found.err;
     EXPECT_EQ(rows[0]["file"], noted);
     EXPECT_EQ(rows[0]["bytes"], fs::file_size(phone() + "voice/" + noted));
+    // Its path, which the player and the share open, is the compact file.
+    const std::string path = rows[0]["路径"];
+    EXPECT_EQ(path, out() + stem(noted) + ".opus");
+    EXPECT_LE(std::llabs(decodedFrames(path) - originalFrames[stem(noted)]), SndfileOpusEncoder::kFrameSamples);
     EXPECT_EQ(cli({"note", "--archive", out(), noted}).out, "回访\n");
     EXPECT_EQ(splitLines(cli({"search", "--archive", out(), "--text", "回访"}).out).size(), 1u);
 
