@@ -86,7 +86,8 @@ CompactionReport ArchiveCompaction::run(const CompactionChoice& choice, std::sto
         }
         const CatalogueRecord& row = planned[i];
         std::string failure = row.compacted() ? finishOne(folder.get(), row, report) : std::string();
-        // A compact file that no longer holds what was recorded is made again from the original.
+        // A compact file that no longer holds what was recorded is made again from the original (whose digest
+        // compactOne checks first).
         if (!row.compacted() || !failure.empty()) failure = compactOne(folder.get(), row, report);
         if (!failure.empty()) report.failures.push_back({row.fileName, failure});
         if (report.status != CatalogueStatus::Ok || report.diskFull) break;
@@ -156,14 +157,14 @@ std::string ArchiveCompaction::finishOne(int folderFd, const CatalogueRecord& ro
     if (!readWholeFile(folderFd, row.compactName, compact) || digestOf(compact) != row.compactSha256) {
         return "压缩文件与存档索引的记录不符。";
     }
-    struct stat original {};
-    if (::fstatat(folderFd, row.fileName.c_str(), &original, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(original.st_mode)) {
-        return "无法读取原录音。";
-    }
+    // Only the recording the compact file was made from goes, never another file put under its name.
+    std::vector<std::uint8_t> original;
+    if (!readWholeFile(folderFd, row.fileName, original)) return "无法读取：" + reasonOf(errno);
+    if (digestOf(original) != row.sha256) return "内容与存档索引的记录不符，未压缩。";
     if (::unlinkat(folderFd, row.fileName.c_str(), 0) != 0) return "无法删除原录音：" + reasonOf(errno);
     ::fsync(folderFd);
     ++report.compacted;
-    report.bytesBefore += static_cast<std::uint64_t>(original.st_size);
+    report.bytesBefore += original.size();
     report.bytesAfter += compact.size();
     return {};
 }

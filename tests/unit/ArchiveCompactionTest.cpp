@@ -86,12 +86,19 @@ TEST_F(ArchiveCompactionTest, ACompactFileTheCatalogueRefusedIsTakenAwayAndTheOr
 TEST_F(ArchiveCompactionTest, AnOriginalLeftBesideItsRecordedCompactFileIsRemovedByTheNextRun) {
     const auto original = VolumeBuilder::readBytes(archive() + "VOA00001.WAV");
     ASSERT_EQ(ArchiveCompaction(*opening.catalogue, archive(), encoder).run({}, {}).compacted, 2);
-    // As a run killed after recording the compact file and before removing the original leaves it.
+    // As a run killed after recording the compact file and before removing the original leaves it; beside
+    // the other compact file lies another file under its original's name, which is not the recording.
     VolumeBuilder::writeBytes(archive() + "VOA00001.WAV", original);
+    const std::vector<std::uint8_t> stranger(9000, 0x22);
+    VolumeBuilder::writeBytes(archive() + "VOA00002.WAV", stranger);
     const CompactionReport again = ArchiveCompaction(*opening.catalogue, archive(), encoder).run({}, {});
-    EXPECT_EQ(again.planned, 1);
+    EXPECT_EQ(again.planned, 2);
     EXPECT_EQ(again.compacted, 1);
-    EXPECT_EQ(VolumeBuilder::sortedNames(archive()), (std::vector<std::string>{"VOA00001.opus", "VOA00002.opus"}));
+    ASSERT_EQ(again.failures.size(), 1u);
+    EXPECT_EQ(again.failures[0].fileName, "VOA00002.WAV");
+    EXPECT_EQ(VolumeBuilder::sortedNames(archive()),
+              (std::vector<std::string>{"VOA00001.opus", "VOA00002.WAV", "VOA00002.opus"}));
+    EXPECT_EQ(VolumeBuilder::readBytes(archive() + "VOA00002.WAV"), stranger);
     std::optional<CatalogueRecord> row;
     ASSERT_EQ(opening.catalogue->findByName("VOA00001.WAV", row), CatalogueStatus::Ok);
     ASSERT_TRUE(row);
