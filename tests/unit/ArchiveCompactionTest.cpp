@@ -105,3 +105,31 @@ TEST_F(ArchiveCompactionTest, AnOriginalLeftBesideItsRecordedCompactFileIsRemove
     EXPECT_EQ(row->compactName, "VOA00001.opus");
     EXPECT_EQ(row->size, original.size());
 }
+
+TEST(CompactionPlanTest, TakesOnlyVerifiedCallsOlderThanTheDaysAsked) {
+    std::tm noon{};
+    noon.tm_year = 2026 - 1900;
+    noon.tm_mon = 6;  // July: no clock change within the month anywhere that has one
+    noon.tm_mday = 31;
+    noon.tm_hour = 12;
+    noon.tm_isdst = -1;
+    const CompactionChoice choice{30, std::mktime(&noon)};  // the cutoff: 2026-07-01 12:00, local time
+    const auto row = [](const std::string& name, const std::string& start, RecordState state = RecordState::Present) {
+        CatalogueRecord record;
+        record.fileName = name;
+        record.hasInfo = !start.empty();
+        record.startKey = start;
+        record.state = state;
+        return record;
+    };
+    const std::vector<CatalogueRecord> rows = {row("VOA00004.WAV", "2607011159"),
+                                               row("VOA00001.WAV", "2607011200"),
+                                               row("VOA00002.WAV", "2512310900"),
+                                               row("VOA00003.WAV", ""),
+                                               row("VOA00005.WAV", "2501010000", RecordState::Changed),
+                                               row("VOA00006.WAV", "2501010000", RecordState::Missing)};
+    std::vector<std::string> planned;
+    for (const CatalogueRecord& record : planCompaction(rows, choice)) planned.push_back(record.fileName);
+    EXPECT_EQ(planned, (std::vector<std::string>{"VOA00002.WAV", "VOA00004.WAV"}));
+    EXPECT_EQ(planCompaction(rows, {0, choice.now}).size(), 4u);  // no cutoff: every present row
+}
