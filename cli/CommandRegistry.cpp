@@ -18,6 +18,7 @@
 #include "cli/NoteCommand.h"
 #include "cli/SearchCommand.h"
 #include "cli/ShareCommand.h"
+#include "cli/StatsCommand.h"
 #include "cli/TagCommand.h"
 #include "cli/UploadCommand.h"
 #include "cli/UsageErrorText.h"
@@ -78,6 +79,7 @@ constexpr auto kCommands = std::to_array<CommandFactory>({
     make<NoteCommand>,
     make<TagCommand>,
     make<ShareCommand>,
+    make<StatsCommand>,
 });
 
 }  // namespace
