@@ -12,11 +12,14 @@ bool callClassOf(const CatalogueRecord& record, CallClass& out) {
     if (!record.hasInfo || (record.state != RecordState::Present && record.state != RecordState::Changed)) {
         return false;
     }
-    const char letter = record.kind.size() == 1 ? record.kind[0] : '\0';
-    switch (letter) {
+    return callClassOf(record.kind.size() == 1 ? record.kind[0] : '\0', record.direction, out);
+}
+
+bool callClassOf(char kind, int direction, CallClass& out) {
+    switch (kind) {
         case 'A':
         case 'I':
-            out = record.direction == static_cast<int>(CallDirection::Caller) ? CallClass::Outgoing
+            out = direction == static_cast<int>(CallDirection::Caller) ? CallClass::Outgoing
                                                                               : CallClass::Incoming;
             return true;
         case 'C':

@@ -43,6 +43,8 @@ struct CallFigureRows {
 // The class of a row, false for a row statistics leave out (gone from the folder, no metadata, a kind
 // letter that is no recording's).
 bool callClassOf(const CatalogueRecord& record, CallClass& out);
+// The class of a recording of this kind letter and direction; false for a letter that is no recording's.
+bool callClassOf(char kind, int direction, CallClass& out);
 
 // The figures of rows as a backend without its own grouping makes them.
 CallFigureRows callFiguresOf(const std::vector<CatalogueRecord>& records, const std::string& fromKey,

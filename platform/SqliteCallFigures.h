@@ -14,4 +14,9 @@ namespace tapelink {
 CatalogueStatus sqliteCallFigures(sqlite3* db, const std::string& fromKey, const std::string& toKey,
                                   CallFigureRows& out);
 
+// The two statements it runs (the days, then the numbers), with ?1 and ?2 for the bounds: for measuring
+// them elsewhere.
+std::string sqliteCallFigureDaysSql();
+std::string sqliteCallFigureNumbersSql();
+
 }  // namespace tapelink

@@ -24,6 +24,16 @@ using sqlite::runToEnd;
 using sqlite::Statement;
 using sqlite::statusOf;
 
+// Statistics group the recordings they count by day and by number; these partial indexes hold just those
+// rows and columns in that order, so a count over a large archive reads a small index without sorting.
+// Their WHERE is the statistics' own (platform/SqliteCallFigures.cpp), word for word, or SQLite won't use them.
+constexpr const char* kCallStatisticsIndexes = R"sql(
+    CREATE INDEX IF NOT EXISTS recordings_call_days ON recordings(substr(start_key, 1, 6), kind, direction, size, start_key)
+        WHERE state IN (0, 3) AND has_info <> 0;
+    CREATE INDEX IF NOT EXISTS recordings_call_numbers ON recordings(phone_number, kind, direction, size, start_key)
+        WHERE state IN (0, 3) AND has_info <> 0;
+    )sql";
+
 // Step i brings a catalogue of version i to version i + 1. Steps are only ever appended.
 constexpr std::array kMigrations = {
     R"sql(
@@ -83,6 +93,7 @@ constexpr std::array kMigrations = {
     CREATE INDEX phone_origins_file ON phone_origins(phone_name, size, mtime_ns);
     CREATE INDEX phone_origins_recording ON phone_origins(recording_id);
     )sql",
+    kCallStatisticsIndexes,
 };
 constexpr int kCurrentVersion = static_cast<int>(kMigrations.size());
 
