@@ -7,6 +7,7 @@
 #include "cli/SearchArguments.h"
 #include "cli/SearchOptions.h"
 #include "cli/ValueChecks.h"
+#include "platform/XlsxStatisticsWorkbook.h"
 #include "statistics/CallStatisticsQuery.h"
 #include "statistics/StatisticsTable.h"
 
@@ -47,7 +48,9 @@ StatsCommand::StatsCommand(CLI::App& parent, CliContext& context)
         ->check(searchDateValidator(kToIsADate));
     m_command->add_option("--by", m_by, "Calls per day, week (from Monday), month or number")
         ->check(oneOf({"day", "week", "month", "number"}));
-    m_command->add_flag("--json", m_json, "Print the tables as JSON");
+    CLI::Option* json = m_command->add_flag("--json", m_json, "Print the tables as JSON");
+    m_command->add_option("--xlsx", m_xlsx, "Write the periods, the numbers and a chart into this workbook instead")
+        ->excludes(json);
 }
 
 int StatsCommand::run() {
@@ -74,6 +77,12 @@ int StatsCommand::run() {
         readCallStatistics(*archive.catalogue, archive.phonebook.get(), request, statistics);
     if (status != CatalogueStatus::Ok) {
         m_context.messages.showMessage("无法读取存档索引，统计未完成。", MessageIcon::Warning);
+        return kExitMessage;
+    }
+    if (!m_xlsx.empty()) {
+        std::string error;
+        if (writeStatisticsWorkbook(m_xlsx, statistics, error)) return kExitOk;
+        m_context.messages.showMessage(error, MessageIcon::Warning);
         return kExitMessage;
     }
     const bool byNumber = m_by == "number";

@@ -10,7 +10,7 @@ namespace tapelink::cli {
 // tapelink-cli stats [FOLDER | --archive DIR] [--from DATE] [--to DATE] [--by day|week|month|number] [--json]:
 // calls per period (by side and kind, closed by a 合计 row) or per number (with the contact's name, most
 // calls first), counted by the archive's catalogue as it stands: no recording is read and nothing is
-// changed. Durations are whole seconds.
+// changed. Durations are whole seconds. --xlsx writes both tables and a chart into a workbook instead.
 class StatsCommand {
 public:
     StatsCommand(CLI::App& parent, CliContext& context);
@@ -25,6 +25,7 @@ private:
     std::string m_to;
     std::string m_by = "day";
     bool m_json = false;
+    std::string m_xlsx;
 };
 
 }  // namespace tapelink::cli

@@ -244,6 +244,15 @@ void MainDialogCommands::openStatistics() {
             search.searchFor(statistics.archiveFolder(), statistics.fromDate(), statistics.toDate(), number);
         });
     });
+    connect(&statistics, &CStatisticsDlg::exportRequested, this, [this, &statistics] {
+        const QString path =
+            m_services.chooseWorkbookFile(QDir::home().filePath(QStringLiteral("统计.xlsx")), &statistics);
+        if (path.isEmpty()) return;
+        std::string error;
+        if (!m_services.writeStatistics(QFile::encodeName(path).toStdString(), statistics.statistics(), error)) {
+            MessageBoxSink(&statistics).showMessage(error, MessageIcon::Warning);
+        }
+    });
     const auto front = m_devices.push({[this] { m_window.onDeviceArrival(); }, [this] { m_window.onDeviceRemoval(); }});
     statistics.exec();
 }
