@@ -33,7 +33,8 @@ int fill(const std::string& archive, int count) {
     }
     if (opening.catalogue->apply(changes) != CatalogueStatus::Ok) return 1;
     std::vector<Contact> contacts;
-    for (int i = 0; i < 500; ++i) contacts.push_back({0, "联系人" + std::to_string(i), {std::to_string(13800000000LL + i)}, ""});
+    for (int i = 0; i < 500; ++i)
+        contacts.push_back({0, "联系人" + std::to_string(i), {std::to_string(13800000000LL + i)}, ""});
     ContactImportCounts counts;
     return opening.phonebook->import(contacts, counts) == CatalogueStatus::Ok ? 0 : 1;
 }
@@ -56,10 +57,12 @@ int query(const std::string& archive, const char* from, const char* to, const st
     CallStatistics statistics;
     for (int run = 0; run < 5; ++run) {
         const auto start = std::chrono::steady_clock::now();
-        if (readCallStatistics(*opening.catalogue, opening.phonebook.get(), request, statistics) != CatalogueStatus::Ok) {
+        if (readCallStatistics(*opening.catalogue, opening.phonebook.get(), request, statistics) !=
+            CatalogueStatus::Ok) {
             return 1;
         }
-        best = std::min(best, std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+        best =
+            std::min(best, std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
     }
     std::printf("%.1f %lld %zu\n", best, static_cast<long long>(statistics.totals.count()), statistics.periods.size());
     return 0;

@@ -19,8 +19,7 @@ bool callClassOf(char kind, int direction, CallClass& out) {
     switch (kind) {
         case 'A':
         case 'I':
-            out = direction == static_cast<int>(CallDirection::Caller) ? CallClass::Outgoing
-                                                                              : CallClass::Incoming;
+            out = direction == static_cast<int>(CallDirection::Caller) ? CallClass::Outgoing : CallClass::Incoming;
             return true;
         case 'C':
         case 'K':

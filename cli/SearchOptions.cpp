@@ -20,9 +20,8 @@ void SearchOptions::addTo(CLI::App& command) {
     m_options.push_back(
         command.add_option("--from", m_from, "Start date, counted from 00:00 of its day (default 2010-03-01)")
             ->check(searchDateValidator()));
-    m_options.push_back(
-        command.add_option("--to", m_to, "End date, counted up to 23:59 of its day (default now)")
-            ->check(searchDateValidator(kToIsADate)));
+    m_options.push_back(command.add_option("--to", m_to, "End date, counted up to 23:59 of its day (default now)")
+                            ->check(searchDateValidator(kToIsADate)));
     m_options.push_back(
         command.add_option("--side", m_side, "Side of the call")->check(oneOf({"all", "caller", "called"})));
     m_options.push_back(

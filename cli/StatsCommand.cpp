@@ -28,7 +28,8 @@ nlohmann::ordered_json jsonRows(const std::vector<std::string>& titles,
     for (const std::vector<std::string>& row : rows) {
         nlohmann::ordered_json object;
         for (std::size_t i = 0; i < titles.size(); ++i) {
-            object[titles[i]] = i < textCells ? nlohmann::ordered_json(row[i]) : nlohmann::ordered_json(std::stoll(row[i]));
+            object[titles[i]] =
+                i < textCells ? nlohmann::ordered_json(row[i]) : nlohmann::ordered_json(std::stoll(row[i]));
         }
         array.push_back(std::move(object));
     }
@@ -73,8 +74,7 @@ int StatsCommand::run() {
     request.to = m_to.empty() ? currentSearchDate() : *parseSearchDate(m_to);
     request.grouping = groupingOf(m_by);
     CallStatistics statistics;
-    const CatalogueStatus status =
-        readCallStatistics(*archive.catalogue, archive.phonebook.get(), request, statistics);
+    const CatalogueStatus status = readCallStatistics(*archive.catalogue, archive.phonebook.get(), request, statistics);
     if (status != CatalogueStatus::Ok) {
         m_context.messages.showMessage("无法读取存档索引，统计未完成。", MessageIcon::Warning);
         return kExitMessage;

@@ -18,7 +18,8 @@ using sqlite::statusOf;
 constexpr const char* kSeconds = "sum(max(1, (size - 512) / 4000 + ((size - 512) % 4000 >= 20)))";
 // The rows statistics count, exactly as the two partial indexes of the catalogue are made, so that each
 // statement reads its index alone, in the order it groups by, without sorting.
-constexpr const char* kCounted = "FROM recordings WHERE state IN (0, 3) AND has_info <> 0 AND start_key BETWEEN ?1 AND ?2";
+constexpr const char* kCounted =
+    "FROM recordings WHERE state IN (0, 3) AND has_info <> 0 AND start_key BETWEEN ?1 AND ?2";
 
 // The kind letter and direction of a group, as callClassOf takes them; false for a group left out.
 bool classOf(const Statement& statement, int kindColumn, CallClass& out) {

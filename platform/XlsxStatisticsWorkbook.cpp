@@ -92,8 +92,8 @@ bool writeStatisticsWorkbook(const std::string& path, const CallStatistics& stat
     const bool flushed = fd >= 0 && ::fsync(fd) == 0;
     if (fd >= 0) ::close(fd);
     if (result != LXW_NO_ERROR || !flushed || ::rename(writing.c_str(), path.c_str()) != 0) {
-        error = "写入表格文件失败：" + path + "（" + (result != LXW_NO_ERROR ? lxw_strerror(result) : std::strerror(errno)) +
-                "）";
+        error = "写入表格文件失败：" + path + "（" +
+                (result != LXW_NO_ERROR ? lxw_strerror(result) : std::strerror(errno)) + "）";
         ::unlink(writing.c_str());
         return false;
     }

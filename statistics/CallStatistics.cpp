@@ -138,11 +138,13 @@ CallStatistics makeCallStatistics(const CallFigureRows& rows, StatisticsGrouping
 }
 
 std::vector<NumberFigures> mostCalled(const std::vector<NumberFigures>& numbers, std::size_t limit) {
-    return topBy(numbers, limit, std::mem_fn(&NumberFigures::outgoingCount), std::mem_fn(&NumberFigures::outgoingSeconds));
+    return topBy(numbers, limit, std::mem_fn(&NumberFigures::outgoingCount),
+                 std::mem_fn(&NumberFigures::outgoingSeconds));
 }
 
 std::vector<NumberFigures> mostCalling(const std::vector<NumberFigures>& numbers, std::size_t limit) {
-    return topBy(numbers, limit, std::mem_fn(&NumberFigures::incomingCount), std::mem_fn(&NumberFigures::incomingSeconds));
+    return topBy(numbers, limit, std::mem_fn(&NumberFigures::incomingCount),
+                 std::mem_fn(&NumberFigures::incomingSeconds));
 }
 
 }  // namespace tapelink

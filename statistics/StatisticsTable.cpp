@@ -41,7 +41,9 @@ std::vector<std::vector<std::string>> periodRows(const CallStatistics& statistic
 }
 
 std::vector<std::string> numberTitles(DurationForm form) {
-    return {"电话号码", "姓名", "主叫次数", durationTitle("主叫时长", form), "被叫次数", durationTitle("被叫时长", form),
+    return {"电话号码", "姓名",
+            "主叫次数", durationTitle("主叫时长", form),
+            "被叫次数", durationTitle("被叫时长", form),
             "合计次数", durationTitle("合计时长", form)};
 }
 

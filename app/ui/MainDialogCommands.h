@@ -17,9 +17,9 @@ struct MainWindowServices;
 
 // The main window's commands that work on the telephone's files or open a window of their own:
 // "永久删除" (32793, 32798), "回收站" (32777), "文件查询" (32771) with its player and export, and
-// "导出EXCEL" (32773), "联系人…" (32803), "统计" (32805), "分享…" (32804), and the notes the search and the player open. Each dialog
-// runs modally over its owner and takes the device notifications while it is open, passing them on towards the main
-// window.
+// "导出EXCEL" (32773), "联系人…" (32803), "统计" (32805), "分享…" (32804), and the notes the search and the player
+// open. Each dialog runs modally over its owner and takes the device notifications while it is open, passing them on
+// towards the main window.
 class MainDialogCommands : public QObject {
     Q_OBJECT
 public:

@@ -52,8 +52,8 @@ struct MainWindowServices {
     std::function<QString(const QString& suggestedPath, QWidget* owner)> chooseWorkbookFile = askWorkbookFile;
     std::function<std::unique_ptr<ISpreadsheet>(const std::string& path)> makeWorkbookFile = workbookFile;
     // The statistics window's export: its tables and a chart written into the workbook at path.
-    std::function<bool(const std::string& path, const CallStatistics& statistics, std::string& error)>
-        writeStatistics = statisticsWorkbook;
+    std::function<bool(const std::string& path, const CallStatistics& statistics, std::string& error)> writeStatistics =
+        statisticsWorkbook;
     // The player's devices; null for the desktop's decoder, sound output and mixer.
     const PlayerDevices* playerDevices = nullptr;
     // Where the desktop's player keeps the listener's speed and silence choices; null: not kept.

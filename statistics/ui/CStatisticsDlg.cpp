@@ -87,7 +87,8 @@ void CStatisticsDlg::buildControls() {
     auto* numbers = new QHBoxLayout;
     m_mostCalled = numberTable(this, "mostCalled");
     m_mostCalling = numberTable(this, "mostCalling");
-    for (auto [table, title] : {std::pair{m_mostCalled, "最常拨打的号码（主叫）"}, std::pair{m_mostCalling, "最常来电的号码（被叫）"}}) {
+    for (auto [table, title] :
+         {std::pair{m_mostCalled, "最常拨打的号码（主叫）"}, std::pair{m_mostCalling, "最常来电的号码（被叫）"}}) {
         auto* column = new QVBoxLayout;
         column->addWidget(new QLabel(QString::fromUtf8(title), this));
         column->addWidget(table);
@@ -149,13 +150,14 @@ void CStatisticsDlg::showFigures(int generation, CatalogueStatus status, bool fo
         m_summary->setText(QString::fromUtf8(kNoCatalogue));
     } else {
         const PeriodFigures& totals = m_statistics.totals;
-        m_summary->setText(QStringLiteral("合计 %1 次，时长 %2；主叫 %3 次，被叫 %4 次（其中留言 %5 条），本地录音 %6 条")
-                               .arg(totals.count())
-                               .arg(QString::fromStdString(secondsText(totals.totalSeconds())))
-                               .arg(totals.outgoing())
-                               .arg(totals.incoming())
-                               .arg(totals.countOf(CallClass::Message))
-                               .arg(totals.countOf(CallClass::Local)));
+        m_summary->setText(
+            QStringLiteral("合计 %1 次，时长 %2；主叫 %3 次，被叫 %4 次（其中留言 %5 条），本地录音 %6 条")
+                .arg(totals.count())
+                .arg(QString::fromStdString(secondsText(totals.totalSeconds())))
+                .arg(totals.outgoing())
+                .arg(totals.incoming())
+                .arg(totals.countOf(CallClass::Message))
+                .arg(totals.countOf(CallClass::Local)));
     }
     emit counted();
 }
@@ -169,8 +171,9 @@ void CStatisticsDlg::fillNumbers(QTableWidget& table, const std::vector<NumberFi
         table.setItem(row, 1, new QTableWidgetItem(QString::fromStdString(number.name)));
         table.setItem(row, 2,
                       new QTableWidgetItem(QString::number(outgoing ? number.outgoingCount : number.incomingCount)));
-        table.setItem(row, 3, new QTableWidgetItem(QString::fromStdString(
-                                  secondsText(outgoing ? number.outgoingSeconds : number.incomingSeconds))));
+        table.setItem(row, 3,
+                      new QTableWidgetItem(QString::fromStdString(
+                          secondsText(outgoing ? number.outgoingSeconds : number.incomingSeconds))));
     }
 }
 

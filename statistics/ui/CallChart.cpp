@@ -13,10 +13,10 @@ namespace tapelink {
 
 namespace {
 
-constexpr int kLeft = 44;    // room for the counts on the axis
-constexpr int kTop = 26;     // room for the legend
+constexpr int kLeft = 44;  // room for the counts on the axis
+constexpr int kTop = 26;   // room for the legend
 constexpr int kRight = 10;
-constexpr int kBottom = 22;  // room for the periods' labels
+constexpr int kBottom = 22;        // room for the periods' labels
 constexpr double kBarShare = 0.7;  // of a column's width; the rest is the gap between bars
 
 constexpr std::array<CallClass, kCallClassCount> kStackOrder = {CallClass::Outgoing, CallClass::Incoming,
@@ -90,8 +90,9 @@ int CallChart::periodAt(const QPoint& point) const {
 QString CallChart::figuresText(int index) const {
     if (index < 0 || static_cast<std::size_t>(index) >= m_periods.size()) return {};
     const PeriodFigures& period = m_periods[static_cast<std::size_t>(index)];
-    return QString::fromStdString(period.label) + QStringLiteral("\n共 %1 次，时长 %2").arg(number(period.count()),
-                                                                                          QString::fromStdString(secondsText(period.totalSeconds()))) +
+    return QString::fromStdString(period.label) +
+           QStringLiteral("\n共 %1 次，时长 %2")
+               .arg(number(period.count()), QString::fromStdString(secondsText(period.totalSeconds()))) +
            QStringLiteral("\n主叫 %1，被叫 %2").arg(number(period.outgoing()), number(period.incoming())) +
            QStringLiteral("\n通话录音 %1，留言录音 %2，本地录音 %3")
                .arg(number(period.countOf(CallClass::Outgoing) + period.countOf(CallClass::Incoming)),

@@ -189,8 +189,7 @@ TEST_F(SearchCliTest, StatsCountWhatTheSearchFinds) {
     for (const std::string& line : lines) {
         const std::vector<std::string> cells = splitCells(line);
         ASSERT_EQ(cells.size(), 8u);
-        const std::array<int, 3> expected =
-            cells[0] == "合计" ? totals : perMonth[cells[0]];
+        const std::array<int, 3> expected = cells[0] == "合计" ? totals : perMonth[cells[0]];
         EXPECT_EQ(cells[1], std::to_string(expected[0])) << line;
         EXPECT_EQ(cells[5], std::to_string(expected[1])) << line;
         EXPECT_EQ(cells[6], std::to_string(expected[2])) << line;

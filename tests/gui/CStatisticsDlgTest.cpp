@@ -71,7 +71,8 @@ private slots:
                  chart.palette().base().color());
 
         const QString tip = chart.figuresText(0);
-        QVERIFY2(tip.contains(QStringLiteral("共 3 次")) && tip.contains(QStringLiteral("时长 2分30秒")), qPrintable(tip));
+        QVERIFY2(tip.contains(QStringLiteral("共 3 次")) && tip.contains(QStringLiteral("时长 2分30秒")),
+                 qPrintable(tip));
     }
 
     void windowShowsTheCatalogueFiguresAndAsksForANumbersSearch() {

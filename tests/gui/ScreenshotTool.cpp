@@ -11,10 +11,10 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
-#include <QSignalSpy>
 #include <QPainter>
 #include <QProgressBar>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>

@@ -26,7 +26,9 @@ CatalogueRecord row(const std::string& name, int direction, const std::string& n
 }
 
 // Seconds as the lists show them: a 512-byte header, then 4000 bytes a second.
-constexpr std::uint64_t bytesOf(std::uint64_t seconds) { return 512 + 4000 * seconds; }
+constexpr std::uint64_t bytesOf(std::uint64_t seconds) {
+    return 512 + 4000 * seconds;
+}
 
 // A hand-counted archive: a call on the last evening of 2024, one on New Year's Day, a voice message at
 // 23:59 on the last day of January, a local recording on 1 February and a call on 28 February; a row whose
