@@ -30,6 +30,8 @@ bash bench/share.sh "$build"
 bash bench/contacts.sh "$build"
 # Statistics over 200,000 catalogued recordings against the same statements in the sqlite3 shell.
 bash bench/stats.sh "$build"
+# The team archive: publishing against psql's \copy, and the team search over 1,000,000 rows against psql.
+bash bench/team.sh "$build"
 # Names and notes: 200,000 catalogued recordings searched by name and by note or tag, against the sqlite3 shell.
 names_notes=$(mktemp -d)
 "$build/bench/bench_names_notes" "$names_notes"

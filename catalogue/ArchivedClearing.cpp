@@ -22,8 +22,11 @@ bool sameFile(const struct stat& a, const struct stat& b) {
 // Checks one recording at a time against the archive, keeping the verified copy open until the next.
 class ArchivedCopyCheck {
 public:
-    ArchivedCopyCheck(IArchiveCatalogue& catalogue, const std::string& archiveFolder)
-        : m_catalogue(catalogue), m_archive(::open(archiveFolder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {}
+    ArchivedCopyCheck(IArchiveCatalogue& catalogue, const std::string& archiveFolder,
+                      const std::set<std::string>* serverHolds)
+        : m_catalogue(catalogue),
+          m_archive(::open(archiveFolder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)),
+          m_serverHolds(serverHolds) {}
 
     // Empty when the telephone's file in voiceFd may go now.
     std::optional<KeptReason> check(int voiceFd, const RecordingEntry& entry) {
@@ -40,6 +43,10 @@ public:
         std::optional<KeptReason> reason = KeptReason::NotArchived;
         for (const CatalogueRecord& row : rows) {
             if (row.sha256 != onPhone->sha256) continue;
+            if (m_serverHolds != nullptr && m_serverHolds->count(row.sha256) == 0) {
+                reason = KeptReason::NotOnServer;
+                continue;
+            }
             reason = checkCopy(row, phone);
             if (!reason) break;
         }
@@ -81,6 +88,7 @@ private:
     IArchiveCatalogue& m_catalogue;
     FileDescriptor m_archive;
     FileDescriptor m_heldCopy;  // the verified copy, open while the telephone's file is deleted
+    const std::set<std::string>* m_serverHolds;
 };
 
 }  // namespace
@@ -103,7 +111,7 @@ ClearingReport clearArchived(IArchiveCatalogue& catalogue, const std::string& ar
     }
     if (chosen.empty()) return report;
     const int total = static_cast<int>(chosen.size());
-    ArchivedCopyCheck copies(catalogue, archiveFolder);
+    ArchivedCopyCheck copies(catalogue, archiveFolder, rule.serverHolds);
     const auto mayDelete = [&](std::size_t i, int voiceFd) {
         if (stop.stop_requested()) {
             report.stopped = true;
@@ -133,6 +141,8 @@ const char* keptReasonText(KeptReason reason) {
             return "存档副本就是电话机上的这个文件";
         case KeptReason::PhoneUnreadable:
             return "电话机上的文件无法读取或已改变";
+        case KeptReason::NotOnServer:
+            return "团队存档服务器尚未确认保存";
     }
     return "";
 }

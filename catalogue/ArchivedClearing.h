@@ -22,6 +22,7 @@ enum class KeptReason {
     CopyChanged,      // the copy no longer hashes to the digest recorded when it was archived
     SameFile,         // the "copy" is the telephone's own file
     PhoneUnreadable,  // the telephone's file could not be read, or was replaced while it was read
+    NotOnServer,      // the rule wants the team's server to hold the content too, and it does not
 };
 
 struct KeptRecording {

@@ -3,6 +3,7 @@
 #include <ctime>
 #include <functional>
 #include <optional>
+#include <set>
 #include <stop_token>
 #include <string>
 #include <vector>
@@ -19,6 +20,9 @@ namespace tapelink {
 struct ClearingRule {
     std::optional<int> olderThanDays;  // only recordings that started more than this many days before now
     std::time_t now = 0;
+    // On a team desk: the digests the team's server holds, as it said just before; null where no server
+    // needs to hold a recording before it goes.
+    const std::set<std::string>* serverHolds = nullptr;
 };
 
 // True when the recording started more than rule.olderThanDays days before rule.now (local time), or

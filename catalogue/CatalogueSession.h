@@ -31,6 +31,7 @@ public:
     IArchiveCatalogue* catalogue() const { return m_opening.catalogue.get(); }
     IPhonebook* phonebook() const { return m_opening.phonebook.get(); }
     IRecordingNotes* notes() const { return m_opening.notes.get(); }
+    ITeamPublishLedger* published() const { return m_opening.published.get(); }
     // The same stores, for holders that outlive the session.
     const std::shared_ptr<IArchiveCatalogue>& sharedCatalogue() const { return m_opening.catalogue; }
     const std::shared_ptr<IPhonebook>& sharedPhonebook() const { return m_opening.phonebook; }

@@ -10,6 +10,7 @@
 #include "catalogue/CatalogueRebuildReport.h"
 #include "catalogue/CatalogueRecord.h"
 #include "catalogue/IArchiveWriteLock.h"
+#include "catalogue/ITeamPublishLedger.h"
 #include "common/CatalogueStatus.h"
 #include "contacts/IPhonebook.h"
 #include "contacts/IRecordingNotes.h"
@@ -58,6 +59,8 @@ struct CatalogueOpening {
     std::shared_ptr<IArchiveCatalogue> catalogue;  // null when none could be opened
     std::shared_ptr<IPhonebook> phonebook;
     std::shared_ptr<IRecordingNotes> notes;
+    // What a team's server confirmed holding; null where the backend keeps no such record.
+    std::shared_ptr<ITeamPublishLedger> published;
     CatalogueStatus status = CatalogueStatus::Ok;
     std::string setAsidePath;  // an unreadable catalogue was moved here and a new, empty one created
 };

@@ -20,6 +20,7 @@
 #include "cli/ShareCommand.h"
 #include "cli/StatsCommand.h"
 #include "cli/TagCommand.h"
+#include "cli/TeamCommand.h"
 #include "cli/UploadCommand.h"
 #include "cli/UsageErrorText.h"
 #include "cli/VolumeCommand.h"
@@ -80,6 +81,7 @@ constexpr auto kCommands = std::to_array<CommandFactory>({
     make<TagCommand>,
     make<ShareCommand>,
     make<StatsCommand>,
+    make<TeamCommand>,
 });
 
 }  // namespace

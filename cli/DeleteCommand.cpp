@@ -9,15 +9,18 @@
 #include "cli/ArchiveOption.h"
 #include "cli/FailureTrackingSink.h"
 #include "cli/PhoneListScan.h"
+#include "cli/TeamPublishing.h"
 #include "cli/ValueChecks.h"
 #include "phone/PhoneListDelete.h"
 #include "phone/RecycleMessages.h"
 #include "phone/VolumeMessages.h"
+#include "platform/PgTeamArchive.h"
 
 namespace tapelink::cli {
 
 namespace {
 
+constexpr const char* kServerUnconfirmed = "团队存档服务器无法确认已保存的录音，未删除任何录音。";
 constexpr const char* kNoCatalogue = "上传路径中没有存档索引，没有已确认存档的录音，未删除任何录音。";
 
 }  // namespace
@@ -62,6 +65,19 @@ int DeleteCommand::runArchived() {
         return kExitOk;
     }
     ClearingRule rule;
+    // On a team desk the server must hold a recording too, as it says now, before the telephone's copy goes.
+    const TeamSettings team = storedTeamSettings();
+    std::set<std::string> serverHolds;
+    if (team.inTeam() && team.clearingNeedsServer) {
+        PgTeamArchive server(team.server);
+        const TeamStatus asked =
+            server.status() == TeamStatus::Ok ? server.confirmed(team.desk, serverHolds) : server.status();
+        if (asked != TeamStatus::Ok) {
+            messages.showMessage(teamStatusText(asked) + kServerUnconfirmed, MessageIcon::Warning);
+            return kExitMessage;
+        }
+        rule.serverHolds = &serverHolds;
+    }
     if (m_olderThan >= 0) rule.olderThanDays = m_olderThan;
     rule.now = std::time(nullptr);
     const ClearingReport report =

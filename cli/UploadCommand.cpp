@@ -15,6 +15,7 @@
 #include "cli/FailureTrackingSink.h"
 #include "cli/NonBlank.h"
 #include "cli/PhoneListScan.h"
+#include "cli/TeamPublishing.h"
 #include "cli/TerminalUploadObserver.h"
 #include "cli/UploadNewRun.h"
 #include "cli/ValueChecks.h"
@@ -220,6 +221,7 @@ int UploadCommand::run() {
     std::cout << "已上传 " << report.copied << " 个，跳过 " << report.skipped << " 个，失败 " << report.failed << " 个";
     if (report.alreadyArchived > 0) std::cout << "，内容已在存档中 " << report.alreadyArchived << " 个";
     std::cout << '\n';
+    if (::access(folder.c_str(), F_OK) == 0) publishAfterUpload(*m_context.catalogues, folder);
     return report.failed > 0 || scanMessages.failed() ? kExitMessage : kExitOk;
 }
 
@@ -234,6 +236,7 @@ int UploadCommand::runNew(const std::string& root, const std::string& folder) {
         return kExitInterrupted;
     }
     std::cout << uploadNewSummary(result.report) << '\n';
+    publishAfterUpload(*m_context.catalogues, folder);
     return result.report.failed > 0 || result.report.refused ? kExitMessage : kExitOk;
 }
 

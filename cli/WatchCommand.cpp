@@ -10,6 +10,7 @@
 
 #include "cli/ArchiveAccess.h"
 #include "cli/ArchiveOption.h"
+#include "cli/TeamPublishing.h"
 #include "cli/UploadNewRun.h"
 #include "phone/IDeviceChangeObserver.h"
 #include "platform/LinuxDeviceLocator.h"
@@ -55,6 +56,7 @@ public:
             runUploadNew(m_catalogues, m_known, m_archiveFolder, m_messages, m_stop, m_never);
         std::cout << "upload-new\t" << m_known << '\t'
                   << (result.ran ? uploadNewSummary(result.report) : std::string("未运行")) << std::endl;
+        if (result.ran) publishAfterUpload(m_catalogues, m_archiveFolder);
     }
 
 private:

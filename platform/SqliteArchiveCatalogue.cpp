@@ -60,7 +60,8 @@ SqliteArchiveCatalogue::SqliteArchiveCatalogue(sqlite3* db, bool writable)
     : m_db(db),
       m_writable(writable),
       m_phonebook(db, writable),
-      m_notes(std::make_unique<SqliteRecordingNotes>(db, writable)) {}
+      m_notes(std::make_unique<SqliteRecordingNotes>(db, writable)),
+      m_published(db, writable) {}
 
 SqliteArchiveCatalogue::~SqliteArchiveCatalogue() {
     m_notes.reset();

@@ -7,6 +7,7 @@
 
 #include "catalogue/IArchiveCatalogue.h"
 #include "platform/SqlitePhonebook.h"
+#include "platform/SqlitePublishLedger.h"
 #include "platform/SqliteRecordingNotes.h"
 
 namespace tapelink {
@@ -33,6 +34,7 @@ public:
     // Kept in the same file, on the same connection.
     SqliteRecordingNotes& notes() { return *m_notes; }
     SqlitePhonebook& phonebook() { return m_phonebook; }
+    SqlitePublishLedger& published() { return m_published; }
 
 private:
     sqlite3_stmt* prepared(sqlite3_stmt*& slot, const char* sql);
@@ -46,6 +48,7 @@ private:
     sqlite3_stmt* m_byOrigin = nullptr;
     SqlitePhonebook m_phonebook;                    // on m_db; prepares nothing that outlives a call
     std::unique_ptr<SqliteRecordingNotes> m_notes;  // on m_db
+    SqlitePublishLedger m_published;                // on m_db; prepares nothing that outlives a call
 };
 
 }  // namespace tapelink

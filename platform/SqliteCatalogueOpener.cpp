@@ -24,15 +24,29 @@ using sqlite::runToEnd;
 using sqlite::Statement;
 using sqlite::statusOf;
 
+// What a team's server confirmed holding, by desk and content: kept apart from the rows, since a desk's
+// confirmation outlives a row set aside or rebuilt.
+constexpr const char* teamConfirmedStep() {
+    return R"sql(
+    CREATE TABLE team_confirmed(
+        desk TEXT NOT NULL,
+        sha256 TEXT NOT NULL,
+        confirmed_at INTEGER NOT NULL,
+        PRIMARY KEY(desk, sha256)) WITHOUT ROWID;
+    )sql";
+}
+
 // Statistics group the recordings they count by day and by number; these partial indexes hold just those
 // rows and columns in that order, so a count over a large archive reads a small index without sorting.
 // Their WHERE is the statistics' own (platform/SqliteCallFigures.cpp), word for word, or SQLite won't use them.
-constexpr const char* kCallStatisticsIndexes = R"sql(
+constexpr const char* callStatisticsStep() {
+    return R"sql(
     CREATE INDEX IF NOT EXISTS recordings_call_days ON recordings(substr(start_key, 1, 6), kind, direction, size, start_key)
         WHERE state IN (0, 3) AND has_info <> 0;
     CREATE INDEX IF NOT EXISTS recordings_call_numbers ON recordings(phone_number, kind, direction, size, start_key)
         WHERE state IN (0, 3) AND has_info <> 0;
     )sql";
+}
 
 // Step i brings a catalogue of version i to version i + 1. Steps are only ever appended.
 constexpr std::array kMigrations = {
@@ -93,7 +107,8 @@ constexpr std::array kMigrations = {
     CREATE INDEX phone_origins_file ON phone_origins(phone_name, size, mtime_ns);
     CREATE INDEX phone_origins_recording ON phone_origins(recording_id);
     )sql",
-    kCallStatisticsIndexes,
+    teamConfirmedStep(),
+    callStatisticsStep(),
 };
 constexpr int kCurrentVersion = static_cast<int>(kMigrations.size());
 
@@ -223,6 +238,7 @@ void handOut(CatalogueOpening& opening, sqlite3* db, bool writable) {
     auto catalogue = std::make_shared<SqliteArchiveCatalogue>(db, writable);
     opening.phonebook = std::shared_ptr<IPhonebook>(catalogue, &catalogue->phonebook());
     opening.notes = std::shared_ptr<IRecordingNotes>(catalogue, &catalogue->notes());
+    opening.published = std::shared_ptr<ITeamPublishLedger>(catalogue, &catalogue->published());
     opening.catalogue = std::move(catalogue);
 }
 

@@ -14,7 +14,7 @@ packages=(
     pulseaudio pulseaudio-utils sox libsox-fmt-all
     xdg-utils unzip python3 time
     clang clang-format libclang-rt-14-dev
-    libsqlite3-dev sqlite3 libssl-dev libsoundtouch-dev qt6-translations-l10n
+    libsqlite3-dev sqlite3 libpq-dev postgresql-15 libssl-dev libsoundtouch-dev qt6-translations-l10n
     openbox xdotool dosfstools fusefat fuse3
     librsvg2-bin help2man desktop-file-utils appstream lintian dpkg-dev file man-db
 )

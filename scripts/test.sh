@@ -2,8 +2,8 @@
 # Installs what is needed, builds everything and runs every test: the normal build (unit, gui, cli,
 # fault), every test again under AddressSanitizer and UndefinedBehaviorSanitizer, windows included, the
 # fuzz targets for a bounded time each (FUZZ_SECONDS, default 30: eight targets share the run), and the
-# worker tests under ThreadSanitizer; the Debian package is built from the normal build, installed and
-# checked.
+# worker and listening tests under ThreadSanitizer; the Debian package is built from the normal build,
+# installed and checked.
 # Each step prints how long it took.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -28,7 +28,10 @@ step_done "build"
 # Audio tests talk to a private sound server with a null sink.
 source scripts/audio-server.sh
 start_audio_server
-trap stop_audio_server EXIT
+# Team archive tests talk to a private PostgreSQL server on a Unix socket in a temporary folder.
+source scripts/pg-server.sh
+start_pg_server
+trap 'stop_pg_server; stop_audio_server' EXIT
 
 # A test that fails is run once more before it counts: the sound-server tests depend on a real
 # server's timing, which a loaded machine can upset. A fault of our own fails both runs.

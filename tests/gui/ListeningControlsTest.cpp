@@ -163,6 +163,21 @@ private slots:
         QVERIFY(strip->hasPeaks());
     }
 
+    // The peaks come from the worker through the event loop: a result that arrives after its recording was
+    // replaced is dropped, and recordings replaced while their peaks are still being computed leave the last one's.
+    void waveformKeepsOnlyTheCurrentRecordingsPeaks() {
+        WaveformStrip strip;
+        strip.resize(400, 60);
+        const auto audio = std::make_shared<const PcmAudio>(m_decoder.recordings["/archive/VOA00001.WAV"]);
+        strip.setAudio(audio);
+        QTest::qSleep(500);  // the worker finishes; its result waits in the event queue
+        strip.setAudio(nullptr);
+        QTest::qWait(100);
+        QVERIFY(!strip.hasPeaks());
+        for (int i = 0; i < 5; ++i) strip.setAudio(audio);
+        QTRY_VERIFY(strip.hasPeaks());
+    }
+
     void demoRecordingPlaysFastWithSilencesShortenedOnTheSoundServer() {
         if (!test::soundServerAvailable()) QSKIP("no private sound server (PULSE_SERVER)");
         test::TempFolder folder;

@@ -2,6 +2,7 @@
 #include <sqlite3.h>
 
 #include <filesystem>
+#include <set>
 
 #include "archive/ArchiveLayout.h"
 #include "platform/SqliteArchiveCatalogue.h"
@@ -105,7 +106,8 @@ TEST_F(PhonebookStoreTest, ReadOnlyOpeningsReadAndRefuseWritesEvenFromAnOlderCat
     ASSERT_EQ(sqlite3_open((catalogueFolderOf(folder.path()) + kCatalogueFileName).c_str(), &db), SQLITE_OK);
     ASSERT_EQ(sqlite3_exec(db,
                            "DROP TABLE phone_origins; DROP TABLE recording_tags; DROP TABLE recording_notes; "
-                           "DROP TABLE contact_numbers; DROP TABLE contacts; PRAGMA user_version = 1",
+                           "DROP TABLE contact_numbers; DROP TABLE contacts; DROP TABLE team_confirmed; "
+                           "PRAGMA user_version = 1",
                            nullptr, nullptr, nullptr),
               SQLITE_OK);
     sqlite3_close(db);
@@ -119,4 +121,9 @@ TEST_F(PhonebookStoreTest, ReadOnlyOpeningsReadAndRefuseWritesEvenFromAnOlderCat
     ASSERT_TRUE(migrated);
     EXPECT_EQ(migrated->phonebook().save(another), CatalogueStatus::Ok);
     EXPECT_EQ(stored(*migrated).size(), 1u);
+    // Every later step ran too: the team server's confirmations are kept.
+    std::set<std::string> confirmed;
+    EXPECT_EQ(migrated->published().markConfirmed("front", "ab"), CatalogueStatus::Ok);
+    EXPECT_EQ(migrated->published().confirmedDigests("front", confirmed), CatalogueStatus::Ok);
+    EXPECT_EQ(confirmed, std::set<std::string>{"ab"});
 }

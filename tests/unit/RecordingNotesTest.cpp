@@ -121,7 +121,7 @@ TEST_F(RecordingNotesTest, CatalogueFromBeforeNotesReadsAsHavingNone) {
     ASSERT_EQ(sqlite3_exec(db,
                            "PRAGMA foreign_keys = OFF; DROP TABLE phone_origins; DROP TABLE recording_tags; "
                            "DROP TABLE recording_notes; DROP TABLE contact_numbers; DROP TABLE contacts; "
-                           "PRAGMA user_version = 1",
+                           "DROP TABLE team_confirmed; PRAGMA user_version = 1",
                            nullptr, nullptr, nullptr),
               SQLITE_OK);
     sqlite3_close(db);

@@ -11,6 +11,7 @@
 #include "settings/InstanceLock.h"
 #include "settings/ProfileFolder.h"
 #include "settings/SettingsStore.h"
+#include "settings/TeamSettingsFile.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/VolumeBuilder.h"
 
@@ -177,4 +178,20 @@ TEST(InstanceLock, ALinkInPlaceOfTheLockFileIsNotFollowed) {
     InstanceLock lock(runtime.path());
     lock.tryAcquire();
     EXPECT_FALSE(std::filesystem::exists(outside));
+}
+
+TEST(TeamSettingsFileTest, KeepsWhatItWroteAndPassesOverWhatItDidNot) {
+    const TeamSettings settings{"postgresql://front@server/office?sslmode=verify-full", "前台", false};
+    EXPECT_EQ(parseTeamSettings(formatTeamSettings(settings)), settings);
+    // A damaged value leaves the default; clearing waits for the server unless the file says otherwise.
+    const TeamSettings damaged = parseTeamSettings("server=office\r\nclearing_needs_server=maybe\nnoise\n");
+    EXPECT_EQ(damaged, (TeamSettings{"office", "", true}));
+    EXPECT_FALSE(damaged.inTeam());
+    // A value that would break into a second line is never written.
+    const TempFolder folder;
+    const std::string path = teamSettingsFilePath(folder.path());
+    EXPECT_FALSE(saveTeamSettings(path, {"a\nserver=b", "d", true}));
+    EXPECT_FALSE(std::filesystem::exists(path));
+    ASSERT_TRUE(saveTeamSettings(path, settings));
+    EXPECT_EQ(loadTeamSettings(path), settings);
 }

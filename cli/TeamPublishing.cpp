@@ -1,0 +1,64 @@
+#include "cli/TeamPublishing.h"
+
+#include <iostream>
+
+#include "catalogue/CatalogueSession.h"
+#include "platform/PgTeamArchive.h"
+#include "settings/ProfileFolder.h"
+#include "settings/TeamSettingsFile.h"
+
+namespace tapelink::cli {
+
+TeamSettings storedTeamSettings() {
+    return loadTeamSettings(teamSettingsFilePath(profileFolderPath()));
+}
+
+std::string teamStatusText(TeamStatus status) {
+    switch (status) {
+        case TeamStatus::Ok:
+            return {};
+        case TeamStatus::Refused:
+            return "团队存档拒绝了此操作：没有相应的权限。";
+        case TeamStatus::ConnectionLost:
+            return "与存档的连接已断开，请重试。";
+        case TeamStatus::Failed:
+            return "团队存档操作失败。";
+    }
+    return {};
+}
+
+PublishReport publishArchive(IArchiveCatalogueOpener& catalogues, const std::string& folder,
+                             const TeamSettings& settings) {
+    CatalogueSession archive(catalogues, folder);
+    PublishReport report;
+    report.local = archive.open(CatalogueAccess::ReadWrite);
+    if (!archive.isOpen() || report.local != CatalogueStatus::Ok) {
+        report.status = TeamStatus::Failed;
+        return report;
+    }
+    PgTeamArchive team(settings.server);
+    if (team.status() != TeamStatus::Ok) {
+        std::vector<CatalogueRecord> pending;
+        unpublishedRecords(archive, settings.desk, pending);
+        report.unpublished = pending.size();
+        report.status = team.status();
+        return report;
+    }
+    return TeamPublisher(archive, team, settings.desk).publish();
+}
+
+void publishAfterUpload(IArchiveCatalogueOpener& catalogues, const std::string& folder) {
+    const TeamSettings settings = storedTeamSettings();
+    if (!settings.inTeam()) return;
+    const PublishReport report = publishArchive(catalogues, folder, settings);
+    if (report.status == TeamStatus::Ok && report.unpublished == 0 && report.unreadable == 0) {
+        if (report.published > 0) std::cerr << "已发布到团队存档 " << report.published << " 个。\n";
+        return;
+    }
+    std::cerr << "团队存档：已发布 " << report.published << " 个，尚未发布 " << report.unpublished
+              << " 个，稍后用 tapelink-cli team publish 补发。";
+    const std::string why = teamStatusText(report.status);
+    std::cerr << (why.empty() ? "" : " ") << why << '\n';
+}
+
+}  // namespace tapelink::cli

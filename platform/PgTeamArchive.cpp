@@ -1,0 +1,210 @@
+#include "platform/PgTeamArchive.h"
+
+#include <array>
+#include <nlohmann/json.hpp>
+
+#include "recording/CallDirection.h"
+#include "search/SearchCriteria.h"
+
+namespace tapelink {
+
+namespace {
+
+std::string tagsJson(const std::vector<std::string>& tags) {
+    return nlohmann::json(tags).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+}
+
+// Which kind letters (the file name's third character) a kind choice takes, as a LIKE pattern's class.
+std::string kindLetters(KindChoice kind) {
+    switch (kind) {
+        case KindChoice::All:
+            return "";
+        case KindChoice::Call:
+            return "AI";
+        case KindChoice::Message:
+            return "CK";
+        case KindChoice::Local:
+            return "BJ";
+    }
+    return "";
+}
+
+std::string sideDirection(SideChoice side) {
+    if (side == SideChoice::All) return "";
+    return std::to_string(static_cast<int>(side == SideChoice::Caller ? CallDirection::Caller : CallDirection::Called));
+}
+
+// A text to look for inside others with LIKE: its own % and _ and the escape character taken literally.
+std::string likePart(const std::string& text) {
+    std::string escaped;
+    for (const char c : text) {
+        if (c == '%' || c == '_' || c == '\\') escaped += '\\';
+        escaped += c;
+    }
+    return escaped;
+}
+
+constexpr const char* kSearch = R"sql(
+SELECT desk, phone_serial, name, number, direction, kind, start_key, duration, size, sha256
+FROM recordings
+WHERE start_key >= $1 AND start_key <= $2
+  AND ($3 = '' OR desk = $3)
+  AND ($4 = '' OR number LIKE '%' || $4 || '%')
+  AND ($5 = '' OR direction = $5::integer)
+  AND ($6 = '' OR strpos($6, substr(name, 3, 1)) > 0)
+  AND ($7 = '' OR (desk, sha256) IN (
+      SELECT n.desk, n.sha256 FROM notes n
+      WHERE lower(n.note) LIKE '%' || lower($7) || '%'
+         OR EXISTS (SELECT 1 FROM unnest(n.tags) t WHERE lower(t) LIKE '%' || lower($7) || '%')))
+ORDER BY start_key DESC, id DESC
+LIMIT $8
+)sql";
+
+}  // namespace
+
+const char* teamSearchSql() {
+    return kSearch;
+}
+
+TeamStatus PgTeamArchive::inTransaction(TeamStatus status) {
+    if (status != TeamStatus::Ok) {
+        m_connection.rollback();
+        return status;
+    }
+    return m_connection.commit();
+}
+
+TeamStatus PgTeamArchive::publish(const TeamRecording& r, const std::string& audio, const RecordingNote& note) {
+    // One statement, so one transaction and one round trip: content the desk published before inserts no row
+    // and so no bytes and no note, and counts as published.
+    const PgResult published = m_connection.exec(
+        "WITH row AS (INSERT INTO recordings(desk, phone_serial, name, number, direction, kind, start_key, duration, "
+        "size, sha256) VALUES ($1, $2, $3, $4, $5, $6, $7, $8, $9, $10) ON CONFLICT (desk, sha256) DO NOTHING "
+        "RETURNING desk, sha256), "
+        "bytes AS (INSERT INTO audio(desk, sha256, bytes) SELECT desk, sha256, $11 FROM row) "
+        "INSERT INTO notes(desk, sha256, note, tags) "
+        "SELECT desk, sha256, $12, ARRAY(SELECT json_array_elements_text($13::json)) FROM row WHERE $14",
+        {{r.desk},
+         {r.phoneSerial},
+         {r.name},
+         {r.number},
+         {std::to_string(r.direction)},
+         {r.kind},
+         {r.startKey},
+         {std::to_string(r.durationSeconds)},
+         {std::to_string(r.size)},
+         {r.sha256},
+         {audio, true},
+         {note.text},
+         {tagsJson(note.tags)},
+         {note.empty() ? "false" : "true"}});
+    return published.status();
+}
+
+TeamStatus PgTeamArchive::confirmed(const std::string& desk, std::set<std::string>& sha256s) {
+    sha256s.clear();
+    const PgResult rows = m_connection.exec("SELECT sha256 FROM recordings WHERE desk = $1", {{desk}});
+    for (int i = 0; i < rows.rows(); ++i) sha256s.insert(rows.text(i, 0));
+    return rows.status();
+}
+
+TeamStatus PgTeamArchive::search(const TeamSearchCriteria& wanted, std::vector<TeamRecording>& out) {
+    out.clear();
+    const SearchCriteria& c = wanted.criteria;
+    const PgResult rows = m_connection.exec(kSearch, {{startBound(c.from)},
+                                                      {endBound(c.to)},
+                                                      {wanted.desk},
+                                                      {likePart(c.number)},
+                                                      {sideDirection(c.side)},
+                                                      {kindLetters(c.kind)},
+                                                      {likePart(c.noteText)},
+                                                      {std::to_string(wanted.limit)}});
+    for (int i = 0; i < rows.rows(); ++i) {
+        TeamRecording r;
+        r.desk = rows.text(i, 0);
+        r.phoneSerial = rows.text(i, 1);
+        r.name = rows.text(i, 2);
+        r.number = rows.text(i, 3);
+        r.direction = std::stoi(rows.text(i, 4));
+        r.kind = rows.text(i, 5);
+        r.startKey = rows.text(i, 6);
+        r.durationSeconds = std::stoll(rows.text(i, 7));
+        r.size = std::stoull(rows.text(i, 8));
+        r.sha256 = rows.text(i, 9);
+        out.push_back(std::move(r));
+    }
+    return rows.status();
+}
+
+TeamStatus PgTeamArchive::fetchAudio(const std::string& desk, const std::string& sha256, std::string& audio) {
+    audio.clear();
+    // Raw bytes rather than bytea's hex text: half the traffic, nothing to decode.
+    PGresult* result = PQexecParams(m_connection.get(), "SELECT bytes FROM audio WHERE desk = $1 AND sha256 = $2", 2,
+                                    nullptr, std::array{desk.c_str(), sha256.c_str()}.data(), nullptr, nullptr, 1);
+    const PgResult rows = m_connection.adopt(result);
+    if (!rows.ok()) return rows.status();
+    // None the person may hear: the rules hide it, or it is not there.
+    if (rows.rows() == 0) return TeamStatus::Refused;
+    audio = rows.text(0, 0);
+    return TeamStatus::Ok;
+}
+
+TeamStatus PgTeamArchive::noteOf(const std::string& desk, const std::string& sha256, TeamNote& out) {
+    out = {};
+    const PgResult rows = m_connection.exec(
+        "SELECT note, array_to_json(tags)::text, edited_by, to_char(edited_at AT TIME ZONE 'UTC', "
+        "'YYYY-MM-DD\"T\"HH24:MI:SS\"Z\"') FROM notes WHERE desk = $1 AND sha256 = $2",
+        {{desk}, {sha256}});
+    if (!rows.ok() || rows.rows() == 0) return rows.status();
+    out.note.text = rows.text(0, 0);
+    const nlohmann::json tags = nlohmann::json::parse(rows.text(0, 1), nullptr, false);
+    if (tags.is_array()) {
+        for (const auto& tag : tags) {
+            if (tag.is_string()) out.note.tags.push_back(tag.get<std::string>());
+        }
+    }
+    out.editedBy = rows.text(0, 2);
+    out.editedAt = rows.text(0, 3);
+    return TeamStatus::Ok;
+}
+
+TeamStatus PgTeamArchive::setNote(const std::string& desk, const std::string& sha256, const RecordingNote& note) {
+    const TeamStatus begun = m_connection.begin();
+    if (begun != TeamStatus::Ok) return begun;
+    // The recording must be one the person may hear; then the note's own rules decide.
+    const PgResult seen =
+        m_connection.exec("SELECT 1 FROM recordings WHERE desk = $1 AND sha256 = $2", {{desk}, {sha256}});
+    if (!seen.ok()) return inTransaction(seen.status());
+    if (seen.rows() == 0) return inTransaction(TeamStatus::Refused);
+    const PgResult existing =
+        m_connection.exec("SELECT 1 FROM notes WHERE desk = $1 AND sha256 = $2", {{desk}, {sha256}});
+    if (!existing.ok()) return inTransaction(existing.status());
+    if (existing.rows() == 0 && note.empty()) return inTransaction(TeamStatus::Ok);
+    if (existing.rows() == 0) {
+        // A new note: the insert's rule lets it in or refuses it.
+        const PgResult inserted = m_connection.exec(
+            "INSERT INTO notes(desk, sha256, note, tags) "
+            "VALUES ($1, $2, $3, ARRAY(SELECT json_array_elements_text($4::json)))",
+            {{desk}, {sha256}, {note.text}, {tagsJson(note.tags)}});
+        return inTransaction(inserted.status());
+    }
+    // A note the person sees but may not change is hidden from his UPDATE and DELETE: 0 rows is a refusal.
+    const PgResult changed =
+        note.empty() ? m_connection.exec("DELETE FROM notes WHERE desk = $1 AND sha256 = $2", {{desk}, {sha256}})
+                     : m_connection.exec(
+                           "UPDATE notes SET note = $3, tags = ARRAY(SELECT json_array_elements_text($4::json)), "
+                           "edited_by = current_user, edited_at = now() WHERE desk = $1 AND sha256 = $2",
+                           {{desk}, {sha256}, {note.text}, {tagsJson(note.tags)}});
+    if (!changed.ok()) return inTransaction(changed.status());
+    return inTransaction(changed.affected() == 1 ? TeamStatus::Ok : TeamStatus::Refused);
+}
+
+TeamStatus PgTeamArchive::remove(const std::string& desk, const std::string& sha256) {
+    const PgResult removed =
+        m_connection.exec("DELETE FROM recordings WHERE desk = $1 AND sha256 = $2", {{desk}, {sha256}});
+    if (!removed.ok()) return removed.status();
+    // The rules hide what the person may not delete: nothing deleted is a refusal, never done.
+    return removed.affected() == 1 ? TeamStatus::Ok : TeamStatus::Refused;
+}
+
+}  // namespace tapelink

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "platform/PgConnection.h"
+#include "team/ITeamArchive.h"
+
+namespace tapelink {
+
+// The team archive on a PostgreSQL server, as the connected person may use it: the server's row-level
+// security decides what he sees, hears, annotates and deletes.
+class PgTeamArchive : public ITeamArchive {
+public:
+    explicit PgTeamArchive(const std::string& settings) : m_connection(settings) {}
+
+    // Ok once connected; ConnectionLost when the server could not be reached.
+    TeamStatus status() const { return m_connection.status(); }
+    PgConnection& connection() { return m_connection; }
+
+    TeamStatus publish(const TeamRecording& recording, const std::string& audio, const RecordingNote& note) override;
+    TeamStatus confirmed(const std::string& desk, std::set<std::string>& sha256s) override;
+    TeamStatus search(const TeamSearchCriteria& criteria, std::vector<TeamRecording>& out) override;
+    TeamStatus fetchAudio(const std::string& desk, const std::string& sha256, std::string& audio) override;
+    TeamStatus noteOf(const std::string& desk, const std::string& sha256, TeamNote& out) override;
+    TeamStatus setNote(const std::string& desk, const std::string& sha256, const RecordingNote& note) override;
+    TeamStatus remove(const std::string& desk, const std::string& sha256) override;
+
+private:
+    TeamStatus inTransaction(TeamStatus status);
+
+    PgConnection m_connection;
+};
+
+// The search's statement: $1-$2 start keys, $3 desk, $4 a LIKE part of the number, $5 direction, $6 kind letters,
+// $7 a LIKE part of a note or tag, $8 the limit; an empty text leaves its criterion out.
+const char* teamSearchSql();
+
+}  // namespace tapelink

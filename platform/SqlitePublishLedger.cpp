@@ -1,0 +1,32 @@
+#include "platform/SqlitePublishLedger.h"
+
+#include <ctime>
+
+#include "platform/SqliteStatement.h"
+
+namespace tapelink {
+
+using sqlite::Statement;
+
+CatalogueStatus SqlitePublishLedger::confirmedDigests(const std::string& desk, std::set<std::string>& out) {
+    out.clear();
+    bool exists = false;
+    const CatalogueStatus probed = sqlite::probeTable(m_db, "team_confirmed", exists);
+    if (probed != CatalogueStatus::Ok || !exists) return probed;
+    Statement statement(m_db, "SELECT sha256 FROM team_confirmed WHERE desk = ?");
+    statement.bind(1, desk);
+    const int code = statement.forEachRow([&] { out.insert(statement.text(0)); });
+    return code == SQLITE_OK ? CatalogueStatus::Ok : sqlite::statusOf(code);
+}
+
+CatalogueStatus SqlitePublishLedger::markConfirmed(const std::string& desk, const std::string& sha256) {
+    if (!m_writable) return CatalogueStatus::ReadOnly;
+    Statement statement(m_db, "INSERT OR IGNORE INTO team_confirmed(desk, sha256, confirmed_at) VALUES(?, ?, ?)");
+    statement.bind(1, desk);
+    statement.bind(2, sha256);
+    sqlite3_bind_int64(statement.get(), 3, static_cast<sqlite3_int64>(std::time(nullptr)));
+    const int code = statement.forEachRow([] {});
+    return code == SQLITE_OK ? CatalogueStatus::Ok : sqlite::statusOf(code);
+}
+
+}  // namespace tapelink

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <set>
+#include <string>
+#include <vector>
+
+#include "contacts/RecordingNote.h"
+#include "team/TeamNote.h"
+#include "team/TeamRecording.h"
+#include "team/TeamSearchCriteria.h"
+#include "team/TeamStatus.h"
+
+namespace tapelink {
+
+// The archive a team shares on a server. Who may see, hear, annotate and delete which desk's recordings is
+// the server's to decide; a call the rules refuse answers Refused. Each call is whole or not done at all.
+class ITeamArchive {
+public:
+    virtual ~ITeamArchive() = default;
+
+    // Stores the recording, its bytes and its note in one step. Content the desk published before is kept
+    // as it is and counts as published.
+    virtual TeamStatus publish(const TeamRecording& recording, const std::string& audio, const RecordingNote& note) = 0;
+    // The digests of the desk's recordings the server holds.
+    virtual TeamStatus confirmed(const std::string& desk, std::set<std::string>& sha256s) = 0;
+    // The recordings the person may hear that match, newest first.
+    virtual TeamStatus search(const TeamSearchCriteria& criteria, std::vector<TeamRecording>& out) = 0;
+    // The whole file into memory.
+    virtual TeamStatus fetchAudio(const std::string& desk, const std::string& sha256, std::string& audio) = 0;
+    virtual TeamStatus noteOf(const std::string& desk, const std::string& sha256, TeamNote& out) = 0;
+    // Replaces the note; an empty note removes it.
+    virtual TeamStatus setNote(const std::string& desk, const std::string& sha256, const RecordingNote& note) = 0;
+    // The recording, its bytes and its note.
+    virtual TeamStatus remove(const std::string& desk, const std::string& sha256) = 0;
+};
+
+}  // namespace tapelink

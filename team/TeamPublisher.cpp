@@ -1,0 +1,128 @@
+#include "team/TeamPublisher.h"
+
+#include <fcntl.h>
+
+#include <optional>
+#include <set>
+
+#include "common/Sha256.h"
+#include "common/fs/FileDescriptor.h"
+#include "common/fs/RegularFileAt.h"
+#include "recording/DisplayText.h"
+#include "team/TeamStatus.h"
+
+namespace tapelink {
+
+namespace {
+
+// The whole file, or nothing when it can't be read.
+bool readAll(int fd, std::string& bytes) {
+    bytes.clear();
+    char buffer[1 << 16];
+    for (;;) {
+        const ssize_t got = ::read(fd, buffer, sizeof buffer);
+        if (got < 0) return false;
+        if (got == 0) return true;
+        bytes.append(buffer, static_cast<std::size_t>(got));
+    }
+}
+
+TeamRecording teamRowOf(const CatalogueRecord& record, const std::string& desk) {
+    TeamRecording row;
+    row.desk = desk;
+    row.phoneSerial = record.phoneSerial;
+    row.name = record.fileName;
+    // The server keeps UTF-8 text; the telephone's bytes are GBK.
+    row.number = gbkToUtf8(record.phoneNumber);
+    row.direction = record.direction;
+    row.kind = record.kind;
+    row.startKey = record.startKey;
+    row.durationSeconds = durationSeconds(static_cast<std::int64_t>(record.size));
+    row.size = record.size;
+    row.sha256 = record.sha256;
+    return row;
+}
+
+}  // namespace
+
+CatalogueStatus unpublishedRecords(const CatalogueSession& archive, const std::string& desk,
+                                   std::vector<CatalogueRecord>& out) {
+    out.clear();
+    IArchiveCatalogue* catalogue = archive.catalogue();
+    ITeamPublishLedger* ledger = archive.published();
+    if (catalogue == nullptr || ledger == nullptr) return CatalogueStatus::Failed;
+    std::set<std::string> confirmed;
+    CatalogueStatus status = ledger->confirmedDigests(desk, confirmed);
+    if (status != CatalogueStatus::Ok) return status;
+    std::vector<CatalogueRecord> records;
+    status = catalogue->liveRecords(records);
+    if (status != CatalogueStatus::Ok) return status;
+    // One copy of each content: the server keeps it once per desk.
+    for (CatalogueRecord& record : records) {
+        if (record.state != RecordState::Present || record.sha256.empty()) continue;
+        if (confirmed.insert(record.sha256).second) out.push_back(std::move(record));
+    }
+    return CatalogueStatus::Ok;
+}
+
+TeamPublisher::TeamPublisher(CatalogueSession& archive, ITeamArchive& team, std::string desk)
+    : m_archive(archive), m_team(team), m_desk(std::move(desk)) {}
+
+std::optional<TeamStatus> TeamPublisher::publishOne(const CatalogueRecord& record, int folderFd) {
+    std::string audio;
+    const FileDescriptor file = openRegularFileAt(folderFd, record.fileName, O_RDONLY);
+    if (!file.valid() || !readAll(file.get(), audio)) return std::nullopt;
+    // What goes to the team is what was archived, never a copy that changed since.
+    Sha256 digest;
+    digest.update(audio.data(), audio.size());
+    if (digest.hexDigest() != record.sha256) return std::nullopt;
+    RecordingNote note;
+    if (m_archive.notes() != nullptr) m_archive.notes()->noteOf(record.fileName, note);
+    return m_team.publish(teamRowOf(record, m_desk), audio, note);
+}
+
+PublishReport TeamPublisher::publish(std::stop_token stop) {
+    PublishReport report;
+    std::vector<CatalogueRecord> records;
+    report.local = unpublishedRecords(m_archive, m_desk, records);
+    if (report.local != CatalogueStatus::Ok) {
+        report.status = TeamStatus::Failed;
+        return report;
+    }
+    report.unpublished = records.size();
+    if (records.empty()) return report;
+    ITeamPublishLedger& ledger = *m_archive.published();
+    // What the server holds already (a round cut off after the server's commit) is only remembered here.
+    std::set<std::string> held;
+    report.status = m_team.confirmed(m_desk, held);
+    if (report.status != TeamStatus::Ok) return report;
+    const FileDescriptor folder(::open(m_archive.folder().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    for (const CatalogueRecord& record : records) {
+        if (stop.stop_requested()) break;
+        const std::optional<TeamStatus> status =
+            held.count(record.sha256) != 0 ? TeamStatus::Ok : publishOne(record, folder.get());
+        if (!status) {
+            ++report.unreadable;
+            continue;
+        }
+        // A refusal or a broken connection holds for the rest as well; a failure of one recording does not.
+        if (*status == TeamStatus::Failed) {
+            report.status = TeamStatus::Failed;
+            continue;
+        }
+        if (*status != TeamStatus::Ok) {
+            report.status = *status;
+            break;
+        }
+        report.local = ledger.markConfirmed(m_desk, record.sha256);
+        if (report.local != CatalogueStatus::Ok) {
+            report.status = TeamStatus::Failed;
+            break;
+        }
+        ++report.published;
+        --report.unpublished;
+    }
+    return report;
+}
+
+}  // namespace tapelink

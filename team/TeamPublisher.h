@@ -1,0 +1,46 @@
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <stop_token>
+#include <string>
+#include <vector>
+
+#include "catalogue/CatalogueSession.h"
+#include "team/ITeamArchive.h"
+
+namespace tapelink {
+
+// What one round of publishing did.
+struct PublishReport {
+    std::size_t published = 0;                    // newly confirmed by the server (stored now or held already)
+    std::size_t unpublished = 0;                  // left for a later round
+    std::size_t unreadable = 0;                   // the archived file is gone or no longer holds what was archived
+    TeamStatus status = TeamStatus::Ok;           // Ok, or why the round stopped early
+    CatalogueStatus local = CatalogueStatus::Ok;  // of the archive's own catalogue
+};
+
+// The present recordings of the archive whose content the desk's server has not confirmed, one per content,
+// without asking the server: what `team status` lists.
+CatalogueStatus unpublishedRecords(const CatalogueSession& archive, const std::string& desk,
+                                   std::vector<CatalogueRecord>& out);
+
+// Brings the team server up to date with one archive folder: every present recording the catalogue does not
+// know as confirmed is read, checked against its digest and published in its own step, and remembered as
+// confirmed only once the server committed it. A broken connection ends the round; the next one resumes.
+class TeamPublisher {
+public:
+    TeamPublisher(CatalogueSession& archive, ITeamArchive& team, std::string desk);
+
+    PublishReport publish(std::stop_token stop = {});
+
+private:
+    // nullopt: the archived file could not be read as archived.
+    std::optional<TeamStatus> publishOne(const CatalogueRecord& record, int folderFd);
+
+    CatalogueSession& m_archive;
+    ITeamArchive& m_team;
+    std::string m_desk;
+};
+
+}  // namespace tapelink

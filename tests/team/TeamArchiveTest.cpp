@@ -1,0 +1,240 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "common/Sha256.h"
+#include "platform/PgTeamAdmin.h"
+#include "platform/PgTeamArchive.h"
+#include "platform/PgTeamSchema.h"
+#include "tests/team/TeamServer.h"
+
+using namespace tapelink;
+using namespace tapelink::test;
+
+namespace {
+
+std::string digestOf(const std::string& bytes) {
+    Sha256 digest;
+    digest.update(bytes.data(), bytes.size());
+    return digest.hexDigest();
+}
+
+// A small recording of a desk: its bytes say which one it is.
+TeamRecording recordingOf(const std::string& desk, int index, std::string& audio) {
+    audio = "RIFF" + desk + "#" + std::to_string(index) + std::string(64, static_cast<char>('a' + index % 26));
+    TeamRecording r;
+    r.desk = desk;
+    r.phoneSerial = "SN1";
+    r.name = "VOA" + std::to_string(10000 + index) + ".WAV";
+    r.number = "1380013" + std::to_string(1000 + index % 9000);
+    r.direction = 'Z';
+    r.kind = "A";
+    r.startKey = "2406" + std::to_string(10 + index % 18) + "0930";
+    r.size = audio.size();
+    r.sha256 = digestOf(audio);
+    return r;
+}
+
+std::vector<std::string> desksOf(const std::vector<TeamRecording>& found) {
+    std::vector<std::string> desks;
+    for (const TeamRecording& r : found) desks.push_back(r.desk);
+    std::sort(desks.begin(), desks.end());
+    return desks;
+}
+
+TeamSearchCriteria everything() {
+    TeamSearchCriteria criteria;
+    criteria.criteria.from = kEarliestSearchDate;
+    criteria.criteria.to = kLatestSearchDate;
+    return criteria;
+}
+
+}  // namespace
+
+class TeamArchiveTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!server.available()) GTEST_SKIP() << "no PostgreSQL server: start one with scripts/pg-server.sh";
+    }
+
+    // The schema, and desks whose publishing roles are named after them.
+    void makeTeam(const std::vector<std::string>& desks) {
+        PgConnection connection(server.settings());
+        const PgTeamAdmin admin(connection);
+        ASSERT_EQ(admin.init(), TeamStatus::Ok) << connection.lastError();
+        for (const std::string& desk : desks) {
+            ASSERT_EQ(admin.addDesk(desk, server.role(desk)), TeamStatus::Ok) << connection.lastError();
+        }
+    }
+    void grant(const std::string& person, const std::string& desk, const std::string& right) {
+        PgConnection connection(server.settings());
+        const PgTeamAdmin admin(connection);
+        ASSERT_EQ(admin.addUser(server.role(person)), TeamStatus::Ok);
+        ASSERT_EQ(admin.grant(server.role(person), desk, right), TeamStatus::Ok);
+    }
+    TeamRecording publishOne(const std::string& desk, int index) {
+        PgTeamArchive publisher(server.settings(server.role(desk)));
+        std::string audio;
+        const TeamRecording r = recordingOf(desk, index, audio);
+        EXPECT_EQ(publisher.publish(r, audio, {}), TeamStatus::Ok) << publisher.connection().lastError();
+        return r;
+    }
+
+    TeamServer server;
+};
+
+TEST_F(TeamArchiveTest, EachPersonSeesHearsAndAnnotatesOnlyTheDesksGrantedToHim) {
+    makeTeam({"front", "sales", "support"});
+    grant("alice", "front", "hear");
+    grant("alice", "front", "annotate");
+    grant("alice", "sales", "hear");
+    grant("bob", "support", "hear");
+    grant("bob", "support", "delete");
+    const TeamRecording front = publishOne("front", 1);
+    const TeamRecording sales = publishOne("sales", 2);
+    const TeamRecording support = publishOne("support", 3);
+
+    PgTeamArchive alice(server.settings(server.role("alice")));
+    PgTeamArchive bob(server.settings(server.role("bob")));
+    std::vector<TeamRecording> found;
+    ASSERT_EQ(alice.search(everything(), found), TeamStatus::Ok);
+    EXPECT_EQ(desksOf(found), (std::vector<std::string>{"front", "sales"}));
+    ASSERT_EQ(bob.search(everything(), found), TeamStatus::Ok);
+    EXPECT_EQ(desksOf(found), std::vector<std::string>{"support"});
+
+    std::string audio;
+    EXPECT_EQ(alice.fetchAudio("sales", sales.sha256, audio), TeamStatus::Ok);
+    EXPECT_EQ(digestOf(audio), sales.sha256);
+    EXPECT_EQ(alice.fetchAudio("support", support.sha256, audio), TeamStatus::Refused);
+    EXPECT_TRUE(audio.empty());
+
+    // Annotating needs its own right; the server records who wrote last.
+    EXPECT_EQ(alice.setNote("sales", sales.sha256, {"回电", {"客户"}}), TeamStatus::Refused);
+    ASSERT_EQ(alice.setNote("front", front.sha256, {"回电", {"客户"}}), TeamStatus::Ok);
+    TeamNote note;
+    ASSERT_EQ(bob.noteOf("front", front.sha256, note), TeamStatus::Ok);
+    EXPECT_TRUE(note.note.empty());
+    PgTeamArchive frontDesk(server.settings(server.role("front")));
+    ASSERT_EQ(frontDesk.noteOf("front", front.sha256, note), TeamStatus::Ok);
+    EXPECT_EQ(note.note, (RecordingNote{"回电", {"客户"}}));
+    EXPECT_EQ(note.editedBy, server.role("alice"));
+
+    // Any client is held to the same rules.
+    EXPECT_EQ(server.psql(server.role("alice"), "SELECT desk FROM tapelink.recordings ORDER BY desk"),
+              "front\nsales\n");
+    EXPECT_EQ(server.psql(server.role("bob"), "SELECT count(*) FROM tapelink.audio"), "1\n");
+    EXPECT_EQ(server.psql(server.role("bob"), "DELETE FROM tapelink.recordings WHERE desk = 'front'"), "DELETE 0\n");
+    EXPECT_NE(server.psql(server.role("alice"), "UPDATE tapelink.notes SET note = 'x' WHERE desk = 'sales'"),
+              "UPDATE 1\n");
+
+    // A delete the rules refuse is told as refused and leaves the recording.
+    EXPECT_EQ(alice.remove("front", front.sha256), TeamStatus::Refused);
+    ASSERT_EQ(frontDesk.fetchAudio("front", front.sha256, audio), TeamStatus::Ok);
+    EXPECT_EQ(bob.remove("support", support.sha256), TeamStatus::Ok);
+    EXPECT_EQ(server.psql("postgres", "SELECT count(*) FROM tapelink.audio WHERE desk = 'support'"), "0\n");
+}
+
+TEST_F(TeamArchiveTest, RecordingPublishedTwiceIsStoredOnceAndOnlyForTheDesksOwnRole) {
+    makeTeam({"front", "sales"});
+    const TeamRecording first = publishOne("front", 1);
+    publishOne("front", 1);
+    EXPECT_EQ(server.psql("postgres", "SELECT count(*) FROM tapelink.audio"), "1\n");
+    PgTeamArchive sales(server.settings(server.role("sales")));
+    std::string audio;
+    const TeamRecording foreign = recordingOf("front", 2, audio);
+    EXPECT_EQ(sales.publish(foreign, audio, {}), TeamStatus::Refused);
+    std::set<std::string> confirmed;
+    ASSERT_EQ(sales.confirmed("front", confirmed), TeamStatus::Ok);
+    EXPECT_TRUE(confirmed.empty());
+}
+
+TEST_F(TeamArchiveTest, SchemaMigratesFromTheFirstVersionKeepingItsRows) {
+    PgConnection admin(server.settings());
+    ASSERT_EQ(migrateTeamSchema(admin, 1), TeamStatus::Ok) << admin.lastError();
+    ASSERT_TRUE(admin.exec("INSERT INTO desks VALUES ('front', '" + server.role("front") + "')").ok());
+    std::string audio;
+    const TeamRecording old = recordingOf("front", 7, audio);
+    ASSERT_TRUE(admin
+                    .exec("INSERT INTO recordings(desk, phone_serial, name, number, direction, kind, start_key, "
+                          "duration, size, sha256) VALUES ('front', '', $1, $2, 90, 'A', $3, 1, $4, $5)",
+                          {{old.name}, {old.number}, {old.startKey}, {std::to_string(old.size)}, {old.sha256}})
+                    .ok());
+    ASSERT_TRUE(PgTeamAdmin(admin).addUser(server.role("front")) == TeamStatus::Ok);
+
+    ASSERT_EQ(PgTeamAdmin(admin).init(), TeamStatus::Ok) << admin.lastError();
+    int version = 0;
+    ASSERT_EQ(teamSchemaVersion(admin, version), TeamStatus::Ok);
+    EXPECT_EQ(version, kTeamSchemaVersion);
+    PgTeamArchive front(server.settings(server.role("front")));
+    std::set<std::string> confirmed;
+    ASSERT_EQ(front.confirmed("front", confirmed), TeamStatus::Ok);
+    EXPECT_EQ(confirmed, std::set<std::string>{old.sha256});
+    // A second run finds nothing to do.
+    EXPECT_EQ(PgTeamAdmin(admin).init(), TeamStatus::Ok);
+}
+
+// Every desk publishes its share at once, a part of it twice: each recording is there once, with its bytes.
+TEST_F(TeamArchiveTest, FourDesksPublishingAtOnceStoreEveryRecordingOnce) {
+    const char* wanted = std::getenv("TAPELINK_TEAM_RECORDINGS");
+    const int total = wanted != nullptr ? std::atoi(wanted) : 5000;
+    const std::vector<std::string> desks = {"d1", "d2", "d3", "d4"};
+    makeTeam(desks);
+    std::vector<std::thread> publishers;
+    std::vector<int> failures(desks.size(), 0);
+    for (std::size_t d = 0; d < desks.size(); ++d) {
+        publishers.emplace_back([&, d] {
+            PgTeamArchive publisher(server.settings(server.role(desks[d])));
+            const int share = total / static_cast<int>(desks.size());
+            for (int i = 0; i < share + share / 10; ++i) {
+                std::string audio;
+                const TeamRecording r = recordingOf(desks[d], i % share, audio);
+                if (publisher.publish(r, audio, {}) != TeamStatus::Ok) ++failures[d];
+            }
+        });
+    }
+    for (std::thread& publisher : publishers) publisher.join();
+    EXPECT_EQ(failures, std::vector<int>(desks.size(), 0));
+    EXPECT_EQ(server.psql("postgres", "SELECT count(*) FROM tapelink.recordings"), std::to_string(total) + "\n");
+    EXPECT_EQ(server.psql("postgres",
+                          "SELECT count(*) FROM tapelink.audio a JOIN tapelink.recordings r USING (desk, sha256) "
+                          "WHERE encode(sha256(a.bytes), 'hex') = r.sha256 AND length(a.bytes) = r.size"),
+              std::to_string(total) + "\n");
+}
+
+TEST_F(TeamArchiveTest, SearchTakesTheArchiveSearchsCriteriaAndTheDesk) {
+    makeTeam({"front", "sales"});
+    grant("alice", "front", "hear");
+    grant("alice", "sales", "hear");
+    const TeamRecording first = publishOne("front", 1);
+    publishOne("front", 2);
+    const TeamRecording third = publishOne("sales", 3);
+    PgTeamArchive frontDesk(server.settings(server.role("front")));
+    ASSERT_EQ(frontDesk.setNote("front", first.sha256, {"Call back", {"VIP"}}), TeamStatus::Ok);
+    PgTeamArchive alice(server.settings(server.role("alice")));
+    const auto names = [&](const TeamSearchCriteria& criteria) {
+        std::vector<TeamRecording> found;
+        EXPECT_EQ(alice.search(criteria, found), TeamStatus::Ok);
+        std::vector<std::string> names;
+        for (const TeamRecording& r : found) names.push_back(r.name);
+        return names;
+    };
+    TeamSearchCriteria criteria = everything();
+    criteria.criteria.number = third.number.substr(4);
+    EXPECT_EQ(names(criteria), std::vector<std::string>{third.name});
+    criteria.criteria.number = "%";
+    EXPECT_TRUE(names(criteria).empty());
+    criteria = everything();
+    criteria.criteria.noteText = "call BACK";
+    EXPECT_EQ(names(criteria), std::vector<std::string>{first.name});
+    criteria.criteria.noteText = "vi";
+    EXPECT_EQ(names(criteria), std::vector<std::string>{first.name});
+    criteria = everything();
+    criteria.desk = "sales";
+    EXPECT_EQ(names(criteria), std::vector<std::string>{third.name});
+    criteria = everything();
+    criteria.criteria.side = SideChoice::Called;
+    EXPECT_TRUE(names(criteria).empty());
+}
