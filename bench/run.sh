@@ -28,6 +28,8 @@ bash bench/upload_new.sh "$build"
 bash bench/share.sh "$build"
 # The phonebook: importing 5,000 vCard contacts against the sqlite3 shell importing the same as CSV.
 bash bench/contacts.sh "$build"
+# Statistics over 200,000 catalogued recordings against the same statements in the sqlite3 shell.
+bash bench/stats.sh "$build"
 # The team archive: publishing against psql's \copy, and the team search over 1,000,000 rows against psql.
 bash bench/team.sh "$build"
 # Names and notes: 200,000 catalogued recordings searched by name and by note or tag, against the sqlite3 shell.

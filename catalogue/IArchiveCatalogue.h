@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "catalogue/CallFigures.h"
 #include "catalogue/CatalogueRebuildReport.h"
 #include "catalogue/CatalogueRecord.h"
 #include "catalogue/IArchiveWriteLock.h"
@@ -39,6 +40,14 @@ public:
     // lock and a check for every single lookup. The lookups run even where no such view could be had
     // (each then reports its own failure); the status says whether the view was taken and ended cleanly.
     virtual CatalogueStatus withSnapshot(const std::function<void()>& lookups) = 0;
+    // The counts statistics are made of, for the recordings that started from fromKey to toKey (start
+    // keys, both included). This default reads every live row; a store that can group rows itself should.
+    virtual CatalogueStatus callFigures(const std::string& fromKey, const std::string& toKey, CallFigureRows& out) {
+        std::vector<CatalogueRecord> records;
+        const CatalogueStatus status = liveRecords(records);
+        out = status == CatalogueStatus::Ok ? callFiguresOf(records, fromKey, toKey) : CallFigureRows{};
+        return status;
+    }
 };
 
 enum class CatalogueAccess { ReadOnly, ReadWrite };

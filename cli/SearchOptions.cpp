@@ -5,32 +5,23 @@
 
 namespace tapelink::cli {
 
-namespace {
-
-// CLI11 validators that accept exactly what the parsing functions accept.
-// hint follows the refusal: --to was once the archive folder in other commands.
-template <auto Parse>
-CLI::Validator acceptedBy(const std::string& description, const std::string& hint = {}) {
+CLI::Validator searchDateValidator(const std::string& hint) {
     return CLI::Validator(
-        [description, hint](std::string& text) {
-            return Parse(text)
+        [hint](std::string& text) {
+            return parseSearchDate(text)
                        ? std::string()
                        : "不是 2000 到 2099 年间 YYYY-MM-DD 或 YYYY-MM-DD hh:mm[:ss] 形式的日期：" + text + hint;
         },
-        description);
+        "YYYY-MM-DD or YYYY-MM-DD hh:mm[:ss] from 2000 to 2099");
 }
 
-}  // namespace
-
 void SearchOptions::addTo(CLI::App& command) {
-    const std::string dateHelp = "YYYY-MM-DD or YYYY-MM-DD hh:mm[:ss] from 2000 to 2099";
     m_options.clear();
     m_options.push_back(
         command.add_option("--from", m_from, "Start date, counted from 00:00 of its day (default 2010-03-01)")
-            ->check(acceptedBy<parseSearchDate>(dateHelp)));
-    m_options.push_back(
-        command.add_option("--to", m_to, "End date, counted up to 23:59 of its day (default now)")
-            ->check(acceptedBy<parseSearchDate>(dateHelp, "（--to 是结束日期；存档文件夹请用 --archive DIR）")));
+            ->check(searchDateValidator()));
+    m_options.push_back(command.add_option("--to", m_to, "End date, counted up to 23:59 of its day (default now)")
+                            ->check(searchDateValidator(kToIsADate)));
     m_options.push_back(
         command.add_option("--side", m_side, "Side of the call")->check(oneOf({"all", "caller", "called"})));
     m_options.push_back(

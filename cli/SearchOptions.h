@@ -8,6 +8,11 @@
 
 namespace tapelink::cli {
 
+// A check that accepts exactly the dates parseSearchDate accepts; hint follows the refusal.
+CLI::Validator searchDateValidator(const std::string& hint = {});
+// The hint after a refused --to: --to was once the archive folder in other commands.
+inline constexpr const char* kToIsADate = "（--to 是结束日期；存档文件夹请用 --archive DIR）";
+
 // The search criteria options shared by `search` and `export --search`, with the search dialog's
 // defaults (from 2010-03-01 00:00:00 to now, every side and kind, any number).
 class SearchOptions {

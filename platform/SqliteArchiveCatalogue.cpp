@@ -12,6 +12,7 @@
 #include "archive/StampedName.h"
 #include "platform/ArchiveWriteLock.h"
 #include "platform/CatalogueRebuild.h"
+#include "platform/SqliteCallFigures.h"
 #include "platform/SqliteCatalogueFiles.h"
 #include "platform/SqliteStatement.h"
 
@@ -180,6 +181,11 @@ CatalogueStatus SqliteArchiveCatalogue::withSnapshot(const std::function<void()>
     if (began != SQLITE_OK) return statusOf(began);
     const int ended = sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr);
     return ended == SQLITE_OK ? CatalogueStatus::Ok : statusOf(ended);
+}
+
+CatalogueStatus SqliteArchiveCatalogue::callFigures(const std::string& fromKey, const std::string& toKey,
+                                                    CallFigureRows& out) {
+    return sqliteCallFigures(m_db, fromKey, toKey, out);
 }
 
 CatalogueStatus SqliteArchiveCatalogue::apply(const CatalogueChanges& changes) {

@@ -30,6 +30,7 @@ public:
     CatalogueStatus findOrigin(const PhoneOrigin& origin, bool& archived) override;
     CatalogueStatus apply(const CatalogueChanges& changes) override;
     CatalogueStatus withSnapshot(const std::function<void()>& lookups) override;
+    CatalogueStatus callFigures(const std::string& fromKey, const std::string& toKey, CallFigureRows& out) override;
     // Kept in the same file, on the same connection.
     SqliteRecordingNotes& notes() { return *m_notes; }
     SqlitePhonebook& phonebook() { return m_phonebook; }

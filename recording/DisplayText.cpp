@@ -17,7 +17,10 @@ std::int64_t durationSeconds(std::int64_t fileSize) {
 }
 
 std::string durationText(std::int64_t fileSize) {
-    const std::int64_t seconds = durationSeconds(fileSize);
+    return secondsText(durationSeconds(fileSize));
+}
+
+std::string secondsText(std::int64_t seconds) {
     const std::int64_t h = seconds / 3600;
     const std::int64_t m = (seconds % 3600) / 60;
     const std::int64_t s = seconds % 60;

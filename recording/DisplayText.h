@@ -11,6 +11,8 @@ namespace tapelink {
 std::string durationText(std::int64_t fileSize);
 // The seconds that text shows.
 std::int64_t durationSeconds(std::int64_t fileSize);
+// "1小时1分1秒" for a number of seconds (a sum of durations, say).
+std::string secondsText(std::int64_t seconds);
 
 // "2K": kilobytes, rounding half a kilobyte up, never below 1.
 std::string sizeText(std::int64_t fileSize);

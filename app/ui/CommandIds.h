@@ -26,6 +26,8 @@ inline constexpr int kDeleteArchived = 32802;
 
 // The phonebook, after "文件查询".
 inline constexpr int kContacts = 32803;
+// The statistics window, after "联系人…".
+inline constexpr int kStatistics = 32806;
 
 inline constexpr int kPopupUploadFolder = 32794;
 inline constexpr int kPopupUploadSelected = 32795;

@@ -29,6 +29,7 @@
 #include "search/RecordingAnnotations.h"
 #include "search/ui/CQueryDlg.h"
 #include "sharing/ui/CShareDlg.h"
+#include "statistics/ui/CStatisticsDlg.h"
 
 namespace tapelink {
 
@@ -87,6 +88,9 @@ bool MainDialogCommands::runCommand(int id) {
         case cmd::kContacts:
             openPhonebook();
             return true;
+        case cmd::kStatistics:
+            openStatistics();
+            return true;
         case cmd::kPopupShare:
             sharePhoneSelection();
             return true;
@@ -140,7 +144,11 @@ void MainDialogCommands::openRecycleBin() {
 }
 
 void MainDialogCommands::openSearch() {
-    CQueryDlg search(&m_window, m_services.searchMessages, m_services.archiveChooser, m_window.columnWidths());
+    openSearchOver(&m_window, {});
+}
+
+void MainDialogCommands::openSearchOver(QWidget* owner, const std::function<void(CQueryDlg&)>& prepare) {
+    CQueryDlg search(owner, m_services.searchMessages, m_services.archiveChooser, m_window.columnWidths());
     connect(&search, &CQueryDlg::deviceArrived, &m_window, &CTapelinkDlg::onDeviceArrival);
     connect(&search, &CQueryDlg::deviceRemoved, &m_window, &CTapelinkDlg::onDeviceRemoval);
     connect(&search, &CQueryDlg::playRequested, this, [this, &search] { openPlayer(search); });
@@ -161,6 +169,7 @@ void MainDialogCommands::openSearch() {
     });
     const auto front =
         m_devices.push({[&search] { search.notifyDeviceArrived(); }, [&search] { search.notifyDeviceRemoved(); }});
+    if (prepare) prepare(search);
     search.exec();
 }
 
@@ -225,6 +234,27 @@ void MainDialogCommands::openPhonebook() {
     const auto front = m_devices.push({[this] { m_window.onDeviceArrival(); }, [this] { m_window.onDeviceRemoval(); }});
     phonebook.exec();
     if (changed) m_window.archive().contactsChanged();
+}
+
+void MainDialogCommands::openStatistics() {
+    if (m_window.settingsCopy().uploadFolder().empty() && !m_window.pickUploadFolder()) return;
+    CStatisticsDlg statistics(m_window.archive().catalogueOpener(), m_window.settingsCopy().uploadFolder(), &m_window);
+    connect(&statistics, &CStatisticsDlg::searchRequested, this, [this, &statistics](const QString& number) {
+        openSearchOver(&statistics, [&statistics, &number](CQueryDlg& search) {
+            search.searchFor(statistics.archiveFolder(), statistics.fromDate(), statistics.toDate(), number);
+        });
+    });
+    connect(&statistics, &CStatisticsDlg::exportRequested, this, [this, &statistics] {
+        const QString path =
+            m_services.chooseWorkbookFile(QDir::home().filePath(QStringLiteral("统计.xlsx")), &statistics);
+        if (path.isEmpty()) return;
+        std::string error;
+        if (!m_services.writeStatistics(QFile::encodeName(path).toStdString(), statistics.statistics(), error)) {
+            MessageBoxSink(&statistics).showMessage(error, MessageIcon::Warning);
+        }
+    });
+    const auto front = m_devices.push({[this] { m_window.onDeviceArrival(); }, [this] { m_window.onDeviceRemoval(); }});
+    statistics.exec();
 }
 
 void MainDialogCommands::editNote(const QString& path, QWidget* owner) {

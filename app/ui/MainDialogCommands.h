@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QString>
+#include <functional>
 
 #include "common/IListTexts.h"
 #include "common/IMessageSink.h"
@@ -16,9 +17,9 @@ struct MainWindowServices;
 
 // The main window's commands that work on the telephone's files or open a window of their own:
 // "永久删除" (32793, 32798), "回收站" (32777), "文件查询" (32771) with its player and export, and
-// "导出EXCEL" (32773), "联系人…" (32803), "分享…" (32804), and the notes the search and the player open. Each dialog
-// runs modally over its owner and takes the device notifications while it is open, passing them on towards the main
-// window.
+// "导出EXCEL" (32773), "联系人…" (32803), "统计" (32806), "分享…" (32804), and the notes the search and the player
+// open. Each dialog runs modally over its owner and takes the device notifications while it is open, passing them on
+// towards the main window.
 class MainDialogCommands : public QObject {
     Q_OBJECT
 public:
@@ -32,12 +33,16 @@ public:
     void openSearch();
     void exportPhoneList();
     void openPhonebook();
+    // "统计" of the upload folder; a number double-clicked there opens the search for it over the statistics.
+    void openStatistics();
     // The note dialog of the recording at path, over owner, on the catalogue of the recording's folder.
     void editNote(const QString& path, QWidget* owner);
     // 分享… for the telephone list's selected recordings.
     void sharePhoneSelection();
 
 private:
+    // The search dialog over owner; prepare (when given) fills it in before it shows.
+    void openSearchOver(QWidget* owner, const std::function<void(CQueryDlg&)>& prepare);
     void openPlayer(CQueryDlg& search);
     // The share dialog over owner; the telephone and the upload folder are never written into.
     void shareRecordings(std::vector<ShareItem> items, std::vector<std::string> protectedFolders, QWidget* owner);

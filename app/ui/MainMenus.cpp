@@ -50,6 +50,7 @@ MainMenus buildMainMenus(QWidget* owner) {
     menus.bar->addMenu(upload);
     addCommand(menus, menus.bar, {"文件查询", kSearch});
     addCommand(menus, menus.bar, {"联系人…", kContacts});
+    addCommand(menus, menus.bar, {"统计", kStatistics});
     addCommand(menus, menus.bar, {"导出EXCEL", kExportExcel});
     addCommand(menus, menus.bar, {"回收站", kRecycleBin});
     menus.bar->addMenu(addPopup(menus, menus.bar, "帮助", {{"关于系统", kAbout}}));

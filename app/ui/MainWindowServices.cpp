@@ -12,6 +12,7 @@
 #include "platform/LibraryShareTools.h"
 #include "platform/SndfileOpusEncoder.h"
 #include "platform/XlsxSpreadsheet.h"
+#include "platform/XlsxStatisticsWorkbook.h"
 
 namespace tapelink {
 
@@ -43,6 +44,10 @@ std::unique_ptr<ISpreadsheet> desktopSpreadsheet() {
 
 std::unique_ptr<ISpreadsheet> workbookFile(const std::string& path) {
     return std::make_unique<XlsxSpreadsheet>(path);
+}
+
+bool statisticsWorkbook(const std::string& path, const CallStatistics& statistics, std::string& error) {
+    return writeStatisticsWorkbook(path, statistics, error);
 }
 
 ContactFileFormats desktopContactFiles() {

@@ -19,6 +19,7 @@
 #include "search/ui/IArchiveFileChooser.h"
 #include "sharing/IShareTools.h"
 #include "sharing/ui/CShareDlg.h"
+#include "statistics/CallStatistics.h"
 
 class QWidget;
 
@@ -28,6 +29,8 @@ namespace tapelink {
 std::unique_ptr<ISpreadsheet> desktopSpreadsheet();
 // A new workbook written to path, replacing a file there only once it is complete.
 std::unique_ptr<ISpreadsheet> workbookFile(const std::string& path);
+// The statistics' workbook with its chart, written to path.
+bool statisticsWorkbook(const std::string& path, const CallStatistics& statistics, std::string& error);
 // CSV and vCard files read, and CSV written, by the core's contact file formats.
 ContactFileFormats desktopContactFiles();
 // MP3 conversion, zip files and index workbooks for "分享…".
@@ -50,6 +53,9 @@ struct MainWindowServices {
     // workbook written there.
     std::function<QString(const QString& suggestedPath, QWidget* owner)> chooseWorkbookFile = askWorkbookFile;
     std::function<std::unique_ptr<ISpreadsheet>(const std::string& path)> makeWorkbookFile = workbookFile;
+    // The statistics window's export: its tables and a chart written into the workbook at path.
+    std::function<bool(const std::string& path, const CallStatistics& statistics, std::string& error)> writeStatistics =
+        statisticsWorkbook;
     // The player's devices; null for the desktop's decoder, sound output and mixer.
     const PlayerDevices* playerDevices = nullptr;
     // Where the desktop's player keeps the listener's speed and silence choices; null: not kept.

@@ -17,9 +17,9 @@
 
 #include "common/ui/MessageBoxSink.h"
 #include "common/ui/RememberedColumnWidths.h"
-#include "common/ui/RightAlignedCalendar.h"
 #include "search/SearchMessages.h"
 #include "search/ui/ArchiveFileChooser.h"
+#include "search/ui/SearchDatePicker.h"
 #include "search/ui/SearchResultModel.h"
 
 namespace tapelink {
@@ -78,14 +78,9 @@ CQueryDlg::~CQueryDlg() {
 void CQueryDlg::buildControls() {
     // Created in tab order, so the focus chain is the order of the ids.
     const auto makePicker = [this](const char* id, int x) {
-        auto* picker = new QDateTimeEdit(this);
+        QDateTimeEdit* picker = makeSearchDatePicker(this);
         picker->setObjectName(QString::fromLatin1(id));
         picker->setGeometry(dialogRect(x, 21, 100, 13));
-        picker->setDisplayFormat(QStringLiteral("yyyy年M月d日"));
-        dropCalendarRightAligned(*picker);
-        // A start key holds two year digits of the century 2000.
-        picker->setDateTimeRange(QDateTime(QDate(2000, 1, 1), QTime(0, 0)),
-                                 QDateTime(QDate(2099, 12, 31), QTime(23, 59, 59)));
         return picker;
     };
     m_start = makePicker("1044", 57);
@@ -267,6 +262,14 @@ void CQueryDlg::withAnnotations(const std::string& folder, const std::function<v
     m_search.setAnnotations(&annotations);
     run(annotations);
     m_search.setAnnotations(nullptr);
+}
+
+void CQueryDlg::searchFor(const std::string& folder, const QDate& from, const QDate& to, const QString& number) {
+    m_start->setDateTime(QDateTime(from, QTime(0, 0)));
+    m_end->setDateTime(QDateTime(to, QTime(23, 59, 59)));
+    m_number->setText(number);
+    m_search.setSearchFolder(folder);
+    RunSearch();
 }
 
 void CQueryDlg::RunSearch() {

@@ -55,6 +55,8 @@ public:
     const std::string& searchFolder() const { return m_search.searchFolder(); }
     // Where the "姓名" column's names come from; null shows none.
     void setContactDirectory(std::shared_ptr<const ContactDirectory> directory);
+    // Searches folder for number between the two days, the criteria shown in the fields as if typed.
+    void searchFor(const std::string& folder, const QDate& from, const QDate& to, const QString& number);
     // Opens the searched folder's catalogue for its notes (read only, nothing is created); null: no notes.
     void setCatalogueOpener(IArchiveCatalogueOpener* opener) { m_catalogues = opener; }
 

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <filesystem>
+#include <map>
 #include <nlohmann/json.hpp>
 
 #include "tests/support/CliRunner.h"
@@ -152,4 +154,51 @@ TEST_F(SearchCliTest, ShareTakesTheSearchCriteriaAndLeavesNothingOnBadInput) {
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_NE(result.err.find("无法转换录音 " + archive()), std::string::npos) << result.err;
     EXPECT_EQ(VolumeBuilder::sortedNames(work.path()), (std::vector<std::string>{"archive", "out"}));
+}
+
+// Statistics count from the catalogue what the search finds by reading the files: per month across a year's
+// and months' ends, and per number.
+TEST_F(SearchCliTest, StatsCountWhatTheSearchFinds) {
+    recording("VOA00001.WAV", 'Z', "111", 24, 12, 31, 23, 59);
+    recording("VOI00002.WAV", 'B', "222", 25, 1, 1, 0, 0);
+    recording("VOC00003.WAV", 'Z', "222", 25, 1, 31, 23, 59);
+    recording("VOB00004.WAV", 'Z', "", 25, 2, 28, 8, 0);
+    recording("VOA00005.WAV", 'B', "111", 25, 2, 1, 0, 0);
+    recording("VOA00006.WAV", 'Z', "333", 25, 4, 30, 12, 0);
+    ASSERT_EQ(runCli({"archive", "rebuild", archive()}).exitCode, 0);
+    const auto found = nlohmann::json::parse(run({archive(), "--json"}).out);
+    std::map<std::string, std::array<int, 3>> perMonth;  // all, calls, voice messages
+    std::map<std::string, int> perNumber;
+    for (const auto& row : found) {
+        auto& month = perMonth[row["开始时间"].get<std::string>().substr(0, 7)];
+        ++month[0];
+        month[1] += row["录音类型"] == "通话录音";
+        month[2] += row["录音类型"] == "留言录音";
+        if (row["录音类型"] != "本地录音") ++perNumber[row["电话号码"]];
+    }
+
+    std::array<int, 3> totals{};
+    for (const auto& [month, counts] : perMonth) {
+        for (std::size_t i = 0; i < totals.size(); ++i) totals[i] += counts[i];
+    }
+
+    const CliResult months = runCli({"stats", archive(), "--by", "month"});
+    ASSERT_EQ(months.exitCode, 0) << months.err;
+    const std::vector<std::string> lines = splitLines(months.out);
+    ASSERT_EQ(lines.size(), 6u);  // 2024-12 to 2025-04, March without calls, and the totals
+    for (const std::string& line : lines) {
+        const std::vector<std::string> cells = splitCells(line);
+        ASSERT_EQ(cells.size(), 8u);
+        const std::array<int, 3> expected = cells[0] == "合计" ? totals : perMonth[cells[0]];
+        EXPECT_EQ(cells[1], std::to_string(expected[0])) << line;
+        EXPECT_EQ(cells[5], std::to_string(expected[1])) << line;
+        EXPECT_EQ(cells[6], std::to_string(expected[2])) << line;
+    }
+
+    const CliResult numbers = runCli({"stats", archive(), "--by", "number", "--json"});
+    ASSERT_EQ(numbers.exitCode, 0) << numbers.err;
+    const auto rows = nlohmann::json::parse(numbers.out);
+    ASSERT_EQ(rows.size(), perNumber.size());
+    for (const auto& row : rows) EXPECT_EQ(row["合计次数"], perNumber[row["电话号码"]]) << row.dump();
+    EXPECT_EQ(rows[0]["电话号码"], "111");  // two calls, most first
 }

@@ -215,13 +215,15 @@ private slots:
         const QList<QAction*> top = bar->actions();
         QStringList topTexts;
         for (QAction* action : top) topTexts << action->text();
-        // "联系人…" follows "文件查询".
-        QCOMPARE(topTexts, (QStringList{"文件上传", "文件查询", "联系人…", "导出EXCEL", "回收站", "帮助", "退出"}));
+        // "联系人…" follows "文件查询", and "统计" follows it.
+        QCOMPARE(topTexts,
+                 (QStringList{"文件上传", "文件查询", "联系人…", "统计", "导出EXCEL", "回收站", "帮助", "退出"}));
         QCOMPARE(top[1]->data().toInt(), 32771);
         QCOMPARE(top[2]->data().toInt(), 32803);
-        QCOMPARE(top[3]->data().toInt(), 32773);
-        QCOMPARE(top[4]->data().toInt(), 32777);
-        QCOMPARE(top[6]->data().toInt(), 32772);
+        QCOMPARE(top[3]->data().toInt(), 32806);
+        QCOMPARE(top[4]->data().toInt(), 32773);
+        QCOMPARE(top[5]->data().toInt(), 32777);
+        QCOMPARE(top[7]->data().toInt(), 32772);
 
         auto checkPopup = [](QMenu* menu, const std::vector<int>& ids, const QStringList& texts) {
             QVERIFY(menu != nullptr);
@@ -239,13 +241,13 @@ private slots:
                    uploadTexts + QStringList{"上传新录音", "插入电话机时自动上传新录音", "校验存档", "删除已存档录音",
                                              "压缩存档…"});
         QVERIFY(window->action(32800)->isCheckable());
-        checkPopup(top[5]->menu(), {32776}, {"关于系统"});
+        checkPopup(top[6]->menu(), {32776}, {"关于系统"});
         QMenu* popup = window->findChild<QMenu*>(QStringLiteral("145"));
         QCOMPARE(popup, window->listPopup());
         // 分享… follows the pop-up's own items.
         checkPopup(popup, {32794, 32795, 32796, 32797, 32798, 32804}, uploadTexts + QStringList{"分享…"});
 
-        for (int id : {32789, 32790, 32791, 32792, 32793, 32771, 32773, 32777, 32776, 32772, 32794, 32798}) {
+        for (int id : {32789, 32790, 32791, 32792, 32793, 32771, 32806, 32773, 32777, 32776, 32772, 32794, 32798}) {
             QVERIFY2(window->action(id) != nullptr, qPrintable(QString::number(id)));
             QCOMPARE(window->findChild<QAction*>(QString::number(id)), window->action(id));
         }

@@ -14,6 +14,7 @@
 #include <QPainter>
 #include <QProgressBar>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
@@ -54,6 +55,7 @@
 #include "settings/ProfileFolder.h"
 #include "settings/SettingsStore.h"
 #include "sharing/ui/CShareDlg.h"
+#include "statistics/ui/CStatisticsDlg.h"
 #include "tests/support/FakeAudioDecoder.h"
 #include "tests/support/FakeAudioOutput.h"
 #include "tests/support/FakeMixer.h"
@@ -398,6 +400,20 @@ std::vector<Shot> shots() {
          [](ShotContext& c) {
              CPhonebookDlg phonebook(c.phonebook(), {}, {}, &c.messages, nullptr, &c.mainWindow());
              return withCaption(phonebook);
+         }},
+        {"statistics",
+         [](ShotContext& c) {
+             // The archive's own phonebook names its numbers, as the contacts of the phonebook picture do.
+             std::vector<Contact> contacts;
+             c.phonebook().contacts(contacts);
+             for (Contact& contact : contacts) contact.id = 0;
+             CatalogueOpening archive = c.catalogues.open(c.archive.folder(), CatalogueAccess::ReadWrite);
+             ContactImportCounts counts;
+             if (archive.phonebook) archive.phonebook->import(contacts, counts);
+             CStatisticsDlg statistics(c.catalogues, c.archive.folder(), &c.mainWindow());
+             QSignalSpy counted(&statistics, &CStatisticsDlg::counted);
+             if (!counted.wait(10000)) std::cerr << "no statistics in time\n";
+             return withCaption(statistics);
          }},
         {"contact-edit",
          [](ShotContext& c) {

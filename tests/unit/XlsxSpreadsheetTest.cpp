@@ -18,6 +18,7 @@
 #include "platform/DesktopSpreadsheetOpener.h"
 #include "platform/ExportCache.h"
 #include "platform/XlsxSpreadsheet.h"
+#include "platform/XlsxStatisticsWorkbook.h"
 #include "tests/support/RecordingMessages.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/VolumeBuilder.h"
@@ -201,6 +202,29 @@ TEST(XlsxFileWorkbookTest, MissingFolderIsReportedAndNothingIsWritten) {
     ASSERT_EQ(messages.texts.size(), 1U);
     EXPECT_NE(messages.texts.front().find("missing/list.xlsx"), std::string::npos);
     EXPECT_TRUE(VolumeBuilder::sortedNames(folder.path()).empty());
+}
+
+// The chart sheet draws the periods' rows of the period sheet, not its 合计 row; counts are numbers.
+TEST(XlsxFileWorkbookTest, StatisticsChartCoversEveryPeriodButTheTotals) {
+    TempFolder folder;
+    CallStatistics statistics;
+    for (const char* label : {"2025-01", "2025-02", "2025-03"}) {
+        statistics.periods.push_back({label});
+        statistics.periods.back().add(CallClass::Outgoing, 2, 120);
+        statistics.totals.add(CallClass::Outgoing, 2, 120);
+    }
+    const std::string target = folder.path() + "统计.xlsx";
+    std::string error;
+    ASSERT_TRUE(writeStatisticsWorkbook(target, statistics, error)) << error;
+    EXPECT_EQ(VolumeBuilder::sortedNames(folder.path()), std::vector<std::string>{"统计.xlsx"});
+    const std::string chart = zipMember(target, "xl/charts/chart1.xml");
+    EXPECT_NE(chart.find("$A$2:$A$4<"), std::string::npos) << chart;
+    EXPECT_NE(chart.find("$D$2:$D$4<"), std::string::npos) << chart;
+    const std::string periods = zipMember(target, "xl/worksheets/sheet1.xml");
+    EXPECT_NE(periods.find("<c r=\"D5\"><v>6</v></c>"), std::string::npos) << periods;  // 合计 of 主叫
+
+    EXPECT_FALSE(writeStatisticsWorkbook(folder.path() + "missing/统计.xlsx", statistics, error));
+    EXPECT_NE(error.find("missing/统计.xlsx"), std::string::npos);
 }
 
 TEST(XlsxFileWorkbookTest, BytesThatAreNotUtf8BecomeReplacementCharacters) {

@@ -1,0 +1,116 @@
+// The statistics window: its chart drawn offscreen against the figures, and the window over a catalogue.
+#include <QSignalSpy>
+#include <QTableWidget>
+#include <QtTest>
+
+#include "platform/SqliteCatalogueOpener.h"
+#include "statistics/ui/CStatisticsDlg.h"
+#include "statistics/ui/CallChart.h"
+#include "tests/support/TempFolder.h"
+
+using namespace tapelink;
+using namespace tapelink::test;
+
+namespace {
+
+PeriodFigures period(const char* label, std::int64_t outgoing, std::int64_t incoming, std::int64_t local) {
+    PeriodFigures figures;
+    figures.label = label;
+    figures.add(CallClass::Outgoing, outgoing, outgoing * 60);
+    figures.add(CallClass::Incoming, incoming, incoming * 30);
+    figures.add(CallClass::Local, local, local * 5);
+    return figures;
+}
+
+CatalogueRecord call(const std::string& name, char direction, const std::string& number, const std::string& start) {
+    CatalogueRecord record;
+    record.fileName = name;
+    record.size = 512 + 4000 * 10;
+    record.hasInfo = true;
+    record.direction = direction;
+    record.phoneNumber = number;
+    record.startKey = start;
+    record.kind = name.substr(2, 1);
+    record.archivedBy = "upload";
+    return record;
+}
+
+}  // namespace
+
+class CStatisticsDlgTest : public QObject {
+    Q_OBJECT
+private slots:
+    void barsStandForTheirPeriodsFigures() {
+        CallChart chart;
+        chart.resize(400, 240);
+        chart.setPeriods({period("2025-01", 2, 1, 0), period("2025-02", 0, 0, 0), period("2025-03", 0, 0, 6)});
+        const QImage image = chart.grab().toImage();
+
+        const QRect first = chart.barRect(0);
+        const QRect third = chart.barRect(2);
+        QVERIFY(chart.barRect(1).isEmpty());
+        QVERIFY(!first.isEmpty());
+        // Heights in proportion to the counts (3 and 6), on one base line.
+        QVERIFY(std::abs(third.height() - 2 * first.height()) <= 1);
+        QCOMPARE(first.bottom(), third.bottom());
+        for (int i = 0; i < 3; ++i) {
+            const QRect column = i == 1 ? QRect(first.center().x() + (third.center().x() - first.center().x()) / 2,
+                                                first.bottom() - 2, 1, 1)
+                                        : chart.barRect(i);
+            QCOMPARE(chart.periodAt(column.center()), i);
+        }
+        // From the bottom: two thirds 主叫, one third 被叫; the third bar all local.
+        const auto colourAt = [&](int x, int y) { return image.pixelColor(x, y); };
+        QCOMPARE(colourAt(first.center().x(), first.bottom() - first.height() / 3),
+                 CallChart::classColour(CallClass::Outgoing));
+        QCOMPARE(colourAt(first.center().x(), first.top() + first.height() / 6),
+                 CallChart::classColour(CallClass::Incoming));
+        QCOMPARE(colourAt(third.center().x(), third.center().y()), CallChart::classColour(CallClass::Local));
+        // The empty period's column shows the background where a bar would stand.
+        QCOMPARE(colourAt(first.center().x() + (third.center().x() - first.center().x()) / 2, first.center().y()),
+                 chart.palette().base().color());
+
+        const QString tip = chart.figuresText(0);
+        QVERIFY2(tip.contains(QStringLiteral("共 3 次")) && tip.contains(QStringLiteral("时长 2分30秒")),
+                 qPrintable(tip));
+    }
+
+    void windowShowsTheCatalogueFiguresAndAsksForANumbersSearch() {
+        TempFolder folder;
+        SqliteCatalogueOpener opener;
+        {
+            CatalogueOpening opening = opener.open(folder.path(), CatalogueAccess::ReadWrite);
+            QVERIFY(opening.catalogue != nullptr);
+            CatalogueChanges changes;
+            changes.upserts = {call("VOA00001.WAV", 'Z', "13900000009", "2412311200"),
+                               call("VOA00002.WAV", 'Z', "13900000009", "2501020800"),
+                               call("VOA00003.WAV", 'B', "02100000001", "2501030800")};
+            QCOMPARE(opening.catalogue->apply(changes), CatalogueStatus::Ok);
+        }
+        CStatisticsDlg window(opener, folder.path());
+        QSignalSpy counted(&window, &CStatisticsDlg::counted);
+        QVERIFY(counted.wait(5000));
+        QCOMPARE(window.chart().periods().size(), 2u);  // December and January
+        QCOMPARE(window.chart().periods()[1].count(), 2);
+        QCOMPARE(window.statistics().totals.count(), 3);
+
+        auto* called = window.findChild<QTableWidget*>(QStringLiteral("mostCalled"));
+        QVERIFY(called != nullptr);
+        QCOMPARE(called->rowCount(), 1);
+        QCOMPARE(called->item(0, 0)->text(), QStringLiteral("13900000009"));
+        QCOMPARE(called->item(0, 2)->text(), QStringLiteral("2"));
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QSignalSpy search(&window, &CStatisticsDlg::searchRequested);
+        const QRect cell = called->visualItemRect(called->item(0, 0));
+        // A double click is a press, a release and a second press that Qt reports as the double click.
+        QTest::mousePress(called->viewport(), Qt::LeftButton, {}, cell.center());
+        QTest::mouseRelease(called->viewport(), Qt::LeftButton, {}, cell.center());
+        QTest::mouseDClick(called->viewport(), Qt::LeftButton, {}, cell.center());
+        QCOMPARE(search.count(), 1);
+        QCOMPARE(search[0][0].toString(), QStringLiteral("13900000009"));
+    }
+};
+
+QTEST_MAIN(CStatisticsDlgTest)
+#include "CStatisticsDlgTest.moc"
