@@ -15,6 +15,7 @@
 #include "export/ISpreadsheet.h"
 #include "phone/CategoryCriteria.h"
 #include "phone/OverwriteDecision.h"
+#include "phone/ui/PhoneListingJob.h"
 #include "playback/ui/CPlayDlg.h"
 #include "search/ui/IArchiveFileChooser.h"
 #include "sharing/IShareTools.h"
@@ -74,6 +75,8 @@ struct MainWindowServices {
     // program).
     std::shared_ptr<IShareTools> shareTools = desktopShareTools();
     CShareDlg::Offer shareOffer = &CShareDlg::offerDesktop;
+    // Reads the telephone's catalogue, on the listing's worker thread.
+    PhoneListingJob::Scan scanPhone = &ScanCatalogue;
 
 private:
     static std::function<bool(const QString&, QWidget*)> defaultConfirm();
