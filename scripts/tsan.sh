@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds the upload, restore and listing workers' tests with ThreadSanitizer (the GUI included, for the jobs that
+# Builds the upload and restore workers' tests with ThreadSanitizer (the GUI included, for the jobs that
 # run the workers behind the windows) and runs them; any report fails. Qt is not built with
 # ThreadSanitizer: tests/tsan.supp and scripts/tsan_reports.py leave aside races made wholly inside Qt.
 # Usage: scripts/tsan.sh [BUILD_DIR]   (default build-tsan)
