@@ -28,7 +28,7 @@ files=("$work"/phone/voice/*)
 cat "${files[@]}" >/dev/null  # every side reads from the page cache
 
 expect_all_archived() {
-    grep -q "^0 archived, ${#files[@]} already archived, 0 failed$" "$1" \
+    grep -q "^新存档 0 个，此前已存档 ${#files[@]} 个，失败 0 个$" "$1" \
         || { echo "upload_new: not everything counted as archived: $(cat "$1")" >&2; exit 1; }
 }
 

@@ -31,6 +31,7 @@
 #include "common/ui/DialogFont.h"
 #include "common/ui/RememberedColumnWidths.h"
 #include "phone/DeviceStatus.h"
+#include "phone/ui/PhoneListingJob.h"
 #include "settings/ArchivePreferences.h"
 #include "settings/ProfileFolder.h"
 
@@ -142,10 +143,12 @@ CTapelinkDlg::CTapelinkDlg(SettingsStore& settingsStore, const IDeviceLocator& l
         QDialog::done(result);
     });
 
+    m_listing = new PhoneListingJob(m_services.scanPhone, this);
+    connect(m_listing, &PhoneListingJob::listed, this, &CTapelinkDlg::onListed);
+
     m_driveRoot = m_locator.FindPhoneDrive();
     if (!m_driveRoot.empty()) {
-        scanPhone();
-        setStatusText(kStatusConnected);
+        scanPhone(false);
     } else {
         setStatusText(kStatusDisconnected);
     }
@@ -165,6 +168,7 @@ CTapelinkDlg::~CTapelinkDlg() {
     delete m_archive;
     delete m_uploads;
     delete m_commands;
+    delete m_listing;
 }
 
 void CTapelinkDlg::setStatusText(const std::string& statusText) {
@@ -182,6 +186,10 @@ std::vector<int> CTapelinkDlg::selectedRows() const {
     for (const QModelIndex& index : m_list->selectionModel()->selectedRows()) rows.push_back(index.row());
     std::sort(rows.begin(), rows.end());
     return rows;
+}
+
+bool CTapelinkDlg::listingPending() const {
+    return m_listing->isPending();
 }
 
 void CTapelinkDlg::setProgressAreaShown(bool shown) {
@@ -229,15 +237,16 @@ void CTapelinkDlg::onDeviceArrival() {
     if (!m_driveRoot.empty()) return;
     m_driveRoot = m_locator.FindPhoneDrive();
     if (m_driveRoot.empty()) return;
-    scanPhone();
-    setStatusText(kStatusConnected);
-    m_archive->phoneArrived();
+    scanPhone(true);
 }
 
 void CTapelinkDlg::onDeviceRemoval() {
     if (m_driveRoot.empty()) return;
     if (m_locator.FindPhoneDrive() == m_driveRoot) return;
     m_driveRoot.clear();
+    // A listing of the telephone that went is not shown.
+    m_listing->cancel();
+    m_arrivalListing = false;
     m_model->clear();
     setStatusText(kStatusDisconnected);
 }
@@ -245,8 +254,7 @@ void CTapelinkDlg::onDeviceRemoval() {
 void CTapelinkDlg::onPhoneRescan() {
     // An empty root would make the scan read the working folder as if it were a telephone.
     if (m_driveRoot.empty()) return;
-    scanPhone();
-    setStatusText(kStatusConnected);
+    scanPhone(false);
 }
 
 void CTapelinkDlg::resizeEvent(QResizeEvent* event) {
@@ -274,7 +282,8 @@ void CTapelinkDlg::runCommand(int id) {
         accept();
         return;
     }
-    if (m_uploadRunning) return;
+    // Nothing acts on a list that is about to be replaced.
+    if (m_uploadRunning || m_listing->isPending()) return;
     switch (id) {
         case cmd::kUploadFolder:
         case cmd::kPopupUploadFolder:
@@ -296,6 +305,8 @@ void CTapelinkDlg::dispatchCommand(int id) {
 }
 
 void CTapelinkDlg::done(int result) {
+    // A closed window shows no listing; the scan itself ends on its own and is waited for with the window.
+    if (m_listing != nullptr) m_listing->cancel();
     // No thread is killed: the worker is asked to stop and the window waits for its end.
     if (m_uploads != nullptr && m_uploads->isRunning()) {
         m_pendingClose = result;
@@ -320,12 +331,25 @@ void CTapelinkDlg::onUploadWorkerEnded() {
     QDialog::done(result);
 }
 
-void CTapelinkDlg::scanPhone() {
-    m_scannedEntries.clear();
-    ScanCatalogue(m_driveRoot, m_phoneIndex, *this, m_messages);
-    m_model->setEntries(std::move(m_scannedEntries));
-    m_scannedEntries.clear();
+void CTapelinkDlg::scanPhone(bool arrival) {
+    m_arrivalListing = m_arrivalListing || arrival;
+    // The rows shown stay until the new ones are there; the caption says they are being read.
+    setStatusText(kStatusReading);
+    m_listing->start(m_driveRoot, m_phoneIndex);
+}
+
+void CTapelinkDlg::onListed(const PhoneListing& listing) {
+    const bool arrival = m_arrivalListing;
+    m_arrivalListing = false;
+    const std::vector<std::pair<std::string, MessageIcon>> texts = listing.messages;
+    m_phoneIndex = listing.header;
+    m_model->setEntries(listing.entries);
     if (m_archive != nullptr) m_archive->listChanged();
+    setStatusText(kStatusConnected);
+    emit listingShown();
+    for (const auto& [text, icon] : texts) m_messages.showMessage(text, icon);
+    // A message box lets other events run: the telephone may have gone, or be read again, meanwhile.
+    if (arrival && !m_driveRoot.empty() && !m_listing->isPending()) m_archive->phoneArrived();
 }
 
 void CTapelinkDlg::relayout() {
@@ -364,15 +388,6 @@ void CTapelinkDlg::onStopClicked() {
     }
     // Without a worker this hides the progress area that a start without a thread left shown.
     m_uploads->requestStop();
-}
-
-void CTapelinkDlg::clearRows() {
-    m_scannedEntries.clear();
-    m_model->clear();
-}
-
-void CTapelinkDlg::addRecordingRow(const RecordingEntry& entry, int) {
-    m_scannedEntries.push_back(entry);
 }
 
 }  // namespace tapelink

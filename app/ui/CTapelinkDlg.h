@@ -12,7 +12,6 @@
 #include "app/ui/MainWindowServices.h"
 #include "common/IListTexts.h"
 #include "common/IMessageSink.h"
-#include "phone/CatalogueScan.h"
 #include "phone/IDeviceLocator.h"
 #include "phone/PhoneIndexHeader.h"
 #include "settings/ColumnWidthsFile.h"
@@ -33,13 +32,17 @@ class MainArchiveController;
 class MainDialogCommands;
 class MainUploadController;
 class PhoneListModel;
+class PhoneListingJob;
+struct PhoneListing;
 
 // The main window (dialog 102): the device status in the caption, the phone list 1003, the menus 130
 // and 145, and the progress area (bar 1052, Stop button 1010) of an upload. It follows the telephone
 // through the device locator whenever a device arrives or goes, and holds the process's one
-// in-memory copy of the telephone's index header. The commands are carried out by MainUploadController
+// in-memory copy of the telephone's index header. The telephone is listed on a worker (PhoneListingJob)
+// and the listing shown when it is done; until then the caption says the catalogue is being read and
+// every command but "退出" does nothing, as during an upload. The commands are carried out by MainUploadController
 // (uploads) and MainDialogCommands (delete, recycle bin, search, export).
-class CTapelinkDlg : public QDialog, private ICatalogueView, private IArchiveWindow {
+class CTapelinkDlg : public QDialog, private IArchiveWindow {
     Q_OBJECT
 public:
     CTapelinkDlg(SettingsStore& settingsStore, const IDeviceLocator& locator, IMessageSink& messages,
@@ -61,6 +64,9 @@ public:
     QTableView* listView() const { return m_list; }
     // Selected rows in ascending order.
     std::vector<int> selectedRows() const;
+    // True from the start of a listing of the telephone until it is shown (or dropped, when the telephone
+    // went meanwhile).
+    bool listingPending() const;
 
     // The progress area of an upload.
     bool progressAreaShown() const { return m_progressAreaShown; }
@@ -113,6 +119,8 @@ signals:
     // The Stop button was pressed. Without a running upload the window also hides the progress area.
     void stopRequested();
     void statusTextChanged(const QString& statusText);
+    // A listing of the telephone is shown: its rows, the index header, the caption, then its messages.
+    void listingShown();
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -121,16 +129,15 @@ protected:
 
 private:
     void runCommand(int id);
-    void scanPhone();
+    // Starts a listing; arrival: the telephone has just arrived (its new recordings may be uploaded).
+    void scanPhone(bool arrival);
+    void onListed(const PhoneListing& listing);
     void relayout();
     void onStopClicked();
     void dispatchCommand(int id);
     void onUploadWorkerEnded();
 
     QWidget* dialogOwner() override { return this; }
-    // ICatalogueView: the scan's rows are collected and shown in one go.
-    void clearRows() override;
-    void addRecordingRow(const RecordingEntry& entry, int position) override;
 
     SettingsStore& m_settingsStore;
     const IDeviceLocator& m_locator;
@@ -145,7 +152,7 @@ private:
     bool m_uploadFolderConfirmed = false;
     bool m_progressAreaShown = false;
     bool m_uploadRunning = false;
-    std::vector<RecordingEntry> m_scannedEntries;
+    bool m_arrivalListing = false;  // the pending listing follows an arrival
     // Shared with the lists' keepers, which write the last drag when their list goes after this window.
     std::shared_ptr<ColumnWidthsFile> m_columnWidths = std::make_shared<ColumnWidthsFile>();
 
@@ -160,6 +167,7 @@ private:
     MainUploadController* m_uploads = nullptr;
     MainDialogCommands* m_commands = nullptr;
     MainArchiveController* m_archive = nullptr;
+    PhoneListingJob* m_listing = nullptr;
     std::optional<int> m_pendingClose;  // the result to close with once the upload worker has ended
 };
 

@@ -15,6 +15,7 @@
 #include "export/ISpreadsheet.h"
 #include "phone/CategoryCriteria.h"
 #include "phone/OverwriteDecision.h"
+#include "phone/ui/PhoneListingJob.h"
 #include "playback/ui/CPlayDlg.h"
 #include "search/ui/IArchiveFileChooser.h"
 #include "sharing/IShareTools.h"
@@ -84,6 +85,8 @@ struct MainWindowServices {
     // One encoder per compaction, made on the worker that uses it.
     std::function<std::unique_ptr<IAudioEncoder>()> makeCompactEncoder = desktopCompactEncoder;
     CShareDlg::Offer shareOffer = &CShareDlg::offerDesktop;
+    // Reads the telephone's catalogue, on the listing's worker thread.
+    PhoneListingJob::Scan scanPhone = &ScanCatalogue;
 
 private:
     static std::function<bool(const QString&, QWidget*)> defaultConfirm();

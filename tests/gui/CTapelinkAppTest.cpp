@@ -66,14 +66,18 @@ private slots:
         std::string uploadFolder;
         QString caption;
         int rows = -1;
-        QTimer::singleShot(0, this, [&] {
-            if (auto* window = qobject_cast<CTapelinkDlg*>(QApplication::activeModalWidget())) {
-                uploadFolder = window->settingsCopy().uploadFolder();
-                caption = window->windowTitle();
-                rows = window->listTexts().rowCount();
-                window->action(cmd::kExit)->trigger();
-            }
+        // Looked at once the telephone's listing is shown.
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, this, [&] {
+            auto* window = qobject_cast<CTapelinkDlg*>(QApplication::activeModalWidget());
+            if (window == nullptr || window->listingPending()) return;
+            poll.stop();
+            uploadFolder = window->settingsCopy().uploadFolder();
+            caption = window->windowTitle();
+            rows = window->listTexts().rowCount();
+            window->action(cmd::kExit)->trigger();
         });
+        poll.start(10);
         QVERIFY(!app.StartUp());
         QCOMPARE(uploadFolder, std::string("/srv/录音"));
         QCOMPARE(caption, QString::fromStdString(mainCaption(kStatusConnected)));

@@ -12,7 +12,11 @@
 #include <QTableView>
 #include <QTimer>
 #include <QtTest>
+#include <chrono>
+#include <condition_variable>
 #include <memory>
+#include <mutex>
+#include <thread>
 
 #include "app/ui/AppLook.h"
 #include "app/ui/CAboutDlg.h"
@@ -20,6 +24,7 @@
 #include "app/ui/CommandIds.h"
 #include "app/ui/PhoneListModel.h"
 #include "common/ui/DialogFont.h"
+#include "phone/CatalogueScan.h"
 #include "phone/DeviceStatus.h"
 #include "phone/PhoneListRow.h"
 #include "settings/SettingsStore.h"
@@ -37,6 +42,39 @@ namespace {
 QString caption(const char* status) {
     return QString::fromStdString(mainCaption(status));
 }
+
+// A telephone whose catalogue can't be read until the test lets it: each scan waits at the gate (at most
+// ten seconds, so that a window reading on its own thread shows up as a failure, not a hang).
+class ScanGate {
+public:
+    PhoneListingJob::Scan scan() {
+        return [this](const std::string& root, PhoneIndexHeader& header, ICatalogueView& view, IMessageSink& sink) {
+            std::unique_lock lock(m_mutex);
+            ++m_waiting;
+            m_changed.wait_for(lock, std::chrono::seconds(10), [this] { return m_open; });
+            --m_waiting;
+            lock.unlock();
+            return ScanCatalogue(root, header, view, sink);
+        };
+    }
+    void open() {
+        {
+            std::lock_guard lock(m_mutex);
+            m_open = true;
+        }
+        m_changed.notify_all();
+    }
+    bool waiting() {
+        std::lock_guard lock(m_mutex);
+        return m_waiting > 0;
+    }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    bool m_open = false;
+    int m_waiting = 0;
+};
 
 struct ChooserCall {
     QString title;
@@ -60,7 +98,8 @@ private:
     std::string phoneRoot() const { return m_folder->path() + "phone/"; }
     std::string configPath() const { return m_folder->path() + "config.ini"; }
 
-    std::unique_ptr<CTapelinkDlg> makeWindow() {
+    // With a scan given, the window is returned while its first listing may still run.
+    std::unique_ptr<CTapelinkDlg> makeWindow(PhoneListingJob::Scan scan = {}) {
         auto chooser = [this](QWidget*, const QString& title, const QString& start) {
             m_chooserCalls.push_back({title, start});
             return m_chosen;
@@ -73,7 +112,13 @@ private:
             ++m_spreadsheets;
             return std::make_unique<RecordingSpreadsheet>();
         };
-        return std::make_unique<CTapelinkDlg>(m_settings, m_locator, m_messages, chooser, services);
+        if (scan) {
+            services.scanPhone = std::move(scan);
+            return std::make_unique<CTapelinkDlg>(m_settings, m_locator, m_messages, chooser, services);
+        }
+        auto window = std::make_unique<CTapelinkDlg>(m_settings, m_locator, m_messages, chooser, services);
+        if (!waitForListing(*window)) qWarning("the first listing never came");
+        return window;
     }
 
 private slots:
@@ -98,6 +143,7 @@ private slots:
         m_locator.root = phoneRoot();
         QSignalSpy statuses(window.get(), &CTapelinkDlg::statusTextChanged);
         window->onDeviceArrival();
+        QVERIFY(waitForListing(*window));
         // The reading status is shown while the catalogue is read, then the connected one.
         QCOMPARE(statuses.size(), 2);
         QCOMPARE(statuses[0][0].toString(), QString::fromUtf8(kStatusReading));
@@ -123,6 +169,84 @@ private slots:
         QCOMPARE(window->phoneIndex().nextSerial(), 5);
         QVERIFY(!window->progressBar()->isVisibleTo(window.get()));
         QVERIFY(!window->stopButton()->isVisibleTo(window.get()));
+    }
+
+    void theWindowAnswersWhileTheTelephoneIsRead() {
+        buildPhone(phoneRoot(), 3);
+        m_locator.root = phoneRoot();
+        ScanGate gate;
+        auto window = makeWindow(gate.scan());
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        QTRY_VERIFY(gate.waiting());
+        QVERIFY(window->listingPending());
+        QCOMPARE(window->windowTitle(), caption(kStatusReading));
+        QCOMPARE(window->listTexts().rowCount(), 0);
+        // Nothing acts on the list until it is there; "退出" stays the only exception.
+        QSignalSpy commands(window.get(), &CTapelinkDlg::commandTriggered);
+        window->action(cmd::kDeletePermanently)->trigger();
+        window->action(cmd::kUploadAll)->trigger();
+        QCOMPARE(commands.size(), 0);
+
+        gate.open();
+        QVERIFY(waitForListing(*window));
+        QCOMPARE(window->listTexts().rowCount(), 3);
+        QCOMPARE(window->phoneIndex().recordingCount(), 3);
+        QCOMPARE(window->windowTitle(), caption(kStatusConnected));
+    }
+
+    void aListingOvertakenIsNeverShown() {
+        buildPhone(phoneRoot(), 2);
+        m_locator.root = phoneRoot();
+        ScanGate gate;
+        auto window = makeWindow(gate.scan());
+        QTRY_VERIFY(gate.waiting());
+        // The telephone goes while it is read, and another one arrives.
+        m_locator.root.clear();
+        window->onDeviceRemoval();
+        QCOMPARE(window->windowTitle(), caption(kStatusDisconnected));
+        const std::string other = m_folder->path() + "other/";
+        buildPhone(other, 4, 40);
+        m_locator.root = other;
+        window->onDeviceArrival();
+        QSignalSpy shown(window.get(), &CTapelinkDlg::listingShown);
+
+        gate.open();
+        QVERIFY(waitForListing(*window));
+        QCOMPARE(shown.size(), 1);
+        QCOMPARE(window->listTexts().rowCount(), 4);
+        QCOMPARE(window->phoneIndex().nextSerial(), 44);
+        QCOMPARE(window->driveRoot(), other);
+    }
+
+    void closingWhileTheTelephoneIsReadNeitherHangsNorShowsIt() {
+        buildPhone(phoneRoot(), 2);
+        m_locator.root = phoneRoot();
+        ScanGate gate;
+        auto window = makeWindow(gate.scan());
+        window->show();
+        QTRY_VERIFY(gate.waiting());
+        window->action(cmd::kExit)->trigger();
+        QVERIFY(!window->isVisible());
+        QSignalSpy shown(window.get(), &CTapelinkDlg::listingShown);
+        gate.open();
+        QTRY_VERIFY(!gate.waiting());
+        QTest::qWait(100);
+        QCOMPARE(shown.size(), 0);
+        QCOMPARE(window->listTexts().rowCount(), 0);
+
+        // Destroyed while the scan still runs: the window waits for it and nothing reaches what is gone.
+        ScanGate second;
+        window = makeWindow(second.scan());
+        QTRY_VERIFY(second.waiting());
+        std::thread releaser([&second] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            second.open();
+        });
+        window.reset();
+        releaser.join();
+        QTest::qWait(20);
+        QVERIFY(m_messages.texts.empty());
     }
 
     void phoneListColumnsAndTexts() {
@@ -330,6 +454,7 @@ private slots:
         m_locator.root = phoneRoot();
         window->onDeviceArrival();
         QCOMPARE(window->driveRoot(), phoneRoot());
+        QVERIFY(waitForListing(*window));
         QCOMPARE(window->listTexts().rowCount(), 3);
         QCOMPARE(window->phoneIndex().recordingCount(), 3);
 
@@ -366,6 +491,7 @@ private slots:
         m_locator.root = other;
         window->onDeviceArrival();
         QCOMPARE(window->driveRoot(), other);
+        QVERIFY(waitForListing(*window));
         QCOMPARE(window->listTexts().rowCount(), 2);
         std::vector<std::string> names = {window->listTexts().cellText(0, 1), window->listTexts().cellText(1, 1)};
         std::sort(names.begin(), names.end());
@@ -391,6 +517,7 @@ private slots:
         auto window = makeWindow();
         buildPhone(phoneRoot(), 6);
         window->onPhoneRescan();
+        QVERIFY(waitForListing(*window));
         QCOMPARE(window->listTexts().rowCount(), 6);
         QCOMPARE(window->windowTitle(), caption(kStatusConnected));
     }

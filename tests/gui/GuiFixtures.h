@@ -1,8 +1,10 @@
 #pragma once
 
+#include <QTest>
 #include <cstdio>
 #include <string>
 
+#include "app/ui/CTapelinkDlg.h"
 #include "app/ui/MainWindowServices.h"
 #include "phone/IDeviceLocator.h"
 #include "platform/SqliteCatalogueOpener.h"
@@ -42,6 +44,11 @@ inline MainWindowServices servicesWithCatalogues() {
     MainWindowServices services;
     services.catalogueOpener = &catalogues;
     return services;
+}
+
+// Waits until the window's listing of the telephone is shown; false when it never was.
+inline bool waitForListing(const CTapelinkDlg& window) {
+    return QTest::qWaitFor([&window] { return !window.listingPending(); }, 10000);
 }
 
 }  // namespace tapelink::test

@@ -73,6 +73,7 @@ private:
         };
         auto window = std::make_unique<CTapelinkDlg>(m_settings, m_locator, m_messages, chooser, services);
         window->show();
+        if (!waitForListing(*window)) qWarning("the first listing never came");
         return window;
     }
     static QStringList marks(CTapelinkDlg& window) {
@@ -81,7 +82,9 @@ private:
         for (int row = 0; row < model->rowCount(); ++row) texts << model->index(row, 8).data().toString();
         return texts;
     }
-    static void waitIdle(CTapelinkDlg& window) { QTRY_VERIFY(!window.uploadRunning() && !window.archive().isBusy()); }
+    static void waitIdle(CTapelinkDlg& window) {
+        QTRY_VERIFY(!window.uploadRunning() && !window.archive().isBusy() && !window.listingPending());
+    }
     // "state replaced_name" of every row of a file name, oldest first.
     QStringList catalogueRows(const std::string& fileName) const {
         sqlite3* db = nullptr;

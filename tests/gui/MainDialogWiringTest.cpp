@@ -100,6 +100,7 @@ private:
         services.archiveChooser = &m_chooser;
         auto window = std::make_unique<CTapelinkDlg>(m_settings, m_locator, m_messages, FolderChooser{}, services);
         window->show();
+        if (!waitForListing(*window)) qWarning("the first listing never came");
         return window;
     }
 
@@ -227,6 +228,7 @@ private slots:
             devices.deviceArrived();
             QCOMPARE(m_locator.calls, asked + 6);
             QCOMPARE(bin.driveRoot(), phoneRoot());
+            QVERIFY(waitForListing(*window));
             QCOMPARE(window->listTexts().rowCount(), 5);
         });
         window->action(cmd::kRecycleBin)->trigger();

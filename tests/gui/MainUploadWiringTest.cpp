@@ -91,6 +91,7 @@ private:
         };
         auto window = std::make_unique<CTapelinkDlg>(m_settings, m_locator, m_messages, chooser, services);
         window->show();
+        if (!waitForListing(*window)) qWarning("the first listing never came");
         return window;
     }
 

@@ -110,6 +110,7 @@ private slots:
         auto chooser = [this](QWidget*, const QString&, const QString&) { return QString::fromStdString(uploads()); };
         CTapelinkDlg window(m_settings, m_locator, m_messages, chooser, services);
         window.show();
+        QVERIFY(waitForListing(window));
         window.action(cmd::kUploadNew)->trigger();
         QTRY_VERIFY(!window.uploadRunning() && !window.archive().isBusy());
         QCOMPARE(m_messages.texts, std::vector<std::string>{"传输完毕！"});

@@ -134,6 +134,9 @@ struct ShotContext {
             MainWindowServices services;
             services.catalogueOpener = &catalogues;
             window = std::make_unique<CTapelinkDlg>(settings, locator, messages, FolderChooser{}, services);
+            // The telephone is listed on a worker: the shots show its rows.
+            if (!QTest::qWaitFor([this] { return !window->listingPending(); }, 30000))
+                std::cerr << "the telephone's listing never came\n";
         }
         return *window;
     }
