@@ -8,9 +8,11 @@
 #include <system_error>
 
 #include "archive/ArchiveNames.h"
+#include "archive/ReplacedFileKeeper.h"
 #include "common/Sha256.h"
 #include "common/fs/FileDescriptor.h"
 #include "common/fs/FileErrorText.h"
+#include "common/fs/FolderListing.h"
 #include "common/fs/RegularFileAt.h"
 #include "common/fs/TemporaryFiles.h"
 #include "common/fs/WriteAll.h"
@@ -54,6 +56,22 @@ bool existsAt(int folderFd, const std::string& name) {
 }
 
 }  // namespace
+
+std::string ArchiveCompaction::placeCompactFile(int folderFd, const std::string& temporary,
+                                                const std::string& compactName, const std::string& digest) {
+    if (existsAt(folderFd, compactName)) {
+        const KeptAside kept = keepAsideBeforeReplace(m_folder, compactName, digest);
+        if (kept.verdict == ReplaceVerdict::Keep) return kept.failure;
+        if (kept.verdict == ReplaceVerdict::Identical) {
+            ::unlinkat(folderFd, temporary.c_str(), 0);  // the same bytes are in place already
+            return {};
+        }
+    }
+    if (const std::error_code error = renameNoReplaceAt(folderFd, temporary, compactName)) {
+        return "无法写入压缩文件：" + errorReasonText(error);
+    }
+    return {};
+}
 
 CompactionReport ArchiveCompaction::run(const CompactionChoice& choice, std::stop_token stop,
                                         const HashProgress& progress, const std::atomic<bool>* stopRequest) {
@@ -120,15 +138,17 @@ std::string ArchiveCompaction::compactOne(int folderFd, const CatalogueRecord& r
         report.diskFull = isFull(failed);
         return "无法写入压缩文件：" + reasonOf(failed);
     }
-    if (::renameat(folderFd, temporary.c_str(), folderFd, compactName.c_str()) != 0) {
-        failed = errno;
+    // A file already under the compact name may be the only copy of another recording (one uploaded under
+    // this name before, whose row a later upload took over): it goes to .tapelink/replaced/, never under.
+    const std::string digest = digestOf(encoded);
+    const std::string placed = placeCompactFile(folderFd, temporary, compactName, digest);
+    if (!placed.empty()) {
         ::unlinkat(folderFd, temporary.c_str(), 0);
-        return "无法写入压缩文件：" + reasonOf(failed);
+        return placed;
     }
     ::fsync(folderFd);
 
     // What the disk gives back, not what was handed to it, is what the catalogue records.
-    const std::string digest = digestOf(encoded);
     std::vector<std::uint8_t> readBack;
     if (!readWholeFile(folderFd, compactName, readBack) || digestOf(readBack) != digest) {
         ::unlinkat(folderFd, compactName.c_str(), 0);

@@ -29,6 +29,10 @@ public:
 private:
     // Converts one original; an empty text when it is now compact, else why not.
     std::string compactOne(int folderFd, const CatalogueRecord& row, CompactionReport& report);
+    // Renames the flushed temporary file to the compact name, keeping aside a different file found there;
+    // an empty text when the compact file is in place, else why not.
+    std::string placeCompactFile(int folderFd, const std::string& temporary, const std::string& compactName,
+                                 const std::string& digest);
     // Removes the original of a compact row whose compact file holds what was recorded.
     std::string finishOne(int folderFd, const CatalogueRecord& row, CompactionReport& report);
 

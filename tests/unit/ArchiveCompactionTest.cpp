@@ -5,6 +5,7 @@
 
 #include <filesystem>
 
+#include "archive/ArchiveLayout.h"
 #include "catalogue/CatalogueReconciler.h"
 #include "compaction/ArchiveCompaction.h"
 #include "platform/SqliteCatalogueOpener.h"
@@ -104,6 +105,20 @@ TEST_F(ArchiveCompactionTest, AnOriginalLeftBesideItsRecordedCompactFileIsRemove
     ASSERT_TRUE(row);
     EXPECT_EQ(row->compactName, "VOA00001.opus");
     EXPECT_EQ(row->size, original.size());
+}
+
+TEST_F(ArchiveCompactionTest, AnotherFileUnderTheCompactNameIsKeptAsideNotOverwritten) {
+    // As an earlier recording's compact file stays when a later upload took over its row.
+    const std::vector<std::uint8_t> earlier(3000, 0x5a);
+    VolumeBuilder::writeBytes(archive() + "VOA00001.opus", earlier);
+    ASSERT_EQ(ArchiveCompaction(*opening.catalogue, archive(), encoder).run({}, {}).compacted, 2);
+    EXPECT_EQ(VolumeBuilder::sortedNames(archive()), (std::vector<std::string>{"VOA00001.opus", "VOA00002.opus"}));
+    EXPECT_NE(VolumeBuilder::readBytes(archive() + "VOA00001.opus"), earlier);
+    std::vector<std::vector<std::uint8_t>> kept;
+    for (const auto& entry : fs::directory_iterator(replacedFolderOf(archive()))) {
+        kept.push_back(VolumeBuilder::readBytes(entry.path().string()));
+    }
+    EXPECT_EQ(kept, (std::vector<std::vector<std::uint8_t>>{earlier}));
 }
 
 TEST(CompactionPlanTest, TakesOnlyVerifiedCallsOlderThanTheDaysAsked) {
