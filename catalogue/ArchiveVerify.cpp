@@ -1,9 +1,13 @@
 #include "catalogue/ArchiveVerify.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <unordered_map>
 
 #include "archive/ArchiveFolder.h"
+#include "archive/ArchiveOwnFolder.h"
 
 namespace tapelink {
 
@@ -44,7 +48,21 @@ VerifyReport verifyArchive(IArchiveCatalogue& catalogue, const std::string& fold
             report.changed.push_back(names[i]);
         }
     }
-    for (const auto& [name, row] : rowOfName) report.missing.push_back(name);
+    // An expired recording belongs in .tapelink/expired/ (or, its move cut off, still in the folder).
+    const ArchiveOwnFolder own(folder, ArchiveOwnFolder::Mode::OpenOnly);
+    bool absent = false;
+    std::string failure;
+    const FileDescriptor expired = own.openExpired(false, absent, failure);
+    for (const auto& [name, row] : rowOfName) {
+        struct stat info {};
+        if (row->state == RecordState::Expired && expired.valid() &&
+            ::fstatat(expired.get(), row->replacedName.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 &&
+            S_ISREG(info.st_mode) && static_cast<std::uint64_t>(info.st_size) == row->size) {
+            ++report.expired;
+            continue;
+        }
+        report.missing.push_back(name);
+    }
     for (auto* list : {&report.changed, &report.missing, &report.unrecorded, &report.unreadable}) {
         std::sort(list->begin(), list->end());
     }

@@ -27,10 +27,10 @@ using sqlite::text;
 
 constexpr const char* kColumns =
     "file_name, size, mtime_ns, sha256, current_sha256, has_info, direction, phone_number, start_key, kind, "
-    "archived_at, archived_by, phone_serial, state, replaced_name";
+    "archived_at, archived_by, phone_serial, state, replaced_name, expired_at";
 
 RecordState stateOf(int state) {
-    return state >= 0 && state <= 3 ? static_cast<RecordState>(state) : RecordState::Changed;
+    return state >= 0 && state <= 4 ? static_cast<RecordState>(state) : RecordState::Changed;
 }
 
 CatalogueRecord recordFrom(sqlite3_stmt* statement) {
@@ -50,6 +50,7 @@ CatalogueRecord recordFrom(sqlite3_stmt* statement) {
     record.phoneSerial = text(statement, 12);
     record.state = stateOf(sqlite3_column_int(statement, 13));
     record.replacedName = text(statement, 14);
+    record.expiredAt = sqlite3_column_int64(statement, 15);
     return record;
 }
 
@@ -185,13 +186,14 @@ CatalogueStatus SqliteArchiveCatalogue::apply(const CatalogueChanges& changes) {
 }
 
 CatalogueStatus SqliteArchiveCatalogue::applyInTransaction(const CatalogueChanges& changes) {
-    Statement update(m_db,
-                     "UPDATE recordings SET size = ?2, mtime_ns = ?3, sha256 = ?4, current_sha256 = ?5, "
-                     "has_info = ?6, direction = ?7, phone_number = ?8, start_key = ?9, kind = ?10, "
-                     "archived_at = ?11, archived_by = ?12, phone_serial = ?13, state = ?14, replaced_name = ?15 "
-                     "WHERE file_name = ?1 AND state <> 2");
+    Statement update(
+        m_db,
+        "UPDATE recordings SET size = ?2, mtime_ns = ?3, sha256 = ?4, current_sha256 = ?5, "
+        "has_info = ?6, direction = ?7, phone_number = ?8, start_key = ?9, kind = ?10, "
+        "archived_at = ?11, archived_by = ?12, phone_serial = ?13, state = ?14, replaced_name = ?15, expired_at = ?16 "
+        "WHERE file_name = ?1 AND state <> 2");
     const std::string insertSql = std::string("INSERT INTO recordings(") + kColumns +
-                                  ") VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14, ?15)";
+                                  ") VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14, ?15, ?16)";
     Statement insert(m_db, insertSql.c_str());
     Statement missing(m_db, "UPDATE recordings SET state = 1 WHERE file_name = ?1 AND state IN (0, 3)");
     Statement replaced(m_db, "UPDATE recordings SET state = 2, replaced_name = ?2 WHERE file_name = ?1 AND state <> 2");
@@ -224,6 +226,7 @@ CatalogueStatus SqliteArchiveCatalogue::applyInTransaction(const CatalogueChange
             bindText(statement, 13, record.phoneSerial);
             sqlite3_bind_int(statement, 14, static_cast<int>(record.state));
             bindText(statement, 15, record.replacedName);
+            sqlite3_bind_int64(statement, 16, record.expiredAt);
             if (const int code = runToEnd(statement); code != SQLITE_OK) return statusOf(code);
             if (sqlite3_changes(m_db) > 0) break;  // updated: no insert
         }
@@ -233,7 +236,39 @@ CatalogueStatus SqliteArchiveCatalogue::applyInTransaction(const CatalogueChange
         bindText(missing.get(), 1, name);
         if (const int code = runToEnd(missing.get()); code != SQLITE_OK) return statusOf(code);
     }
+    if (const CatalogueStatus status = applyExpiry(changes); status != CatalogueStatus::Ok) return status;
     return changes.origins.empty() ? CatalogueStatus::Ok : applyOrigins(changes.origins);
+}
+
+CatalogueStatus SqliteArchiveCatalogue::applyExpiry(const CatalogueChanges& changes) {
+    if (changes.expired.empty() && changes.restored.empty() && changes.purged.empty()) return CatalogueStatus::Ok;
+    Statement expire(m_db,
+                     "UPDATE recordings SET state = 4, replaced_name = ?2, expired_at = ?3 WHERE file_name = ?1 AND "
+                     "state IN (0, 3)");
+    Statement restore(m_db,
+                      "UPDATE recordings SET state = 0, replaced_name = '', expired_at = 0 WHERE file_name = ?1 AND "
+                      "state = 4");
+    // The row goes with its file: nothing is left that claims a copy.
+    Statement purge(m_db, "DELETE FROM recordings WHERE file_name = ?1 AND state = 4");
+    for (const Statement* statement : {&expire, &restore, &purge}) {
+        if (statement->code() != SQLITE_OK) return statusOf(statement->code());
+    }
+    for (const auto& [name, asideName] : changes.expired) {
+        sqlite3_reset(expire.get());
+        bindText(expire.get(), 1, name);
+        bindText(expire.get(), 2, asideName);
+        sqlite3_bind_int64(expire.get(), 3, changes.expiredAt);
+        if (const int code = runToEnd(expire.get()); code != SQLITE_OK) return statusOf(code);
+    }
+    for (const auto* names : {&changes.restored, &changes.purged}) {
+        sqlite3_stmt* statement = names == &changes.restored ? restore.get() : purge.get();
+        for (const std::string& name : *names) {
+            sqlite3_reset(statement);
+            bindText(statement, 1, name);
+            if (const int code = runToEnd(statement); code != SQLITE_OK) return statusOf(code);
+        }
+    }
+    return CatalogueStatus::Ok;
 }
 
 CatalogueStatus SqliteArchiveCatalogue::applyOrigins(const std::vector<std::pair<std::string, PhoneOrigin>>& origins) {

@@ -24,6 +24,11 @@ using sqlite::runToEnd;
 using sqlite::Statement;
 using sqlite::statusOf;
 
+// When a row's file was moved aside by the retention rule.
+constexpr const char* expiryStep() {
+    return "ALTER TABLE recordings ADD COLUMN expired_at INTEGER NOT NULL DEFAULT 0;";
+}
+
 // Step i brings a catalogue of version i to version i + 1. Steps are only ever appended.
 constexpr std::array kMigrations = {
     R"sql(
@@ -83,6 +88,7 @@ constexpr std::array kMigrations = {
     CREATE INDEX phone_origins_file ON phone_origins(phone_name, size, mtime_ns);
     CREATE INDEX phone_origins_recording ON phone_origins(recording_id);
     )sql",
+    expiryStep(),
 };
 constexpr int kCurrentVersion = static_cast<int>(kMigrations.size());
 
