@@ -29,6 +29,14 @@ constexpr const char* kColumns =
     "file_name, size, mtime_ns, sha256, current_sha256, has_info, direction, phone_number, start_key, kind, "
     "archived_at, archived_by, phone_serial, state, replaced_name, expired_at";
 
+// An older catalogue read without migrating has no expired_at column: its rows read as never expired.
+std::string selectedColumns(sqlite3* db) {
+    const std::string columns = kColumns;
+    sqlite::Statement probe(db, "SELECT expired_at FROM recordings LIMIT 0");
+    if (probe.code() == SQLITE_OK) return columns;
+    return columns.substr(0, columns.rfind(", expired_at")) + ", 0";
+}
+
 RecordState stateOf(int state) {
     return state >= 0 && state <= 4 ? static_cast<RecordState>(state) : RecordState::Changed;
 }
@@ -83,7 +91,7 @@ sqlite3_stmt* SqliteArchiveCatalogue::prepared(sqlite3_stmt*& slot, const char* 
 
 CatalogueStatus SqliteArchiveCatalogue::liveRecords(std::vector<CatalogueRecord>& out) {
     out.clear();
-    const std::string sql = std::string("SELECT ") + kColumns + " FROM recordings WHERE state <> 2";
+    const std::string sql = "SELECT " + selectedColumns(m_db) + " FROM recordings WHERE state <> 2";
     Statement statement(m_db, sql.c_str());
     if (statement.code() != SQLITE_OK) return statusOf(statement.code());
     int code = SQLITE_OK;
@@ -109,9 +117,9 @@ CatalogueStatus SqliteArchiveCatalogue::liveFileStates(std::vector<CatalogueFile
 
 CatalogueStatus SqliteArchiveCatalogue::findByContent(const ContentKey& key, std::vector<CatalogueRecord>& out) {
     out.clear();
-    static const std::string sql = std::string("SELECT ") + kColumns +
-                                   " FROM recordings WHERE state = 0 AND size = ?1 AND start_key = ?2 AND "
-                                   "phone_number = ?3 AND direction = ?4";
+    const std::string sql = "SELECT " + selectedColumns(m_db) +
+                            " FROM recordings WHERE state = 0 AND size = ?1 AND start_key = ?2 AND "
+                            "phone_number = ?3 AND direction = ?4";
     sqlite3_stmt* statement = prepared(m_byContent, sql.c_str());
     if (statement == nullptr) return CatalogueStatus::Failed;
     sqlite3_bind_int64(statement, 1, static_cast<sqlite3_int64>(key.size));
@@ -126,8 +134,7 @@ CatalogueStatus SqliteArchiveCatalogue::findByContent(const ContentKey& key, std
 
 CatalogueStatus SqliteArchiveCatalogue::findByName(const std::string& fileName, std::optional<CatalogueRecord>& out) {
     out.reset();
-    static const std::string sql =
-        std::string("SELECT ") + kColumns + " FROM recordings WHERE file_name = ?1 AND state <> 2";
+    const std::string sql = "SELECT " + selectedColumns(m_db) + " FROM recordings WHERE file_name = ?1 AND state <> 2";
     sqlite3_stmt* statement = prepared(m_byName, sql.c_str());
     if (statement == nullptr) return CatalogueStatus::Failed;
     bindText(statement, 1, fileName);

@@ -109,6 +109,12 @@ int checkReadable(sqlite3* db) {
     return runToEnd(statement.get());
 }
 
+// A catalogue whose version was set back by hand may have the column already.
+bool hasExpiryColumn(sqlite3* db) {
+    Statement probe(db, "SELECT expired_at FROM recordings LIMIT 0");
+    return probe.code() == SQLITE_OK;
+}
+
 int migrate(sqlite3* db) {
     // IMMEDIATE: a second process opening the same catalogue waits here instead of migrating too.
     int code = sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
@@ -116,6 +122,7 @@ int migrate(sqlite3* db) {
     int version = 0;
     code = readVersion(db, version);
     for (int step = version; code == SQLITE_OK && step < kCurrentVersion; ++step) {
+        if (kMigrations[static_cast<std::size_t>(step)] == expiryStep() && hasExpiryColumn(db)) continue;
         code = sqlite3_exec(db, kMigrations[static_cast<std::size_t>(step)], nullptr, nullptr, nullptr);
     }
     if (code == SQLITE_OK && version < kCurrentVersion) {
