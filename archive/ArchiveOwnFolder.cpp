@@ -14,6 +14,7 @@ namespace tapelink {
 namespace {
 
 constexpr const char* kReplacedName = "replaced";
+constexpr const char* kExpiredName = "expired";
 
 std::string refusalText(const std::string& path, const std::string& reason) {
     return "存档文件夹 " + path + " " + reason + "，不能使用！";
@@ -70,14 +71,24 @@ ArchiveOwnFolder::ArchiveOwnFolder(const std::string& archiveFolder, Mode mode)
 }
 
 FileDescriptor ArchiveOwnFolder::openReplaced(std::string& failure) const {
+    bool absent = false;
+    return openInside(kReplacedName, true, absent, failure);
+}
+
+FileDescriptor ArchiveOwnFolder::openExpired(bool create, bool& absent, std::string& failure) const {
+    return openInside(kExpiredName, create, absent, failure);
+}
+
+FileDescriptor ArchiveOwnFolder::openInside(const char* name, bool create, bool& absent, std::string& failure) const {
+    absent = false;
     if (!isOpen()) {
         failure = m_failure;
+        absent = m_absent;
         return {};
     }
-    bool absent = false;
     std::string reason;
-    FileDescriptor fd = openSubfolder(m_own.get(), kReplacedName, true, absent, reason);
-    if (!fd.valid()) failure = refusalText(m_path + kReplacedName + "/", reason);
+    FileDescriptor fd = openSubfolder(m_own.get(), name, create, absent, reason);
+    if (!fd.valid() && !reason.empty()) failure = refusalText(m_path + name + "/", reason);
     return fd;
 }
 

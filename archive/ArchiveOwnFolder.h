@@ -26,8 +26,13 @@ public:
 
     // replaced/ inside it, made when missing, with the same checks; invalid with failure set otherwise.
     FileDescriptor openReplaced(std::string& failure) const;
+    // expired/ inside it, where recordings past the retention rule wait before they are deleted for good.
+    // Without create, a missing folder sets absent (not a failure).
+    FileDescriptor openExpired(bool create, bool& absent, std::string& failure) const;
 
 private:
+    FileDescriptor openInside(const char* name, bool create, bool& absent, std::string& failure) const;
+
     std::string m_path;  // of .tapelink/, ends with '/'
     FileDescriptor m_archive;
     FileDescriptor m_own;

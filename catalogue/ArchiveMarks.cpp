@@ -79,7 +79,7 @@ ArchiveMark ArchiveMarker::markOf(const RecordingEntry& entry) {
 ArchiveMark ArchiveMarker::nameMark(const RecordingEntry& entry) {
     std::optional<CatalogueRecord> sameName;
     if (m_catalogue.findByName(entry.fileName, sameName) == CatalogueStatus::Ok && sameName &&
-        sameName->state != RecordState::Missing) {
+        sameName->state != RecordState::Missing && sameName->state != RecordState::Expired) {
         return ArchiveMark::SameNameDifferent;
     }
     return ArchiveMark::None;

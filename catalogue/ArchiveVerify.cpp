@@ -1,9 +1,13 @@
 #include "catalogue/ArchiveVerify.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <unordered_map>
 
 #include "archive/ArchiveFolder.h"
+#include "archive/ArchiveOwnFolder.h"
 
 namespace tapelink {
 
@@ -44,10 +48,22 @@ VerifyReport verifyArchive(IArchiveCatalogue& catalogue, const std::string& fold
             report.changed.push_back(names[i]);
         }
     }
-    // Compacted recordings whose original is gone: their compact file is the recording.
+    // An expired recording belongs in .tapelink/expired/ (or, its move cut off, still in the folder); a
+    // compacted one whose original is gone is held by its compact file.
+    const ArchiveOwnFolder own(folder, ArchiveOwnFolder::Mode::OpenOnly);
+    bool absent = false;
+    std::string failure;
+    const FileDescriptor expired = own.openExpired(false, absent, failure);
     std::vector<std::string> compactNames;
     std::vector<const CatalogueRecord*> compactRows;
     for (const auto& [name, row] : rowOfName) {
+        struct stat info {};
+        if (row->state == RecordState::Expired && expired.valid() &&
+            ::fstatat(expired.get(), row->replacedName.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 &&
+            S_ISREG(info.st_mode) && static_cast<std::uint64_t>(info.st_size) == row->size) {
+            ++report.expired;
+            continue;
+        }
         if (row->compactName.empty()) {
             report.missing.push_back(name);
         } else if (!archive.statFile(row->compactName)) {

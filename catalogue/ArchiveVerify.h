@@ -11,6 +11,7 @@ namespace tapelink {
 
 struct VerifyReport {
     int checked = 0;                      // files hashed
+    int expired = 0;                      // waiting in .tapelink/expired/, where they belong
     std::vector<std::string> changed;     // content differs from what was recorded
     std::vector<std::string> missing;     // recorded, but no file
     std::vector<std::string> unrecorded;  // a file the catalogue does not know

@@ -13,6 +13,7 @@ enum class RecordState {
     Missing = 1,   // the file is gone; the row is kept
     Replaced = 2,  // an overwrite moved the file to .tapelink/replaced/
     Changed = 3,   // the file is there but its content no longer hashes to the recorded digest
+    Expired = 4,   // the retention rule moved the file to .tapelink/expired/; it can still be restored
 };
 
 // The metadata block's fields and the size: what a telephone recording and its archived copy share
@@ -42,11 +43,12 @@ struct CatalogueRecord {
     std::string archivedBy;       // the command that put it there, or "found" for files added by hand
     std::string phoneSerial;      // the telephone's USB serial number, empty when unknown
     RecordState state = RecordState::Present;
-    std::string replacedName;  // Replaced rows: the file's name under .tapelink/replaced/
+    std::string replacedName;  // Replaced rows: the file's name under .tapelink/replaced/; Expired: under expired/
     // A compacted recording: the smaller file beside the original that now holds it, and its digest. The
     // row keeps the original's name, size and digest, so the telephone's file is still known by them.
     std::string compactName;
     std::string compactSha256;
+    std::int64_t expiredAt = 0;  // Expired rows: when, in seconds since the epoch
 
     bool compacted() const { return !compactName.empty(); }
     ContentKey contentKey() const { return {size, direction, phoneNumber, startKey}; }
@@ -81,8 +83,15 @@ struct CatalogueChanges {
     std::vector<std::string> missing;                           // live rows whose file is gone
     std::vector<std::pair<std::string, std::string>> replaced;  // file name, name under .tapelink/replaced/
     std::vector<std::pair<std::string, PhoneOrigin>> origins;   // live file name (after the upserts), its origin
+    std::vector<std::pair<std::string, std::string>> expired;   // file name, name under .tapelink/expired/
+    std::int64_t expiredAt = 0;                                 // for the rows of expired
+    std::vector<std::string> restored;                          // expired rows whose file is back in the archive
+    std::vector<std::string> purged;                            // expired rows whose file is deleted for good
 
-    bool empty() const { return upserts.empty() && missing.empty() && replaced.empty() && origins.empty(); }
+    bool empty() const {
+        return upserts.empty() && missing.empty() && replaced.empty() && origins.empty() && expired.empty() &&
+               restored.empty() && purged.empty();
+    }
 };
 
 }  // namespace tapelink

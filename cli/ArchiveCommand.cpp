@@ -77,15 +77,18 @@ ArchiveCommand::ArchiveCommand(CLI::App& parent, CliContext& context)
         CLI::Option* folder = sub->add_option("DIR", m_folder, "Archive folder (default: the stored upload folder)");
         ArchiveOption(*sub, m_folder, "The same folder, as every command names the archive").excludes(folder);
     }
+    m_retention = std::make_unique<ExpireCommand>(*m_command);
 }
 
 int ArchiveCommand::run() {
-    const std::string folder = archiveFolderOr(m_folder);
+    const bool retention = m_retention->parsed();
+    const std::string folder = archiveFolderOr(retention ? m_retention->folder() : m_folder);
     if (folder.empty()) {
         std::cerr << "没有上传路径：请给出 DIR 或用 --archive DIR 指定，或先在窗口中选择一个。\n";
         return kExitUsage;
     }
     if (m_compact->parsed()) return compact(folder);
+    if (retention) return m_retention->run(m_context, folder);
     return m_verify->parsed() ? verify(folder) : rebuild(folder);
 }
 
@@ -110,6 +113,7 @@ int ArchiveCommand::verify(const std::string& folder) {
     printNames("missing", report.missing);
     printNames("unrecorded", report.unrecorded);
     printNames("unreadable", report.unreadable);
+    if (report.expired > 0) std::cout << "已过期待删除 " << report.expired << " 个（在 .tapelink/expired/ 中）\n";
     std::cout << "已校验 " << report.checked << " 个，内容已改变 " << report.changed.size() << " 个，缺失 "
               << report.missing.size() << " 个，未登记 " << report.unrecorded.size() << " 个\n";
     return report.allGood() ? kExitOk : kExitMessage;

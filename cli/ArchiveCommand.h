@@ -1,9 +1,11 @@
 #pragma once
 
 #include <CLI/CLI.hpp>
+#include <memory>
 #include <string>
 
 #include "cli/CliContext.h"
+#include "cli/ExpireCommand.h"
 
 namespace tapelink::cli {
 
@@ -28,6 +30,7 @@ private:
     CLI::App* m_rebuild;
     CLI::App* m_compact;
     int m_olderThanDays = 0;
+    std::unique_ptr<ExpireCommand> m_retention;
     CliContext& m_context;
     std::string m_folder;
     bool m_json = false;

@@ -3,7 +3,7 @@
 # include only its own or a lower one. The core (every folder but ui/, platform/, app/ and cli/) includes no
 # window and no adapter; windows include no adapter; only app/ and cli/ wire adapters into the rest.
 set(ranks common recording phone archive contacts catalogue playback search export statistics sharing team compaction
-    settings platform app cli)
+    settings retention platform app cli)
 
 # The layer of a path relative to the repository: its first folder, and whether it is a window file.
 function(layer_of path out_base out_ui)

@@ -28,19 +28,25 @@ using sqlite::text;
 
 constexpr const char* kColumns =
     "file_name, size, mtime_ns, sha256, current_sha256, has_info, direction, phone_number, start_key, kind, "
-    "archived_at, archived_by, phone_serial, state, replaced_name, compact_name, compact_sha256";
-// An older catalogue read without migrating knows no compact files: its rows read as not compact.
-constexpr const char* kColumnsBeforeCompaction =
-    "file_name, size, mtime_ns, sha256, current_sha256, has_info, direction, phone_number, start_key, kind, "
-    "archived_at, archived_by, phone_serial, state, replaced_name, '', ''";
+    "archived_at, archived_by, phone_serial, state, replaced_name, compact_name, compact_sha256, expired_at";
 
-bool hasCompactColumns(sqlite3* db) {
-    const Statement probe(db, "SELECT compact_name, compact_sha256 FROM recordings LIMIT 0");
-    return probe.code() == SQLITE_OK;
+// An older catalogue read without migrating lacks what later versions added: its rows read as not compact
+// and never expired.
+std::string selectedColumns(sqlite3* db) {
+    std::string columns = kColumns;
+    const auto has = [db](const char* probe) { return Statement(db, probe).code() == SQLITE_OK; };
+    if (!has("SELECT expired_at FROM recordings LIMIT 0")) {
+        columns = columns.substr(0, columns.rfind(", expired_at")) + ", 0";
+    }
+    if (!has("SELECT compact_name, compact_sha256 FROM recordings LIMIT 0")) {
+        const auto at = columns.find("compact_name, compact_sha256");
+        columns.replace(at, std::string("compact_name, compact_sha256").size(), "'', ''");
+    }
+    return columns;
 }
 
 RecordState stateOf(int state) {
-    return state >= 0 && state <= 3 ? static_cast<RecordState>(state) : RecordState::Changed;
+    return state >= 0 && state <= 4 ? static_cast<RecordState>(state) : RecordState::Changed;
 }
 
 CatalogueRecord recordFrom(sqlite3_stmt* statement) {
@@ -62,6 +68,7 @@ CatalogueRecord recordFrom(sqlite3_stmt* statement) {
     record.replacedName = text(statement, 14);
     record.compactName = text(statement, 15);
     record.compactSha256 = text(statement, 16);
+    record.expiredAt = sqlite3_column_int64(statement, 17);
     return record;
 }
 
@@ -70,7 +77,7 @@ CatalogueRecord recordFrom(sqlite3_stmt* statement) {
 SqliteArchiveCatalogue::SqliteArchiveCatalogue(sqlite3* db, bool writable)
     : m_db(db),
       m_writable(writable),
-      m_selected(hasCompactColumns(db) ? kColumns : kColumnsBeforeCompaction),
+      m_selected(selectedColumns(db)),
       m_phonebook(db, writable),
       m_notes(std::make_unique<SqliteRecordingNotes>(db, writable)),
       m_published(db, writable) {}
@@ -107,7 +114,7 @@ CatalogueStatus SqliteArchiveCatalogue::liveRecords(std::vector<CatalogueRecord>
 CatalogueStatus SqliteArchiveCatalogue::liveFileStates(std::vector<CatalogueFileState>& out) {
     out.clear();
     Statement statement(m_db,
-                        m_selected == kColumns
+                        m_selected.find("compact_name") != std::string::npos
                             ? "SELECT file_name, size, mtime_ns, state, compact_name FROM recordings WHERE state <> 2"
                             : "SELECT file_name, size, mtime_ns, state, '' FROM recordings WHERE state <> 2");
     if (statement.code() != SQLITE_OK) return statusOf(statement.code());
@@ -211,11 +218,11 @@ CatalogueStatus SqliteArchiveCatalogue::applyInTransaction(const CatalogueChange
                      "UPDATE recordings SET size = ?2, mtime_ns = ?3, sha256 = ?4, current_sha256 = ?5, "
                      "has_info = ?6, direction = ?7, phone_number = ?8, start_key = ?9, kind = ?10, "
                      "archived_at = ?11, archived_by = ?12, phone_serial = ?13, state = ?14, replaced_name = ?15, "
-                     "compact_name = ?16, compact_sha256 = ?17 "
+                     "compact_name = ?16, compact_sha256 = ?17, expired_at = ?18 "
                      "WHERE file_name = ?1 AND state <> 2");
     const std::string insertSql =
         std::string("INSERT INTO recordings(") + kColumns +
-        ") VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14, ?15, ?16, ?17)";
+        ") VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14, ?15, ?16, ?17, ?18)";
     Statement insert(m_db, insertSql.c_str());
     Statement missing(m_db, "UPDATE recordings SET state = 1 WHERE file_name = ?1 AND state IN (0, 3)");
     Statement replaced(m_db, "UPDATE recordings SET state = 2, replaced_name = ?2 WHERE file_name = ?1 AND state <> 2");
@@ -250,6 +257,7 @@ CatalogueStatus SqliteArchiveCatalogue::applyInTransaction(const CatalogueChange
             bindText(statement, 15, record.replacedName);
             bindText(statement, 16, record.compactName);
             bindText(statement, 17, record.compactSha256);
+            sqlite3_bind_int64(statement, 18, record.expiredAt);
             if (const int code = runToEnd(statement); code != SQLITE_OK) return statusOf(code);
             if (sqlite3_changes(m_db) > 0) break;  // updated: no insert
         }
@@ -259,7 +267,39 @@ CatalogueStatus SqliteArchiveCatalogue::applyInTransaction(const CatalogueChange
         bindText(missing.get(), 1, name);
         if (const int code = runToEnd(missing.get()); code != SQLITE_OK) return statusOf(code);
     }
+    if (const CatalogueStatus status = applyExpiry(changes); status != CatalogueStatus::Ok) return status;
     return changes.origins.empty() ? CatalogueStatus::Ok : applyOrigins(changes.origins);
+}
+
+CatalogueStatus SqliteArchiveCatalogue::applyExpiry(const CatalogueChanges& changes) {
+    if (changes.expired.empty() && changes.restored.empty() && changes.purged.empty()) return CatalogueStatus::Ok;
+    Statement expire(m_db,
+                     "UPDATE recordings SET state = 4, replaced_name = ?2, expired_at = ?3 WHERE file_name = ?1 AND "
+                     "state IN (0, 3)");
+    Statement restore(m_db,
+                      "UPDATE recordings SET state = 0, replaced_name = '', expired_at = 0 WHERE file_name = ?1 AND "
+                      "state = 4");
+    // The row goes with its file: nothing is left that claims a copy.
+    Statement purge(m_db, "DELETE FROM recordings WHERE file_name = ?1 AND state = 4");
+    for (const Statement* statement : {&expire, &restore, &purge}) {
+        if (statement->code() != SQLITE_OK) return statusOf(statement->code());
+    }
+    for (const auto& [name, asideName] : changes.expired) {
+        sqlite3_reset(expire.get());
+        bindText(expire.get(), 1, name);
+        bindText(expire.get(), 2, asideName);
+        sqlite3_bind_int64(expire.get(), 3, changes.expiredAt);
+        if (const int code = runToEnd(expire.get()); code != SQLITE_OK) return statusOf(code);
+    }
+    for (const auto* names : {&changes.restored, &changes.purged}) {
+        sqlite3_stmt* statement = names == &changes.restored ? restore.get() : purge.get();
+        for (const std::string& name : *names) {
+            sqlite3_reset(statement);
+            bindText(statement, 1, name);
+            if (const int code = runToEnd(statement); code != SQLITE_OK) return statusOf(code);
+        }
+    }
+    return CatalogueStatus::Ok;
 }
 
 CatalogueStatus SqliteArchiveCatalogue::applyOrigins(const std::vector<std::pair<std::string, PhoneOrigin>>& origins) {

@@ -39,6 +39,7 @@ public:
 private:
     sqlite3_stmt* prepared(sqlite3_stmt*& slot, const char* sql);
     CatalogueStatus applyInTransaction(const CatalogueChanges& changes);
+    CatalogueStatus applyExpiry(const CatalogueChanges& changes);
     CatalogueStatus applyOrigins(const std::vector<std::pair<std::string, PhoneOrigin>>& origins);
 
     sqlite3* m_db;

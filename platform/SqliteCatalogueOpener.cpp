@@ -56,6 +56,11 @@ constexpr const char* callStatisticsStep() {
     )sql";
 }
 
+// When a row's file was moved aside by the retention rule.
+constexpr const char* expiryStep() {
+    return "ALTER TABLE recordings ADD COLUMN expired_at INTEGER NOT NULL DEFAULT 0;";
+}
+
 // Step i brings a catalogue of version i to version i + 1. Steps are only ever appended.
 constexpr std::array kMigrations = {
     R"sql(
@@ -118,6 +123,7 @@ constexpr std::array kMigrations = {
     teamConfirmedStep(),
     compactFilesStep(),
     callStatisticsStep(),
+    expiryStep(),
 };
 constexpr int kCurrentVersion = static_cast<int>(kMigrations.size());
 
@@ -138,6 +144,12 @@ int checkReadable(sqlite3* db) {
     return runToEnd(statement.get());
 }
 
+// A catalogue whose version was set back by hand may have the column already.
+bool hasExpiryColumn(sqlite3* db) {
+    Statement probe(db, "SELECT expired_at FROM recordings LIMIT 0");
+    return probe.code() == SQLITE_OK;
+}
+
 int migrate(sqlite3* db) {
     // IMMEDIATE: a second process opening the same catalogue waits here instead of migrating too.
     int code = sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
@@ -145,6 +157,7 @@ int migrate(sqlite3* db) {
     int version = 0;
     code = readVersion(db, version);
     for (int step = version; code == SQLITE_OK && step < kCurrentVersion; ++step) {
+        if (kMigrations[static_cast<std::size_t>(step)] == expiryStep() && hasExpiryColumn(db)) continue;
         code = sqlite3_exec(db, kMigrations[static_cast<std::size_t>(step)], nullptr, nullptr, nullptr);
     }
     if (code == SQLITE_OK && version < kCurrentVersion) {

@@ -12,6 +12,8 @@ namespace {
 
 constexpr const char* kUploadNewKey = "upload_new_on_arrival";
 constexpr const char* kOlderThanKey = "clear_older_than_days";
+constexpr const char* kKeepDaysKey = "keep_archive_days";
+constexpr const char* kPurgeDaysKey = "expired_purge_days";
 constexpr int kMaxDays = 100000;
 
 std::optional<int> parseInt(const std::string& text) {
@@ -39,6 +41,8 @@ ArchivePreferences loadArchivePreferences(const std::string& path) {
         if (!value) continue;
         if (key == kUploadNewKey && (*value == 0 || *value == 1)) preferences.uploadNewOnArrival = *value == 1;
         if (key == kOlderThanKey && *value >= 0 && *value <= kMaxDays) preferences.clearOlderThanDays = *value;
+        if (key == kKeepDaysKey && *value >= 1 && *value <= kMaxDays) preferences.keepArchiveDays = *value;
+        if (key == kPurgeDaysKey && *value >= 1 && *value <= kMaxDays) preferences.expiredPurgeDays = *value;
     }
     return preferences;
 }
@@ -48,6 +52,10 @@ bool saveArchivePreferences(const std::string& path, const ArchivePreferences& p
     if (preferences.clearOlderThanDays) {
         text += std::string(kOlderThanKey) + '=' + std::to_string(*preferences.clearOlderThanDays) + '\n';
     }
+    if (preferences.keepArchiveDays) {
+        text += std::string(kKeepDaysKey) + '=' + std::to_string(*preferences.keepArchiveDays) + '\n';
+    }
+    text += std::string(kPurgeDaysKey) + '=' + std::to_string(preferences.expiredPurgeDays) + '\n';
     return replaceSettingsFile(path, text);
 }
 

@@ -10,6 +10,8 @@ namespace tapelink {
 struct ArchivePreferences {
     bool uploadNewOnArrival = false;
     std::optional<int> clearOlderThanDays;  // the retention rule last chosen for clearing the telephone
+    std::optional<int> keepArchiveDays;     // "保留 N 天" in the archive; off when absent
+    int expiredPurgeDays = 30;              // how long expired recordings wait before deleted for good
 
     bool operator==(const ArchivePreferences&) const = default;
 };

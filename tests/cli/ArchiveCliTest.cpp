@@ -3,8 +3,14 @@
 
 #include <chrono>
 #include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <map>
+#include <nlohmann/json.hpp>
+#include <random>
 #include <thread>
 
+#include "tests/fault/SmallDisk.h"
 #include "tests/support/CliProcess.h"
 #include "tests/support/CliRunner.h"
 #include "tests/support/DemoTelephone.h"
@@ -179,4 +185,119 @@ TEST_F(ArchiveCliTest, AnArchiveOnTheTelephoneIsRefusedAndNothingIsWrittenThere)
         EXPECT_NE(entry.path().filename(), ".tapelink") << entry.path();
         EXPECT_NE(entry.path().filename(), "new") << entry.path();
     }
+}
+
+// The retention rule over an uploaded archive: what it spares, how it undoes, and how it survives a kill.
+class RetentionCliTest : public ArchiveCliTest {
+protected:
+    std::string expiredFolder() const { return out() + ".tapelink/expired/"; }
+    static std::string contentOf(const std::string& path) {
+        std::ifstream in(path, std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), {}};
+    }
+    // Names the rule would move now.
+    std::vector<std::string> candidates() const {
+        const CliResult preview = cli({"archive", "expire", out(), "--days", "1", "--dry-run", "--json"});
+        EXPECT_EQ(preview.exitCode, 0) << preview.err;
+        const nlohmann::json document = nlohmann::json::parse(preview.out);
+        std::vector<std::string> names;
+        for (const auto& row : document["recordings"]) names.push_back(row["name"].get<std::string>());
+        return names;
+    }
+    std::vector<std::string> expiredNames() const {
+        std::vector<std::string> names;
+        for (const std::string& line : splitLines(cli({"archive", "expired", "list", out()}).out)) {
+            names.push_back(splitCells(line).front());
+        }
+        return names;
+    }
+};
+
+TEST_F(RetentionCliTest, NotedTaggedAndKeptRecordingsStayAndARestoreIsByteIdentical) {
+    ASSERT_EQ(cli({"upload", "--all", "--to", out()}).exitCode, 0);
+    const std::vector<std::string> before = candidates();
+    ASSERT_GE(before.size(), 4u);
+    const std::vector<std::string> spared = {before[0], before[1], before[2]};
+    ASSERT_EQ(cli({"note", "--archive", out(), spared[0], "回电"}).exitCode, 0);
+    ASSERT_EQ(cli({"tag", "--archive", out(), spared[1], "+客户"}).exitCode, 0);
+    ASSERT_EQ(cli({"tag", "--archive", out(), spared[2], "+保留"}).exitCode, 0);
+    const std::vector<std::string> chosen = candidates();
+    EXPECT_EQ(chosen.size(), before.size() - 3);
+    const std::string restoredName = chosen.front();
+    const std::string original = contentOf(out() + restoredName);
+
+    // Copied from the telephone: nothing moves until the preview is confirmed.
+    const CliResult unconfirmed = cli({"archive", "expire", out(), "--days", "1"});
+    EXPECT_EQ(unconfirmed.exitCode, 1);
+    EXPECT_NE(unconfirmed.err.find("--yes"), std::string::npos) << unconfirmed.err;
+    EXPECT_EQ(VolumeBuilder::sortedNames(out()).size(), recordings);
+
+    ASSERT_EQ(cli({"archive", "expire", out(), "--days", "1", "--yes"}).exitCode, 0);
+    EXPECT_EQ(VolumeBuilder::sortedNames(out()).size(), recordings - chosen.size());
+    for (const std::string& name : spared) EXPECT_TRUE(fs::exists(out() + name)) << name;
+    EXPECT_EQ(expiredNames().size(), chosen.size());
+    expectConsistent();
+    // Expired copies never count as copies the telephone may rely on.
+    std::size_t archived = 0;
+    for (const std::string& line : splitLines(cli({"list", "--archived", "--to", out()}).out)) {
+        archived += splitCells(line).back() == "已存档" ? 1 : 0;
+    }
+    EXPECT_EQ(archived, recordings - chosen.size());
+
+    ASSERT_EQ(cli({"archive", "expired", "restore", "--archive", out(), restoredName}).exitCode, 0);
+    EXPECT_EQ(contentOf(out() + restoredName), original);
+    EXPECT_EQ(cli({"archive", "expired", "restore", "--archive", out(), restoredName}).exitCode, 1);
+    ASSERT_EQ(cli({"archive", "expired", "purge", out()}).exitCode, 0);
+    EXPECT_TRUE(expiredNames().empty());
+    EXPECT_TRUE(VolumeBuilder::sortedNames(expiredFolder()).empty());
+    expectConsistent();
+}
+
+TEST_F(RetentionCliTest, KilledAtAnyMomentLosesNothingAndVerifyStaysClean) {
+    ASSERT_EQ(cli({"upload", "--all", "--to", out()}).exitCode, 0);
+    std::map<std::string, std::string> contents;
+    for (const std::string& name : VolumeBuilder::sortedNames(out())) contents[name] = contentOf(out() + name);
+    std::mt19937 random(29);
+    const std::size_t chosen = candidates().size();
+    int runsThatMoved = 0;
+    int cutShort = 0;
+    for (int run = 0; run < 20; ++run) {
+        {
+            CliProcess expire({"archive", "expire", out(), "--days", "1", "--yes"}, {{"HOME", home()}});
+            std::this_thread::sleep_for(std::chrono::microseconds(random() % 120000));
+            expire.signal(SIGKILL);
+            std::string ignored;
+            expire.finish(ignored, ignored);
+        }
+        expectConsistent();
+        std::vector<std::string> expired = expiredNames();
+        for (const auto& [name, content] : contents) {
+            const bool inArchive = fs::exists(out() + name);
+            EXPECT_EQ(contentOf((inArchive ? out() : expiredFolder()) + name), content) << run << ' ' << name;
+        }
+        if (expired.empty()) continue;
+        ++runsThatMoved;
+        cutShort += expired.size() < chosen ? 1 : 0;
+        std::vector<std::string> restore = {"archive", "expired", "restore", "--archive", out()};
+        restore.insert(restore.end(), expired.begin(), expired.end());
+        ASSERT_EQ(cli(restore).exitCode, 0) << run;
+    }
+    EXPECT_EQ(VolumeBuilder::sortedNames(out()).size(), contents.size());
+    EXPECT_GT(runsThatMoved, 0);  // the kills did not all land before anything moved
+    std::cout << runsThatMoved << " of 20 killed runs had moved recordings, " << cutShort << " only some\n";
+}
+
+TEST(RetentionReadOnlyCliTest, AReadOnlyArchiveGivesAClearMessageAndMovesNothing) {
+    SmallDisk disk(32 << 20);
+    if (!disk.mounted()) GTEST_SKIP() << "no tmpfs can be mounted here";
+    TempFolder folder;
+    copyDemoTelephone({"--recordings", "3", "--seed", "9", "--max-seconds", "20"}, folder.path() + "phone/");
+    const CliEnvironment home = {{"HOME", folder.path()}};
+    ASSERT_EQ(runCli({"--store", folder.path() + "phone/", "upload", "--all", "--to", disk.path()}, home).exitCode, 0);
+    const std::vector<std::string> names = VolumeBuilder::sortedNames(disk.path());
+    if (!disk.remountReadOnly()) GTEST_SKIP() << "the tmpfs can't be remounted read-only here";
+    const CliResult expired = runCli({"archive", "expire", disk.path(), "--days", "1", "--yes"}, home);
+    EXPECT_EQ(expired.exitCode, 1);
+    EXPECT_NE(expired.err.find("只读"), std::string::npos) << expired.err;
+    EXPECT_EQ(VolumeBuilder::sortedNames(disk.path()), names);
 }
