@@ -49,6 +49,7 @@ bool CTapelinkApp::StartUp() {
     MainWindowServices services;
     services.listening = &listening;
     services.catalogueOpener = &m_catalogues;
+    services.teamSearch = m_teamSearch;
     CTapelinkDlg window(settings, m_locator, messages, systemFolderChooser(), std::move(services));
     messages.setOwner(&window);
     if (m_watcher != nullptr) {

@@ -1,10 +1,12 @@
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "catalogue/IArchiveCatalogue.h"
 #include "phone/IDeviceLocator.h"
 #include "platform/QtDeviceWatcher.h"
+#include "search/ITeamSearch.h"
 #include "settings/InstanceLock.h"
 #include "settings/ProfileFolder.h"
 
@@ -21,6 +23,8 @@ public:
 
     // Device arrivals and removals reach the main window through this watcher while it runs.
     void setDeviceWatcher(QtDeviceWatcher* watcher) { m_watcher = watcher; }
+    // The team archive's search for the search dialog; null when the desk is in no team.
+    void setTeamSearch(std::shared_ptr<ITeamSearch> search) { m_teamSearch = std::move(search); }
 
     // Runs the program. Always false: the program ends when it returns.
     bool StartUp();
@@ -31,6 +35,7 @@ private:
     const IDeviceLocator& m_locator;
     IArchiveCatalogueOpener& m_catalogues;
     QtDeviceWatcher* m_watcher = nullptr;
+    std::shared_ptr<ITeamSearch> m_teamSearch;
     std::string m_profileFolder;
     // Held for the life of the application object, which is the life of the process.
     InstanceLock m_lock;

@@ -148,6 +148,7 @@ void MainDialogCommands::openSearch() {
             [this, &search](const QString& path) { editNote(path, &search); });
     search.setContactDirectory(m_window.archive().contactDirectory());
     search.setCatalogueOpener(&m_window.archive().catalogueOpener());
+    search.setTeamSearch(m_services.teamSearch);
     // Failures of the search's export are shown over the search dialog.
     MessageBoxSink searchBoxes(&search);
     IMessageSink& exportMessages = m_services.searchMessages != nullptr ? *m_services.searchMessages : searchBoxes;

@@ -16,6 +16,7 @@
 #include "phone/CategoryCriteria.h"
 #include "phone/OverwriteDecision.h"
 #include "playback/ui/CPlayDlg.h"
+#include "search/ITeamSearch.h"
 #include "search/ui/IArchiveFileChooser.h"
 #include "sharing/IShareTools.h"
 #include "sharing/ui/CShareDlg.h"
@@ -55,6 +56,8 @@ struct MainWindowServices {
     // The search dialog's messages and choosers; null for its own message boxes and the platform's choosers.
     IMessageSink* searchMessages = nullptr;
     IArchiveFileChooser* archiveChooser = nullptr;
+    // The team archive's search, made in main for a desk in a team; null: the desk is in none.
+    std::shared_ptr<ITeamSearch> teamSearch;
     // The phonebook window's messages and file choices (null: its own boxes and file dialogs), and the
     // contact files it reads and writes.
     IMessageSink* phonebookMessages = nullptr;
