@@ -13,7 +13,6 @@
 #include "platform/SqliteCatalogueOpener.h"
 #include "settings/ProfileFolder.h"
 #include "settings/TeamSettingsFile.h"
-#include "team/TeamArchiveSearch.h"
 
 namespace {
 
@@ -47,8 +46,9 @@ int runWindows(int argc, char** argv) {
     const tapelink::TeamSettings team =
         tapelink::loadTeamSettings(tapelink::teamSettingsFilePath(tapelink::profileFolderPath()));
     if (team.inTeam()) {
-        app.setTeamSearch(std::make_shared<tapelink::TeamArchiveSearch>(
-            [server = team.server] { return std::make_unique<tapelink::PgTeamArchive>(server); }));
+        app.setTeamArchive([server = team.server]() -> std::unique_ptr<tapelink::ITeamArchive> {
+            return std::make_unique<tapelink::PgTeamArchive>(server);
+        });
     }
     app.StartUp();
     return EXIT_SUCCESS;

@@ -29,6 +29,7 @@
 #include "search/RecordingAnnotations.h"
 #include "search/ui/CQueryDlg.h"
 #include "sharing/ui/CShareDlg.h"
+#include "team/TeamRecordingNotes.h"
 
 namespace tapelink {
 
@@ -38,6 +39,8 @@ constexpr int kFileNameColumn = 1;
 constexpr const char* kPhoneListName = "录音列表";
 constexpr const char* kSearchListName = "查询结果";
 constexpr const char* kNotArchived = "这个文件不在存档中，无法添加备注！";
+constexpr const char* kTeamUnreachable = "无法连接团队服务器，请检查网络后重试！";
+constexpr const char* kTeamNoteUnreadable = "无法读取这条录音在团队存档中的备注！";
 
 // A list's texts with the name and remark of each row, for an export.
 class AnnotatedList : public IListTexts {
@@ -146,6 +149,10 @@ void MainDialogCommands::openSearch() {
     connect(&search, &CQueryDlg::playRequested, this, [this, &search] { openPlayer(search); });
     connect(&search, &CQueryDlg::noteRequested, this,
             [this, &search](const QString& path) { editNote(path, &search); });
+    connect(&search, &CQueryDlg::teamNoteRequested, this,
+            [this, &search](const QString& desk, const QString& sha256, const QString& fileName) {
+                editTeamNote(desk.toStdString(), sha256.toStdString(), fileName.toStdString(), &search);
+            });
     search.setContactDirectory(m_window.archive().contactDirectory());
     search.setCatalogueOpener(&m_window.archive().catalogueOpener());
     search.setTeamSearch(m_services.teamSearch);
@@ -254,6 +261,29 @@ void MainDialogCommands::editNote(const QString& path, QWidget* owner) {
         return;
     }
     CNoteDlg note(*session.notes(), name, &messages, owner);
+    note.exec();
+}
+
+void MainDialogCommands::editTeamNote(const std::string& desk, const std::string& sha256, const std::string& fileName,
+                                      QWidget* owner) {
+    MessageBoxSink boxes(owner);
+    IMessageSink& messages = m_services.searchMessages != nullptr ? *m_services.searchMessages : boxes;
+    // One short round trip each way: asked on this thread, with the wait cursor.
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const std::unique_ptr<ITeamArchive> archive = m_services.openTeamArchive ? m_services.openTeamArchive() : nullptr;
+    std::optional<TeamRecordingNotes> notes;
+    RecordingNote stored;
+    CatalogueStatus read = CatalogueStatus::ConnectionLost;
+    if (archive) read = notes.emplace(*archive, desk, sha256).noteOf(fileName, stored);
+    QApplication::restoreOverrideCursor();
+    if (read != CatalogueStatus::Ok) {
+        messages.showMessage(read == CatalogueStatus::ConnectionLost ? kTeamUnreachable : kTeamNoteUnreadable);
+        return;
+    }
+    CNoteDlg note(*notes, fileName, &messages, owner);
+    if (!notes->editedBy().empty()) {
+        note.showLastEdit(QString::fromStdString(notes->editedBy()), QString::fromStdString(notes->editedAt()));
+    }
     note.exec();
 }
 

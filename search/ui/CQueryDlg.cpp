@@ -44,7 +44,6 @@ constexpr const char* kMsgTeamNothingFound = "团队存档中未找到任何与�
 constexpr const char* kMsgTeamRefused = "团队服务器拒绝了此次查询：您没有查看这些录音的权限！";
 constexpr const char* kMsgTeamUnreachable = "无法连接团队服务器，请检查网络后重试！";
 constexpr const char* kMsgTeamFailed = "团队存档查询失败，请稍后重试！";
-constexpr const char* kMsgTeamNoteElsewhere = "团队存档中的录音不能在此添加备注！";
 constexpr const char* kMsgTeamNotPlayable = "团队存档中的录音不能在此播放！";
 
 std::string localPath(const QString& path) {
@@ -220,9 +219,12 @@ void CQueryDlg::EditNote() {
         m_messages.showMessage(kMsgSelectForNote);
         return;
     }
-    // The owner's note dialog edits notes in this disk's catalogues only.
-    if (!m_model->row(row).desk.empty()) {
-        m_messages.showMessage(kMsgTeamNoteElsewhere);
+    // A team result's note is the server's, kept by desk and content.
+    if (const SearchResultRow& result = m_model->row(row); !result.desk.empty()) {
+        const QString desk = QString::fromStdString(result.desk);
+        const QString sha256 = QString::fromStdString(result.sha256);
+        const QString name = QString::fromStdString(result[1]);
+        QTimer::singleShot(0, this, [this, desk, sha256, name] { emit teamNoteRequested(desk, sha256, name); });
         return;
     }
     const std::string path = m_model->texts().cellText(row, kPathColumn);

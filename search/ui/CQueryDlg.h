@@ -80,7 +80,9 @@ signals:
     void playRequested();                     // 播放: the owner opens the player over this dialog
     void exportRequested();                   // 导出EXCEL: the owner exports resultTexts()
     void noteRequested(const QString& path);  // 备注…: the owner opens the note of this recording
-    void shareRequested();                    // 分享…: the owner shares selectedResults()
+    // 备注… on a team result: the owner opens the note the team archive keeps for it.
+    void teamNoteRequested(const QString& desk, const QString& sha256, const QString& fileName);
+    void shareRequested();  // 分享…: the owner shares selectedResults()
     void deviceArrived();
     void deviceRemoved();
     void teamSearchFinished();  // a team search's rows are listed, or its failure was shown
