@@ -16,6 +16,7 @@
 #include "app/ui/MainArchiveController.h"
 #include "app/ui/MainWindowServices.h"
 #include "app/ui/PhoneListModel.h"
+#include "app/ui/TeamAudioDecoder.h"
 #include "catalogue/CatalogueFailureText.h"
 #include "catalogue/CatalogueReconciler.h"
 #include "catalogue/CatalogueSession.h"
@@ -27,6 +28,7 @@
 #include "phone/ui/CRecycleDlg.h"
 #include "playback/ui/CPlayDlg.h"
 #include "search/RecordingAnnotations.h"
+#include "search/TeamRecordingPath.h"
 #include "search/ui/CQueryDlg.h"
 #include "sharing/ui/CShareDlg.h"
 #include "team/TeamRecordingNotes.h"
@@ -206,8 +208,17 @@ void MainDialogCommands::shareRecordings(std::vector<ShareItem> items, std::vect
 
 void MainDialogCommands::openPlayer(CQueryDlg& search) {
     std::optional<DesktopPlayerDevices> desktop;
-    const PlayerDevices devices = m_services.playerDevices != nullptr ? *m_services.playerDevices
-                                                                      : desktop.emplace().devices(m_services.listening);
+    const PlayerDevices local = m_services.playerDevices != nullptr ? *m_services.playerDevices
+                                                                    : desktop.emplace().devices(m_services.listening);
+    // Team results are fetched into memory; the local decoder plays everything else.
+    std::optional<TeamAudioDecoder> teamDecoder;
+    if (m_services.openTeamArchive) teamDecoder.emplace(local.decoder, m_services.openTeamArchive);
+    const PlayerDevices devices{teamDecoder ? *teamDecoder : local.decoder,
+                                local.output,
+                                local.mixer,
+                                local.mediaMessages,
+                                local.stretcher,
+                                local.listening};
     const auto player = std::make_unique<CPlayDlg>(search, devices, &search);
     connect(player.get(), &CPlayDlg::deviceArrived, &search, &CQueryDlg::notifyDeviceArrived);
     connect(player.get(), &CPlayDlg::deviceRemoved, &search, &CQueryDlg::notifyDeviceRemoved);
@@ -236,6 +247,11 @@ void MainDialogCommands::openPhonebook() {
 }
 
 void MainDialogCommands::editNote(const QString& path, QWidget* owner) {
+    // The player's team recording: its note is the team archive's.
+    if (std::string desk, sha256; parseTeamRecordingPath(path.toStdString(), desk, sha256)) {
+        editTeamNote(desk, sha256, QFileInfo(path).fileName().toStdString(), owner);
+        return;
+    }
     const QFileInfo file(path);
     const std::string folder = QFile::encodeName(file.absolutePath()).toStdString();
     const std::string name = QFile::encodeName(file.fileName()).toStdString();

@@ -21,6 +21,7 @@
 #include "common/ui/RememberedColumnWidths.h"
 #include "common/ui/RightAlignedCalendar.h"
 #include "search/SearchMessages.h"
+#include "search/TeamRecordingPath.h"
 #include "search/ui/ArchiveFileChooser.h"
 #include "search/ui/SearchResultModel.h"
 
@@ -40,11 +41,11 @@ constexpr const char* kSearchListColumns = "search";
 constexpr int kOriginalHeight = 274;
 constexpr int kNoteRowHeight = 20;
 constexpr const char* kMsgSelectForNote = "请先选择一条要添加备注的语音！";
+constexpr const char* kMsgTeamNotShared = "团队存档中的录音不能在此分享！";
 constexpr const char* kMsgTeamNothingFound = "团队存档中未找到任何与查询条件相匹配的语音文件！";
 constexpr const char* kMsgTeamRefused = "团队服务器拒绝了此次查询：您没有查看这些录音的权限！";
 constexpr const char* kMsgTeamUnreachable = "无法连接团队服务器，请检查网络后重试！";
 constexpr const char* kMsgTeamFailed = "团队存档查询失败，请稍后重试！";
-constexpr const char* kMsgTeamNotPlayable = "团队存档中的录音不能在此播放！";
 
 std::string localPath(const QString& path) {
     return QFile::encodeName(path).toStdString();
@@ -208,7 +209,16 @@ void CQueryDlg::showRowMenu(const QPoint& at) {
     menu->addAction(QStringLiteral("备注…"), this, &CQueryDlg::EditNote)->setObjectName(QStringLiteral("noteItem"));
     // Queued like 备注…: the share dialog runs its own loop.
     menu->addAction(QStringLiteral("分享…"), this,
-                    [this] { QTimer::singleShot(0, this, [this] { emit shareRequested(); }); })
+                    [this] {
+                        // A team result's audio is on the server, not at the path the share would read.
+                        for (const int row : selectedRows()) {
+                            if (!m_model->row(row).desk.empty()) {
+                                m_messages.showMessage(kMsgTeamNotShared);
+                                return;
+                            }
+                        }
+                        QTimer::singleShot(0, this, [this] { emit shareRequested(); });
+                    })
         ->setObjectName(QStringLiteral("shareItem"));
     menu->popup(m_list->viewport()->mapToGlobal(at));
 }
@@ -402,10 +412,9 @@ std::string CQueryDlg::GetSelectedPath() const {
         m_messages.showMessage(kMsgSelectToPlay);
         return {};
     }
-    // Its path names the desk, not a file on this disk.
-    if (!m_model->row(row).desk.empty()) {
-        m_messages.showMessage(kMsgTeamNotPlayable);
-        return {};
+    // A team result is fetched from the server by desk and content.
+    if (const SearchResultRow& result = m_model->row(row); !result.desk.empty()) {
+        return teamRecordingPath(result.desk, result.sha256, result[1]);
     }
     return m_model->texts().cellText(row, kPathColumn);
 }

@@ -6,10 +6,12 @@
 #include <QTableView>
 #include <QTest>
 
+#include "app/ui/TeamAudioDecoder.h"
 #include "common/Sha256.h"
 #include "contacts/ui/CNoteDlg.h"
 #include "platform/PgTeamAdmin.h"
 #include "platform/PgTeamArchive.h"
+#include "search/TeamRecordingPath.h"
 #include "search/ui/CQueryDlg.h"
 #include "team/TeamArchiveSearch.h"
 #include "team/TeamRecordingNotes.h"
@@ -23,9 +25,41 @@ namespace {
 
 constexpr int kDeskColumn = static_cast<int>(kSearchColumnCount) + 1;
 
+constexpr int kFrames = 800;
+
+void putLittleEndian(std::string& to, std::uint32_t value, int bytes) {
+    for (int i = 0; i < bytes; ++i) to.push_back(static_cast<char>((value >> (8 * i)) & 0xff));
+}
+
+// A 16-bit mono PCM WAV of kFrames samples at 8 kHz whose samples differ with seed.
+std::string waveOf(const std::string& seed) {
+    std::string wave = "RIFF";
+    putLittleEndian(wave, 36 + kFrames * 2, 4);
+    wave += "WAVEfmt ";
+    putLittleEndian(wave, 16, 4);
+    putLittleEndian(wave, 1, 2);
+    putLittleEndian(wave, 1, 2);
+    putLittleEndian(wave, 8000, 4);
+    putLittleEndian(wave, 16000, 4);
+    putLittleEndian(wave, 2, 2);
+    putLittleEndian(wave, 16, 2);
+    wave += "data";
+    putLittleEndian(wave, kFrames * 2, 4);
+    for (int i = 0; i < kFrames; ++i) putLittleEndian(wave, static_cast<std::uint32_t>(seed[i % seed.size()]) * 50, 2);
+    return wave;
+}
+
+class NoLocalDecoder : public IAudioDecoder {
+public:
+    bool decode(const std::string&, PcmAudio&, std::string& error) override {
+        error = "local";
+        return false;
+    }
+};
+
 // The content key of the published recording; empty when publishing failed.
 std::string publish(const TeamServer& server, const std::string& desk, const std::string& number) {
-    const std::string audio = "RIFF" + desk + number;
+    const std::string audio = waveOf(number);
     Sha256 digest;
     digest.update(audio.data(), audio.size());
     TeamRecording r;
@@ -61,7 +95,8 @@ private slots:
             QCOMPARE(admin.grant(server.role("alice"), "front", "hear"), TeamStatus::Ok);
         }
         QVERIFY(!publish(server, "front", "13800131001").empty());
-        QVERIFY(!publish(server, "support", "13800132002").empty());
+        const std::string supportKey = publish(server, "support", "13800132002");
+        QVERIFY(!supportKey.empty());
 
         RecordingMessages messages;
         CQueryDlg dialog(nullptr, &messages);
@@ -81,9 +116,20 @@ private slots:
         QCOMPARE(model->rowCount(), 1);
         QCOMPARE(model->index(0, kDeskColumn).data().toString(), QStringLiteral("front"));
         QCOMPARE(model->index(0, kSearchNumberColumn).data().toString(), QStringLiteral("13800131001"));
-        // Nothing of a team result is on this disk: the player is not handed its desk and name as a path.
+        // The player gets the result by desk and content and hears it from the server, not from this disk.
         dialog.findChild<QTableView*>(QStringLiteral("1026"))->selectRow(0);
-        QVERIFY(dialog.GetSelectedPath().empty());
+        NoLocalDecoder local;
+        TeamAudioDecoder decoder(
+            local, [&server] { return std::make_unique<PgTeamArchive>(server.settings(server.role("alice"))); });
+        PcmAudio audio;
+        std::string error;
+        QVERIFY2(decoder.decode(dialog.GetSelectedPath(), audio, error), error.c_str());
+        QCOMPARE(audio.frames(), std::int64_t{kFrames});
+        // A desk not granted is not heard either, named by hand.
+        QVERIFY(!decoder.decode(teamRecordingPath("support", supportKey, "VOA24061009300.WAV"), audio, error));
+        QVERIFY(error.find("权限") != std::string::npos);
+        QVERIFY(!decoder.decode("/nowhere/VOA24061009300.WAV", audio, error));
+        QCOMPARE(error, std::string("local"));
     }
 
     void aNoteWriteTheServerRefusesIsToldAsRefusedAndTheWriterIsShownToOthers() {
