@@ -34,4 +34,9 @@ bool isArchiveRecordingName(const std::string& name) {
     return isTelephoneName(name.substr(0, kStemLength) + name.substr(digitsEnd));
 }
 
+std::string compactNameOf(const std::string& name) {
+    const std::size_t dot = name.rfind('.');
+    return (dot == std::string::npos ? name : name.substr(0, dot)) + ".opus";
+}
+
 }  // namespace tapelink

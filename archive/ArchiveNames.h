@@ -11,4 +11,7 @@ std::string suffixedName(const std::string& name, int suffix);
 // name with a clash suffix "-N" (N from 2) before its extension.
 bool isArchiveRecordingName(const std::string& name);
 
+// The name of a recording's compact (Ogg Opus) file beside it: VOA00001.WAV -> VOA00001.opus.
+std::string compactNameOf(const std::string& name);
+
 }  // namespace tapelink

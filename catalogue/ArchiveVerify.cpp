@@ -44,7 +44,32 @@ VerifyReport verifyArchive(IArchiveCatalogue& catalogue, const std::string& fold
             report.changed.push_back(names[i]);
         }
     }
-    for (const auto& [name, row] : rowOfName) report.missing.push_back(name);
+    // Compacted recordings whose original is gone: their compact file is the recording.
+    std::vector<std::string> compactNames;
+    std::vector<const CatalogueRecord*> compactRows;
+    for (const auto& [name, row] : rowOfName) {
+        if (row->compactName.empty()) {
+            report.missing.push_back(name);
+        } else if (!archive.statFile(row->compactName)) {
+            report.missing.push_back(row->compactName);
+        } else {
+            compactNames.push_back(row->compactName);
+            compactRows.push_back(row);
+        }
+    }
+    if (!report.stopped && !compactNames.empty()) {
+        const auto compactHashed = archive.hashFiles(compactNames, stop, {});
+        report.stopped = stop.stop_requested();
+        for (std::size_t i = 0; i < compactNames.size(); ++i) {
+            if (!compactHashed[i]) {
+                if (!report.stopped) report.unreadable.push_back(compactNames[i]);
+                continue;
+            }
+            ++report.checked;
+            if (compactHashed[i]->file.sha256 != compactRows[i]->compactSha256)
+                report.changed.push_back(compactNames[i]);
+        }
+    }
     for (auto* list : {&report.changed, &report.missing, &report.unrecorded, &report.unreadable}) {
         std::sort(list->begin(), list->end());
     }

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <map>
 #include <optional>
 
@@ -74,13 +75,18 @@ private:
 
     std::optional<KeptReason> checkCopy(const CatalogueRecord& row, const struct stat& phone) {
         if (!m_archive.valid()) return KeptReason::CopyMissing;
-        FileDescriptor copy(
-            ::openat(m_archive.get(), row.fileName.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+        constexpr int kFlags = O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+        FileDescriptor copy(::openat(m_archive.get(), row.fileName.c_str(), kFlags));
+        // A compacted recording whose original is gone is held by its compact file, checked against its
+        // own recorded digest.
+        const bool compact = !copy.valid() && errno == ENOENT && row.compacted();
+        if (compact) copy = FileDescriptor(::openat(m_archive.get(), row.compactName.c_str(), kFlags));
         struct stat info {};
         if (!copy.valid() || ::fstat(copy.get(), &info) != 0 || !S_ISREG(info.st_mode)) return KeptReason::CopyMissing;
         if (sameFile(info, phone)) return KeptReason::SameFile;
         const auto inArchive = hashOpenFile(copy.get());
-        if (!inArchive || inArchive->sha256 != row.sha256) return KeptReason::CopyChanged;
+        if (!inArchive || inArchive->sha256 != (compact ? row.compactSha256 : row.sha256))
+            return KeptReason::CopyChanged;
         m_heldCopy = std::move(copy);
         return std::nullopt;
     }

@@ -51,6 +51,13 @@ void CatalogueLedger::recordCopies(const std::vector<PlacedCopy>& copies) {
         record.archivedAt = static_cast<std::int64_t>(std::time(nullptr));
         record.archivedBy = m_command;
         record.phoneSerial = m_phoneSerial;
+        // The same recording copied again beside its compact file: the row keeps the compact file.
+        std::optional<CatalogueRecord> earlier;
+        if (m_catalogue.findByName(copy.fileName, earlier) == CatalogueStatus::Ok && earlier && earlier->compacted() &&
+            earlier->sha256 == record.sha256) {
+            record.compactName = earlier->compactName;
+            record.compactSha256 = earlier->compactSha256;
+        }
         changes.upserts.push_back(std::move(record));
         // The copy has the telephone file's name: the next upload --new knows it without reading it.
         if (copy.sourceSize > 0) {

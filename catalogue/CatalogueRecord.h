@@ -43,7 +43,12 @@ struct CatalogueRecord {
     std::string phoneSerial;      // the telephone's USB serial number, empty when unknown
     RecordState state = RecordState::Present;
     std::string replacedName;  // Replaced rows: the file's name under .tapelink/replaced/
+    // A compacted recording: the smaller file beside the original that now holds it, and its digest. The
+    // row keeps the original's name, size and digest, so the telephone's file is still known by them.
+    std::string compactName;
+    std::string compactSha256;
 
+    bool compacted() const { return !compactName.empty(); }
     ContentKey contentKey() const { return {size, direction, phoneNumber, startKey}; }
     bool operator==(const CatalogueRecord&) const = default;
 };
@@ -54,6 +59,7 @@ struct CatalogueFileState {
     std::uint64_t size = 0;
     std::int64_t mtimeNs = 0;
     RecordState state = RecordState::Present;
+    std::string compactName;  // empty unless the recording was compacted
 
     bool operator==(const CatalogueFileState&) const = default;
 };

@@ -20,6 +20,7 @@ namespace tapelink::cli {
 nlohmann::ordered_json recordingFields(const RecordingEntry& entry, const std::string& sideText);
 
 // The 主/被叫 cell of every recording list's row.
+inline constexpr std::size_t kFileNameColumn = 1;
 inline constexpr std::size_t kSideColumn = 4;
 
 // The recording directly at path, read without following a link; nullopt when it is no readable recording.

@@ -21,10 +21,19 @@ std::vector<nlohmann::ordered_json> resultFields(const std::vector<std::vector<s
                                                  IArchiveCatalogue* catalogue) {
     std::vector<nlohmann::ordered_json> fields;
     for (const std::vector<std::string>& row : rows) {
-        const auto entry = recordingAt(row[kPathColumn]);
+        std::optional<RecordingEntry> entry;
+        std::optional<CatalogueRecord> record;
+        // A compacted recording's file holds no metadata block: its row in the catalogue keeps it.
+        if (catalogue != nullptr && catalogue->findByName(row[kFileNameColumn], record) == CatalogueStatus::Ok &&
+            record && record->compacted() && row[kPathColumn].ends_with("/" + record->compactName)) {
+            entry = RecordingEntry{record->size,        record->fileName, record->direction,
+                                   record->phoneNumber, record->startKey, {},
+                                   record->compactName};
+        } else {
+            entry = recordingAt(row[kPathColumn]);
+        }
         fields.push_back(entry ? recordingFields(*entry, row[kSideColumn]) : nlohmann::ordered_json());
         if (!entry) continue;
-        std::optional<CatalogueRecord> record;
         const bool known = catalogue != nullptr &&
                            catalogue->findByName(entry->fileName, record) == CatalogueStatus::Ok && record &&
                            record->state == RecordState::Present && !record->sha256.empty();

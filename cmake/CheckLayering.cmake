@@ -2,7 +2,7 @@
 # Fails when an include runs against the layers. The subsystems are ranked from the bottom up; a folder may
 # include only its own or a lower one. The core (every folder but ui/, platform/, app/ and cli/) includes no
 # window and no adapter; windows include no adapter; only app/ and cli/ wire adapters into the rest.
-set(ranks common recording phone archive contacts catalogue playback search export sharing team settings platform app cli)
+set(ranks common recording phone archive contacts catalogue playback search export sharing team compaction settings platform app cli)
 
 # The layer of a path relative to the repository: its first folder, and whether it is a window file.
 function(layer_of path out_base out_ui)

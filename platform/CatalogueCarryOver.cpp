@@ -18,6 +18,28 @@ constexpr const char* kChangedFiles = R"sql(
         main.recordings.sha256 <> o.sha256;
 )sql";
 
+// A compacted recording keeps its compact file: the row of an original that is gone comes over whole (the
+// reconciliation marks it missing if its compact file is gone too), and a new row of an original still there
+// gains the compact file it had.
+constexpr const char* kCompactFiles = R"sql(
+    INSERT INTO main.recordings(file_name, size, mtime_ns, sha256, current_sha256, has_info, direction,
+        phone_number, start_key, kind, archived_at, archived_by, phone_serial, state, replaced_name,
+        compact_name, compact_sha256)
+    SELECT file_name, size, mtime_ns, sha256, '', has_info, direction, phone_number, start_key,
+        kind, archived_at, archived_by, phone_serial, 0, replaced_name, compact_name, compact_sha256
+    FROM old.recordings o WHERE o.state = 0 AND o.compact_name <> '' AND NOT EXISTS
+        (SELECT 1 FROM main.recordings r WHERE r.state <> 2 AND r.file_name = o.file_name);
+    UPDATE main.recordings SET compact_name = o.compact_name, compact_sha256 = o.compact_sha256
+    FROM old.recordings o
+    WHERE o.state <> 2 AND o.compact_name <> '' AND main.recordings.state <> 2 AND
+        main.recordings.file_name = o.file_name AND main.recordings.sha256 = o.sha256;
+)sql";
+
+bool oldHasCompactFiles(sqlite3* db) {
+    const sqlite::Statement probe(db, "SELECT compact_name, compact_sha256 FROM old.recordings LIMIT 0");
+    return probe.code() == SQLITE_OK;
+}
+
 // Rows of files no longer in the folder are kept as missing, so verify still tells of them.
 constexpr const char* kMissingFiles = R"sql(
     INSERT INTO main.recordings(file_name, size, mtime_ns, sha256, current_sha256, has_info, direction,
@@ -82,6 +104,7 @@ bool regularFile(const std::string& path) {
 
 int carryRows(sqlite3* db, int version, CarryOverScope scope) {
     int code = SQLITE_OK;
+    if (scope == CarryOverScope::Everything && oldHasCompactFiles(db)) code = exec(db, kCompactFiles);
     if (scope == CarryOverScope::Everything) {
         for (const char* sql : {kChangedFiles, kMissingFiles, kRecordings}) {
             if (code == SQLITE_OK) code = exec(db, sql);

@@ -1,15 +1,15 @@
 #include "platform/LibraryShareTools.h"
 
 #include "platform/SndfileMp3Encoder.h"
+#include "platform/SndfileWavShareEncoder.h"
 #include "platform/XlsxSpreadsheet.h"
 #include "platform/ZipShareWriter.h"
 #include "sharing/FolderShareWriter.h"
-#include "sharing/WavCopyEncoder.h"
 
 namespace tapelink {
 
 std::unique_ptr<IAudioEncoder> LibraryShareTools::encoder(ShareFormat format) {
-    if (format == ShareFormat::Wav) return std::make_unique<WavCopyEncoder>();
+    if (format == ShareFormat::Wav) return std::make_unique<SndfileWavShareEncoder>();
     return std::make_unique<SndfileMp3Encoder>();
 }
 

@@ -27,7 +27,16 @@ using sqlite::text;
 
 constexpr const char* kColumns =
     "file_name, size, mtime_ns, sha256, current_sha256, has_info, direction, phone_number, start_key, kind, "
-    "archived_at, archived_by, phone_serial, state, replaced_name";
+    "archived_at, archived_by, phone_serial, state, replaced_name, compact_name, compact_sha256";
+// An older catalogue read without migrating knows no compact files: its rows read as not compact.
+constexpr const char* kColumnsBeforeCompaction =
+    "file_name, size, mtime_ns, sha256, current_sha256, has_info, direction, phone_number, start_key, kind, "
+    "archived_at, archived_by, phone_serial, state, replaced_name, '', ''";
+
+bool hasCompactColumns(sqlite3* db) {
+    const Statement probe(db, "SELECT compact_name, compact_sha256 FROM recordings LIMIT 0");
+    return probe.code() == SQLITE_OK;
+}
 
 RecordState stateOf(int state) {
     return state >= 0 && state <= 3 ? static_cast<RecordState>(state) : RecordState::Changed;
@@ -50,6 +59,8 @@ CatalogueRecord recordFrom(sqlite3_stmt* statement) {
     record.phoneSerial = text(statement, 12);
     record.state = stateOf(sqlite3_column_int(statement, 13));
     record.replacedName = text(statement, 14);
+    record.compactName = text(statement, 15);
+    record.compactSha256 = text(statement, 16);
     return record;
 }
 
@@ -58,6 +69,7 @@ CatalogueRecord recordFrom(sqlite3_stmt* statement) {
 SqliteArchiveCatalogue::SqliteArchiveCatalogue(sqlite3* db, bool writable)
     : m_db(db),
       m_writable(writable),
+      m_selected(hasCompactColumns(db) ? kColumns : kColumnsBeforeCompaction),
       m_phonebook(db, writable),
       m_notes(std::make_unique<SqliteRecordingNotes>(db, writable)),
       m_published(db, writable) {}
@@ -83,7 +95,7 @@ sqlite3_stmt* SqliteArchiveCatalogue::prepared(sqlite3_stmt*& slot, const char* 
 
 CatalogueStatus SqliteArchiveCatalogue::liveRecords(std::vector<CatalogueRecord>& out) {
     out.clear();
-    const std::string sql = std::string("SELECT ") + kColumns + " FROM recordings WHERE state <> 2";
+    const std::string sql = "SELECT " + m_selected + " FROM recordings WHERE state <> 2";
     Statement statement(m_db, sql.c_str());
     if (statement.code() != SQLITE_OK) return statusOf(statement.code());
     int code = SQLITE_OK;
@@ -93,7 +105,10 @@ CatalogueStatus SqliteArchiveCatalogue::liveRecords(std::vector<CatalogueRecord>
 
 CatalogueStatus SqliteArchiveCatalogue::liveFileStates(std::vector<CatalogueFileState>& out) {
     out.clear();
-    Statement statement(m_db, "SELECT file_name, size, mtime_ns, state FROM recordings WHERE state <> 2");
+    Statement statement(m_db,
+                        m_selected == kColumns
+                            ? "SELECT file_name, size, mtime_ns, state, compact_name FROM recordings WHERE state <> 2"
+                            : "SELECT file_name, size, mtime_ns, state, '' FROM recordings WHERE state <> 2");
     if (statement.code() != SQLITE_OK) return statusOf(statement.code());
     int code = SQLITE_OK;
     while ((code = sqlite3_step(statement.get())) == SQLITE_ROW) {
@@ -102,6 +117,7 @@ CatalogueStatus SqliteArchiveCatalogue::liveFileStates(std::vector<CatalogueFile
         row.size = static_cast<std::uint64_t>(sqlite3_column_int64(statement.get(), 1));
         row.mtimeNs = sqlite3_column_int64(statement.get(), 2);
         row.state = stateOf(sqlite3_column_int(statement.get(), 3));
+        row.compactName = text(statement.get(), 4);
         out.push_back(std::move(row));
     }
     return code == SQLITE_DONE ? CatalogueStatus::Ok : statusOf(code);
@@ -109,9 +125,9 @@ CatalogueStatus SqliteArchiveCatalogue::liveFileStates(std::vector<CatalogueFile
 
 CatalogueStatus SqliteArchiveCatalogue::findByContent(const ContentKey& key, std::vector<CatalogueRecord>& out) {
     out.clear();
-    static const std::string sql = std::string("SELECT ") + kColumns +
-                                   " FROM recordings WHERE state = 0 AND size = ?1 AND start_key = ?2 AND "
-                                   "phone_number = ?3 AND direction = ?4";
+    const std::string sql = "SELECT " + m_selected +
+                            " FROM recordings WHERE state = 0 AND size = ?1 AND start_key = ?2 AND "
+                            "phone_number = ?3 AND direction = ?4";
     sqlite3_stmt* statement = prepared(m_byContent, sql.c_str());
     if (statement == nullptr) return CatalogueStatus::Failed;
     sqlite3_bind_int64(statement, 1, static_cast<sqlite3_int64>(key.size));
@@ -126,8 +142,7 @@ CatalogueStatus SqliteArchiveCatalogue::findByContent(const ContentKey& key, std
 
 CatalogueStatus SqliteArchiveCatalogue::findByName(const std::string& fileName, std::optional<CatalogueRecord>& out) {
     out.reset();
-    static const std::string sql =
-        std::string("SELECT ") + kColumns + " FROM recordings WHERE file_name = ?1 AND state <> 2";
+    const std::string sql = "SELECT " + m_selected + " FROM recordings WHERE file_name = ?1 AND state <> 2";
     sqlite3_stmt* statement = prepared(m_byName, sql.c_str());
     if (statement == nullptr) return CatalogueStatus::Failed;
     bindText(statement, 1, fileName);
@@ -189,10 +204,12 @@ CatalogueStatus SqliteArchiveCatalogue::applyInTransaction(const CatalogueChange
     Statement update(m_db,
                      "UPDATE recordings SET size = ?2, mtime_ns = ?3, sha256 = ?4, current_sha256 = ?5, "
                      "has_info = ?6, direction = ?7, phone_number = ?8, start_key = ?9, kind = ?10, "
-                     "archived_at = ?11, archived_by = ?12, phone_serial = ?13, state = ?14, replaced_name = ?15 "
+                     "archived_at = ?11, archived_by = ?12, phone_serial = ?13, state = ?14, replaced_name = ?15, "
+                     "compact_name = ?16, compact_sha256 = ?17 "
                      "WHERE file_name = ?1 AND state <> 2");
-    const std::string insertSql = std::string("INSERT INTO recordings(") + kColumns +
-                                  ") VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14, ?15)";
+    const std::string insertSql =
+        std::string("INSERT INTO recordings(") + kColumns +
+        ") VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14, ?15, ?16, ?17)";
     Statement insert(m_db, insertSql.c_str());
     Statement missing(m_db, "UPDATE recordings SET state = 1 WHERE file_name = ?1 AND state IN (0, 3)");
     Statement replaced(m_db, "UPDATE recordings SET state = 2, replaced_name = ?2 WHERE file_name = ?1 AND state <> 2");
@@ -225,6 +242,8 @@ CatalogueStatus SqliteArchiveCatalogue::applyInTransaction(const CatalogueChange
             bindText(statement, 13, record.phoneSerial);
             sqlite3_bind_int(statement, 14, static_cast<int>(record.state));
             bindText(statement, 15, record.replacedName);
+            bindText(statement, 16, record.compactName);
+            bindText(statement, 17, record.compactSha256);
             if (const int code = runToEnd(statement); code != SQLITE_OK) return statusOf(code);
             if (sqlite3_changes(m_db) > 0) break;  // updated: no insert
         }

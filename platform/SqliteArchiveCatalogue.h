@@ -42,6 +42,7 @@ private:
 
     sqlite3* m_db;
     bool m_writable;
+    std::string m_selected;  // the columns read into a CatalogueRecord
     sqlite3_stmt* m_byContent = nullptr;
     sqlite3_stmt* m_byName = nullptr;
     sqlite3_stmt* m_byOrigin = nullptr;

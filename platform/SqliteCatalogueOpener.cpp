@@ -36,6 +36,14 @@ constexpr const char* teamConfirmedStep() {
     )sql";
 }
 
+// A recording converted to a smaller file keeps its row: the row gains that file's name and digest.
+constexpr const char* compactFilesStep() {
+    return R"sql(
+    ALTER TABLE recordings ADD COLUMN compact_name TEXT NOT NULL DEFAULT '';
+    ALTER TABLE recordings ADD COLUMN compact_sha256 TEXT NOT NULL DEFAULT '';
+    )sql";
+}
+
 // Step i brings a catalogue of version i to version i + 1. Steps are only ever appended.
 constexpr std::array kMigrations = {
     R"sql(
@@ -96,6 +104,7 @@ constexpr std::array kMigrations = {
     CREATE INDEX phone_origins_recording ON phone_origins(recording_id);
     )sql",
     teamConfirmedStep(),
+    compactFilesStep(),
 };
 constexpr int kCurrentVersion = static_cast<int>(kMigrations.size());
 

@@ -16,6 +16,7 @@ struct RecordingEntry {
     std::string phoneNumber;  // raw bytes from the metadata block
     std::string startKey;     // YYMMDDhhmm
     std::string folder;       // always ends with '/'
+    std::string storedName;   // the file in folder that holds the recording when not fileName (a compact file)
 
     static RecordingEntry fromInfo(const std::string& folder, const std::string& fileName, std::uint64_t size,
                                    const RecordingInfo& info);

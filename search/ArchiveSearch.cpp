@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "archive/ArchiveNames.h"
+#include "common/fs/RegularFileAt.h"
 #include "phone/RecordingFolder.h"
 #include "recording/CallDirection.h"
 #include "search/SearchMessages.h"
@@ -45,7 +46,35 @@ bool ArchiveSearch::ScanFolder(const std::string& folder, const std::function<bo
         }
         m_records.push_back(RecordingEntry::fromInfo(prefix, name, file->size, file->info));
     }
+    if (addCompactRecords(recordings.fd(), prefix, names, wanted)) {
+        std::sort(m_records.begin(), m_records.end(),
+                  [](const RecordingEntry& a, const RecordingEntry& b) { return a.fileName < b.fileName; });
+    }
     return !m_records.empty();
+}
+
+bool ArchiveSearch::addCompactRecords(int folderFd, const std::string& prefix, const std::vector<std::string>& listed,
+                                      const std::function<bool(const std::string&)>& wanted) {
+    if (m_annotations == nullptr) return false;
+    bool added = false;
+    // A compacted recording whose original is gone is found by the catalogue's row, which keeps what the
+    // original's metadata block held; its entry keeps the original's name, so notes and tags stay with it.
+    for (const CatalogueRecord& row : m_annotations->compactRecords()) {
+        if (!row.hasInfo || !isValidDirection(row.direction) || !isArchiveRecordingName(row.fileName)) continue;
+        if (std::binary_search(listed.begin(), listed.end(), row.fileName)) continue;
+        if ((wanted && !wanted(row.fileName)) || !isRegularFileAt(folderFd, row.compactName)) continue;
+        RecordingEntry entry;
+        entry.size = row.size;
+        entry.fileName = row.fileName;
+        entry.direction = row.direction;
+        entry.phoneNumber = row.phoneNumber;
+        entry.startKey = row.startKey;
+        entry.folder = prefix;
+        entry.storedName = row.compactName;
+        m_records.push_back(std::move(entry));
+        added = true;
+    }
+    return added;
 }
 
 void ArchiveSearch::RefreshList() {

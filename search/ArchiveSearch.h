@@ -50,6 +50,10 @@ private:
     const char* fillResults(const SearchCriteria& criteria);
     bool passes(const RecordingEntry& entry, const SearchCriteria& criteria, const std::string& from,
                 const std::string& to);
+    // Adds the archive's compacted recordings whose original is not among the listed names (sorted); true
+    // when any was added.
+    bool addCompactRecords(int folderFd, const std::string& prefix, const std::vector<std::string>& listed,
+                           const std::function<bool(const std::string&)>& wanted);
     bool matchesNumberOrName(const RecordingEntry& entry, const std::string& number);
     bool matchesNote(const RecordingEntry& entry, const std::string& noteText);
 

@@ -51,6 +51,15 @@ const std::map<std::string, RecordingNote>& RecordingAnnotations::notes() {
     return m_notes;
 }
 
+const std::vector<CatalogueRecord>& RecordingAnnotations::compactRecords() {
+    if (!m_haveCompact) {
+        if (m_catalogue != nullptr && m_catalogue->liveRecords(m_compact) != CatalogueStatus::Ok) m_compact.clear();
+        std::erase_if(m_compact, [](const CatalogueRecord& row) { return !row.compacted(); });
+        m_haveCompact = true;
+    }
+    return m_compact;
+}
+
 std::string RecordingAnnotations::remarkOfFile(const std::string& fileName) {
     const auto found = notes().find(fileName);
     return found == notes().end() ? std::string() : remarkText(found->second);

@@ -37,6 +37,8 @@ public:
     bool nameContains(const std::string& phoneNumber, const std::string& text);
     // The archived files whose note or a tag contains text, ignoring case.
     const std::unordered_set<std::string>& filesWithText(const std::string& text);
+    // The live rows of the archive whose recording was compacted (their original may be gone).
+    const std::vector<CatalogueRecord>& compactRecords();
     // The remark of the archive's file of that name.
     std::string remarkOfFile(const std::string& fileName);
     // The remark of the archive's copy of a telephone recording (same content), if it has one.
@@ -63,6 +65,8 @@ private:
     bool m_haveFiles = false;
     std::map<std::string, RecordingNote> m_notes;
     bool m_haveNotes = false;
+    std::vector<CatalogueRecord> m_compact;
+    bool m_haveCompact = false;
 };
 
 }  // namespace tapelink

@@ -54,7 +54,7 @@ SearchResultRow searchResultRow(const RecordingEntry& entry, int position) {
     row[5] = startTimeText(entry.startKey);
     row[6] = durationText(entry.size);
     row[7] = sizeText(entry.size);
-    row[8] = entry.folder + entry.fileName;
+    row[8] = entry.folder + (entry.storedName.empty() ? entry.fileName : entry.storedName);
     return row;
 }
 

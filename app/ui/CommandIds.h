@@ -34,6 +34,8 @@ inline constexpr int kPopupUploadAll = 32797;
 inline constexpr int kPopupDeletePermanently = 32798;
 // "分享…" after the pop-up's own items.
 inline constexpr int kPopupShare = 32804;
+// "压缩存档…", after the archive's commands of the upload menu.
+inline constexpr int kCompactArchive = 32805;
 
 // Control ids of the main window.
 inline constexpr int kPhoneList = 1003;

@@ -18,12 +18,13 @@
 #include "catalogue/CatalogueFailureText.h"
 #include "catalogue/CatalogueSession.h"
 #include "catalogue/NewRecordingOffload.h"
+#include "compaction/ArchiveCompaction.h"
 #include "phone/DeviceStatus.h"
 #include "phone/ui/WorkerMailbox.h"
 
 namespace tapelink {
 
-enum class ArchiveWork { Reconcile, UploadNew, Verify, FindArchived, Clear };
+enum class ArchiveWork { Reconcile, UploadNew, Verify, FindArchived, Clear, Compact };
 
 struct ArchiveWorkResult {
     ArchiveWork kind = ArchiveWork::Reconcile;
@@ -34,6 +35,7 @@ struct ArchiveWorkResult {
     std::string setAsidePath;
     OffloadReport offload;
     VerifyReport verify;
+    CompactionReport compaction;
     std::vector<RecordingEntry> archived;  // verified as archived, in list order
     ClearingReport clearing;
     ClearingRule rule;
@@ -44,6 +46,9 @@ struct ArchiveWorkResult {
 namespace {
 
 constexpr const char* kVerifyDone = "存档校验完毕，%1 个文件全部完好。";
+constexpr const char* kCompactQuestion =
+    "将上传文件夹中已存档的录音转换为Opus格式（约为原大小的一半以下），每个转换后的文件校验无误并登记后才删除原WAV文件"
+    "。是否继续？";
 constexpr const char* kNothingArchived = "电话机上没有已确认存档的录音。";
 constexpr const char* kTransferDone = "传输完毕！";
 // The report scrolls, so it can name many; past this the count stands for the rest.
@@ -61,6 +66,31 @@ QString listOf(const char* title, const std::vector<std::string>& names) {
         text += QStringLiteral("\n  ") + QString::fromStdString(names[i]);
     if (names.size() > kListedNames) text += QStringLiteral("\n  ……（共 %1 个）").arg(names.size());
     return text + QStringLiteral("\n");
+}
+
+QString megabytes(std::int64_t bytes) {
+    return QString::number(static_cast<double>(bytes) / (1024.0 * 1024.0), 'f', 1) + QStringLiteral(" MB");
+}
+
+void showCompactionSummary(const CompactionReport& report, IMessageSink& messages) {
+    QString text = QStringLiteral("已压缩 %1 个录音，%2 → %3，节省 %4。")
+                       .arg(report.compacted)
+                       .arg(megabytes(static_cast<std::int64_t>(report.bytesBefore)),
+                            megabytes(static_cast<std::int64_t>(report.bytesAfter)), megabytes(report.bytesSaved()));
+    if (!report.folderOpen) text += QStringLiteral("\n上传路径错误！");
+    if (report.status == CatalogueStatus::ReadOnly) {
+        text += QStringLiteral("\n上传文件夹或存档索引不可写，未压缩任何录音。");
+    } else if (report.status != CatalogueStatus::Ok) {
+        text += QStringLiteral("\n无法写入存档索引，压缩已停止，原录音未删除。");
+    }
+    if (report.diskFull) text += QStringLiteral("\n上传文件夹所在的磁盘已满，压缩已停止，其余录音未改动。");
+    if (report.stopped) text += QStringLiteral("\n压缩已停止，其余录音未改动。");
+    std::vector<std::string> failed;
+    for (const CompactionFailure& failure : report.failures)
+        failed.push_back(failure.fileName + "（" + failure.reason + "）");
+    text += QStringLiteral("\n") + listOf("未压缩", failed);
+    messages.showMessage(text.trimmed().toStdString(),
+                         report.allGood() ? MessageIcon::Information : MessageIcon::Warning);
 }
 
 // Opens the folder's catalogue and brings it up to date with the folder, telling result how the opening
@@ -164,6 +194,9 @@ bool MainArchiveController::runCommand(int id) {
             return true;
         case cmd::kDeleteArchived:
             findArchived();
+            return true;
+        case cmd::kCompactArchive:
+            compact();
             return true;
         default:
             return false;
@@ -307,6 +340,34 @@ void MainArchiveController::verify() {
     });
 }
 
+void MainArchiveController::compact() {
+    if (m_window.uploadRunning()) return;
+    if (archiveFolder().empty() && !m_window.pickUploadFolder()) return;
+    const std::string target = archiveFolder();
+    if (m_window.folderOnPhone(target, true)) return;
+    if (!m_services.confirm(QString::fromUtf8(kCompactQuestion), m_window.dialogOwner())) return;
+    IArchiveCatalogueOpener* catalogues = &catalogueOpener();
+    const auto makeEncoder = m_services.makeCompactEncoder;
+    IArchiveWindow* window = &m_window;
+    WorkerMailbox* mailbox = m_mailbox;
+    const std::atomic<bool>* stopRequest = &m_stopRequest;
+    startWork(true, [=](std::stop_token stop, ArchiveWorkResult& result) {
+        result.kind = ArchiveWork::Compact;
+        CatalogueSession session(*catalogues, target);
+        const std::unique_ptr<IArchiveWriteLock> lock = session.writeLock();
+        if (!lock->held()) {
+            result.messages.push_back("无法锁定上传路径 " + target + "，未压缩任何录音。");
+            return;
+        }
+        if (!openReconciled(session, stop, result)) return;
+        const std::unique_ptr<IAudioEncoder> encoder = makeEncoder();
+        ArchiveCompaction compaction(*session.catalogue(), target, *encoder);
+        CompactionChoice choice;
+        choice.now = std::time(nullptr);
+        result.compaction = compaction.run(choice, stop, progressOnWindow(*mailbox, *window), stopRequest);
+    });
+}
+
 void MainArchiveController::findArchived() {
     if (m_window.uploadRunning()) return;
     if (m_window.driveRoot().empty()) {
@@ -437,6 +498,10 @@ void MainArchiveController::onWorkFinished(const std::shared_ptr<ArchiveWorkResu
         }
         case ArchiveWork::FindArchived:
             if (result->opened) deleteArchived(result->archived);
+            break;
+        case ArchiveWork::Compact:
+            for (const std::string& text : result->messages) messages.showMessage(text, MessageIcon::Warning);
+            if (result->opened) showCompactionSummary(result->compaction, messages);
             break;
         case ArchiveWork::Clear:
             for (const std::string& text : result->messages) messages.showMessage(text, MessageIcon::Stop);

@@ -24,7 +24,7 @@ struct ArchiveWorkResult;
 
 // The main window's archive: the phone list's "存档" marks, the catalogue brought in line with the upload
 // folder on a worker whenever the list or the folder changes, and the commands "上传新录音",
-// "插入电话机时自动上传新录音", "校验存档" and "删除已存档录音", and the "姓名" column from the folder's
+// "插入电话机时自动上传新录音", "校验存档", "删除已存档录音" and "压缩存档…", and the "姓名" column from the folder's
 // phonebook, read on the worker with each reconciliation. Long work runs on one worker thread that
 // touches no widget: its progress reaches the window through a mailbox, its result at its end.
 class MainArchiveController : public QObject {
@@ -71,6 +71,7 @@ private:
     void reconcile();
     void uploadNew(bool automatic);
     void verify();
+    void compact();
     void findArchived();
     void deleteArchived(const std::vector<RecordingEntry>& archived);
     void clearConfirmed(const std::vector<RecordingEntry>& archived, const ClearingRule& rule);

@@ -46,6 +46,7 @@ MainMenus buildMainMenus(QWidget* owner) {
     addCommand(menus, upload, {"插入电话机时自动上传新录音", kUploadNewOnArrival})->setCheckable(true);
     addCommand(menus, upload, {"校验存档", kVerifyArchive});
     addCommand(menus, upload, {"删除已存档录音", kDeleteArchived});
+    addCommand(menus, upload, {"压缩存档…", kCompactArchive});
     menus.bar->addMenu(upload);
     addCommand(menus, menus.bar, {"文件查询", kSearch});
     addCommand(menus, menus.bar, {"联系人…", kContacts});

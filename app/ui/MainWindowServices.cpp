@@ -10,6 +10,7 @@
 #include "platform/DesktopSpreadsheetOpener.h"
 #include "platform/ExportCache.h"
 #include "platform/LibraryShareTools.h"
+#include "platform/SndfileOpusEncoder.h"
 #include "platform/XlsxSpreadsheet.h"
 
 namespace tapelink {
@@ -30,6 +31,10 @@ public:
 
 std::shared_ptr<IShareTools> desktopShareTools() {
     return std::make_shared<LibraryShareTools>();
+}
+
+std::unique_ptr<IAudioEncoder> desktopCompactEncoder() {
+    return std::make_unique<SndfileOpusEncoder>();
 }
 
 std::unique_ptr<ISpreadsheet> desktopSpreadsheet() {

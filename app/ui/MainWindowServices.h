@@ -34,6 +34,8 @@ std::unique_ptr<ISpreadsheet> workbookFile(const std::string& path);
 ContactFileFormats desktopContactFiles();
 // MP3 conversion, zip files and index workbooks for "分享…".
 std::shared_ptr<IShareTools> desktopShareTools();
+// The Ogg Opus encoder of "压缩存档…".
+std::unique_ptr<IAudioEncoder> desktopCompactEncoder();
 
 // What the main window's commands show and drive besides their own windows. Every member defaults to
 // the desktop's version; tests replace them, so that no prompt blocks, no spreadsheet application is
@@ -79,6 +81,8 @@ struct MainWindowServices {
     // "分享…": what converts and writes a share, and what is offered once it is written (the folder, the mail
     // program).
     std::shared_ptr<IShareTools> shareTools = desktopShareTools();
+    // One encoder per compaction, made on the worker that uses it.
+    std::function<std::unique_ptr<IAudioEncoder>()> makeCompactEncoder = desktopCompactEncoder;
     CShareDlg::Offer shareOffer = &CShareDlg::offerDesktop;
 
 private:

@@ -8,6 +8,7 @@
 
 #include "tests/fault/SmallDisk.h"
 #include "tests/support/CliRunner.h"
+#include "tests/support/DemoTelephone.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/VolumeBuilder.h"
 
@@ -178,4 +179,61 @@ TEST_F(HostileArchiveTest, LinkedOwnFoldersAreRefusedAndTheirTargetsLeftAlone) {
         << uploaded.err;
     for (const char* name : {"VOA00001.WAV", "VOA00002.WAV"}) EXPECT_EQ(VolumeBuilder::readBytes(archive + name), old);
     EXPECT_TRUE(fs::is_empty(outside));
+}
+
+// Compaction on a disk that refuses it: every original kept whole, one clear message, the catalogue agreeing.
+class CompactFaultTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        copyDemoTelephone({"--recordings", "6", "--seed", "3", "--max-seconds", "30"}, phone());
+        fs::create_directories(home);
+    }
+    std::string phone() const { return folder.path() + "phone/"; }
+    CliResult cli(std::vector<std::string> args) const {
+        args.insert(args.begin(), {"--store", phone()});
+        return runCli(args, {{"HOME", home}});
+    }
+    std::map<std::string, std::vector<std::uint8_t>> contents(const std::string& archive) const {
+        std::map<std::string, std::vector<std::uint8_t>> files;
+        for (const std::string& name : VolumeBuilder::sortedNames(archive))
+            files[name] = VolumeBuilder::readBytes(archive + name);
+        return files;
+    }
+
+    TempFolder folder;
+    std::string home = folder.path() + "home";
+};
+
+TEST_F(CompactFaultTest, AFullDiskKeepsEveryOriginalAndLeavesNoPartialFile) {
+    SmallDisk disk(4 << 20);
+    if (!disk.mounted()) GTEST_SKIP() << "no tmpfs can be mounted here (needs root)";
+    const std::string archive = disk.path() + "archive/";
+    fs::create_directory(archive);
+    ASSERT_EQ(cli({"upload", "--new", "--archive", archive}).exitCode, 0);
+    ASSERT_EQ(cli({"archive", "verify", "--archive", archive}).exitCode, 0);
+    const auto before = contents(archive);
+    disk.fillLeaving(0);
+
+    const CliResult compacted = cli({"archive", "compact", "--archive", archive});
+    EXPECT_EQ(compacted.exitCode, 1);
+    EXPECT_NE(compacted.err.find("磁盘已满"), std::string::npos) << compacted.err;
+    EXPECT_EQ(contents(archive), before);  // hidden names included: no temporary file is left
+    disk.freeFiller();
+    const CliResult verified = cli({"archive", "verify", "--archive", archive});
+    EXPECT_EQ(verified.exitCode, 0) << verified.out << verified.err;
+}
+
+TEST_F(CompactFaultTest, AReadOnlyArchiveIsRefusedWithOneMessage) {
+    SmallDisk disk(4 << 20);
+    if (!disk.mounted()) GTEST_SKIP() << "no tmpfs can be mounted here (needs root)";
+    const std::string archive = disk.path() + "archive/";
+    fs::create_directory(archive);
+    ASSERT_EQ(cli({"upload", "--new", "--archive", archive}).exitCode, 0);
+    const auto before = contents(archive);
+    if (!disk.remountReadOnly()) GTEST_SKIP() << "the tmpfs can't be remounted read-only here";
+
+    const CliResult compacted = cli({"archive", "compact", "--archive", archive});
+    EXPECT_EQ(compacted.exitCode, 1);
+    EXPECT_EQ(compacted.err, "存档文件夹 " + archive + " 不能写入（只读文件系统），未压缩任何录音。\n");
+    EXPECT_EQ(contents(archive), before);
 }

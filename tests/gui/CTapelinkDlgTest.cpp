@@ -235,8 +235,9 @@ private slots:
         };
         const QStringList uploadTexts = {"上传路径", "选择上传", "分类上传", "全部上传", "永久删除"};
         // The archive's items follow the upload items in the menu bar only.
-        checkPopup(top[0]->menu(), {32789, 32790, 32791, 32792, 32793, 32799, 32800, 32801, 32802},
-                   uploadTexts + QStringList{"上传新录音", "插入电话机时自动上传新录音", "校验存档", "删除已存档录音"});
+        checkPopup(top[0]->menu(), {32789, 32790, 32791, 32792, 32793, 32799, 32800, 32801, 32802, 32805},
+                   uploadTexts + QStringList{"上传新录音", "插入电话机时自动上传新录音", "校验存档", "删除已存档录音",
+                                             "压缩存档…"});
         QVERIFY(window->action(32800)->isCheckable());
         checkPopup(top[5]->menu(), {32776}, {"关于系统"});
         QMenu* popup = window->findChild<QMenu*>(QStringLiteral("145"));

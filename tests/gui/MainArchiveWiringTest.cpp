@@ -1,5 +1,5 @@
 // The archive's commands in the main window: the "存档" column, 上传新录音, the remembered automatic
-// upload, 校验存档 and 删除已存档录音, with the real catalogue behind them.
+// upload, 校验存档, 删除已存档录音 and 压缩存档…, with the real catalogue behind them.
 #include <sqlite3.h>
 #include <QAction>
 #include <QCheckBox>
@@ -42,9 +42,11 @@ private:
     std::string phoneRoot() const { return m_folder->path() + "phone/"; }
     std::string uploads() const { return m_folder->path() + "uploads"; }
 
-    std::unique_ptr<CTapelinkDlg> makeWindow(IArchiveCatalogueOpener* catalogues = nullptr) {
+    std::unique_ptr<CTapelinkDlg> makeWindow(IArchiveCatalogueOpener* catalogues = nullptr,
+                                             const std::function<void(MainWindowServices&)>& change = {}) {
         MainWindowServices services = servicesWithCatalogues();
         if (catalogues != nullptr) services.catalogueOpener = catalogues;
+        if (change) change(services);
         services.confirm = [this](const QString& question, QWidget*) {
             m_questions.push_back(question);
             return true;
@@ -283,6 +285,39 @@ private slots:
         QVERIFY(fs::exists(uploads() + "/VOA00007.WAV"));
         QVERIFY(m_messages.texts.empty());
         QVERIFY(window->windowTitle().contains(QStringLiteral("已存档 1 条新录音")));
+    }
+
+    void compactingReplacesEachRecordingByItsRecordedCompactFile() {
+        // Half of each recording stands in for its compact file: the window's part is the worker and the summary.
+        class HalvingEncoder : public IAudioEncoder {
+        public:
+            bool encode(const std::vector<std::uint8_t>& original, std::vector<std::uint8_t>& encoded,
+                        std::string&) override {
+                encoded.assign(original.begin(), original.begin() + static_cast<std::ptrdiff_t>(original.size() / 2));
+                return true;
+            }
+        };
+        auto window = makeWindow(nullptr, [](MainWindowServices& changed) {
+            changed.makeCompactEncoder = [] { return std::make_unique<HalvingEncoder>(); };
+        });
+        window->action(cmd::kUploadNew)->trigger();
+        waitIdle(*window);
+        m_messages = RecordingMessages();
+        window->action(cmd::kCompactArchive)->trigger();
+        waitIdle(*window);
+        QCOMPARE(m_questions.size(), std::size_t(1));
+        QCOMPARE(m_messages.texts.size(), std::size_t(1));
+        QVERIFY(m_messages.texts[0].rfind("已压缩 3 个录音", 0) == 0);
+        QCOMPARE(m_messages.icons.back(), MessageIcon::Information);
+        for (const char* name : {"VOA00001", "VOA00002", "VOA00003"}) {
+            QVERIFY(!fs::exists(uploads() + "/" + name + ".WAV"));
+            QVERIFY(fs::exists(uploads() + "/" + name + ".opus"));
+        }
+        m_messages = RecordingMessages();
+        window->action(cmd::kVerifyArchive)->trigger();
+        waitIdle(*window);
+        QCOMPARE(m_messages.texts.size(), std::size_t(1));
+        QVERIFY(m_messages.texts[0].rfind("存档校验完毕，3 个文件全部完好", 0) == 0);
     }
 
     void aConnectionLostWhileReconcilingIsTold() {

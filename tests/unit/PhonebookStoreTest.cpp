@@ -107,7 +107,8 @@ TEST_F(PhonebookStoreTest, ReadOnlyOpeningsReadAndRefuseWritesEvenFromAnOlderCat
     ASSERT_EQ(sqlite3_exec(db,
                            "DROP TABLE phone_origins; DROP TABLE recording_tags; DROP TABLE recording_notes; "
                            "DROP TABLE contact_numbers; DROP TABLE contacts; DROP TABLE team_confirmed; "
-                           "PRAGMA user_version = 1",
+                           "ALTER TABLE recordings DROP COLUMN compact_name; "
+                           "ALTER TABLE recordings DROP COLUMN compact_sha256; PRAGMA user_version = 1",
                            nullptr, nullptr, nullptr),
               SQLITE_OK);
     sqlite3_close(db);

@@ -121,7 +121,8 @@ TEST_F(RecordingNotesTest, CatalogueFromBeforeNotesReadsAsHavingNone) {
     ASSERT_EQ(sqlite3_exec(db,
                            "PRAGMA foreign_keys = OFF; DROP TABLE phone_origins; DROP TABLE recording_tags; "
                            "DROP TABLE recording_notes; DROP TABLE contact_numbers; DROP TABLE contacts; "
-                           "DROP TABLE team_confirmed; PRAGMA user_version = 1",
+                           "DROP TABLE team_confirmed; ALTER TABLE recordings DROP COLUMN compact_name; "
+                           "ALTER TABLE recordings DROP COLUMN compact_sha256; PRAGMA user_version = 1",
                            nullptr, nullptr, nullptr),
               SQLITE_OK);
     sqlite3_close(db);
@@ -131,6 +132,11 @@ TEST_F(RecordingNotesTest, CatalogueFromBeforeNotesReadsAsHavingNone) {
     EXPECT_TRUE(noteOf(*reading, "VOA00001.WAV").empty());
     EXPECT_TRUE(withText(*reading, "").empty());
     EXPECT_EQ(reading->notes().setNote("VOA00001.WAV", {"x", {}}), CatalogueStatus::ReadOnly);
+    // Its recordings read as they were, none of them compact.
+    std::vector<CatalogueRecord> rows;
+    EXPECT_EQ(reading->liveRecords(rows), CatalogueStatus::Ok);
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_FALSE(rows[0].compacted());
     reading.reset();
     // Opened for writing, it is brought up to date and takes notes.
     auto writing = open();
