@@ -7,9 +7,12 @@
 #include "common/ui/ChineseLocale.h"
 #include "common/ui/DialogFont.h"
 #include "platform/LinuxDeviceLocator.h"
+#include "platform/PgTeamArchive.h"
 #include "platform/QtDeviceWatcher.h"
 #include "platform/QtTerminationSignal.h"
 #include "platform/SqliteCatalogueOpener.h"
+#include "settings/ProfileFolder.h"
+#include "settings/TeamSettingsFile.h"
 
 namespace {
 
@@ -39,6 +42,14 @@ int runWindows(int argc, char** argv) {
     tapelink::SqliteCatalogueOpener catalogues;
     tapelink::CTapelinkApp app(locator, catalogues);
     app.setDeviceWatcher(&watcher);
+    // A desk in a team searches its team's archive on the server too, as the person libpq connects as.
+    const tapelink::TeamSettings team =
+        tapelink::loadTeamSettings(tapelink::teamSettingsFilePath(tapelink::profileFolderPath()));
+    if (team.inTeam()) {
+        app.setTeamArchive([server = team.server]() -> std::unique_ptr<tapelink::ITeamArchive> {
+            return std::make_unique<tapelink::PgTeamArchive>(server);
+        });
+    }
     app.StartUp();
     return EXIT_SUCCESS;
 }

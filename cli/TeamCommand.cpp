@@ -7,6 +7,7 @@
 #include "cli/NonBlank.h"
 #include "cli/TeamPublishing.h"
 #include "cli/ValueChecks.h"
+#include "contacts/ContactDirectory.h"
 #include "platform/PgTeamAdmin.h"
 #include "platform/PgTeamArchive.h"
 #include "recording/CallDirection.h"
@@ -70,6 +71,8 @@ TeamCommand::TeamCommand(CLI::App& parent, CliContext& context)
     m_search = m_command->add_subcommand("search", "Search the team archive, as far as this person may hear");
     m_options.addTo(*m_search);
     m_search->add_option("--desk", m_desk, "Only this desk's recordings");
+    m_search->add_option("--archive", m_archive,
+                         "Archive folder whose phonebook names the numbers (default: the stored upload folder)");
     m_search->add_flag("--json", m_json, "Print the rows as a JSON array");
 }
 
@@ -161,11 +164,20 @@ int TeamCommand::search() {
     std::vector<TeamRecording> found;
     const TeamStatus searched = team.search(criteria, found);
     if (searched != TeamStatus::Ok) return told(searched);
-    const std::vector<std::string> titles = {"工位", "文件名", "号码", "方向", "开始时间", "时长", "大小", "sha256"};
+    // The numbers are named by this desk's phonebook, as `search` names them; without an archive, by none.
+    std::vector<Contact> contacts;
+    if (const std::string folder = archiveFolderOr(m_archive); !folder.empty()) {
+        CatalogueSession archive(*m_context.catalogues, folder);
+        if (archive.open(CatalogueAccess::ReadOnly); archive.isOpen()) archive.phonebook()->contacts(contacts);
+    }
+    const ContactDirectory names(contacts);
+    const std::vector<std::string> titles = {"工位", "文件名", "号码",   "方向", "开始时间",
+                                             "时长", "大小",   "sha256", "姓名"};
     std::vector<std::vector<std::string>> rows;
     for (const TeamRecording& r : found) {
         rows.push_back({r.desk, r.name, r.number, directionText(r.direction), startTimeText(r.startKey),
-                        durationText(static_cast<std::int64_t>(r.size)), std::to_string(r.size), r.sha256});
+                        durationText(static_cast<std::int64_t>(r.size)), std::to_string(r.size), r.sha256,
+                        names.nameFor(r.number)});
     }
     printRows(titles, rows, m_json);
     return kExitOk;

@@ -19,6 +19,9 @@ inline constexpr int kSearchNumberColumn = 3;
 struct SearchResultRow : std::array<std::string, kSearchColumnCount> {
     std::string name{};
     std::string remark{};
+    // For a team archive's result: the desk that published it and the recording's content key.
+    std::string desk{};
+    std::string sha256{};
 
     bool operator==(const SearchResultRow&) const = default;
 };

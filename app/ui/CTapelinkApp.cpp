@@ -1,4 +1,5 @@
 #include "app/ui/CTapelinkApp.h"
+#include "team/TeamArchiveSearch.h"
 
 #include <QCoreApplication>
 #include <QMessageBox>
@@ -49,6 +50,10 @@ bool CTapelinkApp::StartUp() {
     MainWindowServices services;
     services.listening = &listening;
     services.catalogueOpener = &m_catalogues;
+    if (m_openTeamArchive) {
+        services.teamSearch = std::make_shared<TeamArchiveSearch>(m_openTeamArchive);
+        services.openTeamArchive = m_openTeamArchive;
+    }
     CTapelinkDlg window(settings, m_locator, messages, systemFolderChooser(), std::move(services));
     messages.setOwner(&window);
     if (m_watcher != nullptr) {

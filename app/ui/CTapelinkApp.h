@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+#include <memory>
 #include <string>
 
 #include "catalogue/IArchiveCatalogue.h"
@@ -7,6 +9,7 @@
 #include "platform/QtDeviceWatcher.h"
 #include "settings/InstanceLock.h"
 #include "settings/ProfileFolder.h"
+#include "team/ITeamArchive.h"
 
 namespace tapelink {
 
@@ -21,6 +24,9 @@ public:
 
     // Device arrivals and removals reach the main window through this watcher while it runs.
     void setDeviceWatcher(QtDeviceWatcher* watcher) { m_watcher = watcher; }
+    // Connects to the desk's team archive, for the search dialog's team search and notes; not called when
+    // the desk is in no team.
+    void setTeamArchive(std::function<std::unique_ptr<ITeamArchive>()> open) { m_openTeamArchive = std::move(open); }
 
     // Runs the program. Always false: the program ends when it returns.
     bool StartUp();
@@ -31,6 +37,7 @@ private:
     const IDeviceLocator& m_locator;
     IArchiveCatalogueOpener& m_catalogues;
     QtDeviceWatcher* m_watcher = nullptr;
+    std::function<std::unique_ptr<ITeamArchive>()> m_openTeamArchive;
     std::string m_profileFolder;
     // Held for the life of the application object, which is the life of the process.
     InstanceLock m_lock;

@@ -16,6 +16,7 @@
 #include "app/ui/MainArchiveController.h"
 #include "app/ui/MainWindowServices.h"
 #include "app/ui/PhoneListModel.h"
+#include "app/ui/TeamAudioDecoder.h"
 #include "catalogue/CatalogueFailureText.h"
 #include "catalogue/CatalogueReconciler.h"
 #include "catalogue/CatalogueSession.h"
@@ -27,9 +28,11 @@
 #include "phone/ui/CRecycleDlg.h"
 #include "playback/ui/CPlayDlg.h"
 #include "search/RecordingAnnotations.h"
+#include "search/TeamRecordingPath.h"
 #include "search/ui/CQueryDlg.h"
 #include "sharing/ui/CShareDlg.h"
 #include "statistics/ui/CStatisticsDlg.h"
+#include "team/TeamRecordingNotes.h"
 
 namespace tapelink {
 
@@ -39,6 +42,8 @@ constexpr int kFileNameColumn = 1;
 constexpr const char* kPhoneListName = "录音列表";
 constexpr const char* kSearchListName = "查询结果";
 constexpr const char* kNotArchived = "这个文件不在存档中，无法添加备注！";
+constexpr const char* kTeamUnreachable = "无法连接团队服务器，请检查网络后重试！";
+constexpr const char* kTeamNoteUnreadable = "无法读取这条录音在团队存档中的备注！";
 
 // A list's texts with the name and remark of each row, for an export.
 class AnnotatedList : public IListTexts {
@@ -154,8 +159,13 @@ void MainDialogCommands::openSearchOver(QWidget* owner, const std::function<void
     connect(&search, &CQueryDlg::playRequested, this, [this, &search] { openPlayer(search); });
     connect(&search, &CQueryDlg::noteRequested, this,
             [this, &search](const QString& path) { editNote(path, &search); });
+    connect(&search, &CQueryDlg::teamNoteRequested, this,
+            [this, &search](const QString& desk, const QString& sha256, const QString& fileName) {
+                editTeamNote(desk.toStdString(), sha256.toStdString(), fileName.toStdString(), &search);
+            });
     search.setContactDirectory(m_window.archive().contactDirectory());
     search.setCatalogueOpener(&m_window.archive().catalogueOpener());
+    search.setTeamSearch(m_services.teamSearch);
     // Failures of the search's export are shown over the search dialog.
     MessageBoxSink searchBoxes(&search);
     IMessageSink& exportMessages = m_services.searchMessages != nullptr ? *m_services.searchMessages : searchBoxes;
@@ -207,8 +217,17 @@ void MainDialogCommands::shareRecordings(std::vector<ShareItem> items, std::vect
 
 void MainDialogCommands::openPlayer(CQueryDlg& search) {
     std::optional<DesktopPlayerDevices> desktop;
-    const PlayerDevices devices = m_services.playerDevices != nullptr ? *m_services.playerDevices
-                                                                      : desktop.emplace().devices(m_services.listening);
+    const PlayerDevices local = m_services.playerDevices != nullptr ? *m_services.playerDevices
+                                                                    : desktop.emplace().devices(m_services.listening);
+    // Team results are fetched into memory; the local decoder plays everything else.
+    std::optional<TeamAudioDecoder> teamDecoder;
+    if (m_services.openTeamArchive) teamDecoder.emplace(local.decoder, m_services.openTeamArchive);
+    const PlayerDevices devices{teamDecoder ? *teamDecoder : local.decoder,
+                                local.output,
+                                local.mixer,
+                                local.mediaMessages,
+                                local.stretcher,
+                                local.listening};
     const auto player = std::make_unique<CPlayDlg>(search, devices, &search);
     connect(player.get(), &CPlayDlg::deviceArrived, &search, &CQueryDlg::notifyDeviceArrived);
     connect(player.get(), &CPlayDlg::deviceRemoved, &search, &CQueryDlg::notifyDeviceRemoved);
@@ -258,6 +277,11 @@ void MainDialogCommands::openStatistics() {
 }
 
 void MainDialogCommands::editNote(const QString& path, QWidget* owner) {
+    // The player's team recording: its note is the team archive's.
+    if (std::string desk, sha256; parseTeamRecordingPath(path.toStdString(), desk, sha256)) {
+        editTeamNote(desk, sha256, QFileInfo(path).fileName().toStdString(), owner);
+        return;
+    }
     const QFileInfo file(path);
     const std::string folder = QFile::encodeName(file.absolutePath()).toStdString();
     const std::string name = QFile::encodeName(file.fileName()).toStdString();
@@ -283,6 +307,29 @@ void MainDialogCommands::editNote(const QString& path, QWidget* owner) {
         return;
     }
     CNoteDlg note(*session.notes(), name, &messages, owner);
+    note.exec();
+}
+
+void MainDialogCommands::editTeamNote(const std::string& desk, const std::string& sha256, const std::string& fileName,
+                                      QWidget* owner) {
+    MessageBoxSink boxes(owner);
+    IMessageSink& messages = m_services.searchMessages != nullptr ? *m_services.searchMessages : boxes;
+    // One short round trip each way: asked on this thread, with the wait cursor.
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const std::unique_ptr<ITeamArchive> archive = m_services.openTeamArchive ? m_services.openTeamArchive() : nullptr;
+    std::optional<TeamRecordingNotes> notes;
+    RecordingNote stored;
+    CatalogueStatus read = CatalogueStatus::ConnectionLost;
+    if (archive) read = notes.emplace(*archive, desk, sha256).noteOf(fileName, stored);
+    QApplication::restoreOverrideCursor();
+    if (read != CatalogueStatus::Ok) {
+        messages.showMessage(read == CatalogueStatus::ConnectionLost ? kTeamUnreachable : kTeamNoteUnreadable);
+        return;
+    }
+    CNoteDlg note(*notes, fileName, &messages, owner);
+    if (!notes->editedBy().empty()) {
+        note.showLastEdit(QString::fromStdString(notes->editedBy()), QString::fromStdString(notes->editedAt()));
+    }
     note.exec();
 }
 

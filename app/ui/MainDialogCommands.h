@@ -37,6 +37,8 @@ public:
     void openStatistics();
     // The note dialog of the recording at path, over owner, on the catalogue of the recording's folder.
     void editNote(const QString& path, QWidget* owner);
+    // The note the team archive keeps for a team result, with who edited it last.
+    void editTeamNote(const std::string& desk, const std::string& sha256, const std::string& fileName, QWidget* owner);
     // 分享… for the telephone list's selected recordings.
     void sharePhoneSelection();
 

@@ -17,10 +17,12 @@
 #include "phone/OverwriteDecision.h"
 #include "phone/ui/PhoneListingJob.h"
 #include "playback/ui/CPlayDlg.h"
+#include "search/ITeamSearch.h"
 #include "search/ui/IArchiveFileChooser.h"
 #include "sharing/IShareTools.h"
 #include "sharing/ui/CShareDlg.h"
 #include "statistics/CallStatistics.h"
+#include "team/ITeamArchive.h"
 
 class QWidget;
 
@@ -64,6 +66,10 @@ struct MainWindowServices {
     // The search dialog's messages and choosers; null for its own message boxes and the platform's choosers.
     IMessageSink* searchMessages = nullptr;
     IArchiveFileChooser* archiveChooser = nullptr;
+    // The team archive's search and a connection to the archive for its notes, made in main for a desk in
+    // a team; null and empty when the desk is in none.
+    std::shared_ptr<ITeamSearch> teamSearch;
+    std::function<std::unique_ptr<ITeamArchive>()> openTeamArchive;
     // The phonebook window's messages and file choices (null: its own boxes and file dialogs), and the
     // contact files it reads and writes.
     IMessageSink* phonebookMessages = nullptr;

@@ -21,6 +21,8 @@ namespace {
 constexpr const char* kReadFailed = "无法读取这条录音的备注！";
 constexpr const char* kBadTag = "每个标签最多 20 个字，且不能含有括号！";
 constexpr const char* kSaveFailed = "备注保存失败，请确认存档文件夹可以写入！";
+constexpr const char* kSaveRefused = "您没有修改这条录音备注的权限，备注未保存！";
+constexpr const char* kSaveConnectionLost = "与服务器的连接已断开，备注未保存，请稍后重试！";
 
 // Characters as the user counts them: a character outside the basic plane is one, not two.
 int typedCharacters(const QString& text) {
@@ -96,6 +98,14 @@ std::vector<std::string> CNoteDlg::tagsFromText(const QString& text) {
     return tags;
 }
 
+void CNoteDlg::showLastEdit(const QString& user, const QString& time) {
+    // Left of 确定, where the buttons' row has room.
+    auto* label = new QLabel(QStringLiteral("最后修改：%1，%2").arg(user, time), this);
+    label->setObjectName(QStringLiteral("lastEdit"));
+    label->setGeometry(dialogRect(7, 140, 138, 10));
+    label->show();
+}
+
 void CNoteDlg::limitNote() {
     QString text = m_note->toPlainText();
     if (typedCharacters(text) > kMaxNoteCharacters) {
@@ -118,9 +128,18 @@ void CNoteDlg::accept() {
         m_tags->setFocus();
         return;
     }
-    if (m_notes.setNote(m_fileName, note) != CatalogueStatus::Ok) {
-        m_messages.showMessage(kSaveFailed);
-        return;
+    switch (m_notes.setNote(m_fileName, note)) {
+        case CatalogueStatus::Ok:
+            break;
+        case CatalogueStatus::ReadOnly:
+            m_messages.showMessage(kSaveRefused);
+            return;
+        case CatalogueStatus::ConnectionLost:
+            m_messages.showMessage(kSaveConnectionLost);
+            return;
+        default:
+            m_messages.showMessage(kSaveFailed);
+            return;
     }
     QDialog::accept();
 }

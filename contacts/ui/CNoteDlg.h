@@ -17,7 +17,8 @@ namespace tapelink {
 // The note and tags of one archived recording: shown as stored when the dialog opens, stored again only
 // when it is closed with 确定. Tags are typed on one line, separated by spaces or commas.
 //
-// Controls carry object names: "note" (the text), "tags", "count" (characters used), "1" 确定, "2" 取消.
+// Controls carry object names: "note" (the text), "tags", "count" (characters used), "1" 确定, "2" 取消;
+// "lastEdit" once showLastEdit was called.
 class CNoteDlg : public QDialog {
     Q_OBJECT
 
@@ -28,6 +29,8 @@ public:
 
     // The words of a tag line, each once, in the order typed.
     static std::vector<std::string> tagsFromText(const QString& text);
+    // "最后修改：USER，TIME" under the tags, for a note that several people may edit.
+    void showLastEdit(const QString& user, const QString& time);
 
 public slots:
     void accept() override;

@@ -3,6 +3,7 @@
 #include "common/ui/DialogFont.h"
 #include "common/ui/DialogUnits.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDateTimeEdit>
 #include <QFile>
@@ -13,11 +14,13 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QTableView>
+#include <QThread>
 #include <QTimer>
 
 #include "common/ui/MessageBoxSink.h"
 #include "common/ui/RememberedColumnWidths.h"
 #include "search/SearchMessages.h"
+#include "search/TeamRecordingPath.h"
 #include "search/ui/ArchiveFileChooser.h"
 #include "search/ui/SearchDatePicker.h"
 #include "search/ui/SearchResultModel.h"
@@ -38,6 +41,11 @@ constexpr const char* kSearchListColumns = "search";
 constexpr int kOriginalHeight = 274;
 constexpr int kNoteRowHeight = 20;
 constexpr const char* kMsgSelectForNote = "请先选择一条要添加备注的语音！";
+constexpr const char* kMsgTeamNotShared = "团队存档中的录音不能在此分享！";
+constexpr const char* kMsgTeamNothingFound = "团队存档中未找到任何与查询条件相匹配的语音文件！";
+constexpr const char* kMsgTeamRefused = "团队服务器拒绝了此次查询：您没有查看这些录音的权限！";
+constexpr const char* kMsgTeamUnreachable = "无法连接团队服务器，请检查网络后重试！";
+constexpr const char* kMsgTeamFailed = "团队存档查询失败，请稍后重试！";
 
 std::string localPath(const QString& path) {
     return QFile::encodeName(path).toStdString();
@@ -72,6 +80,8 @@ CQueryDlg::CQueryDlg(QWidget* parent, IMessageSink* messages, IArchiveFileChoose
 }
 
 CQueryDlg::~CQueryDlg() {
+    // The worker's rows were to be posted to this dialog; posted events die with it.
+    if (m_teamWorker != nullptr) m_teamWorker->wait();
     m_search.ClearRecords();
 }
 
@@ -110,7 +120,8 @@ void CQueryDlg::buildControls() {
         button->setAutoDefault(false);
         return button;
     };
-    connect(makeButton("1025", "查找", dialogRect(504, 5, 53, 13)), &QPushButton::clicked, this, &CQueryDlg::RunSearch);
+    m_find = makeButton("1025", "查找", dialogRect(504, 5, 53, 13));
+    connect(m_find, &QPushButton::clicked, this, &CQueryDlg::RunSearch);
     connect(makeButton("1037", "导出EXCEL", dialogRect(504, 21, 53, 13)), &QPushButton::clicked, this, [this] {
         // The remarks are read for the export only: a search would spend more on them than on its criteria.
         const std::string folder = m_search.searchFolder();
@@ -193,7 +204,16 @@ void CQueryDlg::showRowMenu(const QPoint& at) {
     menu->addAction(QStringLiteral("备注…"), this, &CQueryDlg::EditNote)->setObjectName(QStringLiteral("noteItem"));
     // Queued like 备注…: the share dialog runs its own loop.
     menu->addAction(QStringLiteral("分享…"), this,
-                    [this] { QTimer::singleShot(0, this, [this] { emit shareRequested(); }); })
+                    [this] {
+                        // A team result's audio is on the server, not at the path the share would read.
+                        for (const int row : selectedRows()) {
+                            if (!m_model->row(row).desk.empty()) {
+                                m_messages.showMessage(kMsgTeamNotShared);
+                                return;
+                            }
+                        }
+                        QTimer::singleShot(0, this, [this] { emit shareRequested(); });
+                    })
         ->setObjectName(QStringLiteral("shareItem"));
     menu->popup(m_list->viewport()->mapToGlobal(at));
 }
@@ -202,6 +222,14 @@ void CQueryDlg::EditNote() {
     const int row = firstSelectedRow();
     if (row < 0) {
         m_messages.showMessage(kMsgSelectForNote);
+        return;
+    }
+    // A team result's note is the server's, kept by desk and content.
+    if (const SearchResultRow& result = m_model->row(row); !result.desk.empty()) {
+        const QString desk = QString::fromStdString(result.desk);
+        const QString sha256 = QString::fromStdString(result.sha256);
+        const QString name = QString::fromStdString(result[1]);
+        QTimer::singleShot(0, this, [this, desk, sha256, name] { emit teamNoteRequested(desk, sha256, name); });
         return;
     }
     const std::string path = m_model->texts().cellText(row, kPathColumn);
@@ -272,7 +300,69 @@ void CQueryDlg::searchFor(const std::string& folder, const QDate& from, const QD
     RunSearch();
 }
 
+void CQueryDlg::setTeamSearch(std::shared_ptr<ITeamSearch> search) {
+    m_teamSearch = std::move(search);
+    if (!m_teamSearch || m_team != nullptr) return;
+    // Under 添加文件夹, where the left-hand column has room: searched instead of the chosen folder. Made
+    // only for a team desk, so that the others' dialog and focus chain stay as they were.
+    m_team = new QCheckBox(QStringLiteral("团队存档"), this);
+    m_team->setObjectName(QStringLiteral("team"));
+    m_team->setGeometry(dialogRect(4, 127, 52, 14));
+    m_team->installEventFilter(this);
+    m_model->showDeskColumn();
+    m_list->setColumnWidth(static_cast<int>(kSearchColumnCount) + 1, kNameColumnWidth);
+}
+
+void CQueryDlg::runTeamSearch() {
+    if (m_teamWorker != nullptr) return;  // one at a time: 查找 is off until it ends
+    if (m_start->dateTime() > m_end->dateTime()) {
+        m_messages.showMessage(kMsgStartAfterEnd);
+        return;
+    }
+    m_find->setEnabled(false);
+    // The server may take its time: the window keeps painting while the worker waits for it.
+    m_teamWorker = QThread::create([this, search = m_teamSearch, wanted = criteria()] {
+        std::vector<SearchResultRow> rows;
+        const TeamSearchOutcome outcome = search->search(wanted, rows);
+        QMetaObject::invokeMethod(
+            this, [this, outcome, rows = std::move(rows)]() mutable { showTeamRows(outcome, std::move(rows)); },
+            Qt::QueuedConnection);
+    });
+    m_teamWorker->start();
+}
+
+void CQueryDlg::showTeamRows(TeamSearchOutcome outcome, std::vector<SearchResultRow> rows) {
+    m_teamWorker->wait();
+    delete m_teamWorker;
+    m_teamWorker = nullptr;
+    m_find->setEnabled(true);
+    ISearchResultList& list = m_model->resultList();
+    list.clearRows();
+    switch (outcome) {
+        case TeamSearchOutcome::Ok:
+            break;
+        case TeamSearchOutcome::Refused:
+            m_messages.showMessage(kMsgTeamRefused);
+            break;
+        case TeamSearchOutcome::Unreachable:
+            m_messages.showMessage(kMsgTeamUnreachable);
+            break;
+        case TeamSearchOutcome::Failed:
+            m_messages.showMessage(kMsgTeamFailed);
+            break;
+    }
+    if (outcome == TeamSearchOutcome::Ok && rows.empty()) m_messages.showMessage(kMsgTeamNothingFound);
+    list.beginUpdate();
+    for (SearchResultRow& row : rows) list.insertRow(list.rowCount(), std::move(row));
+    list.endUpdate();
+    emit teamSearchFinished();
+}
+
 void CQueryDlg::RunSearch() {
+    if (m_team != nullptr && m_team->isChecked()) {
+        runTeamSearch();
+        return;
+    }
     withAnnotations(m_search.searchFolder(), [this](RecordingAnnotations&) { m_search.RunSearch(criteria()); });
 }
 
@@ -324,6 +414,10 @@ std::string CQueryDlg::GetSelectedPath() const {
     if (row < 0) {
         m_messages.showMessage(kMsgSelectToPlay);
         return {};
+    }
+    // A team result is fetched from the server by desk and content.
+    if (const SearchResultRow& result = m_model->row(row); !result.desk.empty()) {
+        return teamRecordingPath(result.desk, result.sha256, result[1]);
     }
     return m_model->texts().cellText(row, kPathColumn);
 }

@@ -13,13 +13,16 @@
 #include "contacts/ContactDirectory.h"
 #include "playback/ISelectionService.h"
 #include "search/ArchiveSearch.h"
+#include "search/ITeamSearch.h"
 #include "search/ui/IArchiveFileChooser.h"
 
+class QCheckBox;
 class QComboBox;
 class QDateTimeEdit;
 class QLineEdit;
 class QPushButton;
 class QTableView;
+class QThread;
 
 namespace tapelink {
 
@@ -30,7 +33,8 @@ class SearchResultModel;
 //
 // Controls carry their ids as object names: "1044"/"1045" start/end picker, "1021" side, "1022" kind,
 // "1023" number, "1025" 查找, "1037" 导出EXCEL, "1026" result list, "1063" 添加文件, "1064" 添加文件夹,
-// "1065" 删除, "1066" 播放; below them "notes" 备注… and "noteText" (the 备注/标签 criterion).
+// "1065" 删除, "1066" 播放; below them "notes" 备注… and "noteText" (the 备注/标签 criterion); "team" 团队存档
+// for a desk in a team.
 class CQueryDlg : public QDialog, public ISelectionService {
     Q_OBJECT
 
@@ -59,6 +63,9 @@ public:
     void searchFor(const std::string& folder, const QDate& from, const QDate& to, const QString& number);
     // Opens the searched folder's catalogue for its notes (read only, nothing is created); null: no notes.
     void setCatalogueOpener(IArchiveCatalogueOpener* opener) { m_catalogues = opener; }
+    // The desk's team archive: adds the "团队存档" choice and the "工位" column. Set once, before the
+    // dialog is shown; null (no team) adds neither.
+    void setTeamSearch(std::shared_ptr<ITeamSearch> search);
 
 public slots:
     void RunSearch();
@@ -75,9 +82,12 @@ signals:
     void playRequested();                     // 播放: the owner opens the player over this dialog
     void exportRequested();                   // 导出EXCEL: the owner exports resultTexts()
     void noteRequested(const QString& path);  // 备注…: the owner opens the note of this recording
-    void shareRequested();                    // 分享…: the owner shares selectedResults()
+    // 备注… on a team result: the owner opens the note the team archive keeps for it.
+    void teamNoteRequested(const QString& desk, const QString& sha256, const QString& fileName);
+    void shareRequested();  // 分享…: the owner shares selectedResults()
     void deviceArrived();
     void deviceRemoved();
+    void teamSearchFinished();  // a team search's rows are listed, or its failure was shown
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -92,6 +102,8 @@ private:
     int firstSelectedRow() const;           // -1 when none is selected
     void stepSelection(int step);
     // Runs one listing or search with the names and notes of folder's archive at hand.
+    void runTeamSearch();
+    void showTeamRows(TeamSearchOutcome outcome, std::vector<SearchResultRow> rows);
     void withAnnotations(const std::string& folder, const std::function<void(RecordingAnnotations&)>& run);
 
     std::unique_ptr<IMessageSink> m_ownSink;
@@ -110,6 +122,10 @@ private:
     QLineEdit* m_number = nullptr;
     QLineEdit* m_noteText = nullptr;
     QTableView* m_list = nullptr;
+    QPushButton* m_find = nullptr;
+    QCheckBox* m_team = nullptr;
+    std::shared_ptr<ITeamSearch> m_teamSearch;
+    QThread* m_teamWorker = nullptr;  // the team search under way, waited for when the dialog closes
 };
 
 }  // namespace tapelink

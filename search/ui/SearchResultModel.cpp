@@ -8,6 +8,8 @@ namespace {
 
 constexpr int kNameColumn = static_cast<int>(kSearchColumnCount);
 constexpr const char* kNameColumnTitle = "姓名";
+constexpr int kDeskColumn = kNameColumn + 1;
+constexpr const char* kDeskColumnTitle = "工位";
 constexpr int kNumberCellColumn = 3;  // 电话号码
 
 }  // namespace
@@ -19,13 +21,21 @@ int SearchResultModel::rowCount(const QModelIndex& parent) const {
 }
 
 int SearchResultModel::columnCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : m_table.columnCount() + 1;
+    return parent.isValid() ? 0 : m_table.columnCount() + (m_deskColumn ? 2 : 1);
+}
+
+void SearchResultModel::showDeskColumn() {
+    if (m_deskColumn) return;
+    beginInsertColumns({}, kDeskColumn, kDeskColumn);
+    m_deskColumn = true;
+    endInsertColumns();
 }
 
 QVariant SearchResultModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid()) return {};
     if (role == Qt::DisplayRole && index.column() == kNameColumn)
         return QString::fromStdString(m_table.nameText(index.row()));
+    if (role == Qt::DisplayRole && index.column() == kDeskColumn) return QString::fromStdString(row(index.row()).desk);
     // The caller's name beside the number, where the name column is out of sight.
     if (role == Qt::ToolTipRole && index.column() == kNumberCellColumn) {
         const std::string caller = m_table.nameText(index.row());
@@ -39,6 +49,7 @@ QVariant SearchResultModel::data(const QModelIndex& index, int role) const {
 QVariant SearchResultModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (orientation != Qt::Horizontal) return {};
     if (role == Qt::DisplayRole && section == kNameColumn) return QString::fromUtf8(kNameColumnTitle);
+    if (role == Qt::DisplayRole && section == kDeskColumn) return QString::fromUtf8(kDeskColumnTitle);
     if (role == Qt::DisplayRole) return QString::fromStdString(m_table.columnTitle(section));
     if (role == Qt::TextAlignmentRole) return QVariant::fromValue(Qt::AlignLeft | Qt::AlignVCenter);
     return {};

@@ -13,7 +13,8 @@ namespace tapelink {
 
 // The search dialog's result rows for its list view. The rows live in a plain table, so the view asks only
 // for the cells it paints; rows added in one update reach the view as one insertion. After the nine
-// columns of the rows comes "姓名": the contact each row's number belongs to.
+// columns of the rows comes "姓名": the contact each row's number belongs to; where the desk is in a team,
+// "工位" follows: the desk a team result comes from.
 class SearchResultModel : public QAbstractTableModel {
     Q_OBJECT
 
@@ -31,6 +32,11 @@ public:
 
     // Names rows that arrive without one (files added by hand); null leaves them without.
     void setContactDirectory(std::shared_ptr<const ContactDirectory> directory);
+    // Adds the "工位" column after "姓名".
+    void showDeskColumn();
+    // The team desk and content key of a row; empty for a recording on this disk.
+    const SearchResultRow& row(int row) const { return m_table.rows()[static_cast<std::size_t>(row)]; }
+
     // Fills every row's name and, for the files in archiveFolder, its remark, for the export.
     void annotate(RecordingAnnotations& annotations, const std::string& archiveFolder);
 
@@ -57,6 +63,7 @@ private:
     std::shared_ptr<const ContactDirectory> m_directory;
     std::vector<SearchResultRow> m_pending;  // rows appended during an update, not yet shown
     int m_updates = 0;
+    bool m_deskColumn = false;
     ListAccess m_access{*this};
 };
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
+#include <nlohmann/json.hpp>
 #include <thread>
 
 #include "tests/support/CliProcess.h"
@@ -130,4 +131,26 @@ TEST_F(TeamCliTest, ClearingTheTelephoneWaitsForTheServerToHoldEachRecording) {
     EXPECT_EQ(run.exitCode, 0) << run.err;
     EXPECT_NE(run.out.find("已删除 6 条录音，保留 0 条"), std::string::npos) << run.out;
     EXPECT_EQ(onPhone(), 0);
+}
+
+TEST_F(TeamCliTest, TeamSearchNamesTheNumbersFromThisDesksPhonebook) {
+    copyDemoTelephone({"--recordings", "3", "--seed", "5", "--max-seconds", "4"}, phone());
+    CliResult run = cli({"upload", "--all", "--to", out()});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    run = cli({"team", "--server", server.settings(desk()), "search", "--json"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    const nlohmann::json before = nlohmann::json::parse(run.out);
+    ASSERT_EQ(before.size(), 3u);
+    const std::string number = before[0]["号码"].get<std::string>();
+    ASSERT_FALSE(number.empty());
+    EXPECT_EQ(before[0]["姓名"], "");
+
+    ASSERT_EQ(cli({"contacts", "--archive", out(), "add", "王经理", number}).exitCode, 0);
+    run = cli({"team", "--server", server.settings(desk()), "search", "--json", "--archive", out()});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    const nlohmann::json after = nlohmann::json::parse(run.out);
+    ASSERT_EQ(after.size(), 3u);
+    for (const nlohmann::json& row : after) {
+        EXPECT_EQ(row["姓名"], row["号码"] == number ? "王经理" : "") << row.dump();
+    }
 }
