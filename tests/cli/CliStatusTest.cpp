@@ -145,7 +145,9 @@ TEST_F(CliStatusTest, ARefusedCommandLineNamesTheWrongWordInChinese) {
          "upload"},
         {{"export", "--phone"}, "缺少必需的选项 --xlsx\n", "用 tapelink-cli export --help 查看用法。"},
         {{"upload", "--to"}, "选项 --to 缺少值\n", "upload"},
-        {{"archive"}, "缺少命令，可用的命令：verify、rebuild\n", "用 tapelink-cli archive --help 查看用法。"},
+        {{"archive"},
+         "缺少命令，可用的命令：verify、rebuild、compact、expire、expired\n",
+         "用 tapelink-cli archive --help 查看用法。"},
     };
     for (const auto& each : cases) {
         const auto result = cli(each.args);
