@@ -60,7 +60,7 @@ VerifyReport verifyArchive(IArchiveCatalogue& catalogue, const std::string& fold
         struct stat info {};
         if (row->state == RecordState::Expired && expired.valid() &&
             ::fstatat(expired.get(), row->replacedName.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 &&
-            S_ISREG(info.st_mode) && static_cast<std::uint64_t>(info.st_size) == row->size) {
+            S_ISREG(info.st_mode) && (row->compacted() || static_cast<std::uint64_t>(info.st_size) == row->size)) {
             ++report.expired;
             continue;
         }

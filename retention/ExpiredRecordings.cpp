@@ -21,6 +21,12 @@ bool regularAt(int folderFd, const std::string& name) {
     return ::fstatat(folderFd, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(info.st_mode);
 }
 
+// The file in the archive folder that holds a recording: its original, or once that is gone its compact file.
+std::string heldIn(int folderFd, const std::string& fileName, const std::string& compactName) {
+    if (compactName.empty() || regularAt(folderFd, fileName)) return fileName;
+    return regularAt(folderFd, compactName) ? compactName : fileName;
+}
+
 std::string reasonOf(const std::error_code& error) {
     if (error.value() == EROFS || error.value() == EACCES || error.value() == EPERM) {
         return "存档文件夹是只读的，无法移动录音";
@@ -58,11 +64,13 @@ ExpiryOutcome ExpiredRecordings::expire(const std::vector<ExpiryCandidate>& cand
     // Each file keeps its name where that is free in expired/ (a rename refuses to replace).
     CatalogueChanges marks;
     marks.expiredAt = now;
+    std::vector<std::string> held;
     for (const ExpiryCandidate& candidate : candidates) {
-        std::string aside = candidate.fileName;
+        held.push_back(heldIn(own.archiveFd(), candidate.fileName, candidate.compactName));
+        std::string aside = held.back();
         struct stat taken {};
         for (int attempt = 2; ::fstatat(expired.get(), aside.c_str(), &taken, AT_SYMLINK_NOFOLLOW) == 0; ++attempt) {
-            aside = candidate.fileName + "." + std::to_string(attempt);
+            aside = held.back() + "." + std::to_string(attempt);
         }
         marks.expired.emplace_back(candidate.fileName, aside);
     }
@@ -73,7 +81,9 @@ ExpiryOutcome ExpiredRecordings::expire(const std::vector<ExpiryCandidate>& cand
     for (std::size_t i = 0; i < candidates.size(); ++i) {
         const auto& [name, aside] = marks.expired[i];
         std::error_code error = std::make_error_code(std::errc::no_such_file_or_directory);
-        if (regularAt(own.archiveFd(), name)) error = renameNoReplaceAt(own.archiveFd(), name, expired.get(), aside);
+        if (regularAt(own.archiveFd(), held[i])) {
+            error = renameNoReplaceAt(own.archiveFd(), held[i], expired.get(), aside);
+        }
         if (error) {
             if (outcome.failure.empty()) outcome.failure = name + "：" + reasonOf(error);
             outcome.failed.push_back(name);
@@ -119,9 +129,11 @@ ExpiryOutcome ExpiredRecordings::restore(const std::vector<std::string>& fileNam
             outcome.failed.push_back(name);
             continue;
         }
-        // A move cut off earlier left the file in the archive: only the row is behind.
-        if (!regularAt(own.archiveFd(), name)) {
-            error = expired.valid() ? renameNoReplaceAt(expired.get(), row->replacedName, own.archiveFd(), name)
+        // A move cut off earlier left the file in the archive: only the row is behind. A compacted recording
+        // comes back as its compact file.
+        const std::string home = row->compacted() ? row->compactName : name;
+        if (!regularAt(own.archiveFd(), home) && !regularAt(own.archiveFd(), name)) {
+            error = expired.valid() ? renameNoReplaceAt(expired.get(), row->replacedName, own.archiveFd(), home)
                                     : std::make_error_code(std::errc::no_such_file_or_directory);
         }
         if (error) {
@@ -160,7 +172,7 @@ ExpiryOutcome ExpiredRecordings::purge(int olderThanDays, std::int64_t now) {
     for (const CatalogueRecord& row : rows) {
         if (olderThanDays > 0 && row.expiredAt > cutoff) continue;
         // A file still in the archive (a move cut off) is no expired copy: it stays, its row is live again.
-        if (regularAt(own.archiveFd(), row.fileName)) {
+        if (regularAt(own.archiveFd(), heldIn(own.archiveFd(), row.fileName, row.compactName))) {
             CatalogueChanges live;
             live.restored.push_back(row.fileName);
             m_catalogue.apply(live);

@@ -59,7 +59,7 @@ RetentionPreview previewRetention(IArchiveCatalogue& catalogue, IRecordingNotes&
             continue;
         }
         const bool fromPhone = row.archivedBy != "found" || !row.phoneSerial.empty();
-        preview.candidates.push_back({row.fileName, row.size, row.startKey, fromPhone});
+        preview.candidates.push_back({row.fileName, row.size, row.startKey, fromPhone, row.compactName});
         preview.bytes += row.size;
         preview.fromPhone += fromPhone ? 1 : 0;
     }

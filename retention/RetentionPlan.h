@@ -19,6 +19,7 @@ struct ExpiryCandidate {
     // Copied from the telephone: its copy there may have been cleared on the strength of this one, so the
     // user must see and confirm it.
     bool fromPhone = false;
+    std::string compactName;  // a compacted recording's compact file, which holds it once the original is gone
 };
 
 // What "保留 N 天" would do now, before anything moves.

@@ -253,6 +253,28 @@ TEST_F(RetentionCliTest, NotedTaggedAndKeptRecordingsStayAndARestoreIsByteIdenti
     expectConsistent();
 }
 
+TEST_F(RetentionCliTest, CompactedRecordingsExpireAsTheirCompactFileAndComeBack) {
+    // A few recordings: compacting all 160 would take minutes.
+    ASSERT_EQ(cli({"upload", "--rows", "1-3", "--to", out()}).exitCode, 0);
+    ASSERT_EQ(cli({"archive", "compact", "--archive", out()}).exitCode, 0);
+    const std::vector<std::string> chosen = candidates();
+    ASSERT_FALSE(chosen.empty());
+    const std::string name = chosen.front();
+    const std::string compact = name.substr(0, name.rfind('.')) + ".opus";
+    const std::string content = contentOf(out() + compact);
+    ASSERT_FALSE(content.empty());
+
+    const CliResult expired = cli({"archive", "expire", out(), "--days", "1", "--yes"});
+    ASSERT_EQ(expired.exitCode, 0) << expired.err;
+    EXPECT_FALSE(fs::exists(out() + compact));
+    EXPECT_EQ(expiredNames().size(), chosen.size());
+    expectConsistent();
+    ASSERT_EQ(cli({"archive", "expired", "restore", "--archive", out(), name}).exitCode, 0);
+    EXPECT_EQ(contentOf(out() + compact), content);
+    EXPECT_FALSE(fs::exists(out() + name));
+    expectConsistent();
+}
+
 TEST_F(RetentionCliTest, KilledAtAnyMomentLosesNothingAndVerifyStaysClean) {
     ASSERT_EQ(cli({"upload", "--all", "--to", out()}).exitCode, 0);
     std::map<std::string, std::string> contents;
