@@ -3,7 +3,9 @@
 #include <charconv>
 #include <cstdio>
 #include <fstream>
+#include <sstream>
 
+#include "settings/SettingLines.h"
 #include "settings/SettingsFileWrite.h"
 
 namespace tapelink {
@@ -32,18 +34,16 @@ std::string archivePreferencesPath(const std::string& profileFolder) {
 ArchivePreferences loadArchivePreferences(const std::string& path) {
     ArchivePreferences preferences;
     std::ifstream in(path);
-    std::string line;
-    while (std::getline(in, line)) {
-        const std::size_t equals = line.find('=');
-        if (equals == std::string::npos) continue;
-        const std::string key = line.substr(0, equals);
-        const auto value = parseInt(line.substr(equals + 1));
-        if (!value) continue;
+    std::ostringstream text;
+    text << in.rdbuf();
+    forEachSettingLine(text.str(), [&preferences](const std::string& key, const std::string& number) {
+        const auto value = parseInt(number);
+        if (!value) return;
         if (key == kUploadNewKey && (*value == 0 || *value == 1)) preferences.uploadNewOnArrival = *value == 1;
         if (key == kOlderThanKey && *value >= 0 && *value <= kMaxDays) preferences.clearOlderThanDays = *value;
         if (key == kKeepDaysKey && *value >= 1 && *value <= kMaxDays) preferences.keepArchiveDays = *value;
         if (key == kPurgeDaysKey && *value >= 1 && *value <= kMaxDays) preferences.expiredPurgeDays = *value;
-    }
+    });
     return preferences;
 }
 

@@ -4,8 +4,8 @@
 #include <charconv>
 #include <cstdio>
 #include <fstream>
-#include <sstream>
 
+#include "settings/SettingLines.h"
 #include "settings/SettingsFileWrite.h"
 
 namespace tapelink {
@@ -60,16 +60,10 @@ std::string columnWidthsFilePath(const std::string& profileFolder) {
 
 std::map<std::string, std::vector<int>> ColumnWidthsFile::parse(const std::string& text) {
     std::map<std::string, std::vector<int>> lists;
-    std::istringstream lines(text);
-    std::string line;
-    while (std::getline(lines, line)) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        const auto equals = line.find('=');
-        if (equals == std::string::npos) continue;
-        const std::string name = line.substr(0, equals);
-        std::vector<int> widths = parseWidths(line.substr(equals + 1));
+    forEachSettingLine(text, [&lists](const std::string& name, const std::string& value) {
+        std::vector<int> widths = parseWidths(value);
         if (validName(name) && !widths.empty()) lists[name] = std::move(widths);
-    }
+    });
     return lists;
 }
 

@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <sstream>
 
+#include "settings/SettingLines.h"
 #include "settings/SettingsFileWrite.h"
 
 namespace tapelink {
@@ -24,13 +24,9 @@ std::string trimmed(const std::string& text) {
 
 ListeningPreferences ListeningSettingsFile::parse(const std::string& text) {
     ListeningPreferences preferences;
-    std::istringstream lines(text);
-    std::string line;
-    while (std::getline(lines, line)) {
-        const auto equals = line.find('=');
-        if (equals == std::string::npos) continue;
-        const std::string key = trimmed(line.substr(0, equals));
-        const std::string value = trimmed(line.substr(equals + 1));
+    forEachSettingLine(text, [&preferences](const std::string& rawKey, const std::string& rawValue) {
+        const std::string key = trimmed(rawKey);
+        const std::string value = trimmed(rawValue);
         if (key == "speed") {
             char* end = nullptr;
             const double speed = std::strtod(value.c_str(), &end);
@@ -39,7 +35,7 @@ ListeningPreferences ListeningSettingsFile::parse(const std::string& text) {
         } else if (key == "skip-silence" && (value == "on" || value == "off")) {
             preferences.skipSilence = value == "on";
         }
-    }
+    });
     return preferences;
 }
 

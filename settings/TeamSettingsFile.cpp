@@ -1,8 +1,8 @@
 #include "settings/TeamSettingsFile.h"
 
 #include <fstream>
-#include <sstream>
 
+#include "settings/SettingLines.h"
 #include "settings/SettingsFileWrite.h"
 
 namespace tapelink {
@@ -25,15 +25,8 @@ std::string teamSettingsFilePath(const std::string& profileFolder) {
 
 TeamSettings parseTeamSettings(const std::string& text) {
     TeamSettings settings;
-    std::istringstream lines(text);
-    std::string line;
-    while (std::getline(lines, line)) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        const auto equals = line.find('=');
-        if (equals == std::string::npos) continue;
-        const std::string key = line.substr(0, equals);
-        const std::string value = line.substr(equals + 1);
-        if (!plainValue(value)) continue;
+    forEachSettingLine(text, [&settings](const std::string& key, const std::string& value) {
+        if (!plainValue(value)) return;
         if (key == "server") {
             settings.server = value;
         } else if (key == "desk") {
@@ -41,7 +34,7 @@ TeamSettings parseTeamSettings(const std::string& text) {
         } else if (key == "clearing_needs_server" && (value == "0" || value == "1")) {
             settings.clearingNeedsServer = value == "1";
         }
-    }
+    });
     return settings;
 }
 
