@@ -41,7 +41,13 @@ int main(int argc, char** argv) {
     const lxw_col_t exported = 6;
     std::vector<Cell> cells;
     for (lxw_col_t k = 0; k < exported; ++k) cells.push_back({0, k, titles[k]});
-    cells.push_back({0, exported, "备注"});
+    // The caller's name and the remark follow, empty on a list without a phonebook or notes.
+    cells.push_back({0, exported, "姓名"});
+    cells.push_back({0, exported + 1, "备注"});
+    for (lxw_row_t m = 0; m < rows.size(); ++m) {
+        cells.push_back({m + 1, exported, ""});
+        cells.push_back({m + 1, exported + 1, ""});
+    }
     for (lxw_col_t k = 0; k < exported; ++k) {
         if (k == 3) continue;
         for (lxw_row_t m = 0; m < rows.size(); ++m) {
@@ -49,7 +55,7 @@ int main(int argc, char** argv) {
             cells.push_back({m + 1, k, k == 2 ? " " + rows[m][2] : rows[m][k]});
         }
     }
-    std::vector<int> widths(exported + 1, 0);
+    std::vector<int> widths(exported + 2, 0);
     for (const Cell& cell : cells) widths[cell.column] = std::max(widths[cell.column], width(cell.text));
 
     const auto start = std::chrono::steady_clock::now();
@@ -58,8 +64,14 @@ int main(int argc, char** argv) {
     format_set_align(centred, LXW_ALIGN_CENTER);
     format_set_align(centred, LXW_ALIGN_VERTICAL_CENTER);
     lxw_worksheet* sheet = workbook_add_worksheet(workbook, nullptr);
-    for (const Cell& cell : cells) worksheet_write_string(sheet, cell.row, cell.column, cell.text.c_str(), centred);
-    for (lxw_col_t k = 0; k <= exported; ++k) worksheet_set_column(sheet, k, k, widths[k] + 1, centred);
+    for (const Cell& cell : cells) {
+        if (cell.text.empty()) {
+            worksheet_write_blank(sheet, cell.row, cell.column, centred);
+        } else {
+            worksheet_write_string(sheet, cell.row, cell.column, cell.text.c_str(), centred);
+        }
+    }
+    for (lxw_col_t k = 0; k <= exported + 1; ++k) worksheet_set_column(sheet, k, k, widths[k] + 1, centred);
     if (workbook_close(workbook) != LXW_NO_ERROR) return 1;
     const auto elapsed = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start);
     std::printf("%.2f\n", elapsed.count());
