@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -280,13 +282,19 @@ TEST_F(RetentionCliTest, KilledAtAnyMomentLosesNothingAndVerifyStaysClean) {
     std::map<std::string, std::string> contents;
     for (const std::string& name : VolumeBuilder::sortedNames(out())) contents[name] = contentOf(out() + name);
     std::mt19937 random(29);
+    // The kills spread over twice the time the command takes to plan, so that some land while it moves
+    // files, however slow the build (a sanitizer's) or the machine.
+    const auto planningStarted = std::chrono::steady_clock::now();
     const std::size_t chosen = candidates().size();
+    const auto planning =
+        std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - planningStarted);
+    const auto killWithin = static_cast<unsigned>(std::max<std::int64_t>(120000, 2 * planning.count()));
     int runsThatMoved = 0;
     int cutShort = 0;
     for (int run = 0; run < 20; ++run) {
         {
             CliProcess expire({"archive", "expire", out(), "--days", "1", "--yes"}, {{"HOME", home()}});
-            std::this_thread::sleep_for(std::chrono::microseconds(random() % 120000));
+            std::this_thread::sleep_for(std::chrono::microseconds(random() % killWithin));
             expire.signal(SIGKILL);
             std::string ignored;
             expire.finish(ignored, ignored);
