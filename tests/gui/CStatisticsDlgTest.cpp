@@ -6,6 +6,7 @@
 #include "platform/SqliteCatalogueOpener.h"
 #include "statistics/ui/CStatisticsDlg.h"
 #include "statistics/ui/CallChart.h"
+#include "tests/support/CatalogueCall.h"
 #include "tests/support/TempFolder.h"
 
 using namespace tapelink;
@@ -22,17 +23,9 @@ PeriodFigures period(const char* label, std::int64_t outgoing, std::int64_t inco
     return figures;
 }
 
+// Ten seconds each: a 512-byte header, then 4000 bytes a second.
 CatalogueRecord call(const std::string& name, char direction, const std::string& number, const std::string& start) {
-    CatalogueRecord record;
-    record.fileName = name;
-    record.size = 512 + 4000 * 10;
-    record.hasInfo = true;
-    record.direction = direction;
-    record.phoneNumber = number;
-    record.startKey = start;
-    record.kind = name.substr(2, 1);
-    record.archivedBy = "upload";
-    return record;
+    return catalogueCall(name, direction, number, start, 512 + 4000 * 10);
 }
 
 }  // namespace

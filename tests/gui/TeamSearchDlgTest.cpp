@@ -9,7 +9,6 @@
 #include "app/ui/TeamAudioDecoder.h"
 #include "common/Sha256.h"
 #include "contacts/ui/CNoteDlg.h"
-#include "platform/PgTeamAdmin.h"
 #include "platform/PgTeamArchive.h"
 #include "search/TeamRecordingPath.h"
 #include "search/ui/CQueryDlg.h"
@@ -85,15 +84,9 @@ private slots:
     void listsTheGrantedDesksResultsWithTheirDesk() {
         TeamServer server;
         if (!server.available()) QSKIP("no PostgreSQL server: start one with scripts/pg-server.sh");
-        {
-            PgConnection connection(server.settings());
-            const PgTeamAdmin admin(connection);
-            QCOMPARE(admin.init(), TeamStatus::Ok);
-            QCOMPARE(admin.addDesk("front", server.role("front")), TeamStatus::Ok);
-            QCOMPARE(admin.addDesk("support", server.role("support")), TeamStatus::Ok);
-            QCOMPARE(admin.addUser(server.role("alice")), TeamStatus::Ok);
-            QCOMPARE(admin.grant(server.role("alice"), "front", "hear"), TeamStatus::Ok);
-        }
+        std::string error;
+        QVERIFY2(server.makeTeam({"front", "support"}, error), error.c_str());
+        QVERIFY2(server.grant("alice", "front", "hear", error), error.c_str());
         QVERIFY(!publish(server, "front", "13800131001").empty());
         const std::string supportKey = publish(server, "support", "13800132002");
         QVERIFY(!supportKey.empty());
@@ -122,7 +115,7 @@ private slots:
         TeamAudioDecoder decoder(
             local, [&server] { return std::make_unique<PgTeamArchive>(server.settings(server.role("alice"))); });
         PcmAudio audio;
-        std::string error;
+        error.clear();
         QVERIFY2(decoder.decode(dialog.GetSelectedPath(), audio, error), error.c_str());
         QCOMPARE(audio.frames(), std::int64_t{kFrames});
         // A desk not granted is not heard either, named by hand.
@@ -135,16 +128,10 @@ private slots:
     void aNoteWriteTheServerRefusesIsToldAsRefusedAndTheWriterIsShownToOthers() {
         TeamServer server;
         if (!server.available()) QSKIP("no PostgreSQL server: start one with scripts/pg-server.sh");
-        {
-            PgConnection connection(server.settings());
-            const PgTeamAdmin admin(connection);
-            QCOMPARE(admin.init(), TeamStatus::Ok);
-            QCOMPARE(admin.addDesk("front", server.role("front")), TeamStatus::Ok);
-            QCOMPARE(admin.addDesk("sales", server.role("sales")), TeamStatus::Ok);
-            QCOMPARE(admin.addUser(server.role("alice")), TeamStatus::Ok);
-            QCOMPARE(admin.grant(server.role("alice"), "front", "hear"), TeamStatus::Ok);
-            QCOMPARE(admin.grant(server.role("alice"), "front", "annotate"), TeamStatus::Ok);
-            QCOMPARE(admin.grant(server.role("alice"), "sales", "hear"), TeamStatus::Ok);
+        std::string error;
+        QVERIFY2(server.makeTeam({"front", "sales"}, error), error.c_str());
+        for (const auto& [desk, right] : {std::pair{"front", "hear"}, {"front", "annotate"}, {"sales", "hear"}}) {
+            QVERIFY2(server.grant("alice", desk, right, error), error.c_str());
         }
         const std::string front = publish(server, "front", "13800131001");
         const std::string sales = publish(server, "sales", "13800132002");

@@ -62,18 +62,12 @@ protected:
 
     // The schema, and desks whose publishing roles are named after them.
     void makeTeam(const std::vector<std::string>& desks) {
-        PgConnection connection(server.settings());
-        const PgTeamAdmin admin(connection);
-        ASSERT_EQ(admin.init(), TeamStatus::Ok) << connection.lastError();
-        for (const std::string& desk : desks) {
-            ASSERT_EQ(admin.addDesk(desk, server.role(desk)), TeamStatus::Ok) << connection.lastError();
-        }
+        std::string error;
+        ASSERT_TRUE(server.makeTeam(desks, error)) << error;
     }
     void grant(const std::string& person, const std::string& desk, const std::string& right) {
-        PgConnection connection(server.settings());
-        const PgTeamAdmin admin(connection);
-        ASSERT_EQ(admin.addUser(server.role(person)), TeamStatus::Ok);
-        ASSERT_EQ(admin.grant(server.role(person), desk, right), TeamStatus::Ok);
+        std::string error;
+        ASSERT_TRUE(server.grant(person, desk, right, error)) << error;
     }
     TeamRecording publishOne(const std::string& desk, int index) {
         PgTeamArchive publisher(server.settings(server.role(desk)));

@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <random>
 
+#include "platform/PgTeamAdmin.h"
+
 namespace tapelink::test {
 
 namespace {
@@ -54,6 +56,25 @@ TeamServer::~TeamServer() {
 
 std::string TeamServer::settings(const std::string& role) const {
     return "dbname=" + m_database + (role.empty() ? "" : " user=" + role);
+}
+
+bool TeamServer::makeTeam(const std::vector<std::string>& desks, std::string& error) const {
+    PgConnection connection(settings());
+    const PgTeamAdmin admin(connection);
+    bool made = admin.init() == TeamStatus::Ok;
+    for (const std::string& desk : desks) made = made && admin.addDesk(desk, role(desk)) == TeamStatus::Ok;
+    if (!made) error = connection.lastError();
+    return made;
+}
+
+bool TeamServer::grant(const std::string& person, const std::string& desk, const std::string& right,
+                       std::string& error) const {
+    PgConnection connection(settings());
+    const PgTeamAdmin admin(connection);
+    const bool granted =
+        admin.addUser(role(person)) == TeamStatus::Ok && admin.grant(role(person), desk, right) == TeamStatus::Ok;
+    if (!granted) error = connection.lastError();
+    return granted;
 }
 
 std::string TeamServer::psql(const std::string& role, const std::string& sql) const {

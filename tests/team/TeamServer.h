@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "platform/PgConnection.h"
 
@@ -22,6 +23,10 @@ public:
     std::string role(const std::string& name) const { return m_database + "_" + name; }
     // psql as that role: the first column of each row, one a line.
     std::string psql(const std::string& role, const std::string& sql) const;
+    // The schema, and desks whose publishing roles are named after them; the reason in error when not.
+    bool makeTeam(const std::vector<std::string>& desks, std::string& error) const;
+    // The person (made when new) may do right (hear, annotate, delete) at desk.
+    bool grant(const std::string& person, const std::string& desk, const std::string& right, std::string& error) const;
     // Stops the server at once, as a crash would, and starts it again.
     static bool stopImmediately();
     static bool start();

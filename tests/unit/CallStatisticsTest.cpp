@@ -4,6 +4,7 @@
 
 #include "platform/SqliteCatalogueOpener.h"
 #include "statistics/CallStatisticsQuery.h"
+#include "tests/support/CatalogueCall.h"
 #include "tests/support/TempFolder.h"
 
 using namespace tapelink;
@@ -13,16 +14,7 @@ namespace {
 
 CatalogueRecord row(const std::string& name, int direction, const std::string& number, const std::string& start,
                     std::uint64_t size) {
-    CatalogueRecord record;
-    record.fileName = name;
-    record.size = size;
-    record.hasInfo = true;
-    record.direction = direction;
-    record.phoneNumber = number;
-    record.startKey = start;
-    record.kind = name.substr(2, 1);
-    record.archivedBy = "upload";
-    return record;
+    return catalogueCall(name, direction, number, start, size);
 }
 
 // Seconds as the lists show them: a 512-byte header, then 4000 bytes a second.
