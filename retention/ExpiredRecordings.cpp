@@ -11,20 +11,16 @@
 #include "archive/ArchiveOwnFolder.h"
 #include "common/fs/FileErrorText.h"
 #include "common/fs/FolderListing.h"
+#include "common/fs/RegularFileAt.h"
 
 namespace tapelink {
 
 namespace {
 
-bool regularAt(int folderFd, const std::string& name) {
-    struct stat info {};
-    return ::fstatat(folderFd, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(info.st_mode);
-}
-
 // The file in the archive folder that holds a recording: its original, or once that is gone its compact file.
 std::string heldIn(int folderFd, const std::string& fileName, const std::string& compactName) {
-    if (compactName.empty() || regularAt(folderFd, fileName)) return fileName;
-    return regularAt(folderFd, compactName) ? compactName : fileName;
+    if (compactName.empty() || isRegularFileAt(folderFd, fileName)) return fileName;
+    return isRegularFileAt(folderFd, compactName) ? compactName : fileName;
 }
 
 std::string reasonOf(const std::error_code& error) {
@@ -81,7 +77,7 @@ ExpiryOutcome ExpiredRecordings::expire(const std::vector<ExpiryCandidate>& cand
     for (std::size_t i = 0; i < candidates.size(); ++i) {
         const auto& [name, aside] = marks.expired[i];
         std::error_code error = std::make_error_code(std::errc::no_such_file_or_directory);
-        if (regularAt(own.archiveFd(), held[i])) {
+        if (isRegularFileAt(own.archiveFd(), held[i])) {
             error = renameNoReplaceAt(own.archiveFd(), held[i], expired.get(), aside);
         }
         if (error) {
@@ -132,7 +128,7 @@ ExpiryOutcome ExpiredRecordings::restore(const std::vector<std::string>& fileNam
         // A move cut off earlier left the file in the archive: only the row is behind. A compacted recording
         // comes back as its compact file.
         const std::string home = row->compacted() ? row->compactName : name;
-        if (!regularAt(own.archiveFd(), home) && !regularAt(own.archiveFd(), name)) {
+        if (!isRegularFileAt(own.archiveFd(), home) && !isRegularFileAt(own.archiveFd(), name)) {
             error = expired.valid() ? renameNoReplaceAt(expired.get(), row->replacedName, own.archiveFd(), home)
                                     : std::make_error_code(std::errc::no_such_file_or_directory);
         }
@@ -172,7 +168,7 @@ ExpiryOutcome ExpiredRecordings::purge(int olderThanDays, std::int64_t now) {
     for (const CatalogueRecord& row : rows) {
         if (olderThanDays > 0 && row.expiredAt > cutoff) continue;
         // A file still in the archive (a move cut off) is no expired copy: it stays, its row is live again.
-        if (regularAt(own.archiveFd(), heldIn(own.archiveFd(), row.fileName, row.compactName))) {
+        if (isRegularFileAt(own.archiveFd(), heldIn(own.archiveFd(), row.fileName, row.compactName))) {
             CatalogueChanges live;
             live.restored.push_back(row.fileName);
             m_catalogue.apply(live);
