@@ -1,5 +1,6 @@
 #pragma once
 
+#include <map>
 #include <set>
 #include <string>
 
@@ -15,6 +16,12 @@ public:
     virtual CatalogueStatus confirmedDigests(const std::string& desk, std::set<std::string>& out) = 0;
     // Recorded only after the server committed the recording.
     virtual CatalogueStatus markConfirmed(const std::string& desk, const std::string& sha256) = 0;
+    // The note each confirmed recording had when the server last took it, as noteDigest() gives it; a
+    // recording confirmed without one known is absent.
+    virtual CatalogueStatus sentNotes(const std::string& desk, std::map<std::string, std::string>& noteDigests) = 0;
+    // Recorded only after the server took the note of a confirmed recording.
+    virtual CatalogueStatus markNoteSent(const std::string& desk, const std::string& sha256,
+                                         const std::string& noteDigest) = 0;
 };
 
 }  // namespace tapelink

@@ -20,7 +20,6 @@ namespace tapelink::cli {
 
 namespace {
 
-constexpr const char* kServerUnconfirmed = "团队存档服务器无法确认已保存的录音，未删除任何录音。";
 constexpr const char* kNoCatalogue = "上传路径中没有存档索引，没有已确认存档的录音，未删除任何录音。";
 
 }  // namespace
@@ -73,7 +72,7 @@ int DeleteCommand::runArchived() {
         const TeamStatus asked =
             server.status() == TeamStatus::Ok ? server.confirmed(team.desk, serverHolds) : server.status();
         if (asked != TeamStatus::Ok) {
-            messages.showMessage(teamStatusText(asked) + kServerUnconfirmed, MessageIcon::Warning);
+            messages.showMessage(teamStatusText(asked) + kTeamServerUnconfirmed, MessageIcon::Warning);
             return kExitMessage;
         }
         rule.serverHolds = &serverHolds;

@@ -148,13 +148,16 @@ int TeamCommand::publish() {
     const PublishReport report = publishArchive(*m_context.catalogues, m_archive, {m_server, m_desk, true});
     std::cout << "已发布 " << report.published << " 个，尚未发布 " << report.unpublished << " 个";
     if (report.unreadable > 0) std::cout << "，无法读取 " << report.unreadable << " 个";
+    if (report.notesSent > 0) std::cout << "，更新备注 " << report.notesSent << " 条";
+    if (report.notesRefused > 0) std::cout << "，备注被拒绝 " << report.notesRefused << " 条";
+    if (report.notesUnsent > 0) std::cout << "，备注尚未发送 " << report.notesUnsent << " 条";
     std::cout << '\n';
     if (report.local != CatalogueStatus::Ok && report.status == TeamStatus::Failed) {
         m_context.messages.showMessage("存档索引读取失败！", MessageIcon::Warning);
         return kExitMessage;
     }
     const int told = this->told(report.status);
-    return told != kExitOk || report.unpublished > 0 ? kExitMessage : kExitOk;
+    return told != kExitOk || report.unpublished > 0 || report.notesUnsent > 0 ? kExitMessage : kExitOk;
 }
 
 int TeamCommand::search() {
