@@ -42,13 +42,16 @@ int runWindows(int argc, char** argv) {
     tapelink::SqliteCatalogueOpener catalogues;
     tapelink::CTapelinkApp app(locator, catalogues);
     app.setDeviceWatcher(&watcher);
-    // A desk in a team searches its team's archive on the server too, as the person libpq connects as.
+    // A desk in a team searches its team's archive on the server too, as the person libpq connects as, and
+    // publishes its uploads there.
     const tapelink::TeamSettings team =
         tapelink::loadTeamSettings(tapelink::teamSettingsFilePath(tapelink::profileFolderPath()));
     if (team.inTeam()) {
-        app.setTeamArchive([server = team.server]() -> std::unique_ptr<tapelink::ITeamArchive> {
-            return std::make_unique<tapelink::PgTeamArchive>(server);
-        });
+        app.setTeamArchive(
+            [server = team.server]() -> std::unique_ptr<tapelink::ITeamArchive> {
+                return std::make_unique<tapelink::PgTeamArchive>(server);
+            },
+            team);
     }
     app.StartUp();
     return EXIT_SUCCESS;

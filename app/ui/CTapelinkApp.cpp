@@ -53,6 +53,7 @@ bool CTapelinkApp::StartUp() {
     if (m_openTeamArchive) {
         services.teamSearch = std::make_shared<TeamArchiveSearch>(m_openTeamArchive);
         services.openTeamArchive = m_openTeamArchive;
+        services.team = m_team;
     }
     CTapelinkDlg window(settings, m_locator, messages, systemFolderChooser(), std::move(services));
     messages.setOwner(&window);

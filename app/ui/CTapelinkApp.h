@@ -10,6 +10,7 @@
 #include "settings/InstanceLock.h"
 #include "settings/ProfileFolder.h"
 #include "team/ITeamArchive.h"
+#include "team/TeamSettings.h"
 
 namespace tapelink {
 
@@ -24,9 +25,12 @@ public:
 
     // Device arrivals and removals reach the main window through this watcher while it runs.
     void setDeviceWatcher(QtDeviceWatcher* watcher) { m_watcher = watcher; }
-    // Connects to the desk's team archive, for the search dialog's team search and notes; not called when
-    // the desk is in no team.
-    void setTeamArchive(std::function<std::unique_ptr<ITeamArchive>()> open) { m_openTeamArchive = std::move(open); }
+    // Connects to the desk's team archive, for the search dialog's team search and notes, and for publishing
+    // the uploads as the settings' desk; not called when the desk is in no team.
+    void setTeamArchive(std::function<std::unique_ptr<ITeamArchive>()> open, TeamSettings settings = {}) {
+        m_openTeamArchive = std::move(open);
+        m_team = std::move(settings);
+    }
 
     // Runs the program. Always false: the program ends when it returns.
     bool StartUp();
@@ -38,6 +42,7 @@ private:
     IArchiveCatalogueOpener& m_catalogues;
     QtDeviceWatcher* m_watcher = nullptr;
     std::function<std::unique_ptr<ITeamArchive>()> m_openTeamArchive;
+    TeamSettings m_team;
     std::string m_profileFolder;
     // Held for the life of the application object, which is the life of the process.
     InstanceLock m_lock;

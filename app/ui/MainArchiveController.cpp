@@ -10,6 +10,7 @@
 #include "app/ui/IArchiveWindow.h"
 #include "app/ui/MainWindowServices.h"
 #include "app/ui/PhoneListModel.h"
+#include "app/ui/UploadPublishing.h"
 #include "archive/ArchiveOnPhone.h"
 #include "catalogue/ArchiveMarks.h"
 #include "catalogue/ArchiveVerify.h"
@@ -21,6 +22,7 @@
 #include "compaction/ArchiveCompaction.h"
 #include "phone/DeviceStatus.h"
 #include "phone/ui/WorkerMailbox.h"
+#include "team/TeamStatusText.h"
 
 namespace tapelink {
 
@@ -34,6 +36,7 @@ struct ArchiveWorkResult {
     CatalogueStatus status = CatalogueStatus::Ok;
     std::string setAsidePath;
     OffloadReport offload;
+    std::string unpublished;  // what an upload left unpublished on the team archive, in the window's words
     VerifyReport verify;
     CompactionReport compaction;
     std::vector<RecordingEntry> archived;  // verified as archived, in list order
@@ -306,11 +309,12 @@ void MainArchiveController::uploadNew(bool automatic) {
     IArchiveWindow* window = &m_window;
     WorkerMailbox* mailbox = m_mailbox;
     const std::atomic<bool>* stopRequest = &m_stopRequest;
+    const UploadPublishing publishing(m_services);
     startWork(true, [=](std::stop_token stop, ArchiveWorkResult& result) {
         result.kind = ArchiveWork::UploadNew;
         result.automatic = automatic;
         CatalogueSession session(*catalogues, folder);
-        const std::unique_ptr<IArchiveWriteLock> lock = session.writeLock();
+        std::unique_ptr<IArchiveWriteLock> lock = session.writeLock();
         if (!lock->held()) {
             // Nothing is added to an archive another program may be writing; the user learns why.
             result.messages.push_back(lock->failure());
@@ -320,6 +324,10 @@ void MainArchiveController::uploadNew(bool automatic) {
         WindowProgress progress(*mailbox, *window, result);
         NewRecordingOffload offload(*session.catalogue(), folder, {"上传新录音", serial});
         result.offload = offload.run(root, entries, stop, *stopRequest, progress);
+        // Publishing only reads the archive (and notes what the server took): other programs may write meanwhile.
+        lock.reset();
+        if (!result.offload.terminated && !stop.stop_requested())
+            result.unpublished = publishing.publish(session, stop, progress);
     });
 }
 
@@ -432,15 +440,29 @@ void MainArchiveController::clearConfirmed(const std::vector<RecordingEntry>& ar
     const PhoneIndexHeader header = m_window.phoneIndex();
     IArchiveWindow* window = &m_window;
     WorkerMailbox* mailbox = m_mailbox;
+    const auto openTeam = m_services.openTeamArchive;
+    const TeamSettings team = m_services.team;
     // The count confirmed was an estimate: each recording is checked again now, right before it goes.
     startWork(true, [=](std::stop_token stop, ArchiveWorkResult& result) {
         result.kind = ArchiveWork::Clear;
         result.rule = rule;
+        // On a team desk the server must hold a recording too, as it says now, before the telephone's copy goes.
+        ClearingRule applied = rule;
+        std::set<std::string> serverHolds;
+        if (openTeam && team.inTeam() && team.clearingNeedsServer) {
+            const std::unique_ptr<ITeamArchive> server = openTeam();
+            const TeamStatus asked = server ? server->confirmed(team.desk, serverHolds) : TeamStatus::ConnectionLost;
+            if (asked != TeamStatus::Ok) {
+                result.messages.push_back(teamStatusText(asked) + kTeamServerUnconfirmed);
+                return;
+            }
+            applied.serverHolds = &serverHolds;
+        }
         CatalogueSession session(*catalogues, folder);
         if (!openReconciled(session, stop, result)) return;
         PhoneIndexHeader written = header;
         KeptMessages messages(result.messages);
-        result.clearing = clearArchived(*session.catalogue(), folder, root, archived, rule, written, messages, stop,
+        result.clearing = clearArchived(*session.catalogue(), folder, root, archived, applied, written, messages, stop,
                                         progressOnWindow(*mailbox, *window));
     });
 }
@@ -477,8 +499,15 @@ void MainArchiveController::onWorkFinished(const std::shared_ptr<ArchiveWorkResu
             if (result->opened && !report.terminated) {
                 m_window.setStatusText(std::string(report.sourceGone ? kStatusDisconnected : kStatusConnected) +
                                        "，已存档 " + std::to_string(report.archived) + " 条新录音");
-                if (!result->automatic && result->messages.empty())
-                    messages.showMessage(kTransferDone, MessageIcon::Information);
+                const std::string& unpublished = result->unpublished;
+                // What stays unpublished is a line after the summary, and is told after an automatic upload too.
+                if (!result->automatic && result->messages.empty()) {
+                    messages.showMessage(unpublished.empty() ? std::string(kTransferDone)
+                                                             : std::string(kTransferDone) + "\n" + unpublished,
+                                         unpublished.empty() ? MessageIcon::Information : MessageIcon::Warning);
+                } else if (!unpublished.empty()) {
+                    messages.showMessage(unpublished, MessageIcon::Warning);
+                }
             }
             break;
         }

@@ -23,6 +23,7 @@
 #include "sharing/ui/CShareDlg.h"
 #include "statistics/CallStatistics.h"
 #include "team/ITeamArchive.h"
+#include "team/TeamSettings.h"
 
 class QWidget;
 
@@ -70,6 +71,9 @@ struct MainWindowServices {
     // a team; null and empty when the desk is in none.
     std::shared_ptr<ITeamSearch> teamSearch;
     std::function<std::unique_ptr<ITeamArchive>()> openTeamArchive;
+    // The desk's name on that archive and its clearing rule: uploads publish as this desk, and clearing the
+    // telephone may wait for the server. Empty (in no team) without openTeamArchive.
+    TeamSettings team;
     // The phonebook window's messages and file choices (null: its own boxes and file dialogs), and the
     // contact files it reads and writes.
     IMessageSink* phonebookMessages = nullptr;
