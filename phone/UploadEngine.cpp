@@ -107,16 +107,15 @@ UploadReport UploadEngine::WorkerMain(const UploadTask& task, std::stop_token st
         if (!stop.stop_requested()) observer.showMessage(opened.refusal, MessageIcon::Warning);
         return refused;
     }
-    const UploadReport report =
-        UploadWorker(task, stop, m_stopRequest, observer, opened.ledger ? opened.ledger.get() : m_ledger).run();
-    opened.ledger.reset();
-    // A folder that vanished or took no more files has been told of already; the next upload catches up.
-    if (!m_afterUpload || report.terminated || report.folderFailed || stop.stop_requested()) return report;
-    const std::string said = m_afterUpload(task.uploadFolder, stop, observer);
-    if (stop.stop_requested()) return report;
-    observer.setStatusText(report.sourceGone ? kStatusDisconnected : kStatusConnected);
-    if (!said.empty()) observer.showMessage(said, MessageIcon::Warning);
-    return report;
+    UploadWorker worker(task, stop, m_stopRequest, observer, opened.ledger ? opened.ledger.get() : m_ledger);
+    if (m_afterUpload) {
+        // The archive's record (and its write lock) is closed first: the step opens the archive itself.
+        worker.setClosingStep([this, &opened, &task, &stop, &observer] {
+            opened.ledger.reset();
+            return m_afterUpload(task.uploadFolder, stop, observer);
+        });
+    }
+    return worker.run();
 }
 
 void UploadEngine::start(std::vector<int> rows) {

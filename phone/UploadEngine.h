@@ -50,9 +50,9 @@ public:
     // Or: a ledger opened afresh by each worker for its job's folder.
     void setLedgerSource(IUploadLedgerSource* source) { m_ledgerSource = source; }
 
-    // What runs on the worker after an upload that reached its end, once the archive's record is closed: it
-    // may show its progress in the status text; a text it returns is shown as a warning. The window
-    // publishes the upload folder to the desk's team archive with it.
+    // What runs on the worker after an upload's copies, once the archive's record is closed, before the
+    // summary: it may show its progress in the status text; a text it returns is a line of the summary.
+    // The window publishes the upload folder to the desk's team archive with it.
     using AfterUpload =
         std::function<std::string(const std::string& uploadFolder, std::stop_token stop, IUploadObserver& observer)>;
     void setAfterUpload(AfterUpload step) { m_afterUpload = std::move(step); }

@@ -26,6 +26,11 @@ namespace {
 // libpq settings of a server that is not there: the connection fails at once.
 constexpr const char* kNoServer = "host=/nonexistent/socket dbname=none connect_timeout=1";
 
+// The summary of an upload of the three recordings that could not be published.
+const std::string unpublishedSummary =
+    std::string("传输完毕！\n团队存档：已发布 0 个，尚未发布 3 个，下次上传时补发。") +
+    teamStatusText(TeamStatus::ConnectionLost);
+
 }  // namespace
 
 class TeamUploadWiringTest : public QObject {
@@ -88,8 +93,16 @@ private slots:
     }
     void cleanup() { m_server.reset(); }
 
-    void uploadAllPublishesWhatItCopied() {
+    void uploadAllPublishesWhatItCopiedOrSaysWhatStaysUnpublished() {
+        m_reach = kNoServer;
         auto window = makeWindow();
+        run(*window, cmd::kUploadAll);
+        QCOMPARE(m_messages.texts, (std::vector<std::string>{unpublishedSummary}));
+        QCOMPARE(m_messages.icons, (std::vector<MessageIcon>{MessageIcon::Warning}));
+        QCOMPARE(VolumeBuilder::sortedNames(uploads()).size(), std::size_t(3));
+
+        // Again with the server there: the copies are kept as they are, and what they hold is published.
+        m_reach = m_server->settings(m_server->role("front"));
         run(*window, cmd::kUploadAll);
         QCOMPARE(m_messages.texts, (std::vector<std::string>{"传输完毕！"}));
         QCOMPARE(held(), std::string("3\n"));
@@ -99,11 +112,8 @@ private slots:
         m_reach = kNoServer;
         auto window = makeWindow();
         run(*window, cmd::kUploadNew);
-        QCOMPARE(m_messages.texts.size(), std::size_t(1));
-        QCOMPARE(m_messages.texts[0],
-                 std::string("传输完毕！\n团队存档：已发布 0 个，尚未发布 3 个，下次上传时补发。") +
-                     teamStatusText(TeamStatus::ConnectionLost));
-        QCOMPARE(m_messages.icons[0], MessageIcon::Warning);
+        QCOMPARE(m_messages.texts, (std::vector<std::string>{unpublishedSummary}));
+        QCOMPARE(m_messages.icons, (std::vector<MessageIcon>{MessageIcon::Warning}));
         QCOMPARE(VolumeBuilder::sortedNames(uploads()).size(), std::size_t(3));
 
         // Nothing goes while the server can't be asked, nor while it does not hold the recordings.
