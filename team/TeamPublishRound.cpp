@@ -28,7 +28,7 @@ PublishReport publishFolder(IArchiveCatalogueOpener& catalogues, const std::stri
 std::string unpublishedText(const PublishReport& report) {
     if (report.local != CatalogueStatus::Ok) return "存档索引读取失败，未发布到团队存档。";
     std::string text;
-    if (report.unpublished > 0 || report.status == TeamStatus::ConnectionLost) {
+    if (report.unpublished > 0) {
         text = "团队存档：已发布 " + std::to_string(report.published) + " 个，尚未发布 " +
                std::to_string(report.unpublished) + " 个，下次上传时补发。";
     }
@@ -41,9 +41,10 @@ std::string unpublishedText(const PublishReport& report) {
     if (report.notesUnsent > 0) {
         text += "有 " + std::to_string(report.notesUnsent) + " 条备注的修改尚未发送到团队存档，下次上传时补发。";
     }
-    // The reason once, after the counts (each reason names the team archive); a refusal of notes has said
-    // its own.
+    // The reason once, after the counts; a refusal of notes has said its own, and a lost connection alone
+    // is told as the team archive's.
     if (report.status == TeamStatus::Refused && report.notesRefused > 0) return text;
+    if (text.empty() && report.status == TeamStatus::ConnectionLost) text = "团队存档：";
     return text + teamStatusText(report.status);
 }
 
