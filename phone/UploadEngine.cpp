@@ -86,6 +86,7 @@ void UploadEngine::UploadByCategory() {
 void UploadEngine::RequestStop() {
     if (m_host.workerExists()) {
         m_stopRequest = true;
+        m_publishStop.request_stop();
     } else {
         m_host.setProgressAreaShown(false);
     }
@@ -112,7 +113,11 @@ UploadReport UploadEngine::WorkerMain(const UploadTask& task, std::stop_token st
         // The archive's record (and its write lock) is closed first: the step opens the archive itself.
         worker.setClosingStep([this, &opened, &task, &stop, &observer] {
             opened.ledger.reset();
-            return m_afterUpload(task.uploadFolder, stop, observer);
+            // Stop ends the step too, as closing the window does; what it leaves is caught up next time.
+            std::stop_source either;
+            const std::stop_callback closing(stop, [&either] { either.request_stop(); });
+            const std::stop_callback pressed(m_publishStop.get_token(), [&either] { either.request_stop(); });
+            return m_afterUpload(task.uploadFolder, either.get_token(), observer);
         });
     }
     return worker.run();
@@ -121,6 +126,7 @@ UploadReport UploadEngine::WorkerMain(const UploadTask& task, std::stop_token st
 void UploadEngine::start(std::vector<int> rows) {
     // Cleared here rather than by the worker, so that a Stop pressed as the worker starts is not lost.
     m_stopRequest = false;
+    m_publishStop = std::stop_source();
     UploadTask task{TransferJob{std::move(rows)}, m_host.driveRoot(), m_host.uploadFolder()};
     m_host.setProgressAreaShown(true);
     if (!m_host.startWorker(task)) m_messages.showMessage(kTransferFailed, MessageIcon::Warning);

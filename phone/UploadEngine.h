@@ -71,6 +71,7 @@ private:
     IUploadLedger* m_ledger = nullptr;
     IUploadLedgerSource* m_ledgerSource = nullptr;
     AfterUpload m_afterUpload;
+    std::stop_source m_publishStop;  // requested by Stop, for the step after the copies
 };
 
 }  // namespace tapelink

@@ -2,8 +2,10 @@
 // team archive on their worker, an unreachable server never fails an upload, and "删除已存档录音" waits for
 // the server to hold each recording.
 #include <QAction>
+#include <QPushButton>
 #include <QtTest>
 #include <filesystem>
+#include <functional>
 #include <memory>
 
 #include "app/ui/CTapelinkDlg.h"
@@ -42,7 +44,8 @@ private:
     SettingsStore m_settings;
     FakeLocator m_locator;
     RecordingMessages m_messages;
-    std::string m_reach;  // the libpq settings the window's connections use now
+    std::string m_reach;               // the libpq settings the window's connections use now
+    std::function<void()> m_onPrompt;  // run while the overwrite prompt is up
 
     std::string phoneRoot() const { return m_folder->path() + "phone/"; }
     std::string uploads() const { return m_folder->path() + "uploads"; }
@@ -58,7 +61,10 @@ private:
             return std::make_unique<PgTeamArchive>(m_reach);
         };
         services.team = {m_reach, "front", true};
-        services.askOverwrite = [](const QString&, QWidget*) { return OverwriteDecision::No; };
+        services.askOverwrite = [this](const QString&, QWidget*) {
+            if (m_onPrompt) m_onPrompt();
+            return OverwriteDecision::No;
+        };
         // Every recording the confirmation counts.
         services.chooseClearing = [](const CClearArchivedDlg::CountFor&, CClearArchivedDlg::Choice, QWidget*) {
             return std::optional<CClearArchivedDlg::Choice>(CClearArchivedDlg::Choice{});
@@ -90,6 +96,7 @@ private slots:
         buildPhone(phoneRoot(), 3);
         m_locator = FakeLocator();
         m_locator.root = phoneRoot();
+        m_onPrompt = nullptr;
     }
     void cleanup() { m_server.reset(); }
 
@@ -106,6 +113,18 @@ private slots:
         run(*window, cmd::kUploadAll);
         QCOMPARE(m_messages.texts, (std::vector<std::string>{"传输完毕！"}));
         QCOMPARE(held(), std::string("3\n"));
+    }
+
+    void stopEndsThePublishingAfterTheCopiesToo() {
+        auto window = makeWindow();
+        // The last row is in the folder already: its prompt comes after the other two are copied.
+        VolumeBuilder::writeBytes(uploads() + "/" + window->listTexts().cellText(2, 1), {'o', 'l', 'd'});
+        m_onPrompt = [&window] { window->stopButton()->click(); };
+        run(*window, cmd::kUploadAll);
+        // The two copies and the file kept in the folder all wait for the next upload.
+        QCOMPARE(m_messages.texts,
+                 (std::vector<std::string>{"传输完毕！\n团队存档：已发布 0 个，尚未发布 3 个，下次上传时补发。"}));
+        QCOMPARE(held(), std::string("0\n"));
     }
 
     void anUnreachableServerFailsNoUploadAndClearingWaitsForTheServer() {
