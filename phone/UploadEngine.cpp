@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "common/EitherStop.h"
 #include "phone/DeviceStatus.h"
 #include "phone/UploadRowSelection.h"
 #include "phone/UploadWorker.h"
@@ -114,10 +115,8 @@ UploadReport UploadEngine::WorkerMain(const UploadTask& task, std::stop_token st
         worker.setClosingStep([this, &opened, &task, &stop, &observer] {
             opened.ledger.reset();
             // Stop ends the step too, as closing the window does; what it leaves is caught up next time.
-            std::stop_source either;
-            const std::stop_callback closing(stop, [&either] { either.request_stop(); });
-            const std::stop_callback pressed(m_publishStop.get_token(), [&either] { either.request_stop(); });
-            return m_afterUpload(task.uploadFolder, either.get_token(), observer);
+            const EitherStop either(stop, m_publishStop.get_token());
+            return m_afterUpload(task.uploadFolder, either.token(), observer);
         });
     }
     return worker.run();

@@ -19,6 +19,7 @@
 #include "catalogue/CatalogueFailureText.h"
 #include "catalogue/CatalogueSession.h"
 #include "catalogue/NewRecordingOffload.h"
+#include "common/EitherStop.h"
 #include "compaction/ArchiveCompaction.h"
 #include "phone/DeviceStatus.h"
 #include "phone/ui/WorkerMailbox.h"
@@ -221,6 +222,7 @@ bool MainArchiveController::startWork(bool command, Work work) {
         m_thread.join();
     }
     m_stopRequest = false;
+    m_stopPressed = std::stop_source();
     auto result = std::make_shared<ArchiveWorkResult>();
     result->generation = ++m_generation;
     try {
@@ -310,6 +312,7 @@ void MainArchiveController::uploadNew(bool automatic) {
     WorkerMailbox* mailbox = m_mailbox;
     const std::atomic<bool>* stopRequest = &m_stopRequest;
     const UploadPublishing publishing(m_services);
+    const std::stop_source* stopPressed = &m_stopPressed;
     startWork(true, [=](std::stop_token stop, ArchiveWorkResult& result) {
         result.kind = ArchiveWork::UploadNew;
         result.automatic = automatic;
@@ -326,8 +329,10 @@ void MainArchiveController::uploadNew(bool automatic) {
         result.offload = offload.run(root, entries, stop, *stopRequest, progress);
         // Publishing only reads the archive (and notes what the server took): other programs may write meanwhile.
         lock.reset();
-        if (!result.offload.terminated && !stop.stop_requested())
-            result.unpublished = publishing.publish(session, stop, progress);
+        if (!result.offload.terminated && !stop.stop_requested()) {
+            const EitherStop either(stop, stopPressed->get_token());
+            result.unpublished = publishing.publish(session, either.token(), progress);
+        }
     });
 }
 

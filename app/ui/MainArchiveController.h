@@ -46,7 +46,10 @@ public:
     // alone does not count.
     bool isRunning() const { return m_commandRunning; }
     bool isBusy() const { return m_thread.joinable(); }
-    void requestStop() { m_stopRequest = true; }
+    void requestStop() {
+        m_stopRequest = true;
+        m_stopPressed.request_stop();
+    }
     // The window is closing: the worker stops at its next block and workerEnded follows.
     void terminate();
     const ArchivePreferences& preferences() const { return m_preferences; }
@@ -84,6 +87,7 @@ private:
     std::shared_ptr<const ContactDirectory> m_directory = std::make_shared<ContactDirectory>();
     WorkerMailbox* m_mailbox;
     std::atomic<bool> m_stopRequest{false};
+    std::stop_source m_stopPressed;  // the same, for work that takes a stop token
     bool m_commandRunning = false;
     bool m_terminating = false;
     int m_generation = 0;
