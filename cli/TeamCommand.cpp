@@ -14,6 +14,7 @@
 #include "recording/DisplayText.h"
 #include "settings/ProfileFolder.h"
 #include "settings/TeamSettingsFile.h"
+#include "team/TeamNotePublisher.h"
 
 namespace tapelink::cli {
 
@@ -133,14 +134,17 @@ int TeamCommand::status() {
     CatalogueSession archive(*m_context.catalogues, m_archive);
     archive.open(CatalogueAccess::ReadWrite);
     std::vector<CatalogueRecord> pending;
-    const CatalogueStatus read =
-        archive.isOpen() ? unpublishedRecords(archive, m_desk, pending) : CatalogueStatus::Failed;
+    std::vector<ChangedNote> notes;
+    CatalogueStatus read = archive.isOpen() ? unpublishedRecords(archive, m_desk, pending) : CatalogueStatus::Failed;
+    if (read == CatalogueStatus::Ok) read = changedNotes(archive, m_desk, notes);
     if (read != CatalogueStatus::Ok) {
         m_context.messages.showMessage("存档索引读取失败！", MessageIcon::Warning);
         return kExitMessage;
     }
     for (const CatalogueRecord& record : pending) std::cout << record.fileName << '\n';
     std::cout << "尚未发布 " << pending.size() << " 个\n";
+    // Notes edited since the server took them, which the next publishing sends.
+    if (!notes.empty()) std::cout << "备注尚未发送 " << notes.size() << " 条\n";
     return kExitOk;
 }
 

@@ -44,44 +44,55 @@ TeamStatus TeamNotePublisher::sendOne(const std::string& sha256, const Recording
     return status;
 }
 
-void TeamNotePublisher::publish(PublishReport& report, std::stop_token stop) {
-    IArchiveCatalogue* catalogue = m_archive.catalogue();
-    ITeamPublishLedger* ledger = m_archive.published();
-    IRecordingNotes* notes = m_archive.notes();
-    if (catalogue == nullptr || ledger == nullptr || notes == nullptr) return;
+CatalogueStatus changedNotes(const CatalogueSession& archive, const std::string& desk, std::vector<ChangedNote>& out) {
+    out.clear();
+    IArchiveCatalogue* catalogue = archive.catalogue();
+    ITeamPublishLedger* ledger = archive.published();
+    IRecordingNotes* notes = archive.notes();
+    if (catalogue == nullptr || ledger == nullptr || notes == nullptr) return CatalogueStatus::Failed;
     std::set<std::string> confirmed;
     std::map<std::string, std::string> sent;
     std::map<std::string, RecordingNote> noted;
     std::vector<CatalogueRecord> records;
-    CatalogueStatus local = ledger->confirmedDigests(m_desk, confirmed);
-    if (local == CatalogueStatus::Ok) local = ledger->sentNotes(m_desk, sent);
-    if (local == CatalogueStatus::Ok) local = notes->allNotes(noted);
-    if (local == CatalogueStatus::Ok) local = catalogue->liveRecords(records);
+    CatalogueStatus status = ledger->confirmedDigests(desk, confirmed);
+    if (status == CatalogueStatus::Ok) status = ledger->sentNotes(desk, sent);
+    if (status == CatalogueStatus::Ok) status = notes->allNotes(noted);
+    if (status == CatalogueStatus::Ok) status = catalogue->liveRecords(records);
+    if (status != CatalogueStatus::Ok) return status;
+    std::set<std::string> seen;
+    for (const CatalogueRecord& record : records) {
+        if (record.state != RecordState::Present || confirmed.count(record.sha256) == 0) continue;
+        if (!seen.insert(record.sha256).second) continue;
+        ChangedNote changed{record.sha256, record.fileName, {}, {}, false};
+        if (const auto found = noted.find(record.fileName); found != noted.end()) changed.note = found->second;
+        changed.digest = noteDigest(changed.note);
+        const auto before = sent.find(record.sha256);
+        changed.known = before != sent.end();
+        if (changed.known && before->second == changed.digest) continue;
+        // Never noted here since it was confirmed: nothing of this desk's to send, and nothing written, so a
+        // round after a large upload costs no write per recording. Its first note is compared like any other.
+        if (!changed.known && changed.note.empty()) continue;
+        out.push_back(std::move(changed));
+    }
+    return CatalogueStatus::Ok;
+}
+
+void TeamNotePublisher::publish(PublishReport& report, std::stop_token stop) {
+    std::vector<ChangedNote> changed;
+    const CatalogueStatus local = changedNotes(m_archive, m_desk, changed);
     if (local != CatalogueStatus::Ok) {
         report.local = local;
         if (report.status == TeamStatus::Ok) report.status = TeamStatus::Failed;
         return;
     }
-    // The note of the first present copy of each content: the one its recording was published with.
-    std::set<std::string> seen;
-    for (const CatalogueRecord& record : records) {
-        if (record.state != RecordState::Present || confirmed.count(record.sha256) == 0) continue;
-        if (!seen.insert(record.sha256).second) continue;
-        const auto found = noted.find(record.fileName);
-        const RecordingNote note = found == noted.end() ? RecordingNote{} : found->second;
-        const std::string digest = noteDigest(note);
-        const auto before = sent.find(record.sha256);
-        const bool known = before != sent.end();
-        if (known && before->second == digest) continue;
-        // Never noted here since it was confirmed: nothing of this desk's to send, and nothing written, so a
-        // round after a large upload costs no write per recording. Its first note is compared like any other.
-        if (!known && note.empty()) continue;
+    ITeamPublishLedger& ledger = *m_archive.published();
+    for (const ChangedNote& note : changed) {
         if (stop.stop_requested() || report.status == TeamStatus::ConnectionLost) {
             ++report.notesUnsent;
             continue;
         }
         bool wrote = false;
-        const TeamStatus status = sendOne(record.sha256, note, known, wrote);
+        const TeamStatus status = sendOne(note.sha256, note.note, note.known, wrote);
         if (status == TeamStatus::Refused) {
             ++report.notesRefused;
             if (report.status == TeamStatus::Ok) report.status = TeamStatus::Refused;
@@ -92,7 +103,7 @@ void TeamNotePublisher::publish(PublishReport& report, std::stop_token stop) {
             if (status == TeamStatus::ConnectionLost || report.status == TeamStatus::Ok) report.status = status;
             continue;
         }
-        const CatalogueStatus marked = ledger->markNoteSent(m_desk, record.sha256, digest);
+        const CatalogueStatus marked = ledger.markNoteSent(m_desk, note.sha256, note.digest);
         if (marked != CatalogueStatus::Ok) {
             report.local = marked;
             report.status = TeamStatus::Failed;

@@ -2,6 +2,7 @@
 
 #include <stop_token>
 #include <string>
+#include <vector>
 
 #include "catalogue/CatalogueSession.h"
 #include "contacts/RecordingNote.h"
@@ -12,6 +13,19 @@ namespace tapelink {
 
 // What the ledger keeps of a note sent to the server: a digest of its text and tags.
 std::string noteDigest(const RecordingNote& note);
+
+// A confirmed recording's note that changed since the server took it.
+struct ChangedNote {
+    std::string sha256;
+    std::string fileName;  // of the first present copy: the one its recording was published with
+    RecordingNote note;
+    std::string digest;  // noteDigest(note)
+    bool known = false;  // whether the ledger knows what the server took; if not, the server is asked first
+};
+
+// The changed notes of the archive's recordings the server has confirmed, without asking the server: what
+// `team status` counts. A recording without a note here whose sending is not known is not among them.
+CatalogueStatus changedNotes(const CatalogueSession& archive, const std::string& desk, std::vector<ChangedNote>& out);
 
 // Sends the notes and tags that changed since the server took them, for the recordings it has confirmed:
 // each is compared with what the ledger remembers as sent, and remembered only once the server took it.

@@ -177,6 +177,7 @@ TEST_F(TeamCliTest, NotesEditedAfterPublishingAreSentOnTheNextPublishAndARefusal
 
     // Edited after: sent on the next publish, and not again while unchanged.
     ASSERT_EQ(cli({"tag", "--archive", out(), file, "+报价"}).exitCode, 0);
+    EXPECT_EQ(cli({"team", "status", "--archive", out()}).out, "尚未发布 0 个\n备注尚未发送 1 条\n");
     run = cli({"team", "publish", "--archive", out()});
     EXPECT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(run.out, "已发布 0 个，尚未发布 0 个，更新备注 1 条\n");
