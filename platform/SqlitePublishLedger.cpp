@@ -32,8 +32,13 @@ CatalogueStatus SqlitePublishLedger::markConfirmed(const std::string& desk, cons
 CatalogueStatus SqlitePublishLedger::sentNotes(const std::string& desk,
                                                std::map<std::string, std::string>& noteDigests) {
     noteDigests.clear();
+    bool exists = false;
+    const CatalogueStatus probed = sqlite::probeTable(m_db, "team_confirmed", exists);
+    if (probed != CatalogueStatus::Ok || !exists) return probed;
     Statement statement(m_db,
                         "SELECT sha256, note_digest FROM team_confirmed WHERE desk = ? AND note_digest IS NOT NULL");
+    // An older catalogue read without migrating remembers no notes: none is known as sent.
+    if (statement.code() != SQLITE_OK && !m_writable) return CatalogueStatus::Ok;
     statement.bind(1, desk);
     const int code = statement.forEachRow([&] { noteDigests.emplace(statement.text(0), statement.text(1)); });
     return code == SQLITE_OK ? CatalogueStatus::Ok : sqlite::statusOf(code);
