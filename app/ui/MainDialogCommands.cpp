@@ -258,6 +258,7 @@ void MainDialogCommands::openPhonebook() {
 void MainDialogCommands::openStatistics() {
     if (m_window.settingsCopy().uploadFolder().empty() && !m_window.pickUploadFolder()) return;
     CStatisticsDlg statistics(m_window.archive().catalogueOpener(), m_window.settingsCopy().uploadFolder(), &m_window);
+    statistics.setTeamFigures(m_services.teamFigures);
     connect(&statistics, &CStatisticsDlg::searchRequested, this, [this, &statistics](const QString& number) {
         openSearchOver(&statistics, [&statistics, &number](CQueryDlg& search) {
             search.searchFor(statistics.archiveFolder(), statistics.fromDate(), statistics.toDate(), number);

@@ -22,6 +22,7 @@
 #include "sharing/IShareTools.h"
 #include "sharing/ui/CShareDlg.h"
 #include "statistics/CallStatistics.h"
+#include "statistics/ITeamCallFigures.h"
 #include "team/ITeamArchive.h"
 
 class QWidget;
@@ -69,6 +70,7 @@ struct MainWindowServices {
     // The team archive's search and a connection to the archive for its notes, made in main for a desk in
     // a team; null and empty when the desk is in none.
     std::shared_ptr<ITeamSearch> teamSearch;
+    std::shared_ptr<ITeamCallFigures> teamFigures;  // the 统计 window's 团队存档
     std::function<std::unique_ptr<ITeamArchive>()> openTeamArchive;
     // The phonebook window's messages and file choices (null: its own boxes and file dialogs), and the
     // contact files it reads and writes.

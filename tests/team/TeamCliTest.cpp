@@ -78,6 +78,11 @@ TEST_F(TeamCliTest, UploadPublishesAndAnOfflineDeskCatchesUpLater) {
     EXPECT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(run.out, "已发布 5 个，尚未发布 0 个\n");
     EXPECT_EQ(held(), "17\n");
+    // The server counts what this desk hears as its own catalogue counts it.
+    run = cli({"stats", "--team", "--by", "number", "--json"});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_FALSE(nlohmann::json::parse(run.out).empty());
+    EXPECT_EQ(run.out, cli({"stats", "--archive", out(), "--by", "number", "--json"}).out);
     EXPECT_EQ(intact(), "17\n");
 }
 
