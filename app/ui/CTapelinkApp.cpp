@@ -54,6 +54,7 @@ bool CTapelinkApp::StartUp() {
         services.teamSearch = std::make_shared<TeamArchiveSearch>(m_openTeamArchive);
         services.openTeamArchive = m_openTeamArchive;
     }
+    services.openTeamPhonebook = m_openTeamPhonebook;
     CTapelinkDlg window(settings, m_locator, messages, systemFolderChooser(), std::move(services));
     messages.setOwner(&window);
     if (m_watcher != nullptr) {

@@ -23,6 +23,7 @@
 #include "sharing/ui/CShareDlg.h"
 #include "statistics/CallStatistics.h"
 #include "team/ITeamArchive.h"
+#include "team/ITeamPhonebook.h"
 
 class QWidget;
 
@@ -70,6 +71,9 @@ struct MainWindowServices {
     // a team; null and empty when the desk is in none.
     std::shared_ptr<ITeamSearch> teamSearch;
     std::function<std::unique_ptr<ITeamArchive>()> openTeamArchive;
+    // A connection to the team's phonebook, which the window exchanges the upload folder's phonebook with at
+    // opening and after each change; empty on a desk in no team.
+    std::function<std::unique_ptr<ITeamPhonebook>()> openTeamPhonebook;
     // The phonebook window's messages and file choices (null: its own boxes and file dialogs), and the
     // contact files it reads and writes.
     IMessageSink* phonebookMessages = nullptr;
