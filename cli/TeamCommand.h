@@ -11,8 +11,8 @@
 
 namespace tapelink::cli {
 
-// tapelink-cli team join|init|desk add|user add|grant|revoke|status|search|publish|phonebook: the archive the team shares
-// on a PostgreSQL server. The server and the desk come from team.ini (written by join), or --server/--desk.
+// tapelink-cli team join|init|desk add|user add|grant|revoke|status|search|publish|phonebook: the archive the team
+// shares on a PostgreSQL server. The server and the desk come from team.ini (written by join), or --server/--desk.
 class TeamCommand {
 public:
     TeamCommand(CLI::App& parent, CliContext& context);

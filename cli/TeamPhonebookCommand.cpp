@@ -39,8 +39,8 @@ TeamPhonebookCommand::TeamPhonebookCommand(CLI::App& team, CliContext& context)
     m_push = m_command->add_subcommand("push", "Merge this desk's phonebook into the team's");
     m_sync = m_command->add_subcommand("sync", "Push where this person may change the team's phonebook, then pull");
     for (CLI::App* exchange : {m_pull, m_push, m_sync}) {
-        exchange->add_option("--archive", m_archive, "Archive folder whose phonebook is this desk's (default: the "
-                                                     "stored upload folder)");
+        exchange->add_option("--archive", m_archive,
+                             "Archive folder whose phonebook is this desk's (default: the stored upload folder)");
     }
     m_list = m_command->add_subcommand("list", "Print the team's entries: name, numbers, company, last editor, time");
     m_list->add_flag("--json", m_json, "Print the entries as a JSON array");
@@ -88,9 +88,9 @@ int TeamPhonebookCommand::exchange(const std::string& server) {
         return kExitUsage;
     }
     // A push only reads the desk's phonebook; a pull and a sync write it.
-    const OpenArchive archive = openCatalogue(*m_context.catalogues, folder,
-                                              m_push->parsed() ? CatalogueAccess::ReadOnly : CatalogueAccess::ReadWrite,
-                                              m_context.messages);
+    const OpenArchive archive =
+        openCatalogue(*m_context.catalogues, folder,
+                      m_push->parsed() ? CatalogueAccess::ReadOnly : CatalogueAccess::ReadWrite, m_context.messages);
     if (!archive.phonebook) {
         if (!m_context.messages.anyShown()) m_context.messages.showMessage(kReadOnly, MessageIcon::Warning);
         return kExitMessage;

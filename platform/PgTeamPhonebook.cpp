@@ -55,9 +55,10 @@ TeamStatus PgTeamPhonebook::write(const Contact& contact) {
     if (contact.id == 0) {
         // A row the policies do not let in fails with an error, which the connection reports as Refused.
         return m_connection
-            .exec("INSERT INTO phonebook(name, company, numbers) "
-                  "VALUES ($1, $2, ARRAY(SELECT json_array_elements_text($3::json)))",
-                  {{contact.name}, {contact.company}, {numbersJson(contact.numbers)}})
+            .exec(
+                "INSERT INTO phonebook(name, company, numbers) "
+                "VALUES ($1, $2, ARRAY(SELECT json_array_elements_text($3::json)))",
+                {{contact.name}, {contact.company}, {numbersJson(contact.numbers)}})
             .status();
     }
     // A row the person may read but not change is hidden from his UPDATE: 0 rows is a refusal, never done.

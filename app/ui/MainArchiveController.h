@@ -89,7 +89,8 @@ private:
     bool m_terminating = false;
     int m_generation = 0;
     bool m_reconcileAgain = false;
-    bool m_contactsChanged = false;  // while a command ran
+    // The phonebook changed while a command ran.
+    bool m_contactsChanged = false;
     std::jthread m_thread;  // last: joined first when the controller goes
 };
 

@@ -173,8 +173,8 @@ TEST_F(TeamCliTest, PhonebookExchangeTellsAReaderHeMayNotWriteAndALostServerChan
     EXPECT_EQ(run.out.substr(0, run.out.rfind('\t') + 1), "张三\t13800000001\t\t" + desk() + "\t");
 
     const std::string before = cli({"contacts", "--archive", out(), "list"}).out;
-    run = cli({"team", "--server", "host=" + folder.path() + "nowhere dbname=x", "phonebook", "sync", "--archive",
-               out()});
+    run = cli(
+        {"team", "--server", "host=" + folder.path() + "nowhere dbname=x", "phonebook", "sync", "--archive", out()});
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_NE(run.err.find("与存档的连接已断开，请重试。"), std::string::npos) << run.err;
     EXPECT_EQ(cli({"contacts", "--archive", out(), "list"}).out, before);

@@ -19,7 +19,8 @@ class TeamPhonebookTest : public ::testing::Test {
 protected:
     struct Desk {
         TempFolder folder;
-        std::shared_ptr<IArchiveCatalogue> catalogue = SqliteCatalogueOpener().open(folder.path(), CatalogueAccess::ReadWrite).catalogue;
+        std::shared_ptr<IArchiveCatalogue> catalogue =
+            SqliteCatalogueOpener().open(folder.path(), CatalogueAccess::ReadWrite).catalogue;
         IPhonebook& phonebook() { return std::static_pointer_cast<SqliteArchiveCatalogue>(catalogue)->phonebook(); }
         std::vector<Contact> contacts() {
             std::vector<Contact> out;
@@ -75,9 +76,10 @@ TEST_F(TeamPhonebookTest, ANameEnteredAtOneDeskReachesTheOtherMergedByTheImportR
     // The server kept who changed 张三 last, whatever a client sends.
     EXPECT_EQ(server.psql("postgres", "SELECT edited_by FROM tapelink.phonebook WHERE name = '张三'"),
               server.role("sales") + "\n");
-    EXPECT_EQ(server.psql(server.role("front"),
-                          "UPDATE tapelink.phonebook SET edited_by = 'postgres' WHERE name = '王五' RETURNING edited_by"),
-              server.role("front") + "\nUPDATE 1\n");
+    EXPECT_EQ(
+        server.psql(server.role("front"),
+                    "UPDATE tapelink.phonebook SET edited_by = 'postgres' WHERE name = '王五' RETURNING edited_by"),
+        server.role("front") + "\nUPDATE 1\n");
 }
 
 TEST_F(TeamPhonebookTest, APersonWhoMayOnlyHearReadsButIsRefusedAWrite) {
@@ -98,9 +100,9 @@ TEST_F(TeamPhonebookTest, APersonWhoMayOnlyHearReadsButIsRefusedAWrite) {
     EXPECT_FALSE(report.sent);
     EXPECT_EQ(reader.contacts().size(), 2u);
     // Whatever client he uses.
-    EXPECT_NE(server.psql(server.role("li"), "INSERT INTO tapelink.phonebook(name) VALUES ('x')")
-                  .find("row-level security"),
-              std::string::npos);
+    EXPECT_NE(
+        server.psql(server.role("li"), "INSERT INTO tapelink.phonebook(name) VALUES ('x')").find("row-level security"),
+        std::string::npos);
     EXPECT_EQ(server.psql(server.role("li"), "UPDATE tapelink.phonebook SET company = 'x'"), "UPDATE 0\n");
     EXPECT_EQ(server.psql("postgres", "SELECT string_agg(name || company, ',') FROM tapelink.phonebook"), "张三\n");
 }
@@ -120,6 +122,8 @@ TEST_F(TeamPhonebookTest, MigrationMergesEntriesOfOneName) {
     ASSERT_EQ(migrateTeamSchema(admin, 2), TeamStatus::Ok) << admin.lastError();
     ASSERT_TRUE(admin.exec("INSERT INTO phonebook(name, numbers) VALUES ('张三', '{1}'), ('张三', '{2}')").ok());
     ASSERT_EQ(migrateTeamSchema(admin), TeamStatus::Ok) << admin.lastError();
-    EXPECT_EQ(server.psql("postgres", "SELECT array_to_string(ARRAY(SELECT unnest(numbers) ORDER BY 1), ',') FROM tapelink.phonebook"),
-              "1,2\n");
+    EXPECT_EQ(
+        server.psql("postgres",
+                    "SELECT array_to_string(ARRAY(SELECT unnest(numbers) ORDER BY 1), ',') FROM tapelink.phonebook"),
+        "1,2\n");
 }
