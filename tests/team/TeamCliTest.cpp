@@ -156,10 +156,14 @@ TEST_F(TeamCliTest, TeamSearchNamesTheNumbersFromThisDesksPhonebook) {
 }
 
 TEST_F(TeamCliTest, PhonebookExchangeTellsAReaderHeMayNotWriteAndALostServerChangesNothing) {
+    // An upload sends the desk's phonebook along.
+    copyDemoTelephone({"--recordings", "1", "--seed", "5", "--max-seconds", "2"}, phone());
     ASSERT_EQ(cli({"contacts", "--archive", out(), "add", "张三", "13800000001"}).exitCode, 0);
-    CliResult run = cli({"team", "phonebook", "push", "--archive", out()});
+    CliResult run = cli({"upload", "--all", "--to", out()});
     ASSERT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_EQ(run.out, "团队电话簿：新增 1 个，更新 0 个，未变 0 个\n");
+    run = cli({"team", "phonebook", "push", "--archive", out()});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.out, "团队电话簿：新增 0 个，更新 0 个，未变 1 个\n");
 
     std::string error;
     ASSERT_TRUE(server.grant("li", "front", "hear", error)) << error;
