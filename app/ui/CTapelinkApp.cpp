@@ -56,6 +56,7 @@ bool CTapelinkApp::StartUp() {
         services.teamFigures = std::make_shared<TeamArchiveCallFigures>(m_openTeamArchive);
         services.openTeamArchive = m_openTeamArchive;
     }
+    services.openTeamPhonebook = m_openTeamPhonebook;
     CTapelinkDlg window(settings, m_locator, messages, systemFolderChooser(), std::move(services));
     messages.setOwner(&window);
     if (m_watcher != nullptr) {

@@ -24,6 +24,7 @@
 #include "statistics/CallStatistics.h"
 #include "statistics/ITeamCallFigures.h"
 #include "team/ITeamArchive.h"
+#include "team/ITeamPhonebook.h"
 
 class QWidget;
 
@@ -72,6 +73,9 @@ struct MainWindowServices {
     std::shared_ptr<ITeamSearch> teamSearch;
     std::shared_ptr<ITeamCallFigures> teamFigures;  // the 统计 window's 团队存档
     std::function<std::unique_ptr<ITeamArchive>()> openTeamArchive;
+    // A connection to the team's phonebook, which the window exchanges the upload folder's phonebook with at
+    // opening and after each change; empty on a desk in no team.
+    std::function<std::unique_ptr<ITeamPhonebook>()> openTeamPhonebook;
     // The phonebook window's messages and file choices (null: its own boxes and file dialogs), and the
     // contact files it reads and writes.
     IMessageSink* phonebookMessages = nullptr;
