@@ -10,6 +10,7 @@
 #include "settings/InstanceLock.h"
 #include "settings/ProfileFolder.h"
 #include "team/ITeamArchive.h"
+#include "team/ITeamPhonebook.h"
 #include "team/TeamSettings.h"
 
 namespace tapelink {
@@ -31,6 +32,10 @@ public:
         m_openTeamArchive = std::move(open);
         m_team = std::move(settings);
     }
+    // Connects to the team's phonebook, which the window keeps in step with the desk's.
+    void setTeamPhonebook(std::function<std::unique_ptr<ITeamPhonebook>()> open) {
+        m_openTeamPhonebook = std::move(open);
+    }
 
     // Runs the program. Always false: the program ends when it returns.
     bool StartUp();
@@ -42,6 +47,7 @@ private:
     IArchiveCatalogueOpener& m_catalogues;
     QtDeviceWatcher* m_watcher = nullptr;
     std::function<std::unique_ptr<ITeamArchive>()> m_openTeamArchive;
+    std::function<std::unique_ptr<ITeamPhonebook>()> m_openTeamPhonebook;
     TeamSettings m_team;
     std::string m_profileFolder;
     // Held for the life of the application object, which is the life of the process.
