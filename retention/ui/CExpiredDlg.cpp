@@ -53,6 +53,7 @@ CExpiredDlg::CExpiredDlg(std::vector<CatalogueRecord> rows, int purgeDays, QWidg
                                         QStringLiteral("文件长度"), QStringLiteral("过期日期"),
                                         QStringLiteral("永久删除日期")});
     m_table->verticalHeader()->hide();
+    m_table->verticalHeader()->setDefaultSectionSize(listRowHeight(font()));
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_table->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);

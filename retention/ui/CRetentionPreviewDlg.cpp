@@ -50,6 +50,7 @@ CRetentionPreviewDlg::CRetentionPreviewDlg(const RetentionPreview& preview, int 
     m_table->setHorizontalHeaderLabels(
         {QStringLiteral("文件名"), QStringLiteral("开始时间"), QStringLiteral("文件长度"), QStringLiteral("来源")});
     m_table->verticalHeader()->hide();
+    m_table->verticalHeader()->setDefaultSectionSize(listRowHeight(font()));
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     for (int row = 0; row < m_table->rowCount(); ++row) {
