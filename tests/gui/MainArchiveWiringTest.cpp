@@ -442,6 +442,28 @@ private slots:
         QCOMPARE(VolumeBuilder::sortedNames(uploads()), (std::vector<std::string>{"VOA00001.WAV", "VOA00002.WAV"}));
     }
 
+    void theExpiredViewClosesWithTheRowsChosenByClicks() {
+        std::vector<CatalogueRecord> rows(3);
+        for (std::size_t i = 0; i < rows.size(); ++i) rows[i].fileName = "VOA0000" + std::to_string(i + 1) + ".WAV";
+        CExpiredDlg view(rows, 30);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        auto* restore = view.findChild<QPushButton*>(QStringLiteral("restore"));
+        QVERIFY(!restore->isEnabled());
+        QTableWidget* table = view.table();
+        const auto clickRow = [table](int row, Qt::KeyboardModifiers modifiers) {
+            QTest::mouseClick(table->viewport(), Qt::LeftButton, modifiers,
+                              table->visualItemRect(table->item(row, 0)).center());
+        };
+        clickRow(2, Qt::NoModifier);
+        clickRow(0, Qt::ControlModifier);
+        QVERIFY(restore->isEnabled());
+        QTest::mouseClick(restore, Qt::LeftButton);
+        QCOMPARE(view.result(), int(QDialog::Accepted));
+        QCOMPARE(view.choice(),
+                 (CExpiredDlg::Choice{CExpiredDlg::Choice::Action::Restore, {"VOA00001.WAV", "VOA00003.WAV"}}));
+    }
+
     void aConnectionLostWhileReconcilingIsTold() {
         LostConnectionOpener lost;
         auto window = makeWindow(&lost);
