@@ -3,6 +3,8 @@
 #include <array>
 #include <string>
 
+#include "platform/PgTeamPhonebookSchema.h"
+
 namespace tapelink {
 
 namespace {
@@ -97,6 +99,7 @@ constexpr std::array kSteps = {
     CREATE INDEX recordings_start ON recordings(start_key);
     CREATE INDEX recordings_number ON recordings(number);
     )sql",
+    kTeamPhonebookAccessStep,
 };
 static_assert(kSteps.size() == kTeamSchemaVersion);
 
