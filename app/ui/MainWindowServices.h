@@ -17,6 +17,8 @@
 #include "phone/OverwriteDecision.h"
 #include "phone/ui/PhoneListingJob.h"
 #include "playback/ui/CPlayDlg.h"
+#include "retention/ui/CExpiredDlg.h"
+#include "retention/ui/CRetentionPreviewDlg.h"
 #include "search/ITeamSearch.h"
 #include "search/ui/IArchiveFileChooser.h"
 #include "sharing/IShareTools.h"
@@ -101,6 +103,12 @@ struct MainWindowServices {
     // One encoder per compaction, made on the worker that uses it.
     std::function<std::unique_ptr<IAudioEncoder>()> makeCompactEncoder = desktopCompactEncoder;
     CShareDlg::Offer shareOffer = &CShareDlg::offerDesktop;
+    // The preview of "移出过期录音…" (CRetentionPreviewDlg): true when the user chose to move them.
+    std::function<bool(const RetentionPreview& preview, int days, QWidget* owner)> confirmRetention =
+        &CRetentionPreviewDlg::ask;
+    // "已过期的录音…" (CExpiredDlg): what the user chose to do with the expired recordings.
+    std::function<CExpiredDlg::Choice(const std::vector<CatalogueRecord>& rows, int purgeDays, QWidget* owner)>
+        showExpired = &CExpiredDlg::ask;
     // Reads the telephone's catalogue, on the listing's worker thread.
     PhoneListingJob::Scan scanPhone = &ScanCatalogue;
 

@@ -69,7 +69,9 @@ private:
         services.chooseClearing = [](const CClearArchivedDlg::CountFor&, CClearArchivedDlg::Choice, QWidget*) {
             return std::optional<CClearArchivedDlg::Choice>(CClearArchivedDlg::Choice{});
         };
-        auto chooser = [this](QWidget*, const QString&, const QString&) { return QString::fromStdString(uploads()); };
+        auto chooser = [this](QWidget*, const QString&, const QString&, QWidget*) {
+            return QString::fromStdString(uploads());
+        };
         auto window = std::make_unique<CTapelinkDlg>(m_settings, m_locator, m_messages, chooser, services);
         window->show();
         if (!waitForListing(*window)) qWarning("the first listing never came");
