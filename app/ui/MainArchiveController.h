@@ -1,34 +1,28 @@
 #pragma once
 
 #include <QObject>
-#include <atomic>
-#include <functional>
 #include <memory>
-#include <stop_token>
+#include <optional>
 #include <string>
-#include <thread>
-#include <vector>
 
-#include "catalogue/ArchivedRecordings.h"
 #include "catalogue/IArchiveCatalogue.h"
 #include "contacts/ContactDirectory.h"
-#include "recording/RecordingEntry.h"
-#include "retention/RetentionPlan.h"
-#include "settings/ArchivePreferences.h"
+#include "settings/ArchivePreferenceFile.h"
 
 namespace tapelink {
 
+class ArchiveCompactCommand;
+class ArchiveVerifyCommand;
+class ArchiveWorker;
 class IArchiveWindow;
-class WorkerMailbox;
+class NewRecordingsUpload;
+class PhoneClearingCommand;
+class RetentionCommands;
 struct MainWindowServices;
-struct ArchiveWorkResult;
 
-// The main window's archive: the phone list's "存档" marks, the catalogue brought in line with the upload
-// folder on a worker whenever the list or the folder changes, and the commands "上传新录音",
-// "插入电话机时自动上传新录音", "校验存档", "删除已存档录音", "压缩存档…", the retention rule's "移出过期录音…" (a
-// preview first) and "已过期的录音…" (restore or empty), and the "姓名" column from the folder's
-// phonebook, read on the worker with each reconciliation. Long work runs on one worker thread that
-// touches no widget: its progress reaches the window through a mailbox, its result at its end.
+// The main window's archive: the phone list's "存档" marks and "姓名" column kept in line with the upload
+// folder's catalogue and phonebook, which a reconciliation on the worker reads whenever the list, the folder
+// or the phonebook changes; and the archive's commands, each run by its own class on the one worker.
 class MainArchiveController : public QObject {
     Q_OBJECT
 public:
@@ -46,15 +40,12 @@ public:
 
     // True while a command's worker runs (the window refuses its commands then); a reconciliation
     // alone does not count.
-    bool isRunning() const { return m_commandRunning; }
-    bool isBusy() const { return m_thread.joinable(); }
-    void requestStop() {
-        m_stopRequest = true;
-        m_stopPressed.request_stop();
-    }
+    bool isRunning() const;
+    bool isBusy() const;
+    void requestStop();
     // The window is closing: the worker stops at its next block and workerEnded follows.
     void terminate();
-    const ArchivePreferences& preferences() const { return m_preferences; }
+    const ArchivePreferences& preferences() const { return m_preferences.values(); }
     // "保留 N 天" as chosen with the upload folder (none: off), kept in archive.ini.
     void setKeepArchiveDays(std::optional<int> days);
 
@@ -72,42 +63,25 @@ signals:
     void marksRefreshed();
 
 private:
-    using Work = std::function<void(std::stop_token, ArchiveWorkResult&)>;
-    bool startWork(bool command, Work work);
-    void onWorkFinished(const std::shared_ptr<ArchiveWorkResult>& result);
     void refreshMarks();
     void reconcile();
-    void uploadNew(bool automatic);
-    void verify();
-    void compact();
-    std::string retentionFolder();
-    void previewExpiry();
-    void showRetentionPreview(const ArchiveWorkResult& result);
-    void expireConfirmed(const RetentionPreview& confirmed, int days, std::int64_t now);
-    void listExpired();
-    void showExpiredView(const std::vector<CatalogueRecord>& rows);
-    void changeExpired(bool restore, const std::vector<std::string>& names);
-    void showRetentionResult(const ArchiveWorkResult& result);
-    void findArchived();
-    void deleteArchived(const std::vector<RecordingEntry>& archived);
-    void clearConfirmed(const std::vector<RecordingEntry>& archived, const ClearingRule& rule);
+    // After each run's result was shown: the reconciliation or the marks that follow it.
+    void onSettled(bool command);
     std::string archiveFolder() const;
 
     IArchiveWindow& m_window;
     const MainWindowServices& m_services;
-    std::string m_preferencesPath;
-    ArchivePreferences m_preferences;
+    ArchivePreferenceFile m_preferences;
     std::shared_ptr<const ContactDirectory> m_directory = std::make_shared<ContactDirectory>();
-    WorkerMailbox* m_mailbox;
-    std::atomic<bool> m_stopRequest{false};
-    std::stop_source m_stopPressed;  // the same, for work that takes a stop token
-    bool m_commandRunning = false;
-    bool m_terminating = false;
-    int m_generation = 0;
+    ArchiveWorker* m_worker;
+    std::unique_ptr<NewRecordingsUpload> m_upload;
+    std::unique_ptr<ArchiveVerifyCommand> m_verify;
+    std::unique_ptr<ArchiveCompactCommand> m_compact;
+    std::unique_ptr<RetentionCommands> m_retention;
+    std::unique_ptr<PhoneClearingCommand> m_clearing;
     bool m_reconcileAgain = false;
     // The phonebook changed while a command ran.
     bool m_contactsChanged = false;
-    std::jthread m_thread;  // last: joined first when the controller goes
 };
 
 }  // namespace tapelink

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QString>
+#include <stop_token>
+#include <string>
+#include <vector>
+
+#include "catalogue/CatalogueRebuildReport.h"
+#include "common/IMessageSink.h"
+
+namespace tapelink {
+
+class CatalogueSession;
+class IArchiveWindow;
+class WorkerMailbox;
+struct ArchiveWorkResult;
+
+// Steps the archive's commands share on the worker and in their reports.
+
+// Opens the folder's catalogue and brings it up to date with the folder, telling result how the opening
+// went; false when no catalogue could be opened.
+bool openReconciled(CatalogueSession& session, std::stop_token stop, ArchiveWorkResult& result);
+
+// Hashing progress, shown in the window's progress bar from the worker.
+HashProgress progressOnWindow(WorkerMailbox& mailbox, IArchiveWindow& window);
+
+// "title：" and the names one a line, the first of many and their count; empty for none.
+QString listOf(const char* title, const std::vector<std::string>& names);
+
+// Tells how the run opened the catalogue: a damaged one set aside, a lost connection, and a command's
+// catalogue that could not be opened at all when the command says nothing else.
+void showCatalogueOpening(const ArchiveWorkResult& result, bool command, IMessageSink& messages);
+
+}  // namespace tapelink
