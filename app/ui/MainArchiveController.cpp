@@ -10,9 +10,8 @@
 #include "app/ui/MainWindowServices.h"
 #include "app/ui/NewRecordingsUpload.h"
 #include "app/ui/PhoneClearingCommand.h"
-#include "app/ui/PhoneListModel.h"
+#include "app/ui/PhoneListMarks.h"
 #include "app/ui/RetentionCommands.h"
-#include "catalogue/ArchiveMarks.h"
 #include "catalogue/CatalogueSession.h"
 
 namespace tapelink {
@@ -23,7 +22,8 @@ MainArchiveController::MainArchiveController(IArchiveWindow& window, const MainW
       m_window(window),
       m_services(services),
       m_preferences(std::move(preferencesPath)),
-      m_worker(new ArchiveWorker(window, this)) {
+      m_worker(new ArchiveWorker(window, this)),
+      m_marks(std::make_unique<PhoneListMarks>(window, services.catalogueOpener)) {
     const ArchiveCommandContext context{m_window, m_services, *m_worker, m_preferences};
     m_upload = std::make_unique<NewRecordingsUpload>(context);
     m_verify = std::make_unique<ArchiveVerifyCommand>(context);
@@ -53,6 +53,10 @@ void MainArchiveController::requestStop() {
 
 void MainArchiveController::terminate() {
     m_worker->terminate();
+}
+
+std::shared_ptr<const ContactDirectory> MainArchiveController::contactDirectory() const {
+    return m_marks->directory();
 }
 
 IArchiveCatalogueOpener& MainArchiveController::catalogueOpener() const {
@@ -107,30 +111,7 @@ void MainArchiveController::listChanged() {
 }
 
 void MainArchiveController::refreshMarks() {
-    const std::vector<RecordingEntry>& entries = m_window.phoneList().entries();
-    std::vector<std::string> marks(entries.size());
-    const std::string folder = archiveFolder();
-    if (!folder.empty() && !entries.empty() && !m_window.folderOnPhone(folder, false)) {
-        // The catalogue as it stands: read-only, and no worker needed for a lookup per row.
-        CatalogueSession session(catalogueOpener(), folder);
-        session.open(CatalogueAccess::ReadOnly);
-        if (session.isOpen()) {
-            // No telephone file is read here: a recording the catalogue can't vouch for stays unmarked.
-            ArchiveMarker marker(*session.catalogue(), m_window.locator().phoneSerial(m_window.driveRoot()));
-            const CatalogueStatus read = session.catalogue()->withSnapshot([&] {
-                for (std::size_t i = 0; i < entries.size(); ++i) {
-                    marks[i] = archiveMarkText(marker.lookUp(entries[i]).mark);
-                }
-            });
-            // Marks read without a steady view may be wrong: none are shown rather than wrong ones.
-            if (read != CatalogueStatus::Ok) marks.assign(entries.size(), {});
-        }
-    }
-    m_window.phoneList().setArchiveMarks(std::move(marks));
-    // The directory is built on the worker; here each row only looks its number up.
-    std::vector<std::string> names(entries.size());
-    for (std::size_t i = 0; i < entries.size(); ++i) names[i] = m_directory->nameFor(entries[i].phoneNumber);
-    m_window.phoneList().setNames(std::move(names));
+    m_marks->refresh();
     emit marksRefreshed();
 }
 
@@ -155,7 +136,7 @@ void MainArchiveController::reconcile() {
                 *directory = std::make_shared<const ContactDirectory>(contacts);
         },
         [this, directory](const ArchiveWorkResult&) {
-            if (*directory) m_directory = *directory;
+            if (*directory) m_marks->setDirectory(*directory);
         });
 }
 

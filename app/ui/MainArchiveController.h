@@ -17,12 +17,14 @@ class ArchiveWorker;
 class IArchiveWindow;
 class NewRecordingsUpload;
 class PhoneClearingCommand;
+class PhoneListMarks;
 class RetentionCommands;
 struct MainWindowServices;
 
 // The main window's archive: the phone list's "存档" marks and "姓名" column kept in line with the upload
-// folder's catalogue and phonebook, which a reconciliation on the worker reads whenever the list, the folder
-// or the phonebook changes; and the archive's commands, each run by its own class on the one worker.
+// folder, whose catalogue and phonebook a reconciliation on the worker reads whenever the list, the folder
+// or the phonebook changes, with the marks shown again after it and after each command; and the menu's
+// archive commands, each run by its own class on the one worker.
 class MainArchiveController : public QObject {
     Q_OBJECT
 public:
@@ -52,7 +54,7 @@ public:
     // Opens the catalogues of archive folders (the upload folder's, or a searched folder's).
     IArchiveCatalogueOpener& catalogueOpener() const;
     // The upload folder's phonebook as last read; never null.
-    std::shared_ptr<const ContactDirectory> contactDirectory() const { return m_directory; }
+    std::shared_ptr<const ContactDirectory> contactDirectory() const;
     // The phonebook was changed: it is read again on the worker, and the names follow (after the command
     // that runs, which reads no phonebook).
     void contactsChanged();
@@ -72,8 +74,8 @@ private:
     IArchiveWindow& m_window;
     const MainWindowServices& m_services;
     ArchivePreferenceFile m_preferences;
-    std::shared_ptr<const ContactDirectory> m_directory = std::make_shared<ContactDirectory>();
     ArchiveWorker* m_worker;
+    std::unique_ptr<PhoneListMarks> m_marks;
     std::unique_ptr<NewRecordingsUpload> m_upload;
     std::unique_ptr<ArchiveVerifyCommand> m_verify;
     std::unique_ptr<ArchiveCompactCommand> m_compact;
