@@ -1,6 +1,7 @@
 // The team archive on the server of scripts/pg-server.sh (PGHOST, PGPORT, PGUSER as its administrator):
-// publishing 5,000 small recordings one transaction each against psql's \copy of the same rows and bytes, and
-// the team search over 1,000,000 rows, as a person granted the desk, against the same SQL through psql.
+// publishing 5,000 small recordings in the publisher's batches against psql's \copy of the same rows and bytes,
+// the team search over 1,000,000 rows, as a person granted the desk, against the same SQL through psql, and the
+// marks of a 5,000-row telephone list (which of its recordings the server holds), as the desk, against psql.
 // Usage: bench_team [RECORDINGS [ROWS]]
 #include <algorithm>
 #include <chrono>
@@ -8,12 +9,15 @@
 #include <cstdlib>
 #include <fstream>
 #include <random>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "common/Sha256.h"
 #include "platform/PgTeamAdmin.h"
 #include "platform/PgTeamArchive.h"
+#include "search/SearchCriteria.h"
+#include "team/TeamPublisher.h"
 
 using namespace tapelink;
 using Clock = std::chrono::steady_clock;
@@ -36,11 +40,11 @@ std::string output(const std::string& command) {
 
 // The search's own statement prepared in psql and executed with these parameters, as that role: the best of
 // five of the milliseconds psql's \timing gave.
-double psqlMilliseconds(const std::string& database, const std::string& role, const std::vector<std::string>& values) {
+double psqlMilliseconds(const std::string& database, const std::string& role, const std::string& prepare,
+                        const std::vector<std::string>& values) {
     const std::string script = "/tmp/" + database + ".sql";
     std::ofstream sql(script);
-    sql << "SET search_path TO tapelink, pg_catalog;\nPREPARE s(text, text, text, text, text, text, text, bigint) AS "
-        << teamSearchSql() << ";\n\\timing on\n";
+    sql << "SET search_path TO tapelink, pg_catalog;\n" << prepare << ";\n\\timing on\n";
     std::string arguments;
     for (const std::string& value : values) arguments += (arguments.empty() ? "'" : ", '") + value + "'";
     for (int run = 0; run < 5; ++run) sql << "EXECUTE s(" << arguments << ");\n";
@@ -108,17 +112,26 @@ int main(int argc, char** argv) {
         team.addUser(database + "_reader");
         team.grant(database + "_reader", "front", "hear");
 
-        // Publishing, one transaction per recording, as the desk's own role.
+        // Publishing in the publisher's batches, one statement each, as the desk's own role.
         PgTeamArchive desk("dbname=" + database + " user=" + database + "_front");
         const std::string copyFile = "/tmp/" + database + ".copy";
         std::ofstream copy(copyFile);
         auto start = Clock::now();
+        std::vector<TeamPublication> batch;
+        std::size_t batchBytes = 0;
+        int failed = 0;
         for (int i = 0; i < count; ++i) {
-            std::string audio;
-            const TeamRecording r = recording("front", i, audio);
-            desk.publish(r, audio, {});
+            TeamPublication item;
+            item.recording = recording("front", i, item.audio);
+            batchBytes += item.audio.size();
+            batch.push_back(std::move(item));
+            if (i + 1 < count && batch.size() < kTeamBatchRecordings && batchBytes < kTeamBatchBytes) continue;
+            if (desk.publishBatch(batch) != TeamStatus::Ok) ++failed;
+            batch.clear();
+            batchBytes = 0;
         }
         const double published = secondsSince(start);
+        if (failed != 0) std::fprintf(stderr, "%d batches failed: %s\n", failed, desk.connection().lastError().c_str());
         for (int i = 0; i < count; ++i) {
             std::string audio;
             const TeamRecording r = recording("copied", i, audio);
@@ -155,6 +168,10 @@ int main(int argc, char** argv) {
         admin.exec(
             "INSERT INTO notes(desk, sha256, note) SELECT desk, sha256, '回电 客户 ' || id FROM recordings "
             "WHERE id % 100 = 0");
+        // A team phonebook of 5,000 contacts, each with the number of one recording.
+        admin.exec(
+            "INSERT INTO phonebook(name, numbers) SELECT '客户' || i, ARRAY['139' || lpad((i::bigint * 7919 % "
+            "100000000)::text, 8, '0')] FROM generate_series(1, 5000) i");
         admin.exec("ANALYZE");
     }
     PgTeamArchive reader("dbname=" + database + " user=" + database + "_reader");
@@ -166,13 +183,15 @@ int main(int argc, char** argv) {
     base.criteria.from = kEarliestSearchDate;
     base.criteria.to = kLatestSearchDate;
     TeamSearchCriteria number = base;
-    number.criteria.number = "3800791";
+    number.criteria.number = "80079";
     TeamSearchCriteria range = base;
     range.criteria.from = {2016, 1, 1, 0, 0, 0};
     range.criteria.to = {2016, 1, 7, 0, 0, 0};
+    TeamSearchCriteria named = base;
+    named.criteria.number = "客户1234";
     TeamSearchCriteria noted = base;
     noted.criteria.noteText = "客户 5000";
-    const Case cases[] = {{"number", number}, {"date range", range}, {"note", noted}};
+    const Case cases[] = {{"number", number}, {"name", named}, {"date range", range}, {"note", noted}};
     for (const Case& c : cases) {
         std::vector<TeamRecording> found;
         double best = 1e9;
@@ -182,11 +201,40 @@ int main(int argc, char** argv) {
             best = std::min(best, secondsSince(start) * 1000);
         }
         const SearchCriteria& k = c.criteria.criteria;
-        const double baseline =
-            psqlMilliseconds(database, database + "_reader",
-                             {startBound(k.from), endBound(k.to), "", k.number, "", "", k.noteText, "10000"});
+        const double baseline = psqlMilliseconds(
+            database, database + "_reader",
+            "PREPARE s(text, text, text, text, text, text, text, text, bigint) AS " + std::string(teamSearchSql()),
+            {startBound(k.from), endBound(k.to), "", k.number, isNameText(k.number) ? k.number : "", "", "", k.noteText,
+             "10000"});
         std::printf("team search by %s over %d rows: %zu found, %.1f ms, psql %.1f ms, ratio %.2f\n", c.what, rows,
                     found.size(), best, baseline, best / baseline);
+    }
+    // Marks: 5,000 digests, four in five held by the server, asked as the desk in one statement.
+    {
+        PgTeamArchive desk("dbname=" + database + " user=" + database + "_front");
+        PgConnection admin("dbname=" + database);
+        const PgResult stored =
+            admin.exec("SELECT sha256 FROM tapelink.recordings WHERE desk = 'front' ORDER BY random() LIMIT 4000");
+        std::vector<std::string> digests;
+        for (int i = 0; i < stored.rows(); ++i) digests.push_back(stored.text(i, 0));
+        for (int i = 0; i < 1000; ++i) digests.push_back(std::string(60, 'f') + std::to_string(1000 + i));
+        std::set<std::string> held;
+        double best = 1e9;
+        for (int run = 0; run < 5; ++run) {
+            const auto start = Clock::now();
+            desk.held("front", digests, held);
+            best = std::min(best, secondsSince(start) * 1000);
+        }
+        std::string array = "{";
+        for (const std::string& digest : digests) array += (array.size() == 1 ? "" : ",") + digest;
+        array += '}';
+        const double baseline =
+            psqlMilliseconds(database, database + "_front", "PREPARE s(text, text[]) AS " + std::string(teamHeldSql()),
+                             {"front", array});
+        std::printf(
+            "team marks for a 5000-row telephone list over %d rows: %zu held, %.1f ms, psql %.1f ms, ratio "
+            "%.2f\n",
+            rows, held.size(), best, baseline, best / baseline);
     }
     PgConnection cleanup("dbname=postgres");
     cleanup.exec("DROP DATABASE " + database + " WITH (FORCE)");

@@ -68,17 +68,53 @@ CatalogueStatus unpublishedRecords(const CatalogueSession& archive, const std::s
 TeamPublisher::TeamPublisher(CatalogueSession& archive, ITeamArchive& team, std::string desk)
     : m_archive(archive), m_team(team), m_desk(std::move(desk)) {}
 
-std::optional<TeamStatus> TeamPublisher::publishOne(const CatalogueRecord& record, int folderFd) {
-    std::string audio;
+std::optional<TeamPublication> TeamPublisher::readArchived(const CatalogueRecord& record, int folderFd) {
+    TeamPublication item{teamRowOf(record, m_desk), {}, {}};
     const FileDescriptor file = openRegularFileAt(folderFd, record.fileName, O_RDONLY);
-    if (!file.valid() || !readAll(file.get(), audio)) return std::nullopt;
+    if (!file.valid() || !readAll(file.get(), item.audio)) return std::nullopt;
     // What goes to the team is what was archived, never a copy that changed since.
     Sha256 digest;
-    digest.update(audio.data(), audio.size());
+    digest.update(item.audio.data(), item.audio.size());
     if (digest.hexDigest() != record.sha256) return std::nullopt;
-    RecordingNote note;
-    if (m_archive.notes() != nullptr) m_archive.notes()->noteOf(record.fileName, note);
-    return m_team.publish(teamRowOf(record, m_desk), audio, note);
+    if (m_archive.notes() != nullptr) m_archive.notes()->noteOf(record.fileName, item.note);
+    return item;
+}
+
+bool TeamPublisher::confirm(const std::string& sha256, PublishReport& report) {
+    report.local = m_archive.published()->markConfirmed(m_desk, sha256);
+    if (report.local != CatalogueStatus::Ok) {
+        report.status = TeamStatus::Failed;
+        return false;
+    }
+    ++report.published;
+    --report.unpublished;
+    return true;
+}
+
+bool TeamPublisher::send(std::vector<TeamPublication>& batch, PublishReport& report) {
+    const TeamStatus status = m_team.publishBatch(batch);
+    if (status == TeamStatus::Failed && batch.size() > 1) {
+        // One recording the server will not take must not hold back the others: each goes on its own.
+        for (TeamPublication& item : batch) {
+            std::vector<TeamPublication> one;
+            one.push_back(std::move(item));
+            if (!send(one, report)) return false;
+        }
+        return true;
+    }
+    // A refusal or a broken connection holds for the rest as well; a failure of one recording does not.
+    if (status == TeamStatus::Failed) {
+        report.status = TeamStatus::Failed;
+        return true;
+    }
+    if (status != TeamStatus::Ok) {
+        report.status = status;
+        return false;
+    }
+    for (const TeamPublication& item : batch) {
+        if (!confirm(item.recording.sha256, report)) return false;
+    }
+    return true;
 }
 
 PublishReport TeamPublisher::publish(std::stop_token stop) {
@@ -91,37 +127,34 @@ PublishReport TeamPublisher::publish(std::stop_token stop) {
     }
     report.unpublished = records.size();
     if (records.empty()) return report;
-    ITeamPublishLedger& ledger = *m_archive.published();
     // What the server holds already (a round cut off after the server's commit) is only remembered here.
+    std::vector<std::string> digests;
+    for (const CatalogueRecord& record : records) digests.push_back(record.sha256);
     std::set<std::string> held;
-    report.status = m_team.confirmed(m_desk, held);
+    report.status = m_team.held(m_desk, digests, held);
     if (report.status != TeamStatus::Ok) return report;
     const FileDescriptor folder(::open(m_archive.folder().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    std::vector<TeamPublication> batch;
+    std::size_t batchBytes = 0;
     for (const CatalogueRecord& record : records) {
-        if (stop.stop_requested()) break;
-        const std::optional<TeamStatus> status =
-            held.count(record.sha256) != 0 ? TeamStatus::Ok : publishOne(record, folder.get());
-        if (!status) {
+        if (stop.stop_requested()) return report;
+        if (held.count(record.sha256) != 0) {
+            if (!confirm(record.sha256, report)) return report;
+            continue;
+        }
+        std::optional<TeamPublication> item = readArchived(record, folder.get());
+        if (!item) {
             ++report.unreadable;
             continue;
         }
-        // A refusal or a broken connection holds for the rest as well; a failure of one recording does not.
-        if (*status == TeamStatus::Failed) {
-            report.status = TeamStatus::Failed;
-            continue;
-        }
-        if (*status != TeamStatus::Ok) {
-            report.status = *status;
-            break;
-        }
-        report.local = ledger.markConfirmed(m_desk, record.sha256);
-        if (report.local != CatalogueStatus::Ok) {
-            report.status = TeamStatus::Failed;
-            break;
-        }
-        ++report.published;
-        --report.unpublished;
+        batchBytes += item->audio.size();
+        batch.push_back(std::move(*item));
+        if (batch.size() < kTeamBatchRecordings && batchBytes < kTeamBatchBytes) continue;
+        if (!send(batch, report)) return report;
+        batch.clear();
+        batchBytes = 0;
     }
+    if (!batch.empty()) send(batch, report);
     return report;
 }
 

@@ -11,6 +11,10 @@
 
 namespace tapelink {
 
+// A batch goes to the server in one step: this many recordings, or fewer once their bytes reach this.
+inline constexpr std::size_t kTeamBatchRecordings = 256;
+inline constexpr std::size_t kTeamBatchBytes = 8u << 20;
+
 // What one round of publishing did.
 struct PublishReport {
     std::size_t published = 0;                    // newly confirmed by the server (stored now or held already)
@@ -26,8 +30,9 @@ CatalogueStatus unpublishedRecords(const CatalogueSession& archive, const std::s
                                    std::vector<CatalogueRecord>& out);
 
 // Brings the team server up to date with one archive folder: every present recording the catalogue does not
-// know as confirmed is read, checked against its digest and published in its own step, and remembered as
-// confirmed only once the server committed it. A broken connection ends the round; the next one resumes.
+// know as confirmed is read, checked against its digest and published, several in one step, and remembered
+// as confirmed only once the server committed its step. A broken connection ends the round; the next one
+// resumes.
 class TeamPublisher {
 public:
     TeamPublisher(CatalogueSession& archive, ITeamArchive& team, std::string desk);
@@ -36,7 +41,10 @@ public:
 
 private:
     // nullopt: the archived file could not be read as archived.
-    std::optional<TeamStatus> publishOne(const CatalogueRecord& record, int folderFd);
+    std::optional<TeamPublication> readArchived(const CatalogueRecord& record, int folderFd);
+    // Publishes the batch and confirms it; false when the round must end.
+    bool send(std::vector<TeamPublication>& batch, PublishReport& report);
+    bool confirm(const std::string& sha256, PublishReport& report);
 
     CatalogueSession& m_archive;
     ITeamArchive& m_team;
