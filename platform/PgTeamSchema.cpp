@@ -135,7 +135,7 @@ constexpr std::array kSteps = {
                                       name_part text, side text, kind_letters text, note_part text, max_rows bigint)
         RETURNS TABLE(desk text, phone_serial text, name text, number text, direction integer, kind text,
                       start_key text, duration integer, size bigint, sha256 text)
-        LANGUAGE plpgsql STABLE SECURITY DEFINER SET search_path = tapelink, pg_catalog AS $$
+        LANGUAGE plpgsql STABLE SECURITY DEFINER SET search_path = tapelink, pg_catalog, pg_temp AS $$
     #variable_conflict use_column
     DECLARE
         heard text[] := ARRAY(
