@@ -2,6 +2,7 @@
 
 #include <set>
 #include <string>
+#include <vector>
 
 #include "common/CatalogueStatus.h"
 
@@ -15,6 +16,8 @@ public:
     virtual CatalogueStatus confirmedDigests(const std::string& desk, std::set<std::string>& out) = 0;
     // Recorded only after the server committed the recording.
     virtual CatalogueStatus markConfirmed(const std::string& desk, const std::string& sha256) = 0;
+    // A batch the server committed, in one local transaction: all recorded, or none.
+    virtual CatalogueStatus markAllConfirmed(const std::string& desk, const std::vector<std::string>& sha256s) = 0;
 };
 
 }  // namespace tapelink

@@ -80,14 +80,15 @@ std::optional<TeamPublication> TeamPublisher::readArchived(const CatalogueRecord
     return item;
 }
 
-bool TeamPublisher::confirm(const std::string& sha256, PublishReport& report) {
-    report.local = m_archive.published()->markConfirmed(m_desk, sha256);
+bool TeamPublisher::confirm(const std::vector<std::string>& sha256s, PublishReport& report) {
+    if (sha256s.empty()) return true;
+    report.local = m_archive.published()->markAllConfirmed(m_desk, sha256s);
     if (report.local != CatalogueStatus::Ok) {
         report.status = TeamStatus::Failed;
         return false;
     }
-    ++report.published;
-    --report.unpublished;
+    report.published += sha256s.size();
+    report.unpublished -= sha256s.size();
     return true;
 }
 
@@ -111,10 +112,9 @@ bool TeamPublisher::send(std::vector<TeamPublication>& batch, PublishReport& rep
         report.status = status;
         return false;
     }
-    for (const TeamPublication& item : batch) {
-        if (!confirm(item.recording.sha256, report)) return false;
-    }
-    return true;
+    std::vector<std::string> sha256s;
+    for (const TeamPublication& item : batch) sha256s.push_back(item.recording.sha256);
+    return confirm(sha256s, report);
 }
 
 PublishReport TeamPublisher::publish(std::stop_token stop) {
@@ -133,15 +133,17 @@ PublishReport TeamPublisher::publish(std::stop_token stop) {
     std::set<std::string> held;
     report.status = m_team.held(m_desk, digests, held);
     if (report.status != TeamStatus::Ok) return report;
+    std::vector<std::string> heldAlready;
+    for (const CatalogueRecord& record : records) {
+        if (held.count(record.sha256) != 0) heldAlready.push_back(record.sha256);
+    }
+    if (!confirm(heldAlready, report)) return report;
     const FileDescriptor folder(::open(m_archive.folder().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     std::vector<TeamPublication> batch;
     std::size_t batchBytes = 0;
     for (const CatalogueRecord& record : records) {
         if (stop.stop_requested()) return report;
-        if (held.count(record.sha256) != 0) {
-            if (!confirm(record.sha256, report)) return report;
-            continue;
-        }
+        if (held.count(record.sha256) != 0) continue;
         std::optional<TeamPublication> item = readArchived(record, folder.get());
         if (!item) {
             ++report.unreadable;

@@ -44,7 +44,8 @@ private:
     std::optional<TeamPublication> readArchived(const CatalogueRecord& record, int folderFd);
     // Publishes the batch and confirms it; false when the round must end.
     bool send(std::vector<TeamPublication>& batch, PublishReport& report);
-    bool confirm(const std::string& sha256, PublishReport& report);
+    // Remembers what the server holds, in one local step.
+    bool confirm(const std::vector<std::string>& sha256s, PublishReport& report);
 
     CatalogueSession& m_archive;
     ITeamArchive& m_team;
