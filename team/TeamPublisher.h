@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <map>
 #include <optional>
 #include <stop_token>
 #include <string>
@@ -14,6 +15,8 @@ namespace tapelink {
 // A batch goes to the server in one step: this many recordings, or fewer once their bytes reach this.
 inline constexpr std::size_t kTeamBatchRecordings = 256;
 inline constexpr std::size_t kTeamBatchBytes = 8u << 20;
+// The catalogue remembers what the server committed once this many wait, and at the end of a round.
+inline constexpr std::size_t kConfirmEvery = 2048;
 
 // What one round of publishing did.
 struct PublishReport {
@@ -40,16 +43,19 @@ public:
     PublishReport publish(std::stop_token stop = {});
 
 private:
+    void publishRound(PublishReport& report, std::stop_token stop);
     // nullopt: the archived file could not be read as archived.
-    std::optional<TeamPublication> readArchived(const CatalogueRecord& record, int folderFd);
+    std::optional<TeamPublication> readArchived(const CatalogueRecord& record, int folderFd,
+                                                const std::map<std::string, RecordingNote>& notes);
     // Publishes the batch and confirms it; false when the round must end.
     bool send(std::vector<TeamPublication>& batch, PublishReport& report);
-    // Remembers what the server holds, in one local step.
-    bool confirm(const std::vector<std::string>& sha256s, PublishReport& report);
+    // Remembers what the server holds (now, or once enough is waiting); false when the catalogue failed.
+    bool confirm(const std::vector<std::string>& sha256s, PublishReport& report, bool now);
 
     CatalogueSession& m_archive;
     ITeamArchive& m_team;
     std::string m_desk;
+    std::vector<std::string> m_unconfirmed;  // held by the server, not yet remembered here
 };
 
 }  // namespace tapelink
