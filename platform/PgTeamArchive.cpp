@@ -174,6 +174,7 @@ TeamStatus PgTeamArchive::search(const TeamSearchCriteria& wanted, std::vector<T
                                                       {kindLetters(c.kind)},
                                                       {c.noteText},
                                                       {std::to_string(wanted.limit)}});
+    out.reserve(static_cast<std::size_t>(rows.rows()));
     for (int i = 0; i < rows.rows(); ++i) {
         TeamRecording r;
         r.desk = rows.text(i, 0);

@@ -123,7 +123,6 @@ constexpr std::array kSteps = {
         EXECUTE format('CREATE INDEX recordings_number_trigrams ON tapelink.recordings USING gin (number %I.gin_trgm_ops)', trgm);
         EXECUTE format('CREATE INDEX notes_text_trigrams ON tapelink.notes USING gin (tapelink.note_text(note, tags) %I.gin_trgm_ops)', trgm);
     END $$;
-    CREATE INDEX phonebook_numbers ON phonebook USING gin (numbers);
     GRANT USAGE ON SCHEMA tapelink TO tapelink_search;
     GRANT SELECT ON desks, grants, recordings, notes, phonebook TO tapelink_search;
     CREATE POLICY search ON grants FOR SELECT TO tapelink_search USING (true);
