@@ -167,14 +167,17 @@ constexpr std::array kSteps = {
     END $$;
     REVOKE ALL ON FUNCTION search_recordings FROM PUBLIC;
     GRANT EXECUTE ON FUNCTION search_recordings TO tapelink_member;
-    -- Owned by the search's role; an administrator who is not a superuser may give it away only as a member.
+    -- Owned by the search's role; an administrator who is not a superuser may give it away only as a member of
+    -- it, and only to a role that may create in the schema: both for this moment alone.
     DO $$
     DECLARE
         member boolean := NOT (SELECT rolsuper FROM pg_roles WHERE rolname = current_user)
                           AND NOT pg_has_role('tapelink_search', 'MEMBER');
     BEGIN
         IF member THEN EXECUTE format('GRANT tapelink_search TO %I', current_user); END IF;
+        GRANT CREATE ON SCHEMA tapelink TO tapelink_search;
         ALTER FUNCTION tapelink.search_recordings OWNER TO tapelink_search;
+        REVOKE CREATE ON SCHEMA tapelink FROM tapelink_search;
         IF member THEN EXECUTE format('REVOKE tapelink_search FROM %I', current_user); END IF;
     END $$;
     )sql",

@@ -196,6 +196,18 @@ TEST_F(TeamArchiveTest, SchemaMigratesFromTheFirstVersionKeepingItsRows) {
     EXPECT_EQ(PgTeamAdmin(admin).init(), TeamStatus::Ok);
 }
 
+// The README's other administrator: the database's owner, who may make roles but is no superuser.
+TEST_F(TeamArchiveTest, SchemaIsMadeByTheDatabasesOwnerWhoIsNoSuperuser) {
+    const std::string owner = server.role("owner");
+    ASSERT_EQ(server.psql("postgres", "CREATE ROLE " + owner + " LOGIN CREATEROLE BYPASSRLS"), "CREATE ROLE\n");
+    ASSERT_EQ(server.psql("postgres", "DO \\$\\$ BEGIN EXECUTE format('ALTER DATABASE %I OWNER TO " + owner +
+                                          "', current_database()); END \\$\\$"),
+              "DO\n");
+    PgConnection admin(server.settings(owner));
+    ASSERT_EQ(PgTeamAdmin(admin).init(), TeamStatus::Ok) << admin.lastError();
+    EXPECT_EQ(server.psql("postgres", "SELECT pg_has_role('" + owner + "', 'tapelink_search', 'MEMBER')"), "f\n");
+}
+
 // Every desk publishes its share at once in batches, a part of it twice: each recording is there once, with its bytes.
 TEST_F(TeamArchiveTest, FourDesksPublishingAtOnceStoreEveryRecordingOnce) {
     const char* wanted = std::getenv("TAPELINK_TEAM_RECORDINGS");
