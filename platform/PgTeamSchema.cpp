@@ -145,6 +145,10 @@ constexpr std::array kSteps = {
                       'r.duration, r.size, r.sha256 FROM tapelink.recordings r '
                       'WHERE r.desk = ANY ($1) AND r.start_key >= $2 AND r.start_key <= $3';
     BEGIN
+        -- Whom row-level security does not hold (a superuser, BYPASSRLS) saw every desk before and still does.
+        IF (SELECT a.rolsuper OR a.rolbypassrls FROM pg_roles a WHERE a.rolname = session_user) THEN
+            heard := ARRAY(SELECT k.name FROM tapelink.desks k);
+        END IF;
         IF only_desk <> '' THEN query := query || ' AND r.desk = $4'; END IF;
         IF name_part <> '' THEN
             numbers := ARRAY(SELECT DISTINCT unnest(p.numbers) FROM tapelink.phonebook p
