@@ -8,6 +8,7 @@
 #include "common/ui/DialogFont.h"
 #include "platform/LinuxDeviceLocator.h"
 #include "platform/PgTeamArchive.h"
+#include "platform/PgTeamPhonebook.h"
 #include "platform/QtDeviceWatcher.h"
 #include "platform/QtTerminationSignal.h"
 #include "platform/SqliteCatalogueOpener.h"
@@ -46,8 +47,14 @@ int runWindows(int argc, char** argv) {
     const tapelink::TeamSettings team =
         tapelink::loadTeamSettings(tapelink::teamSettingsFilePath(tapelink::profileFolderPath()));
     if (team.inTeam()) {
+        // A server that does not answer holds the window (its closing waits for the phonebook's exchange) no
+        // longer than this; a connect_timeout of the desk's own settings still wins.
+        setenv("PGCONNECT_TIMEOUT", "10", 0);
         app.setTeamArchive([server = team.server]() -> std::unique_ptr<tapelink::ITeamArchive> {
             return std::make_unique<tapelink::PgTeamArchive>(server);
+        });
+        app.setTeamPhonebook([server = team.server]() -> std::unique_ptr<tapelink::ITeamPhonebook> {
+            return std::make_unique<tapelink::PgTeamPhonebook>(server);
         });
     }
     app.StartUp();

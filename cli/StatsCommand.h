@@ -4,6 +4,7 @@
 #include <string>
 
 #include "cli/CliContext.h"
+#include "statistics/CallStatisticsQuery.h"
 
 namespace tapelink::cli {
 
@@ -11,6 +12,8 @@ namespace tapelink::cli {
 // calls per period (by side and kind, closed by a 合计 row) or per number (with the contact's name, most
 // calls first), counted by the archive's catalogue as it stands: no recording is read and nothing is
 // changed. Durations are whole seconds. --xlsx writes both tables and a chart into a workbook instead.
+// --team counts the team archive's calls instead, of every desk the person may hear or of --desk, on the
+// server of team.ini; the folder's phonebook, when there is one, names the numbers.
 class StatsCommand {
 public:
     StatsCommand(CLI::App& parent, CliContext& context);
@@ -18,6 +21,10 @@ public:
     int run();
 
 private:
+    int countLocal(const StatisticsRequest& request, CallStatistics& statistics);
+    int countTeam(const StatisticsRequest& request, CallStatistics& statistics);
+    int print(const CallStatistics& statistics);
+
     CLI::App* m_command;
     CliContext& m_context;
     std::string m_folder;
@@ -26,6 +33,8 @@ private:
     std::string m_by = "day";
     bool m_json = false;
     std::string m_xlsx;
+    bool m_team = false;
+    std::string m_desk;
 };
 
 }  // namespace tapelink::cli

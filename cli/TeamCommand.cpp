@@ -74,6 +74,7 @@ TeamCommand::TeamCommand(CLI::App& parent, CliContext& context)
     m_search->add_option("--archive", m_archive,
                          "Archive folder whose phonebook names the numbers (default: the stored upload folder)");
     m_search->add_flag("--json", m_json, "Print the rows as a JSON array");
+    m_phonebook = std::make_unique<TeamPhonebookCommand>(*m_command, context);
 }
 
 int TeamCommand::told(TeamStatus status) {
@@ -90,6 +91,7 @@ int TeamCommand::run() {
         std::cerr << kNoServer << '\n';
         return kExitUsage;
     }
+    if (m_phonebook->parsed()) return m_phonebook->run(m_server);
     if (m_status->parsed() || m_publish->parsed()) {
         if (m_desk.empty()) m_desk = settings.desk;
         if (m_desk.empty()) {

@@ -1,16 +1,18 @@
 #pragma once
 
 #include <CLI/CLI.hpp>
+#include <memory>
 #include <string>
 
 #include "cli/CliContext.h"
 #include "cli/SearchOptions.h"
+#include "cli/TeamPhonebookCommand.h"
 #include "team/TeamStatus.h"
 
 namespace tapelink::cli {
 
-// tapelink-cli team join|init|desk add|user add|grant|revoke|status|search|publish: the archive the team shares
-// on a PostgreSQL server. The server and the desk come from team.ini (written by join), or --server/--desk.
+// tapelink-cli team join|init|desk add|user add|grant|revoke|status|search|publish|phonebook: the archive the team
+// shares on a PostgreSQL server. The server and the desk come from team.ini (written by join), or --server/--desk.
 class TeamCommand {
 public:
     TeamCommand(CLI::App& parent, CliContext& context);
@@ -36,6 +38,7 @@ private:
     CLI::App* m_status;
     CLI::App* m_search;
     CLI::App* m_publish;
+    std::unique_ptr<TeamPhonebookCommand> m_phonebook;
     CliContext& m_context;
     std::string m_server;
     std::string m_desk;

@@ -3,6 +3,7 @@
 #include <iostream>
 
 #include "catalogue/CatalogueSession.h"
+#include "cli/TeamPhonebookAfterUpload.h"
 #include "platform/PgTeamArchive.h"
 #include "settings/ProfileFolder.h"
 #include "settings/TeamSettingsFile.h"
@@ -51,6 +52,8 @@ void publishAfterUpload(IArchiveCatalogueOpener& catalogues, const std::string& 
     const TeamSettings settings = storedTeamSettings();
     if (!settings.inTeam()) return;
     const PublishReport report = publishArchive(catalogues, folder, settings);
+    // The phonebook follows, unless the server is out of reach anyway.
+    if (report.status != TeamStatus::ConnectionLost) exchangePhonebookAfterUpload(catalogues, folder, settings.server);
     if (report.status == TeamStatus::Ok && report.unpublished == 0 && report.unreadable == 0) {
         if (report.published > 0) std::cerr << "已发布到团队存档 " << report.published << " 个。\n";
         return;

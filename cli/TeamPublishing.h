@@ -20,7 +20,8 @@ PublishReport publishArchive(IArchiveCatalogueOpener& catalogues, const std::str
                              const TeamSettings& settings);
 
 // After an upload on a team desk: publishes and says in one line on stderr what was published or what stays
-// unpublished. Never fails the upload; does nothing on a desk in no team.
+// unpublished, then exchanges the phonebook with the team's. Never fails the upload; does nothing on a desk in
+// no team.
 void publishAfterUpload(IArchiveCatalogueOpener& catalogues, const std::string& folder);
 
 }  // namespace tapelink::cli

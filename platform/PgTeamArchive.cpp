@@ -2,6 +2,7 @@
 
 #include <array>
 #include <deque>
+#include <map>
 #include <nlohmann/json.hpp>
 #include <set>
 #include <utility>
@@ -37,12 +38,12 @@ std::string sideDirection(SideChoice side) {
     return std::to_string(static_cast<int>(side == SideChoice::Caller ? CallDirection::Caller : CallDirection::Called));
 }
 
-// The server's search keeps to the desks the person may hear and uses the indexes that row-level security keeps
-// out of a member's own query.
 // Each published column's cast, in the order publishBatch sends them.
 constexpr std::array<const char*, 14> kPublishedColumns = {
     "", "", "", "", "::integer", "", "", "::integer", "::bigint", "", "::bytea", "", "::json", "::boolean"};
 
+// The server's search keeps to the desks the person may hear and uses the indexes that row-level security keeps
+// out of a member's own query.
 constexpr const char* kSearch =
     "SELECT desk, phone_serial, name, number, direction, kind, start_key, duration, size, sha256 "
     "FROM search_recordings($1, $2, $3, $4, $5, $6, $7, $8, $9)";
@@ -52,6 +53,12 @@ constexpr const char* kSearch =
 constexpr const char* kHeld =
     "SELECT r.sha256 FROM unnest($2::text[]) AS wanted(sha256) "
     "JOIN recordings r ON r.desk = $1 AND r.sha256 = wanted.sha256";
+
+// The class of a row of figures whose second and third columns are the kind letter and the direction.
+bool callClassOfRow(const PgResult& rows, int row, CallClass& out) {
+    const std::string kind = rows.text(row, 1);
+    return kind.size() == 1 && callClassOf(kind[0], std::stoi(rows.text(row, 2)), out);
+}
 
 }  // namespace
 
@@ -261,6 +268,48 @@ TeamStatus PgTeamArchive::remove(const std::string& desk, const std::string& sha
     if (!removed.ok()) return removed.status();
     // The rules hide what the person may not delete: nothing deleted is a refusal, never done.
     return removed.affected() == 1 ? TeamStatus::Ok : TeamStatus::Refused;
+}
+
+TeamStatus PgTeamArchive::callFigures(const std::string& desk, const std::string& fromKey, const std::string& toKey,
+                                      CallFigureRows& out) {
+    out = {};
+    // Counted by the server, over what its rules let this person hear; folded into classes here, where the
+    // kind letters are known.
+    const std::vector<PgParam> params{{fromKey}, {toKey}, {desk}};
+    const char* range = " FROM recordings WHERE start_key >= $1 AND start_key <= $2 AND ($3 = '' OR desk = $3) ";
+    const PgResult days =
+        m_connection.exec(std::string("SELECT substr(start_key, 1, 6), kind, direction, count(*), sum(duration)") +
+                              range + "GROUP BY 1, 2, 3",
+                          params);
+    if (!days.ok()) return days.status();
+    const PgResult numbers = m_connection.exec(
+        std::string("SELECT number, kind, direction, count(*), sum(duration)") + range + "GROUP BY 1, 2, 3", params);
+    if (!numbers.ok()) return numbers.status();
+    std::map<std::pair<std::string, CallClass>, DayCallFigures> byDay;
+    for (int i = 0; i < days.rows(); ++i) {
+        CallClass callClass{};
+        if (!callClassOfRow(days, i, callClass)) continue;
+        DayCallFigures& day = byDay[{days.text(i, 0), callClass}];
+        day.day = days.text(i, 0);
+        day.callClass = callClass;
+        day.count += std::stoll(days.text(i, 3));
+        day.seconds += std::stoll(days.text(i, 4));
+    }
+    std::map<std::pair<std::string, bool>, NumberCallFigures> byNumber;
+    for (int i = 0; i < numbers.rows(); ++i) {
+        CallClass callClass{};
+        if (!callClassOfRow(numbers, i, callClass)) continue;
+        if (callClass == CallClass::Local) continue;
+        const bool outgoing = callClass == CallClass::Outgoing;
+        NumberCallFigures& number = byNumber[{numbers.text(i, 0), outgoing}];
+        number.number = numbers.text(i, 0);
+        number.outgoing = outgoing;
+        number.count += std::stoll(numbers.text(i, 3));
+        number.seconds += std::stoll(numbers.text(i, 4));
+    }
+    for (auto& [key, day] : byDay) out.days.push_back(std::move(day));
+    for (auto& [key, number] : byNumber) out.numbers.push_back(std::move(number));
+    return TeamStatus::Ok;
 }
 
 }  // namespace tapelink

@@ -28,6 +28,8 @@ public:
     TeamStatus noteOf(const std::string& desk, const std::string& sha256, TeamNote& out) override;
     TeamStatus setNote(const std::string& desk, const std::string& sha256, const RecordingNote& note) override;
     TeamStatus remove(const std::string& desk, const std::string& sha256) override;
+    TeamStatus callFigures(const std::string& desk, const std::string& fromKey, const std::string& toKey,
+                           CallFigureRows& out) override;
 
 private:
     TeamStatus inTransaction(TeamStatus status);

@@ -1,9 +1,7 @@
 #include "platform/SqlitePhonebook.h"
 
-#include <map>
-#include <set>
-
 #include "contacts/ContactDirectory.h"
+#include "contacts/ContactMerge.h"
 #include "platform/SqliteStatement.h"
 
 namespace tapelink {
@@ -13,37 +11,6 @@ using sqlite::runToEnd;
 using sqlite::Statement;
 using sqlite::statusOf;
 using sqlite::text;
-
-namespace {
-
-// Two spellings of one number are one number; two extensions of one line are two.
-std::string numberKey(const std::string& number) {
-    std::string digits = ContactDirectory::dialledDigits(number);
-    if (digits.empty()) return number;
-    const std::string extension = ContactDirectory::extensionDigits(number);
-    return extension.empty() ? digits : digits + '#' + extension;
-}
-
-// Adds what incoming knows to stored: numbers stored lack, and a company when the file names one.
-// True when stored changed.
-bool merge(Contact& stored, const Contact& incoming) {
-    bool changed = false;
-    std::set<std::string> known;
-    for (const std::string& number : stored.numbers) known.insert(numberKey(number));
-    for (const std::string& number : incoming.numbers) {
-        if (known.insert(numberKey(number)).second) {
-            stored.numbers.push_back(number);
-            changed = true;
-        }
-    }
-    if (!incoming.company.empty() && incoming.company != stored.company) {
-        stored.company = incoming.company;
-        changed = true;
-    }
-    return changed;
-}
-
-}  // namespace
 
 SqlitePhonebook::SqlitePhonebook(sqlite3* db, bool writable) : m_db(db), m_writable(writable) {
     m_probe = sqlite::probeTable(m_db, "contacts", m_hasTables);
@@ -156,36 +123,20 @@ CatalogueStatus SqlitePhonebook::remove(std::int64_t id) {
 // numbers typed in by hand survive a re-import of an older export.
 CatalogueStatus SqlitePhonebook::import(const std::vector<Contact>& contacts, ContactImportCounts& counts) {
     counts = {};
-    // One file may name a person twice (a phone's export, a merged address book): one contact.
-    std::map<std::string, Contact> incoming;
-    for (const Contact& contact : contacts) {
-        if (contact.name.empty()) continue;
-        auto [slot, added] = incoming.try_emplace(contact.name, Contact{0, contact.name, {}, {}});
-        merge(slot->second, contact);
-    }
     ContactImportCounts done;
     const CatalogueStatus status = inTransaction([&] {
         std::vector<Contact> stored;
         if (const CatalogueStatus read = this->contacts(stored); read != CatalogueStatus::Ok) return read;
         Writer writer(m_db);
         if (writer.code() != SQLITE_OK) return statusOf(writer.code());
-        std::map<std::string, Contact*> byName;
-        for (Contact& contact : stored) byName.try_emplace(contact.name, &contact);  // the oldest of a name
-        for (auto& [name, contact] : incoming) {
-            const auto found = byName.find(name);
-            Contact* target = found == byName.end() ? &contact : found->second;
-            const std::size_t numbersBefore = target->numbers.size();
-            if (found != byName.end() && !merge(*target, contact)) {
-                ++done.unchanged;
-                continue;
-            }
-            ++(found == byName.end() ? done.added : done.updated);
-            const bool numbersChanged = found == byName.end() || target->numbers.size() != numbersBefore;
-            if (const CatalogueStatus written = write(writer, *target, numbersChanged);
+        ContactImportPlan plan = planContactImport(stored, contacts);
+        for (ContactWrite& write : plan.writes) {
+            if (const CatalogueStatus written = this->write(writer, write.contact, write.numbersChanged);
                 written != CatalogueStatus::Ok) {
                 return written;
             }
         }
+        done = plan.counts;
         return CatalogueStatus::Ok;
     });
     if (status == CatalogueStatus::Ok) counts = done;

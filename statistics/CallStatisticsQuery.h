@@ -3,6 +3,7 @@
 #include "catalogue/IArchiveCatalogue.h"
 #include "search/SearchCriteria.h"
 #include "statistics/CallStatistics.h"
+#include "statistics/ITeamCallFigures.h"
 
 namespace tapelink {
 
@@ -18,5 +19,9 @@ struct StatisticsRequest {
 // null; a phonebook that cannot be read leaves the names empty. The status is the catalogue's.
 CatalogueStatus readCallStatistics(IArchiveCatalogue& catalogue, IPhonebook* phonebook,
                                    const StatisticsRequest& request, CallStatistics& out);
+// The same over a team archive's desks (all the person may hear, or the one named), numbers named by the
+// desk's phonebook. The status is the server's.
+CatalogueStatus readTeamCallStatistics(ITeamCallFigures& team, const std::string& desk, IPhonebook* phonebook,
+                                       const StatisticsRequest& request, CallStatistics& out);
 
 }  // namespace tapelink

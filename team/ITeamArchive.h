@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "catalogue/CallFigures.h"
 #include "contacts/RecordingNote.h"
 #include "team/TeamNote.h"
 #include "team/TeamPublication.h"
@@ -38,6 +39,10 @@ public:
     virtual TeamStatus setNote(const std::string& desk, const std::string& sha256, const RecordingNote& note) = 0;
     // The recording, its bytes and its note.
     virtual TeamStatus remove(const std::string& desk, const std::string& sha256) = 0;
+    // The counts statistics are made of, over the recordings the person may hear (of one desk when desk is
+    // not empty) whose start key lies in [fromKey, toKey].
+    virtual TeamStatus callFigures(const std::string& desk, const std::string& fromKey, const std::string& toKey,
+                                   CallFigureRows& out) = 0;
 };
 
 }  // namespace tapelink

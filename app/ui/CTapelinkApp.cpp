@@ -1,4 +1,5 @@
 #include "app/ui/CTapelinkApp.h"
+#include "team/TeamArchiveCallFigures.h"
 #include "team/TeamArchiveSearch.h"
 
 #include <QCoreApplication>
@@ -52,8 +53,10 @@ bool CTapelinkApp::StartUp() {
     services.catalogueOpener = &m_catalogues;
     if (m_openTeamArchive) {
         services.teamSearch = std::make_shared<TeamArchiveSearch>(m_openTeamArchive);
+        services.teamFigures = std::make_shared<TeamArchiveCallFigures>(m_openTeamArchive);
         services.openTeamArchive = m_openTeamArchive;
     }
+    services.openTeamPhonebook = m_openTeamPhonebook;
     CTapelinkDlg window(settings, m_locator, messages, systemFolderChooser(), std::move(services));
     messages.setOwner(&window);
     if (m_watcher != nullptr) {

@@ -10,6 +10,7 @@
 #include "settings/InstanceLock.h"
 #include "settings/ProfileFolder.h"
 #include "team/ITeamArchive.h"
+#include "team/ITeamPhonebook.h"
 
 namespace tapelink {
 
@@ -27,6 +28,10 @@ public:
     // Connects to the desk's team archive, for the search dialog's team search and notes; not called when
     // the desk is in no team.
     void setTeamArchive(std::function<std::unique_ptr<ITeamArchive>()> open) { m_openTeamArchive = std::move(open); }
+    // Connects to the team's phonebook, which the window keeps in step with the desk's.
+    void setTeamPhonebook(std::function<std::unique_ptr<ITeamPhonebook>()> open) {
+        m_openTeamPhonebook = std::move(open);
+    }
 
     // Runs the program. Always false: the program ends when it returns.
     bool StartUp();
@@ -38,6 +43,7 @@ private:
     IArchiveCatalogueOpener& m_catalogues;
     QtDeviceWatcher* m_watcher = nullptr;
     std::function<std::unique_ptr<ITeamArchive>()> m_openTeamArchive;
+    std::function<std::unique_ptr<ITeamPhonebook>()> m_openTeamPhonebook;
     std::string m_profileFolder;
     // Held for the life of the application object, which is the life of the process.
     InstanceLock m_lock;

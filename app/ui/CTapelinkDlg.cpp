@@ -25,6 +25,7 @@
 #include "app/ui/MainMenus.h"
 #include "app/ui/MainUploadController.h"
 #include "app/ui/PhoneListModel.h"
+#include "app/ui/TeamPhonebookSyncer.h"
 #include "archive/ArchiveOnPhone.h"
 #include "catalogue/ArchiveMarks.h"
 #include "common/ui/ColumnsInSight.h"
@@ -143,6 +144,17 @@ CTapelinkDlg::CTapelinkDlg(SettingsStore& settingsStore, const IDeviceLocator& l
         QDialog::done(result);
     });
 
+    if (m_services.openTeamPhonebook) {
+        // The team's names reach the lists once the exchange brought any; an offline desk keeps its own.
+        m_teamPhonebook = new TeamPhonebookSyncer(m_archive->catalogueOpener(), m_services.openTeamPhonebook, this);
+        connect(m_teamPhonebook, &TeamPhonebookSyncer::finished, this,
+                [this](const PhonebookSyncReport& report, bool told) {
+                    if (report.toDesk.added + report.toDesk.updated > 0) m_archive->contactsChanged();
+                    const std::string failure = TeamPhonebookSyncer::failureText(report);
+                    if (told && !failure.empty()) m_messages.showMessage(failure, MessageIcon::Warning);
+                });
+    }
+
     m_listing = new PhoneListingJob(m_services.scanPhone, this);
     connect(m_listing, &PhoneListingJob::listed, this, &CTapelinkDlg::onListed);
 
@@ -152,6 +164,9 @@ CTapelinkDlg::CTapelinkDlg(SettingsStore& settingsStore, const IDeviceLocator& l
     } else {
         setStatusText(kStatusDisconnected);
     }
+    // A folder on the telephone gets no catalogue there, and so no phonebook to exchange.
+    if (m_teamPhonebook != nullptr && !folderOnPhone(m_settingsCopy.uploadFolder(), false))
+        m_teamPhonebook->sync(m_settingsCopy.uploadFolder(), false);
 
     resize(dialogUnitsToPixels(font(), 629, 312));
     relayout();
@@ -165,6 +180,7 @@ CTapelinkDlg::CTapelinkDlg(SettingsStore& settingsStore, const IDeviceLocator& l
 
 CTapelinkDlg::~CTapelinkDlg() {
     // The workers are stopped and joined while the window they report to is still whole.
+    delete m_teamPhonebook;
     delete m_archive;
     delete m_uploads;
     delete m_commands;
@@ -218,6 +234,7 @@ bool CTapelinkDlg::pickUploadFolder() {
     m_settingsStore.Save();
     m_uploadFolderConfirmed = true;
     m_archive->listChanged();
+    if (m_teamPhonebook != nullptr) m_teamPhonebook->sync(folder, false);
     return true;
 }
 

@@ -33,6 +33,7 @@ class MainDialogCommands;
 class MainUploadController;
 class PhoneListModel;
 class PhoneListingJob;
+class TeamPhonebookSyncer;
 struct PhoneListing;
 
 // The main window (dialog 102): the device status in the caption, the phone list 1003, the menus 130
@@ -82,6 +83,8 @@ public:
     void setUploadRunning(bool running) override { m_uploadRunning = running; }
     MainUploadController& uploads() { return *m_uploads; }
     MainArchiveController& archive() { return *m_archive; }
+    // The exchange of the phonebook with the team's; null on a desk in no team.
+    TeamPhonebookSyncer* teamPhonebook() { return m_teamPhonebook; }
 
     // The settings: the copy taken at opening, saved whenever an upload folder is picked.
     const SettingsRecord& settingsCopy() const override { return m_settingsCopy; }
@@ -168,6 +171,7 @@ private:
     MainDialogCommands* m_commands = nullptr;
     MainArchiveController* m_archive = nullptr;
     PhoneListingJob* m_listing = nullptr;
+    TeamPhonebookSyncer* m_teamPhonebook = nullptr;
     std::optional<int> m_pendingClose;  // the result to close with once the upload worker has ended
 };
 

@@ -290,6 +290,14 @@ void MainArchiveController::reconcile() {
     });
 }
 
+void MainArchiveController::contactsChanged() {
+    if (m_thread.joinable() && m_commandRunning) {
+        m_contactsChanged = true;
+        return;
+    }
+    reconcile();
+}
+
 void MainArchiveController::uploadNew(bool automatic) {
     if (m_window.uploadRunning()) return;
     if (m_window.driveRoot().empty()) {
@@ -513,6 +521,11 @@ void MainArchiveController::onWorkFinished(const std::shared_ptr<ArchiveWorkResu
             // The index written on the telephone is read back with the list.
             m_window.onPhoneRescan();
             break;
+    }
+    if (wasCommand && m_contactsChanged) {
+        m_contactsChanged = false;
+        reconcile();
+        return;
     }
     if (result->kind != ArchiveWork::Reconcile || m_reconcileAgain) {
         m_reconcileAgain = false;

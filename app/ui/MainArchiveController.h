@@ -55,8 +55,9 @@ public:
     IArchiveCatalogueOpener& catalogueOpener() const;
     // The upload folder's phonebook as last read; never null.
     std::shared_ptr<const ContactDirectory> contactDirectory() const { return m_directory; }
-    // The phonebook was changed: it is read again on the worker, and the names follow.
-    void contactsChanged() { reconcile(); }
+    // The phonebook was changed: it is read again on the worker, and the names follow (after the command
+    // that runs, which reads no phonebook).
+    void contactsChanged();
 
 signals:
     void workerEnded();
@@ -88,6 +89,8 @@ private:
     bool m_terminating = false;
     int m_generation = 0;
     bool m_reconcileAgain = false;
+    // The phonebook changed while a command ran.
+    bool m_contactsChanged = false;
     std::jthread m_thread;  // last: joined first when the controller goes
 };
 

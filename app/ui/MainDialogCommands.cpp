@@ -17,6 +17,7 @@
 #include "app/ui/MainWindowServices.h"
 #include "app/ui/PhoneListModel.h"
 #include "app/ui/TeamAudioDecoder.h"
+#include "app/ui/TeamPhonebookSyncer.h"
 #include "catalogue/CatalogueFailureText.h"
 #include "catalogue/CatalogueReconciler.h"
 #include "catalogue/CatalogueSession.h"
@@ -252,12 +253,17 @@ void MainDialogCommands::openPhonebook() {
     connect(&phonebook, &CPhonebookDlg::contactsChanged, this, [&changed] { changed = true; });
     const auto front = m_devices.push({[this] { m_window.onDeviceArrival(); }, [this] { m_window.onDeviceRemoval(); }});
     phonebook.exec();
-    if (changed) m_window.archive().contactsChanged();
+    if (!changed) return;
+    m_window.archive().contactsChanged();
+    // What was typed in goes to the team's phonebook too.
+    TeamPhonebookSyncer* team = m_window.teamPhonebook();
+    if (team != nullptr && !m_window.folderOnPhone(folder, false)) team->sync(folder, true);
 }
 
 void MainDialogCommands::openStatistics() {
     if (m_window.settingsCopy().uploadFolder().empty() && !m_window.pickUploadFolder()) return;
     CStatisticsDlg statistics(m_window.archive().catalogueOpener(), m_window.settingsCopy().uploadFolder(), &m_window);
+    statistics.setTeamFigures(m_services.teamFigures);
     connect(&statistics, &CStatisticsDlg::searchRequested, this, [this, &statistics](const QString& number) {
         openSearchOver(&statistics, [&statistics, &number](CQueryDlg& search) {
             search.searchFor(statistics.archiveFolder(), statistics.fromDate(), statistics.toDate(), number);

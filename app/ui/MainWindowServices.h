@@ -22,7 +22,9 @@
 #include "sharing/IShareTools.h"
 #include "sharing/ui/CShareDlg.h"
 #include "statistics/CallStatistics.h"
+#include "statistics/ITeamCallFigures.h"
 #include "team/ITeamArchive.h"
+#include "team/ITeamPhonebook.h"
 
 class QWidget;
 
@@ -69,7 +71,11 @@ struct MainWindowServices {
     // The team archive's search and a connection to the archive for its notes, made in main for a desk in
     // a team; null and empty when the desk is in none.
     std::shared_ptr<ITeamSearch> teamSearch;
+    std::shared_ptr<ITeamCallFigures> teamFigures;  // the 统计 window's 团队存档
     std::function<std::unique_ptr<ITeamArchive>()> openTeamArchive;
+    // A connection to the team's phonebook, which the window exchanges the upload folder's phonebook with at
+    // opening and after each change; empty on a desk in no team.
+    std::function<std::unique_ptr<ITeamPhonebook>()> openTeamPhonebook;
     // The phonebook window's messages and file choices (null: its own boxes and file dialogs), and the
     // contact files it reads and writes.
     IMessageSink* phonebookMessages = nullptr;

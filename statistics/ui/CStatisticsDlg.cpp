@@ -1,5 +1,6 @@
 #include "statistics/ui/CStatisticsDlg.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDateTimeEdit>
 #include <QHBoxLayout>
@@ -54,6 +55,7 @@ CStatisticsDlg::~CStatisticsDlg() = default;
 void CStatisticsDlg::buildControls() {
     auto* layout = new QVBoxLayout(this);
     auto* criteria = new QHBoxLayout;
+    m_criteria = criteria;
     m_from = makeSearchDatePicker(this);
     m_from->setObjectName(QStringLiteral("from"));
     m_from->setDateTime(QDateTime(QDate(2010, 3, 1), QTime(0, 0)));
@@ -104,6 +106,16 @@ void CStatisticsDlg::buildControls() {
     connect(exportButton, &QPushButton::clicked, this, &CStatisticsDlg::exportRequested);
 }
 
+void CStatisticsDlg::setTeamFigures(std::shared_ptr<ITeamCallFigures> team) {
+    m_teamFigures = std::move(team);
+    if (!m_teamFigures || m_team != nullptr) return;
+    m_team = new QCheckBox(QStringLiteral("团队存档"), this);
+    m_team->setObjectName(QStringLiteral("team"));
+    // After the grouping, before the stretch that keeps 统计 and 导出EXCEL at the right.
+    m_criteria->insertWidget(m_criteria->indexOf(m_grouping) + 1, m_team);
+    connect(m_team, &QCheckBox::toggled, this, &CStatisticsDlg::Recount);
+}
+
 QDate CStatisticsDlg::fromDate() const {
     return m_from->date();
 }
@@ -120,15 +132,20 @@ void CStatisticsDlg::Recount() {
     const int generation = ++m_generation;
     m_summary->setText(QStringLiteral("正在统计…"));
     // A count still running is stopped waiting for: its figures would be dropped anyway.
-    m_worker = std::jthread([this, request, generation] {
+    // The team's figures are the server's, named by this archive's phonebook when it can be read.
+    std::shared_ptr<ITeamCallFigures> team = m_team != nullptr && m_team->isChecked() ? m_teamFigures : nullptr;
+    m_worker = std::jthread([this, request, generation, team = std::move(team)] {
         CatalogueSession archive(m_catalogues, m_folder);
         const CatalogueStatus opened = archive.open(CatalogueAccess::ReadOnly);
         CallStatistics statistics;
         CatalogueStatus status = opened == CatalogueStatus::ReadOnly ? CatalogueStatus::Ok : opened;
-        if (archive.isOpen()) {
+        if (team) {
+            IPhonebook* phonebook = archive.isOpen() ? archive.phonebook() : nullptr;
+            status = readTeamCallStatistics(*team, {}, phonebook, request, statistics);
+        } else if (archive.isOpen()) {
             status = readCallStatistics(*archive.catalogue(), archive.phonebook(), request, statistics);
         }
-        const bool found = archive.isOpen();
+        const bool found = team || archive.isOpen();
         QMetaObject::invokeMethod(
             this,
             [this, generation, status, found, statistics = std::move(statistics)]() mutable {

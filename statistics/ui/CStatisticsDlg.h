@@ -2,13 +2,17 @@
 
 #include <QDate>
 #include <QDialog>
+#include <memory>
 #include <string>
 #include <thread>
 
 #include "catalogue/IArchiveCatalogue.h"
 #include "statistics/CallStatistics.h"
+#include "statistics/ITeamCallFigures.h"
 
+class QCheckBox;
 class QComboBox;
+class QHBoxLayout;
 class QDateTimeEdit;
 class QLabel;
 class QTableWidget;
@@ -24,7 +28,8 @@ class CallChart;
 // controls.
 //
 // Object names: "from", "to", "grouping", "count" (统计), "export" (导出EXCEL), "callChart", "summary",
-// "mostCalled", "mostCalling".
+// "mostCalled", "mostCalling"; on a team desk "team" (团队存档: the desks the person may hear, counted by
+// the server, instead of this archive).
 class CStatisticsDlg : public QDialog {
     Q_OBJECT
 public:
@@ -39,6 +44,9 @@ public:
     QDate fromDate() const;
     QDate toDate() const;
     const std::string& archiveFolder() const { return m_folder; }
+
+    // Offers the team archive's figures beside this archive's; without it the window is as on any desk.
+    void setTeamFigures(std::shared_ptr<ITeamCallFigures> team);
 
 public slots:
     // Counts again with the fields' range and grouping; the figures follow with counted().
@@ -61,6 +69,9 @@ private:
     QDateTimeEdit* m_from = nullptr;
     QDateTimeEdit* m_to = nullptr;
     QComboBox* m_grouping = nullptr;
+    QHBoxLayout* m_criteria = nullptr;
+    QCheckBox* m_team = nullptr;
+    std::shared_ptr<ITeamCallFigures> m_teamFigures;
     CallChart* m_chart = nullptr;
     QLabel* m_summary = nullptr;
     QTableWidget* m_mostCalled = nullptr;

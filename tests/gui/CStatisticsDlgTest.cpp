@@ -1,4 +1,5 @@
 // The statistics window: its chart drawn offscreen against the figures, and the window over a catalogue.
+#include <QCheckBox>
 #include <QSignalSpy>
 #include <QTableWidget>
 #include <QtTest>
@@ -27,6 +28,19 @@ PeriodFigures period(const char* label, std::int64_t outgoing, std::int64_t inco
 CatalogueRecord call(const std::string& name, char direction, const std::string& number, const std::string& start) {
     return catalogueCall(name, direction, number, start, 512 + 4000 * 10);
 }
+
+// A team server's figures: one call out and one in on 2 January 2025, whatever is asked.
+class FixedTeamFigures : public ITeamCallFigures {
+public:
+    CatalogueStatus callFigures(const std::string& desk, const std::string& fromKey, const std::string& toKey,
+                                CallFigureRows& out) override {
+        asked = {desk, fromKey, toKey};
+        out.days = {{"250102", CallClass::Outgoing, 1, 60}, {"250102", CallClass::Incoming, 1, 30}};
+        out.numbers = {{"13900000009", true, 1, 60}};
+        return CatalogueStatus::Ok;
+    }
+    std::vector<std::string> asked;
+};
 
 }  // namespace
 
@@ -102,6 +116,29 @@ private slots:
         QTest::mouseDClick(called->viewport(), Qt::LeftButton, {}, cell.center());
         QCOMPARE(search.count(), 1);
         QCOMPARE(search[0][0].toString(), QStringLiteral("13900000009"));
+    }
+
+    void teamArchiveIsCountedOnlyWhenChosen() {
+        TempFolder folder;
+        SqliteCatalogueOpener opener;
+        CStatisticsDlg window(opener, folder.path());
+        QSignalSpy counted(&window, &CStatisticsDlg::counted);
+        QVERIFY(counted.wait(5000));
+        QVERIFY(window.findChild<QCheckBox*>(QStringLiteral("team")) == nullptr);
+
+        auto team = std::make_shared<FixedTeamFigures>();
+        window.setTeamFigures(team);
+        auto* choice = window.findChild<QCheckBox*>(QStringLiteral("team"));
+        QVERIFY(choice != nullptr);
+        QVERIFY(team->asked.empty());
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QTest::mouseClick(choice, Qt::LeftButton);
+        QVERIFY(counted.wait(5000));
+        QCOMPARE(team->asked, (std::vector<std::string>{"", "1003010000",
+                                                        window.toDate().toString("yyMMdd").toStdString() + "2359"}));
+        QCOMPARE(window.statistics().totals.count(), 2);
+        QCOMPARE(window.statistics().numbers.size(), 1u);
     }
 };
 

@@ -14,6 +14,7 @@
 #include "app/ui/CTapelinkDlg.h"
 #include "app/ui/CommandIds.h"
 #include "app/ui/MainArchiveController.h"
+#include "app/ui/TeamPhonebookSyncer.h"
 #include "contacts/ui/CContactDlg.h"
 #include "contacts/ui/CNoteDlg.h"
 #include "contacts/ui/CPhonebookDlg.h"
@@ -21,6 +22,7 @@
 #include "settings/SettingsStore.h"
 #include "tests/gui/GuiFixtures.h"
 #include "tests/gui/ModalDriver.h"
+#include "tests/support/FakeTeamPhonebook.h"
 #include "tests/support/RecordingMessages.h"
 #include "tests/support/RecordingSpreadsheet.h"
 #include "tests/support/TempFolder.h"
@@ -189,6 +191,55 @@ private slots:
         QVERIFY(wrote(sheet, "1 7 姓名") && wrote(sheet, "1 8 备注"));
         QVERIFY(wrote(sheet, sheetRow("VOA00002.WAV") + " 7 张三"));
         QVERIFY(wrote(sheet, sheetRow("VOA00003.WAV") + " 8 客户投诉 [重要] [回访]"));
+    }
+
+    // On a team desk the team's names reach the list, exchanged off the window's thread; what is typed in the
+    // phonebook window goes to the team, and a lost server is told once the user changed something.
+    void theTeamsNamesReachTheListAndTheTeamGetsWhatIsTypedIn() {
+        TempFolder folder;
+        SettingsStore settings;
+        settings.Load(folder.path() + "config.ini");
+        const std::string uploads = folder.path() + "uploads";
+        fs::create_directory(uploads);
+        buildPhone(folder.path() + "phone/", 3);
+        FakeLocator locator;
+        locator.root = folder.path() + "phone/";
+        RecordingMessages messages;
+        auto server = std::make_shared<FakeTeamPhonebook::Server>();
+        server->entries.push_back({{0, "李四", {"13800138000"}, ""}, "sales", ""});
+        MainWindowServices services = servicesWithCatalogues();
+        services.phonebookMessages = &messages;
+        services.openTeamPhonebook = [server] { return std::make_unique<FakeTeamPhonebook>(server); };
+        auto chooser = [&uploads](QWidget*, const QString&, const QString&) { return QString::fromStdString(uploads); };
+        CTapelinkDlg window(settings, locator, messages, chooser, services);
+        window.show();
+        QVERIFY(waitForListing(window));
+        window.action(cmd::kUploadNew)->trigger();  // the folder picked starts an exchange
+        QTRY_VERIFY(!window.uploadRunning() && !window.archive().isBusy() && !window.teamPhonebook()->isRunning());
+        QTRY_COMPARE(namedFiles(window.listView()->model(), 9), QStringList{"VOA00001.WAV: 李四"});
+
+        auto phonebook = whenModal<CPhonebookDlg>([](CPhonebookDlg& dialog) {
+            auto add = whenModal<CContactDlg>([](CContactDlg& contact) {
+                child<QLineEdit>(contact, "name")->setText(QStringLiteral("张三"));
+                child<QPlainTextEdit>(contact, "numbers")->setPlainText(QStringLiteral("13800138001"));
+                QTest::mouseClick(child<QPushButton>(contact, "1"), Qt::LeftButton);
+            });
+            QTest::mouseClick(child<QPushButton>(dialog, "add"), Qt::LeftButton);
+        });
+        window.action(cmd::kContacts)->trigger();
+        QTRY_VERIFY(!window.teamPhonebook()->isRunning());
+        {
+            std::lock_guard lock(server->mutex);
+            QCOMPARE(server->entries.size(), 2u);
+            QCOMPARE(server->entries[1].contact.name, std::string("张三"));
+            QVERIFY(!server->callers.empty());
+            for (const std::thread::id caller : server->callers) QVERIFY(caller != std::this_thread::get_id());
+            server->answer = TeamStatus::ConnectionLost;
+        }
+        messages.texts.clear();
+        window.teamPhonebook()->sync(uploads, true);
+        QTRY_COMPARE(messages.texts, std::vector<std::string>{"与存档的连接已断开，请重试。"});
+        QCOMPARE(namedFiles(window.listView()->model(), 9), (QStringList{"VOA00001.WAV: 李四", "VOA00002.WAV: 张三"}));
     }
 };
 

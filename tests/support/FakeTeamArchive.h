@@ -24,6 +24,9 @@ public:
         return TeamStatus::Failed;
     }
     TeamStatus remove(const std::string&, const std::string&) override { return TeamStatus::Failed; }
+    TeamStatus callFigures(const std::string&, const std::string&, const std::string&, CallFigureRows&) override {
+        return TeamStatus::Failed;
+    }
 
     std::string failingName;
     std::set<std::string> stored;

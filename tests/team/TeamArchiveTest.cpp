@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -9,6 +10,8 @@
 #include "platform/PgTeamAdmin.h"
 #include "platform/PgTeamArchive.h"
 #include "platform/PgTeamSchema.h"
+#include "statistics/CallStatisticsQuery.h"
+#include "team/TeamArchiveCallFigures.h"
 #include "tests/team/TeamServer.h"
 
 using namespace tapelink;
@@ -281,4 +284,55 @@ TEST_F(TeamArchiveTest, SearchTakesTheArchiveSearchsCriteriaAndTheDesk) {
     criteria = everything();
     criteria.criteria.side = SideChoice::Called;
     EXPECT_TRUE(names(criteria).empty());
+}
+
+TEST_F(TeamArchiveTest, StatisticsCountOnlyTheDesksThePersonMayHear) {
+    makeTeam({"front", "sales"});
+    grant("alice", "front", "hear");
+    struct Call {
+        std::string desk, kind;
+        char direction;
+        std::string startKey, number;
+    };
+    // Front: two calls out on the last evening of January to one number, a voice message on the first
+    // of February; sales: one call in, which alice may not hear.
+    const std::vector<Call> calls{{"front", "A", 'Z', "2701312330", "13800138000"},
+                                  {"front", "A", 'Z', "2701312359", "13800138000"},
+                                  {"front", "C", 'B', "2702010001", "02166667777"},
+                                  {"sales", "A", 'B', "2701151000", "13900139000"}};
+    for (std::size_t i = 0; i < calls.size(); ++i) {
+        PgTeamArchive desk(server.settings(server.role(calls[i].desk)));
+        std::string audio;
+        TeamRecording r = recordingOf(calls[i].desk, static_cast<int>(i), audio);
+        r.kind = calls[i].kind;
+        r.direction = calls[i].direction;
+        r.startKey = calls[i].startKey;
+        r.number = calls[i].number;
+        r.durationSeconds = 60;
+        ASSERT_EQ(desk.publish(r, audio, {}), TeamStatus::Ok) << desk.connection().lastError();
+    }
+    TeamArchiveCallFigures alice([this]() -> std::unique_ptr<ITeamArchive> {
+        return std::make_unique<PgTeamArchive>(server.settings(server.role("alice")));
+    });
+    StatisticsRequest request;
+    request.from = {2027, 1, 1, 0, 0, 0};
+    request.to = {2027, 2, 28, 0, 0, 0};
+    request.grouping = StatisticsGrouping::Month;
+    CallStatistics figures;
+    ASSERT_EQ(readTeamCallStatistics(alice, {}, nullptr, request, figures), CatalogueStatus::Ok);
+    ASSERT_EQ(figures.periods.size(), 2U);
+    EXPECT_EQ(figures.periods[0].label, "2027-01");
+    EXPECT_EQ(figures.periods[0].outgoing(), 2);
+    EXPECT_EQ(figures.periods[1].countOf(CallClass::Message), 1);
+    EXPECT_EQ(figures.totals.count(), 3);
+    EXPECT_EQ(figures.totals.totalSeconds(), 180);
+    ASSERT_EQ(figures.numbers.size(), 2U);
+    EXPECT_EQ(figures.numbers[0].number, "13800138000");
+    EXPECT_EQ(figures.numbers[0].outgoingCount, 2);
+
+    // Naming a desk not granted finds nothing, as any client would; an unreachable server says so.
+    ASSERT_EQ(readTeamCallStatistics(alice, "sales", nullptr, request, figures), CatalogueStatus::Ok);
+    EXPECT_EQ(figures.totals.count(), 0);
+    TeamArchiveCallFigures unreachable([] { return std::unique_ptr<ITeamArchive>(); });
+    EXPECT_EQ(readTeamCallStatistics(unreachable, {}, nullptr, request, figures), CatalogueStatus::ConnectionLost);
 }

@@ -78,6 +78,11 @@ TEST_F(TeamCliTest, UploadPublishesAndAnOfflineDeskCatchesUpLater) {
     EXPECT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(run.out, "已发布 5 个，尚未发布 0 个\n");
     EXPECT_EQ(held(), "17\n");
+    // The server counts what this desk hears as its own catalogue counts it.
+    run = cli({"stats", "--team", "--by", "number", "--json"});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_FALSE(nlohmann::json::parse(run.out).empty());
+    EXPECT_EQ(run.out, cli({"stats", "--archive", out(), "--by", "number", "--json"}).out);
     EXPECT_EQ(intact(), "17\n");
 }
 
@@ -153,4 +158,33 @@ TEST_F(TeamCliTest, TeamSearchNamesTheNumbersFromThisDesksPhonebook) {
     for (const nlohmann::json& row : after) {
         EXPECT_EQ(row["姓名"], row["号码"] == number ? "王经理" : "") << row.dump();
     }
+}
+
+TEST_F(TeamCliTest, PhonebookExchangeTellsAReaderHeMayNotWriteAndALostServerChangesNothing) {
+    // An upload sends the desk's phonebook along.
+    copyDemoTelephone({"--recordings", "1", "--seed", "5", "--max-seconds", "2"}, phone());
+    ASSERT_EQ(cli({"contacts", "--archive", out(), "add", "张三", "13800000001"}).exitCode, 0);
+    CliResult run = cli({"upload", "--all", "--to", out()});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    run = cli({"team", "phonebook", "push", "--archive", out()});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.out, "团队电话簿：新增 0 个，更新 0 个，未变 1 个\n");
+
+    std::string error;
+    ASSERT_TRUE(server.grant("li", "front", "hear", error)) << error;
+    ASSERT_EQ(cli({"contacts", "--archive", out(), "add", "李四", "13600000006"}).exitCode, 0);
+    run = cli({"team", "--server", server.settings(server.role("li")), "phonebook", "push", "--archive", out()});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.err.find("没有修改团队电话簿的权限"), std::string::npos) << run.err;
+    run = cli({"team", "phonebook", "list"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    // The reader's 李四 is not there; the last editor is the desk that wrote 张三.
+    EXPECT_EQ(run.out.substr(0, run.out.rfind('\t') + 1), "张三\t13800000001\t\t" + desk() + "\t");
+
+    const std::string before = cli({"contacts", "--archive", out(), "list"}).out;
+    run = cli(
+        {"team", "--server", "host=" + folder.path() + "nowhere dbname=x", "phonebook", "sync", "--archive", out()});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.err.find("与存档的连接已断开，请重试。"), std::string::npos) << run.err;
+    EXPECT_EQ(cli({"contacts", "--archive", out(), "list"}).out, before);
 }
