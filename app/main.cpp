@@ -43,16 +43,19 @@ int runWindows(int argc, char** argv) {
     tapelink::SqliteCatalogueOpener catalogues;
     tapelink::CTapelinkApp app(locator, catalogues);
     app.setDeviceWatcher(&watcher);
-    // A desk in a team searches its team's archive on the server too, as the person libpq connects as.
+    // A desk in a team searches its team's archive on the server too, as the person libpq connects as, and
+    // publishes its uploads there.
     const tapelink::TeamSettings team =
         tapelink::loadTeamSettings(tapelink::teamSettingsFilePath(tapelink::profileFolderPath()));
     if (team.inTeam()) {
         // A server that does not answer holds the window (its closing waits for the phonebook's exchange) no
         // longer than this; a connect_timeout of the desk's own settings still wins.
         setenv("PGCONNECT_TIMEOUT", "10", 0);
-        app.setTeamArchive([server = team.server]() -> std::unique_ptr<tapelink::ITeamArchive> {
-            return std::make_unique<tapelink::PgTeamArchive>(server);
-        });
+        app.setTeamArchive(
+            [server = team.server]() -> std::unique_ptr<tapelink::ITeamArchive> {
+                return std::make_unique<tapelink::PgTeamArchive>(server);
+            },
+            team);
         app.setTeamPhonebook([server = team.server]() -> std::unique_ptr<tapelink::ITeamPhonebook> {
             return std::make_unique<tapelink::PgTeamPhonebook>(server);
         });

@@ -76,11 +76,21 @@ std::optional<HashedRecording> hashRecordingAt(int folderFd, const std::string& 
 ArchiveFolder::ArchiveFolder(const std::string& path)
     : m_fd(::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {}
 
+ArchiveFolder::ArchiveFolder(FileDescriptor folder) : m_fd(folder.release()) {}
+
 ArchiveFolder::~ArchiveFolder() {
     if (m_fd >= 0) ::close(m_fd);
 }
 
 std::vector<ArchiveFile> ArchiveFolder::listFiles(std::vector<std::string>* partialCopies) const {
+    return list(true, partialCopies);
+}
+
+std::vector<ArchiveFile> ArchiveFolder::listAllFiles() const {
+    return list(false, nullptr);
+}
+
+std::vector<ArchiveFile> ArchiveFolder::list(bool recordingsOnly, std::vector<std::string>* partialCopies) const {
     std::vector<ArchiveFile> files;
     if (m_fd < 0) return files;
     const int listFd = ::openat(m_fd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -94,7 +104,7 @@ std::vector<ArchiveFile> ArchiveFolder::listFiles(std::vector<std::string>* part
         if (partialCopies != nullptr && isPartialCopyName(entry->d_name, length)) {
             partialCopies->emplace_back(entry->d_name, length);
         }
-        if (!isListedName(entry->d_name, length)) continue;
+        if (entry->d_name[0] == '.' || (recordingsOnly && !isListedName(entry->d_name, length))) continue;
         if (entry->d_type != DT_REG && entry->d_type != DT_UNKNOWN) continue;
         struct stat info {};
         if (::fstatat(m_fd, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(info.st_mode)) continue;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "common/Sha256.h"
+#include "common/fs/FileDescriptor.h"
 #include "recording/RecordingInfo.h"
 
 namespace tapelink {
@@ -32,6 +33,8 @@ struct HashedRecording {
 class ArchiveFolder {
 public:
     explicit ArchiveFolder(const std::string& path);
+    // A folder already opened safely (one under .tapelink/, say), taken over.
+    explicit ArchiveFolder(FileDescriptor folder);
     ~ArchiveFolder();
     ArchiveFolder(const ArchiveFolder&) = delete;
     ArchiveFolder& operator=(const ArchiveFolder&) = delete;
@@ -41,6 +44,8 @@ public:
     // One listing and one stat per entry, nothing read. partialCopies, when given, receives the names of
     // the hidden temporary files of copies seen on the way.
     std::vector<ArchiveFile> listFiles(std::vector<std::string>* partialCopies = nullptr) const;
+    // Every regular file that is not hidden, whatever its name ends with (the files kept aside).
+    std::vector<ArchiveFile> listAllFiles() const;
     std::optional<ArchiveFile> statFile(const std::string& name) const;
     // Removes the partial copies that a program killed while copying left behind (its process gone and its
     // lock free), when the listing found any. The number removed.
@@ -52,6 +57,8 @@ public:
                                                           const std::function<void(int)>& progress) const;
 
 private:
+    std::vector<ArchiveFile> list(bool recordingsOnly, std::vector<std::string>* partialCopies) const;
+
     int m_fd = -1;
 };
 

@@ -21,7 +21,6 @@ namespace tapelink::cli {
 
 namespace {
 
-constexpr const char* kServerUnconfirmed = "团队存档服务器无法确认已保存的录音，未删除任何录音。";
 constexpr const char* kNoCatalogue = "上传路径中没有存档索引，没有已确认存档的录音，未删除任何录音。";
 
 // The digests the archive recorded for the telephone's recordings: the server is asked about these alone, in
@@ -90,7 +89,7 @@ int DeleteCommand::runArchived() {
                 ? server.held(team.desk, archivedDigests(*archive.catalogue, list.entries), serverHolds)
                 : server.status();
         if (asked != TeamStatus::Ok) {
-            messages.showMessage(teamStatusText(asked) + kServerUnconfirmed, MessageIcon::Warning);
+            messages.showMessage(teamStatusText(asked) + kTeamServerUnconfirmed, MessageIcon::Warning);
             return kExitMessage;
         }
         rule.serverHolds = &serverHolds;

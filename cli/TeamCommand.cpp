@@ -14,6 +14,7 @@
 #include "recording/DisplayText.h"
 #include "settings/ProfileFolder.h"
 #include "settings/TeamSettingsFile.h"
+#include "team/TeamNotePublisher.h"
 
 namespace tapelink::cli {
 
@@ -135,14 +136,17 @@ int TeamCommand::status() {
     CatalogueSession archive(*m_context.catalogues, m_archive);
     archive.open(CatalogueAccess::ReadWrite);
     std::vector<CatalogueRecord> pending;
-    const CatalogueStatus read =
-        archive.isOpen() ? unpublishedRecords(archive, m_desk, pending) : CatalogueStatus::Failed;
+    std::vector<ChangedNote> notes;
+    CatalogueStatus read = archive.isOpen() ? unpublishedRecords(archive, m_desk, pending) : CatalogueStatus::Failed;
+    if (read == CatalogueStatus::Ok) read = changedNotes(archive, m_desk, notes);
     if (read != CatalogueStatus::Ok) {
         m_context.messages.showMessage("存档索引读取失败！", MessageIcon::Warning);
         return kExitMessage;
     }
     for (const CatalogueRecord& record : pending) std::cout << record.fileName << '\n';
     std::cout << "尚未发布 " << pending.size() << " 个\n";
+    // Notes edited since the server took them, which the next publishing sends.
+    if (!notes.empty()) std::cout << "备注尚未发送 " << notes.size() << " 条\n";
     return kExitOk;
 }
 
@@ -150,13 +154,16 @@ int TeamCommand::publish() {
     const PublishReport report = publishArchive(*m_context.catalogues, m_archive, {m_server, m_desk, true});
     std::cout << "已发布 " << report.published << " 个，尚未发布 " << report.unpublished << " 个";
     if (report.unreadable > 0) std::cout << "，无法读取 " << report.unreadable << " 个";
+    if (report.notesSent > 0) std::cout << "，更新备注 " << report.notesSent << " 条";
+    if (report.notesRefused > 0) std::cout << "，备注被拒绝 " << report.notesRefused << " 条";
+    if (report.notesUnsent > 0) std::cout << "，备注尚未发送 " << report.notesUnsent << " 条";
     std::cout << '\n';
     if (report.local != CatalogueStatus::Ok && report.status == TeamStatus::Failed) {
         m_context.messages.showMessage("存档索引读取失败！", MessageIcon::Warning);
         return kExitMessage;
     }
     const int told = this->told(report.status);
-    return told != kExitOk || report.unpublished > 0 ? kExitMessage : kExitOk;
+    return told != kExitOk || report.unpublished > 0 || report.notesUnsent > 0 ? kExitMessage : kExitOk;
 }
 
 int TeamCommand::search() {

@@ -7,25 +7,12 @@
 #include "platform/PgTeamArchive.h"
 #include "settings/ProfileFolder.h"
 #include "settings/TeamSettingsFile.h"
+#include "team/TeamPublishRound.h"
 
 namespace tapelink::cli {
 
 TeamSettings storedTeamSettings() {
     return loadTeamSettings(teamSettingsFilePath(profileFolderPath()));
-}
-
-std::string teamStatusText(TeamStatus status) {
-    switch (status) {
-        case TeamStatus::Ok:
-            return {};
-        case TeamStatus::Refused:
-            return "团队存档拒绝了此操作：没有相应的权限。";
-        case TeamStatus::ConnectionLost:
-            return "与存档的连接已断开，请重试。";
-        case TeamStatus::Failed:
-            return "团队存档操作失败。";
-    }
-    return {};
 }
 
 PublishReport publishArchive(IArchiveCatalogueOpener& catalogues, const std::string& folder,
@@ -45,7 +32,7 @@ PublishReport publishArchive(IArchiveCatalogueOpener& catalogues, const std::str
         report.status = team.status();
         return report;
     }
-    return TeamPublisher(archive, team, settings.desk).publish();
+    return publishRound(archive, team, settings.desk);
 }
 
 void publishAfterUpload(IArchiveCatalogueOpener& catalogues, const std::string& folder) {
@@ -54,12 +41,15 @@ void publishAfterUpload(IArchiveCatalogueOpener& catalogues, const std::string& 
     const PublishReport report = publishArchive(catalogues, folder, settings);
     // The phonebook follows, unless the server is out of reach anyway.
     if (report.status != TeamStatus::ConnectionLost) exchangePhonebookAfterUpload(catalogues, folder, settings.server);
-    if (report.status == TeamStatus::Ok && report.unpublished == 0 && report.unreadable == 0) {
+    const bool notesLeft = report.notesRefused > 0 || report.notesUnsent > 0;
+    if (report.status == TeamStatus::Ok && report.unpublished == 0 && report.unreadable == 0 && !notesLeft) {
         if (report.published > 0) std::cerr << "已发布到团队存档 " << report.published << " 个。\n";
         return;
     }
     std::cerr << "团队存档：已发布 " << report.published << " 个，尚未发布 " << report.unpublished
               << " 个，稍后用 tapelink-cli team publish 补发。";
+    if (report.notesRefused > 0) std::cerr << "备注被拒绝 " << report.notesRefused << " 条。";
+    if (report.notesUnsent > 0) std::cerr << "备注尚未发送 " << report.notesUnsent << " 条。";
     const std::string why = teamStatusText(report.status);
     std::cerr << (why.empty() ? "" : " ") << why << '\n';
 }

@@ -5,14 +5,12 @@
 #include "catalogue/IArchiveCatalogue.h"
 #include "team/TeamPublisher.h"
 #include "team/TeamSettings.h"
+#include "team/TeamStatusText.h"
 
 namespace tapelink::cli {
 
 // The desk's team settings from team.ini in the profile folder.
 TeamSettings storedTeamSettings();
-
-// What the user reads for a team archive's answer; empty for Ok.
-std::string teamStatusText(TeamStatus status);
 
 // Publishes what an archive folder holds and the desk's server has not confirmed. Returns the round's report
 // (status ConnectionLost when the server could not be reached).

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "common/EitherStop.h"
 #include "phone/DeviceStatus.h"
 #include "phone/UploadRowSelection.h"
 #include "phone/UploadWorker.h"
@@ -86,6 +87,7 @@ void UploadEngine::UploadByCategory() {
 void UploadEngine::RequestStop() {
     if (m_host.workerExists()) {
         m_stopRequest = true;
+        m_publishStop.request_stop();
     } else {
         m_host.setProgressAreaShown(false);
     }
@@ -107,13 +109,23 @@ UploadReport UploadEngine::WorkerMain(const UploadTask& task, std::stop_token st
         if (!stop.stop_requested()) observer.showMessage(opened.refusal, MessageIcon::Warning);
         return refused;
     }
-    return UploadWorker(task, std::move(stop), m_stopRequest, observer, opened.ledger ? opened.ledger.get() : m_ledger)
-        .run();
+    UploadWorker worker(task, stop, m_stopRequest, observer, opened.ledger ? opened.ledger.get() : m_ledger);
+    if (m_afterUpload) {
+        // The archive's record (and its write lock) is closed first: the step opens the archive itself.
+        worker.setClosingStep([this, &opened, &task, &stop, &observer] {
+            opened.ledger.reset();
+            // Stop ends the step too, as closing the window does; what it leaves is caught up next time.
+            const EitherStop either(stop, m_publishStop.get_token());
+            return m_afterUpload(task.uploadFolder, either.token(), observer);
+        });
+    }
+    return worker.run();
 }
 
 void UploadEngine::start(std::vector<int> rows) {
     // Cleared here rather than by the worker, so that a Stop pressed as the worker starts is not lost.
     m_stopRequest = false;
+    m_publishStop = std::stop_source();
     UploadTask task{TransferJob{std::move(rows)}, m_host.driveRoot(), m_host.uploadFolder()};
     m_host.setProgressAreaShown(true);
     if (!m_host.startWorker(task)) m_messages.showMessage(kTransferFailed, MessageIcon::Warning);

@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <functional>
 #include <stop_token>
 #include <string>
 #include <vector>
@@ -49,6 +50,13 @@ public:
     // Or: a ledger opened afresh by each worker for its job's folder.
     void setLedgerSource(IUploadLedgerSource* source) { m_ledgerSource = source; }
 
+    // What runs on the worker after an upload's copies, once the archive's record is closed, before the
+    // summary: it may show its progress in the status text; a text it returns is a line of the summary.
+    // The window publishes the upload folder to the desk's team archive with it.
+    using AfterUpload =
+        std::function<std::string(const std::string& uploadFolder, std::stop_token stop, IUploadObserver& observer)>;
+    void setAfterUpload(AfterUpload step) { m_afterUpload = std::move(step); }
+
     const CategoryCriteria& categoryCriteria() const { return m_criteria; }
     bool stopRequested() const { return m_stopRequest.load(); }
 
@@ -62,6 +70,8 @@ private:
     std::atomic<bool> m_stopRequest{false};
     IUploadLedger* m_ledger = nullptr;
     IUploadLedgerSource* m_ledgerSource = nullptr;
+    AfterUpload m_afterUpload;
+    std::stop_source m_publishStop;  // requested by Stop, for the step after the copies
 };
 
 }  // namespace tapelink

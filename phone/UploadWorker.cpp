@@ -96,10 +96,23 @@ UploadReport UploadWorker::run() {
         m_report.terminated = true;
         return m_report;
     }
+    std::string closing;
+    if (m_closingStep && !m_report.folderFailed) {
+        m_ledger = nullptr;
+        closing = m_closingStep();
+        if (terminating()) {
+            m_report.terminated = true;
+            return m_report;
+        }
+    }
     m_observer.setProgressVisible(false);
     // With the telephone gone the window has already shown it as disconnected; don't contradict it.
     m_observer.setStatusText(m_report.sourceGone ? kStatusDisconnected : kStatusConnected);
-    m_observer.showMessage(kTransferDone, MessageIcon::Information);
+    if (closing.empty()) {
+        m_observer.showMessage(kTransferDone, MessageIcon::Information);
+    } else {
+        m_observer.showMessage(std::string(kTransferDone) + "\n" + closing, MessageIcon::Warning);
+    }
     return m_report;
 }
 

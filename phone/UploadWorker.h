@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <stop_token>
 #include <string>
 #include <system_error>
@@ -31,6 +32,11 @@ public:
     UploadWorker(const UploadTask& task, std::stop_token stop, const std::atomic<bool>& stopRequest,
                  IUploadObserver& observer, IUploadLedger* ledger = nullptr);
     UploadReport run();
+
+    // Runs once every copy is in place and recorded, before the summary, unless the job was cancelled or
+    // the upload folder failed; its text, when not empty, is a line of the summary, which then warns. The
+    // ledger is no longer used by then: the step may close it.
+    void setClosingStep(std::function<std::string()> step) { m_closingStep = std::move(step); }
 
 private:
     enum class RowOutcome { Next, EndJob };
@@ -74,6 +80,7 @@ private:
     std::vector<Pending> m_pending;
     std::uint64_t m_pendingBytes = 0;
     UploadReport m_report;
+    std::function<std::string()> m_closingStep;
 };
 
 }  // namespace tapelink

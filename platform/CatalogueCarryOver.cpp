@@ -14,7 +14,7 @@ namespace {
 constexpr const char* kChangedFiles = R"sql(
     UPDATE main.recordings SET current_sha256 = main.recordings.sha256, sha256 = o.sha256, state = 3
     FROM old.recordings o
-    WHERE o.state <> 2 AND main.recordings.state <> 2 AND main.recordings.file_name = o.file_name AND
+    WHERE o.state NOT IN (2, 4) AND main.recordings.state NOT IN (2, 4) AND main.recordings.file_name = o.file_name AND
         main.recordings.sha256 <> o.sha256;
 )sql";
 
@@ -31,7 +31,7 @@ constexpr const char* kCompactFiles = R"sql(
         (SELECT 1 FROM main.recordings r WHERE r.state <> 2 AND r.file_name = o.file_name);
     UPDATE main.recordings SET compact_name = o.compact_name, compact_sha256 = o.compact_sha256
     FROM old.recordings o
-    WHERE o.state <> 2 AND o.compact_name <> '' AND main.recordings.state <> 2 AND
+    WHERE o.state NOT IN (2, 4) AND o.compact_name <> '' AND main.recordings.state NOT IN (2, 4) AND
         main.recordings.file_name = o.file_name AND main.recordings.sha256 = o.sha256;
 )sql";
 
@@ -46,9 +46,29 @@ constexpr const char* kMissingFiles = R"sql(
         phone_number, start_key, kind, archived_at, archived_by, phone_serial, state, replaced_name)
     SELECT file_name, size, mtime_ns, sha256, '', has_info, direction, phone_number, start_key,
         kind, archived_at, archived_by, phone_serial, 1, replaced_name
-    FROM old.recordings o WHERE o.state <> 2 AND NOT EXISTS
+    FROM old.recordings o WHERE o.state NOT IN (2, 4) AND NOT EXISTS
         (SELECT 1 FROM main.recordings r WHERE r.state <> 2 AND r.file_name = o.file_name);
 )sql";
+
+// A file found in .tapelink/expired/ that the old catalogue had expired gets its old row back: the name it
+// had in the archive, the archived digest, its compact file, how it was archived and when it expired. An old
+// expired row whose file is gone from there was purged. A name a live file took meanwhile stays the found
+// row's.
+constexpr const char* kExpiredFiles = R"sql(
+    UPDATE OR IGNORE main.recordings SET file_name = o.file_name, size = o.size, mtime_ns = o.mtime_ns,
+        sha256 = o.sha256, has_info = o.has_info, direction = o.direction, phone_number = o.phone_number,
+        start_key = o.start_key, kind = o.kind, archived_at = o.archived_at, archived_by = o.archived_by,
+        phone_serial = o.phone_serial, compact_name = o.compact_name, compact_sha256 = o.compact_sha256,
+        expired_at = o.expired_at
+    FROM old.recordings o
+    WHERE o.state = 4 AND main.recordings.state = 4 AND main.recordings.replaced_name = o.replaced_name AND
+        main.recordings.sha256 IN (o.sha256, o.compact_sha256);
+)sql";
+
+bool oldHasExpiredRows(sqlite3* db) {
+    const sqlite::Statement probe(db, "SELECT expired_at FROM old.recordings LIMIT 0");
+    return probe.code() == SQLITE_OK;
+}
 
 constexpr const char* kRecordings = R"sql(
     INSERT INTO main.recordings(file_name, size, mtime_ns, sha256, current_sha256, has_info, direction,
@@ -60,7 +80,7 @@ constexpr const char* kRecordings = R"sql(
     UPDATE main.recordings SET archived_at = o.archived_at, archived_by = o.archived_by,
         phone_serial = o.phone_serial
     FROM old.recordings o
-    WHERE o.state <> 2 AND main.recordings.state <> 2 AND main.recordings.file_name = o.file_name AND
+    WHERE o.state <> 2 AND main.recordings.state NOT IN (2, 4) AND main.recordings.file_name = o.file_name AND
         main.recordings.sha256 = o.sha256;
 )sql";
 
@@ -70,8 +90,8 @@ constexpr const char* kRecordings = R"sql(
 constexpr const char* kMatchedRows = R"sql(
     CREATE TEMP TABLE matched AS
     SELECT o.id AS old_id, r.id AS new_id FROM old.recordings o JOIN main.recordings r
-        ON r.sha256 = o.sha256 AND ((o.state <> 2 AND r.state <> 2 AND r.file_name = o.file_name) OR
-                                    (o.state = 2 AND r.state = 2 AND r.replaced_name = o.replaced_name));
+        ON r.sha256 = o.sha256 AND ((o.state <> 2 AND r.state NOT IN (2, 4) AND r.file_name = o.file_name) OR
+                                    (o.state IN (2, 4) AND r.state = o.state AND r.replaced_name = o.replaced_name));
 )sql";
 
 constexpr const char* kUserData = R"sql(
@@ -105,6 +125,9 @@ bool regularFile(const std::string& path) {
 int carryRows(sqlite3* db, int version, CarryOverScope scope) {
     int code = SQLITE_OK;
     if (scope == CarryOverScope::Everything && oldHasCompactFiles(db)) code = exec(db, kCompactFiles);
+    if (code == SQLITE_OK && scope == CarryOverScope::Everything && oldHasExpiredRows(db)) {
+        code = exec(db, kExpiredFiles);
+    }
     if (scope == CarryOverScope::Everything) {
         for (const char* sql : {kChangedFiles, kMissingFiles, kRecordings}) {
             if (code == SQLITE_OK) code = exec(db, sql);

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cerrno>
+#include <ctime>
 
 #include "archive/ArchiveLayout.h"
 #include "archive/StampedName.h"
@@ -15,6 +16,7 @@
 #include "platform/OldCatalogues.h"
 #include "platform/SqliteCatalogueFiles.h"
 #include "platform/SqliteCatalogueOpener.h"
+#include "retention/ExpiredFolderScan.h"
 
 namespace tapelink {
 
@@ -99,8 +101,12 @@ RebuildOutcome build(const std::string& archiveFolder, const std::string& buildi
     report.added = reconciled.added;
     report.unreadable = reconciled.unreadable;
     report.folderOpen = reconciled.folderOpen;
-    const bool built = reconciled.folderOpen && reconciled.status == CatalogueStatus::Ok;
-    return built ? RebuildOutcome::Done : RebuildOutcome::Failed;
+    if (!reconciled.folderOpen || reconciled.status != CatalogueStatus::Ok) return RebuildOutcome::Failed;
+    // The recordings the retention rule set aside stay expired: restorable, purgeable, never the archive's.
+    const ExpiredScanReport expired =
+        recordExpiredFiles(*opening.catalogue, archiveFolder, static_cast<std::int64_t>(std::time(nullptr)));
+    report.unreadable += expired.skipped;
+    return expired.status == CatalogueStatus::Ok ? RebuildOutcome::Done : RebuildOutcome::Failed;
 }
 
 RebuildOutcome rebuildLocked(const std::string& archiveFolder, const HashProgress& progress, RebuildReport& report) {

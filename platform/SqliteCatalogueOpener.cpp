@@ -61,6 +61,12 @@ constexpr const char* expiryStep() {
     return "ALTER TABLE recordings ADD COLUMN expired_at INTEGER NOT NULL DEFAULT 0;";
 }
 
+// What note each confirmed recording had when the team's server last took it, so that a note edited since
+// is sent again; NULL where it is not known.
+constexpr const char* teamNoteSentStep() {
+    return "ALTER TABLE team_confirmed ADD COLUMN note_digest TEXT;";
+}
+
 // Step i brings a catalogue of version i to version i + 1. Steps are only ever appended.
 constexpr std::array kMigrations = {
     R"sql(
@@ -124,6 +130,7 @@ constexpr std::array kMigrations = {
     compactFilesStep(),
     callStatisticsStep(),
     expiryStep(),
+    teamNoteSentStep(),
 };
 constexpr int kCurrentVersion = static_cast<int>(kMigrations.size());
 

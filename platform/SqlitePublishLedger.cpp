@@ -52,4 +52,30 @@ CatalogueStatus SqlitePublishLedger::markAllConfirmed(const std::string& desk,
     return code == SQLITE_OK ? CatalogueStatus::Ok : sqlite::statusOf(code);
 }
 
+CatalogueStatus SqlitePublishLedger::sentNotes(const std::string& desk,
+                                               std::map<std::string, std::string>& noteDigests) {
+    noteDigests.clear();
+    bool exists = false;
+    const CatalogueStatus probed = sqlite::probeTable(m_db, "team_confirmed", exists);
+    if (probed != CatalogueStatus::Ok || !exists) return probed;
+    Statement statement(m_db,
+                        "SELECT sha256, note_digest FROM team_confirmed WHERE desk = ? AND note_digest IS NOT NULL");
+    // An older catalogue read without migrating remembers no notes: none is known as sent.
+    if (statement.code() != SQLITE_OK && !m_writable) return CatalogueStatus::Ok;
+    statement.bind(1, desk);
+    const int code = statement.forEachRow([&] { noteDigests.emplace(statement.text(0), statement.text(1)); });
+    return code == SQLITE_OK ? CatalogueStatus::Ok : sqlite::statusOf(code);
+}
+
+CatalogueStatus SqlitePublishLedger::markNoteSent(const std::string& desk, const std::string& sha256,
+                                                  const std::string& noteDigest) {
+    if (!m_writable) return CatalogueStatus::ReadOnly;
+    Statement statement(m_db, "UPDATE team_confirmed SET note_digest = ? WHERE desk = ? AND sha256 = ?");
+    statement.bind(1, noteDigest);
+    statement.bind(2, desk);
+    statement.bind(3, sha256);
+    const int code = statement.forEachRow([] {});
+    return code == SQLITE_OK ? CatalogueStatus::Ok : sqlite::statusOf(code);
+}
+
 }  // namespace tapelink

@@ -25,6 +25,10 @@ struct PublishReport {
     std::size_t unreadable = 0;                   // the archived file is gone or no longer holds what was archived
     TeamStatus status = TeamStatus::Ok;           // Ok, or why the round stopped early
     CatalogueStatus local = CatalogueStatus::Ok;  // of the archive's own catalogue
+    // Notes and tags edited since the server took a recording's note (TeamNotePublisher).
+    std::size_t notesSent = 0;
+    std::size_t notesRefused = 0;  // the server's rules refused them: the person may not annotate
+    std::size_t notesUnsent = 0;   // left for a later round
 };
 
 // The present recordings of the archive whose content the desk's server has not confirmed, one per content,

@@ -55,6 +55,7 @@ bool CTapelinkApp::StartUp() {
         services.teamSearch = std::make_shared<TeamArchiveSearch>(m_openTeamArchive);
         services.teamFigures = std::make_shared<TeamArchiveCallFigures>(m_openTeamArchive);
         services.openTeamArchive = m_openTeamArchive;
+        services.team = m_team;
     }
     services.openTeamPhonebook = m_openTeamPhonebook;
     CTapelinkDlg window(settings, m_locator, messages, systemFolderChooser(), std::move(services));

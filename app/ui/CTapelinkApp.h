@@ -11,6 +11,7 @@
 #include "settings/ProfileFolder.h"
 #include "team/ITeamArchive.h"
 #include "team/ITeamPhonebook.h"
+#include "team/TeamSettings.h"
 
 namespace tapelink {
 
@@ -25,9 +26,12 @@ public:
 
     // Device arrivals and removals reach the main window through this watcher while it runs.
     void setDeviceWatcher(QtDeviceWatcher* watcher) { m_watcher = watcher; }
-    // Connects to the desk's team archive, for the search dialog's team search and notes; not called when
-    // the desk is in no team.
-    void setTeamArchive(std::function<std::unique_ptr<ITeamArchive>()> open) { m_openTeamArchive = std::move(open); }
+    // Connects to the desk's team archive, for the search dialog's team search and notes, and for publishing
+    // the uploads as the settings' desk; not called when the desk is in no team.
+    void setTeamArchive(std::function<std::unique_ptr<ITeamArchive>()> open, TeamSettings settings = {}) {
+        m_openTeamArchive = std::move(open);
+        m_team = std::move(settings);
+    }
     // Connects to the team's phonebook, which the window keeps in step with the desk's.
     void setTeamPhonebook(std::function<std::unique_ptr<ITeamPhonebook>()> open) {
         m_openTeamPhonebook = std::move(open);
@@ -44,6 +48,7 @@ private:
     QtDeviceWatcher* m_watcher = nullptr;
     std::function<std::unique_ptr<ITeamArchive>()> m_openTeamArchive;
     std::function<std::unique_ptr<ITeamPhonebook>()> m_openTeamPhonebook;
+    TeamSettings m_team;
     std::string m_profileFolder;
     // Held for the life of the application object, which is the life of the process.
     InstanceLock m_lock;

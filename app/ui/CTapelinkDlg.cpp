@@ -10,6 +10,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
+#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTableView>
@@ -33,6 +34,7 @@
 #include "common/ui/RememberedColumnWidths.h"
 #include "phone/DeviceStatus.h"
 #include "phone/ui/PhoneListingJob.h"
+#include "retention/ui/RetentionRuleBox.h"
 #include "settings/ArchivePreferences.h"
 #include "settings/ProfileFolder.h"
 
@@ -219,9 +221,16 @@ QRect CTapelinkDlg::clientRect() const {
 }
 
 bool CTapelinkDlg::pickUploadFolder() {
-    const QString chosen = m_chooseFolder(this, QStringLiteral("Pick a Directory"),
-                                          QFile::decodeName(QByteArray::fromStdString(m_settingsCopy.uploadFolder())));
+    // The archive's rule is chosen with its folder; the box comes back once the chooser has closed.
+    auto* rule = new RetentionRuleBox(m_archive->preferences().keepArchiveDays);
+    const QPointer<RetentionRuleBox> ruleBack(rule);
+    const QString chosen =
+        m_chooseFolder(this, QStringLiteral("Pick a Directory"),
+                       QFile::decodeName(QByteArray::fromStdString(m_settingsCopy.uploadFolder())), rule);
+    const std::optional<int> keepDays = ruleBack ? ruleBack->keepDays() : m_archive->preferences().keepArchiveDays;
+    delete ruleBack.data();
     if (chosen.isEmpty()) return false;
+    m_archive->setKeepArchiveDays(keepDays);
     const std::string folder = QFile::encodeName(QDir::cleanPath(chosen)).toStdString();
     if (folderOnPhone(folder, true)) return false;
     SettingsRecord updated = m_settingsCopy;

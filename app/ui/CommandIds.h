@@ -38,6 +38,9 @@ inline constexpr int kPopupDeletePermanently = 32798;
 inline constexpr int kPopupShare = 32804;
 // "压缩存档…", after the archive's commands of the upload menu.
 inline constexpr int kCompactArchive = 32805;
+// The retention rule's commands, after "压缩存档…": the view of what it moved aside, then the rule run.
+inline constexpr int kExpiredRecordings = 32807;
+inline constexpr int kExpireArchive = 32808;
 
 // Control ids of the main window.
 inline constexpr int kPhoneList = 1003;

@@ -5,8 +5,8 @@
 namespace tapelink {
 
 FolderChooser systemFolderChooser() {
-    return [](QWidget* owner, const QString& title, const QString& startFolder) {
-        return chooseExistingFolder(owner, title, startFolder);
+    return [](QWidget* owner, const QString& title, const QString& startFolder, QWidget* extra) {
+        return chooseExistingFolder(owner, title, startFolder, extra);
     };
 }
 

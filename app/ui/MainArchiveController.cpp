@@ -4,12 +4,14 @@
 #include <QFile>
 #include <QProgressBar>
 #include <ctime>
+#include <set>
 #include <system_error>
 
 #include "app/ui/CommandIds.h"
 #include "app/ui/IArchiveWindow.h"
 #include "app/ui/MainWindowServices.h"
 #include "app/ui/PhoneListModel.h"
+#include "app/ui/UploadPublishing.h"
 #include "archive/ArchiveOnPhone.h"
 #include "catalogue/ArchiveMarks.h"
 #include "catalogue/ArchiveVerify.h"
@@ -18,13 +20,29 @@
 #include "catalogue/CatalogueFailureText.h"
 #include "catalogue/CatalogueSession.h"
 #include "catalogue/NewRecordingOffload.h"
+#include "common/EitherStop.h"
 #include "compaction/ArchiveCompaction.h"
 #include "phone/DeviceStatus.h"
 #include "phone/ui/WorkerMailbox.h"
+#include "retention/ExpiredRecordings.h"
+#include "retention/ui/RetentionTexts.h"
+#include "team/TeamStatusText.h"
 
 namespace tapelink {
 
-enum class ArchiveWork { Reconcile, UploadNew, Verify, FindArchived, Clear, Compact };
+enum class ArchiveWork {
+    Reconcile,
+    UploadNew,
+    Verify,
+    FindArchived,
+    Clear,
+    Compact,
+    PreviewExpiry,
+    Expire,
+    ListExpired,
+    RestoreExpired,
+    PurgeExpired
+};
 
 struct ArchiveWorkResult {
     ArchiveWork kind = ArchiveWork::Reconcile;
@@ -34,8 +52,15 @@ struct ArchiveWorkResult {
     CatalogueStatus status = CatalogueStatus::Ok;
     std::string setAsidePath;
     OffloadReport offload;
+    std::string unpublished;  // what an upload left unpublished on the team archive, in the window's words
     VerifyReport verify;
     CompactionReport compaction;
+    RetentionPreview preview;
+    int days = 0;          // the rule's N for a preview, the second period for a move
+    std::int64_t now = 0;  // the moment the preview was planned for
+    std::vector<CatalogueRecord> expiredRows;
+    ExpiryOutcome expiry;
+    ExpiryOutcome purged;
     std::vector<RecordingEntry> archived;  // verified as archived, in list order
     ClearingReport clearing;
     ClearingRule rule;
@@ -50,6 +75,8 @@ constexpr const char* kCompactQuestion =
     "将上传文件夹中已存档的录音转换为Opus格式（约为原大小的一半以下），每个转换后的文件校验无误并登记后才删除原WAV文件"
     "。是否继续？";
 constexpr const char* kNothingArchived = "电话机上没有已确认存档的录音。";
+constexpr const char* kNoRetentionRule = "没有设置“保留 N 天”：请在“上传路径”中勾选“保留”并填写天数。";
+constexpr const char* kNoNotes = "无法读取存档索引或备注，没有移动任何录音。";
 constexpr const char* kTransferDone = "传输完毕！";
 // The report scrolls, so it can name many; past this the count stands for the rest.
 constexpr std::size_t kListedNames = 200;
@@ -198,6 +225,12 @@ bool MainArchiveController::runCommand(int id) {
         case cmd::kCompactArchive:
             compact();
             return true;
+        case cmd::kExpireArchive:
+            previewExpiry();
+            return true;
+        case cmd::kExpiredRecordings:
+            listExpired();
+            return true;
         default:
             return false;
     }
@@ -218,6 +251,7 @@ bool MainArchiveController::startWork(bool command, Work work) {
         m_thread.join();
     }
     m_stopRequest = false;
+    m_stopPressed = std::stop_source();
     auto result = std::make_shared<ArchiveWorkResult>();
     result->generation = ++m_generation;
     try {
@@ -314,11 +348,13 @@ void MainArchiveController::uploadNew(bool automatic) {
     IArchiveWindow* window = &m_window;
     WorkerMailbox* mailbox = m_mailbox;
     const std::atomic<bool>* stopRequest = &m_stopRequest;
+    const UploadPublishing publishing(m_services);
+    const std::stop_source* stopPressed = &m_stopPressed;
     startWork(true, [=](std::stop_token stop, ArchiveWorkResult& result) {
         result.kind = ArchiveWork::UploadNew;
         result.automatic = automatic;
         CatalogueSession session(*catalogues, folder);
-        const std::unique_ptr<IArchiveWriteLock> lock = session.writeLock();
+        std::unique_ptr<IArchiveWriteLock> lock = session.writeLock();
         if (!lock->held()) {
             // Nothing is added to an archive another program may be writing; the user learns why.
             result.messages.push_back(lock->failure());
@@ -328,6 +364,12 @@ void MainArchiveController::uploadNew(bool automatic) {
         WindowProgress progress(*mailbox, *window, result);
         NewRecordingOffload offload(*session.catalogue(), folder, {"上传新录音", serial});
         result.offload = offload.run(root, entries, stop, *stopRequest, progress);
+        // Publishing only reads the archive (and notes what the server took): other programs may write meanwhile.
+        lock.reset();
+        if (!result.offload.terminated && !stop.stop_requested()) {
+            const EitherStop either(stop, stopPressed->get_token());
+            result.unpublished = publishing.publish(session, either.token(), progress);
+        }
     });
 }
 
@@ -373,6 +415,143 @@ void MainArchiveController::compact() {
         CompactionChoice choice;
         choice.now = std::time(nullptr);
         result.compaction = compaction.run(choice, stop, progressOnWindow(*mailbox, *window), stopRequest);
+    });
+}
+
+void MainArchiveController::setKeepArchiveDays(std::optional<int> days) {
+    if (m_preferences.keepArchiveDays == days) return;
+    m_preferences.keepArchiveDays = days;
+    saveArchivePreferences(m_preferencesPath, m_preferences);
+}
+
+std::string MainArchiveController::retentionFolder() {
+    if (m_window.uploadRunning()) return {};
+    if (archiveFolder().empty() && !m_window.pickUploadFolder()) return {};
+    const std::string folder = archiveFolder();
+    return m_window.folderOnPhone(folder, true) ? std::string() : folder;
+}
+
+void MainArchiveController::previewExpiry() {
+    if (m_window.uploadRunning()) return;
+    const std::string folder = retentionFolder();
+    if (folder.empty()) return;
+    if (!m_preferences.keepArchiveDays) {
+        m_window.messages().showMessage(kNoRetentionRule, MessageIcon::Warning);
+        return;
+    }
+    const int days = *m_preferences.keepArchiveDays;
+    const auto now = static_cast<std::int64_t>(std::time(nullptr));
+    IArchiveCatalogueOpener* catalogues = &catalogueOpener();
+    startWork(true, [=](std::stop_token stop, ArchiveWorkResult& result) {
+        result.kind = ArchiveWork::PreviewExpiry;
+        result.days = days;
+        result.now = now;
+        CatalogueSession session(*catalogues, folder);
+        if (!openReconciled(session, stop, result)) return;
+        if (session.notes() == nullptr) {
+            result.messages.push_back(kNoNotes);
+            return;
+        }
+        result.preview = previewRetention(*session.catalogue(), *session.notes(), days, now);
+        if (result.preview.status != CatalogueStatus::Ok) result.messages.push_back(kNoNotes);
+    });
+}
+
+void MainArchiveController::showRetentionPreview(const ArchiveWorkResult& result) {
+    const RetentionPreview& preview = result.preview;
+    if (preview.candidates.empty()) {
+        m_window.messages().showMessage(QStringLiteral("保留 %1 天：没有需要移出的录音（%2 个因有备注或标签而保留）。")
+                                            .arg(result.days)
+                                            .arg(preview.keptByNote)
+                                            .toStdString(),
+                                        MessageIcon::Information);
+        return;
+    }
+    if (!m_services.confirmRetention(preview, result.days, m_window.dialogOwner())) return;
+    expireConfirmed(preview, result.days, result.now);
+}
+
+void MainArchiveController::expireConfirmed(const RetentionPreview& confirmed, int days, std::int64_t now) {
+    const std::string folder = archiveFolder();
+    if (folder.empty() || m_window.folderOnPhone(folder, true)) return;
+    std::set<std::string> seen;
+    for (const ExpiryCandidate& candidate : confirmed.candidates) seen.insert(candidate.fileName);
+    const int purgeDays = m_preferences.expiredPurgeDays;
+    IArchiveCatalogueOpener* catalogues = &catalogueOpener();
+    IArchiveWindow* window = &m_window;
+    WorkerMailbox* mailbox = m_mailbox;
+    startWork(true, [=](std::stop_token stop, ArchiveWorkResult& result) {
+        result.kind = ArchiveWork::Expire;
+        result.days = purgeDays;
+        CatalogueSession session(*catalogues, folder);
+        const std::unique_ptr<IArchiveWriteLock> lock = session.writeLock();
+        if (!lock->held()) {
+            result.messages.push_back("无法锁定上传路径 " + folder + "，没有移动任何录音。");
+            return;
+        }
+        if (!openReconciled(session, stop, result)) return;
+        if (session.notes() == nullptr) {
+            result.messages.push_back(kNoNotes);
+            return;
+        }
+        // Planned again under the lock: what gained a note meanwhile stays, and nothing the user did not see moves.
+        const RetentionPreview again = previewRetention(*session.catalogue(), *session.notes(), days, now);
+        if (again.status != CatalogueStatus::Ok) {
+            result.messages.push_back(kNoNotes);
+            return;
+        }
+        std::vector<ExpiryCandidate> chosen;
+        for (const ExpiryCandidate& candidate : again.candidates) {
+            if (seen.contains(candidate.fileName)) chosen.push_back(candidate);
+        }
+        mailbox->post([window] { window->progressBar()->setRange(0, 0); });
+        ExpiredRecordings expired(*session.catalogue(), folder);
+        result.expiry = expired.expire(chosen, now);
+        if (result.expiry.failure.empty()) result.purged = expired.purge(purgeDays, now);
+    });
+}
+
+void MainArchiveController::listExpired() {
+    const std::string folder = retentionFolder();
+    if (folder.empty()) return;
+    IArchiveCatalogueOpener* catalogues = &catalogueOpener();
+    startWork(true, [=](std::stop_token stop, ArchiveWorkResult& result) {
+        result.kind = ArchiveWork::ListExpired;
+        CatalogueSession session(*catalogues, folder);
+        if (!openReconciled(session, stop, result)) return;
+        if (ExpiredRecordings(*session.catalogue(), folder).list(result.expiredRows) != CatalogueStatus::Ok)
+            result.messages.push_back("无法读取存档索引。");
+    });
+}
+
+void MainArchiveController::showExpiredView(const std::vector<CatalogueRecord>& rows) {
+    // The view has closed before anything it chose is done.
+    const CExpiredDlg::Choice choice =
+        m_services.showExpired(rows, m_preferences.expiredPurgeDays, m_window.dialogOwner());
+    if (choice.action == CExpiredDlg::Choice::Action::Restore && !choice.names.empty()) {
+        changeExpired(true, choice.names);
+    } else if (choice.action == CExpiredDlg::Choice::Action::Purge && !rows.empty()) {
+        std::uint64_t bytes = 0;
+        for (const CatalogueRecord& row : rows) bytes += row.size;
+        if (m_services.confirm(purgeQuestion(rows.size(), bytes), m_window.dialogOwner())) changeExpired(false, {});
+    }
+}
+
+void MainArchiveController::changeExpired(bool restore, const std::vector<std::string>& names) {
+    const std::string folder = archiveFolder();
+    if (folder.empty() || m_window.folderOnPhone(folder, true)) return;
+    IArchiveCatalogueOpener* catalogues = &catalogueOpener();
+    startWork(true, [=](std::stop_token stop, ArchiveWorkResult& result) {
+        result.kind = restore ? ArchiveWork::RestoreExpired : ArchiveWork::PurgeExpired;
+        CatalogueSession session(*catalogues, folder);
+        const std::unique_ptr<IArchiveWriteLock> lock = session.writeLock();
+        if (!lock->held()) {
+            result.messages.push_back("无法锁定上传路径 " + folder + "，已过期的录音保持原样。");
+            return;
+        }
+        if (!openReconciled(session, stop, result)) return;
+        ExpiredRecordings expired(*session.catalogue(), folder);
+        result.expiry = restore ? expired.restore(names) : expired.purge(0, std::time(nullptr));
     });
 }
 
@@ -440,15 +619,29 @@ void MainArchiveController::clearConfirmed(const std::vector<RecordingEntry>& ar
     const PhoneIndexHeader header = m_window.phoneIndex();
     IArchiveWindow* window = &m_window;
     WorkerMailbox* mailbox = m_mailbox;
+    const auto openTeam = m_services.openTeamArchive;
+    const TeamSettings team = m_services.team;
     // The count confirmed was an estimate: each recording is checked again now, right before it goes.
     startWork(true, [=](std::stop_token stop, ArchiveWorkResult& result) {
         result.kind = ArchiveWork::Clear;
         result.rule = rule;
+        // On a team desk the server must hold a recording too, as it says now, before the telephone's copy goes.
+        ClearingRule applied = rule;
+        std::set<std::string> serverHolds;
+        if (openTeam && team.inTeam() && team.clearingNeedsServer) {
+            const std::unique_ptr<ITeamArchive> server = openTeam();
+            const TeamStatus asked = server ? server->confirmed(team.desk, serverHolds) : TeamStatus::ConnectionLost;
+            if (asked != TeamStatus::Ok) {
+                result.messages.push_back(teamStatusText(asked) + kTeamServerUnconfirmed);
+                return;
+            }
+            applied.serverHolds = &serverHolds;
+        }
         CatalogueSession session(*catalogues, folder);
         if (!openReconciled(session, stop, result)) return;
         PhoneIndexHeader written = header;
         KeptMessages messages(result.messages);
-        result.clearing = clearArchived(*session.catalogue(), folder, root, archived, rule, written, messages, stop,
+        result.clearing = clearArchived(*session.catalogue(), folder, root, archived, applied, written, messages, stop,
                                         progressOnWindow(*mailbox, *window));
     });
 }
@@ -485,8 +678,15 @@ void MainArchiveController::onWorkFinished(const std::shared_ptr<ArchiveWorkResu
             if (result->opened && !report.terminated) {
                 m_window.setStatusText(std::string(report.sourceGone ? kStatusDisconnected : kStatusConnected) +
                                        "，已存档 " + std::to_string(report.archived) + " 条新录音");
-                if (!result->automatic && result->messages.empty())
-                    messages.showMessage(kTransferDone, MessageIcon::Information);
+                const std::string& unpublished = result->unpublished;
+                // What stays unpublished is a line after the summary, and is told after an automatic upload too.
+                if (!result->automatic && result->messages.empty()) {
+                    messages.showMessage(unpublished.empty() ? std::string(kTransferDone)
+                                                             : std::string(kTransferDone) + "\n" + unpublished,
+                                         unpublished.empty() ? MessageIcon::Information : MessageIcon::Warning);
+                } else if (!unpublished.empty()) {
+                    messages.showMessage(unpublished, MessageIcon::Warning);
+                }
             }
             break;
         }
@@ -510,6 +710,14 @@ void MainArchiveController::onWorkFinished(const std::shared_ptr<ArchiveWorkResu
         case ArchiveWork::Compact:
             for (const std::string& text : result->messages) messages.showMessage(text, MessageIcon::Warning);
             if (result->opened) showCompactionSummary(result->compaction, messages);
+            break;
+        case ArchiveWork::PreviewExpiry:
+        case ArchiveWork::Expire:
+        case ArchiveWork::ListExpired:
+        case ArchiveWork::RestoreExpired:
+        case ArchiveWork::PurgeExpired:
+            for (const std::string& text : result->messages) messages.showMessage(text, MessageIcon::Warning);
+            if (result->opened && result->messages.empty()) showRetentionResult(*result);
             break;
         case ArchiveWork::Clear:
             for (const std::string& text : result->messages) messages.showMessage(text, MessageIcon::Stop);
@@ -535,6 +743,29 @@ void MainArchiveController::onWorkFinished(const std::shared_ptr<ArchiveWorkResu
         }
     }
     refreshMarks();
+}
+
+void MainArchiveController::showRetentionResult(const ArchiveWorkResult& result) {
+    const bool fine = result.expiry.failure.empty() && result.purged.failure.empty();
+    const MessageIcon icon = fine ? MessageIcon::Information : MessageIcon::Warning;
+    switch (result.kind) {
+        case ArchiveWork::PreviewExpiry:
+            showRetentionPreview(result);
+            break;
+        case ArchiveWork::ListExpired:
+            showExpiredView(result.expiredRows);
+            break;
+        case ArchiveWork::Expire:
+            m_window.messages().showMessage(expirySummary(result.expiry, result.purged, result.days).toStdString(),
+                                            icon);
+            break;
+        case ArchiveWork::RestoreExpired:
+            m_window.messages().showMessage(restoreSummary(result.expiry).toStdString(), icon);
+            break;
+        default:
+            m_window.messages().showMessage(purgeSummary(result.expiry).toStdString(), icon);
+            break;
+    }
 }
 
 void MainArchiveController::phoneArrived() {

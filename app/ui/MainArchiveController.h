@@ -13,6 +13,7 @@
 #include "catalogue/IArchiveCatalogue.h"
 #include "contacts/ContactDirectory.h"
 #include "recording/RecordingEntry.h"
+#include "retention/RetentionPlan.h"
 #include "settings/ArchivePreferences.h"
 
 namespace tapelink {
@@ -24,7 +25,8 @@ struct ArchiveWorkResult;
 
 // The main window's archive: the phone list's "存档" marks, the catalogue brought in line with the upload
 // folder on a worker whenever the list or the folder changes, and the commands "上传新录音",
-// "插入电话机时自动上传新录音", "校验存档", "删除已存档录音" and "压缩存档…", and the "姓名" column from the folder's
+// "插入电话机时自动上传新录音", "校验存档", "删除已存档录音", "压缩存档…", the retention rule's "移出过期录音…" (a
+// preview first) and "已过期的录音…" (restore or empty), and the "姓名" column from the folder's
 // phonebook, read on the worker with each reconciliation. Long work runs on one worker thread that
 // touches no widget: its progress reaches the window through a mailbox, its result at its end.
 class MainArchiveController : public QObject {
@@ -46,10 +48,15 @@ public:
     // alone does not count.
     bool isRunning() const { return m_commandRunning; }
     bool isBusy() const { return m_thread.joinable(); }
-    void requestStop() { m_stopRequest = true; }
+    void requestStop() {
+        m_stopRequest = true;
+        m_stopPressed.request_stop();
+    }
     // The window is closing: the worker stops at its next block and workerEnded follows.
     void terminate();
     const ArchivePreferences& preferences() const { return m_preferences; }
+    // "保留 N 天" as chosen with the upload folder (none: off), kept in archive.ini.
+    void setKeepArchiveDays(std::optional<int> days);
 
     // Opens the catalogues of archive folders (the upload folder's, or a searched folder's).
     IArchiveCatalogueOpener& catalogueOpener() const;
@@ -73,6 +80,14 @@ private:
     void uploadNew(bool automatic);
     void verify();
     void compact();
+    std::string retentionFolder();
+    void previewExpiry();
+    void showRetentionPreview(const ArchiveWorkResult& result);
+    void expireConfirmed(const RetentionPreview& confirmed, int days, std::int64_t now);
+    void listExpired();
+    void showExpiredView(const std::vector<CatalogueRecord>& rows);
+    void changeExpired(bool restore, const std::vector<std::string>& names);
+    void showRetentionResult(const ArchiveWorkResult& result);
     void findArchived();
     void deleteArchived(const std::vector<RecordingEntry>& archived);
     void clearConfirmed(const std::vector<RecordingEntry>& archived, const ClearingRule& rule);
@@ -85,6 +100,7 @@ private:
     std::shared_ptr<const ContactDirectory> m_directory = std::make_shared<ContactDirectory>();
     WorkerMailbox* m_mailbox;
     std::atomic<bool> m_stopRequest{false};
+    std::stop_source m_stopPressed;  // the same, for work that takes a stop token
     bool m_commandRunning = false;
     bool m_terminating = false;
     int m_generation = 0;

@@ -47,6 +47,8 @@ MainMenus buildMainMenus(QWidget* owner) {
     addCommand(menus, upload, {"校验存档", kVerifyArchive});
     addCommand(menus, upload, {"删除已存档录音", kDeleteArchived});
     addCommand(menus, upload, {"压缩存档…", kCompactArchive});
+    addCommand(menus, upload, {"已过期的录音…", kExpiredRecordings});
+    addCommand(menus, upload, {"移出过期录音…", kExpireArchive});
     menus.bar->addMenu(upload);
     addCommand(menus, menus.bar, {"文件查询", kSearch});
     addCommand(menus, menus.bar, {"联系人…", kContacts});

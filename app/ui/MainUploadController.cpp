@@ -5,6 +5,7 @@
 #include "app/ui/CTapelinkDlg.h"
 #include "app/ui/CommandIds.h"
 #include "app/ui/MainWindowServices.h"
+#include "app/ui/UploadPublishing.h"
 
 namespace tapelink {
 
@@ -23,6 +24,14 @@ MainUploadController::MainUploadController(CTapelinkDlg& window, const MainWindo
       m_engine(window.listTexts(), *this, window.messages()),
       m_job(m_engine, *this) {
     m_engine.setLedgerSource(&m_ledgers);
+    // On a team desk what was uploaded is published on the same worker, after its copies; a failure there
+    // never fails the upload.
+    if (const UploadPublishing publishing(services); publishing.enabled()) {
+        m_engine.setAfterUpload([publishing, catalogues = services.catalogueOpener](
+                                    const std::string& folder, std::stop_token stop, IUploadObserver& progress) {
+            return publishing.publish(*catalogues, folder, std::move(stop), progress);
+        });
+    }
     connect(&m_job, &UploadJob::finished, this, &MainUploadController::onJobFinished);
 }
 

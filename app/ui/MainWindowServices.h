@@ -17,6 +17,8 @@
 #include "phone/OverwriteDecision.h"
 #include "phone/ui/PhoneListingJob.h"
 #include "playback/ui/CPlayDlg.h"
+#include "retention/ui/CExpiredDlg.h"
+#include "retention/ui/CRetentionPreviewDlg.h"
 #include "search/ITeamSearch.h"
 #include "search/ui/IArchiveFileChooser.h"
 #include "sharing/IShareTools.h"
@@ -25,6 +27,7 @@
 #include "statistics/ITeamCallFigures.h"
 #include "team/ITeamArchive.h"
 #include "team/ITeamPhonebook.h"
+#include "team/TeamSettings.h"
 
 class QWidget;
 
@@ -73,6 +76,9 @@ struct MainWindowServices {
     std::shared_ptr<ITeamSearch> teamSearch;
     std::shared_ptr<ITeamCallFigures> teamFigures;  // the 统计 window's 团队存档
     std::function<std::unique_ptr<ITeamArchive>()> openTeamArchive;
+    // The desk's name on that archive and its clearing rule: uploads publish as this desk, and clearing the
+    // telephone may wait for the server. Empty (in no team) without openTeamArchive.
+    TeamSettings team;
     // A connection to the team's phonebook, which the window exchanges the upload folder's phonebook with at
     // opening and after each change; empty on a desk in no team.
     std::function<std::unique_ptr<ITeamPhonebook>()> openTeamPhonebook;
@@ -97,6 +103,12 @@ struct MainWindowServices {
     // One encoder per compaction, made on the worker that uses it.
     std::function<std::unique_ptr<IAudioEncoder>()> makeCompactEncoder = desktopCompactEncoder;
     CShareDlg::Offer shareOffer = &CShareDlg::offerDesktop;
+    // The preview of "移出过期录音…" (CRetentionPreviewDlg): true when the user chose to move them.
+    std::function<bool(const RetentionPreview& preview, int days, QWidget* owner)> confirmRetention =
+        &CRetentionPreviewDlg::ask;
+    // "已过期的录音…" (CExpiredDlg): what the user chose to do with the expired recordings.
+    std::function<CExpiredDlg::Choice(const std::vector<CatalogueRecord>& rows, int purgeDays, QWidget* owner)>
+        showExpired = &CExpiredDlg::ask;
     // Reads the telephone's catalogue, on the listing's worker thread.
     PhoneListingJob::Scan scanPhone = &ScanCatalogue;
 

@@ -1,6 +1,7 @@
 #include "common/ui/FileDialogs.h"
 
 #include <QFileSystemModel>
+#include <QGridLayout>
 #include <QHeaderView>
 #include <QIdentityProxyModel>
 #include <QLocale>
@@ -58,12 +59,17 @@ void prepareFileDialog(QFileDialog& dialog) {
     }
 }
 
-QString chooseExistingFolder(QWidget* owner, const QString& title, const QString& startFolder) {
+QString chooseExistingFolder(QWidget* owner, const QString& title, const QString& startFolder, QWidget* extra) {
     QFileDialog dialog(owner, title, startFolder);
     dialog.setFileMode(QFileDialog::Directory);
     dialog.setOption(QFileDialog::ShowDirsOnly);
     prepareFileDialog(dialog);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    // A row of its own below the dialog's controls, which keep their places.
+    auto* grid = qobject_cast<QGridLayout*>(dialog.layout());
+    if (extra != nullptr && grid != nullptr) grid->addWidget(extra, grid->rowCount(), 0, 1, grid->columnCount());
+    const bool chosen = dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty();
+    if (extra != nullptr) extra->setParent(nullptr);
+    if (!chosen) return {};
     return dialog.selectedFiles().constFirst();
 }
 

@@ -10,7 +10,9 @@ namespace tapelink {
 // whole; the name column takes what is left.
 void prepareFileDialog(QFileDialog& dialog);
 
-// Asks for an existing folder with a prepared dialog; empty when the user cancelled.
-QString chooseExistingFolder(QWidget* owner, const QString& title, const QString& startFolder);
+// Asks for an existing folder with a prepared dialog; empty when the user cancelled. extra, when given, is
+// shown below the dialog's own controls and handed back without a parent once the dialog has closed.
+QString chooseExistingFolder(QWidget* owner, const QString& title, const QString& startFolder,
+                             QWidget* extra = nullptr);
 
 }  // namespace tapelink

@@ -271,10 +271,49 @@ TEST_F(RetentionCliTest, CompactedRecordingsExpireAsTheirCompactFileAndComeBack)
     EXPECT_FALSE(fs::exists(out() + compact));
     EXPECT_EQ(expiredNames().size(), chosen.size());
     expectConsistent();
+    // A rebuild finds the compact file in expired/ and gives it back its recording's row.
+    ASSERT_EQ(cli({"archive", "rebuild", out()}).exitCode, 0);
+    EXPECT_EQ(expiredNames().size(), chosen.size());
+    expectConsistent();
     ASSERT_EQ(cli({"archive", "expired", "restore", "--archive", out(), name}).exitCode, 0);
     EXPECT_EQ(contentOf(out() + compact), content);
     EXPECT_FALSE(fs::exists(out() + name));
     expectConsistent();
+}
+
+TEST_F(RetentionCliTest, ARebuildKeepsExpiredRecordingsExpiredAndFollowsNoLinkThere) {
+    ASSERT_EQ(cli({"upload", "--rows", "1-8", "--to", out()}).exitCode, 0);
+    ASSERT_EQ(cli({"archive", "expire", out(), "--days", "1", "--yes"}).exitCode, 0);
+    std::vector<std::string> expired = expiredNames();
+    ASSERT_GE(expired.size(), 2u);
+    std::sort(expired.begin(), expired.end());
+    const std::size_t live = VolumeBuilder::sortedNames(out()).size();
+    const std::string content = contentOf(expiredFolder() + expired.front());
+    // A link kept there by someone else is no expired recording, and what it points at is never read.
+    fs::create_symlink(phone() + "voice/" + VolumeBuilder::sortedNames(phone() + "voice").front(),
+                       expiredFolder() + "LINK0001.WAV");
+
+    const auto checked = [this] {
+        const CliResult verified = cli({"archive", "verify", out(), "--json"});
+        EXPECT_EQ(verified.exitCode, 0) << verified.out << verified.err;
+        return nlohmann::json::parse(verified.out)["checked"].get<std::size_t>();
+    };
+    for (const bool fromScratch : {false, true}) {
+        if (fromScratch) fs::remove(out() + ".tapelink/catalogue.sqlite");
+        const CliResult rebuilt = cli({"archive", "rebuild", out()});
+        ASSERT_EQ(rebuilt.exitCode, 0) << fromScratch << rebuilt.err;
+        std::vector<std::string> after = expiredNames();
+        std::sort(after.begin(), after.end());
+        EXPECT_EQ(after, expired) << fromScratch;
+        EXPECT_EQ(checked(), live) << fromScratch;
+    }
+    ASSERT_EQ(cli({"archive", "expired", "restore", "--archive", out(), expired.front()}).exitCode, 0);
+    EXPECT_EQ(contentOf(out() + expired.front()), content);
+    ASSERT_EQ(cli({"archive", "expired", "purge", out()}).exitCode, 0);
+    EXPECT_TRUE(expiredNames().empty());
+    EXPECT_EQ(VolumeBuilder::sortedNames(expiredFolder()), std::vector<std::string>{"LINK0001.WAV"});
+    EXPECT_TRUE(fs::is_symlink(expiredFolder() + "LINK0001.WAV"));
+    EXPECT_EQ(checked(), live + 1);
 }
 
 TEST_F(RetentionCliTest, KilledAtAnyMomentLosesNothingAndVerifyStaysClean) {

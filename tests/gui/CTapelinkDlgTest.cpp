@@ -100,7 +100,7 @@ private:
 
     // With a scan given, the window is returned while its first listing may still run.
     std::unique_ptr<CTapelinkDlg> makeWindow(PhoneListingJob::Scan scan = {}) {
-        auto chooser = [this](QWidget*, const QString& title, const QString& start) {
+        auto chooser = [this](QWidget*, const QString& title, const QString& start, QWidget*) {
             m_chooserCalls.push_back({title, start});
             return m_chosen;
         };
@@ -361,9 +361,9 @@ private slots:
         };
         const QStringList uploadTexts = {"上传路径", "选择上传", "分类上传", "全部上传", "永久删除"};
         // The archive's items follow the upload items in the menu bar only.
-        checkPopup(top[0]->menu(), {32789, 32790, 32791, 32792, 32793, 32799, 32800, 32801, 32802, 32805},
+        checkPopup(top[0]->menu(), {32789, 32790, 32791, 32792, 32793, 32799, 32800, 32801, 32802, 32805, 32807, 32808},
                    uploadTexts + QStringList{"上传新录音", "插入电话机时自动上传新录音", "校验存档", "删除已存档录音",
-                                             "压缩存档…"});
+                                             "压缩存档…", "已过期的录音…", "移出过期录音…"});
         QVERIFY(window->action(32800)->isCheckable());
         checkPopup(top[6]->menu(), {32776}, {"关于系统"});
         QMenu* popup = window->findChild<QMenu*>(QStringLiteral("145"));

@@ -1,5 +1,5 @@
 // The archive's commands in the main window: the "存档" column, 上传新录音, the remembered automatic
-// upload, 校验存档, 删除已存档录音 and 压缩存档…, with the real catalogue behind them.
+// upload, 校验存档, 删除已存档录音, 压缩存档… and the retention rule, with the real catalogue behind them.
 #include <sqlite3.h>
 #include <QAction>
 #include <QCheckBox>
@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTableView>
+#include <QTableWidget>
 #include <QtTest>
 #include <filesystem>
 #include <functional>
@@ -15,6 +16,8 @@
 #include "app/ui/CTapelinkDlg.h"
 #include "app/ui/CommandIds.h"
 #include "app/ui/MainArchiveController.h"
+#include "catalogue/CatalogueSession.h"
+#include "retention/ui/RetentionRuleBox.h"
 #include "settings/SettingsStore.h"
 #include "tests/gui/GuiFixtures.h"
 #include "tests/support/LostConnectionOpener.h"
@@ -38,6 +41,8 @@ private:
     std::vector<CClearArchivedDlg::Choice> m_clearingAnswers;  // taken in turn
     std::function<void()> m_whileConfirming;                   // run while the confirmation is open
     std::string m_chosenFolder;                                // what the folder chooser answers
+    std::function<void(QWidget* extra)> m_whileChoosing;       // run on the chooser's extra controls
+    bool m_confirmAnswer = true;                               // what the yes/no questions answer
 
     std::string phoneRoot() const { return m_folder->path() + "phone/"; }
     std::string uploads() const { return m_folder->path() + "uploads"; }
@@ -49,7 +54,7 @@ private:
         if (change) change(services);
         services.confirm = [this](const QString& question, QWidget*) {
             m_questions.push_back(question);
-            return true;
+            return m_confirmAnswer;
         };
         // Records what the confirmation would show: its starting rule and the counts with and without a rule.
         services.chooseClearing = [this](const CClearArchivedDlg::CountFor& countFor, CClearArchivedDlg::Choice initial,
@@ -68,7 +73,8 @@ private:
             m_prompts.push_back(prompt);
             return OverwriteDecision::YesToAll;
         };
-        auto chooser = [this](QWidget*, const QString&, const QString&) {
+        auto chooser = [this](QWidget*, const QString&, const QString&, QWidget* extra) {
+            if (m_whileChoosing) m_whileChoosing(extra);
             return QString::fromStdString(m_chosenFolder);
         };
         auto window = std::make_unique<CTapelinkDlg>(m_settings, m_locator, m_messages, chooser, services);
@@ -115,6 +121,8 @@ private slots:
         m_prompts.clear();
         m_clearingAnswers.clear();
         m_whileConfirming = nullptr;
+        m_whileChoosing = nullptr;
+        m_confirmAnswer = true;
         m_chosenFolder = uploads();
         fs::create_directory(uploads());
         buildPhone(phoneRoot(), 3);
@@ -321,6 +329,139 @@ private slots:
         waitIdle(*window);
         QCOMPARE(m_messages.texts.size(), std::size_t(1));
         QVERIFY(m_messages.texts[0].rfind("存档校验完毕，3 个文件全部完好", 0) == 0);
+    }
+
+    void theRuleIsChosenWithTheFolderAndKeptBesideConfig() {
+        {
+            auto window = makeWindow();
+            QVERIFY(!window->archive().preferences().keepArchiveDays);
+            m_whileChoosing = [](QWidget* extra) {
+                QVERIFY(!extra->findChild<QCheckBox*>(QString::number(RetentionRuleBox::kKeepCheck))->isChecked());
+                extra->findChild<QCheckBox*>(QString::number(RetentionRuleBox::kKeepCheck))->setChecked(true);
+                extra->findChild<QSpinBox*>(QString::number(RetentionRuleBox::kKeepDays))->setValue(90);
+            };
+            window->action(cmd::kUploadFolder)->trigger();
+            QCOMPARE(window->archive().preferences().keepArchiveDays, std::optional<int>(90));
+        }
+        QCOMPARE(fs::file_size(m_folder->path() + "config.ini"), std::uintmax_t(295));
+        auto window = makeWindow();
+        QCOMPARE(window->archive().preferences().keepArchiveDays, std::optional<int>(90));
+        // Offered again as saved; cancelling the chooser keeps it even when the box was changed.
+        std::optional<int> offered;
+        m_whileChoosing = [&offered](QWidget* extra) {
+            offered = qobject_cast<RetentionRuleBox*>(extra)->keepDays();
+            extra->findChild<QCheckBox*>(QString::number(RetentionRuleBox::kKeepCheck))->setChecked(false);
+        };
+        m_chosenFolder.clear();
+        window->action(cmd::kUploadFolder)->trigger();
+        QCOMPARE(offered, std::optional<int>(90));
+        QCOMPARE(window->archive().preferences().keepArchiveDays, std::optional<int>(90));
+    }
+
+    void theRulePreviewsFirstMovesOnlyOnConfirmationAndTheViewRestoresAndEmpties() {
+        std::vector<QStringList> shown;  // the preview's rows as the dialog lists them
+        bool move = false;
+        CExpiredDlg::Choice viewChoice;
+        std::vector<std::string> listed;
+        auto window = makeWindow(nullptr, [&](MainWindowServices& changed) {
+            changed.confirmRetention = [&](const RetentionPreview& preview, int days, QWidget* owner) {
+                CRetentionPreviewDlg dialog(preview, days, owner);
+                QStringList rows;
+                for (int row = 0; row < dialog.table()->rowCount(); ++row)
+                    rows << dialog.table()->item(row, 0)->text() + " " + dialog.table()->item(row, 3)->text();
+                // Copied from the telephone: 移出 waits for the user to say they saw them.
+                auto* moveButton = dialog.findChild<QPushButton*>(QStringLiteral("1"));
+                rows << QString::number(moveButton->isEnabled());
+                dialog.findChild<QCheckBox*>(QStringLiteral("seen"))->setChecked(true);
+                rows << QString::number(moveButton->isEnabled());
+                shown.push_back(rows);
+                return move;
+            };
+            changed.showExpired = [&](const std::vector<CatalogueRecord>& rows, int, QWidget*) {
+                listed.clear();
+                for (const CatalogueRecord& row : rows) listed.push_back(row.fileName);
+                return viewChoice;
+            };
+        });
+        window->action(cmd::kUploadNew)->trigger();
+        waitIdle(*window);
+        const auto original = VolumeBuilder::readBytes(uploads() + "/VOA00002.WAV");
+        {
+            SqliteCatalogueOpener opener;
+            CatalogueSession session(opener, uploads());
+            QCOMPARE(session.open(CatalogueAccess::ReadWrite), CatalogueStatus::Ok);
+            QCOMPARE(session.notes()->setNote("VOA00001.WAV", {"回电", {}}), CatalogueStatus::Ok);
+        }
+
+        // No rule yet: said so, nothing planned.
+        m_messages = RecordingMessages();
+        window->action(cmd::kExpireArchive)->trigger();
+        waitIdle(*window);
+        QCOMPARE(m_messages.texts.size(), std::size_t(1));
+        QVERIFY(shown.empty());
+
+        window->archive().setKeepArchiveDays(30);
+        const QString phone = QStringLiteral(" 电话（电话上的副本可能已清除）");
+        const QStringList planned = {"VOA00002.WAV" + phone, "VOA00003.WAV" + phone, "0", "1"};
+        m_messages = RecordingMessages();
+        window->action(cmd::kExpireArchive)->trigger();
+        waitIdle(*window);
+        QCOMPARE(shown, std::vector<QStringList>{planned});
+        QVERIFY(m_messages.texts.empty());
+        QCOMPARE(VolumeBuilder::sortedNames(uploads()),
+                 (std::vector<std::string>{"VOA00001.WAV", "VOA00002.WAV", "VOA00003.WAV"}));
+
+        move = true;
+        window->action(cmd::kExpireArchive)->trigger();
+        waitIdle(*window);
+        QCOMPARE(shown.size(), std::size_t(2));
+        QCOMPARE(m_messages.texts.size(), std::size_t(1));
+        QVERIFY(m_messages.texts[0].rfind("已移出 2 个录音", 0) == 0);
+        QCOMPARE(VolumeBuilder::sortedNames(uploads()), std::vector<std::string>{"VOA00001.WAV"});
+
+        viewChoice = {CExpiredDlg::Choice::Action::Restore, {"VOA00002.WAV"}};
+        window->action(cmd::kExpiredRecordings)->trigger();
+        waitIdle(*window);
+        QCOMPARE(listed, (std::vector<std::string>{"VOA00002.WAV", "VOA00003.WAV"}));
+        QCOMPARE(VolumeBuilder::readBytes(uploads() + "/VOA00002.WAV"), original);
+        QVERIFY(m_messages.texts.back().rfind("已恢复 1 个录音", 0) == 0);
+
+        // 清空 asks first: refused, nothing goes; confirmed, the rest goes for good.
+        viewChoice = {CExpiredDlg::Choice::Action::Purge, {}};
+        m_confirmAnswer = false;
+        window->action(cmd::kExpiredRecordings)->trigger();
+        waitIdle(*window);
+        QCOMPARE(listed, std::vector<std::string>{"VOA00003.WAV"});
+        QVERIFY(m_questions.back().startsWith(QStringLiteral("将永久删除全部 1 个已过期的录音")));
+        QCOMPARE(VolumeBuilder::sortedNames(uploads() + "/.tapelink/expired").size(), std::size_t(1));
+        m_confirmAnswer = true;
+        window->action(cmd::kExpiredRecordings)->trigger();
+        waitIdle(*window);
+        QVERIFY(m_messages.texts.back().rfind("已永久删除 1 个已过期的录音", 0) == 0);
+        QVERIFY(VolumeBuilder::sortedNames(uploads() + "/.tapelink/expired").empty());
+        QCOMPARE(VolumeBuilder::sortedNames(uploads()), (std::vector<std::string>{"VOA00001.WAV", "VOA00002.WAV"}));
+    }
+
+    void theExpiredViewClosesWithTheRowsChosenByClicks() {
+        std::vector<CatalogueRecord> rows(3);
+        for (std::size_t i = 0; i < rows.size(); ++i) rows[i].fileName = "VOA0000" + std::to_string(i + 1) + ".WAV";
+        CExpiredDlg view(rows, 30);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        auto* restore = view.findChild<QPushButton*>(QStringLiteral("restore"));
+        QVERIFY(!restore->isEnabled());
+        QTableWidget* table = view.table();
+        const auto clickRow = [table](int row, Qt::KeyboardModifiers modifiers) {
+            QTest::mouseClick(table->viewport(), Qt::LeftButton, modifiers,
+                              table->visualItemRect(table->item(row, 0)).center());
+        };
+        clickRow(2, Qt::NoModifier);
+        clickRow(0, Qt::ControlModifier);
+        QVERIFY(restore->isEnabled());
+        QTest::mouseClick(restore, Qt::LeftButton);
+        QCOMPARE(view.result(), int(QDialog::Accepted));
+        QCOMPARE(view.choice(),
+                 (CExpiredDlg::Choice{CExpiredDlg::Choice::Action::Restore, {"VOA00001.WAV", "VOA00003.WAV"}}));
     }
 
     void aConnectionLostWhileReconcilingIsTold() {

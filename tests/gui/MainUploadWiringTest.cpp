@@ -85,7 +85,7 @@ private:
             ++m_spreadsheets;
             return std::make_unique<RecordingSpreadsheet>();
         };
-        auto chooser = [this](QWidget*, const QString&, const QString&) {
+        auto chooser = [this](QWidget*, const QString&, const QString&, QWidget*) {
             ++m_chooserCalls;
             return QString::fromStdString(uploads());
         };

@@ -109,7 +109,9 @@ private slots:
         services.archiveChooser = &archive;
         std::vector<std::string> sheet;
         services.makeSpreadsheet = [&sheet] { return std::make_unique<SheetLog>(sheet); };
-        auto chooser = [this](QWidget*, const QString&, const QString&) { return QString::fromStdString(uploads()); };
+        auto chooser = [this](QWidget*, const QString&, const QString&, QWidget*) {
+            return QString::fromStdString(uploads());
+        };
         CTapelinkDlg window(m_settings, m_locator, m_messages, chooser, services);
         window.show();
         QVERIFY(waitForListing(window));
@@ -210,7 +212,9 @@ private slots:
         MainWindowServices services = servicesWithCatalogues();
         services.phonebookMessages = &messages;
         services.openTeamPhonebook = [server] { return std::make_unique<FakeTeamPhonebook>(server); };
-        auto chooser = [&uploads](QWidget*, const QString&, const QString&) { return QString::fromStdString(uploads); };
+        auto chooser = [&uploads](QWidget*, const QString&, const QString&, QWidget*) {
+            return QString::fromStdString(uploads);
+        };
         CTapelinkDlg window(settings, locator, messages, chooser, services);
         window.show();
         QVERIFY(waitForListing(window));

@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFontMetrics>
+#include <QGridLayout>
 #include <QImage>
 #include <QLineEdit>
 #include <QMenu>
@@ -16,9 +17,11 @@
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTableView>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <cstdio>
+#include <ctime>
 #include <functional>
 #include <iostream>
 #include <vector>
@@ -49,6 +52,10 @@
 #include "platform/SqliteCatalogueOpener.h"
 #include "playback/ui/CPlayDlg.h"
 #include "playback/ui/WaveformStrip.h"
+#include "retention/RetentionPlan.h"
+#include "retention/ui/CExpiredDlg.h"
+#include "retention/ui/CRetentionPreviewDlg.h"
+#include "retention/ui/RetentionRuleBox.h"
 #include "search/ArchiveSearch.h"
 #include "search/SearchResultTable.h"
 #include "search/ui/CQueryDlg.h"
@@ -192,6 +199,13 @@ std::unique_ptr<CQueryDlg> searchWithResults(ShotContext& c) {
     search->setContactDirectory(c.contacts());
     search->AddFolder();
     return search;
+}
+
+// What "保留 30 天" would move out of the archive now, planned by the rule itself; nothing moves.
+RetentionPreview retentionPreview(ShotContext& c) {
+    CatalogueOpening archive = c.catalogues.open(c.archive.folder(), CatalogueAccess::ReadOnly);
+    if (!archive.catalogue || !archive.notes) return {};
+    return previewRetention(*archive.catalogue, *archive.notes, 30, static_cast<std::int64_t>(std::time(nullptr)));
 }
 
 // settleMs lets windows that fill themselves in the background (the file dialogs) finish first.
@@ -345,6 +359,9 @@ std::vector<Shot> shots() {
              picker.setFileMode(QFileDialog::Directory);
              picker.setOption(QFileDialog::ShowDirsOnly);
              prepareFileDialog(picker);
+             // The archive's rule below the picker's own controls, as the window shows it, turned on.
+             if (auto* grid = qobject_cast<QGridLayout*>(picker.layout()))
+                 grid->addWidget(new RetentionRuleBox(365, &picker), grid->rowCount(), 0, 1, grid->columnCount());
              return withCaption(picker, 500);
          }},
         {"add-files",
@@ -417,6 +434,30 @@ std::vector<Shot> shots() {
              QSignalSpy counted(&statistics, &CStatisticsDlg::counted);
              if (!counted.wait(10000)) std::cerr << "no statistics in time\n";
              return withCaption(statistics);
+         }},
+        {"retention-preview",
+         [](ShotContext& c) {
+             CRetentionPreviewDlg preview(retentionPreview(c), 30, &c.mainWindow());
+             return withCaption(preview);
+         }},
+        {"expired-recordings",
+         [](ShotContext& c) {
+             // The view as it shows the first of those once the rule moved them three days ago.
+             const std::int64_t expiredAt = static_cast<std::int64_t>(std::time(nullptr)) - 3 * 86400;
+             std::vector<CatalogueRecord> rows;
+             for (const ExpiryCandidate& candidate : retentionPreview(c).candidates) {
+                 if (rows.size() == 12) break;
+                 CatalogueRecord row;
+                 row.fileName = candidate.fileName;
+                 row.size = candidate.size;
+                 row.startKey = candidate.startKey;
+                 row.state = RecordState::Expired;
+                 row.expiredAt = expiredAt;
+                 rows.push_back(row);
+             }
+             CExpiredDlg view(rows, 30, &c.mainWindow());
+             view.table()->selectRow(1);
+             return withCaption(view);
          }},
         {"contact-edit",
          [](ShotContext& c) {

@@ -160,6 +160,50 @@ TEST_F(TeamCliTest, TeamSearchNamesTheNumbersFromThisDesksPhonebook) {
     }
 }
 
+TEST_F(TeamCliTest, NotesEditedAfterPublishingAreSentOnTheNextPublishAndARefusalIsTold) {
+    copyDemoTelephone({"--recordings", "2", "--seed", "6", "--max-seconds", "4"}, phone());
+    ASSERT_TRUE(TeamServer::stopImmediately());
+    CliResult run = cli({"upload", "--all", "--to", out()});
+    ASSERT_TRUE(TeamServer::start());
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    std::string file;
+    for (const fs::directory_entry& entry : fs::directory_iterator(out())) {
+        if (entry.path().extension() == ".WAV") file = entry.path().filename().string();
+    }
+    const auto notes = [this] {
+        return server.psql("postgres", "SELECT note || ' ' || array_to_string(tags, ',') FROM tapelink.notes");
+    };
+    // A note made before its recording reached the server goes with it, once.
+    ASSERT_EQ(cli({"note", "--archive", out(), file, "回电确认报价"}).exitCode, 0);
+    run = cli({"team", "publish", "--archive", out()});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.out, "已发布 2 个，尚未发布 0 个\n");
+    EXPECT_EQ(notes(), "回电确认报价 \n");
+
+    // Edited after: sent on the next publish, and not again while unchanged.
+    ASSERT_EQ(cli({"tag", "--archive", out(), file, "+报价"}).exitCode, 0);
+    EXPECT_EQ(cli({"team", "status", "--archive", out()}).out, "尚未发布 0 个\n备注尚未发送 1 条\n");
+    run = cli({"team", "publish", "--archive", out()});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.out, "已发布 0 个，尚未发布 0 个，更新备注 1 条\n");
+    EXPECT_EQ(notes(), "回电确认报价 报价\n");
+    run = cli({"team", "publish", "--archive", out()});
+    EXPECT_EQ(run.out, "已发布 0 个，尚未发布 0 个\n");
+
+    // The desk now publishes as another role: this one may no longer annotate, and is told so every round.
+    ASSERT_EQ(cli({"team", "--server", server.settings(), "desk", "add", "front", "--publisher", server.role("new")})
+                  .exitCode,
+              0);
+    ASSERT_EQ(cli({"note", "--archive", out(), file, "已改"}).exitCode, 0);
+    for (int round = 0; round < 2; ++round) {
+        run = cli({"team", "publish", "--archive", out()});
+        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_EQ(run.out, "已发布 0 个，尚未发布 0 个，备注被拒绝 1 条\n");
+        EXPECT_NE(run.err.find("拒绝"), std::string::npos) << run.err;
+    }
+    EXPECT_EQ(notes(), "回电确认报价 报价\n");
+}
+
 TEST_F(TeamCliTest, PhonebookExchangeTellsAReaderHeMayNotWriteAndALostServerChangesNothing) {
     // An upload sends the desk's phonebook along.
     copyDemoTelephone({"--recordings", "1", "--seed", "5", "--max-seconds", "2"}, phone());
