@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The team archive: publishing 5,000 recordings against psql's \copy of the same rows and bytes, and the team
-# search over 1,000,000 rows against the same SQL in psql, on a private server unless PGHOST names one.
+# search over 1,000,000 rows and the marks of a 5,000-row telephone list against the same SQL in psql, on a private
+# server unless PGHOST names one.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build="${1:-build}"

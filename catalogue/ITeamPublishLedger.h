@@ -3,6 +3,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "common/CatalogueStatus.h"
 
@@ -16,6 +17,8 @@ public:
     virtual CatalogueStatus confirmedDigests(const std::string& desk, std::set<std::string>& out) = 0;
     // Recorded only after the server committed the recording.
     virtual CatalogueStatus markConfirmed(const std::string& desk, const std::string& sha256) = 0;
+    // A batch the server committed, in one local transaction: all recorded, or none.
+    virtual CatalogueStatus markAllConfirmed(const std::string& desk, const std::vector<std::string>& sha256s) = 0;
     // The note each confirmed recording had when the server last took it, as noteDigest() gives it; a
     // recording confirmed without one known is absent.
     virtual CatalogueStatus sentNotes(const std::string& desk, std::map<std::string, std::string>& noteDigests) = 0;

@@ -38,8 +38,9 @@ PgConnection::PgConnection(const std::string& settings) {
     // The server's notices ("already exists, skipping") are no news to a user.
     PQsetNoticeProcessor(
         m_connection.get(), [](void*, const char*) {}, nullptr);
-    // The tables live in their own schema; nothing of the person's own is looked up first.
-    if (!exec("SET search_path TO tapelink, pg_catalog").ok()) m_status = TeamStatus::ConnectionLost;
+    // The tables live in their own schema; nothing of the person's own is looked up first. The statements are
+    // short lookups: compiling one (JIT) takes longer than running it.
+    if (!exec("SET search_path TO tapelink, pg_catalog; SET jit TO off").ok()) m_status = TeamStatus::ConnectionLost;
 }
 
 TeamStatus PgConnection::statusOf(PGresult* result) {

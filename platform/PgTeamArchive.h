@@ -19,7 +19,10 @@ public:
     PgConnection& connection() { return m_connection; }
 
     TeamStatus publish(const TeamRecording& recording, const std::string& audio, const RecordingNote& note) override;
+    TeamStatus publishBatch(const std::vector<TeamPublication>& batch) override;
     TeamStatus confirmed(const std::string& desk, std::set<std::string>& sha256s) override;
+    TeamStatus held(const std::string& desk, const std::vector<std::string>& sha256s,
+                    std::set<std::string>& out) override;
     TeamStatus search(const TeamSearchCriteria& criteria, std::vector<TeamRecording>& out) override;
     TeamStatus fetchAudio(const std::string& desk, const std::string& sha256, std::string& audio) override;
     TeamStatus noteOf(const std::string& desk, const std::string& sha256, TeamNote& out) override;
@@ -34,8 +37,11 @@ private:
     PgConnection m_connection;
 };
 
-// The search's statement: $1-$2 start keys, $3 desk, $4 a LIKE part of the number, $5 direction, $6 kind letters,
-// $7 a LIKE part of a note or tag, $8 the limit; an empty text leaves its criterion out.
+// The search's statement: $1-$2 start keys, $3 desk, $4 a part of the number, $5 a part of a contact's name
+// in the team's phonebook, $6 direction, $7 kind letters, $8 a part of a note or tag, $9 the limit; an empty
+// text leaves its criterion out.
 const char* teamSearchSql();
+// Which digests ($2, a text array) of the desk $1 the server holds.
+const char* teamHeldSql();
 
 }  // namespace tapelink

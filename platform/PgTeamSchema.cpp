@@ -4,6 +4,7 @@
 #include <string>
 
 #include "platform/PgTeamPhonebookSchema.h"
+#include "platform/PgTeamSearchSchema.h"
 
 namespace tapelink {
 
@@ -100,6 +101,7 @@ constexpr std::array kSteps = {
     CREATE INDEX recordings_number ON recordings(number);
     )sql",
     kTeamPhonebookAccessStep,
+    kTeamSearchStep,
 };
 static_assert(kSteps.size() == kTeamSchemaVersion);
 

@@ -6,7 +6,7 @@ namespace tapelink {
 
 // The team archive's tables, versioned like the local catalogue: a schema_version table and steps that are
 // only ever appended. Run by the server's administrator (who owns the tables).
-inline constexpr int kTeamSchemaVersion = 3;
+inline constexpr int kTeamSchemaVersion = 4;
 
 // Brings the schema up to version upTo (the latest by default), in one transaction that others wait for.
 TeamStatus migrateTeamSchema(PgConnection& connection, int upTo = kTeamSchemaVersion);

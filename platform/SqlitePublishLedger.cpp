@@ -29,6 +29,29 @@ CatalogueStatus SqlitePublishLedger::markConfirmed(const std::string& desk, cons
     return code == SQLITE_OK ? CatalogueStatus::Ok : sqlite::statusOf(code);
 }
 
+CatalogueStatus SqlitePublishLedger::markAllConfirmed(const std::string& desk,
+                                                      const std::vector<std::string>& sha256s) {
+    if (!m_writable) return CatalogueStatus::ReadOnly;
+    // One transaction for the batch: a commit each would wait for the disk once per recording.
+    const int began = sqlite3_exec(m_db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+    if (began != SQLITE_OK) return sqlite::statusOf(began);
+    int code = SQLITE_OK;
+    {
+        Statement statement(m_db, "INSERT OR IGNORE INTO team_confirmed(desk, sha256, confirmed_at) VALUES(?, ?, ?)");
+        code = statement.code();
+        for (std::size_t i = 0; code == SQLITE_OK && i < sha256s.size(); ++i) {
+            sqlite3_reset(statement.get());
+            statement.bind(1, desk);
+            statement.bind(2, sha256s[i]);
+            sqlite3_bind_int64(statement.get(), 3, static_cast<sqlite3_int64>(std::time(nullptr)));
+            code = statement.forEachRow([] {});
+        }
+    }
+    if (code == SQLITE_OK) code = sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr);
+    if (code != SQLITE_OK) sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+    return code == SQLITE_OK ? CatalogueStatus::Ok : sqlite::statusOf(code);
+}
+
 CatalogueStatus SqlitePublishLedger::sentNotes(const std::string& desk,
                                                std::map<std::string, std::string>& noteDigests) {
     noteDigests.clear();

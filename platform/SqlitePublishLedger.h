@@ -15,6 +15,7 @@ public:
 
     CatalogueStatus confirmedDigests(const std::string& desk, std::set<std::string>& out) override;
     CatalogueStatus markConfirmed(const std::string& desk, const std::string& sha256) override;
+    CatalogueStatus markAllConfirmed(const std::string& desk, const std::vector<std::string>& sha256s) override;
     CatalogueStatus sentNotes(const std::string& desk, std::map<std::string, std::string>& noteDigests) override;
     CatalogueStatus markNoteSent(const std::string& desk, const std::string& sha256,
                                  const std::string& noteDigest) override;

@@ -7,6 +7,7 @@
 #include "catalogue/CallFigures.h"
 #include "contacts/RecordingNote.h"
 #include "team/TeamNote.h"
+#include "team/TeamPublication.h"
 #include "team/TeamRecording.h"
 #include "team/TeamSearchCriteria.h"
 #include "team/TeamStatus.h"
@@ -22,8 +23,13 @@ public:
     // Stores the recording, its bytes and its note in one step. Content the desk published before is kept
     // as it is and counts as published.
     virtual TeamStatus publish(const TeamRecording& recording, const std::string& audio, const RecordingNote& note) = 0;
+    // Several in one step: all are stored (or held already) once this answers Ok, none otherwise.
+    virtual TeamStatus publishBatch(const std::vector<TeamPublication>& batch) = 0;
     // The digests of the desk's recordings the server holds.
     virtual TeamStatus confirmed(const std::string& desk, std::set<std::string>& sha256s) = 0;
+    // Which of these digests of the desk's recordings the server holds, asked at once.
+    virtual TeamStatus held(const std::string& desk, const std::vector<std::string>& sha256s,
+                            std::set<std::string>& out) = 0;
     // The recordings the person may hear that match, newest first.
     virtual TeamStatus search(const TeamSearchCriteria& criteria, std::vector<TeamRecording>& out) = 0;
     // The whole file into memory.

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 
+#include <map>
 #include <optional>
 #include <set>
 
@@ -68,61 +69,112 @@ CatalogueStatus unpublishedRecords(const CatalogueSession& archive, const std::s
 TeamPublisher::TeamPublisher(CatalogueSession& archive, ITeamArchive& team, std::string desk)
     : m_archive(archive), m_team(team), m_desk(std::move(desk)) {}
 
-std::optional<TeamStatus> TeamPublisher::publishOne(const CatalogueRecord& record, int folderFd) {
-    std::string audio;
+std::optional<TeamPublication> TeamPublisher::readArchived(const CatalogueRecord& record, int folderFd,
+                                                           const std::map<std::string, RecordingNote>& notes) {
+    TeamPublication item{teamRowOf(record, m_desk), {}, {}};
     const FileDescriptor file = openRegularFileAt(folderFd, record.fileName, O_RDONLY);
-    if (!file.valid() || !readAll(file.get(), audio)) return std::nullopt;
+    if (!file.valid() || !readAll(file.get(), item.audio)) return std::nullopt;
     // What goes to the team is what was archived, never a copy that changed since.
     Sha256 digest;
-    digest.update(audio.data(), audio.size());
+    digest.update(item.audio.data(), item.audio.size());
     if (digest.hexDigest() != record.sha256) return std::nullopt;
-    RecordingNote note;
-    if (m_archive.notes() != nullptr) m_archive.notes()->noteOf(record.fileName, note);
-    return m_team.publish(teamRowOf(record, m_desk), audio, note);
+    if (const auto note = notes.find(record.fileName); note != notes.end()) item.note = note->second;
+    return item;
+}
+
+bool TeamPublisher::confirm(const std::vector<std::string>& sha256s, PublishReport& report, bool now) {
+    m_unconfirmed.insert(m_unconfirmed.end(), sha256s.begin(), sha256s.end());
+    // Remembered in steps of many batches: each local commit waits for the disk, and what the server holds
+    // but the catalogue does not know yet is only remembered by the next round.
+    if (m_unconfirmed.empty() || (!now && m_unconfirmed.size() < kConfirmEvery)) return true;
+    report.local = m_archive.published()->markAllConfirmed(m_desk, m_unconfirmed);
+    if (report.local != CatalogueStatus::Ok) {
+        report.status = TeamStatus::Failed;
+        m_unconfirmed.clear();
+        return false;
+    }
+    report.published += m_unconfirmed.size();
+    report.unpublished -= m_unconfirmed.size();
+    m_unconfirmed.clear();
+    return true;
+}
+
+bool TeamPublisher::send(std::vector<TeamPublication>& batch, PublishReport& report) {
+    const TeamStatus status = m_team.publishBatch(batch);
+    if (status == TeamStatus::Failed && batch.size() > 1) {
+        // One recording the server will not take must not hold back the others: each goes on its own.
+        for (TeamPublication& item : batch) {
+            std::vector<TeamPublication> one;
+            one.push_back(std::move(item));
+            if (!send(one, report)) return false;
+        }
+        return true;
+    }
+    // A refusal or a broken connection holds for the rest as well; a failure of one recording does not.
+    if (status == TeamStatus::Failed) {
+        report.status = TeamStatus::Failed;
+        return true;
+    }
+    if (status != TeamStatus::Ok) {
+        report.status = status;
+        return false;
+    }
+    std::vector<std::string> sha256s;
+    for (const TeamPublication& item : batch) sha256s.push_back(item.recording.sha256);
+    return confirm(sha256s, report, false);
 }
 
 PublishReport TeamPublisher::publish(std::stop_token stop) {
     PublishReport report;
+    m_unconfirmed.clear();
+    publishRound(report, stop);
+    // What the server committed is remembered however the round ended.
+    confirm({}, report, true);
+    return report;
+}
+
+void TeamPublisher::publishRound(PublishReport& report, std::stop_token stop) {
     std::vector<CatalogueRecord> records;
     report.local = unpublishedRecords(m_archive, m_desk, records);
     if (report.local != CatalogueStatus::Ok) {
         report.status = TeamStatus::Failed;
-        return report;
+        return;
     }
     report.unpublished = records.size();
-    if (records.empty()) return report;
-    ITeamPublishLedger& ledger = *m_archive.published();
+    if (records.empty()) return;
     // What the server holds already (a round cut off after the server's commit) is only remembered here.
+    std::vector<std::string> digests;
+    for (const CatalogueRecord& record : records) digests.push_back(record.sha256);
     std::set<std::string> held;
-    report.status = m_team.confirmed(m_desk, held);
-    if (report.status != TeamStatus::Ok) return report;
-    const FileDescriptor folder(::open(m_archive.folder().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    report.status = m_team.held(m_desk, digests, held);
+    if (report.status != TeamStatus::Ok) return;
+    std::vector<std::string> heldAlready;
     for (const CatalogueRecord& record : records) {
-        if (stop.stop_requested()) break;
-        const std::optional<TeamStatus> status =
-            held.count(record.sha256) != 0 ? TeamStatus::Ok : publishOne(record, folder.get());
-        if (!status) {
+        if (held.count(record.sha256) != 0) heldAlready.push_back(record.sha256);
+    }
+    if (!confirm(heldAlready, report, false)) return;
+    // The notes in one reading rather than one a recording.
+    std::map<std::string, RecordingNote> notes;
+    if (m_archive.notes() != nullptr) m_archive.notes()->allNotes(notes);
+    const FileDescriptor folder(::open(m_archive.folder().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    std::vector<TeamPublication> batch;
+    std::size_t batchBytes = 0;
+    for (const CatalogueRecord& record : records) {
+        if (stop.stop_requested()) return;
+        if (held.count(record.sha256) != 0) continue;
+        std::optional<TeamPublication> item = readArchived(record, folder.get(), notes);
+        if (!item) {
             ++report.unreadable;
             continue;
         }
-        // A refusal or a broken connection holds for the rest as well; a failure of one recording does not.
-        if (*status == TeamStatus::Failed) {
-            report.status = TeamStatus::Failed;
-            continue;
-        }
-        if (*status != TeamStatus::Ok) {
-            report.status = *status;
-            break;
-        }
-        report.local = ledger.markConfirmed(m_desk, record.sha256);
-        if (report.local != CatalogueStatus::Ok) {
-            report.status = TeamStatus::Failed;
-            break;
-        }
-        ++report.published;
-        --report.unpublished;
+        batchBytes += item->audio.size();
+        batch.push_back(std::move(*item));
+        if (batch.size() < kTeamBatchRecordings && batchBytes < kTeamBatchBytes) continue;
+        if (!send(batch, report)) return;
+        batch.clear();
+        batchBytes = 0;
     }
-    return report;
+    if (!batch.empty()) send(batch, report);
 }
 
 }  // namespace tapelink

@@ -134,15 +134,43 @@ TEST_F(TeamArchiveTest, EachPersonSeesHearsAndAnnotatesOnlyTheDesksGrantedToHim)
     EXPECT_EQ(server.psql("postgres", "SELECT count(*) FROM tapelink.audio WHERE desk = 'support'"), "0\n");
 }
 
+// The server's search runs with rights of its own: it must still keep to the desks of the person connected.
+TEST_F(TeamArchiveTest, SearchFunctionCalledDirectlyGivesNothingOfADeskNotGranted) {
+    makeTeam({"front", "support"});
+    grant("bob", "support", "hear");
+    publishOne("front", 1);
+    publishOne("support", 2);
+    const std::string search = "SELECT desk FROM tapelink.search_recordings('0001010000', '9912312359', ";
+    EXPECT_EQ(server.psql(server.role("bob"), search + "'front', '', '', '', '', '', 100)"), "");
+    EXPECT_EQ(server.psql(server.role("bob"), search + "'', '', '', '', '', '', 100)"), "support\n");
+    EXPECT_NE(server.psql(server.role("bob"), "SET ROLE tapelink_search"), "SET\n");
+    // Whom row-level security does not hold sees every desk, as in his own queries.
+    EXPECT_EQ(server.psql("postgres", search + "'', '', '', '', '', '', 100) ORDER BY desk"), "front\nsupport\n");
+}
+
 TEST_F(TeamArchiveTest, RecordingPublishedTwiceIsStoredOnceAndOnlyForTheDesksOwnRole) {
     makeTeam({"front", "sales"});
     const TeamRecording first = publishOne("front", 1);
     publishOne("front", 1);
     EXPECT_EQ(server.psql("postgres", "SELECT count(*) FROM tapelink.audio"), "1\n");
+    // In one batch as well: the same content twice, beside one stored before.
+    PgTeamArchive front(server.settings(server.role("front")));
+    std::vector<TeamPublication> batch(3);
+    batch[0].recording = recordingOf("front", 2, batch[0].audio);
+    batch[1] = batch[0];
+    batch[2].recording = recordingOf("front", 1, batch[2].audio);
+    EXPECT_EQ(front.publishBatch(batch), TeamStatus::Ok) << front.connection().lastError();
+    EXPECT_EQ(server.psql("postgres", "SELECT count(*) FROM tapelink.audio"), "2\n");
     PgTeamArchive sales(server.settings(server.role("sales")));
     std::string audio;
-    const TeamRecording foreign = recordingOf("front", 2, audio);
+    const TeamRecording foreign = recordingOf("front", 3, audio);
     EXPECT_EQ(sales.publish(foreign, audio, {}), TeamStatus::Refused);
+    // Which of these the server holds for the desk, asked at once; another desk's role hears none.
+    std::set<std::string> held;
+    ASSERT_EQ(front.held("front", {first.sha256, foreign.sha256, "\"x\\"}, held), TeamStatus::Ok);
+    EXPECT_EQ(held, std::set<std::string>{first.sha256});
+    ASSERT_EQ(sales.held("front", {first.sha256}, held), TeamStatus::Ok);
+    EXPECT_TRUE(held.empty());
     std::set<std::string> confirmed;
     ASSERT_EQ(sales.confirmed("front", confirmed), TeamStatus::Ok);
     EXPECT_TRUE(confirmed.empty());
@@ -173,7 +201,19 @@ TEST_F(TeamArchiveTest, SchemaMigratesFromTheFirstVersionKeepingItsRows) {
     EXPECT_EQ(PgTeamAdmin(admin).init(), TeamStatus::Ok);
 }
 
-// Every desk publishes its share at once, a part of it twice: each recording is there once, with its bytes.
+// The README's other administrator: the database's owner, who may make roles but is no superuser.
+TEST_F(TeamArchiveTest, SchemaIsMadeByTheDatabasesOwnerWhoIsNoSuperuser) {
+    const std::string owner = server.role("owner");
+    ASSERT_EQ(server.psql("postgres", "CREATE ROLE " + owner + " LOGIN CREATEROLE BYPASSRLS"), "CREATE ROLE\n");
+    ASSERT_EQ(server.psql("postgres", "DO \\$\\$ BEGIN EXECUTE format('ALTER DATABASE %I OWNER TO " + owner +
+                                          "', current_database()); END \\$\\$"),
+              "DO\n");
+    PgConnection admin(server.settings(owner));
+    ASSERT_EQ(PgTeamAdmin(admin).init(), TeamStatus::Ok) << admin.lastError();
+    EXPECT_EQ(server.psql("postgres", "SELECT pg_has_role('" + owner + "', 'tapelink_search', 'MEMBER')"), "f\n");
+}
+
+// Every desk publishes its share at once in batches, a part of it twice: each recording is there once, with its bytes.
 TEST_F(TeamArchiveTest, FourDesksPublishingAtOnceStoreEveryRecordingOnce) {
     const char* wanted = std::getenv("TAPELINK_TEAM_RECORDINGS");
     const int total = wanted != nullptr ? std::atoi(wanted) : 5000;
@@ -185,10 +225,14 @@ TEST_F(TeamArchiveTest, FourDesksPublishingAtOnceStoreEveryRecordingOnce) {
         publishers.emplace_back([&, d] {
             PgTeamArchive publisher(server.settings(server.role(desks[d])));
             const int share = total / static_cast<int>(desks.size());
+            std::vector<TeamPublication> batch;
             for (int i = 0; i < share + share / 10; ++i) {
-                std::string audio;
-                const TeamRecording r = recordingOf(desks[d], i % share, audio);
-                if (publisher.publish(r, audio, {}) != TeamStatus::Ok) ++failures[d];
+                TeamPublication item;
+                item.recording = recordingOf(desks[d], i % share, item.audio);
+                batch.push_back(std::move(item));
+                if (batch.size() < 100 && i + 1 < share + share / 10) continue;
+                if (publisher.publishBatch(batch) != TeamStatus::Ok) ++failures[d];
+                batch.clear();
             }
         });
     }
@@ -223,6 +267,12 @@ TEST_F(TeamArchiveTest, SearchTakesTheArchiveSearchsCriteriaAndTheDesk) {
     EXPECT_EQ(names(criteria), std::vector<std::string>{third.name});
     criteria.criteria.number = "%";
     EXPECT_TRUE(names(criteria).empty());
+    // A name finds the numbers the team's phonebook gives it.
+    ASSERT_EQ(server.psql("postgres",
+                          "INSERT INTO tapelink.phonebook(name, numbers) VALUES ('张三', '{" + third.number + "}')"),
+              "INSERT 0 1\n");
+    criteria.criteria.number = "张";
+    EXPECT_EQ(names(criteria), std::vector<std::string>{third.name});
     criteria = everything();
     criteria.criteria.noteText = "call BACK";
     EXPECT_EQ(names(criteria), std::vector<std::string>{first.name});
