@@ -19,11 +19,7 @@ PublishReport publishArchive(IArchiveCatalogueOpener& catalogues, const std::str
                              const TeamSettings& settings) {
     CatalogueSession archive(catalogues, folder);
     PublishReport report;
-    report.local = archive.open(CatalogueAccess::ReadWrite);
-    if (!archive.isOpen() || report.local != CatalogueStatus::Ok) {
-        report.status = TeamStatus::Failed;
-        return report;
-    }
+    if (!openForPublishing(archive, report)) return report;
     PgTeamArchive team(settings.server);
     if (team.status() != TeamStatus::Ok) {
         std::vector<CatalogueRecord> pending;

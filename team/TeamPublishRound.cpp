@@ -17,12 +17,15 @@ PublishReport publishFolder(IArchiveCatalogueOpener& catalogues, const std::stri
                             const std::string& desk, std::stop_token stop) {
     CatalogueSession archive(catalogues, folder);
     PublishReport report;
-    report.local = archive.open(CatalogueAccess::ReadWrite);
-    if (!archive.isOpen() || report.local != CatalogueStatus::Ok) {
-        report.status = TeamStatus::Failed;
-        return report;
-    }
+    if (!openForPublishing(archive, report)) return report;
     return publishRound(archive, team, desk, std::move(stop));
+}
+
+bool openForPublishing(CatalogueSession& archive, PublishReport& report) {
+    report.local = archive.open(CatalogueAccess::ReadWrite);
+    if (archive.isOpen() && report.local == CatalogueStatus::Ok) return true;
+    report.status = TeamStatus::Failed;
+    return false;
 }
 
 std::string unpublishedText(const PublishReport& report) {

@@ -14,6 +14,9 @@ namespace tapelink {
 PublishReport publishRound(CatalogueSession& archive, ITeamArchive& team, const std::string& desk,
                            std::stop_token stop = {});
 
+// Opens the archive's catalogue for writing, for a round; false (the report saying why) when it can't be.
+bool openForPublishing(CatalogueSession& archive, PublishReport& report);
+
 // The same for an archive folder, whose catalogue it opens for writing.
 PublishReport publishFolder(IArchiveCatalogueOpener& catalogues, const std::string& folder, ITeamArchive& team,
                             const std::string& desk, std::stop_token stop = {});

@@ -60,12 +60,9 @@ void ArchiveCompactCommand::run() {
         true,
         [=](std::stop_token stop, ArchiveWorkResult& result) {
             CatalogueSession session(*catalogues, target);
-            const std::unique_ptr<IArchiveWriteLock> lock = session.writeLock();
-            if (!lock->held()) {
-                result.messages.push_back("无法锁定上传路径 " + target + "，未压缩任何录音。");
-                return;
-            }
-            if (!openReconciled(session, stop, result)) return;
+            const std::unique_ptr<IArchiveWriteLock> lock =
+                lockReconciled(session, target, "未压缩任何录音。", stop, result);
+            if (!lock) return;
             const std::unique_ptr<IAudioEncoder> encoder = makeEncoder();
             ArchiveCompaction compaction(*session.catalogue(), target, *encoder);
             CompactionChoice choice;

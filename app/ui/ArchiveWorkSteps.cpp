@@ -31,6 +31,18 @@ bool openReconciled(CatalogueSession& session, std::stop_token stop, ArchiveWork
     return result.opened;
 }
 
+std::unique_ptr<IArchiveWriteLock> lockReconciled(CatalogueSession& session, const std::string& folder,
+                                                  const char* refusal, std::stop_token stop,
+                                                  ArchiveWorkResult& result) {
+    std::unique_ptr<IArchiveWriteLock> lock = session.writeLock();
+    if (!lock->held()) {
+        result.messages.push_back("无法锁定上传路径 " + folder + "，" + refusal);
+        return nullptr;
+    }
+    if (!openReconciled(session, std::move(stop), result)) return nullptr;
+    return lock;
+}
+
 HashProgress progressOnWindow(WorkerMailbox& mailbox, IArchiveWindow& window) {
     return [mailbox = &mailbox, window = &window](int done, int total) {
         mailbox->post([window, done, total] {

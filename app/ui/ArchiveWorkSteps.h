@@ -1,11 +1,13 @@
 #pragma once
 
 #include <QString>
+#include <memory>
 #include <stop_token>
 #include <string>
 #include <vector>
 
 #include "catalogue/CatalogueRebuildReport.h"
+#include "catalogue/IArchiveWriteLock.h"
 #include "common/IMessageSink.h"
 
 namespace tapelink {
@@ -20,6 +22,12 @@ struct ArchiveWorkResult;
 // Opens the folder's catalogue and brings it up to date with the folder, telling result how the opening
 // went; false when no catalogue could be opened.
 bool openReconciled(CatalogueSession& session, std::stop_token stop, ArchiveWorkResult& result);
+
+// Takes the archive's write lock, then opens and reconciles its catalogue, so that nothing else writes the
+// archive while a command changes it. Null when either fails: a lock another program holds adds
+// refusal ("无法锁定上传路径 FOLDER，" and it) to the messages. The lock lasts as long as the pointer.
+std::unique_ptr<IArchiveWriteLock> lockReconciled(CatalogueSession& session, const std::string& folder,
+                                                  const char* refusal, std::stop_token stop, ArchiveWorkResult& result);
 
 // Hashing progress, shown in the window's progress bar from the worker.
 HashProgress progressOnWindow(WorkerMailbox& mailbox, IArchiveWindow& window);

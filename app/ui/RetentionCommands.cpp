@@ -97,12 +97,9 @@ void RetentionCommands::expireConfirmed(const RetentionPreview& confirmed, int d
         true,
         [=](std::stop_token stop, ArchiveWorkResult& result) {
             CatalogueSession session(*catalogues, folder);
-            const std::unique_ptr<IArchiveWriteLock> lock = session.writeLock();
-            if (!lock->held()) {
-                result.messages.push_back("无法锁定上传路径 " + folder + "，没有移动任何录音。");
-                return;
-            }
-            if (!openReconciled(session, stop, result)) return;
+            const std::unique_ptr<IArchiveWriteLock> lock =
+                lockReconciled(session, folder, "没有移动任何录音。", stop, result);
+            if (!lock) return;
             if (session.notes() == nullptr) {
                 result.messages.push_back(kNoNotes);
                 return;
@@ -170,12 +167,9 @@ void RetentionCommands::changeExpired(bool restore, const std::vector<std::strin
         true,
         [=](std::stop_token stop, ArchiveWorkResult& result) {
             CatalogueSession session(*catalogues, folder);
-            const std::unique_ptr<IArchiveWriteLock> lock = session.writeLock();
-            if (!lock->held()) {
-                result.messages.push_back("无法锁定上传路径 " + folder + "，已过期的录音保持原样。");
-                return;
-            }
-            if (!openReconciled(session, stop, result)) return;
+            const std::unique_ptr<IArchiveWriteLock> lock =
+                lockReconciled(session, folder, "已过期的录音保持原样。", stop, result);
+            if (!lock) return;
             ExpiredRecordings expired(*session.catalogue(), folder);
             *outcome = restore ? expired.restore(names) : expired.purge(0, std::time(nullptr));
         },
