@@ -4,7 +4,6 @@
 #include <limits>
 
 #include "archive/ArchiveOnPhone.h"
-#include "catalogue/ArchiveMarks.h"
 #include "catalogue/ArchivedClearing.h"
 #include "cli/ArchiveAccess.h"
 #include "cli/ArchiveOption.h"
@@ -16,26 +15,13 @@
 #include "phone/RecycleMessages.h"
 #include "phone/VolumeMessages.h"
 #include "platform/PgTeamArchive.h"
+#include "team/TeamHeldRecordings.h"
 
 namespace tapelink::cli {
 
 namespace {
 
 constexpr const char* kNoCatalogue = "上传路径中没有存档索引，没有已确认存档的录音，未删除任何录音。";
-
-// The digests the archive recorded for the telephone's recordings: the server is asked about these alone, in
-// one question, rather than for the desk's whole archive.
-std::vector<std::string> archivedDigests(IArchiveCatalogue& catalogue, const std::vector<RecordingEntry>& entries) {
-    std::vector<std::string> digests;
-    std::vector<CatalogueRecord> rows;
-    for (const RecordingEntry& entry : entries) {
-        if (catalogue.findByContent(contentKeyOf(entry), rows) != CatalogueStatus::Ok) continue;
-        for (const CatalogueRecord& row : rows) {
-            if (!row.sha256.empty()) digests.push_back(row.sha256);
-        }
-    }
-    return digests;
-}
 
 }  // namespace
 
@@ -86,7 +72,7 @@ int DeleteCommand::runArchived() {
         PgTeamArchive server(team.server);
         const TeamStatus asked =
             server.status() == TeamStatus::Ok
-                ? server.held(team.desk, archivedDigests(*archive.catalogue, list.entries), serverHolds)
+                ? teamHeldRecordings(server, team.desk, *archive.catalogue, list.entries, serverHolds)
                 : server.status();
         if (asked != TeamStatus::Ok) {
             messages.showMessage(teamStatusText(asked) + kTeamServerUnconfirmed, MessageIcon::Warning);

@@ -12,6 +12,7 @@
 #include "catalogue/CatalogueSession.h"
 #include "phone/DeviceStatus.h"
 #include "settings/ArchivePreferenceFile.h"
+#include "team/TeamHeldRecordings.h"
 #include "team/TeamStatusText.h"
 
 namespace tapelink {
@@ -107,10 +108,13 @@ void PhoneClearingCommand::clearConfirmed(const std::vector<RecordingEntry>& arc
     const auto openTeam = m_context.services.openTeamArchive;
     const TeamSettings team = m_context.services.team;
     auto report = std::make_shared<ClearingReport>();
+    auto serverUnconfirmed = std::make_shared<bool>(false);
     // The count confirmed was an estimate: each recording is checked again now, right before it goes.
     m_context.worker.start(
         true,
         [=](std::stop_token stop, ArchiveWorkResult& result) {
+            CatalogueSession session(*catalogues, folder);
+            if (!openReconciled(session, stop, result)) return;
             // On a team desk the server must hold a recording too, as it says now, before the telephone's copy
             // goes.
             ClearingRule applied = rule;
@@ -118,24 +122,24 @@ void PhoneClearingCommand::clearConfirmed(const std::vector<RecordingEntry>& arc
             if (openTeam && team.inTeam() && team.clearingNeedsServer) {
                 const std::unique_ptr<ITeamArchive> server = openTeam();
                 const TeamStatus asked =
-                    server ? server->confirmed(team.desk, serverHolds) : TeamStatus::ConnectionLost;
+                    server ? teamHeldRecordings(*server, team.desk, *session.catalogue(), archived, serverHolds)
+                           : TeamStatus::ConnectionLost;
                 if (asked != TeamStatus::Ok) {
                     result.messages.push_back(teamStatusText(asked) + kTeamServerUnconfirmed);
+                    *serverUnconfirmed = true;
                     return;
                 }
                 applied.serverHolds = &serverHolds;
             }
-            CatalogueSession session(*catalogues, folder);
-            if (!openReconciled(session, stop, result)) return;
             PhoneIndexHeader written = header;
             KeptMessages messages(result.messages);
             *report = clearArchived(*session.catalogue(), folder, root, archived, applied, written, messages, stop,
                                     progressOnWindow(*mailbox, *shown));
         },
-        [this, report, rule](const ArchiveWorkResult& result) {
+        [this, report, rule, serverUnconfirmed](const ArchiveWorkResult& result) {
             IMessageSink& messages = m_context.window.messages();
             for (const std::string& text : result.messages) messages.showMessage(text, MessageIcon::Stop);
-            if (result.opened) {
+            if (result.opened && !*serverUnconfirmed) {
                 messages.showMessage(clearingSummary(*report, rule, 20),
                                      report->failed() ? MessageIcon::Warning : MessageIcon::Information);
             }
