@@ -1,8 +1,5 @@
 #include "catalogue/CallFigures.h"
 
-#include <map>
-#include <tuple>
-
 #include "recording/CallDirection.h"
 #include "recording/DisplayText.h"
 
@@ -34,31 +31,43 @@ bool callClassOf(char kind, int direction, CallClass& out) {
     }
 }
 
+void CallFigureTally::addDay(const std::string& day, CallClass callClass, std::int64_t count, std::int64_t seconds) {
+    DayCallFigures& figures = m_days[{day, callClass}];
+    figures.day = day;
+    figures.callClass = callClass;
+    figures.count += count;
+    figures.seconds += seconds;
+}
+
+void CallFigureTally::addNumber(const std::string& number, CallClass callClass, std::int64_t count,
+                                std::int64_t seconds) {
+    if (callClass == CallClass::Local) return;
+    const bool outgoing = callClass == CallClass::Outgoing;
+    NumberCallFigures& figures = m_numbers[{number, outgoing}];
+    figures.number = number;
+    figures.outgoing = outgoing;
+    figures.count += count;
+    figures.seconds += seconds;
+}
+
+CallFigureRows CallFigureTally::rows() const {
+    CallFigureRows rows;
+    for (const auto& [key, day] : m_days) rows.days.push_back(day);
+    for (const auto& [key, number] : m_numbers) rows.numbers.push_back(number);
+    return rows;
+}
+
 CallFigureRows callFiguresOf(const std::vector<CatalogueRecord>& records, const std::string& fromKey,
                              const std::string& toKey) {
-    std::map<std::pair<std::string, CallClass>, DayCallFigures> days;
-    std::map<std::pair<std::string, bool>, NumberCallFigures> numbers;
+    CallFigureTally tally;
     for (const CatalogueRecord& record : records) {
         CallClass callClass{};
         if (!callClassOf(record, callClass) || record.startKey < fromKey || record.startKey > toKey) continue;
         const std::int64_t seconds = durationSeconds(static_cast<std::int64_t>(record.size));
-        DayCallFigures& day = days[{record.startKey.substr(0, 6), callClass}];
-        day.day = record.startKey.substr(0, 6);
-        day.callClass = callClass;
-        ++day.count;
-        day.seconds += seconds;
-        if (callClass == CallClass::Local) continue;
-        const bool outgoing = callClass == CallClass::Outgoing;
-        NumberCallFigures& number = numbers[{record.phoneNumber, outgoing}];
-        number.number = record.phoneNumber;
-        number.outgoing = outgoing;
-        ++number.count;
-        number.seconds += seconds;
+        tally.addDay(record.startKey.substr(0, 6), callClass, 1, seconds);
+        tally.addNumber(record.phoneNumber, callClass, 1, seconds);
     }
-    CallFigureRows rows;
-    for (auto& [key, day] : days) rows.days.push_back(std::move(day));
-    for (auto& [key, number] : numbers) rows.numbers.push_back(std::move(number));
-    return rows;
+    return tally.rows();
 }
 
 }  // namespace tapelink

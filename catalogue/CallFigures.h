@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -45,6 +46,19 @@ struct CallFigureRows {
 bool callClassOf(const CatalogueRecord& record, CallClass& out);
 // The class of a recording of this kind letter and direction; false for a letter that is no recording's.
 bool callClassOf(char kind, int direction, CallClass& out);
+
+// Groups of calls added up by day and class, and by number and side, as a backend reads them: the kind
+// letters of one class (A and I, say) make one group, and local recordings have no number to count.
+class CallFigureTally {
+public:
+    void addDay(const std::string& day, CallClass callClass, std::int64_t count, std::int64_t seconds);
+    void addNumber(const std::string& number, CallClass callClass, std::int64_t count, std::int64_t seconds);
+    CallFigureRows rows() const;
+
+private:
+    std::map<std::pair<std::string, CallClass>, DayCallFigures> m_days;
+    std::map<std::pair<std::string, bool>, NumberCallFigures> m_numbers;
+};
 
 // The figures of rows as a backend without its own grouping makes them.
 CallFigureRows callFiguresOf(const std::vector<CatalogueRecord>& records, const std::string& fromKey,

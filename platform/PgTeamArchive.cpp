@@ -2,7 +2,6 @@
 
 #include <array>
 #include <deque>
-#include <map>
 #include <nlohmann/json.hpp>
 #include <set>
 #include <utility>
@@ -286,30 +285,18 @@ TeamStatus PgTeamArchive::callFigures(const std::string& desk, const std::string
     const PgResult numbers = m_connection.exec(
         std::string("SELECT number, kind, direction, count(*), sum(duration)") + range + "GROUP BY 1, 2, 3", params);
     if (!numbers.ok()) return numbers.status();
-    std::map<std::pair<std::string, CallClass>, DayCallFigures> byDay;
+    CallFigureTally tally;
     for (int i = 0; i < days.rows(); ++i) {
         CallClass callClass{};
         if (!callClassOfRow(days, i, callClass)) continue;
-        DayCallFigures& day = byDay[{days.text(i, 0), callClass}];
-        day.day = days.text(i, 0);
-        day.callClass = callClass;
-        day.count += std::stoll(days.text(i, 3));
-        day.seconds += std::stoll(days.text(i, 4));
+        tally.addDay(days.text(i, 0), callClass, std::stoll(days.text(i, 3)), std::stoll(days.text(i, 4)));
     }
-    std::map<std::pair<std::string, bool>, NumberCallFigures> byNumber;
     for (int i = 0; i < numbers.rows(); ++i) {
         CallClass callClass{};
         if (!callClassOfRow(numbers, i, callClass)) continue;
-        if (callClass == CallClass::Local) continue;
-        const bool outgoing = callClass == CallClass::Outgoing;
-        NumberCallFigures& number = byNumber[{numbers.text(i, 0), outgoing}];
-        number.number = numbers.text(i, 0);
-        number.outgoing = outgoing;
-        number.count += std::stoll(numbers.text(i, 3));
-        number.seconds += std::stoll(numbers.text(i, 4));
+        tally.addNumber(numbers.text(i, 0), callClass, std::stoll(numbers.text(i, 3)), std::stoll(numbers.text(i, 4)));
     }
-    for (auto& [key, day] : byDay) out.days.push_back(std::move(day));
-    for (auto& [key, number] : byNumber) out.numbers.push_back(std::move(number));
+    out = tally.rows();
     return TeamStatus::Ok;
 }
 

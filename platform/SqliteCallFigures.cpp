@@ -1,8 +1,5 @@
 #include "platform/SqliteCallFigures.h"
 
-#include <map>
-#include <utility>
-
 #include "platform/SqliteStatement.h"
 
 namespace tapelink {
@@ -31,19 +28,14 @@ int readDays(sqlite3* db, const std::string& fromKey, const std::string& toKey, 
     Statement statement(db, sqliteCallFigureDaysSql().c_str());
     statement.bind(1, fromKey);
     statement.bind(2, toKey);
-    // The call letters A and I (and the other pairs) are one class: their groups are added up.
-    std::map<std::pair<std::string, CallClass>, DayCallFigures> days;
+    CallFigureTally tally;
     const int code = statement.forEachRow([&] {
         CallClass callClass{};
         if (!classOf(statement, 1, callClass)) return;
-        const std::string day = statement.text(0);
-        DayCallFigures& figures = days[{day, callClass}];
-        figures.day = day;
-        figures.callClass = callClass;
-        figures.count += sqlite3_column_int64(statement.get(), 3);
-        figures.seconds += sqlite3_column_int64(statement.get(), 4);
+        tally.addDay(statement.text(0), callClass, sqlite3_column_int64(statement.get(), 3),
+                     sqlite3_column_int64(statement.get(), 4));
     });
-    for (auto& [key, figures] : days) out.days.push_back(std::move(figures));
+    out.days = tally.rows().days;
     return code;
 }
 
@@ -51,19 +43,14 @@ int readNumbers(sqlite3* db, const std::string& fromKey, const std::string& toKe
     Statement statement(db, sqliteCallFigureNumbersSql().c_str());
     statement.bind(1, fromKey);
     statement.bind(2, toKey);
-    std::map<std::pair<std::string, bool>, NumberCallFigures> numbers;
+    CallFigureTally tally;
     const int code = statement.forEachRow([&] {
         CallClass callClass{};
-        if (!classOf(statement, 1, callClass) || callClass == CallClass::Local) return;
-        const std::string number = statement.text(0);
-        const bool outgoing = callClass == CallClass::Outgoing;
-        NumberCallFigures& figures = numbers[{number, outgoing}];
-        figures.number = number;
-        figures.outgoing = outgoing;
-        figures.count += sqlite3_column_int64(statement.get(), 3);
-        figures.seconds += sqlite3_column_int64(statement.get(), 4);
+        if (!classOf(statement, 1, callClass)) return;
+        tally.addNumber(statement.text(0), callClass, sqlite3_column_int64(statement.get(), 3),
+                        sqlite3_column_int64(statement.get(), 4));
     });
-    for (auto& [key, figures] : numbers) out.numbers.push_back(std::move(figures));
+    out.numbers = tally.rows().numbers;
     return code;
 }
 
