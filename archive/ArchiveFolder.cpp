@@ -2,7 +2,6 @@
 
 #include <dirent.h>
 #include <fcntl.h>
-#include <strings.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -16,13 +15,14 @@
 #include <thread>
 
 #include "common/fs/TemporaryFiles.h"
+#include "recording/RecordingKind.h"
 
 namespace tapelink {
 
 namespace {
 
 bool isListedName(const char* name, std::size_t length) {
-    return name[0] != '.' && length >= 4 && ::strcasecmp(name + length - 4, ".wav") == 0;
+    return name[0] != '.' && hasWaveExtension(std::string_view(name, length));
 }
 
 // The temporary names of copies: "." + name + "." + writer and random part + ".part".

@@ -2,23 +2,15 @@
 
 #include <dirent.h>
 #include <fcntl.h>
-#include <strings.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstring>
 
 #include "phone/PhoneVolume.h"
+#include "recording/RecordingKind.h"
 
 namespace tapelink {
-
-namespace {
-
-bool hasWavExtension(const char* name, std::size_t length) {
-    return length >= 4 && ::strcasecmp(name + length - 4, ".wav") == 0;
-}
-
-}  // namespace
 
 RecordingFolder::RecordingFolder(const std::string& path)
     : m_fd(::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {}
@@ -45,7 +37,7 @@ std::vector<std::string> RecordingFolder::listWavNames(std::vector<std::string>*
             std::strcmp(entry->d_name, "..") != 0) {
             hidden->emplace_back(entry->d_name, length);
         }
-        if (!hasWavExtension(entry->d_name, length)) continue;
+        if (!hasWaveExtension(std::string_view(entry->d_name, length))) continue;
         if (isListable(entry->d_name, entry->d_type)) names.emplace_back(entry->d_name, length);
     }
     ::closedir(dir);

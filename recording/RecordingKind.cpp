@@ -1,5 +1,7 @@
 #include "recording/RecordingKind.h"
 
+#include <strings.h>
+
 namespace tapelink {
 
 namespace {
@@ -49,6 +51,10 @@ std::string kindText(KindLetter letter) {
 bool isRecordingFileName(const std::string& name) {
     if (name.size() != kRecordingNameLength || name.compare(0, 2, "VO") != 0) return false;
     return kindFromLetter(name[2]).has_value();
+}
+
+bool hasWaveExtension(std::string_view name) {
+    return name.size() >= 4 && ::strncasecmp(name.data() + name.size() - 4, ".wav", 4) == 0;
 }
 
 bool isLegacyRecordingName(const std::string& name) {

@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace tapelink {
 
@@ -26,6 +27,8 @@ std::string plainKindText(RecordingKind kind);
 // Name tests for the telephone's folders: exactly 12 characters, "VOA" … "VOK" or the legacy "REC".
 bool isRecordingFileName(const std::string& name);
 bool isLegacyRecordingName(const std::string& name);
+// A name ending in ".wav", in any case: what the telephone and the archive hold as recordings.
+bool hasWaveExtension(std::string_view name);
 // REC00003.WAV -> VOC00003.WAV
 std::string modernNameOf(const std::string& legacyName);
 

@@ -1,7 +1,5 @@
 #include "retention/ExpiredFolderScan.h"
 
-#include <strings.h>
-
 #include <algorithm>
 #include <cctype>
 #include <stop_token>
@@ -9,6 +7,7 @@
 
 #include "archive/ArchiveFolder.h"
 #include "archive/ArchiveOwnFolder.h"
+#include "recording/RecordingKind.h"
 
 namespace tapelink {
 
@@ -22,10 +21,6 @@ std::string homeNameOf(const std::string& aside) {
                                      [](unsigned char c) { return std::isdigit(c) != 0; });
     const std::string base = aside.substr(0, dot);
     return counted && base.find('.') != std::string::npos ? base : aside;
-}
-
-bool isWaveName(const std::string& name) {
-    return name.size() >= 4 && ::strcasecmp(name.c_str() + name.size() - 4, ".wav") == 0;
 }
 
 }  // namespace
@@ -65,7 +60,7 @@ ExpiredScanReport recordExpiredFiles(IArchiveCatalogue& catalogue, const std::st
         record.mtimeNs = hashed[i]->file.mtimeNs;
         record.sha256 = hashed[i]->file.sha256;
         // Only a recording's own header holds its call; a compact file's bytes there mean nothing.
-        if (hashed[i]->info && isWaveName(files[i].name)) {
+        if (hashed[i]->info && hasWaveExtension(files[i].name)) {
             record.hasInfo = true;
             record.direction = hashed[i]->info->direction;
             record.phoneNumber = hashed[i]->info->phoneNumber;

@@ -15,6 +15,13 @@ TEST(RecordingNames, OnlyTwelveCharacterUpperCaseNamesWithAKnownLetterAreRecordi
     }
 }
 
+TEST(RecordingNames, WaveExtensionInAnyCaseAndOnlyAtTheEnd) {
+    for (const char* name : {"VOA00001.WAV", "x.wav", "memo.Wav", ".wav"}) EXPECT_TRUE(hasWaveExtension(name)) << name;
+    for (const char* name : {"VOA00001.WAV.2", "VOA00001.opus", "wav", "VOA00001WAV", ""}) {
+        EXPECT_FALSE(hasWaveExtension(name)) << name;
+    }
+}
+
 TEST(RecordingNames, LegacyNamesMoveToTheVoPrefix) {
     EXPECT_TRUE(isLegacyRecordingName("REC00003.WAV"));
     EXPECT_FALSE(isLegacyRecordingName("REC0003.WAV"));
