@@ -8,13 +8,12 @@
 #include "cli/ValueChecks.h"
 #include "contacts/ContactDirectory.h"
 #include "contacts/ContactFileIo.h"
+#include "contacts/PhonebookTexts.h"
 
 namespace tapelink::cli {
 
 namespace {
 
-constexpr const char* kReadOnly = "存档索引为只读，联系人无法保存！";
-constexpr const char* kStoreFailed = "联系人保存失败！";
 constexpr const char* kReadFailed = "联系人读取失败！";
 
 std::string joined(const std::vector<std::string>& numbers) {
@@ -26,7 +25,7 @@ std::string joined(const std::vector<std::string>& numbers) {
 // A phonebook status as the user reads it; true when all went well.
 bool told(CatalogueStatus status, IMessageSink& messages, const char* failure) {
     if (status == CatalogueStatus::Ok) return true;
-    messages.showMessage(status == CatalogueStatus::ReadOnly ? kReadOnly : failure, MessageIcon::Warning);
+    messages.showMessage(status == CatalogueStatus::ReadOnly ? kPhonebookReadOnly : failure, MessageIcon::Warning);
     return false;
 }
 
@@ -119,11 +118,11 @@ int ContactsCommand::importFile(const std::string& folder) {
     const OpenArchive archive =
         openCatalogue(*m_context.catalogues, folder, CatalogueAccess::ReadWrite, m_context.messages);
     if (!archive.phonebook) {
-        if (!m_context.messages.anyShown()) m_context.messages.showMessage(kReadOnly, MessageIcon::Warning);
+        if (!m_context.messages.anyShown()) m_context.messages.showMessage(kPhonebookReadOnly, MessageIcon::Warning);
         return kExitMessage;
     }
     ContactImportCounts counts;
-    if (!told(archive.phonebook->import(contents.contacts, counts), m_context.messages, kStoreFailed)) {
+    if (!told(archive.phonebook->import(contents.contacts, counts), m_context.messages, kPhonebookStoreFailed)) {
         return kExitMessage;
     }
     std::cout << "新增 " << counts.added << " 个，更新 " << counts.updated << " 个，未变 " << counts.unchanged
@@ -157,21 +156,21 @@ int ContactsCommand::add(const std::string& folder) {
     const OpenArchive archive =
         openCatalogue(*m_context.catalogues, folder, CatalogueAccess::ReadWrite, m_context.messages);
     if (!archive.phonebook) {
-        if (!m_context.messages.anyShown()) m_context.messages.showMessage(kReadOnly, MessageIcon::Warning);
+        if (!m_context.messages.anyShown()) m_context.messages.showMessage(kPhonebookReadOnly, MessageIcon::Warning);
         return kExitMessage;
     }
     // As an import of one contact: a name already there gains the numbers instead of a twin.
     ContactImportCounts counts;
     const Contact contact{0, m_name, m_numbers, m_company};
-    return told(archive.phonebook->import({contact}, counts), m_context.messages, kStoreFailed) ? kExitOk
-                                                                                                : kExitMessage;
+    return told(archive.phonebook->import({contact}, counts), m_context.messages, kPhonebookStoreFailed) ? kExitOk
+                                                                                                         : kExitMessage;
 }
 
 int ContactsCommand::remove(const std::string& folder) {
     const OpenArchive archive =
         openCatalogue(*m_context.catalogues, folder, CatalogueAccess::ReadWrite, m_context.messages);
     if (!archive.phonebook) {
-        if (!m_context.messages.anyShown()) m_context.messages.showMessage(kReadOnly, MessageIcon::Warning);
+        if (!m_context.messages.anyShown()) m_context.messages.showMessage(kPhonebookReadOnly, MessageIcon::Warning);
         return kExitMessage;
     }
     IPhonebook& phonebook = *archive.phonebook;
@@ -180,7 +179,7 @@ int ContactsCommand::remove(const std::string& folder) {
     int removed = 0;
     for (const Contact& contact : contacts) {
         if (contact.name != m_name) continue;
-        if (!told(phonebook.remove(contact.id), m_context.messages, kStoreFailed)) return kExitMessage;
+        if (!told(phonebook.remove(contact.id), m_context.messages, kPhonebookStoreFailed)) return kExitMessage;
         ++removed;
     }
     if (removed == 0) {

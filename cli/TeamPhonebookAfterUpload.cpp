@@ -4,6 +4,7 @@
 
 #include "catalogue/CatalogueSession.h"
 #include "cli/TeamPublishing.h"
+#include "contacts/PhonebookTexts.h"
 #include "platform/PgTeamPhonebook.h"
 #include "team/TeamPhonebookSync.h"
 
@@ -19,7 +20,7 @@ void exchangePhonebookAfterUpload(IArchiveCatalogueOpener& catalogues, const std
     if (report.team != TeamStatus::Ok) {
         std::cerr << "团队电话簿未同步：" << teamStatusText(report.team) << '\n';
     } else if (report.local != CatalogueStatus::Ok) {
-        std::cerr << "团队电话簿未同步：联系人保存失败！\n";
+        std::cerr << "团队电话簿未同步：" << kPhonebookStoreFailed << '\n';
     } else if (report.toDesk.added + report.toDesk.updated > 0) {
         std::cerr << "团队电话簿：本机新增 " << report.toDesk.added << " 个，更新 " << report.toDesk.updated
                   << " 个联系人。\n";

@@ -7,6 +7,7 @@
 #include "cli/CellText.h"
 #include "cli/ExitStatus.h"
 #include "cli/TeamPublishing.h"
+#include "contacts/PhonebookTexts.h"
 #include "platform/PgTeamPhonebook.h"
 
 namespace tapelink::cli {
@@ -14,9 +15,7 @@ namespace tapelink::cli {
 namespace {
 
 constexpr const char* kNoArchive = "没有上传路径：请用 --archive DIR 指定，或先在窗口中选择一个。";
-constexpr const char* kReadOnly = "存档索引为只读，联系人无法保存！";
 constexpr const char* kLocalFailed = "本机电话簿读写失败！";
-constexpr const char* kMayNotEdit = "没有修改团队电话簿的权限（需要某个工位的备注权限），本机的联系人未发送。";
 
 std::string joined(const std::vector<std::string>& numbers) {
     std::string text;
@@ -92,7 +91,7 @@ int TeamPhonebookCommand::exchange(const std::string& server) {
         openCatalogue(*m_context.catalogues, folder,
                       m_push->parsed() ? CatalogueAccess::ReadOnly : CatalogueAccess::ReadWrite, m_context.messages);
     if (!archive.phonebook) {
-        if (!m_context.messages.anyShown()) m_context.messages.showMessage(kReadOnly, MessageIcon::Warning);
+        if (!m_context.messages.anyShown()) m_context.messages.showMessage(kPhonebookReadOnly, MessageIcon::Warning);
         return kExitMessage;
     }
     PgTeamPhonebook team(server);
@@ -110,7 +109,7 @@ int TeamPhonebookCommand::reported(const PhonebookSyncReport& report) {
     if (report.sent) std::cout << "团队电话簿：" << countsText(report.toTeam) << '\n';
     if (report.ok() && !m_push->parsed()) std::cout << "本机电话簿：" << countsText(report.toDesk) << '\n';
     if (report.team == TeamStatus::Refused) {
-        m_context.messages.showMessage(kMayNotEdit, MessageIcon::Warning);
+        m_context.messages.showMessage(kTeamPhonebookMayNotEdit, MessageIcon::Warning);
         return kExitMessage;
     }
     if (report.team != TeamStatus::Ok) {
@@ -118,12 +117,12 @@ int TeamPhonebookCommand::reported(const PhonebookSyncReport& report) {
         return kExitMessage;
     }
     if (report.local != CatalogueStatus::Ok) {
-        m_context.messages.showMessage(report.local == CatalogueStatus::ReadOnly ? kReadOnly : kLocalFailed,
+        m_context.messages.showMessage(report.local == CatalogueStatus::ReadOnly ? kPhonebookReadOnly : kLocalFailed,
                                        MessageIcon::Warning);
         return kExitMessage;
     }
     // A reader's sync only pulls: said, but no failure.
-    if (m_sync->parsed() && !report.sent) std::cerr << kMayNotEdit << '\n';
+    if (m_sync->parsed() && !report.sent) std::cerr << kTeamPhonebookMayNotEdit << '\n';
     return kExitOk;
 }
 

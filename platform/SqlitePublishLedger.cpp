@@ -20,13 +20,7 @@ CatalogueStatus SqlitePublishLedger::confirmedDigests(const std::string& desk, s
 }
 
 CatalogueStatus SqlitePublishLedger::markConfirmed(const std::string& desk, const std::string& sha256) {
-    if (!m_writable) return CatalogueStatus::ReadOnly;
-    Statement statement(m_db, "INSERT OR IGNORE INTO team_confirmed(desk, sha256, confirmed_at) VALUES(?, ?, ?)");
-    statement.bind(1, desk);
-    statement.bind(2, sha256);
-    sqlite3_bind_int64(statement.get(), 3, static_cast<sqlite3_int64>(std::time(nullptr)));
-    const int code = statement.forEachRow([] {});
-    return code == SQLITE_OK ? CatalogueStatus::Ok : sqlite::statusOf(code);
+    return markAllConfirmed(desk, {sha256});
 }
 
 CatalogueStatus SqlitePublishLedger::markAllConfirmed(const std::string& desk,

@@ -13,14 +13,6 @@ PublishReport publishRound(CatalogueSession& archive, ITeamArchive& team, const 
     return report;
 }
 
-PublishReport publishFolder(IArchiveCatalogueOpener& catalogues, const std::string& folder, ITeamArchive& team,
-                            const std::string& desk, std::stop_token stop) {
-    CatalogueSession archive(catalogues, folder);
-    PublishReport report;
-    if (!openForPublishing(archive, report)) return report;
-    return publishRound(archive, team, desk, std::move(stop));
-}
-
 bool openForPublishing(CatalogueSession& archive, PublishReport& report) {
     report.local = archive.open(CatalogueAccess::ReadWrite);
     if (archive.isOpen() && report.local == CatalogueStatus::Ok) return true;

@@ -17,10 +17,6 @@ PublishReport publishRound(CatalogueSession& archive, ITeamArchive& team, const 
 // Opens the archive's catalogue for writing, for a round; false (the report saying why) when it can't be.
 bool openForPublishing(CatalogueSession& archive, PublishReport& report);
 
-// The same for an archive folder, whose catalogue it opens for writing.
-PublishReport publishFolder(IArchiveCatalogueOpener& catalogues, const std::string& folder, ITeamArchive& team,
-                            const std::string& desk, std::stop_token stop = {});
-
 // What the window says after an upload of what the round left unpublished, and why; empty when it left
 // nothing.
 std::string unpublishedText(const PublishReport& report);

@@ -1,5 +1,7 @@
 #include "team/TeamStatusText.h"
 
+#include "catalogue/CatalogueFailureText.h"
+
 namespace tapelink {
 
 std::string teamStatusText(TeamStatus status) {
@@ -9,7 +11,7 @@ std::string teamStatusText(TeamStatus status) {
         case TeamStatus::Refused:
             return "团队存档拒绝了此操作：没有相应的权限。";
         case TeamStatus::ConnectionLost:
-            return "与存档的连接已断开，请重试。";
+            return kCatalogueConnectionLost;
         case TeamStatus::Failed:
             return "团队存档操作失败。";
     }

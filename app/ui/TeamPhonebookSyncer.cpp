@@ -3,7 +3,9 @@
 #include <system_error>
 
 #include "catalogue/CatalogueSession.h"
+#include "contacts/PhonebookTexts.h"
 #include "phone/ui/WorkerMailbox.h"
+#include "team/TeamStatusText.h"
 
 namespace tapelink {
 
@@ -20,14 +22,14 @@ std::string TeamPhonebookSyncer::failureText(const PhonebookSyncReport& report) 
         case TeamStatus::Ok:
             break;
         case TeamStatus::Refused:
-            return "没有修改团队电话簿的权限（需要某个工位的备注权限），本机的联系人未发送。";
+            return kTeamPhonebookMayNotEdit;
         case TeamStatus::ConnectionLost:
-            return "与存档的连接已断开，请重试。";
+            return teamStatusText(report.team);
         case TeamStatus::Failed:
             return "团队电话簿同步失败！";
     }
-    if (report.local == CatalogueStatus::ReadOnly) return "存档索引为只读，联系人无法保存！";
-    return report.local == CatalogueStatus::Ok ? std::string() : "联系人保存失败！";
+    if (report.local == CatalogueStatus::ReadOnly) return kPhonebookReadOnly;
+    return report.local == CatalogueStatus::Ok ? std::string() : kPhonebookStoreFailed;
 }
 
 void TeamPhonebookSyncer::sync(const std::string& folder, bool told) {

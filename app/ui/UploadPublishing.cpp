@@ -28,13 +28,8 @@ std::string UploadPublishing::publish(IArchiveCatalogueOpener& catalogues, const
                                       std::stop_token stop, IUploadObserver& progress) const {
     if (!enabled()) return {};
     CatalogueSession archive(catalogues, folder);
-    archive.open(CatalogueAccess::ReadWrite);
-    if (!archive.isOpen() || archive.status() != CatalogueStatus::Ok) {
-        PublishReport failed;
-        failed.status = TeamStatus::Failed;
-        failed.local = archive.status();
-        return unpublishedText(failed);
-    }
+    PublishReport failed;
+    if (!openForPublishing(archive, failed)) return unpublishedText(failed);
     return publish(archive, std::move(stop), progress);
 }
 
