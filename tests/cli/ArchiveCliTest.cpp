@@ -125,8 +125,12 @@ TEST_F(ArchiveCliTest, RebuildsKilledAtAnyMomentKeepThePhonebookAndNotesAndFewOl
         EXPECT_NE(runCli({"contacts", "--archive", out(), "list"}, environment).out.find("王伟"), std::string::npos)
             << delay;
     }
-    const CliResult rebuilt = cli({"archive", "rebuild", out()});
-    EXPECT_EQ(rebuilt.exitCode, 0) << rebuilt.err;
+    // Whether a killed rebuild got as far as keeping its old catalogue depends on the machine's speed; four
+    // that finish keep four, of which only the newest three may stay.
+    for (int finished = 0; finished < 4; ++finished) {
+        const CliResult rebuilt = cli({"archive", "rebuild", out()});
+        EXPECT_EQ(rebuilt.exitCode, 0) << rebuilt.err;
+    }
     expectConsistent();
     int old = 0;
     for (const auto& entry : fs::directory_iterator(out() + ".tapelink")) {
