@@ -88,7 +88,7 @@ TEST(PlaybackStressTest, ManyShortPlaysAtEverySpeedEndCleanly) {
     const CoreLoad load;
     const char* speeds[] = {"1", "1.25", "1.5", "1.75", "2"};
     int crashed = 0;
-    for (int run = 0; run < 40; ++run) {
+    for (int run = 0; run < 20; ++run) {
         const char* speed = speeds[run % 5];
         const test::CliResult played = test::runCli({"play", "--speed", speed, file});
         if (played.exitCode > 128) ++crashed;
