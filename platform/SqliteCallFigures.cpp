@@ -24,34 +24,19 @@ bool classOf(const Statement& statement, int kindColumn, CallClass& out) {
     return kind.size() == 1 && callClassOf(kind[0], sqlite3_column_int(statement.get(), kindColumn + 1), out);
 }
 
-int readDays(sqlite3* db, const std::string& fromKey, const std::string& toKey, CallFigureRows& out) {
-    Statement statement(db, sqliteCallFigureDaysSql().c_str());
+// Adds one statement's groups (a day or a number, kind, direction, count, seconds) into the tally.
+int readGroups(sqlite3* db, const std::string& sql, const std::string& fromKey, const std::string& toKey,
+               CallFigureTally& tally,
+               void (CallFigureTally::*add)(const std::string&, CallClass, std::int64_t, std::int64_t)) {
+    Statement statement(db, sql.c_str());
     statement.bind(1, fromKey);
     statement.bind(2, toKey);
-    CallFigureTally tally;
-    const int code = statement.forEachRow([&] {
+    return statement.forEachRow([&] {
         CallClass callClass{};
         if (!classOf(statement, 1, callClass)) return;
-        tally.addDay(statement.text(0), callClass, sqlite3_column_int64(statement.get(), 3),
+        (tally.*add)(statement.text(0), callClass, sqlite3_column_int64(statement.get(), 3),
                      sqlite3_column_int64(statement.get(), 4));
     });
-    out.days = tally.rows().days;
-    return code;
-}
-
-int readNumbers(sqlite3* db, const std::string& fromKey, const std::string& toKey, CallFigureRows& out) {
-    Statement statement(db, sqliteCallFigureNumbersSql().c_str());
-    statement.bind(1, fromKey);
-    statement.bind(2, toKey);
-    CallFigureTally tally;
-    const int code = statement.forEachRow([&] {
-        CallClass callClass{};
-        if (!classOf(statement, 1, callClass)) return;
-        tally.addNumber(statement.text(0), callClass, sqlite3_column_int64(statement.get(), 3),
-                        sqlite3_column_int64(statement.get(), 4));
-    });
-    out.numbers = tally.rows().numbers;
-    return code;
 }
 
 }  // namespace
@@ -72,11 +57,13 @@ CatalogueStatus sqliteCallFigures(sqlite3* db, const std::string& fromKey, const
     // One read transaction: the days and the numbers count the same rows.
     const int began = sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
     if (began != SQLITE_OK) return statusOf(began);
-    int code = readDays(db, fromKey, toKey, out);
-    if (code == SQLITE_OK) code = readNumbers(db, fromKey, toKey, out);
+    CallFigureTally tally;
+    int code = readGroups(db, sqliteCallFigureDaysSql(), fromKey, toKey, tally, &CallFigureTally::addDay);
+    if (code == SQLITE_OK)
+        code = readGroups(db, sqliteCallFigureNumbersSql(), fromKey, toKey, tally, &CallFigureTally::addNumber);
     const int ended = sqlite3_exec(db, code == SQLITE_OK ? "COMMIT" : "ROLLBACK", nullptr, nullptr, nullptr);
     if (code == SQLITE_OK) code = ended;
-    if (code != SQLITE_OK) out = {};
+    if (code == SQLITE_OK) out = tally.rows();
     return code == SQLITE_OK ? CatalogueStatus::Ok : statusOf(code);
 }
 

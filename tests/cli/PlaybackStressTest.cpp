@@ -56,8 +56,8 @@ public:
         for (int i = 0; i < 2; ++i) {
             const pid_t child = ::fork();
             if (child == 0) {
-                for (volatile std::uint64_t spin = 0;; spin = spin + 1) {
-                }
+                volatile std::uint64_t spin = 0;
+                while (true) spin = spin + 1;
             }
             if (child > 0) m_children.push_back(child);
         }
